@@ -1,0 +1,18 @@
+# kernwick_add_test(<name> SOURCES <files...> LIBRARIES <targets...>)
+# Builds a Qt Test program and registers it with ctest. Tests find the shared presentation fixtures
+# through KERNWICK_FIXTURES_DIR and the built programs through KERNWICK_BIN_DIR.
+function(kernwick_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBRARIES})
+    target_compile_definitions(${name} PRIVATE
+        KERNWICK_FIXTURES_DIR="${KERNWICK_FIXTURES_DIR}"
+        KERNWICK_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
+        KERNWICK_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

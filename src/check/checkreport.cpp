@@ -1,0 +1,51 @@
+#include "checkreport.h"
+
+#include <model/statuspresentation.h>
+
+#include <QJsonArray>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+QString formatCheckText(const PresentationCheck &check)
+{
+    QString text = check.path + u'\n';
+    if (check.items.isEmpty())
+        text += u"  No fonts found.\n"_s;
+    qsizetype nameWidth = 0;
+    for (const FontStatusItem &item : check.items)
+        nameWidth = std::max(nameWidth, item.fontName.size());
+    constexpr int statusWidth = 10; // "Unresolved"
+    for (const FontStatusItem &item : check.items) {
+        text += u"  "_s + item.fontName.leftJustified(nameWidth) + u"  "_s
+                + rawValue(item.status).leftJustified(statusWidth) + u"  "_s
+                + (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
+    }
+    text += u"  "_s + readinessPresentation(isReadyForHandoff(check.items)).title + u": "_s
+            + countsSummary(check.items) + u'\n';
+    return text;
+}
+
+QJsonObject checkToJson(const PresentationCheck &check)
+{
+    QJsonArray fonts;
+    for (const FontStatusItem &item : check.items) {
+        fonts.append(QJsonObject{{u"name"_s, item.fontName},
+                                 {u"status"_s, rawValue(item.status)},
+                                 {u"file"_s, item.hasFile() ? QJsonValue(item.filePath()) : QJsonValue()}});
+    }
+    const QJsonObject counts{{u"installed"_s, installedCount(check.items)},
+                             {u"system"_s, systemCount(check.items)},
+                             {u"adobe"_s, adobeCount(check.items)},
+                             {u"missing"_s, missingCount(check.items)},
+                             {u"unresolved"_s, unresolvedCount(check.items)}};
+    return QJsonObject{{u"path"_s, check.path},
+                       {u"fonts"_s, fonts},
+                       {u"counts"_s, counts},
+                       {u"readyForHandoff"_s, isReadyForHandoff(check.items)}};
+}
+
+} // namespace kernwick

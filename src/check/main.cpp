@@ -1,0 +1,107 @@
+// kernwick-check: scans presentations and tells, per font, whether it will travel.
+#include "checkreport.h"
+
+#include <resolve/fontresolver.h>
+#include <scan/fontscanner.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+namespace {
+
+enum ExitStatus { allReady = 0, notReady = 1, usageError = 2 };
+
+// Why `path` cannot be checked, or an empty string when it can.
+QString argumentProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"no such file or folder"_s;
+    const QString extension = info.suffix().toLower();
+    if (extension != u"key" && extension != u"pptx" && extension != u"ppt")
+        return u"not a presentation (a .key, .pptx or .ppt file)"_s;
+    if (!info.isReadable() || (info.isDir() && !info.isExecutable()))
+        return u"cannot be read"_s;
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"kernwick-check"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Finds the fonts each presentation uses and tells whether each one is on this machine.\n"
+        u"Exit status: 0 when every presentation is ready for handoff, 1 when one is not, 2 for a usage "
+        u"error or a file that cannot be read."_s);
+    const QCommandLineOption jsonOption(u"json"_s, u"Print the result as JSON."_s);
+    parser.addOption(jsonOption);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
+                                 u"PATH…"_s);
+
+    QTextStream err(stderr);
+    if (!parser.parse(app.arguments())) {
+        err << parser.errorText() << u"\nTry 'kernwick-check --help'.\n"_s;
+        return usageError;
+    }
+    if (parser.isSet(u"help"_s)) {
+        QTextStream(stdout) << parser.helpText();
+        return allReady;
+    }
+    if (parser.isSet(u"version"_s)) {
+        QTextStream(stdout) << app.applicationName() << u' ' << app.applicationVersion() << u'\n';
+        return allReady;
+    }
+    const QStringList paths = parser.positionalArguments();
+    if (paths.isEmpty()) {
+        err << u"kernwick-check: no presentation given\nTry 'kernwick-check --help'.\n"_s;
+        return usageError;
+    }
+
+    const FontScanner scanner(MetadataQuery(
+        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    FontconfigFontSource fonts;
+    FontResolver resolver(fonts);
+
+    const bool json = parser.isSet(jsonOption);
+    QTextStream out(stdout);
+    QJsonArray results;
+    int status = allReady;
+    for (const QString &path : paths) {
+        if (const QString problem = argumentProblem(path); !problem.isEmpty()) {
+            err << u"kernwick-check: "_s << path << u": "_s << problem << u'\n';
+            err.flush();
+            if (json)
+                results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, problem}});
+            status = usageError;
+            continue;
+        }
+        const PresentationCheck check{path, resolver.resolveFonts(scanner.scanFonts(path))};
+        if (!isReadyForHandoff(check.items) && status == allReady)
+            status = notReady;
+        if (json)
+            results.append(checkToJson(check));
+        else
+            out << formatCheckText(check) << Qt::flush;
+    }
+    if (json) {
+        out << QJsonDocument(QJsonObject{{u"files"_s, results}, {u"readyForHandoff"_s, status == allReady}})
+                   .toJson(QJsonDocument::Indented);
+    }
+    return status;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace kernwick::fontmeta {
+
+// One place where a document names a font its text can use.
+struct FontUse
+{
+    QString fontName; // as the document spells it, never empty
+    QString place;    // for people: "slide 3", "theme minor font", "slide master 1", "embedded font list"
+};
+
+// What a reader found in one document.
+struct ReadResult
+{
+    QList<FontUse> uses;  // in document order; a name may occur many times
+    QStringList notes;    // one line each, for standard error: "encrypted: the fonts cannot be read"
+};
+
+} // namespace kernwick::fontmeta

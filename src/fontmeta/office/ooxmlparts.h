@@ -1,0 +1,93 @@
+#pragma once
+
+// Parsers for the XML parts of an Office Open XML package that name fonts: relationship parts, themes
+// and the parts whose text carries typefaces. Both the transitional and the strict namespaces are
+// understood; elements are matched by namespace and local name, never by prefix.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <array>
+
+namespace kernwick::fontmeta::ooxml {
+
+struct Relationship
+{
+    QString id;
+    QString type;   // the last segment of the type URI ("slide", "theme"), the same in both namespaces
+    QString target; // the resolved part name without a leading "/", empty when external or invalid
+};
+
+// The Latin, East Asian and complex-script faces of a theme's major and minor fonts, possibly empty.
+struct ThemeFonts
+{
+    std::array<QString, 3> major;
+    std::array<QString, 3> minor;
+    bool hasFontScheme = false;
+};
+
+enum class ThemeGroup
+{
+    None,
+    Major,
+    Minor,
+};
+
+enum class PartSection
+{
+    Body,
+    DefaultTextStyle,
+    EmbeddedFontList,
+};
+
+// One place in a part where text takes its font from: a literal face, a theme token ("+mn-lt"), or
+// a font reference that stands for all three faces of a theme group.
+struct TypefaceRef
+{
+    QString typeface;            // literal face or theme token; empty for a font reference
+    ThemeGroup fontRefGroup = ThemeGroup::None;
+    PartSection section = PartSection::Body;
+};
+
+struct PartScan
+{
+    QString rootElement;                   // local name of the root element, for recognising the part
+    QList<TypefaceRef> refs;               // in document order
+    QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
+    QString error;                         // why reading stopped early, empty when the part was whole
+};
+
+struct RelationshipsScan
+{
+    QList<Relationship> relationships;
+    QString error;
+};
+
+struct ThemeScan
+{
+    ThemeFonts fonts;
+    QString error;
+};
+
+// The deepest element nesting read; real parts stay far below it.
+constexpr int MaxElementDepth = 512;
+
+PartScan scanPart(const QByteArray &xml);
+ThemeScan scanTheme(const QByteArray &xml);
+// `sourcePart` is the part the relationships belong to, empty for the package's own relationships.
+RelationshipsScan scanRelationships(const QByteArray &xml, const QString &sourcePart, int maxCount);
+// The part name of the main presentation part that [Content_Types].xml declares, or empty.
+QString presentationPartFromContentTypes(const QByteArray &xml);
+
+// Resolves a relationship target against the part holding it; empty when it leaves the package.
+QString resolveTarget(const QString &sourcePart, const QString &target);
+// "ppt/slides/slide1.xml" -> "ppt/slides/_rels/slide1.xml.rels"; the package root -> "_rels/.rels".
+QString relationshipsPartName(const QString &sourcePart);
+
+// The face a theme token ("+mj-lt", "+mn-cs", ...) stands for; nullptr when `typeface` is no token.
+bool isThemeToken(const QString &typeface);
+ThemeGroup themeTokenGroup(const QString &typeface);
+int themeTokenScript(const QString &typeface); // 0 Latin, 1 East Asian, 2 complex script
+
+} // namespace kernwick::fontmeta::ooxml

@@ -1,0 +1,40 @@
+#include "fontstatusitem.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, const QString &filePath)
+{
+    FontStatusItem item;
+    item.id = QUuid::createUuid();
+    item.fontName = fontName;
+    item.status = status;
+    if (!filePath.isEmpty())
+        item.fileURL = QUrl::fromLocalFile(filePath);
+    return item;
+}
+
+qsizetype countWithStatus(const FontStatusItems &items, FontStatus status)
+{
+    return std::count_if(items.begin(), items.end(), [status](const FontStatusItem &item) {
+        return item.status == status;
+    });
+}
+
+bool isReadyForHandoff(const FontStatusItems &items)
+{
+    return !items.isEmpty() && missingCount(items) == 0;
+}
+
+QString countsSummary(const FontStatusItems &items)
+{
+    return u"Installed: "_s + QString::number(installedCount(items)) + u" | System: "_s
+           + QString::number(systemCount(items)) + u" | Restricted: "_s + QString::number(adobeCount(items))
+           + u" | Missing: "_s + QString::number(missingCount(items)) + u" | Unresolved: "_s
+           + QString::number(unresolvedCount(items));
+}
+
+} // namespace kernwick

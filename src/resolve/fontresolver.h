@@ -1,0 +1,68 @@
+#pragma once
+
+#include <model/fontstatusitem.h>
+#include <platform/fontcatalog.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+namespace kernwick {
+
+// Where font files lie, as the verdicts read it.
+bool isSystemFontLocation(QStringView path);
+bool isAdobeFontLocation(QStringView path);
+
+// A name lower-cased without hyphens and spaces, so that "Helvetica-Bold" and "helvetica bold" meet.
+QString fontMatchKey(QStringView name);
+
+// One snapshot of the installed fonts, prepared for the resolver's look-ups: exact look-ups by name and
+// the loose walk over every installed name in the catalog's order.
+class InstalledFonts final
+{
+public:
+    explicit InstalledFonts(std::shared_ptr<const FontCatalog> catalog);
+
+    // The file of the font known under `name`; else the file of the first installed font whose name
+    // resembles it (equal match keys, or one name containing the other regardless of case).
+    std::optional<QString> findFontFile(const QString &name) const;
+    // Some installed font's name resembles `name`.
+    bool isFontAvailable(const QString &name) const;
+    // The verdict on one name: adobe, system or installed by where its file lies; unresolved when only a
+    // resembling name is known; missing otherwise.
+    FontStatusItem resolveFont(const QString &name) const;
+
+    const FontCatalog &catalog() const { return *m_catalog; }
+
+private:
+    // Index in the catalog's name list of the first name that resembles `name`, or -1.
+    qsizetype firstLooseMatch(const QString &name) const;
+
+    std::shared_ptr<const FontCatalog> m_catalog;
+    QStringList m_keys;
+    QStringList m_folded;
+};
+
+// Turns font names into font items against the fonts installed now. One snapshot of the installed fonts
+// serves a whole pass; a font installed since the last pass is found by the next.
+class FontResolver final
+{
+public:
+    explicit FontResolver(FontconfigFontSource &fonts);
+
+    FontStatusItem resolveFont(const QString &name);
+    FontStatusItems resolveFonts(const QStringList &names);
+    InstalledFonts installedFonts();
+
+private:
+    FontconfigFontSource &m_fonts;
+};
+
+// The Type column: "TrueType", "OpenType", the upper-cased extension, or "—" without a file.
+QString fontTypeLabel(const FontStatusItem &item);
+// The Location column: "System", the folder with the home folder written "~", or "—" without a file.
+QString fontLocationLabel(const FontStatusItem &item, const QString &homeFolder);
+
+} // namespace kernwick

@@ -1,0 +1,67 @@
+#include "scantext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace kernwick {
+
+namespace {
+bool isScanWhitespace(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return c == 0x09 || (c >= 0x0A && c <= 0x0D) || c == 0x85;
+    }
+}
+} // namespace
+
+QString trimScanWhitespace(QStringView text)
+{
+    // Every character of the set lies in the Basic Multilingual Plane, so code units suffice.
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isScanWhitespace(text[begin].unicode()))
+        ++begin;
+    while (end > begin && isScanWhitespace(text[end - 1].unicode()))
+        --end;
+    return text.sliced(begin, end - begin).toString();
+}
+
+std::optional<QString> decodeUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<QString> readUtf8File(const QString &path, qint64 maxSize)
+{
+    // Only regular files: a named pipe or a device planted in a document would never end.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxSize)
+        return std::nullopt;
+    const QByteArray bytes = file.read(maxSize + 1);
+    if (bytes.size() > maxSize || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return decodeUtf8(bytes);
+}
+
+bool codePointLess(const QString &a, const QString &b)
+{
+    const QList<uint> left = a.normalized(QString::NormalizationForm_C).toUcs4();
+    const QList<uint> right = b.normalized(QString::NormalizationForm_C).toUcs4();
+    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end());
+}
+
+} // namespace kernwick
