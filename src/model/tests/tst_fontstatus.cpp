@@ -1,0 +1,114 @@
+#include <model/fontstatusitem.h>
+#include <model/statuspresentation.h>
+
+#include <QTest>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+class FontStatusTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void statusFromText();
+    void statusHashesAsItsWord();
+    void countsAndReadiness();
+    void statusOrderIsStableBothWays();
+    void everyStatusPresentsItself();
+};
+
+void FontStatusTest::statusFromText()
+{
+    QCOMPARE(fontStatusFromRawValue(u"Installed"), FontStatus::installed);
+    QCOMPARE(fontStatusFromRawValue(u"Adobe"), FontStatus::adobe);
+    QVERIFY(!fontStatusFromRawValue(u"installed"));
+    QVERIFY(!fontStatusFromRawValue(u"System "));
+    QVERIFY(!fontStatusFromRawValue(u""));
+    for (const FontStatus status : allFontStatuses)
+        QCOMPARE(fontStatusFromRawValue(rawValue(status)), status);
+}
+
+void FontStatusTest::statusHashesAsItsWord()
+{
+    for (const FontStatus status : allFontStatuses) {
+        QCOMPARE(qHash(status, 7), qHash(rawValue(status), 7));
+        QCOMPARE(qHash(status, 0), qHash(rawValue(status), 0));
+    }
+    QSet<FontStatus> set{FontStatus::missing, FontStatus::missing, FontStatus::system};
+    QCOMPARE(set.size(), 2);
+}
+
+void FontStatusTest::countsAndReadiness()
+{
+    FontStatusItems items;
+    QCOMPARE(installedCount(items) + systemCount(items) + missingCount(items) + unresolvedCount(items)
+                 + adobeCount(items),
+             0);
+    QVERIFY(!isReadyForHandoff(items));
+
+    // Fonts that need review or are restricted do not stand in the way; one missing font does.
+    items.append(makeFontStatusItem(u"A"_s, FontStatus::unresolved));
+    items.append(makeFontStatusItem(u"B"_s, FontStatus::adobe, u"/x/Adobe Fonts/B.otf"_s));
+    QVERIFY(isReadyForHandoff(items));
+    items.append(makeFontStatusItem(u"C"_s, FontStatus::missing));
+    QVERIFY(!isReadyForHandoff(items));
+
+    items.append(makeFontStatusItem(u"D"_s, FontStatus::installed, u"/h/D.ttf"_s));
+    items.append(makeFontStatusItem(u"E"_s, FontStatus::installed, u"/h/E.ttf"_s));
+    items.append(makeFontStatusItem(u"F"_s, FontStatus::system, u"/usr/share/fonts/F.ttf"_s));
+    QCOMPARE(countsSummary(items), u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 1"_s);
+    QVERIFY(items[3].id != items[4].id);
+    QCOMPARE(items[3].filePath(), u"/h/D.ttf"_s);
+    QVERIFY(!items[2].hasFile());
+}
+
+void FontStatusTest::statusOrderIsStableBothWays()
+{
+    const FontStatusItems items = {
+        makeFontStatusItem(u"adobe"_s, FontStatus::adobe), makeFontStatusItem(u"sys"_s, FontStatus::system),
+        makeFontStatusItem(u"first"_s, FontStatus::installed), makeFontStatusItem(u"miss"_s, FontStatus::missing),
+        makeFontStatusItem(u"review"_s, FontStatus::unresolved),
+        makeFontStatusItem(u"second"_s, FontStatus::installed)};
+    const auto names = [](const FontStatusItems &list) {
+        QStringList result;
+        for (const FontStatusItem &item : list)
+            result.append(item.fontName);
+        return result;
+    };
+
+    FontStatusItems ascending = items;
+    std::stable_sort(ascending.begin(), ascending.end(), [](const FontStatusItem &a, const FontStatusItem &b) {
+        return statusSortKey(a.status) < statusSortKey(b.status);
+    });
+    QCOMPARE(names(ascending), (QStringList{u"first"_s, u"second"_s, u"miss"_s, u"review"_s, u"sys"_s, u"adobe"_s}));
+
+    FontStatusItems descending = items;
+    std::stable_sort(descending.begin(), descending.end(), [](const FontStatusItem &a, const FontStatusItem &b) {
+        return statusSortKey(a.status) > statusSortKey(b.status);
+    });
+    QCOMPARE(names(descending), (QStringList{u"adobe"_s, u"sys"_s, u"review"_s, u"miss"_s, u"first"_s, u"second"_s}));
+}
+
+void FontStatusTest::everyStatusPresentsItself()
+{
+    // The views take every text from here: none may be left empty, and the badge and the card of a
+    // status must not contradict each other.
+    QSet<QString> badges;
+    for (const FontStatus status : allFontStatuses) {
+        const StatusPresentation presentation = statusPresentation(status);
+        QVERIFY(!presentation.badgeText.isEmpty());
+        QVERIFY(!presentation.summaryLabel.isEmpty());
+        QVERIFY(!presentation.summarySubLabel.isEmpty());
+        badges.insert(presentation.badgeText);
+    }
+    QCOMPARE(badges.size(), 5);
+    QCOMPARE(statusPresentation(FontStatus::adobe).badgeColor, restrictedPurple);
+    QCOMPARE(readinessPresentation(true).title, u"Ready for Handoff"_s);
+    QCOMPARE(readinessPresentation(false).title, u"Needs Attention"_s);
+}
+
+QTEST_GUILESS_MAIN(FontStatusTest)
+#include "tst_fontstatus.moc"

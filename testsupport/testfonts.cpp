@@ -1,0 +1,90 @@
+#include "testfonts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick::test {
+
+namespace {
+const QString liberationFolder = u"/usr/share/fonts/truetype/liberation2"_s;
+}
+
+TestFonts::TestFonts()
+{
+    if (!m_root.isValid())
+        return;
+    const QDir root(m_root.path());
+    const QString cache = root.filePath(u"cache"_s);
+    if (!QDir().mkpath(userFontFolder()) || !QDir().mkpath(adobeFontFolder()) || !QDir().mkpath(cache))
+        return;
+    for (const QString &font : {u"LiberationSans-Regular.ttf"_s, u"LiberationSans-Bold.ttf"_s,
+                                u"LiberationSans-BoldItalic.ttf"_s, u"LiberationSerif-Regular.ttf"_s,
+                                u"LiberationSerif-Italic.ttf"_s}) {
+        if (!copyLiberationFont(font, userFontFolder()))
+            return;
+    }
+    if (!copyLiberationFont(u"LiberationMono-Regular.ttf"_s, adobeFontFolder()))
+        return;
+
+    const QString config = root.filePath(u"fonts.conf"_s);
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const QString text = u"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+                         u"<fontconfig>\n  <dir>"_s
+                         + systemFontFolder() + u"</dir>\n  <dir>"_s + userFontFolder() + u"</dir>\n  <dir>"_s
+                         + adobeFontFolder() + u"</dir>\n  <cachedir>"_s + cache
+                         + u"</cachedir>\n</fontconfig>\n"_s;
+    file.write(text.toUtf8());
+    file.close();
+
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(config));
+    qputenv("HOME", QFile::encodeName(homeFolder()));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    m_valid = true;
+}
+
+QString TestFonts::homeFolder() const
+{
+    return QDir(m_root.path()).filePath(u"home"_s);
+}
+
+QString TestFonts::userFontFolder() const
+{
+    return homeFolder() + u"/.local/share/fonts"_s;
+}
+
+QString TestFonts::adobeFontFolder() const
+{
+    return homeFolder() + u"/Library/Application Support/Adobe/CoreSync/plugins/livetype/r"_s;
+}
+
+QString TestFonts::systemFontFolder()
+{
+    return u"/usr/share/fonts/truetype/dejavu"_s;
+}
+
+QProcessEnvironment TestFonts::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"FONTCONFIG_FILE", "HOME", "XDG_CACHE_HOME"})
+        environment.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
+    return environment;
+}
+
+bool TestFonts::copyLiberationFont(const QString &fileName, const QString &folder)
+{
+    return copyFontFile(QDir(liberationFolder).filePath(fileName), folder);
+}
+
+bool TestFonts::copyFontFile(const QString &path, const QString &folder)
+{
+    return QFile::copy(path, QDir(folder).filePath(QFileInfo(path).fileName()));
+}
+
+} // namespace kernwick::test

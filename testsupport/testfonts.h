@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace kernwick::test {
+
+// A private fontconfig world for one test program: a home folder with a user font folder (installed
+// fonts), Debian's DejaVu folder under /usr/share/fonts (system fonts) and an Adobe-synced folder, with a
+// cache of its own. Constructing it points FONTCONFIG_FILE, HOME and XDG_CACHE_HOME of this process at
+// it; do that before fontconfig is first asked.
+class TestFonts final
+{
+public:
+    TestFonts();
+    Q_DISABLE_COPY_MOVE(TestFonts)
+
+    bool isValid() const { return m_valid; }
+    QString homeFolder() const;
+    QString userFontFolder() const;
+    QString adobeFontFolder() const;
+    static QString systemFontFolder();
+    // The environment that makes a child process see the same fonts.
+    QProcessEnvironment environment() const;
+
+    // Copies one of Debian's Liberation fonts (e.g. "LiberationSans-Bold.ttf") into `folder`.
+    static bool copyLiberationFont(const QString &fileName, const QString &folder);
+    // Copies any font file into `folder`.
+    static bool copyFontFile(const QString &path, const QString &folder);
+
+private:
+    QTemporaryDir m_root;
+    bool m_valid = false;
+};
+
+} // namespace kernwick::test
