@@ -34,7 +34,7 @@ QString FontScannerTest::tool(const QString &name, const QStringList &names)
     for (const QString &font : names)
         lines.append("    \"" + font.toUtf8() + '"');
     const QByteArray answer =
-        names.isEmpty() ? "kMDItemFonts = (null)\n" : "kMDItemFonts = (\n" + lines.join(",\n") + "\n)\n";
+        names.isEmpty() ? QByteArray("kMDItemFonts = (null)\n") : "kMDItemFonts = (\n" + lines.join(",\n") + "\n)\n";
     const QString path = deckPath(name);
     test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" + answer + "EOF\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
