@@ -1,0 +1,160 @@
+#include <testsupport/testfonts.h>
+#include <testsupport/testzip.h>
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+class KernwickCheckTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void readyDeck();
+    void deckThatNeedsAttention();
+    void jsonForScripts();
+    void usageErrorsAndUnreadableArguments_data();
+    void usageErrorsAndUnreadableArguments();
+    void everyRealDocument();
+
+private:
+    struct Run
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    Run check(const QStringList &arguments) const;
+    static QString fixture(const QString &path) { return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path); }
+
+    std::unique_ptr<test::TestFonts> m_fonts;
+    QTemporaryDir m_folder;
+    QString m_readyDeck;
+};
+
+KernwickCheckTest::Run KernwickCheckTest::check(const QStringList &arguments) const
+{
+    QProcess process;
+    process.setProcessEnvironment(m_fonts->environment());
+    process.start(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments);
+    Run run;
+    if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void KernwickCheckTest::initTestCase()
+{
+    m_fonts = std::make_unique<test::TestFonts>();
+    QVERIFY(m_fonts->isValid());
+    m_readyDeck = QDir(m_folder.path()).filePath(u"Ready Talk.pptx"_s);
+    test::TestZip zip(m_readyDeck);
+    zip.add(u"ppt/slides/slide1.xml"_s,
+            R"(<p:sld><a:latin typeface="DejaVu Sans"/><a:latin typeface="LiberationSans-Bold"/></p:sld>)");
+    QVERIFY(zip.close());
+}
+
+void KernwickCheckTest::readyDeck()
+{
+    const Run run = check({m_readyDeck});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], m_readyDeck);
+    QCOMPARE(lines[1].simplified(), u"DejaVu Sans System /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
+    QCOMPARE(lines[2].simplified(),
+             u"LiberationSans-Bold Installed "_s + m_fonts->userFontFolder() + u"/LiberationSans-Bold.ttf"_s);
+    QCOMPARE(lines[3].trimmed(),
+             u"Ready for Handoff: Installed: 1 | System: 1 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
+}
+
+void KernwickCheckTest::deckThatNeedsAttention()
+{
+    const Run run = check({fixture(u"pptx/txt-font-typeface.pptx"_s), m_readyDeck});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.contains(u"  Verdana "_s));
+    QVERIFY(run.out.contains(u" Missing     —\n"_s));
+    QVERIFY(run.out.contains(u"  Needs Attention: "_s));
+    QVERIFY(run.out.contains(u"  Ready for Handoff: "_s));
+}
+
+void KernwickCheckTest::jsonForScripts()
+{
+    const Run run = check({u"--json"_s, m_readyDeck, fixture(u"pptx/txt-font-typeface.pptx"_s)});
+    QCOMPARE(run.exitCode, 1);
+    QJsonParseError error;
+    const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(result[u"readyForHandoff"_s].toBool(true), false);
+    const QJsonArray files = result[u"files"_s].toArray();
+    QCOMPARE(files.size(), 2);
+
+    const QJsonObject ready = files[0].toObject();
+    QCOMPARE(ready[u"path"_s].toString(), m_readyDeck);
+    QCOMPARE(ready[u"readyForHandoff"_s].toBool(), true);
+    QCOMPARE(ready[u"counts"_s].toObject()[u"system"_s].toInt(), 1);
+    const QJsonObject first = ready[u"fonts"_s].toArray()[0].toObject();
+    QCOMPARE(first[u"name"_s].toString(), u"DejaVu Sans"_s);
+    QCOMPARE(first[u"status"_s].toString(), u"System"_s);
+
+    const QJsonObject attention = files[1].toObject();
+    QCOMPARE(attention[u"readyForHandoff"_s].toBool(true), false);
+    for (const QJsonValue font : attention[u"fonts"_s].toArray()) {
+        if (font[u"status"_s].toString() == u"Missing")
+            QVERIFY(font[u"file"_s].isNull());
+    }
+}
+
+void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("nothing to check") << QStringList() << u"no presentation given"_s;
+    QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s, m_readyDeck} << u"frobnicate"_s;
+    QTest::newRow("no such file") << QStringList{m_readyDeck + u".gone.pptx"_s} << u"no such file or folder"_s;
+    QTest::newRow("not a presentation") << QStringList{fixture(u"README.md"_s)} << u"not a presentation"_s;
+    QTest::newRow("a folder that is not a package") << QStringList{fixture(u"pptx"_s)} << u"not a presentation"_s;
+    QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
+                                             << u"/nonexistent/Talk.key: no such file or folder"_s;
+}
+
+void KernwickCheckTest::usageErrorsAndUnreadableArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const Run run = check(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    if (arguments.contains(m_readyDeck) && !arguments.contains(u"--frobnicate"_s))
+        QVERIFY(run.out.contains(u"Ready for Handoff"_s));
+}
+
+void KernwickCheckTest::everyRealDocument()
+{
+    QStringList documents;
+    for (const QString &kind : {u"pptx"_s, u"ppt"_s, u"key"_s}) {
+        const QDir folder(fixture(kind));
+        for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            documents.append(folder.filePath(name));
+    }
+    QCOMPARE(documents.size(), 17);
+    const Run run = check(documents);
+    QVERIFY2(run.exitCode == 0 || run.exitCode == 1, qPrintable(run.err));
+    for (const QString &document : documents)
+        QVERIFY(run.out.contains(document + u'\n'));
+    QCOMPARE(run.out.count(u"Needs Attention: "_s) + run.out.count(u"Ready for Handoff: "_s), 17);
+}
+
+QTEST_GUILESS_MAIN(KernwickCheckTest)
+#include "tst_kernwickcheck.moc"
