@@ -1,12 +1,9 @@
 #include "ziparchive.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QScopeGuard>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <array>
@@ -143,50 +140,29 @@ bool isSafeMemberName(QStringView name)
     return true;
 }
 
-bool extractZipMembers(const QString &archivePath, const QString &destination,
-                       const std::function<bool(QStringView)> &wanted, const ZipLimits &limits)
+void ZipArchive::readMembers(const std::function<bool(QStringView)> &wanted, const ZipLimits &limits,
+                             const std::function<void(const QString &, const QByteArray &)> &use) const
 {
-    const auto archive = ZipArchive::openFile(archivePath);
-    if (!archive)
-        return false;
-
-    const QStringList names = archive->memberNames();
-    const QDir root(destination);
     qint64 budget = limits.maxTotalSize;
     int attempted = 0;
-    for (int index = 0; index < names.size() && attempted < limits.maxMembers && budget > 0; ++index) {
-        const QString &name = names[index];
-        if (name.endsWith(u'/') || !isSafeMemberName(name) || !wanted(name) || archive->isLink(index))
-            continue;
-
-        const QString target = root.filePath(name);
-        if (!root.mkpath(QFileInfo(name).path()))
-            continue;
-        const int fd = ::open(QFile::encodeName(target).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0)
+    for (int index = 0; index < m_names.size() && attempted < limits.maxMembers && budget > 0; ++index) {
+        const QString &name = m_names[index];
+        if (name.endsWith(u'/') || !isSafeMemberName(name) || !wanted(name) || isLink(index))
             continue;
         ++attempted;
+        QByteArray bytes;
         qint64 inflated = 0;
-        const auto writeChunk = [fd](const char *data, qint64 size) {
-            for (qint64 done = 0; done < size;) {
-                const ssize_t count = ::write(fd, data + done, size_t(size - done));
-                if (count < 0)
-                    return false;
-                done += count;
-            }
-            return true;
-        };
-        const bool complete =
-            archive->readInto(index, std::min(limits.maxMemberSize, budget), writeChunk, &inflated);
-        ::close(fd);
-        // What a failed member inflated counts too, so that many oversized members cannot add up to an
-        // unbounded amount of work.
+        const bool complete = readInto(
+            index, std::min(limits.maxMemberSize, budget),
+            [&bytes](const char *data, qint64 size) {
+                bytes.append(data, size);
+                return true;
+            },
+            &inflated);
         budget -= inflated;
-        if (!complete)
-            QFile::remove(target);
+        if (complete)
+            use(name, bytes);
     }
-    return true;
 }
 
 } // namespace kernwick

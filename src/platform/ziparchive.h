@@ -12,7 +12,7 @@ struct zip;
 
 namespace kernwick {
 
-// How much a zip archive may inflate to. Archives are untrusted input: a member's stated size is never
+// How much of a zip archive may be inflated. Archives are untrusted input: a member's stated size is never
 // believed, what it really inflates to is counted while it is read.
 struct ZipLimits
 {
@@ -39,6 +39,13 @@ public:
     std::optional<QByteArray> read(int index, qint64 maxSize) const;
     std::optional<QByteArray> read(const QString &name, qint64 maxSize) const;
     int indexOf(const QString &name) const;
+
+    // Reads, in archive order, the members that `wanted` selects and hands each to `use`, as an unpacking
+    // tool would give them: folders, links and names that would leave the unpacking folder are passed
+    // over, and so is a member that inflates past the limits. What failed members inflated counts against
+    // the total too, so that many oversized members cannot add up to unbounded work.
+    void readMembers(const std::function<bool(QStringView name)> &wanted, const ZipLimits &limits,
+                     const std::function<void(const QString &name, const QByteArray &bytes)> &use) const;
     // Streams a member to `sink` in chunks, counting what it really inflates to. False when the member
     // cannot be read, fails its checksum, inflates past maxSize, or the sink refuses a chunk.
     bool readInto(int index, qint64 maxSize, const std::function<bool(const char *data, qint64 size)> &sink,
@@ -52,15 +59,8 @@ private:
     QStringList m_names;
 };
 
-// True when a member name can be written under a destination folder without leaving it: relative, no
-// ".." component, no backslash or drive letter.
+// True when a member name stays inside the folder it would be unpacked into: relative, no ".."
+// component, no backslash or drive letter.
 bool isSafeMemberName(QStringView name);
-
-// Writes the members that `wanted` selects under `destination` at their archive paths, as an unzip would,
-// but never outside it: unsafe names and links are skipped, and so is a member that would inflate past
-// the limits. Files are created new (never through an existing file or link), private to the user.
-// Returns false when the archive cannot be opened; a member that fails is skipped.
-bool extractZipMembers(const QString &archivePath, const QString &destination,
-                       const std::function<bool(QStringView memberName)> &wanted, const ZipLimits &limits = {});
 
 } // namespace kernwick

@@ -1,12 +1,10 @@
 #include "keynoteextraction.h"
 
-#include <platform/scanfolder.h>
 #include <platform/ziparchive.h>
 #include <scan/fontmatching.h>
 #include <scan/scantext.h>
 
 #include <QDir>
-#include <QDirIterator>
 
 #include <array>
 
@@ -36,13 +34,16 @@ public:
     {
     }
 
-    void matchFile(const QString &path, QSet<QString> &collected) const
+    void matchText(const std::optional<QString> &text, QSet<QString> &collected) const
     {
-        const auto text = readUtf8File(path, maxScannedFileSize);
         if (!text)
             return;
         for (const QRegularExpression &pattern : m_patterns)
             collectFontMatches(*text, pattern, CaptureGroups::all, collected);
+    }
+    void matchFile(const QString &path, QSet<QString> &collected) const
+    {
+        matchText(readUtf8File(path, maxScannedFileSize), collected);
     }
 
 private:
@@ -61,20 +62,14 @@ QStringList keynotePackageFonts(const QString &presentationPath)
     if (QFileInfo(indexFile).isFile())
         matcher.matchFile(indexFile, collected);
 
+    // Every text member of the index archive, at any depth, read straight out of the archive.
     const QString indexArchive = package.filePath(u"index.zip"_s);
     if (QFileInfo(indexArchive).isFile()) {
-        const ScanFolder scanFolder(u"key-font-scan-"_s);
-        if (scanFolder.isValid()) {
-            const ZipLimits limits{maxScannedFileSize, maxScannedArchiveSize};
-            const auto isTextMember = [](QStringView name) { return isTextFile(name); };
-            extractZipMembers(indexArchive, scanFolder.path(), isTextMember, limits);
-            QDirIterator walk(scanFolder.path(), QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                              QDirIterator::Subdirectories);
-            while (walk.hasNext()) {
-                const QString path = walk.next();
-                if (isTextFile(walk.fileName()))
-                    matcher.matchFile(path, collected);
-            }
+        if (const auto archive = ZipArchive::openFile(indexArchive)) {
+            const auto isTextMember = [](QStringView name) { return isTextFile(name.sliced(name.lastIndexOf(u'/') + 1)); };
+            archive->readMembers(isTextMember, scannedArchiveLimits, [&](const QString &, const QByteArray &bytes) {
+                matcher.matchText(decodeUtf8(bytes), collected);
+            });
         }
     }
 

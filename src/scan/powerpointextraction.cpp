@@ -1,11 +1,8 @@
 #include "powerpointextraction.h"
 
-#include <platform/scanfolder.h>
 #include <platform/ziparchive.h>
 #include <scan/fontmatching.h>
 #include <scan/scantext.h>
-
-#include <QDir>
 
 using namespace Qt::StringLiterals;
 
@@ -16,56 +13,37 @@ namespace {
 const QString presentationPart = u"ppt/presentation.xml"_s;
 const QStringList partFolders = {u"ppt/slides"_s, u"ppt/slideMasters"_s};
 
-bool hasXmlExtension(QStringView name)
-{
-    return name.endsWith(u".xml", Qt::CaseInsensitive);
-}
-
-// The members the reading steps below read: unpacking only these keeps the deck's media packed.
-bool isReadMember(QStringView name)
+// The parts read: the presentation part, and every entry of the slide and slide master folders (on their
+// own level, hidden ones included) whose extension is xml in any case. Layouts, themes, notes, charts and
+// the deck's media are never inflated.
+bool isReadPart(QStringView name)
 {
     if (name == presentationPart)
         return true;
     for (const QString &folder : partFolders) {
         if (name.size() > folder.size() + 1 && name.startsWith(folder) && name[folder.size()] == u'/') {
             const QStringView entry = name.sliced(folder.size() + 1);
-            if (!entry.contains(u'/') && hasXmlExtension(entry))
-                return true;
+            return !entry.contains(u'/') && entry.endsWith(u".xml", Qt::CaseInsensitive);
         }
     }
     return false;
-}
-
-void collectFile(const QString &path, const QRegularExpression &pattern, QSet<QString> &collected)
-{
-    if (const auto text = readUtf8File(path, maxScannedFileSize))
-        collectFontMatches(*text, pattern, CaptureGroups::first, collected);
 }
 
 } // namespace
 
 QStringList powerPointPackageFonts(const QString &presentationPath)
 {
-    const ScanFolder scanFolder(u"pptx-font-scan-"_s);
-    if (!scanFolder.isValid())
-        return {};
-    const ZipLimits limits{maxScannedFileSize, maxScannedArchiveSize};
-    if (!extractZipMembers(presentationPath, scanFolder.path(), isReadMember, limits))
+    const auto archive = ZipArchive::openFile(presentationPath);
+    if (!archive)
         return {};
 
-    const QDir root(scanFolder.path());
-    const QRegularExpression latinFont = fontPattern(uR"re(<a:latin[^>]*typeface=\"([^^\"]+)\")re"_s);
+    // The parts are read straight out of the archive: unpacking them into a folder first would cost more
+    // than all the rest of the scan, and would give a hostile archive a place to write.
     QSet<QString> collected;
-    if (QFileInfo::exists(root.filePath(presentationPart)))
-        collectFile(root.filePath(presentationPart), latinFont, collected);
-    for (const QString &folder : partFolders) {
-        const QDir dir(root.filePath(folder));
-        const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &entry : entries) {
-            if (hasXmlExtension(entry))
-                collectFile(dir.filePath(entry), latinFont, collected);
-        }
-    }
+    archive->readMembers(isReadPart, scannedArchiveLimits, [&collected](const QString &, const QByteArray &bytes) {
+        if (const auto text = decodeUtf8(bytes))
+            collectLatinTypefaces(*text, collected);
+    });
 
     const QRegularExpression themeToken = fontPattern(uR"re(^[a-z]{1,5}\d+$)re"_s);
     QStringList names;

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-#include <algorithm>
 
 namespace kernwick {
 
@@ -55,13 +54,6 @@ std::optional<QString> readUtf8File(const QString &path, qint64 maxSize)
     if (bytes.size() > maxSize || file.error() != QFileDevice::NoError)
         return std::nullopt;
     return decodeUtf8(bytes);
-}
-
-bool codePointLess(const QString &a, const QString &b)
-{
-    const QList<uint> left = a.normalized(QString::NormalizationForm_C).toUcs4();
-    const QList<uint> right = b.normalized(QString::NormalizationForm_C).toUcs4();
-    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end());
 }
 
 } // namespace kernwick

@@ -17,7 +17,4 @@ std::optional<QString> decodeUtf8(const QByteArray &bytes);
 // A file's text, or nothing when it cannot be read, is larger than `maxSize` or is not valid UTF-8.
 std::optional<QString> readUtf8File(const QString &path, qint64 maxSize);
 
-// Code-point order of the canonically composed forms: no locale rules, no case folding.
-bool codePointLess(const QString &a, const QString &b);
-
 } // namespace kernwick

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 // What the scanning tests share: decks built in a folder of their own, and a private temporary
-// directory in which the scan folders come and go. Every scan must leave that directory empty.
+// directory that every scan must leave as empty as it found it.
 class ScanTestCase : public QObject
 {
     Q_OBJECT

@@ -19,7 +19,7 @@ private Q_SLOTS:
     void realDocuments();
     void documentsThatAreNotArchives_data();
     void documentsThatAreNotArchives();
-    void membersThatWouldLeaveTheScanFolder();
+    void hostileNamesAndLinks();
     void memberThatInflatesToGigabytes();
     void largeAndHostileSlides();
 };
@@ -144,7 +144,7 @@ void PowerPointExtractionTest::documentsThatAreNotArchives()
     QCOMPARE(powerPointPackageFonts(path), QStringList());
 }
 
-void PowerPointExtractionTest::membersThatWouldLeaveTheScanFolder()
+void PowerPointExtractionTest::hostileNamesAndLinks()
 {
     const QString outside = deckPath(u"outside"_s);
     const QByteArray body = slide(R"(<a:latin typeface="Escaped"/>)");
