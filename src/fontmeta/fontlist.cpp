@@ -1,0 +1,107 @@
+#include "fontlist.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick::fontmeta {
+
+QList<ListedFont> listFonts(const ReadResult &result)
+{
+    QList<ListedFont> fonts;
+    QHash<QString, qsizetype> indexByName;
+    for (const FontUse &use : result.uses) {
+        if (use.fontName.isEmpty())
+            continue;
+        auto found = indexByName.constFind(use.fontName);
+        if (found == indexByName.cend()) {
+            found = indexByName.insert(use.fontName, fonts.size());
+            fonts.append({use.fontName, {}});
+        }
+        QStringList &places = fonts[*found].places;
+        if (!use.place.isEmpty() && !places.contains(use.place))
+            places.append(use.place);
+    }
+    return fonts;
+}
+
+QString summarizePlaces(const QStringList &places)
+{
+    // Numbered places of one kind ("slide 3") gather into one entry at the first one's position.
+    static const QRegularExpression numbered(uR"re(^(.*\S) (\d{1,9})$)re"_s);
+    struct Entry
+    {
+        QString label;
+        QList<int> numbers;
+    };
+    QList<Entry> entries;
+    for (const QString &place : places) {
+        const QRegularExpressionMatch match = numbered.match(place);
+        if (!match.hasMatch()) {
+            entries.append({place, {}});
+            continue;
+        }
+        const QString label = match.captured(1);
+        auto entry = std::find_if(entries.begin(), entries.end(),
+                                  [&](const Entry &e) { return e.label == label && !e.numbers.isEmpty(); });
+        if (entry == entries.end()) {
+            entries.append({label, {}});
+            entry = entries.end() - 1;
+        }
+        entry->numbers.append(match.captured(2).toInt());
+    }
+
+    QStringList parts;
+    for (Entry &entry : entries) {
+        if (entry.numbers.isEmpty()) {
+            parts.append(entry.label);
+            continue;
+        }
+        std::sort(entry.numbers.begin(), entry.numbers.end());
+        entry.numbers.erase(std::unique(entry.numbers.begin(), entry.numbers.end()), entry.numbers.end());
+        QStringList runs;
+        for (qsizetype i = 0; i < entry.numbers.size();) {
+            qsizetype j = i;
+            while (j + 1 < entry.numbers.size() && entry.numbers[j + 1] == entry.numbers[j] + 1)
+                ++j;
+            runs.append(j == i ? QString::number(entry.numbers[i])
+                               : QString::number(entry.numbers[i]) + u'–' + QString::number(entry.numbers[j]));
+            i = j + 1;
+        }
+        const bool plural = entry.numbers.size() > 1;
+        parts.append((plural ? entry.label + u's' : entry.label) + u' ' + runs.join(u", "_s));
+    }
+    return parts.join(u", "_s);
+}
+
+QString formatMetadataAnswer(const QList<ListedFont> &fonts)
+{
+    if (fonts.isEmpty())
+        return u"kMDItemFonts = (null)\n"_s;
+    QStringList lines;
+    for (const ListedFont &font : fonts)
+        lines.append(u"    \""_s + font.name + u'"');
+    return u"kMDItemFonts = (\n"_s + lines.join(u",\n"_s) + u"\n)\n"_s;
+}
+
+QString formatForPeople(const QString &path, const QList<ListedFont> &fonts)
+{
+    QString text = path + u'\n';
+    if (fonts.isEmpty())
+        text += u"  (no fonts found)\n"_s;
+    for (const ListedFont &font : fonts)
+        text += u"  "_s + font.name + u'\t' + summarizePlaces(font.places) + u'\n';
+    return text;
+}
+
+QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, const QStringList &notes)
+{
+    QJsonArray list;
+    for (const ListedFont &font : fonts)
+        list.append(QJsonObject{{u"name"_s, font.name}, {u"places"_s, QJsonArray::fromStringList(font.places)}});
+    return QJsonObject{{u"path"_s, path}, {u"fonts"_s, list}, {u"notes"_s, QJsonArray::fromStringList(notes)}};
+}
+
+} // namespace kernwick::fontmeta
