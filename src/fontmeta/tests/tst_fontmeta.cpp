@@ -1,0 +1,202 @@
+#include <fontmeta/fontlist.h>
+#include <scan/fontscanner.h>
+#include <testsupport/testzip.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+using namespace kernwick::fontmeta;
+
+// The helper program as the scan driver and people use it.
+class FontMetaTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void placesForPeople_data();
+    void placesForPeople();
+    void metadataAnswerReadsBack();
+    void scanOfEveryRealDocument_data();
+    void scanOfEveryRealDocument();
+    void kindDecidedByContent_data();
+    void kindDecidedByContent();
+    void commandLine();
+
+private:
+    struct Run
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+    static Run run(const QStringList &arguments);
+    static QString helper() { return QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta"); }
+    static QString fixture(const QString &path) { return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path); }
+    QTemporaryDir m_folder;
+};
+
+FontMetaTest::Run FontMetaTest::run(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(helper(), arguments);
+    Run result;
+    if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+void FontMetaTest::placesForPeople_data()
+{
+    QTest::addColumn<QStringList>("places");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("a run") << QStringList{u"slide 1"_s, u"slide 2"_s, u"slide 3"_s} << u"slides 1–3"_s;
+    QTest::newRow("one") << QStringList{u"slide 7"_s} << u"slide 7"_s;
+    QTest::newRow("gaps, order and repeats")
+        << QStringList{u"slide 9"_s, u"theme minor font"_s, u"slide 1"_s, u"slide 2"_s, u"slide 9"_s, u"slide 4"_s}
+        << u"slides 1–2, 4, 9, theme minor font"_s;
+    QTest::newRow("kinds apart") << QStringList{u"slide master 1"_s, u"slide 2"_s, u"slide master 2"_s}
+                                 << u"slide masters 1–2, slide 2"_s;
+    QTest::newRow("nothing") << QStringList() << QString();
+}
+
+void FontMetaTest::placesForPeople()
+{
+    QFETCH(QStringList, places);
+    QFETCH(QString, summary);
+    QCOMPARE(summarizePlaces(places), summary);
+}
+
+void FontMetaTest::metadataAnswerReadsBack()
+{
+    ReadResult result;
+    for (const QString &name : {u"Gill Sans"_s, u"ＭＳ Ｐゴシック"_s, u"Gill Sans"_s, u"맑은 고딕"_s})
+        result.uses.append({name, u"slide 1"_s});
+    const QList<ListedFont> fonts = listFonts(result);
+    QCOMPARE(fonts.size(), 3);
+    QCOMPARE(parseMetadataFontList(formatMetadataAnswer(fonts).toUtf8()),
+             (QStringList{u"Gill Sans"_s, u"ＭＳ Ｐゴシック"_s, u"맑은 고딕"_s}));
+    QCOMPARE(formatMetadataAnswer({}), u"kMDItemFonts = (null)\n"_s);
+}
+
+void FontMetaTest::scanOfEveryRealDocument_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("names");
+    const QStringList keynoteSix = {u"GillSans"_s, u"Helvetica"_s, u"Helvetica-Bold"_s, u"Helvetica-Light"_s,
+                                    u"HelveticaNeue"_s, u"LucidaGrande"_s, u"MarkerFelt-Thin"_s};
+    const QStringList keynoteNine = {u"GillSans"_s, u"LucidaGrande"_s, u"MarkerFelt-Thin"_s};
+    const QStringList arialCalibri = {u"Arial"_s, u"Calibri"_s};
+    QTest::newRow("txt-font-typeface.pptx")
+        << u"pptx/txt-font-typeface.pptx"_s
+        << QStringList{u"Arial"_s, u"Arial Black"_s, u"Calibri"_s, u"Hiragino Sans GB W3"_s, u"Lucida Grande"_s,
+                       u"Verdana"_s};
+    QTest::newRow("shp-shapes.pptx") << u"pptx/shp-shapes.pptx"_s << arialCalibri;
+    QTest::newRow("sld-notes.pptx") << u"pptx/sld-notes.pptx"_s << arialCalibri;
+    QTest::newRow("fixture-office365.pptx") << u"pptx/fixture-office365.pptx"_s
+                                            << QStringList{u"Arial"_s, u"Calibri"_s, u"Segoe UI"_s, u"Segoe UI Light"_s};
+    QTest::newRow("embedded-simple-2007.pptx") << u"pptx/embedded-simple-2007.pptx"_s << arialCalibri;
+    QTest::newRow("fixture2-libreoffice.pptx")
+        << u"pptx/fixture2-libreoffice.pptx"_s
+        << QStringList{u"Arial"_s, u"Symbol"_s, u"Times New Roman"_s, u"Wingdings"_s};
+    QTest::newRow("encrypted.pptx") << u"pptx/encrypted.pptx"_s << QStringList();
+    QTest::newRow("embedded-simple-2007.ppt") << u"ppt/embedded-simple-2007.ppt"_s << arialCalibri;
+    QTest::newRow("raw_text.ppt") << u"ppt/raw_text.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s, u"ＭＳ Ｐゴシック"_s};
+    QTest::newRow("plain.ppt") << u"ppt/plain.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s};
+    QTest::newRow("encrypted.ppt") << u"ppt/encrypted.ppt"_s << QStringList();
+    QTest::newRow("filetype-libreoffice.ppt")
+        << u"ppt/filetype-libreoffice.ppt"_s
+        << QStringList{u"Arial"_s, u"DejaVu Sans"_s, u"Droid Sans Fallback"_s, u"Times New Roman"_s,
+                       u"WenQuanYi Zen Hei"_s};
+    QTest::newRow("simple-oneslide.key")
+        << u"key/simple-oneslide.key"_s
+        << QStringList{u"GillSans"_s, u"Helvetica"_s, u"Helvetica-Light"_s, u"HelveticaNeue"_s, u"HelveticaNeue-Bold"_s,
+                       u"HelveticaNeue-Italic"_s, u"HelveticaNeue-Light"_s, u"HelveticaNeue-Medium"_s,
+                       u"HelveticaNeue-Thin"_s};
+    QTest::newRow("package-keynote6.key") << u"key/package-keynote6.key"_s << keynoteSix;
+    QTest::newRow("zipped-package.key") << u"key/zipped-package.key"_s << keynoteSix;
+    QTest::newRow("osaka09-01.key") << u"key/osaka09-01.key"_s << keynoteNine;
+    QTest::newRow("legacy-package.key") << u"key/legacy-package.key"_s << keynoteNine;
+}
+
+void FontMetaTest::scanOfEveryRealDocument()
+{
+    // The scan driver merges the helper's names with the document's own extraction; here the extraction
+    // finds nothing the helper does not, so the result is exactly the document's font list.
+    QFETCH(QString, file);
+    QFETCH(QStringList, names);
+    QCOMPARE(FontScanner(MetadataQuery(helper())).scanFonts(fixture(file)), names);
+}
+
+void FontMetaTest::kindDecidedByContent_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("disguise");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("an Office package named .ppt") << u"pptx/sld-notes.pptx"_s << u"Notes.ppt"_s
+                                                  << QStringList{u"Calibri"_s, u"Arial"_s};
+    QTest::newRow("a binary presentation named .pptx") << u"ppt/plain.ppt"_s << u"Plain.pptx"_s
+                                                       << QStringList{u"Calibri"_s, u"Arial"_s, u"Calibri Light"_s};
+    QTest::newRow("a Keynote file named .pptx") << u"key/osaka09-01.key"_s << u"Osaka.pptx"_s
+                                                << QStringList{u"GillSans"_s, u"MarkerFelt-Thin"_s, u"LucidaGrande"_s};
+    QTest::newRow("a picture named .key") << u"key/legacy-package.key/thumbs/st0.jpg"_s << u"Photo.key"_s
+                                          << QStringList();
+}
+
+void FontMetaTest::kindDecidedByContent()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, disguise);
+    QFETCH(QStringList, names);
+    const QString path = QDir(m_folder.path()).filePath(disguise);
+    QVERIFY(QFile::copy(fixture(source), path));
+    const Run result = run({u"-name"_s, u"kMDItemFonts"_s, path});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.err, QString());
+    QStringList found = parseMetadataFontList(result.out.toUtf8());
+    std::sort(found.begin(), found.end());
+    std::sort(names.begin(), names.end());
+    QCOMPARE(found, names);
+}
+
+void FontMetaTest::commandLine()
+{
+    // For people: where each font was found; notes on standard error.
+    Run result = run({fixture(u"pptx/txt-font-typeface.pptx"_s), fixture(u"ppt/encrypted.ppt"_s)});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.contains(u"\n  Verdana\tslide 1\n"_s));
+    QVERIFY(result.out.contains(u"encrypted.ppt\n  (no fonts found)\n"_s));
+    QVERIFY(result.err.contains(u"encrypted.ppt: the document is password-protected"_s));
+
+    result = run({u"--json"_s, fixture(u"ppt/plain.ppt"_s)});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.contains(u"\"name\": \"Calibri Light\""_s));
+
+    // Unknown options and missing files: one line on standard error and the usage.
+    result = run({u"--frobnicate"_s, fixture(u"ppt/plain.ppt"_s)});
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(result.err.startsWith(u"kernwick-fontmeta: unknown option --frobnicate\n"_s));
+    result = run({u"/nonexistent/Talk.key"_s});
+    QCOMPARE(result.exitCode, 2);
+    QCOMPARE(result.err, u"kernwick-fontmeta: /nonexistent/Talk.key: no such file or folder\n"_s);
+    result = run({});
+    QCOMPARE(result.exitCode, 2);
+
+    // The metadata form prints only its answer, whatever happens: its caller reads both streams as one.
+    result = run({u"-name"_s, u"kMDItemFonts"_s, u"/nonexistent/Talk.key"_s});
+    QCOMPARE(result.out, u"kMDItemFonts = (null)\n"_s);
+    QCOMPARE(result.err, QString());
+    result = run({u"-name"_s, u"kMDItemFonts"_s, fixture(u"pptx/encrypted.pptx"_s)});
+    QCOMPARE(result.out, u"kMDItemFonts = (null)\n"_s);
+    QCOMPARE(result.err, QString());
+}
+
+QTEST_GUILESS_MAIN(FontMetaTest)
+#include "tst_fontmeta.moc"
