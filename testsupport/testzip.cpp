@@ -92,14 +92,16 @@ void TestZip::addLink(const QString &name, const QString &target)
                                      zip_uint32_t(S_IFLNK | 0777) << 16);
 }
 
-void TestZip::addGenerated(const QString &name, qint64 size, std::function<void(char *, qint64)> fill)
+void TestZip::addGenerated(const QString &name, qint64 size, std::function<void(char *, qint64)> fill,
+                           Compression compression)
 {
     auto *state = new GeneratedSource{size, 0, std::move(fill), {}};
     zip_error_init(&state->error);
     zip_source_t *source = zip_source_function(m_archive, generatedSourceCallback, state);
     const zip_int64_t index = zip_file_add(m_archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     Q_ASSERT(index >= 0);
-    zip_set_file_compression(m_archive, zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
+    zip_set_file_compression(m_archive, zip_uint64_t(index),
+                             compression == Compression::stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
 }
 
 bool TestZip::close()

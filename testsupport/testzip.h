@@ -23,8 +23,9 @@ public:
     void add(const QString &name, const QByteArray &data, Compression compression = Compression::deflated);
     // A symbolic link named `name` pointing at `target`, as a Unix zip tool stores one.
     void addLink(const QString &name, const QString &target);
-    // A member of `size` bytes, each chunk asked of `fill`, deflated as it streams.
-    void addGenerated(const QString &name, qint64 size, std::function<void(char *chunk, qint64 length)> fill);
+    // A member of `size` bytes, each chunk asked of `fill` as it streams into the archive.
+    void addGenerated(const QString &name, qint64 size, std::function<void(char *chunk, qint64 length)> fill,
+                      Compression compression = Compression::deflated);
     // Writes the archive; false on failure.
     bool close();
 
