@@ -72,6 +72,10 @@ struct ThemeScan
 
 // The deepest element nesting read; real parts stay far below it.
 constexpr int MaxElementDepth = 512;
+// Distinct references and listed parts kept from one part, so that a hostile part of a few megabytes
+// cannot grow into hundreds of megabytes of strings.
+constexpr int MaxRefsPerPart = 10000;
+constexpr int MaxListedIdsPerPart = 65536;
 
 PartScan scanPart(const QByteArray &xml);
 ThemeScan scanTheme(const QByteArray &xml);
@@ -85,7 +89,7 @@ QString resolveTarget(const QString &sourcePart, const QString &target);
 // "ppt/slides/slide1.xml" -> "ppt/slides/_rels/slide1.xml.rels"; the package root -> "_rels/.rels".
 QString relationshipsPartName(const QString &sourcePart);
 
-// The face a theme token ("+mj-lt", "+mn-cs", ...) stands for; nullptr when `typeface` is no token.
+// Theme tokens ("+mj-lt", "+mn-cs", ...) name a slot of the applying theme instead of a face.
 bool isThemeToken(const QString &typeface);
 ThemeGroup themeTokenGroup(const QString &typeface);
 int themeTokenScript(const QString &typeface); // 0 Latin, 1 East Asian, 2 complex script

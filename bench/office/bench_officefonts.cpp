@@ -1,0 +1,245 @@
+// Figures for the .pptx font reader: time on a 1,000-slide deck against a baseline that only inflates
+// every member, and peak memory on a deck of ~1 GB of stored media against a process that only opens
+// the archive. Memory is measured in child processes so that building the decks does not count.
+
+#include <fontmeta/office/ooxmlfonts.h>
+#include <platform/ziparchive.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <list>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+namespace {
+
+constexpr int SlideCount = 1000;
+constexpr int MediaMembers = 10;
+constexpr zip_uint64_t MediaMemberSize = zip_uint64_t(100) << 20;
+
+const char *const Pml = "http://schemas.openxmlformats.org/presentationml/2006/main";
+const char *const Dml = "http://schemas.openxmlformats.org/drawingml/2006/main";
+const char *const Rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+QByteArray rels(const QList<std::array<QByteArray, 3>> &relationships)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    for (const auto &[id, type, target] : relationships)
+        xml += "<Relationship Id=\"" + id + "\" Type=\"" + Rel + '/' + type + "\" Target=\"" + target + "\"/>";
+    return xml + "</Relationships>";
+}
+
+QByteArray part(const char *root, const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml
+        + "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
+}
+
+// A slide as PowerPoint writes it: a title and a body of a few paragraphs with run properties.
+QByteArray slide(int number)
+{
+    QByteArray shapes;
+    for (int shape = 0; shape < 4; ++shape) {
+        shapes += "<p:sp><p:nvSpPr><p:cNvPr id=\"" + QByteArray::number(shape + 2) + "\" name=\"Shape\"/><p:cNvSpPr/>"
+                  "<p:nvPr/></p:nvSpPr><p:spPr><a:xfrm><a:off x=\"1\" y=\"2\"/><a:ext cx=\"3\" cy=\"4\"/></a:xfrm>"
+                  "</p:spPr><p:style><a:fontRef idx=\"minor\"><a:schemeClr val=\"lt1\"/></a:fontRef></p:style><p:txBody>"
+                  "<a:bodyPr/><a:lstStyle/>";
+        for (int paragraph = 0; paragraph < 5; ++paragraph) {
+            shapes += "<a:p><a:pPr><a:buFont typeface=\"Wingdings\"/></a:pPr><a:r><a:rPr lang=\"en-US\" sz=\"2400\">"
+                      "<a:latin typeface=\"Face " + QByteArray::number(number % 50) + "\"/><a:ea typeface=\"+mn-ea\"/>"
+                      "<a:cs typeface=\"+mn-cs\"/></a:rPr><a:t>Slide text that people wrote</a:t></a:r>"
+                      "<a:endParaRPr lang=\"en-US\"><a:latin typeface=\"+mj-lt\"/></a:endParaRPr></a:p>";
+        }
+        shapes += "</p:txBody></p:sp>";
+    }
+    return part("sld", "<p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/><p:cNvGrpSpPr/><p:nvPr/>"
+                       "</p:nvGrpSpPr><p:grpSpPr/>" + shapes + "</p:spTree></p:cSld>");
+}
+
+struct GeneratedMedia
+{
+    zip_uint64_t size;
+    zip_uint64_t offset = 0;
+    zip_error_t error;
+};
+
+// Media bytes made while libzip writes them, so that a gigabyte never sits in memory.
+zip_int64_t generateMedia(void *userData, void *data, zip_uint64_t length, zip_source_cmd_t command)
+{
+    auto *media = static_cast<GeneratedMedia *>(userData);
+    switch (command) {
+    case ZIP_SOURCE_OPEN:
+        media->offset = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const zip_uint64_t count = std::min(length, media->size - media->offset);
+        std::memset(data, int('a' + media->offset % 26), count);
+        media->offset += count;
+        return zip_int64_t(count);
+    }
+    case ZIP_SOURCE_CLOSE:
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto *stat = static_cast<zip_stat_t *>(data);
+        zip_stat_init(stat);
+        stat->size = media->size;
+        stat->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&media->error, data, length);
+    case ZIP_SOURCE_FREE:
+        delete media;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        return -1;
+    }
+}
+
+bool writeDeck(const QString &path, int slides, int mediaMembers)
+{
+    int error = 0;
+    zip_t *archive = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return false;
+    std::list<QByteArray> keep; // libzip reads the buffers when it closes the archive
+    const auto add = [&](const QByteArray &name, QByteArray data) {
+        keep.push_back(std::move(data));
+        zip_source_t *source = zip_source_buffer(archive, keep.back().constData(), keep.back().size(), 0);
+        zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
+    };
+    QByteArray slideIds;
+    QList<std::array<QByteArray, 3>> presentationRels{{"rIdM", "slideMaster", "slideMasters/slideMaster1.xml"},
+                                                      {"rIdT", "theme", "theme/theme1.xml"}};
+    for (int i = 1; i <= slides; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        slideIds += "<p:sldId id=\"" + QByteArray::number(255 + i) + "\" r:id=\"rId" + n + "\"/>";
+        presentationRels.append({"rId" + n, "slide", "slides/slide" + n + ".xml"});
+        add("ppt/slides/slide" + n + ".xml", slide(i));
+        QList<std::array<QByteArray, 3>> slideRels{{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
+        if (i <= mediaMembers)
+            slideRels.append({"rId2", "image", "../media/image" + n + ".bin"});
+        add("ppt/slides/_rels/slide" + n + ".xml.rels", rels(slideRels));
+    }
+    add("_rels/.rels", rels({{"rId1", "officeDocument", "ppt/presentation.xml"}}));
+    add("ppt/presentation.xml",
+        part("presentation", "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rIdM\"/></p:sldMasterIdLst>"
+                             "<p:sldIdLst>" + slideIds + "</p:sldIdLst>"));
+    add("ppt/_rels/presentation.xml.rels", rels(presentationRels));
+    add("ppt/slideMasters/slideMaster1.xml",
+        part("sldMaster", "<p:txStyles><p:bodyStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr>"
+                          "</a:lvl1pPr></p:bodyStyle></p:txStyles><p:sldLayoutIdLst><p:sldLayoutId r:id=\"rId2\"/>"
+                          "</p:sldLayoutIdLst>"));
+    add("ppt/slideMasters/_rels/slideMaster1.xml.rels",
+        rels({{"rId1", "theme", "../theme/theme1.xml"}, {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"}}));
+    add("ppt/slideLayouts/slideLayout1.xml", part("sldLayout", ""));
+    add("ppt/slideLayouts/_rels/slideLayout1.xml.rels", rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"}}));
+    add("ppt/theme/theme1.xml",
+        QByteArray("<a:theme xmlns:a=\"") + Dml + "\"><a:themeElements><a:fontScheme name=\"F\"><a:majorFont>"
+            "<a:latin typeface=\"Calibri Light\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont><a:minorFont>"
+            "<a:latin typeface=\"Calibri\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:minorFont></a:fontScheme>"
+            "</a:themeElements></a:theme>");
+    for (int i = 1; i <= mediaMembers; ++i) {
+        auto *media = new GeneratedMedia{MediaMemberSize, 0, {}};
+        zip_error_init(&media->error);
+        zip_source_t *source = zip_source_function(archive, generateMedia, media);
+        const QByteArray name = "ppt/media/image" + QByteArray::number(i) + ".bin";
+        const zip_int64_t index = zip_file_add(archive, name.constData(), source, 0);
+        zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0);
+    }
+    return zip_close(archive) == 0;
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// In a child process: open the deck, read its fonts unless only the baseline is wanted, print peak RSS.
+int measureMemory(const QString &path, bool readFonts)
+{
+    const auto archive = ZipArchive::openFile(path);
+    if (!archive)
+        return 1;
+    int uses = 0;
+    if (readFonts)
+        uses = int(fontmeta::readOoxmlFonts(*archive).uses.size());
+    std::printf("%ld %d\n", peakKilobytes(), uses);
+    return 0;
+}
+
+long childPeak(const QString &path, bool readFonts)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {readFonts ? u"--measure-read"_s : u"--measure-open"_s, path});
+    child.waitForFinished(-1);
+    return QString::fromLatin1(child.readAllStandardOutput()).section(u' ', 0, 0).toLong();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.size() == 3 && arguments[1].startsWith(u"--measure-"))
+        return measureMemory(arguments[2], arguments[1] == u"--measure-read");
+
+    QTemporaryDir folder;
+    const QString slides = folder.filePath(u"slides.pptx"_s);
+    if (!writeDeck(slides, SlideCount, 0))
+        return 1;
+    const auto archive = ZipArchive::openFile(slides);
+    if (!archive)
+        return 1;
+
+    constexpr int Rounds = 5;
+    qint64 best = -1;
+    qint64 baseline = -1;
+    qsizetype uses = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        uses = fontmeta::readOoxmlFonts(*archive).uses.size();
+        const qint64 elapsed = timer.nsecsElapsed();
+        best = best < 0 ? elapsed : std::min(best, elapsed);
+
+        timer.restart();
+        for (int index = 0; index < archive->memberNames().size(); ++index)
+            archive->read(index, qint64(64) << 20);
+        const qint64 inflateAll = timer.nsecsElapsed();
+        baseline = baseline < 0 ? inflateAll : std::min(baseline, inflateAll);
+    }
+    std::printf("readOoxmlFonts, %d slides: %.1f ms (best of %d, %lld font uses); baseline, inflating every "
+                "member: %.1f ms\n",
+                SlideCount, double(best) / 1e6, Rounds, static_cast<long long>(uses), double(baseline) / 1e6);
+
+    const QString media = folder.filePath(u"media.pptx"_s);
+    if (!writeDeck(media, 20, MediaMembers))
+        return 1;
+    const long withReading = childPeak(media, true);
+    const long openOnly = childPeak(media, false);
+    std::printf("peak memory reading a deck of %lld MB on disk: %.1f MB; baseline, opening it only: %.1f MB\n",
+                static_cast<long long>(QFileInfo(media).size() >> 20), double(withReading) / 1024,
+                double(openOnly) / 1024);
+    return 0;
+}

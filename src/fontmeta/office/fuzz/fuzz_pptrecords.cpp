@@ -1,0 +1,7 @@
+#include "fuzzentries.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    kernwick::fontmeta::fuzz::readPptRecords(data, size);
+    return 0;
+}
