@@ -1,6 +1,8 @@
 // kernwick-check: scans presentations and tells, per font, whether it will travel.
 #include "checkreport.h"
 
+#include <package/packagebuilder.h>
+#include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
 
@@ -46,9 +48,17 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         u"Finds the fonts each presentation uses and tells whether each one is on this machine.\n"
         u"Exit status: 0 when every presentation is ready for handoff, 1 when one is not, 2 for a usage "
-        u"error or a file that cannot be read."_s);
+        u"error or a file that cannot be read.\n"
+        u"With --package: builds each presentation's handoff package in DEST instead; exit status 0 when "
+        u"every package was built, 1 when one could not be."_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Print the result as JSON."_s);
-    parser.addOption(jsonOption);
+    const QCommandLineOption packageOption(u"package"_s,
+                                           u"Build the handoff package of each presentation in the folder DEST."_s,
+                                           u"DEST"_s);
+    const QCommandLineOption noPresentationOption(u"no-presentation"_s,
+                                                  u"Leave the presentation out of the package."_s);
+    const QCommandLineOption noReportOption(u"no-report"_s, u"Leave the font report out of the package."_s);
+    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -73,6 +83,17 @@ int main(int argc, char *argv[])
         return usageError;
     }
 
+    const bool packaging = parser.isSet(packageOption);
+    const QString destination = parser.value(packageOption);
+    if (packaging && !QFileInfo(destination).isDir()) {
+        err << u"kernwick-check: "_s << destination << u": the destination must be an existing folder\n"_s;
+        return usageError;
+    }
+    if (packaging && parser.isSet(jsonOption)) {
+        err << u"kernwick-check: --json and --package cannot be combined\n"_s;
+        return usageError;
+    }
+
     const FontScanner scanner(MetadataQuery(
         MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
@@ -91,7 +112,28 @@ int main(int argc, char *argv[])
             status = usageError;
             continue;
         }
-        const PresentationCheck check{path, resolver.resolveFonts(scanner.scanFonts(path))};
+        PresentationCheck check{path, resolver.resolveFonts(scanner.scanFonts(path))};
+        if (packaging) {
+            // As the window does it: the installed fonts are selected, every other one is not.
+            for (FontStatusItem &item : check.items)
+                item.isSelected = item.status == FontStatus::installed;
+            out << path << u'\n' << Qt::flush;
+            writeDiagnosticLine(u"[Presenter] Begin handoff package export..."_s);
+            QString message = u"No font data available."_s;
+            bool built = false;
+            if (!check.items.isEmpty()) {
+                const PackageOutcome outcome =
+                    buildPackage({path, destination, check.items, !parser.isSet(noPresentationOption),
+                                  !parser.isSet(noReportOption)},
+                                 writeDiagnosticLine);
+                message = outcome.statusMessage;
+                built = outcome.isBuilt;
+            }
+            out << message << u'\n' << Qt::flush;
+            if (!built && status == allReady)
+                status = notReady;
+            continue;
+        }
         if (!isReadyForHandoff(check.items) && status == allReady)
             status = notReady;
         if (json)

@@ -1,0 +1,298 @@
+#include "workflowstate.h"
+
+#include <package/completionnotice.h>
+#include <platform/bookmark.h>
+#include <resolve/fontresolver.h>
+#include <scan/fontscanner.h>
+
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QSettings>
+#include <QThreadPool>
+#include <QTimer>
+#include <QtConcurrent>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+namespace {
+const QString noFileMessage = u"Choose a Presentation file."_s;
+const QString hideSystemFontsKey = u"hideSystemFonts"_s;
+const QString openPackageWhenDoneKey = u"openPackageWhenDone"_s;
+} // namespace
+
+bool isAcceptedPresentation(const QString &path)
+{
+    const QString extension = QFileInfo(path).suffix().toLower();
+    return extension == u"key" || extension == u"pptx" || extension == u"ppt";
+}
+
+WorkflowState::WorkflowState(WorkflowServices services, QObject *parent)
+    : QObject(parent)
+    , m_services(std::move(services))
+    , m_statusMessage(noFileMessage)
+    , m_hideSystemFonts(m_services.settings.value(hideSystemFontsKey, false).toBool())
+    , m_openPackageWhenDone(m_services.settings.value(openPackageWhenDoneKey, true).toBool())
+{
+}
+
+WorkflowState::~WorkflowState() = default;
+
+void WorkflowState::setIncludePresentation(bool include)
+{
+    if (std::exchange(m_includePresentation, include) != include)
+        Q_EMIT includePresentationChanged();
+}
+
+void WorkflowState::setIncludeReport(bool include)
+{
+    if (std::exchange(m_includeReport, include) != include)
+        Q_EMIT includeReportChanged();
+}
+
+void WorkflowState::setDraggingOver(bool isOver)
+{
+    if (std::exchange(m_isDraggingOver, isOver) != isOver)
+        Q_EMIT isDraggingOverChanged();
+}
+
+void WorkflowState::setHideSystemFonts(bool hide)
+{
+    if (std::exchange(m_hideSystemFonts, hide) == hide)
+        return;
+    m_services.settings.setValue(hideSystemFontsKey, hide);
+    m_services.settings.sync();
+    Q_EMIT hideSystemFontsChanged();
+}
+
+void WorkflowState::setOpenPackageWhenDone(bool open)
+{
+    if (std::exchange(m_openPackageWhenDone, open) == open)
+        return;
+    m_services.settings.setValue(openPackageWhenDoneKey, open);
+    m_services.settings.sync();
+    Q_EMIT openPackageWhenDoneChanged();
+}
+
+void WorkflowState::setFontSelected(const QUuid &id, bool isSelected)
+{
+    for (FontStatusItem &item : m_fontItems) {
+        if (item.id == id && item.isSelected != isSelected) {
+            item.isSelected = isSelected;
+            Q_EMIT fontItemsChanged();
+            return;
+        }
+    }
+}
+
+void WorkflowState::sortFontItems(const std::function<bool(const FontStatusItem &, const FontStatusItem &)> &isBefore)
+{
+    std::stable_sort(m_fontItems.begin(), m_fontItems.end(), isBefore);
+    Q_EMIT fontItemsChanged();
+}
+
+void WorkflowState::chooseFile()
+{
+    const auto path = m_services.chooser.chooseFile(u"Choose File"_s,
+                                                    u"Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s);
+    if (!path)
+        return;
+    if (!isAcceptedPresentation(*path)) {
+        setStatusMessage(u"Unsupported file type. Please choose a .key, .pptx, or .ppt file."_s);
+        return;
+    }
+    takeFile(*path, u"[SelectFile] Bookmark creation failed: "_s);
+}
+
+bool WorkflowState::handleDrop(const QList<QUrl> &urls)
+{
+    if (urls.isEmpty())
+        return false;
+    const QUrl &url = urls.first();
+    if (!url.isLocalFile() || url.toLocalFile().isEmpty() || !isAcceptedPresentation(url.toLocalFile())) {
+        setStatusMessage(u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
+        return true;
+    }
+    takeFile(url.toLocalFile(), u"[Drop] Bookmark failed: "_s);
+    return true;
+}
+
+void WorkflowState::takeFile(const QString &path, const QString &bookmarkLogPrefix)
+{
+    QString error;
+    m_selectedFileBookmark = createBookmark(path, &error);
+    // Keeping the last file's bookmark would make the package take that file instead of this one.
+    if (!m_selectedFileBookmark)
+        m_services.log(bookmarkLogPrefix + error);
+    setSelectedFile(path);
+    setFontItems({});
+    setScanning(true);
+    scanSelectedFile(path);
+}
+
+void WorkflowState::scanSelectedFile(const QString &path)
+{
+    const quint64 scan = ++m_lastScan;
+    auto *watcher = new QFutureWatcher<QStringList>(this);
+    connect(watcher, &QFutureWatcher<QStringList>::finished, this, [this, watcher, scan, path] {
+        applyScanResult(scan, path, watcher->result());
+        watcher->deleteLater();
+    });
+    const FontScanner &scanner = m_services.scanner;
+    watcher->setFuture(QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scanFonts(path); }));
+}
+
+void WorkflowState::applyScanResult(quint64 scan, const QString &path, const QStringList &names)
+{
+    // Only the latest scan counts, and only for the file it was made of: a slow scan of an earlier file
+    // must never fill the list of a later one.
+    if (scan != m_lastScan)
+        return;
+    if (path == m_selectedFile) {
+        m_fonts = names;
+        Q_EMIT fontsChanged();
+        rebuildFontItems();
+    }
+    setScanning(false);
+}
+
+void WorkflowState::rebuildFontItems()
+{
+    if (m_fonts.isEmpty()) {
+        setFontItems({});
+        setStatusMessage(u"No fonts found."_s);
+        return;
+    }
+    FontStatusItems items = m_services.resolver.resolveFonts(m_fonts);
+    for (FontStatusItem &item : items)
+        item.isSelected = item.status == FontStatus::installed;
+    setFontItems(std::move(items));
+    setStatusMessage(countsSummary(m_fontItems));
+}
+
+void WorkflowState::refreshFontStatus()
+{
+    rebuildFontItems();
+}
+
+void WorkflowState::clearFile()
+{
+    setSelectedFile({});
+    m_selectedFileBookmark.reset();
+    if (!m_fonts.isEmpty()) {
+        m_fonts.clear();
+        Q_EMIT fontsChanged();
+    }
+    setFontItems({});
+    setStatusMessage(noFileMessage);
+}
+
+void WorkflowState::toggleFontList()
+{
+    m_fontListExpanded = !m_fontListExpanded;
+    Q_EMIT fontListExpandedChanged();
+}
+
+QString WorkflowState::resolvedPresentationURL()
+{
+    if (!m_selectedFileBookmark)
+        return m_selectedFile;
+    QString error;
+    const auto resolved = resolveBookmark(*m_selectedFileBookmark, &error);
+    if (!resolved) {
+        m_services.log(u"[Bookmark] Failed to resolve: "_s + error);
+        return m_selectedFile;
+    }
+    return *resolved;
+}
+
+void WorkflowState::createPackage()
+{
+    if (m_isPackaging)
+        return;
+    m_services.log(u"[Presenter] Begin handoff package export..."_s);
+    const QString presentation = resolvedPresentationURL();
+    if (presentation.isEmpty()) {
+        setStatusMessage(u"Choose a presentation file first."_s);
+        return;
+    }
+    if (m_fontItems.isEmpty()) {
+        setStatusMessage(u"No font data available."_s);
+        return;
+    }
+    // After the click has been handled.
+    QTimer::singleShot(0, this, [this, presentation] { buildPackage(presentation); });
+}
+
+void WorkflowState::buildPackage(const QString &presentation)
+{
+    if (m_isPackaging)
+        return;
+    const auto destination = m_services.chooser.chooseFolder(u"Choose Destination Folder"_s,
+                                                             u"Choose where to save the Presentation Font Package."_s);
+    if (!destination) {
+        setStatusMessage(u"Export canceled."_s);
+        return;
+    }
+    // The copying runs on a worker so that the window keeps drawing; it works from a snapshot of the
+    // list and the options as they are now.
+    const PackageRequest request{presentation, *destination, m_fontItems, m_includePresentation, m_includeReport};
+    setPackaging(true);
+    auto *watcher = new QFutureWatcher<PackageOutcome>(this);
+    connect(watcher, &QFutureWatcher<PackageOutcome>::finished, this, [this, watcher, destination] {
+        finishPackage(watcher->result(), *destination);
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(&m_services.workers, [request, log = m_services.log] {
+        return kernwick::buildPackage(request, log);
+    }));
+}
+
+void WorkflowState::finishPackage(const PackageOutcome &outcome, const QString &destination)
+{
+    setStatusMessage(outcome.statusMessage);
+    if (outcome.isBuilt) {
+        postPackageReadyNotice(m_services.notifier, outcome.exported, outcome.packagePath);
+        if (m_openPackageWhenDone)
+            m_services.revealer.revealItem(outcome.packagePath, destination);
+    }
+    setPackaging(false);
+    Q_EMIT packageFinished(outcome);
+}
+
+void WorkflowState::setSelectedFile(const QString &path)
+{
+    if (std::exchange(m_selectedFile, path) != path)
+        Q_EMIT selectedFileChanged();
+}
+
+void WorkflowState::setFontItems(FontStatusItems items)
+{
+    if (items.isEmpty() && m_fontItems.isEmpty())
+        return;
+    m_fontItems = std::move(items);
+    Q_EMIT fontItemsChanged();
+}
+
+void WorkflowState::setStatusMessage(const QString &message)
+{
+    if (std::exchange(m_statusMessage, message) != message)
+        Q_EMIT statusMessageChanged();
+}
+
+void WorkflowState::setScanning(bool isScanning)
+{
+    if (std::exchange(m_isScanning, isScanning) != isScanning)
+        Q_EMIT isScanningChanged();
+}
+
+void WorkflowState::setPackaging(bool isPackaging)
+{
+    if (std::exchange(m_isPackaging, isPackaging) != isPackaging)
+        Q_EMIT isPackagingChanged();
+}
+
+} // namespace kernwick

@@ -1,0 +1,139 @@
+#pragma once
+
+#include <model/fontstatusitem.h>
+#include <package/packagebuilder.h>
+#include <platform/desktopservices.h>
+#include <platform/diagnostics.h>
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class QSettings;
+class QThreadPool;
+
+namespace kernwick {
+
+class FontResolver;
+class FontScanner;
+
+// What the window's state works with; all of it outlives the state.
+struct WorkflowServices
+{
+    const FontScanner &scanner;
+    FontResolver &resolver;
+    FileChooser &chooser;
+    Notifier &notifier;
+    FileRevealer &revealer;
+    QSettings &settings;        // the two persisted settings
+    QThreadPool &workers;       // scans and package builds run here
+    DiagnosticSink log = writeDiagnosticLine;
+};
+
+// The state of one window, from a chosen presentation to a finished package, and every action on it.
+// Lives on the interface thread; scans and package builds run on the workers and come back here.
+class WorkflowState final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WorkflowState(WorkflowServices services, QObject *parent = nullptr);
+    ~WorkflowState() override;
+
+    // The presentation being worked on; empty when there is none.
+    const QString &selectedFile() const { return m_selectedFile; }
+    const std::optional<QByteArray> &selectedFileBookmark() const { return m_selectedFileBookmark; }
+    // The last scan result: distinct names in code-point order.
+    const QStringList &fonts() const { return m_fonts; }
+    // One item per name of fonts(), in scan order until the table sorts them.
+    const FontStatusItems &fontItems() const { return m_fontItems; }
+    const QString &statusMessage() const { return m_statusMessage; }
+    bool includePresentation() const { return m_includePresentation; }
+    bool includeReport() const { return m_includeReport; }
+    bool fontListExpanded() const { return m_fontListExpanded; }
+    bool isDraggingOver() const { return m_isDraggingOver; }
+    bool isScanning() const { return m_isScanning; }
+    bool hideSystemFonts() const { return m_hideSystemFonts; }
+    bool openPackageWhenDone() const { return m_openPackageWhenDone; }
+    // A package is being built; another one cannot start meanwhile.
+    bool isPackaging() const { return m_isPackaging; }
+
+    void setIncludePresentation(bool include);
+    void setIncludeReport(bool include);
+    void setDraggingOver(bool isOver);
+    void setHideSystemFonts(bool hide);
+    void setOpenPackageWhenDone(bool open);
+    // The table's edits: a checkbox, and a sort that keeps equal items in their order.
+    void setFontSelected(const QUuid &id, bool isSelected);
+    void sortFontItems(const std::function<bool(const FontStatusItem &, const FontStatusItem &)> &isBefore);
+
+    // Asks for a presentation and takes it in.
+    void chooseFile();
+    // Takes in the first of the dropped URLs; false for an empty drop.
+    bool handleDrop(const QList<QUrl> &urls);
+    // Resolves every name of the last scan afresh, against the fonts installed now.
+    void refreshFontStatus();
+    void clearFile();
+    void toggleFontList();
+    // Asks for a destination and builds the handoff package there.
+    void createPackage();
+    // The presentation as its bookmark finds it now, else selectedFile().
+    QString resolvedPresentationURL();
+
+Q_SIGNALS:
+    void selectedFileChanged();
+    void fontsChanged();
+    void fontItemsChanged();
+    void statusMessageChanged();
+    void includePresentationChanged();
+    void includeReportChanged();
+    void fontListExpandedChanged();
+    void isDraggingOverChanged();
+    void isScanningChanged();
+    void hideSystemFontsChanged();
+    void openPackageWhenDoneChanged();
+    void isPackagingChanged();
+    // A package build has ended, built or not.
+    void packageFinished(const kernwick::PackageOutcome &outcome);
+
+private:
+    void takeFile(const QString &path, const QString &bookmarkLogPrefix);
+    void scanSelectedFile(const QString &path);
+    void applyScanResult(quint64 scan, const QString &path, const QStringList &names);
+    void rebuildFontItems();
+    void buildPackage(const QString &presentation);
+    void finishPackage(const PackageOutcome &outcome, const QString &destination);
+
+    void setSelectedFile(const QString &path);
+    void setFontItems(FontStatusItems items);
+    void setStatusMessage(const QString &message);
+    void setScanning(bool isScanning);
+    void setPackaging(bool isPackaging);
+
+    WorkflowServices m_services;
+    QString m_selectedFile;
+    std::optional<QByteArray> m_selectedFileBookmark;
+    QStringList m_fonts;
+    FontStatusItems m_fontItems;
+    QString m_statusMessage;
+    bool m_includePresentation = false;
+    bool m_includeReport = true;
+    bool m_fontListExpanded = true;
+    bool m_isDraggingOver = false;
+    bool m_isScanning = false;
+    bool m_hideSystemFonts = false;
+    bool m_openPackageWhenDone = true;
+    bool m_isPackaging = false;
+    quint64 m_lastScan = 0;
+};
+
+// The extensions a presentation may have, compared lower-cased: "key", "pptx", "ppt".
+bool isAcceptedPresentation(const QString &path);
+
+} // namespace kernwick
