@@ -1,8 +1,10 @@
-# kernwick_add_test(<name> SOURCES <files...> LIBRARIES <targets...>)
+# kernwick_add_test(<name> SOURCES <files...> LIBRARIES <targets...> [SESSION_BUS] [TIMEOUT <seconds>])
 # Builds a Qt Test program and registers it with ctest. Tests find the shared presentation fixtures
-# through KERNWICK_FIXTURES_DIR and the built programs through KERNWICK_BIN_DIR.
+# through KERNWICK_FIXTURES_DIR and the built programs through KERNWICK_BIN_DIR. A SESSION_BUS test runs
+# on a private session bus of its own, started for it by dbus-run-session, so that the desktop services
+# it registers never meet another test's.
 function(kernwick_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "SESSION_BUS" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBRARIES})
     target_compile_definitions(${name} PRIVATE
@@ -10,7 +12,12 @@ function(kernwick_add_test name)
         KERNWICK_BIN_DIR="${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
         KERNWICK_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data")
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_SESSION_BUS)
+        find_program(DBUS_RUN_SESSION dbus-run-session REQUIRED)
+        add_test(NAME ${name} COMMAND ${DBUS_RUN_SESSION} -- $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()

@@ -1,0 +1,473 @@
+#include <resolve/fontresolver.h>
+#include <scan/fontscanner.h>
+#include <testsupport/desktop/testdesktop.h>
+#include <testsupport/testfonts.h>
+#include <testsupport/testzip.h>
+#include <workflow/workflowstate.h>
+#include <platform/desktop/dbusservices.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+// The window's state on real parts: the scanner and its helper, fontconfig on fonts of the test's own,
+// files on disk, notices and the file manager on a private session bus. Only the choosers are scripted.
+class WorkflowStateTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void freshWindowAndSettings();
+    void chooseScanAndReview();
+    void refusedAndCancelledFiles();
+    void drops();
+    void aLateScanNeverShowsAnotherFilesFonts();
+    void refreshAfterInstallingAFont();
+    void tableEdits();
+    void packageRefusals();
+    void wholeRoadToAPackage();
+    void packageWithoutRevealOrNotificationService();
+    void bookmarkOfAVanishedFile();
+
+private:
+    std::unique_ptr<WorkflowState> makeState(const FontScanner &scanner);
+    std::unique_ptr<WorkflowState> makeState() { return makeState(*m_scanner); }
+    QString deck(const QString &name, const QStringList &fonts);
+    static bool waitForScan(WorkflowState &state);
+    static bool waitForPackage(WorkflowState &state);
+    QStringList log() const
+    {
+        QMutexLocker lock(&m_logMutex);
+        return m_log;
+    }
+
+    std::unique_ptr<test::TestFonts> m_fonts;
+    std::unique_ptr<FontconfigFontSource> m_fontSource;
+    std::unique_ptr<FontResolver> m_resolver;
+    std::unique_ptr<FontScanner> m_scanner;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<QSettings> m_settings;
+    test::ScriptedFileChooser m_chooser;
+    test::TestNotificationService m_notifications;
+    test::TestFileManagerService m_fileManager;
+    std::unique_ptr<DBusNotifier> m_notifier;
+    std::unique_ptr<DBusFileRevealer> m_revealer;
+    QList<QUrl> m_openedFolders;
+    QThreadPool m_workers;
+    mutable QMutex m_logMutex;
+    QStringList m_log;
+};
+
+void WorkflowStateTest::initTestCase()
+{
+    m_fonts = std::make_unique<test::TestFonts>();
+    QVERIFY(m_fonts->isValid());
+    m_fontSource = std::make_unique<FontconfigFontSource>();
+    m_resolver = std::make_unique<FontResolver>(*m_fontSource);
+    m_scanner = std::make_unique<FontScanner>(MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")));
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+    QVERIFY(m_notifications.registerOnSessionBus());
+    QVERIFY(m_fileManager.registerOnSessionBus());
+    m_notifier = std::make_unique<DBusNotifier>(QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s);
+    m_revealer = std::make_unique<DBusFileRevealer>(QDBusConnection::sessionBus(),
+                                                    [this](const QUrl &folder) { m_openedFolders.append(folder); });
+}
+
+void WorkflowStateTest::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_settings = std::make_unique<QSettings>(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
+    m_chooser = {};
+    m_notifications.notices.clear();
+    m_fileManager.shownItems.clear();
+    m_openedFolders.clear();
+    QMutexLocker lock(&m_logMutex);
+    m_log.clear();
+}
+
+void WorkflowStateTest::cleanup()
+{
+    m_workers.waitForDone();
+}
+
+std::unique_ptr<WorkflowState> WorkflowStateTest::makeState(const FontScanner &scanner)
+{
+    return std::make_unique<WorkflowState>(WorkflowServices{scanner, *m_resolver, m_chooser, *m_notifier, *m_revealer,
+                                                            *m_settings, m_workers, [this](const QString &line) {
+                                                                QMutexLocker lock(&m_logMutex);
+                                                                m_log.append(line);
+                                                            }});
+}
+
+QString WorkflowStateTest::deck(const QString &name, const QStringList &fonts)
+{
+    QByteArray slide = "<p:sld>";
+    for (const QString &font : fonts)
+        slide += "<a:latin typeface=\"" + font.toUtf8() + "\"/>";
+    const QString path = m_folder->filePath(name);
+    test::TestZip zip(path);
+    zip.add(u"[Content_Types].xml"_s, "<Types/>");
+    zip.add(u"ppt/slides/slide1.xml"_s, slide + "</p:sld>");
+    return zip.close() ? path : QString();
+}
+
+bool WorkflowStateTest::waitForScan(WorkflowState &state)
+{
+    return !state.isScanning() || QSignalSpy(&state, &WorkflowState::isScanningChanged).wait(30'000);
+}
+
+bool WorkflowStateTest::waitForPackage(WorkflowState &state)
+{
+    return QSignalSpy(&state, &WorkflowState::packageFinished).wait(30'000);
+}
+
+void WorkflowStateTest::freshWindowAndSettings()
+{
+    auto state = makeState();
+    QCOMPARE(state->selectedFile(), QString());
+    QVERIFY(state->fontItems().isEmpty() && state->fonts().isEmpty());
+    QCOMPARE(state->statusMessage(), u"Choose a Presentation file."_s);
+    QVERIFY(!state->includePresentation() && state->includeReport() && state->fontListExpanded());
+    QVERIFY(!state->isScanning() && !state->isDraggingOver() && !state->isPackaging());
+    QVERIFY(!state->hideSystemFonts() && state->openPackageWhenDone());
+
+    // The two settings are written at once and read by the next window.
+    state->setHideSystemFonts(true);
+    state->setOpenPackageWhenDone(false);
+    state.reset();
+    QSettings stored(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
+    QCOMPARE(stored.value(u"hideSystemFonts"_s).toBool(), true);
+    QCOMPARE(stored.value(u"openPackageWhenDone"_s).toBool(), false);
+    m_settings->sync();
+    state = makeState();
+    QVERIFY(state->hideSystemFonts() && !state->openPackageWhenDone());
+}
+
+void WorkflowStateTest::chooseScanAndReview()
+{
+    auto state = makeState();
+    const QString path = deck(u"Review.PPTX"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s, u"LiberationMono"_s,
+                                                 u"Nowhere Grotesk"_s});
+    m_chooser.files = {path};
+    QSignalSpy fileChanged(state.get(), &WorkflowState::selectedFileChanged);
+    state->chooseFile();
+    QCOMPARE(m_chooser.asked, QStringList{u"Choose File|Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s});
+    QCOMPARE(state->selectedFile(), path);
+    QCOMPARE(fileChanged.size(), 1);
+    QVERIFY(state->selectedFileBookmark());
+    QVERIFY(state->isScanning());
+    QVERIFY(waitForScan(*state));
+
+    QCOMPARE(state->fonts(), (QStringList{u"DejaVu Sans"_s, u"LiberationMono"_s, u"LiberationSans-Bold"_s,
+                                          u"Nowhere Grotesk"_s}));
+    const FontStatusItems &items = state->fontItems();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[0].status, FontStatus::system);
+    QCOMPARE(items[1].status, FontStatus::adobe);
+    QCOMPARE(items[2].status, FontStatus::installed);
+    QCOMPARE(items[3].status, FontStatus::missing);
+    QCOMPARE((QList<bool>{items[0].isSelected, items[1].isSelected, items[2].isSelected, items[3].isSelected}),
+             (QList<bool>{false, false, true, false}));
+    QCOMPARE(state->statusMessage(), u"Installed: 1 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+
+    // A file without fonts.
+    m_chooser.files = {deck(u"Empty.pptx"_s, {})};
+    state->chooseFile();
+    QVERIFY(state->fontItems().isEmpty());
+    QVERIFY(waitForScan(*state));
+    QVERIFY(state->fontItems().isEmpty());
+    QCOMPARE(state->statusMessage(), u"No fonts found."_s);
+
+    // Clearing keeps the user's options.
+    state->setIncludePresentation(true);
+    state->toggleFontList();
+    state->clearFile();
+    QCOMPARE(state->selectedFile(), QString());
+    QVERIFY(!state->selectedFileBookmark() && state->fonts().isEmpty() && state->fontItems().isEmpty());
+    QCOMPARE(state->statusMessage(), u"Choose a Presentation file."_s);
+    QVERIFY(state->includePresentation() && !state->fontListExpanded());
+}
+
+void WorkflowStateTest::refusedAndCancelledFiles()
+{
+    auto state = makeState();
+    m_chooser.files = {deck(u"Keep.pptx"_s, {u"DejaVu Sans"_s})};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    const FontStatusItems before = state->fontItems();
+
+    m_chooser.files = {m_folder->filePath(u"notes.txt"_s), std::nullopt};
+    state->chooseFile();
+    QCOMPARE(state->statusMessage(), u"Unsupported file type. Please choose a .key, .pptx, or .ppt file."_s);
+    QCOMPARE(state->selectedFile(), m_folder->filePath(u"Keep.pptx"_s));
+    QCOMPARE(state->fontItems().size(), before.size());
+    QCOMPARE(state->fontItems().first().id, before.first().id);
+    QVERIFY(!state->isScanning());
+
+    state->chooseFile(); // cancelled
+    QCOMPARE(state->selectedFile(), m_folder->filePath(u"Keep.pptx"_s));
+    QVERIFY(log().isEmpty());
+}
+
+void WorkflowStateTest::drops()
+{
+    auto state = makeState();
+    QVERIFY(!state->handleDrop({}));
+
+    const QString first = m_folder->filePath(u"First.ppt"_s);
+    QVERIFY(QFile::copy(QStringLiteral(KERNWICK_FIXTURES_DIR "/ppt/plain.ppt"), first));
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(first), QUrl::fromLocalFile(deck(u"Second.pptx"_s, {}))}));
+    QCOMPARE(state->selectedFile(), first);
+    QVERIFY(waitForScan(*state));
+    QCOMPARE(state->fonts(), (QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s}));
+
+    // Anything else leaves the list on screen and says why.
+    for (const QUrl &url : {QUrl::fromLocalFile(m_folder->filePath(u"letter.docx"_s)), QUrl(u"https://example.org/a.pptx"_s)}) {
+        QVERIFY(state->handleDrop({url}));
+        QCOMPARE(state->statusMessage(), u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
+        QCOMPARE(state->selectedFile(), first);
+        QCOMPARE(state->fontItems().size(), 3);
+    }
+
+    // A file that is gone by the time it is taken in is still taken, without a bookmark.
+    const QString gone = m_folder->filePath(u"Gone.key"_s);
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(gone)}));
+    QCOMPARE(state->selectedFile(), gone);
+    QVERIFY(!state->selectedFileBookmark());
+    QCOMPARE(log().size(), 1);
+    QVERIFY(log().first().startsWith(u"[Drop] Bookmark failed: The file “Gone.key” couldn’t be opened"_s));
+    QVERIFY(waitForScan(*state));
+    QCOMPARE(state->statusMessage(), u"No fonts found."_s);
+}
+
+void WorkflowStateTest::aLateScanNeverShowsAnotherFilesFonts()
+{
+    // A metadata tool that is slow for one file: its answer comes after the next file's.
+    const QString tool = m_folder->filePath(u"slow-tool"_s);
+    test::writeFile(tool, "#!/bin/sh\ncase \"$3\" in *Slow*) sleep 1;; esac\n"
+                          "echo 'kMDItemFonts = (\"From '\"$(basename \"$3\" .pptx)\"'\")'\n");
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner);
+    const FontScanner scanner{MetadataQuery(tool)};
+    const QString slow = deck(u"Slow.pptx"_s, {});
+    const QString fast = deck(u"Fast.pptx"_s, {});
+
+    // The later file answers first; the earlier file's answer is dropped when it comes.
+    auto state = makeState(scanner);
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(slow)}));
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(fast)}));
+    QVERIFY(waitForScan(*state));
+    QCOMPARE(state->fonts(), QStringList{u"From Fast"_s});
+    m_workers.waitForDone();
+    QTest::qWait(50);
+    QCOMPARE(state->fonts(), QStringList{u"From Fast"_s});
+    QVERIFY(!state->isScanning());
+
+    // The earlier file answers first: it is dropped, and the window keeps scanning until the later one.
+    state = makeState(scanner);
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(fast)}));
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(slow)}));
+    QSignalSpy fontsChanged(state.get(), &WorkflowState::fontsChanged);
+    QVERIFY(QSignalSpy(state.get(), &WorkflowState::isScanningChanged).wait(30'000));
+    QCOMPARE(fontsChanged.size(), 1);
+    QCOMPARE(state->fonts(), QStringList{u"From Slow"_s});
+    QCOMPARE(state->selectedFile(), slow);
+
+    // Cleared while scanning: the answer fills nothing, and scanning ends with it.
+    state = makeState(scanner);
+    QVERIFY(state->handleDrop({QUrl::fromLocalFile(slow)}));
+    state->clearFile();
+    QVERIFY(state->isScanning());
+    QVERIFY(QSignalSpy(state.get(), &WorkflowState::isScanningChanged).wait(30'000));
+    QVERIFY(state->fonts().isEmpty() && state->fontItems().isEmpty());
+    QCOMPARE(state->statusMessage(), u"Choose a Presentation file."_s);
+}
+
+void WorkflowStateTest::refreshAfterInstallingAFont()
+{
+    auto state = makeState();
+    m_chooser.files = {deck(u"Georgian.pptx"_s, {u"Noto Serif Georgian"_s, u"LiberationSans-Bold"_s})};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    QCOMPARE(state->fontItems()[1].status, FontStatus::missing);
+    state->setFontSelected(state->fontItems()[0].id, false);
+
+    const QString installed = m_fonts->userFontFolder() + u"/NotoSerifGeorgian-Regular.ttf"_s;
+    QVERIFY(test::TestFonts::copyFontFile(u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s,
+                                          m_fonts->userFontFolder()));
+    const QUuid oldId = state->fontItems()[1].id;
+    state->refreshFontStatus();
+    QFile::remove(installed);
+    QCOMPARE(state->fontItems()[1].status, FontStatus::installed);
+    QVERIFY(state->fontItems()[1].isSelected && state->fontItems()[0].isSelected);
+    QVERIFY(state->fontItems()[1].id != oldId);
+    QCOMPARE(state->statusMessage(), u"Installed: 2 | System: 0 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
+}
+
+void WorkflowStateTest::tableEdits()
+{
+    auto state = makeState();
+    m_chooser.files = {deck(u"Table.pptx"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s, u"Nowhere"_s,
+                                              u"LiberationSerif"_s})};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    state->sortFontItems([](const FontStatusItem &a, const FontStatusItem &b) {
+        return statusSortKey(a.status) < statusSortKey(b.status);
+    });
+    QStringList order;
+    for (const FontStatusItem &item : state->fontItems())
+        order.append(item.fontName);
+    QCOMPARE(order, (QStringList{u"LiberationSans-Bold"_s, u"LiberationSerif"_s, u"Nowhere"_s, u"DejaVu Sans"_s}));
+    state->setFontSelected(state->fontItems()[1].id, false);
+    QVERIFY(!state->fontItems()[1].isSelected);
+
+    // Hiding system fonts is a setting of the table, not a change to the list.
+    state->setHideSystemFonts(true);
+    QCOMPARE(state->fontItems().size(), 4);
+}
+
+void WorkflowStateTest::packageRefusals()
+{
+    auto state = makeState();
+    state->createPackage();
+    QCOMPARE(state->statusMessage(), u"Choose a presentation file first."_s);
+
+    m_chooser.files = {deck(u"Empty.pptx"_s, {})};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    state->createPackage();
+    QCOMPARE(state->statusMessage(), u"No font data available."_s);
+
+    m_chooser.files = {deck(u"Talk.pptx"_s, {u"DejaVu Sans"_s})};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    m_chooser.asked.clear();
+    state->createPackage();
+    QTRY_COMPARE(state->statusMessage(), u"Export canceled."_s);
+    QCOMPARE(m_chooser.asked, QStringList{u"Choose Destination Folder|Choose where to save the Presentation Font Package."_s});
+    QCOMPARE(log(), QStringList(3, u"[Presenter] Begin handoff package export..."_s));
+    QCOMPARE(QDir(m_folder->path()).entryList({u"*_package"_s}, QDir::AllEntries), QStringList());
+}
+
+void WorkflowStateTest::wholeRoadToAPackage()
+{
+    auto state = makeState();
+    const QString talk = deck(u"Talk.pptx"_s, {u"LiberationSans-Bold"_s, u"LiberationSerif"_s, u"DejaVu Sans"_s,
+                                               u"Nowhere Grotesk"_s});
+    m_chooser.files = {talk};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    state->setIncludePresentation(true);
+
+    const QString destination = m_folder->filePath(u"Handoff"_s);
+    QVERIFY(QDir().mkpath(destination));
+    m_chooser.folders = {destination};
+    QSignalSpy noticed(&m_notifications, &test::TestNotificationService::noticeReceived);
+    QSignalSpy shown(&m_fileManager, &test::TestFileManagerService::itemsShown);
+    state->createPackage();
+    QVERIFY(waitForPackage(*state));
+    QVERIFY(!state->isPackaging());
+
+    const QString package = destination + u"/Talk_package"_s;
+    QCOMPARE(state->statusMessage(), u"Package created: Talk_package (2 fonts)."_s);
+    QCOMPARE(QDir(package).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{u"Fonts"_s, u"Talk.pptx"_s, u"font-report.txt"_s}));
+    for (const QString &file : {u"LiberationSans-Bold.ttf"_s, u"LiberationSerif-Regular.ttf"_s}) {
+        QFile original(m_fonts->userFontFolder() + u'/' + file);
+        QFile copy(package + u"/Fonts/"_s + file);
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+    }
+    QFile report(package + u"/font-report.txt"_s);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.readAll().contains("All Fonts Used (4):\n- DejaVu Sans [System]\n- LiberationSans-Bold [Installed]\n"));
+    QCOMPARE(log(), (QStringList{u"[Presenter] Begin handoff package export..."_s,
+                                 u"[Package] Copied presentation: Talk.pptx"_s,
+                                 u"[Package] Fonts to export: 2 (0 duplicates skipped)"_s,
+                                 u"[Package] Copied font: LiberationSans-Bold"_s, u"[Package] Copied font: LiberationSerif"_s,
+                                 u"[Package] Done. Exported: 2, Failed: 0, Duplicates skipped: 0"_s}));
+
+    QVERIFY(noticed.size() == 1 || noticed.wait(10'000));
+    const test::TestNotificationService::Notice notice = m_notifications.notices.value(0);
+    QCOMPARE(notice.summary, u"Package Ready"_s);
+    QCOMPARE(notice.body, u"Talk_package — 2 fonts packaged."_s);
+    QCOMPARE(notice.replacesId, 0u);
+    QVERIFY(shown.size() == 1 || shown.wait(10'000));
+    QCOMPARE(m_fileManager.shownItems.value(0), QStringList{QUrl::fromLocalFile(package).toString()});
+
+    // A second build of the same presentation replaces the package and posts a notice of its own.
+    state->setIncludeReport(false);
+    m_chooser.folders = {destination};
+    state->createPackage();
+    QVERIFY(waitForPackage(*state));
+    QVERIFY(noticed.size() == 2 || noticed.wait(10'000));
+    QVERIFY(shown.size() == 2 || shown.wait(10'000));
+    QCOMPARE(QDir(package).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{u"Fonts"_s, u"Talk.pptx"_s}));
+}
+
+void WorkflowStateTest::packageWithoutRevealOrNotificationService()
+{
+    auto state = makeState();
+    m_chooser.files = {deck(u"Quiet.pptx"_s, {u"LiberationSans-Bold"_s})};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    state->setOpenPackageWhenDone(false);
+    m_chooser.folders = {m_folder->path()};
+    state->createPackage();
+    QVERIFY(waitForPackage(*state));
+    QTest::qWait(100);
+    QVERIFY(m_fileManager.shownItems.isEmpty() && m_openedFolders.isEmpty());
+
+    // Without a notification service there is no notice and no word about it; without a file manager,
+    // the folder that holds the package is opened.
+    DBusNotifier unreachable(QDBusConnection(u"nowhere"_s), u"Kernwick"_s, u"kernwick"_s);
+    DBusFileRevealer noFileManager(QDBusConnection(u"nowhere"_s), [this](const QUrl &folder) { m_openedFolders.append(folder); });
+    auto quiet = std::make_unique<WorkflowState>(WorkflowServices{*m_scanner, *m_resolver, m_chooser, unreachable,
+                                                                  noFileManager, *m_settings, m_workers});
+    quiet->setOpenPackageWhenDone(true);
+    m_chooser.files = {m_folder->filePath(u"Quiet.pptx"_s)};
+    quiet->chooseFile();
+    QVERIFY(waitForScan(*quiet));
+    m_chooser.folders = {m_folder->path()};
+    const int noticesBefore = int(m_notifications.notices.size());
+    quiet->createPackage();
+    QVERIFY(waitForPackage(*quiet));
+    QCOMPARE(quiet->statusMessage(), u"Package created: Quiet_package (1 font)."_s);
+    QCOMPARE(m_openedFolders, QList<QUrl>{QUrl::fromLocalFile(m_folder->path())});
+    QTest::qWait(100);
+    QCOMPARE(m_notifications.notices.size(), noticesBefore);
+}
+
+void WorkflowStateTest::bookmarkOfAVanishedFile()
+{
+    auto state = makeState();
+    const QString talk = deck(u"Vanishing.pptx"_s, {u"LiberationSans-Bold"_s});
+    m_chooser.files = {talk};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    QVERIFY(QFile::remove(talk));
+
+    state->setIncludePresentation(true);
+    m_chooser.folders = {m_folder->path()};
+    state->createPackage();
+    QVERIFY(waitForPackage(*state));
+    const QStringList lines = log();
+    QCOMPARE(lines[0], u"[Presenter] Begin handoff package export..."_s);
+    QCOMPARE(lines[1], u"[Bookmark] Failed to resolve: The file “Vanishing.pptx” couldn’t be found."_s);
+    QVERIFY(lines[2].startsWith(u"[Package][Error] Failed to copy presentation: "_s));
+    QCOMPARE(state->statusMessage(), u"Package created: Vanishing_package (1 font)."_s);
+}
+
+QTEST_GUILESS_MAIN(WorkflowStateTest)
+#include "tst_workflowstate.moc"

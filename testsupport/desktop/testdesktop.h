@@ -1,0 +1,77 @@
+#pragma once
+
+#include <platform/desktopservices.h>
+
+#include <QDBusConnection>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace kernwick::test {
+
+// Answers the file and folder choosers as a person would click, from a script of answers.
+class ScriptedFileChooser final : public FileChooser
+{
+public:
+    QList<std::optional<QString>> files;   // answers to chooseFile, in order; nothing means cancel
+    QList<std::optional<QString>> folders; // answers to chooseFolder
+    QStringList asked;                     // "prompt|message" of every question, in order
+
+    std::optional<QString> chooseFile(const QString &prompt, const QString &message) override;
+    std::optional<QString> chooseFolder(const QString &prompt, const QString &message) override;
+};
+
+// A notification service on the session bus, org.freedesktop.Notifications, that keeps what it is sent.
+class TestNotificationService final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Notice
+    {
+        QString applicationName;
+        uint replacesId = 0;
+        QString summary;
+        QString body;
+        QVariantMap hints;
+    };
+
+    // Registers on a connection of its own; false when the bus cannot be reached or the name is taken.
+    bool registerOnSessionBus();
+    QList<Notice> notices;
+
+public Q_SLOTS:
+    uint Notify(const QString &applicationName, uint replacesId, const QString &icon, const QString &summary,
+                const QString &body, const QStringList &actions, const QVariantMap &hints, int timeout);
+    QStringList GetCapabilities();
+
+Q_SIGNALS:
+    void noticeReceived();
+
+private:
+    uint m_lastId = 0;
+};
+
+// A file manager on the session bus, org.freedesktop.FileManager1, that keeps what it is asked to show.
+class TestFileManagerService final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    bool registerOnSessionBus();
+    QList<QStringList> shownItems;
+
+public Q_SLOTS:
+    void ShowItems(const QStringList &uris, const QString &startupId);
+    void ShowFolders(const QStringList &uris, const QString &startupId);
+
+Q_SIGNALS:
+    void itemsShown();
+};
+
+} // namespace kernwick::test
