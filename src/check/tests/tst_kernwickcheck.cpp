@@ -24,6 +24,7 @@ private Q_SLOTS:
     void usageErrorsAndUnreadableArguments_data();
     void usageErrorsAndUnreadableArguments();
     void everyRealDocument();
+    void packagesForTheShow();
 
 private:
     struct Run
@@ -154,6 +155,41 @@ void KernwickCheckTest::everyRealDocument()
     for (const QString &document : documents)
         QVERIFY(run.out.contains(document + u'\n'));
     QCOMPARE(run.out.count(u"Needs Attention: "_s) + run.out.count(u"Ready for Handoff: "_s), 17);
+}
+
+void KernwickCheckTest::packagesForTheShow()
+{
+    const QString destination = QDir(m_folder.path()).filePath(u"show"_s);
+    QVERIFY(QDir().mkpath(destination));
+    Run run = check({u"--package"_s, destination, m_readyDeck});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, m_readyDeck + u"\n"
+                                    u"[Presenter] Begin handoff package export...\n"
+                                    u"[Package] Copied presentation: Ready Talk.pptx\n"
+                                    u"[Package] Fonts to export: 1 (0 duplicates skipped)\n"
+                                    u"[Package] Copied font: LiberationSans-Bold\n"
+                                    u"[Package] Done. Exported: 1, Failed: 0, Duplicates skipped: 0\n"
+                                    u"Package created: Ready Talk_package (1 font).\n"_s);
+    const QDir package(destination + u"/Ready Talk_package"_s);
+    QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{u"Fonts"_s, u"Ready Talk.pptx"_s, u"font-report.txt"_s}));
+    QFile original(m_fonts->userFontFolder() + u"/LiberationSans-Bold.ttf"_s);
+    QFile copy(package.filePath(u"Fonts/LiberationSans-Bold.ttf"_s));
+    QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), original.readAll());
+
+    // Built again without the presentation and the report: replaced whole.
+    run = check({u"--package"_s, destination, u"--no-presentation"_s, u"--no-report"_s, m_readyDeck});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"Fonts"_s});
+
+    // A deck without fonts has nothing to package; a destination that is not a folder is a usage error.
+    run = check({u"--package"_s, destination, fixture(u"ppt/encrypted.ppt"_s)});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.endsWith(u"[Presenter] Begin handoff package export...\nNo font data available.\n"_s));
+    run = check({u"--package"_s, destination + u"/absent"_s, m_readyDeck});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.err.contains(u"the destination must be an existing folder"_s));
 }
 
 QTEST_GUILESS_MAIN(KernwickCheckTest)

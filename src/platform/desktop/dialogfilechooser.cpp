@@ -1,16 +1,40 @@
 #include "dialogfilechooser.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
 namespace {
+
 bool isKeynotePackage(const QString &path)
 {
-    return path.endsWith(u".key"_s, Qt::CaseInsensitive);
+    return path.endsWith(u".key"_s, Qt::CaseInsensitive) && QFileInfo(path).isDir();
 }
+
+// Choosing a folder in a file dialog opens it. A Keynote package is a folder that is one document:
+// choosing it, or opening it, chooses it.
+class PackageAwareFileDialog final : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    QString package;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (files.size() == 1 && isKeynotePackage(files.first())) {
+            package = files.first();
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
 } // namespace
 
 DialogFileChooser::DialogFileChooser(QWidget *parent)
@@ -20,24 +44,23 @@ DialogFileChooser::DialogFileChooser(QWidget *parent)
 
 std::optional<QString> DialogFileChooser::chooseFile(const QString &prompt, const QString &message)
 {
-    QFileDialog dialog(m_parent, message);
+    PackageAwareFileDialog dialog(m_parent, message);
     dialog.setObjectName(u"chooseFileDialog"_s);
     // Qt's own dialog: the platform ones give no way to take a package folder as a file.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setLabelText(QFileDialog::Accept, prompt);
-    QString package;
-    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&](const QString &folder) {
+    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&dialog](const QString &folder) {
         if (isKeynotePackage(folder)) {
-            package = folder;
+            dialog.package = folder;
             static_cast<QDialog &>(dialog).done(QDialog::Accepted);
         }
     });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    if (!package.isEmpty())
-        return package;
+    if (!dialog.package.isEmpty())
+        return dialog.package;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return std::nullopt;
