@@ -55,6 +55,15 @@ ApxlFontReader::State ApxlFontReader::finish()
     return m_state;
 }
 
+QString ApxlFontReader::problem() const
+{
+    if (m_depth > m_maxDepth)
+        return u"elements nested deeper than %1"_s.arg(m_maxDepth);
+    if (m_xml.hasError() && m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+        return m_xml.errorString();
+    return u"it ends before the document does"_s;
+}
+
 void ApxlFontReader::parse()
 {
     while (m_state == State::Reading) {
@@ -81,8 +90,7 @@ void ApxlFontReader::parse()
 void ApxlFontReader::startElement()
 {
     ++m_depth;
-    if (m_depth == 1 &&
-        (m_xml.namespaceUri() != KeynoteNamespace || m_xml.name() != u"presentation")) {
+    if (m_depth == 1 && (m_xml.namespaceUri() != KeynoteNamespace || m_xml.name() != u"presentation")) {
         m_state = State::NotKeynote;
         return;
     }

@@ -14,7 +14,8 @@ class FontCollector;
 class ApxlFontReader final
 {
 public:
-    enum class State {
+    enum class State
+    {
         Reading,
         Finished,   // the whole document was read
         NotKeynote, // the root element is not a Keynote presentation
@@ -29,7 +30,8 @@ public:
     // Called when no more bytes will come; a document cut short counts as damaged.
     State finish();
     State state() const { return m_state; }
-    QString errorString() const { return m_xml.errorString(); }
+    // Why reading stopped early, for people.
+    QString problem() const;
 
 private:
     struct OpenStyle

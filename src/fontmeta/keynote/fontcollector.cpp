@@ -29,8 +29,7 @@ bool isPlausibleName(const QString &name)
 
 FontCollector::FontCollector(int maxUses)
     : m_maxUses(maxUses)
-{
-}
+{}
 
 void FontCollector::addUtf8(QByteArrayView name, const QString &place)
 {
@@ -57,10 +56,8 @@ void FontCollector::add(const QString &name, const QString &place)
         ++m_refusedNames;
         return;
     }
-    if (isFull()) {
-        ++m_droppedUses;
+    if (isFull())
         return;
-    }
     m_result.uses.append({name, place});
 }
 
@@ -76,23 +73,21 @@ void FontCollector::clearUses()
 {
     m_result.uses.clear();
     m_refusedNames = 0;
-    m_droppedUses = 0;
 }
 
 ReadResult FontCollector::take()
 {
     if (m_refusedNames > 0)
-        m_result.notes.append(u"skipped %1 font name(s) that are not valid text or not plausible font names"_s
-                                  .arg(m_refusedNames));
-    if (m_droppedUses > 0)
         m_result.notes.append(
-            u"more than %1 font uses: %2 more were not listed"_s.arg(m_maxUses).arg(m_droppedUses));
+            u"skipped %1 font name(s) that are not valid text or not plausible font names"_s.arg(
+                m_refusedNames));
+    if (m_result.uses.size() >= m_maxUses)
+        m_result.notes.append(u"stopped at %1 font uses: any more are not listed"_s.arg(m_maxUses));
     if (m_droppedNotes > 0)
         m_result.notes.append(u"%1 more problem(s) not listed"_s.arg(m_droppedNotes));
     ReadResult result = std::move(m_result);
     m_result = {};
     m_refusedNames = 0;
-    m_droppedUses = 0;
     m_droppedNotes = 0;
     return result;
 }

@@ -29,7 +29,6 @@ private:
     ReadResult m_result;
     int m_maxUses;
     int m_refusedNames = 0;
-    qint64 m_droppedUses = 0;
     int m_droppedNotes = 0;
 };
 

@@ -14,7 +14,8 @@ namespace {
 constexpr qsizetype ChunkHeaderSize = 4;
 
 // Message types of the styles that name fonts, and where.
-enum StyleType : quint32 {
+enum StyleType : quint32
+{
     CharacterStyle = 2021,
     ParagraphStyle = 2022,
     ListStyle = 2023,
@@ -55,7 +56,8 @@ void collectNestedNames(QByteArrayView payload, std::initializer_list<quint32> f
     }
 }
 
-void collectTopLevelNames(QByteArrayView payload, quint32 field, const QString &place, FontCollector &collector)
+void collectTopLevelNames(QByteArrayView payload, quint32 field, const QString &place,
+                          FontCollector &collector)
 {
     ProtoReader style(payload);
     while (style.next()) {
@@ -68,13 +70,16 @@ void collectStyleFonts(quint32 type, QByteArrayView payload, FontCollector &coll
 {
     switch (type) {
     case CharacterStyle:
-        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"character style"_s, collector);
+        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"character style"_s,
+                           collector);
         break;
     case ParagraphStyle:
-        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"paragraph style"_s, collector);
+        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"paragraph style"_s,
+                           collector);
         break;
     case DropCapStyle:
-        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"drop-cap style"_s, collector);
+        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"drop-cap style"_s,
+                           collector);
         break;
     case ListStyle:
         collectTopLevelNames(payload, ListLabelFontField, u"list style"_s, collector);
@@ -207,7 +212,8 @@ IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collec
             if (!isString(archiveInfo, ArchiveMessageInfoField))
                 continue;
             MessageInfo info;
-            if (!readMessageInfo(archiveInfo.bytes(), info) || info.length > quint64(stream.size() - position)) {
+            if (!readMessageInfo(archiveInfo.bytes(), info) ||
+                info.length > quint64(stream.size() - position)) {
                 result.damaged = true;
                 return result;
             }

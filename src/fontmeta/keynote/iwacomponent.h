@@ -15,12 +15,13 @@ inline constexpr qsizetype MaxIwaBlockSize = 65536;
 
 struct IwaStream
 {
-    enum class Status {
+    enum class Status
+    {
         Complete,
-        Empty,        // no chunk at all
-        OtherCodec,   // the first chunk is not Snappy: encrypted, or a codec this reader does not know
-        Damaged,      // a chunk is cut short, lies about its size or fails to decode; bytes holds what came before
-        TooLarge,     // decoding would pass the size limit; bytes holds what came before
+        Empty,      // no chunk at all
+        OtherCodec, // the first chunk is not Snappy: encrypted, or a codec this reader does not know
+        Damaged, // a chunk is cut short, lies about its size or fails to decode; bytes holds what came before
+        TooLarge, // decoding would pass the size limit; bytes holds what came before
     };
     QByteArray bytes;
     Status status = Status::Complete;

@@ -19,8 +19,7 @@ quint64 readLittleEndian(QByteArrayView data, qsizetype position, int size)
 
 ProtoReader::ProtoReader(QByteArrayView message)
     : m_message(message)
-{
-}
+{}
 
 bool ProtoReader::readVarint(QByteArrayView data, qsizetype &position, quint64 &value)
 {

@@ -11,7 +11,13 @@ namespace kernwick::fontmeta {
 class ProtoReader final
 {
 public:
-    enum class WireType { Varint = 0, Fixed64 = 1, LengthDelimited = 2, Fixed32 = 5 };
+    enum class WireType
+    {
+        Varint = 0,
+        Fixed64 = 1,
+        LengthDelimited = 2,
+        Fixed32 = 5
+    };
 
     explicit ProtoReader(QByteArrayView message);
 

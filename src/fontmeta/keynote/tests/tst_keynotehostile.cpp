@@ -1,0 +1,458 @@
+// Hostile Keynote documents, built here on purpose: every one must end in a bounded amount of work with
+// what could be read and a note, never a crash, a hang or unbounded memory.
+
+#include "keynotedocuments.h"
+#include <fontmeta/keynote/fontcollector.h>
+#include <fontmeta/keynote/iwacomponent.h>
+#include <fontmeta/keynote/keynotefonts.h>
+#include <platform/ziparchive.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <snappy.h>
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <string>
+
+using namespace kernwick;
+using namespace kernwick::fontmeta;
+using namespace kernwick::fontmeta::testing;
+using namespace Qt::StringLiterals;
+
+using Status = IwaStream::Status;
+Q_DECLARE_METATYPE(IwaStream::Status)
+
+namespace {
+
+QByteArray snappyBlock(const QByteArray &bytes)
+{
+    std::string compressed;
+    snappy::Compress(bytes.constData(), size_t(bytes.size()), &compressed);
+    return QByteArray(compressed.data(), qsizetype(compressed.size()));
+}
+
+QByteArray repeated(const QByteArray &bytes, int times)
+{
+    QByteArray result;
+    for (int i = 0; i < times; ++i)
+        result += bytes;
+    return result;
+}
+
+QStringList names(const ReadResult &result)
+{
+    QStringList list;
+    for (const FontUse &use : result.uses)
+        list.append(use.fontName);
+    return list;
+}
+
+QSet<QString> nameSet(const ReadResult &result)
+{
+    const QStringList list = names(result);
+    return QSet<QString>(list.cbegin(), list.cend());
+}
+
+bool hasNote(const ReadResult &result, QStringView text)
+{
+    for (const QString &note : result.notes) {
+        if (note.contains(text))
+            return true;
+    }
+    return false;
+}
+
+QByteArray styleObject(quint64 identifier, quint32 type, const QByteArray &payload)
+{
+    IwaWriter writer;
+    writer.addObject(identifier, {{type, payload}});
+    return writer.stream();
+}
+
+// Gzip of `head`, then `fillerSize` spaces, then `tail`, compressed as it goes so that the test never
+// holds the inflated size.
+QByteArray gzipBomb(const QByteArray &head, qint64 fillerSize, const QByteArray &tail)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out;
+    QByteArray buffer(1 << 16, Qt::Uninitialized);
+    const auto push = [&](const QByteArray &input, int flush) {
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(input.constData()));
+        stream.avail_in = uInt(input.size());
+        do {
+            stream.next_out = reinterpret_cast<Bytef *>(buffer.data());
+            stream.avail_out = uInt(buffer.size());
+            deflate(&stream, flush);
+            out.append(buffer.constData(), buffer.size() - qsizetype(stream.avail_out));
+        } while (stream.avail_out == 0);
+    };
+    push(head, Z_NO_FLUSH);
+    const QByteArray spaces(1 << 20, ' ');
+    for (qint64 done = 0; done < fillerSize; done += spaces.size())
+        push(spaces, Z_NO_FLUSH);
+    push(tail, Z_FINISH);
+    deflateEnd(&stream);
+    return out;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+ReadResult readZip(const QByteArray &zip, const KeynoteLimits &limits = {})
+{
+    const auto archive = ZipArchive::openData(zip);
+    return archive ? readKeynoteArchiveFonts(*archive, limits) : ReadResult{{}, {u"not a zip"_s}};
+}
+
+} // namespace
+
+class TestKeynoteHostile final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void chunks_data();
+    void chunks();
+    void objects_data();
+    void objects();
+    void hugeMessageCounts();
+    void implausibleNames();
+    void sizeLimits();
+    void gzipBombs();
+    void hostileXml_data();
+    void hostileXml();
+    void hostilePackageFiles();
+};
+
+void TestKeynoteHostile::chunks_data()
+{
+    QTest::addColumn<QByteArray>("component");
+    QTest::addColumn<Status>("status");
+    QTest::addColumn<qsizetype>("decoded");
+
+    const QByteArray good = IwaWriter::chunk(snappyBlock("hello, world"));
+    QTest::newRow("empty") << QByteArray() << Status::Empty << qsizetype(0);
+    QTest::newRow("one good chunk") << good << Status::Complete << qsizetype(12);
+    QTest::newRow("another codec") << IwaWriter::chunk("bvxn", 'b') << Status::OtherCodec << qsizetype(0);
+    QTest::newRow("header cut short") << good + QByteArray("\0\x05", 2) << Status::Damaged << qsizetype(12);
+    QTest::newRow("length past the end")
+        << good + good.first(good.size() - 1) << Status::Damaged << qsizetype(12);
+    QTest::newRow("length of 16 MB, no bytes")
+        << QByteArray("\0\xff\xff\xff", 4) << Status::Damaged << qsizetype(0);
+    QTest::newRow("empty chunk") << IwaWriter::chunk({}) << Status::Damaged << qsizetype(0);
+    QTest::newRow("second chunk of another type")
+        << good + IwaWriter::chunk(snappyBlock("x"), 1) << Status::Damaged << qsizetype(12);
+    // varint 100, then a 5-byte literal: the block promises more than it holds.
+    QTest::newRow("block says more than it holds")
+        << IwaWriter::chunk(QByteArray("\x64\x10hello", 7)) << Status::Damaged << qsizetype(0);
+    // varint 3, then the same 5-byte literal.
+    QTest::newRow("block says less than it holds")
+        << IwaWriter::chunk(QByteArray("\x03\x10hello", 7)) << Status::Damaged << qsizetype(0);
+    QTest::newRow("block claims 4 GB")
+        << IwaWriter::chunk(QByteArray("\xff\xff\xff\xff\x0f\x00", 6)) << Status::Damaged << qsizetype(0);
+    QTest::newRow("block over 64 KiB") << IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize + 1, 'a')))
+                                       << Status::Damaged << qsizetype(0);
+    // varint 10, literal "a", then a copy reaching 5 bytes back into an output of 1.
+    QTest::newRow("copy before the start")
+        << IwaWriter::chunk(QByteArray("\x0a\x00\x61\x15\x05", 5)) << Status::Damaged << qsizetype(0);
+    QTest::newRow("block of 64 KiB exactly")
+        << IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize, 'a'))) << Status::Complete
+        << MaxIwaBlockSize;
+}
+
+void TestKeynoteHostile::chunks()
+{
+    QFETCH(QByteArray, component);
+    QFETCH(Status, status);
+    QFETCH(qsizetype, decoded);
+    const IwaStream stream = decodeIwaChunks(component, 1 << 20);
+    QCOMPARE(stream.status, status);
+    QCOMPARE(stream.bytes.size(), decoded);
+}
+
+void TestKeynoteHostile::objects_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QStringList>("fonts");
+    QTest::addColumn<bool>("damaged");
+
+    const QByteArray gill = styleObject(1, 2022, IwaWriter::textStyle("GillSans"));
+    QTest::newRow("varint of 11 bytes")
+        << gill + QByteArray(10, '\xff') + "\x01" << QStringList{u"GillSans"_s} << true;
+    QTest::newRow("ArchiveInfo past the end") << gill + "\x7f\x08\x01" << QStringList{u"GillSans"_s} << true;
+    QTest::newRow("payload past the end") << gill.first(gill.size() - 1) << QStringList() << true;
+    QTest::newRow("payload length of 2^64 - 1")
+        << IwaWriter::varint(15) + IwaWriter::varintField(1, 1) +
+               IwaWriter::bytesField(2,
+                                     IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, ~quint64(0)))
+        << QStringList() << true;
+    QTest::newRow("wire type 3 in an ArchiveInfo")
+        << gill + IwaWriter::varint(2) + "\x0b\x00" + gill << QStringList{u"GillSans"_s} << true;
+    // A damaged payload spoils only itself: its length is known, the next object is still read.
+    QTest::newRow("wire type 4 in a payload, after the name")
+        << styleObject(1, 2022, IwaWriter::textStyle("Didot") + "\x0c") + gill
+        << QStringList{u"Didot"_s, u"GillSans"_s} << false;
+    QTest::newRow("wire types 6 and 7 in the text properties")
+        << styleObject(1, 2021,
+                       IwaWriter::bytesField(11, QByteArray("\x0e\x0f", 2) + IwaWriter::bytesField(5, "X")))
+        << QStringList() << false;
+    QTest::newRow("text properties longer than the payload")
+        << styleObject(1, 2022, QByteArray("\x5a\x7f", 2) + IwaWriter::bytesField(5, "Lost")) + gill
+        << QStringList{u"GillSans"_s} << false;
+    QTest::newRow("unknown fields of every wire type")
+        << styleObject(1, 2022,
+                       IwaWriter::varintField(99, 5) + "\x99\x06" + QByteArray(8, '\1') + "\x9d\x06" +
+                           QByteArray(4, '\1') + IwaWriter::textStyle("GillSans"))
+        << QStringList{u"GillSans"_s} << false;
+    QByteArray nested = IwaWriter::bytesField(5, "TooDeep");
+    for (int depth = 0; depth < 2000; ++depth)
+        nested = IwaWriter::bytesField(11, nested);
+    QTest::newRow("text properties nested 2000 deep")
+        << styleObject(1, 2022, nested) << QStringList() << false;
+    // A style whose base is itself: references are never followed, so a cycle costs nothing.
+    QTest::newRow("style based on itself")
+        << styleObject(7, 2022,
+                       IwaWriter::bytesField(1, IwaWriter::bytesField(3, IwaWriter::varintField(1, 7))))
+        << QStringList() << false;
+    QTest::newRow("font name of a command record")
+        << styleObject(1, 10001, IwaWriter::textStyle("Ignored")) << QStringList() << false;
+    const QByteArray packedPayload = IwaWriter::textStyle("Packed");
+    const QByteArray packedInfo = IwaWriter::varintField(1, 2022) + IwaWriter::bytesField(2, "\x01\x00\x05") +
+                                  IwaWriter::varintField(3, quint64(packedPayload.size()));
+    const QByteArray packedArchive = IwaWriter::varintField(1, 9) + IwaWriter::bytesField(2, packedInfo);
+    QTest::newRow("empty ArchiveInfo, packed and unpacked versions")
+        << IwaWriter::varint(0) + gill + IwaWriter::varint(quint64(packedArchive.size())) + packedArchive +
+               packedPayload
+        << QStringList{u"GillSans"_s, u"Packed"_s} << false;
+}
+
+void TestKeynoteHostile::objects()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(QStringList, fonts);
+    QFETCH(bool, damaged);
+    FontCollector collector(1000);
+    const IwaObjectsResult objects = readIwaObjectFonts(stream, collector);
+    QCOMPARE(objects.damaged, damaged);
+    QCOMPARE(names(collector.take()), fonts);
+}
+
+void TestKeynoteHostile::hugeMessageCounts()
+{
+    // Two million empty MessageInfos: walked in step with their (empty) payloads, nothing kept per message.
+    const QByteArray emptyMessage = IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022));
+    QByteArray info = IwaWriter::varintField(1, 5) + repeated(emptyMessage, 2000000);
+    QByteArray stream = IwaWriter::varint(quint64(info.size())) + info +
+                        styleObject(6, 2022, IwaWriter::textStyle("GillSans"));
+    FontCollector collector(1000);
+    IwaObjectsResult objects = readIwaObjectFonts(stream, collector);
+    QVERIFY(!objects.damaged);
+    QCOMPARE(objects.objects, 2);
+    QCOMPARE(names(collector.take()), QStringList{u"GillSans"_s});
+
+    // A million MessageInfos of 1000 bytes each, with nothing after them: stops at the first.
+    const QByteArray bigMessage =
+        IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, 1000));
+    info = IwaWriter::varintField(1, 5) + repeated(bigMessage, 1000000);
+    stream = IwaWriter::varint(quint64(info.size())) + info;
+    objects = readIwaObjectFonts(stream, collector);
+    QVERIFY(objects.damaged);
+    QCOMPARE(objects.objects, 0);
+
+    // The same through a whole document: the notes say what happened, the good component still counts.
+    Members members = modernComponents();
+    members.append({u"Index/Slide-9.iwa"_s, IwaWriter::chunked(stream)});
+    const ReadResult result = readZip(ZipWriter::build(members));
+    QCOMPARE(nameSet(result), modernFonts());
+    QVERIFY(hasNote(result, u"Index/Slide-9.iwa holds a damaged object"));
+}
+
+void TestKeynoteHostile::implausibleNames()
+{
+    IwaWriter writer;
+    for (const QByteArray &name :
+         {QByteArray("Caf\xc3\xa9"), QByteArray("Bad\xc3\x28"), QByteArray("\xff\xfe"),
+          QByteArray("Gill\nSans"), QByteArray(300, 'A'), QByteArray("   "), QByteArray("Helvetica")})
+        writer.addObject(1, {{2022, IwaWriter::textStyle(name)}});
+    FontCollector collector(1000);
+    readIwaObjectFonts(writer.stream(), collector);
+    ReadResult result = collector.take();
+    QCOMPARE(names(result), (QStringList{u"Café"_s, u"Helvetica"_s}));
+    QVERIFY(hasNote(result, u"skipped 5 font name(s)"));
+
+    // A bound on how many uses one document may report.
+    IwaWriter many;
+    for (int i = 0; i < 50; ++i)
+        many.addObject(quint64(i), {{2021, IwaWriter::textStyle("Futura")}});
+    KeynoteLimits limits;
+    limits.maxFontUses = 10;
+    result = readZip(ZipWriter::build({{u"Index/Document.iwa"_s, documentComponent()},
+                                       {u"Index/Styles.iwa"_s, many.component()}}),
+                     limits);
+    QCOMPARE(result.uses.size(), 10);
+    QVERIFY(hasNote(result, u"stopped at 10 font uses"));
+}
+
+void TestKeynoteHostile::sizeLimits()
+{
+    // The chunk decoder stops at the size it is given.
+    const IwaStream capped =
+        decodeIwaChunks(IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')), 100000);
+    QCOMPARE(capped.status, Status::TooLarge);
+    QCOMPARE(capped.bytes.size(), MaxIwaBlockSize);
+
+    KeynoteLimits limits;
+    limits.maxComponentSize = 1 << 20;
+    limits.maxDecodedComponentSize = 2 << 20;
+    limits.maxIndexArchiveSize = 1 << 20;
+
+    // A deflated member that inflates past the cap is refused; the others are read.
+    Members members = modernComponents();
+    members.append({u"Index/Huge.iwa"_s, QByteArray(3 << 20, '\0')});
+    ReadResult result = readZip(ZipWriter::build(members, false), limits);
+    QCOMPARE(nameSet(result), modernFonts());
+    QVERIFY(hasNote(result, u"Index/Huge.iwa cannot be read"));
+
+    // A small component that decodes to more than its cap: read up to the cap.
+    IwaWriter big;
+    big.addObject(1, {{2022, IwaWriter::textStyle("Early")}});
+    big.addRaw(QByteArray(3 << 20, '\0')); // empty ArchiveInfos, a byte each
+    members = {{u"Index/Big.iwa"_s, big.component()}};
+    QVERIFY(members.first().second.size() < limits.maxComponentSize);
+    result = readZip(ZipWriter::build(members), limits);
+    QCOMPARE(names(result), QStringList{u"Early"_s});
+    QVERIFY(hasNote(result, u"decodes to more than 2 MB"));
+
+    // An inner Index.zip past its cap.
+    const QByteArray indexZip = ZipWriter::build(
+        {{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Pad.iwa"_s, QByteArray(2 << 20, 'p')}});
+    result = readZip(ZipWriter::build({{u"Talk.key/Index.zip"_s, indexZip}}, false), limits);
+    QVERIFY(result.uses.isEmpty());
+    QVERIFY(hasNote(result, u"Talk.key/Index.zip cannot be read"));
+
+    // Many components that add up past the document's total.
+    limits.maxTotalSize = 4 << 20;
+    members = {};
+    for (int i = 0; i < 20; ++i) {
+        IwaWriter part;
+        part.addObject(1, {{2022, IwaWriter::textStyle("Part")}});
+        part.addRaw(QByteArray(500000, '\0'));
+        members.append({u"Index/Part-%1.iwa"_s.arg(i), part.component()});
+    }
+    result = readZip(ZipWriter::build(members), limits);
+    QVERIFY(result.uses.size() < 10);
+    QVERIFY(hasNote(result, u"stopped reading: the document inflates past 4 MB"));
+}
+
+void TestKeynoteHostile::gzipBombs()
+{
+    // 256 MB of spaces between two fonts, in about 250 KB of gzip.
+    const QByteArray xml = legacyXml();
+    const qsizetype split = xml.indexOf("<s:characterstyle>");
+    const QByteArray bomb = gzipBomb(xml.first(split), qint64(256) << 20, xml.sliced(split));
+    QVERIFY(bomb.size() < (1 << 20));
+    KeynoteLimits limits;
+    limits.maxXmlSize = 8 << 20;
+
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath(u"Bomb.key/index.apxl.gz"_s), bomb));
+    ReadResult result = readKeynotePackageFonts(dir.filePath(u"Bomb.key"_s), limits);
+    QCOMPARE(names(result), QStringList{u"GillSans"_s});
+    QVERIFY(hasNote(result, u"index.apxl.gz inflates past 8 MB"));
+
+    result = readZip(ZipWriter::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}), limits);
+    QCOMPARE(names(result), QStringList{u"GillSans"_s});
+    QVERIFY(hasNote(result, u"inflates past 8 MB"));
+
+    // A deflated index.apxl in a zip, likewise.
+    result = readZip(
+        ZipWriter::build(
+            {{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') + xml.sliced(split)}}, false),
+        limits);
+    QCOMPARE(names(result), QStringList{u"GillSans"_s});
+    QVERIFY(hasNote(result, u"index.apxl cannot be read") || hasNote(result, u"inflates past"));
+
+    // Gzip that breaks off, and bytes that are not gzip at all.
+    QVERIFY(writeFile(dir.filePath(u"Cut.key/index.apxl.gz"_s), bomb.first(bomb.size() / 2)));
+    result = readKeynotePackageFonts(dir.filePath(u"Cut.key"_s), limits);
+    QCOMPARE(names(result), QStringList{u"GillSans"_s});
+    QVERIFY(!result.notes.isEmpty());
+    QVERIFY(writeFile(dir.filePath(u"NotGzip.key/index.apxl.gz"_s), xml));
+    result = readKeynotePackageFonts(dir.filePath(u"NotGzip.key"_s), limits);
+    QVERIFY(result.uses.isEmpty());
+    QVERIFY(hasNote(result, u"index.apxl.gz is damaged"));
+}
+
+void TestKeynoteHostile::hostileXml_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QStringList>("fonts");
+    QTest::addColumn<QString>("note");
+
+    const QByteArray xml = legacyXml();
+    const qsizetype split = xml.indexOf("<s:characterstyle>");
+    // The XML reader refuses the whole piece it was given, not only what follows the bad bytes.
+    QTest::newRow("invalid UTF-8 in a font name")
+        << xml.first(split) + "<s:fontName><s:string a:string=\"Bad\xc3\x28\"/></s:fontName>" +
+               xml.sliced(split)
+        << QStringList() << u"is damaged"_s;
+    QTest::newRow("cut short") << xml.first(split + 60) << QStringList{u"GillSans"_s} << u"is damaged"_s;
+    QTest::newRow("undeclared prefix")
+        << QByteArray(
+               "<k:presentation xmlns:k=\"http://developer.apple.com/namespaces/keynote2\"><sf:fontName/>")
+        << QStringList() << u"is damaged"_s;
+    QTest::newRow("nested 100000 deep")
+        << xml.first(split) + repeated("<s:x>", 100000) + repeated("</s:x>", 100000) + xml.sliced(split)
+        << QStringList{u"GillSans"_s} << u"is damaged"_s;
+    QTest::newRow("entities expanding a billion times")
+        << QByteArray(
+               "<?xml version=\"1.0\"?><!DOCTYPE k:presentation [<!ENTITY a \"aaaaaaaaaa\">"
+               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+               "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+               "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
+               "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"
+               "<k:presentation xmlns:k=\"http://developer.apple.com/namespaces/keynote2\">&g;&g;&g;&g;&g;"
+               "</k:presentation>")
+        << QStringList() << u"is damaged"_s;
+}
+
+void TestKeynoteHostile::hostileXml()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QStringList, fonts);
+    QFETCH(QString, note);
+    const ReadResult result = readZip(ZipWriter::build({{u"index.apxl"_s, xml}}, false));
+    QCOMPARE(names(result), fonts);
+    QVERIFY2(hasNote(result, note), qPrintable(result.notes.join(u'\n')));
+}
+
+void TestKeynoteHostile::hostilePackageFiles()
+{
+    // Links and special files in a package are never followed or opened: a FIFO would block forever.
+    QTemporaryDir dir;
+    const QString linked = dir.filePath(u"Linked.key"_s);
+    QVERIFY(QDir().mkpath(linked));
+    QVERIFY(QFile::link(u"/dev/zero"_s, linked + u"/Index.zip"_s));
+    QVERIFY(QFile::link(u"/dev/zero"_s, linked + u"/index.apxl.gz"_s));
+    QVERIFY(::mkfifo(QFile::encodeName(linked + u"/index.apxl"_s).constData(), 0600) == 0);
+    const ReadResult result = readKeynotePackageFonts(linked);
+    QVERIFY(result.uses.isEmpty());
+    QVERIFY(hasNote(result, u"not a Keynote document"));
+
+    // An Index.zip that is not a zip.
+    QVERIFY(writeFile(dir.filePath(u"Broken.key/Index.zip"_s), "PK\x03\x04 and then nothing"));
+    QVERIFY(
+        hasNote(readKeynotePackageFonts(dir.filePath(u"Broken.key"_s)), u"Index.zip is not a readable zip"));
+}
+
+QTEST_GUILESS_MAIN(TestKeynoteHostile)
+#include "tst_keynotehostile.moc"
