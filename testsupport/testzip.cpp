@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <zip.h>
 
 #include <cstring>
+
+using namespace Qt::StringLiterals;
 
 namespace kernwick::test {
 
@@ -84,6 +87,11 @@ void TestZip::add(const QString &name, const QByteArray &data, Compression compr
                              compression == Compression::stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
 }
 
+void TestZip::addFolder(const QString &name)
+{
+    zip_dir_add(m_archive, name.toUtf8().constData(), ZIP_FL_ENC_UTF_8);
+}
+
 void TestZip::addLink(const QString &name, const QString &target)
 {
     add(name, target.toUtf8(), Compression::stored);
@@ -110,6 +118,21 @@ bool TestZip::close()
     if (written)
         m_archive = nullptr;
     return written;
+}
+
+QByteArray TestZip::build(const QList<std::pair<QString, QByteArray>> &members, Compression compression)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"archive.zip"_s);
+    {
+        TestZip zip(path);
+        for (const auto &[name, data] : members)
+            zip.add(name, data, compression);
+        if (!zip.close())
+            return {};
+    }
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool writeFile(const QString &path, const QByteArray &contents)

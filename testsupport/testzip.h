@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -21,6 +22,7 @@ public:
     Q_DISABLE_COPY_MOVE(TestZip)
 
     void add(const QString &name, const QByteArray &data, Compression compression = Compression::deflated);
+    void addFolder(const QString &name);
     // A symbolic link named `name` pointing at `target`, as a Unix zip tool stores one.
     void addLink(const QString &name, const QString &target);
     // A member of `size` bytes, each chunk asked of `fill` as it streams into the archive.
@@ -28,6 +30,10 @@ public:
                       Compression compression = Compression::deflated);
     // Writes the archive; false on failure.
     bool close();
+
+    // The bytes of an archive of `members`, built in memory.
+    static QByteArray build(const QList<std::pair<QString, QByteArray>> &members,
+                            Compression compression = Compression::deflated);
 
 private:
     zip *m_archive = nullptr;

@@ -4,6 +4,7 @@
 
 #include <fontmeta/office/ooxmlfonts.h>
 #include <platform/ziparchive.h>
+#include <testsupport/testzip.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,12 +13,10 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
-#include <zip.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <list>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -27,7 +26,7 @@ namespace {
 
 constexpr int SlideCount = 1000;
 constexpr int MediaMembers = 10;
-constexpr zip_uint64_t MediaMemberSize = zip_uint64_t(100) << 20;
+constexpr qint64 MediaMemberSize = qint64(100) << 20;
 
 const char *const Pml = "http://schemas.openxmlformats.org/presentationml/2006/main";
 const char *const Dml = "http://schemas.openxmlformats.org/drawingml/2006/main";
@@ -69,60 +68,11 @@ QByteArray slide(int number)
                        "</p:nvGrpSpPr><p:grpSpPr/>" + shapes + "</p:spTree></p:cSld>");
 }
 
-struct GeneratedMedia
-{
-    zip_uint64_t size;
-    zip_uint64_t offset = 0;
-    zip_error_t error;
-};
-
-// Media bytes made while libzip writes them, so that a gigabyte never sits in memory.
-zip_int64_t generateMedia(void *userData, void *data, zip_uint64_t length, zip_source_cmd_t command)
-{
-    auto *media = static_cast<GeneratedMedia *>(userData);
-    switch (command) {
-    case ZIP_SOURCE_OPEN:
-        media->offset = 0;
-        return 0;
-    case ZIP_SOURCE_READ: {
-        const zip_uint64_t count = std::min(length, media->size - media->offset);
-        std::memset(data, int('a' + media->offset % 26), count);
-        media->offset += count;
-        return zip_int64_t(count);
-    }
-    case ZIP_SOURCE_CLOSE:
-        return 0;
-    case ZIP_SOURCE_STAT: {
-        auto *stat = static_cast<zip_stat_t *>(data);
-        zip_stat_init(stat);
-        stat->size = media->size;
-        stat->valid |= ZIP_STAT_SIZE;
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_ERROR:
-        return zip_error_to_data(&media->error, data, length);
-    case ZIP_SOURCE_FREE:
-        delete media;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-    default:
-        return -1;
-    }
-}
-
 bool writeDeck(const QString &path, int slides, int mediaMembers)
 {
-    int error = 0;
-    zip_t *archive = zip_open(path.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
-        return false;
-    std::list<QByteArray> keep; // libzip reads the buffers when it closes the archive
-    const auto add = [&](const QByteArray &name, QByteArray data) {
-        keep.push_back(std::move(data));
-        zip_source_t *source = zip_source_buffer(archive, keep.back().constData(), keep.back().size(), 0);
-        zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8);
+    test::TestZip archive(path);
+    const auto add = [&archive](const QByteArray &name, const QByteArray &data) {
+        archive.add(QString::fromUtf8(name), data);
     };
     QByteArray slideIds;
     QList<std::array<QByteArray, 3>> presentationRels{{"rIdM", "slideMaster", "slideMasters/slideMaster1.xml"},
@@ -155,15 +105,13 @@ bool writeDeck(const QString &path, int slides, int mediaMembers)
             "<a:latin typeface=\"Calibri Light\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont><a:minorFont>"
             "<a:latin typeface=\"Calibri\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:minorFont></a:fontScheme>"
             "</a:themeElements></a:theme>");
+    // Media made while the archive is written, so that a gigabyte never sits in memory.
     for (int i = 1; i <= mediaMembers; ++i) {
-        auto *media = new GeneratedMedia{MediaMemberSize, 0, {}};
-        zip_error_init(&media->error);
-        zip_source_t *source = zip_source_function(archive, generateMedia, media);
-        const QByteArray name = "ppt/media/image" + QByteArray::number(i) + ".bin";
-        const zip_int64_t index = zip_file_add(archive, name.constData(), source, 0);
-        zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0);
+        archive.addGenerated(
+            u"ppt/media/image%1.bin"_s.arg(i), MediaMemberSize,
+            [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'm'); }, test::TestZip::Compression::stored);
     }
-    return zip_close(archive) == 0;
+    return archive.close();
 }
 
 long peakKilobytes()

@@ -3,7 +3,7 @@
 // Small Keynote documents that the tests build, with the font names they must yield.
 
 #include <fontmeta/keynote/testsupport/iwawriter.h>
-#include <fontmeta/keynote/testsupport/zipwriter.h>
+#include <testsupport/testzip.h>
 
 #include <QByteArray>
 #include <QList>

@@ -138,21 +138,20 @@ void TestKeynoteFonts::modernForms_data()
     Members singleFile = components;
     singleFile.append({u"Data/photo-12.jpg"_s, QByteArray(1000, '\xff')});
     singleFile.append({u"preview.jpg"_s, QByteArray(100, '\xff')});
-    QTest::newRow("single file, stored") << ZipWriter::build(singleFile, true);
-    QTest::newRow("single file, deflated") << ZipWriter::build(singleFile, false);
+    QTest::newRow("single file, stored") << test::TestZip::build(singleFile, test::TestZip::Compression::stored);
+    QTest::newRow("single file, deflated") << test::TestZip::build(singleFile);
     // Zipped on a Mac: the package folder, and Finder's resource forks beside it.
-    const QByteArray indexZip = ZipWriter::build(components, true);
-    QTest::newRow("zipped package") << ZipWriter::build({{u"Talk.key/Index.zip"_s, indexZip},
+    const QByteArray indexZip = test::TestZip::build(components, test::TestZip::Compression::stored);
+    QTest::newRow("zipped package") << test::TestZip::build({{u"Talk.key/Index.zip"_s, indexZip},
                                                          {u"Talk.key/Data/a.jpg"_s, "jpeg"},
                                                          {u"__MACOSX/Talk.key/._Index.zip"_s, "fork"},
-                                                         {u".DS_Store"_s, "finder"}},
-                                                        false);
+                                                         {u".DS_Store"_s, "finder"}});
     QTest::newRow("package contents zipped at the root")
-        << ZipWriter::build({{u"Index.zip"_s, indexZip}}, true);
+        << test::TestZip::build({{u"Index.zip"_s, indexZip}}, test::TestZip::Compression::stored);
     Members lowerCase;
     for (const auto &[name, data] : components)
         lowerCase.append({u"talk.key/"_s + name.toLower(), data});
-    QTest::newRow("zipped unpacked package, lower-case names") << ZipWriter::build(lowerCase, false);
+    QTest::newRow("zipped unpacked package, lower-case names") << test::TestZip::build(lowerCase);
 }
 
 void TestKeynoteFonts::modernForms()
@@ -171,12 +170,11 @@ void TestKeynoteFonts::modernForms()
 void TestKeynoteFonts::legacyForms_data()
 {
     QTest::addColumn<QByteArray>("zip");
-    QTest::newRow("'09 single file") << ZipWriter::build(
-        {{u"index.apxl"_s, legacyXml()}, {u"thumbs/st0.jpg"_s, "jpeg"}}, false);
+    QTest::newRow("'09 single file") << test::TestZip::build(
+        {{u"index.apxl"_s, legacyXml()}, {u"thumbs/st0.jpg"_s, "jpeg"}});
     QTest::newRow("zipped '08 package, gzip preferred")
-        << ZipWriter::build({{u"Old.key/index.apxl.gz"_s, gzip(legacyXml())},
-                             {u"Old.key/index.apxl"_s, legacyXml("NotPreferred")}},
-                            false);
+        << test::TestZip::build({{u"Old.key/index.apxl.gz"_s, gzip(legacyXml())},
+                             {u"Old.key/index.apxl"_s, legacyXml("NotPreferred")}});
 }
 
 void TestKeynoteFonts::legacyForms()
@@ -193,7 +191,7 @@ void TestKeynoteFonts::packageFolders()
 {
     QTemporaryDir dir;
     const QString modern = dir.filePath(u"Modern.key"_s);
-    QVERIFY(writeFile(modern + u"/Index.zip"_s, ZipWriter::build(modernComponents(), false)));
+    QVERIFY(writeFile(modern + u"/Index.zip"_s, test::TestZip::build(modernComponents())));
     QVERIFY(writeFile(modern + u"/Data/a.jpg"_s, "jpeg"));
     ReadResult result = readKeynotePackageFonts(modern);
     QCOMPARE(fontSet(result), modernFonts());
@@ -220,19 +218,19 @@ void TestKeynoteFonts::notKeynote_data()
     QTest::addColumn<QByteArray>("zip");
     QTest::addColumn<QString>("note");
     QTest::newRow("a zip of pictures")
-        << ZipWriter::build({{u"a.jpg"_s, "jpeg"}, {u"b/c.txt"_s, "text"}}) << u"not a Keynote document"_s;
-    QTest::newRow("a .pptx") << ZipWriter::build({{u"[Content_Types].xml"_s, "<Types/>"},
-                                                  {u"ppt/presentation.xml"_s, "<p/>"}})
+        << test::TestZip::build({{u"a.jpg"_s, "jpeg"}, {u"b/c.txt"_s, "text"}}, test::TestZip::Compression::stored) << u"not a Keynote document"_s;
+    QTest::newRow("a .pptx") << test::TestZip::build({{u"[Content_Types].xml"_s, "<Types/>"},
+                                                  {u"ppt/presentation.xml"_s, "<p/>"}}, test::TestZip::Compression::stored)
                              << u"not a Keynote document"_s;
     // Pages writes the same components; its Document.iwa starts with another type.
     Members pages = modernComponents();
     pages.first().second = documentComponent(10000);
-    QTest::newRow("a Pages document") << ZipWriter::build(pages) << u"belongs to another application"_s;
+    QTest::newRow("a Pages document") << test::TestZip::build(pages, test::TestZip::Compression::stored) << u"belongs to another application"_s;
     QTest::newRow("index.apxl of another XML vocabulary")
-        << ZipWriter::build({{u"index.apxl"_s, "<presentation xmlns=\"urn:x\"><fontName/></presentation>"}})
+        << test::TestZip::build({{u"index.apxl"_s, "<presentation xmlns=\"urn:x\"><fontName/></presentation>"}}, test::TestZip::Compression::stored)
         << u"is not a Keynote presentation"_s;
     QTest::newRow("components that hold no objects")
-        << ZipWriter::build({{u"Index/Document.iwa"_s, IwaWriter::chunk("\xff\xff\xff\xff\xff not Snappy")}})
+        << test::TestZip::build({{u"Index/Document.iwa"_s, IwaWriter::chunk("\xff\xff\xff\xff\xff not Snappy")}}, test::TestZip::Compression::stored)
         << u"hold no readable objects"_s;
 }
 
@@ -256,24 +254,24 @@ void TestKeynoteFonts::passwordProtected()
     QTemporaryDir dir;
     const QString package = dir.filePath(u"Secret.key"_s);
     QVERIFY(writeFile(package + u"/.iwpv2"_s, "marker"));
-    QVERIFY(writeFile(package + u"/Index.zip"_s, ZipWriter::build(modernComponents())));
+    QVERIFY(writeFile(package + u"/Index.zip"_s, test::TestZip::build(modernComponents(), test::TestZip::Compression::stored)));
     ReadResult result = readKeynotePackageFonts(package);
     QVERIFY(result.uses.isEmpty());
     QCOMPARE(result.notes, QStringList{u"password-protected: the fonts cannot be read"_s});
-    result = readBytes(ZipWriter::build({{u"Secret.key/.iwpv2"_s, "marker"},
-                                         {u"Secret.key/Index.zip"_s, ZipWriter::build(modernComponents())}}));
+    result = readBytes(test::TestZip::build({{u"Secret.key/.iwpv2"_s, "marker"},
+                                         {u"Secret.key/Index.zip"_s, test::TestZip::build(modernComponents(), test::TestZip::Compression::stored)}}, test::TestZip::Compression::stored));
     QVERIFY(result.uses.isEmpty());
     QCOMPARE(result.notes, QStringList{u"password-protected: the fonts cannot be read"_s});
 
     // No marker, but not one component is plain Snappy.
-    result = readBytes(ZipWriter::build(components));
+    result = readBytes(test::TestZip::build(components, test::TestZip::Compression::stored));
     QVERIFY(result.uses.isEmpty());
     QCOMPARE(result.notes, QStringList{u"password-protected: the fonts cannot be read"_s});
 
     // Some components in another codec: the others are still read.
     Members mixed = modernComponents();
     mixed.append({u"Index/Collaboration.iwa"_s, IwaWriter::chunk("bvxn-compressed", 0x62)});
-    result = readBytes(ZipWriter::build(mixed));
+    result = readBytes(test::TestZip::build(mixed, test::TestZip::Compression::stored));
     QCOMPARE(fontSet(result), modernFonts());
     QVERIFY(hasNote(result, u"1 component(s) are encrypted"));
 }

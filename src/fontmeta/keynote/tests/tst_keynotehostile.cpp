@@ -271,7 +271,7 @@ void TestKeynoteHostile::hugeMessageCounts()
     // The same through a whole document: the notes say what happened, the good component still counts.
     Members members = modernComponents();
     members.append({u"Index/Slide-9.iwa"_s, IwaWriter::chunked(stream)});
-    const ReadResult result = readZip(ZipWriter::build(members));
+    const ReadResult result = readZip(test::TestZip::build(members, test::TestZip::Compression::stored));
     QCOMPARE(nameSet(result), modernFonts());
     QVERIFY(hasNote(result, u"Index/Slide-9.iwa holds a damaged object"));
 }
@@ -295,8 +295,8 @@ void TestKeynoteHostile::implausibleNames()
         many.addObject(quint64(i), {{2021, IwaWriter::textStyle("Futura")}});
     KeynoteLimits limits;
     limits.maxFontUses = 10;
-    result = readZip(ZipWriter::build({{u"Index/Document.iwa"_s, documentComponent()},
-                                       {u"Index/Styles.iwa"_s, many.component()}}),
+    result = readZip(test::TestZip::build({{u"Index/Document.iwa"_s, documentComponent()},
+                                       {u"Index/Styles.iwa"_s, many.component()}}, test::TestZip::Compression::stored),
                      limits);
     QCOMPARE(result.uses.size(), 10);
     QVERIFY(hasNote(result, u"stopped at 10 font uses"));
@@ -318,7 +318,7 @@ void TestKeynoteHostile::sizeLimits()
     // A deflated member that inflates past the cap is refused; the others are read.
     Members members = modernComponents();
     members.append({u"Index/Huge.iwa"_s, QByteArray(3 << 20, '\0')});
-    ReadResult result = readZip(ZipWriter::build(members, false), limits);
+    ReadResult result = readZip(test::TestZip::build(members), limits);
     QCOMPARE(nameSet(result), modernFonts());
     QVERIFY(hasNote(result, u"Index/Huge.iwa cannot be read"));
 
@@ -328,14 +328,14 @@ void TestKeynoteHostile::sizeLimits()
     big.addRaw(QByteArray(3 << 20, '\0')); // empty ArchiveInfos, a byte each
     members = {{u"Index/Big.iwa"_s, big.component()}};
     QVERIFY(members.first().second.size() < limits.maxComponentSize);
-    result = readZip(ZipWriter::build(members), limits);
+    result = readZip(test::TestZip::build(members, test::TestZip::Compression::stored), limits);
     QCOMPARE(names(result), QStringList{u"Early"_s});
     QVERIFY(hasNote(result, u"decodes to more than 2 MB"));
 
     // An inner Index.zip past its cap.
-    const QByteArray indexZip = ZipWriter::build(
-        {{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Pad.iwa"_s, QByteArray(2 << 20, 'p')}});
-    result = readZip(ZipWriter::build({{u"Talk.key/Index.zip"_s, indexZip}}, false), limits);
+    const QByteArray indexZip = test::TestZip::build(
+        {{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Pad.iwa"_s, QByteArray(2 << 20, 'p')}}, test::TestZip::Compression::stored);
+    result = readZip(test::TestZip::build({{u"Talk.key/Index.zip"_s, indexZip}}), limits);
     QVERIFY(result.uses.isEmpty());
     QVERIFY(hasNote(result, u"Talk.key/Index.zip cannot be read"));
 
@@ -348,7 +348,7 @@ void TestKeynoteHostile::sizeLimits()
         part.addRaw(QByteArray(500000, '\0'));
         members.append({u"Index/Part-%1.iwa"_s.arg(i), part.component()});
     }
-    result = readZip(ZipWriter::build(members), limits);
+    result = readZip(test::TestZip::build(members, test::TestZip::Compression::stored), limits);
     QVERIFY(result.uses.size() < 10);
     QVERIFY(hasNote(result, u"stopped reading: the document inflates past 4 MB"));
 }
@@ -369,14 +369,14 @@ void TestKeynoteHostile::gzipBombs()
     QCOMPARE(names(result), QStringList{u"GillSans"_s});
     QVERIFY(hasNote(result, u"index.apxl.gz inflates past 8 MB"));
 
-    result = readZip(ZipWriter::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}), limits);
+    result = readZip(test::TestZip::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}, test::TestZip::Compression::stored), limits);
     QCOMPARE(names(result), QStringList{u"GillSans"_s});
     QVERIFY(hasNote(result, u"inflates past 8 MB"));
 
     // A deflated index.apxl in a zip, likewise.
     result = readZip(
-        ZipWriter::build(
-            {{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') + xml.sliced(split)}}, false),
+        test::TestZip::build(
+            {{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') + xml.sliced(split)}}),
         limits);
     QCOMPARE(names(result), QStringList{u"GillSans"_s});
     QVERIFY(hasNote(result, u"index.apxl cannot be read") || hasNote(result, u"inflates past"));
@@ -430,7 +430,7 @@ void TestKeynoteHostile::hostileXml()
     QFETCH(QByteArray, xml);
     QFETCH(QStringList, fonts);
     QFETCH(QString, note);
-    const ReadResult result = readZip(ZipWriter::build({{u"index.apxl"_s, xml}}, false));
+    const ReadResult result = readZip(test::TestZip::build({{u"index.apxl"_s, xml}}));
     QCOMPARE(names(result), fonts);
     QVERIFY2(hasNote(result, note), qPrintable(result.notes.join(u'\n')));
 }

@@ -1,13 +1,13 @@
 #include "testdocuments.h"
 
 #include <fontmeta/office/pptdocument.h>
+#include <testsupport/testzip.h>
 
 #include <QtEndian>
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-memory.h>
-#include <zip.h>
 
 namespace kernwick::fontmeta::testing {
 
@@ -15,29 +15,7 @@ using ppt::record;
 
 QByteArray buildZip(const Members &members, bool store)
 {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_t *archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
-    zip_source_keep(buffer);
-    for (const auto &[name, data] : members) {
-        zip_source_t *source = zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
-        const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
-        if (store)
-            zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0);
-    }
-    zip_close(archive);
-    QByteArray bytes;
-    if (zip_source_open(buffer) == 0) {
-        char chunk[65536];
-        zip_int64_t count = 0;
-        while ((count = zip_source_read(buffer, chunk, sizeof chunk)) > 0)
-            bytes.append(chunk, count);
-        zip_source_close(buffer);
-    }
-    zip_source_free(buffer);
-    zip_error_fini(&error);
-    return bytes;
+    return test::TestZip::build(members, store ? test::TestZip::Compression::stored : test::TestZip::Compression::deflated);
 }
 
 QByteArray buildCompoundFile(const Members &streams)
