@@ -71,4 +71,37 @@ void TestFileManagerService::ShowFolders(const QStringList &uris, const QString 
     Q_EMIT itemsShown();
 }
 
+TestSettingsPortal::TestSettingsPortal(uint colorScheme)
+    : m_colorScheme(colorScheme)
+{
+}
+
+bool TestSettingsPortal::registerOnSessionBus()
+{
+    QDBusConnection bus = serviceConnection();
+    return bus.isConnected()
+           && bus.registerObject(u"/org/freedesktop/portal/desktop"_s, this,
+                                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals)
+           && bus.registerService(u"org.freedesktop.portal.Desktop"_s);
+}
+
+void TestSettingsPortal::setColorScheme(uint colorScheme)
+{
+    m_colorScheme = colorScheme;
+    Q_EMIT SettingChanged(u"org.freedesktop.appearance"_s, u"color-scheme"_s, QDBusVariant(colorScheme));
+}
+
+QDBusVariant TestSettingsPortal::ReadOne(const QString &group, const QString &key)
+{
+    if (group == u"org.freedesktop.appearance" && key == u"color-scheme")
+        return QDBusVariant(m_colorScheme);
+    return QDBusVariant(QVariant());
+}
+
+QDBusVariant TestSettingsPortal::Read(const QString &group, const QString &key)
+{
+    // The older method wraps the value once more.
+    return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
+}
+
 } // namespace kernwick::test

@@ -3,6 +3,7 @@
 #include <platform/desktopservices.h>
 
 #include <QDBusConnection>
+#include <QDBusVariant>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -72,6 +73,30 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     void itemsShown();
+};
+
+// The desktop portal's Settings interface on the session bus, answering for the colour-scheme preference
+// (0 no preference, 1 dark, 2 light), which a test can change while the program runs.
+class TestSettingsPortal final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+
+public:
+    explicit TestSettingsPortal(uint colorScheme = 0);
+    bool registerOnSessionBus();
+    // Changes the preference and says so on the bus, as the desktop does.
+    void setColorScheme(uint colorScheme);
+
+public Q_SLOTS:
+    QDBusVariant ReadOne(const QString &group, const QString &key);
+    QDBusVariant Read(const QString &group, const QString &key);
+
+Q_SIGNALS:
+    void SettingChanged(const QString &group, const QString &key, const QDBusVariant &value);
+
+private:
+    uint m_colorScheme;
 };
 
 } // namespace kernwick::test

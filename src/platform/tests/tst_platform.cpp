@@ -1,0 +1,131 @@
+#include <platform/appcast.h>
+#include <platform/volume.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+class PlatformTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void versionOrder_data();
+    void versionOrder();
+    void appcastItems();
+    void removableVolumes_data();
+    void removableVolumes();
+};
+
+void PlatformTest::versionOrder_data()
+{
+    QTest::addColumn<QString>("older");
+    QTest::addColumn<QString>("newer");
+    QTest::newRow("numbers, not text") << u"1.9"_s << u"1.10"_s;
+    QTest::newRow("a further component") << u"1.0"_s << u"1.0.1"_s;
+    QTest::newRow("pre-release before release") << u"2.0b1"_s << u"2.0"_s;
+    QTest::newRow("betas in order") << u"2.0b2"_s << u"2.0b10"_s;
+    QTest::newRow("leading zeros") << u"1.02"_s << u"1.3"_s;
+    QTest::newRow("build numbers") << u"99"_s << u"100"_s;
+}
+
+void PlatformTest::versionOrder()
+{
+    QFETCH(QString, older);
+    QFETCH(QString, newer);
+    QVERIFY(compareVersions(older, newer) < 0);
+    QVERIFY(compareVersions(newer, older) > 0);
+    QCOMPARE(compareVersions(newer, newer), 0);
+}
+
+void PlatformTest::appcastItems()
+{
+    const QByteArray feed = R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+  <channel>
+    <title>Kernwick</title>
+    <item>
+      <title>Kernwick 1.2</title>
+      <sparkle:releaseNotesLink>https://example.org/notes/1.2</sparkle:releaseNotesLink>
+      <enclosure url="https://example.org/k-1.2.tar.gz" sparkle:version="120" sparkle:shortVersionString="1.2"/>
+    </item>
+    <item><title>Without a version</title><enclosure url="https://example.org/k.tar.gz"/></item>
+    <item><sparkle:version>1.1</sparkle:version></item>
+  </channel>
+</rss>)";
+    const auto items = parseAppcast(feed);
+    QVERIFY(items);
+    QCOMPARE(items->size(), 2);
+    QCOMPARE(items->at(0).version, u"120"_s);
+    QCOMPARE(items->at(0).shortVersionString, u"1.2"_s);
+    QCOMPARE(items->at(0).releaseNotesLink, QUrl(u"https://example.org/notes/1.2"_s));
+    QCOMPARE(items->at(0).downloadUrl, QUrl(u"https://example.org/k-1.2.tar.gz"_s));
+    QCOMPARE(items->at(1).shortVersionString, u"1.1"_s);
+    QCOMPARE(newestUpdate(*items, u"119"_s)->version, u"120"_s);
+    QVERIFY(!newestUpdate(*items, u"120"_s));
+
+    QVERIFY(!parseAppcast("<rss><channel><item>"));
+    QVERIFY(!parseAppcast("<html/>"));
+    QVERIFY(!parseAppcast(""));
+    QCOMPARE(parseAppcast("<rss><channel/></rss>")->size(), 0);
+}
+
+void PlatformTest::removableVolumes_data()
+{
+    QTest::addColumn<QString>("device"); // where the block device sits in the device tree
+    QTest::addColumn<bool>("partition");
+    QTest::addColumn<QByteArray>("removable");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("internal disk") << u"devices/pci0000:00/0000:00:1f.2/ata1/host0/block/sda"_s << true << QByteArray("0\n")
+                                   << false;
+    QTest::newRow("card reader") << u"devices/pci0000:00/0000:00:14.0/mmc0/block/mmcblk0"_s << true
+                                 << QByteArray("1\n") << true;
+    QTest::newRow("disk on USB that calls itself fixed")
+        << u"devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb"_s << false << QByteArray("0\n") << true;
+    QTest::newRow("no word about it") << u"devices/virtual/block/dm-0"_s << false << QByteArray() << false;
+}
+
+void PlatformTest::removableVolumes()
+{
+    QFETCH(QString, device);
+    QFETCH(bool, partition);
+    QFETCH(QByteArray, removable);
+    QFETCH(bool, expected);
+
+    // A device tree laid out as the kernel lays out /sys, for the device that holds this very file.
+    QTemporaryDir sysfs;
+    const QString file = sysfs.filePath(u"probe"_s);
+    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
+    struct stat info = {};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
+    const QDir root(sysfs.path());
+    const QString disk = root.filePath(device);
+    QVERIFY(QDir().mkpath(disk));
+    if (!removable.isEmpty()) {
+        QFile flag(disk + u"/removable"_s);
+        QVERIFY(flag.open(QIODevice::WriteOnly));
+        flag.write(removable);
+    }
+    QString target = disk;
+    if (partition) {
+        target = disk + u"/part1"_s;
+        QVERIFY(QDir().mkpath(target));
+        QFile(target + u"/partition"_s).open(QIODevice::WriteOnly);
+    }
+    QVERIFY(root.mkpath(u"dev/block"_s));
+    QVERIFY(QFile::link(target, root.filePath(u"dev/block/%1:%2"_s.arg(major(info.st_dev)).arg(minor(info.st_dev)))));
+
+    QCOMPARE(isOnRemovableVolume(file, sysfs.path()), expected);
+    // Where nothing can be read, the volume counts as fixed.
+    QVERIFY(!isOnRemovableVolume(file, sysfs.filePath(u"nowhere"_s)));
+}
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "tst_platform.moc"
