@@ -67,12 +67,12 @@ int main(int argc, char *argv[])
     const bool endOfOptions = arguments.removeOne(u"--"_s);
     for (const QString &argument : std::as_const(arguments)) {
         if (!endOfOptions && argument.startsWith(u'-') && argument != u"-") {
-            err << u"kernwick-fontmeta: unknown option "_s << argument << u'\n' << usage;
+            err << u"kernwick-fontmeta: unknown option "_s << argument << u" (see --help)\n"_s;
             return usageError;
         }
     }
     if (arguments.isEmpty()) {
-        err << u"kernwick-fontmeta: no document given\n"_s << usage;
+        err << u"kernwick-fontmeta: no document given (see --help)\n"_s;
         return usageError;
     }
 
