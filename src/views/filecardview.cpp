@@ -1,0 +1,162 @@
+#include "filecardview.h"
+
+#include <views/symbolbutton.h>
+#include <views/textlabel.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+namespace {
+
+const QString emDash = u"—"_s;
+
+// The kind's initial in white on a rounded red-orange square.
+class KindBadge final : public QWidget
+{
+public:
+    KindBadge(const QString &letter, QWidget *parent)
+        : QWidget(parent)
+        , m_letter(letter)
+    {
+        setObjectName(u"kindBadge"_s);
+        setFixedSize(42, 42);
+        setFont(systemFont(18, QFont::Bold));
+        setAccessibleName(letter);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor::fromRgbF(0.95f, 0.27f, 0.18f));
+        painter.drawRoundedRect(QRectF(rect()), 8, 8);
+        painter.setPen(Qt::white);
+        painter.drawText(rect(), Qt::AlignCenter, m_letter);
+    }
+
+private:
+    QString m_letter;
+};
+
+QString extensionOf(const QString &file)
+{
+    return QFileInfo(file).suffix().toLower();
+}
+
+} // namespace
+
+QString FileCardView::kindLabel(const QString &file)
+{
+    const QString extension = extensionOf(file);
+    if (extension == u"pptx" || extension == u"ppt")
+        return u"PowerPoint (.pptx)"_s;
+    if (extension == u"key")
+        return u"Keynote (.key)"_s;
+    return extension.toUpper();
+}
+
+QString FileCardView::badgeLetter(const QString &file)
+{
+    return extensionOf(file) == u"key" ? u"K"_s : u"P"_s;
+}
+
+QString FileCardView::sizeLabel(const QString &file)
+{
+    const QFileInfo info(file);
+    if (!info.exists())
+        return emDash;
+    return QString::asprintf("%.1f MB", double(info.size()) / 1048576.0);
+}
+
+QString FileCardView::modificationLabel(const QString &file)
+{
+    const QFileInfo info(file);
+    const QDateTime modified = info.exists() ? info.lastModified() : QDateTime();
+    if (!modified.isValid())
+        return emDash;
+    const QLocale locale;
+    // The locale's medium date: its long date without the weekday and with the month abbreviated
+    // ("Dec 6, 2026" in American English, "6. Dez. 2026" in German).
+    QString date = locale.dateFormat(QLocale::LongFormat);
+    date.remove(QRegularExpression(u"d{4}[,.]?\\s*"_s));
+    date.replace(QRegularExpression(u"M{4}"_s), u"MMM"_s);
+    return locale.toString(modified.date(), date) + u", "_s + locale.toString(modified.time(), QLocale::ShortFormat);
+}
+
+FileCardView::FileCardView(Appearance &appearance, const QString &file, std::function<void()> onChangeFile,
+                           std::function<void()> onClearFile, QWidget *parent)
+    : CardFrame(appearance, CardStyle::innerCard({14, 14, 14, 14}), parent)
+{
+    setObjectName(u"fileCard"_s);
+    const QFileInfo info(file);
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(14);
+    row->addWidget(new KindBadge(badgeLetter(file), this));
+
+    auto *names = new QVBoxLayout;
+    names->setSpacing(2);
+    auto *name = new TextLabel(appearance, info.fileName(), 15, QFont::DemiBold, colors::primary, this);
+    name->setObjectName(u"fileName"_s);
+    names->addWidget(name);
+    auto *folder = new TextLabel(appearance, QDir::toNativeSeparators(info.absolutePath()), 12, QFont::Normal,
+                                 colors::secondary, this);
+    folder->setObjectName(u"fileFolder"_s);
+    folder->setElideMode(Qt::ElideMiddle);
+    folder->setToolTip(info.absolutePath());
+    names->addWidget(folder);
+    row->addLayout(names);
+
+    m_change = new QPushButton(u"Change File..."_s, this);
+    m_change->setFont(systemFont(13));
+    m_change->setObjectName(u"changeFile"_s);
+    connect(m_change, &QPushButton::clicked, this, [onChangeFile = std::move(onChangeFile)] {
+        if (onChangeFile)
+            onChangeFile();
+    });
+    row->addWidget(m_change);
+
+    m_remove = new SymbolButton(appearance, u"xmark.circle.fill"_s, 16, colors::secondary.withOpacity(0.5), this);
+    m_remove->setObjectName(u"removeFile"_s);
+    m_remove->setToolTip(u"Remove file"_s);
+    connect(m_remove, &QAbstractButton::clicked, this, [onClearFile = std::move(onClearFile)] {
+        if (onClearFile)
+            onClearFile();
+    });
+    row->addWidget(m_remove);
+    row->addStretch(1);
+
+    auto *details = new QGridLayout;
+    details->setHorizontalSpacing(16);
+    details->setVerticalSpacing(3);
+    const std::pair<QString, QString> rows[] = {
+        {u"File type:"_s, kindLabel(file)},
+        {u"File size:"_s, sizeLabel(file)},
+        {u"Last modified:"_s, modificationLabel(file)},
+    };
+    int line = 0;
+    for (const auto &[label, value] : rows) {
+        details->addWidget(new TextLabel(appearance, label, 13, QFont::Normal, colors::secondary, this), line, 0);
+        auto *valueLabel = new TextLabel(appearance, value, 13, QFont::Normal, colors::primary, this);
+        valueLabel->setObjectName(u"detail"_s + QString::number(line));
+        details->addWidget(valueLabel, line, 1);
+        ++line;
+    }
+    row->addLayout(details);
+}
+
+} // namespace kernwick

@@ -1,0 +1,190 @@
+#include "fontrowdelegate.h"
+
+#include <model/statuspresentation.h>
+#include <views/fonttablemodel.h>
+#include <views/symbols.h>
+#include <views/textlabel.h>
+
+#include <QApplication>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QStyle>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+namespace {
+
+constexpr int leadingPadding = 12;
+constexpr int includeWidth = 28;
+constexpr int previewSize = 14;
+const QString emDash = u"—"_s;
+
+void drawText(QPainter *painter, const QRect &cell, const QString &text, const QFont &font, const QColor &color,
+              Qt::TextElideMode elide = Qt::ElideRight)
+{
+    painter->setFont(font);
+    painter->setPen(color);
+    const QFontMetrics metrics(font);
+    painter->drawText(cell, Qt::AlignVCenter | Qt::AlignLeft, metrics.elidedText(text, elide, cell.width()));
+}
+
+} // namespace
+
+FontRowDelegate::FontRowDelegate(Appearance &appearance, QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_appearance(appearance)
+{
+}
+
+QSize FontRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
+{
+    return {80, 36};
+}
+
+QRect FontRowDelegate::checkBoxRect(const QRect &cell)
+{
+    const int side = 16;
+    return {cell.left() + leadingPadding + (includeWidth - side) / 2, cell.center().y() - side / 2 + 1, side, side};
+}
+
+QRawFont FontRowDelegate::previewFont(const QString &file) const
+{
+    auto found = m_previewFonts.find(file);
+    if (found == m_previewFonts.end())
+        found = m_previewFonts.insert(file, QRawFont(file, previewSize));
+    return *found;
+}
+
+void FontRowDelegate::paintPreview(QPainter *painter, const QRect &cell, const QString &file, const QString &text) const
+{
+    const QColor color = m_appearance.color(colors::primary);
+    const QRawFont face = previewFont(file);
+    if (!face.isValid()) {
+        // A file this machine cannot read as a font: the default face stands in.
+        drawText(painter, cell, text, systemFont(previewSize), color);
+        return;
+    }
+    QList<quint32> glyphs = face.glyphIndexesForString(text);
+    QList<QPointF> advances = face.advancesForGlyphIndexes(glyphs);
+    const QList<quint32> ellipsis = face.glyphIndexesForString(u"…"_s);
+    const qreal ellipsisWidth = ellipsis.isEmpty() ? 0 : face.advancesForGlyphIndexes(ellipsis).value(0).x();
+    qreal total = 0;
+    for (const QPointF &advance : advances)
+        total += advance.x();
+    if (total > cell.width()) {
+        // Cut at the tail, leaving room for the ellipsis.
+        qreal width = 0;
+        qsizetype kept = 0;
+        while (kept < advances.size() && width + advances[kept].x() + ellipsisWidth <= cell.width())
+            width += advances[kept++].x();
+        glyphs.resize(kept);
+        advances.resize(kept);
+        glyphs += ellipsis;
+        advances += face.advancesForGlyphIndexes(ellipsis);
+    }
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    const qreal baseline = cell.top() + (cell.height() + face.ascent() - face.descent()) / 2.0;
+    qreal x = cell.left();
+    for (const QPointF &advance : advances) {
+        positions.append(QPointF(x, baseline));
+        x += advance.x();
+    }
+    QGlyphRun run;
+    run.setRawFont(face);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter->setPen(color);
+    painter->drawGlyphRun(QPointF(0, 0), run);
+}
+
+void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const FontTableModel *>(index.model());
+    if (!model)
+        return;
+    const FontStatusItem &item = model->item(index.row());
+    const bool installed = item.status == FontStatus::installed;
+    const QRect cell = option.rect;
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    if (installed && item.isSelected)
+        painter->fillRect(cell, m_appearance.color(colors::green.withOpacity(0.08)));
+    if (index.column() != FontTableModel::includeColumn) {
+        // The row divider starts 40 in, where the name column begins.
+        painter->fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1),
+                          m_appearance.color(colors::primary.withOpacity(0.08)));
+    }
+
+    const QString text = index.data().toString();
+    const QColor secondary = m_appearance.color(colors::secondary);
+    switch (index.column()) {
+    case FontTableModel::includeColumn: {
+        const QRect box = checkBoxRect(cell);
+        if (installed) {
+            QStyleOptionButton check;
+            check.rect = box;
+            check.state = QStyle::State_Enabled | (item.isSelected ? QStyle::State_On : QStyle::State_Off);
+            check.palette = m_appearance.palette();
+            const QWidget *widget = option.widget;
+            QStyle *style = widget ? widget->style() : QApplication::style();
+            style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, widget);
+        } else if (item.status == FontStatus::adobe) {
+            paintSymbol(*painter, u"lock.fill"_s, QRectF(box.center().x() - 6, box.center().y() - 6, 12, 12),
+                        m_appearance.color(restrictedPurple.withOpacity(0.6)));
+        } else {
+            paintSymbol(*painter, u"minus.circle.fill"_s, QRectF(box.center().x() - 6.5, box.center().y() - 6.5, 13, 13),
+                        m_appearance.color(colors::secondary.withOpacity(0.3)));
+        }
+        break;
+    }
+    case FontTableModel::nameColumn:
+        if (item.status == FontStatus::missing) {
+            QFont font = systemFont(14);
+            font.setUnderline(true);
+            const QColor red = m_appearance.color(colors::red);
+            const int glassSpace = 4 + 10;
+            const QFontMetrics metrics(font);
+            const QString shown = metrics.elidedText(text, Qt::ElideRight, cell.width() - glassSpace);
+            drawText(painter, cell.adjusted(0, 0, -glassSpace, 0), shown, font, red);
+            const int glassLeft = cell.left() + metrics.horizontalAdvance(shown) + 4;
+            paintSymbol(*painter, u"magnifyingglass"_s, QRectF(glassLeft, cell.center().y() - 4.5, 10, 10),
+                        m_appearance.color(colors::red.withOpacity(0.7)));
+        } else {
+            drawText(painter, cell, text, systemFont(14), m_appearance.color(colors::primary));
+        }
+        break;
+    case FontTableModel::statusColumn:
+        drawText(painter, cell, text, systemFont(13, QFont::Medium),
+                 m_appearance.color(statusPresentation(item.status).badgeColor));
+        break;
+    case FontTableModel::typeColumn:
+        drawText(painter, cell, text, systemFont(13), secondary);
+        break;
+    case FontTableModel::locationColumn:
+        drawText(painter, cell.adjusted(0, 0, -6, 0), text, systemFont(12), secondary, Qt::ElideMiddle);
+        break;
+    case FontTableModel::inPackageColumn:
+        if (installed) {
+            paintSymbol(*painter, u"checkmark.circle.fill"_s, QRectF(cell.left(), cell.center().y() - 6.5, 13, 13),
+                        m_appearance.color(colors::green));
+            drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13), m_appearance.color(colors::primary));
+        } else {
+            drawText(painter, cell, text, systemFont(13), secondary);
+        }
+        break;
+    case FontTableModel::previewColumn:
+        if (installed && item.hasFile())
+            paintPreview(painter, cell.adjusted(0, 0, -12, 0), item.filePath(), text);
+        else
+            drawText(painter, cell, text, systemFont(13), secondary);
+        break;
+    default:
+        break;
+    }
+    painter->restore();
+}
+
+} // namespace kernwick

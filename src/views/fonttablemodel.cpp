@@ -1,0 +1,172 @@
+#include "fonttablemodel.h"
+
+#include <model/statuspresentation.h>
+#include <resolve/fontresolver.h>
+#include <workflow/workflowstate.h>
+
+#include <QMimeData>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+namespace {
+const QString emDash = u"—"_s;
+const QString adobeToolTip = u"Licensed Adobe font — cannot be redistributed. The receiving Mac needs its own Adobe "
+                             u"Creative Cloud subscription to use this font."_s;
+} // namespace
+
+FontTableModel::FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_workflow(workflow)
+    , m_homeFolder(std::move(homeFolder))
+{
+    rebuildRows();
+    connect(&m_workflow, &WorkflowState::fontItemsChanged, this, &FontTableModel::listChanged);
+    connect(&m_workflow, &WorkflowState::hideSystemFontsChanged, this, &FontTableModel::listChanged);
+}
+
+void FontTableModel::rebuildRows()
+{
+    m_rows.clear();
+    m_shownIds.clear();
+    m_hidingSystem = m_workflow.hideSystemFonts();
+    const FontStatusItems &items = m_workflow.fontItems();
+    m_rows.reserve(items.size());
+    for (qsizetype index = 0; index < items.size(); ++index) {
+        if (m_hidingSystem && items[index].status == FontStatus::system)
+            continue;
+        m_rows.append(index);
+        m_shownIds.append(items[index].id);
+    }
+}
+
+void FontTableModel::listChanged()
+{
+    // A ticked checkbox changes one item in place: repaint, keeping the view where it is. A new order, a
+    // new list or a change of what is hidden lays the rows out afresh.
+    const FontStatusItems &items = m_workflow.fontItems();
+    bool sameRows = m_hidingSystem == m_workflow.hideSystemFonts();
+    for (qsizetype row = 0; sameRows && row < m_rows.size(); ++row)
+        sameRows = m_rows[row] < items.size() && items[m_rows[row]].id == m_shownIds[row];
+    if (sameRows) {
+        qsizetype expected = 0;
+        for (const FontStatusItem &item : items)
+            expected += !(m_hidingSystem && item.status == FontStatus::system);
+        sameRows = expected == m_rows.size();
+    }
+    if (sameRows) {
+        if (!m_rows.isEmpty())
+            Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount_ - 1));
+        return;
+    }
+    beginResetModel();
+    rebuildRows();
+    endResetModel();
+}
+
+int FontTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int FontTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : columnCount_;
+}
+
+const FontStatusItem &FontTableModel::item(int row) const
+{
+    return m_workflow.fontItems().at(m_rows.at(row));
+}
+
+QVariant FontTableModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const FontStatusItem &font = item(index.row());
+    const bool installed = font.status == FontStatus::installed;
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case nameColumn:
+            return font.fontName;
+        case statusColumn:
+            return statusPresentation(font.status).badgeText;
+        case typeColumn:
+            return fontTypeLabel(font);
+        case locationColumn:
+            return fontLocationLabel(font, m_homeFolder);
+        case inPackageColumn:
+            return installed ? u"Yes"_s : emDash;
+        case previewColumn:
+            return installed && font.hasFile() ? font.fontName : emDash;
+        default:
+            return {};
+        }
+    }
+    if (role == Qt::CheckStateRole && index.column() == includeColumn && installed)
+        return font.isSelected ? Qt::Checked : Qt::Unchecked;
+    if (role == Qt::ToolTipRole) {
+        if (index.column() == includeColumn && font.status == FontStatus::adobe)
+            return adobeToolTip;
+        if (index.column() == nameColumn && font.status == FontStatus::missing)
+            return QString(u"Search Google for \""_s + font.fontName + u"\" font"_s);
+        if (index.column() == locationColumn && font.hasFile())
+            return u"Show in Finder"_s;
+    }
+    return {};
+}
+
+QVariant FontTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case nameColumn:
+        return u"Font Name"_s;
+    case statusColumn:
+        return u"Status"_s;
+    case typeColumn:
+        return u"Type"_s;
+    case locationColumn:
+        return u"Location"_s;
+    case inPackageColumn:
+        return u"In Package"_s;
+    case previewColumn:
+        return u"Preview"_s;
+    default:
+        return QString();
+    }
+}
+
+Qt::ItemFlags FontTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const FontStatusItem &font = item(index.row());
+    if (font.hasFile())
+        flags |= Qt::ItemIsDragEnabled;
+    if (index.column() == includeColumn && font.status == FontStatus::installed)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+QStringList FontTableModel::mimeTypes() const
+{
+    return {u"text/uri-list"_s};
+}
+
+QMimeData *FontTableModel::mimeData(const QModelIndexList &indexes) const
+{
+    if (indexes.isEmpty() || !indexes.first().isValid())
+        return nullptr;
+    const FontStatusItem &font = item(indexes.first().row());
+    if (!font.hasFile())
+        return nullptr;
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(font.filePath())});
+    return data;
+}
+
+} // namespace kernwick

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <model/fontstatusitem.h>
+
+#include <QAbstractTableModel>
+
+namespace kernwick {
+
+class WorkflowState;
+
+// The workflow's font list as table rows, in the list's own order, leaving out system fonts while they
+// are hidden. Keeps no copy of the items: every row reads the workflow's list.
+class FontTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { includeColumn, nameColumn, statusColumn, typeColumn, locationColumn, inPackageColumn, previewColumn,
+                  columnCount_ };
+
+    FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    // The dragged row's font file as a file URL (text/uri-list); nothing for a font without a file.
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
+    // The item a row shows.
+    const FontStatusItem &item(int row) const;
+    // Where in the workflow's list a row's item stands.
+    qsizetype listIndex(int row) const { return m_rows.at(row); }
+    const QString &homeFolder() const { return m_homeFolder; }
+
+private:
+    void listChanged();
+    void rebuildRows();
+
+    WorkflowState &m_workflow;
+    QString m_homeFolder;
+    QList<qsizetype> m_rows;
+    QList<QUuid> m_shownIds;
+    bool m_hidingSystem = false;
+};
+
+} // namespace kernwick

@@ -1,0 +1,323 @@
+#include "fonttableview.h"
+
+#include <platform/desktopservices.h>
+#include <views/fontrowdelegate.h>
+#include <views/fonttableheader.h>
+#include <views/fonttablemodel.h>
+#include <views/symbols.h>
+#include <workflow/workflowstate.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCollator>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+namespace {
+
+constexpr int rowHeight = 36;
+// Column widths, the leading and trailing padding of the rows included in the first and last.
+constexpr int includeWidth = 12 + 28;
+constexpr int statusWidth = 110;
+constexpr int typeWidth = 80;
+constexpr int locationWidth = 160;
+constexpr int inPackageWidth = 90;
+constexpr int previewWidth = 180 + 12;
+constexpr int fixedWidths = includeWidth + statusWidth + typeWidth + locationWidth + inPackageWidth + previewWidth;
+constexpr int nameMinimum = 140;
+constexpr int nameMaximum = 260;
+
+void putOnClipboard(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+} // namespace
+
+FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer, QWidget *parent)
+    : QWidget(parent)
+    , m_appearance(appearance)
+    , m_workflow(workflow)
+    , m_revealer(revealer)
+{
+    setObjectName(u"fontTable"_s);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    m_table = new QTableView(this);
+    m_model = new FontTableModel(workflow, QDir::homePath(), this);
+    m_delegate = new FontRowDelegate(appearance, this);
+    m_header = new FontTableHeader(
+        appearance,
+        [this](int section) {
+            const SortColumn column = section == FontTableModel::nameColumn ? SortColumn::name : SortColumn::status;
+            if (column != m_sortColumn)
+                return FontTableHeader::Indicator::neutral;
+            return m_sortAscending ? FontTableHeader::Indicator::ascending : FontTableHeader::Indicator::descending;
+        },
+        m_table);
+    m_table->setHorizontalHeader(m_header);
+    m_table->setModel(m_model);
+    m_table->setItemDelegate(m_delegate);
+    m_table->setFrameShape(QFrame::NoFrame);
+    m_table->setShowGrid(false);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(rowHeight);
+    m_table->verticalHeader()->setMinimumSectionSize(rowHeight);
+    m_header->setSectionResizeMode(QHeaderView::Fixed);
+    m_header->setStretchLastSection(true);
+    m_header->setMinimumSectionSize(1);
+    m_header->setFixedHeight(m_header->sizeHint().height());
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setFocusPolicy(Qt::NoFocus);
+    m_table->setDragEnabled(true);
+    m_table->setDragDropMode(QAbstractItemView::DragOnly);
+    m_table->setDefaultDropAction(Qt::CopyAction);
+    m_table->setMouseTracking(true);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_table->viewport()->setAutoFillBackground(false);
+    // A row is selected only so that it can be dragged; the selection itself is not drawn.
+    QPalette noHighlight;
+    noHighlight.setColor(QPalette::Highlight, Qt::transparent);
+    noHighlight.setColor(QPalette::Inactive, QPalette::Highlight, Qt::transparent);
+    m_table->setPalette(noHighlight);
+    m_table->setAutoFillBackground(false);
+    m_table->viewport()->installEventFilter(this);
+    layout->addWidget(m_table);
+
+    connect(m_header, &QHeaderView::sectionClicked, this, [this](int section) {
+        if (section == FontTableModel::nameColumn)
+            toggleSort(SortColumn::name);
+        else if (section == FontTableModel::statusColumn)
+            toggleSort(SortColumn::status);
+    });
+    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const QModelIndex index = m_table->indexAt(pos);
+        if (!index.isValid())
+            return;
+        std::unique_ptr<QMenu> menu(createContextMenu(index.row(), this));
+        menu->exec(m_table->viewport()->mapToGlobal(pos));
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &FontTableView::fitHeight);
+    connect(&m_appearance, &Appearance::colorSchemeChanged, this, [this] {
+        update();
+        m_table->viewport()->update();
+        m_header->viewport()->update();
+    });
+    fitColumns();
+    fitHeight();
+}
+
+std::function<bool(const FontStatusItem &, const FontStatusItem &)> FontTableView::ordering(SortColumn column,
+                                                                                            bool ascending)
+{
+    if (column == SortColumn::status) {
+        return [ascending](const FontStatusItem &a, const FontStatusItem &b) {
+            const int left = statusSortKey(a.status);
+            const int right = statusSortKey(b.status);
+            return ascending ? left < right : left > right;
+        };
+    }
+    if (column == SortColumn::name) {
+        auto collator = std::make_shared<QCollator>();
+        collator->setCaseSensitivity(Qt::CaseInsensitive);
+        return [ascending, collator](const FontStatusItem &a, const FontStatusItem &b) {
+            const int order = collator->compare(a.fontName, b.fontName);
+            return ascending ? order < 0 : order > 0;
+        };
+    }
+    return [](const FontStatusItem &, const FontStatusItem &) { return false; };
+}
+
+void FontTableView::toggleSort(SortColumn column)
+{
+    if (column == SortColumn::none)
+        return;
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        m_sortAscending = true;
+    } else {
+        m_sortAscending = !m_sortAscending;
+    }
+    applySort();
+    m_header->viewport()->update();
+}
+
+void FontTableView::applySort()
+{
+    m_workflow.sortFontItems(ordering(m_sortColumn, m_sortAscending));
+}
+
+QUrl FontTableView::fontSearchUrl(const QString &fontName)
+{
+    // Everything a query may hold passes unchanged, as with the URL-query-allowed character set.
+    QByteArray encoded = QUrl::toPercentEncoding(fontName, "!$&'()*+,;=:@/?");
+    if (encoded.isEmpty())
+        encoded = fontName.toUtf8();
+    return QUrl::fromEncoded("https://www.google.com/search?q=" + encoded + "+font", QUrl::StrictMode);
+}
+
+QMenu *FontTableView::createContextMenu(int row, QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    if (row < 0 || row >= m_model->rowCount())
+        return menu;
+    const FontStatusItem &item = m_model->item(row);
+    const qreal ratio = devicePixelRatioF();
+    const QColor iconColor = m_appearance.color(colors::primary);
+    auto icon = [&](const QString &symbol) { return QIcon(symbolPixmap(symbol, 14, iconColor, ratio)); };
+    const QUuid id = item.id;
+    // Actions find their item again by id: the list may be re-sorted while the menu is open.
+    auto rowOf = [this, id] {
+        for (int candidate = 0; candidate < m_model->rowCount(); ++candidate) {
+            if (m_model->item(candidate).id == id)
+                return candidate;
+        }
+        return -1;
+    };
+    menu->addAction(icon(u"doc.on.doc"_s), u"Copy Font Name"_s, this, [this, rowOf] { copyFontName(rowOf()); });
+    if (item.hasFile()) {
+        menu->addAction(icon(u"doc.on.clipboard"_s), u"Copy File Path"_s, this, [this, rowOf] { copyFilePath(rowOf()); });
+        menu->addSeparator();
+        menu->addAction(icon(u"folder"_s), u"Show in Finder"_s, this, [this, rowOf] { revealFontFile(rowOf()); });
+    }
+    return menu;
+}
+
+void FontTableView::copyFontName(int row)
+{
+    if (row >= 0 && row < m_model->rowCount())
+        putOnClipboard(m_model->item(row).fontName);
+}
+
+void FontTableView::copyFilePath(int row)
+{
+    if (row >= 0 && row < m_model->rowCount() && m_model->item(row).hasFile())
+        putOnClipboard(m_model->item(row).filePath());
+}
+
+void FontTableView::revealFontFile(int row)
+{
+    if (row < 0 || row >= m_model->rowCount() || !m_model->item(row).hasFile())
+        return;
+    const QString path = m_model->item(row).filePath();
+    m_revealer.revealItem(path, QFileInfo(path).path());
+}
+
+void FontTableView::openFontSearch(int row)
+{
+    if (row < 0 || row >= m_model->rowCount() || m_model->item(row).status != FontStatus::missing)
+        return;
+    const QUrl address = fontSearchUrl(m_model->item(row).fontName);
+    if (address.isValid())
+        QDesktopServices::openUrl(address);
+}
+
+bool FontTableView::isActiveSpot(const QPoint &pos) const
+{
+    const QModelIndex index = m_table->indexAt(pos);
+    if (!index.isValid())
+        return false;
+    const FontStatusItem &item = m_model->item(index.row());
+    switch (index.column()) {
+    case FontTableModel::nameColumn:
+        return item.status == FontStatus::missing;
+    case FontTableModel::locationColumn:
+        return item.hasFile();
+    default:
+        return false;
+    }
+}
+
+void FontTableView::handleClick(const QPoint &pos)
+{
+    const QModelIndex index = m_table->indexAt(pos);
+    if (!index.isValid())
+        return;
+    const FontStatusItem &item = m_model->item(index.row());
+    switch (index.column()) {
+    case FontTableModel::includeColumn:
+        if (item.status == FontStatus::installed
+            && FontRowDelegate::checkBoxRect(m_table->visualRect(index)).adjusted(-4, -4, 4, 4).contains(pos))
+            m_workflow.setFontSelected(item.id, !item.isSelected);
+        break;
+    case FontTableModel::nameColumn:
+        openFontSearch(index.row());
+        break;
+    case FontTableModel::locationColumn:
+        revealFontFile(index.row());
+        break;
+    default:
+        break;
+    }
+}
+
+bool FontTableView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_table->viewport()) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton)
+                handleClick(mouse->position().toPoint());
+        } else if (event->type() == QEvent::MouseMove) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            m_table->viewport()->setCursor(isActiveSpot(mouse->position().toPoint()) ? Qt::PointingHandCursor
+                                                                                     : Qt::ArrowCursor);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FontTableView::fitColumns()
+{
+    const int available = std::max(0, width() - 2);
+    const int name = std::clamp(available - fixedWidths, nameMinimum, nameMaximum);
+    m_header->resizeSection(FontTableModel::includeColumn, includeWidth);
+    m_header->resizeSection(FontTableModel::nameColumn, name);
+    m_header->resizeSection(FontTableModel::statusColumn, statusWidth);
+    m_header->resizeSection(FontTableModel::typeColumn, typeWidth);
+    m_header->resizeSection(FontTableModel::locationColumn, locationWidth);
+    m_header->resizeSection(FontTableModel::inPackageColumn, inPackageWidth);
+    m_header->resizeSection(FontTableModel::previewColumn, std::max(previewWidth, available - fixedWidths - name + previewWidth));
+}
+
+void FontTableView::fitHeight()
+{
+    // The table is as tall as its rows: the window's scroll area scrolls it, not the table itself.
+    setFixedHeight(2 + m_header->height() + m_model->rowCount() * rowHeight);
+}
+
+void FontTableView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitColumns();
+}
+
+void FontTableView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(m_appearance.color(colors::black.withOpacity(0.08)), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+}
+
+} // namespace kernwick

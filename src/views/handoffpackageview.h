@@ -1,0 +1,55 @@
+#pragma once
+
+#include <views/appearance.h>
+
+#include <QWidget>
+
+class QVBoxLayout;
+
+namespace kernwick {
+
+class FilledButton;
+class FolderTreeRow;
+class PackageRow;
+class TextLabel;
+class WorkflowState;
+
+// The third step's body: what a package will hold (with its two options) beside a preview of the
+// folder a build makes, and the "Create Package" button.
+class HandoffPackageView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    HandoffPackageView(Appearance &appearance, WorkflowState &workflow, QWidget *parent = nullptr);
+
+    // "3 fonts · Fonts found on this Mac".
+    static QString fontsSubtitle(qsizetype transferableCount);
+    // "        + 2 more…" when more than three fonts can travel, else empty.
+    static QString overflowText(qsizetype transferableCount);
+
+    PackageRow *presentationRow() const { return m_presentationRow; }
+    PackageRow *fontsRow() const { return m_fontsRow; }
+    PackageRow *reportRow() const { return m_reportRow; }
+    // The rows of the folder preview, top to bottom.
+    QList<FolderTreeRow *> treeRows() const;
+    // The overflow line, or nothing when it is not shown.
+    TextLabel *overflowLine() const { return m_overflow; }
+    FilledButton *createButton() const { return m_create; }
+
+private:
+    void refresh();
+    void rebuildTree();
+
+    Appearance &m_appearance;
+    WorkflowState &m_workflow;
+    PackageRow *m_presentationRow;
+    PackageRow *m_fontsRow;
+    PackageRow *m_reportRow;
+    QWidget *m_tree;
+    QVBoxLayout *m_treeLayout;
+    TextLabel *m_overflow = nullptr;
+    FilledButton *m_create;
+};
+
+} // namespace kernwick

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <views/appearance.h>
+
+#include <QAbstractButton>
+
+namespace kernwick {
+
+// An on/off switch at the small control size, without a label.
+class SwitchToggle final : public QAbstractButton
+{
+    Q_OBJECT
+
+public:
+    explicit SwitchToggle(Appearance &appearance, QWidget *parent = nullptr);
+
+    QSize sizeHint() const override { return {32, 18}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Appearance &m_appearance;
+};
+
+} // namespace kernwick

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <views/appearance.h>
+
+#include <QFont>
+#include <QLabel>
+
+namespace kernwick {
+
+// The system font at a size given in points (drawn as pixels at scale 1) and a weight.
+QFont systemFont(int size, QFont::Weight weight = QFont::Normal);
+
+// One line (or, with word wrap, a paragraph) of text in one of the window's colours, following the
+// colour scheme. A label with an elide mode shortens itself to fit instead of growing.
+class TextLabel final : public QLabel
+{
+    Q_OBJECT
+
+public:
+    TextLabel(Appearance &appearance, const QString &text, int size, QFont::Weight weight = QFont::Normal,
+              ColorSpec color = colors::primary, QWidget *parent = nullptr);
+
+    void setColor(ColorSpec color);
+    ColorSpec color() const { return m_color; }
+    // Qt::ElideNone (the default) keeps the text whole.
+    void setElideMode(Qt::TextElideMode mode);
+    void setUnderline(bool underline);
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void applyColor();
+
+    Appearance &m_appearance;
+    ColorSpec m_color;
+    Qt::TextElideMode m_elideMode = Qt::ElideNone;
+};
+
+} // namespace kernwick

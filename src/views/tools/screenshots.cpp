@@ -1,0 +1,144 @@
+// kernwick-screenshots: renders the main window in every phase, light and dark, to PNG files, from real
+// scans of presentations built on the spot against a private set of fonts.
+#include "viewworld.h"
+
+#include <views/contentview.h>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFont>
+#include <QScrollArea>
+#include <QTextStream>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+namespace {
+
+struct Shot
+{
+    QString name;
+    int width = 1100;
+    // Brings a fresh window into the phase; false when it could not.
+    std::function<bool(test::ViewWorld &, WorkflowState &)> prepare;
+};
+
+bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme scheme, const QDir &output,
+            QTextStream &out)
+{
+    world.appearance.setColorScheme(scheme);
+    auto workflow = world.makeWorkflow();
+    ContentView window(world.appearance, *workflow, world.desktop);
+    window.resize(shot.width, 900);
+    window.show();
+    if (!shot.prepare(world, *workflow)) {
+        out << u"failed: "_s << shot.name << u'\n';
+        return false;
+    }
+    QCoreApplication::processEvents();
+    // The whole column, not just what the window's height shows.
+    QWidget *contents = window.scrollArea()->widget();
+    const int hidden = std::max(0, contents->sizeHint().height() - window.scrollArea()->viewport()->height());
+    window.resize(shot.width, 900 + hidden);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QString file = output.filePath(shot.name + (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s)
+                                         + u".png"_s);
+    if (!window.grab().save(file)) {
+        out << u"cannot write "_s << file << u'\n';
+        return false;
+    }
+    out << file << u'\n';
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The fonts are chosen before anything asks fontconfig.
+    test::TestFonts fonts;
+    QApplication app(argc, argv);
+    // The private font world has no desktop configuration to name a sans-serif face: name one.
+    QApplication::setFont(QFont(u"DejaVu Sans"_s));
+    QApplication::setStyle(u"Fusion"_s);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Renders the main window in every phase to PNG files."_s);
+    parser.addHelpOption();
+    parser.addPositionalArgument(u"FOLDER"_s, u"Where the pictures go."_s);
+    parser.process(app);
+    QTextStream out(stdout);
+    if (!fonts.isValid() || parser.positionalArguments().size() != 1) {
+        out << parser.helpText();
+        return 2;
+    }
+    const QDir output(parser.positionalArguments().constFirst());
+    if (!QDir().mkpath(output.path()))
+        return 2;
+
+    test::ViewWorld world(QCoreApplication::applicationDirPath());
+    const QStringList mixed = {test::names::installed[0], test::names::installed[3], test::names::system,
+                               u"DejaVuSerif"_s, test::names::restricted, test::names::missing};
+    const QString mixedDeck = world.deck(u"Quarterly Review.pptx"_s, mixed);
+    const QString readyDeck = world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
+    const QString emptyDeck = world.deck(u"Blank.pptx"_s, {});
+
+    std::shared_ptr<void> held;
+    const QList<Shot> shots = {
+        {u"1-no-file"_s, 1100, [](test::ViewWorld &, WorkflowState &) { return true; }},
+        {u"2-dragging-over"_s,
+         1100,
+         [](test::ViewWorld &, WorkflowState &workflow) {
+             workflow.setDraggingOver(true);
+             return true;
+         }},
+        {u"3-scanning"_s,
+         1100,
+         [&](test::ViewWorld &shotWorld, WorkflowState &workflow) {
+             // The scan waits until the picture has been taken.
+             held = shotWorld.holdScans();
+             return workflow.handleDrop({QUrl::fromLocalFile(mixedDeck)}) && workflow.isScanning();
+         }},
+        {u"4-scanned-no-fonts"_s,
+         1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) { return test::ViewWorld::dropAndScan(workflow, emptyDeck); }},
+        {u"5-scanned-expanded"_s,
+         1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, mixedDeck) && !workflow.fontItems().isEmpty();
+         }},
+        {u"6-scanned-collapsed"_s,
+         1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             if (!test::ViewWorld::dropAndScan(workflow, mixedDeck))
+                 return false;
+             workflow.setHideSystemFonts(true);
+             workflow.toggleFontList();
+             return true;
+         }},
+        {u"7-package-preview"_s,
+         1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             if (!test::ViewWorld::dropAndScan(workflow, readyDeck))
+                 return false;
+             workflow.setIncludePresentation(true);
+             return true;
+         }},
+        // The narrowest the window gets.
+        {u"8-narrowest-window"_s, 860,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, mixedDeck);
+         }},
+    };
+    bool allRendered = true;
+    for (const Shot &shot : shots) {
+        for (const auto scheme : {Appearance::ColorScheme::light, Appearance::ColorScheme::dark}) {
+            allRendered = render(world, shot, scheme, output, out) && allRendered;
+            held.reset();
+        }
+    }
+    return allRendered ? 0 : 1;
+}

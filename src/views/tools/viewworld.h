@@ -1,0 +1,83 @@
+#pragma once
+
+#include <platform/desktopservices.h>
+#include <resolve/fontresolver.h>
+#include <scan/fontscanner.h>
+#include <testsupport/desktop/testdesktop.h>
+#include <testsupport/testfonts.h>
+#include <views/appearance.h>
+#include <workflow/workflowstate.h>
+
+#include <QSemaphore>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+#include <memory>
+
+namespace kernwick::test {
+
+// Remembers what the window asked the desktop to show or announce, instead of asking the desktop.
+class RecordingDesktop final : public Notifier, public FileRevealer
+{
+public:
+    void postNotice(const QString &title, const QString &body) override { notices.append(title + u'|' + body); }
+    void revealItem(const QString &path, const QString &) override { revealed.append(path); }
+
+    QStringList notices;
+    QStringList revealed;
+};
+
+// The window's state on real parts, for the view tests, the screenshots and the benchmark: the scanner
+// with its helper, fontconfig on the fonts of a private world (see TestFonts, which must be made before
+// the application object), presentations built on the spot. Only the choosers and the desktop's
+// notices and file manager are stand-ins.
+class ViewWorld final
+{
+public:
+    // `helperDir`: where kernwick-fontmeta lies.
+    explicit ViewWorld(const QString &helperDir);
+    ~ViewWorld();
+    Q_DISABLE_COPY_MOVE(ViewWorld)
+
+    // A new workflow state on these parts (settings start empty each time).
+    std::unique_ptr<WorkflowState> makeWorkflow();
+
+    // A PowerPoint deck whose one slide names `fonts`, in this world's folder.
+    QString deck(const QString &name, const QStringList &fonts) const;
+    // Takes `file` in as a drop does and waits until its scan has been applied.
+    static bool dropAndScan(WorkflowState &workflow, const QString &file);
+    static bool waitForScan(WorkflowState &workflow);
+
+    // Keeps scans from running until the returned guard is destroyed, so that a window stays in its
+    // scanning phase for as long as a test or a picture needs it.
+    std::shared_ptr<void> holdScans();
+
+    QString folder() const { return m_folder.path(); }
+    Appearance appearance;
+    ScriptedFileChooser chooser;
+    RecordingDesktop desktop;
+
+private:
+    QTemporaryDir m_folder;
+    std::unique_ptr<QSettings> m_settings;
+    FontconfigFontSource m_fontSource;
+    FontResolver m_resolver;
+    FontScanner m_scanner;
+    QThreadPool m_workers;
+    QSemaphore m_hold;
+    int m_settingsCount = 0;
+};
+
+// Installed, system, restricted and missing names that this world's fonts resolve to.
+namespace names {
+inline const QStringList installed = {QStringLiteral("LiberationSans"), QStringLiteral("LiberationSans-Bold"),
+                                      QStringLiteral("LiberationSans-BoldItalic"), QStringLiteral("LiberationSerif"),
+                                      QStringLiteral("LiberationSerif-Italic")};
+inline const QString system = QStringLiteral("DejaVuSans");
+inline const QString restricted = QStringLiteral("LiberationMono");
+inline const QString missing = QStringLiteral("Helvetica Neue");
+} // namespace names
+
+} // namespace kernwick::test
