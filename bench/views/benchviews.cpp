@@ -1,0 +1,141 @@
+// Measures how long the window takes to show a font table of 500 names, next to a baseline taken in the
+// same run: a plain QStandardItemModel of the same 500 rows and seven text columns in a plain QTableView.
+// Also: one sort by name, the whole window showing the 500 fonts, and the whole road from the drop to the
+// painted list, the scan of the deck and the resolution of its 500 names included.
+// Run by hand: QT_QPA_PLATFORM=offscreen build/bin/bench-views [--runs N]
+#include <views/contentview.h>
+#include <views/fonttableview.h>
+#include <views/tools/viewworld.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QScrollArea>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+namespace {
+
+double medianMilliseconds(int runs, const std::function<void()> &work)
+{
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+// Lays out and paints what a window of 1024 × 900 shows of `widget`, which scrolls in it as the font
+// table scrolls in the window.
+void showAndPaint(QWidget *widget)
+{
+    QScrollArea window;
+    window.setWidgetResizable(true);
+    window.setWidget(widget);
+    window.resize(1024, 900);
+    window.show();
+    QCoreApplication::processEvents();
+    window.grab();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    test::TestFonts fonts;
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(u"DejaVu Sans"_s));
+    int runs = 15;
+    if (const qsizetype at = app.arguments().indexOf(u"--runs"_s); at >= 0)
+        runs = std::max(1, app.arguments().value(at + 1).toInt());
+
+    test::ViewWorld world(QCoreApplication::applicationDirPath());
+    QStringList names;
+    for (int index = 0; index < 500; ++index) {
+        // A mix like a large deck's: mostly fonts this machine lacks, some installed, system and restricted.
+        switch (index % 10) {
+        case 0:
+            names.append(test::names::installed[index / 10 % test::names::installed.size()] + u" "_s
+                         + QString::number(index));
+            break;
+        default:
+            names.append(u"Corporate Face "_s + QString::number(index));
+        }
+    }
+    names += test::names::installed;
+    names += {test::names::system, test::names::restricted};
+    names = names.mid(names.size() - 500);
+    const QString deck = world.deck(u"Big.pptx"_s, names);
+    auto workflow = world.makeWorkflow();
+    if (!test::ViewWorld::dropAndScan(*workflow, deck) || workflow->fontItems().size() != 500) {
+        std::fprintf(stderr, "the 500-name deck did not scan (%lld items)\n",
+                     static_cast<long long>(workflow->fontItems().size()));
+        return 1;
+    }
+
+    const double table = medianMilliseconds(runs, [&] {
+        showAndPaint(new FontTableView(world.appearance, *workflow, world.desktop));
+    });
+    const double baseline = medianMilliseconds(runs, [&] {
+        QStandardItemModel model(0, 7);
+        for (const FontStatusItem &item : workflow->fontItems()) {
+            model.appendRow({new QStandardItem(QString()), new QStandardItem(item.fontName),
+                             new QStandardItem(rawValue(item.status)), new QStandardItem(u"TrueType"_s),
+                             new QStandardItem(item.filePath()), new QStandardItem(u"—"_s),
+                             new QStandardItem(item.fontName)});
+        }
+        auto *view = new QTableView;
+        view->setModel(&model);
+        showAndPaint(view);
+    });
+    QScrollArea sortWindow;
+    sortWindow.setWidgetResizable(true);
+    auto *sortable = new FontTableView(world.appearance, *workflow, world.desktop);
+    sortWindow.setWidget(sortable);
+    sortWindow.resize(1024, 900);
+    sortWindow.show();
+    QCoreApplication::processEvents();
+    const double sort = medianMilliseconds(runs, [&] {
+        sortable->toggleSort(FontTableView::SortColumn::name);
+        QCoreApplication::processEvents();
+        sortWindow.grab();
+    });
+    // The whole window moving from the scanning phase to the filled list.
+    const double window = medianMilliseconds(std::max(1, runs / 3), [&] {
+        auto state = world.makeWorkflow();
+        ContentView content(world.appearance, *state, world.desktop);
+        content.resize(1100, 900);
+        content.show();
+        QCoreApplication::processEvents();
+        test::ViewWorld::dropAndScan(*state, deck);
+        QCoreApplication::processEvents();
+        content.grab();
+    });
+
+    const double listed = medianMilliseconds(runs, [&] {
+        ContentView content(world.appearance, *workflow, world.desktop);
+        content.resize(1100, 900);
+        content.show();
+        QCoreApplication::processEvents();
+        content.grab();
+    });
+
+    std::printf("font table, 500 names (build, lay out, paint)   %8.1f ms\n", table);
+    std::printf("baseline: QStandardItemModel 500 x 7 + QTableView %6.1f ms\n", baseline);
+    std::printf("ratio                                            %8.2f\n", table / baseline);
+    std::printf("sort 500 names by name (one header click)        %8.1f ms\n", sort);
+    std::printf("whole window showing the 500 fonts (build, lay out, paint) %6.1f ms\n", listed);
+    std::printf("whole window, drop to painted list (scan included) %6.1f ms\n", window);
+    return 0;
+}
