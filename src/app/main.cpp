@@ -1,6 +1,12 @@
 // kernwick: one window that finds a presentation's fonts and packs them for handing the deck over.
+#include "kernwickapp.h"
+
+#include <platform/desktop/colorschemeportal.h>
 #include <platform/desktop/dbusservices.h>
 #include <platform/desktop/dialogfilechooser.h>
+#include <platform/desktop/singleinstance.h>
+#include <platform/desktop/updatechecker.h>
+#include <platform/volume.h>
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
 #include <views/appearance.h>
@@ -8,13 +14,28 @@
 #include <workflow/workflowstate.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <QIcon>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QSettings>
 #include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
+
+namespace {
+
+// A file handed over by the desktop ("Open With", a double click) is taken in as a dropped one would be.
+void takeIn(WorkflowState &workflow, const QStringList &files)
+{
+    if (!files.isEmpty())
+        workflow.handleDrop({QUrl::fromLocalFile(files.first())});
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -23,27 +44,62 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"Kernwick"_s);
     QApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
     QApplication::setDesktopFileName(u"org.kernwick.Kernwick"_s);
-    QApplication::setWindowIcon(QIcon::fromTheme(u"org.kernwick.Kernwick"_s));
+    QApplication::setWindowIcon(QIcon(u":/icons/applogo.svg"_s));
     // The window sets its own light or dark palette, which Fusion follows faithfully.
     QApplication::setStyle(u"Fusion"_s);
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(u"FILE"_s, u"A presentation to open."_s, u"[FILE]"_s);
+    parser.process(app);
+    QStringList files;
+    for (const QString &file : parser.positionalArguments())
+        files.append(QFileInfo(file).absoluteFilePath());
+
+    // One copy per user: a later launch hands its file to the running copy and ends.
+    SingleInstance instance(u"kernwick"_s);
+    if (instance.forwardToRunningCopy(files))
+        return 0;
 
     const FontScanner scanner(MetadataQuery(
         MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
-    DialogFileChooser chooser;
-    DBusNotifier notifier(QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s);
-    DBusFileRevealer revealer(QDBusConnection::sessionBus());
     QSettings settings(u"Kernwick"_s, u"Kernwick"_s);
     QThreadPool workers;
+    DBusNotifier notifier(QDBusConnection::sessionBus(), u"Kernwick"_s, u"org.kernwick.Kernwick"_s);
+    DBusFileRevealer revealer(QDBusConnection::sessionBus());
+    ColorSchemePortal portal(QDBusConnection::sessionBus());
+    Appearance appearance;
 
-    WorkflowState workflow({scanner, resolver, chooser, notifier, revealer, settings, workers});
-    // Light until the application shell drives the scheme from its setting and the desktop.
-    Appearance appearance(Appearance::ColorScheme::light);
-    ContentView window(appearance, workflow, revealer);
+    // A copy run from a removable or external volume offers no updates: it is not the installed one.
+    std::unique_ptr<UpdateChecker> updater;
+    if (!isOnRemovableVolume(QCoreApplication::applicationFilePath()))
+        updater = std::make_unique<UpdateChecker>(QUrl(QStringLiteral(KERNWICK_UPDATE_FEED)), app.applicationVersion());
+    KernwickApp shell(settings, appearance, portal, updater.get());
+
+    QMainWindow window;
     window.setWindowTitle(u"Kernwick"_s);
-    window.resize(1100, 800);
+    // Menus and dialogs of the window follow its light or dark palette.
+    window.setAttribute(Qt::WA_WindowPropagation);
+    window.setPalette(appearance.palette());
+    QObject::connect(&appearance, &Appearance::colorSchemeChanged, &window,
+                     [&] { window.setPalette(appearance.palette()); });
+    DialogFileChooser chooser(&window);
+    WorkflowState workflow({scanner, resolver, chooser, notifier, revealer, settings, workers});
+    window.setCentralWidget(new ContentView(appearance, workflow, revealer));
+    shell.installMenus(*window.menuBar(), &window);
+    window.resize(1100, 860);
     window.show();
+
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&](const QStringList &handedOver) {
+        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window.raise();
+        window.activateWindow();
+        takeIn(workflow, handedOver);
+    });
+    takeIn(workflow, files);
 
     const int status = app.exec();
     workers.waitForDone();

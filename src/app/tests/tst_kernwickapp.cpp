@@ -1,0 +1,246 @@
+#include <app/kernwickapp.h>
+#include <platform/desktop/colorschemeportal.h>
+#include <testsupport/desktop/testdesktop.h>
+#include <views/appearance.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+
+// The application around the window: the appearance and its menu, the desktop's preference, the update
+// check, and two launches of the real program.
+class KernwickAppTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void viewMenuAndItsSetting();
+    void unknownStoredValue();
+    void autoFollowsTheDesktop();
+    void checkForUpdates();
+    void noUpdatesFromARemovableVolume();
+    void secondLaunchHandsItsFileToTheFirst();
+
+private:
+    struct Shell
+    {
+        std::unique_ptr<KernwickApp> app;
+        std::unique_ptr<QMainWindow> window;
+    };
+    Shell makeShell(UpdateChecker *updater = nullptr);
+    static QStringList checkedItems(const KernwickApp &app);
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<QSettings> m_settings;
+    test::TestSettingsPortal m_portal{0};
+    std::unique_ptr<ColorSchemePortal> m_colorScheme;
+    Appearance m_appearance;
+};
+
+void KernwickAppTest::initTestCase()
+{
+    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+    QVERIFY(m_portal.registerOnSessionBus());
+    m_colorScheme = std::make_unique<ColorSchemePortal>(QDBusConnection::sessionBus());
+}
+
+void KernwickAppTest::init()
+{
+    QFile::remove(m_folder.filePath(u"settings.ini"_s));
+    m_settings = std::make_unique<QSettings>(m_folder.filePath(u"settings.ini"_s), QSettings::IniFormat);
+    if (m_colorScheme->prefersDark()) {
+        QSignalSpy changed(m_colorScheme.get(), &ColorSchemePortal::prefersDarkChanged);
+        m_portal.setColorScheme(0);
+        QVERIFY(changed.wait(5000));
+    }
+}
+
+KernwickAppTest::Shell KernwickAppTest::makeShell(UpdateChecker *updater)
+{
+    Shell shell;
+    shell.app = std::make_unique<KernwickApp>(*m_settings, m_appearance, *m_colorScheme, updater);
+    shell.window = std::make_unique<QMainWindow>();
+    shell.window->setCentralWidget(new QWidget);
+    shell.app->installMenus(*shell.window->menuBar(), shell.window.get());
+    return shell;
+}
+
+QStringList KernwickAppTest::checkedItems(const KernwickApp &app)
+{
+    QStringList checked;
+    for (const QAction *action : {app.lightAction(), app.darkAction(), app.autoAction()}) {
+        if (action->isChecked())
+            checked.append(action->text());
+    }
+    return checked;
+}
+
+void KernwickAppTest::viewMenuAndItsSetting()
+{
+    Shell shell = makeShell();
+    const QList<QAction *> menus = shell.window->menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[1]->text(), u"View"_s);
+    QStringList items;
+    for (const QAction *item : menus[1]->menu()->actions())
+        items.append(item->isSeparator() ? u"—"_s : item->text() + u' ' + item->shortcut().toString());
+    QCOMPARE(items, (QStringList{u"Light Ctrl+Shift+1"_s, u"Dark Ctrl+Shift+2"_s, u"—"_s,
+                                 u"Auto (Follow System) Ctrl+Shift+3"_s}));
+    QStringList application;
+    for (const QAction *item : menus[0]->menu()->actions())
+        application.append(item->text());
+    QCOMPARE(application.mid(0, 2), (QStringList{u"About Kernwick"_s, u"Check for Updates..."_s}));
+
+    // Nothing stored: auto, following a desktop without a preference.
+    QCOMPARE(checkedItems(*shell.app), QStringList{u"Auto (Follow System)"_s});
+    QVERIFY(!m_appearance.isDark());
+
+    // The shortcut turns the window dark at once; the choice survives a restart.
+    shell.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shell.window.get()));
+    QTest::keyClick(shell.window.get(), Qt::Key_2, Qt::ShiftModifier | Qt::ControlModifier);
+    QVERIFY(m_appearance.isDark());
+    QCOMPARE(checkedItems(*shell.app), QStringList{u"Dark"_s});
+    shell.app->darkAction()->trigger(); // choosing it again keeps it
+    QCOMPARE(checkedItems(*shell.app), QStringList{u"Dark"_s});
+    shell = {};
+    m_appearance.setColorScheme(Appearance::ColorScheme::light);
+
+    QSettings stored(m_folder.filePath(u"settings.ini"_s), QSettings::IniFormat);
+    QCOMPARE(stored.value(u"appearanceMode"_s).toString(), u"dark"_s);
+    shell = makeShell();
+    QVERIFY(m_appearance.isDark());
+    QCOMPARE(checkedItems(*shell.app), QStringList{u"Dark"_s});
+    shell.app->lightAction()->trigger();
+    QVERIFY(!m_appearance.isDark());
+    QCOMPARE(shell.app->appearanceMode(), u"light"_s);
+}
+
+void KernwickAppTest::unknownStoredValue()
+{
+    m_settings->setValue(u"appearanceMode"_s, u"sepia"_s);
+    Shell shell = makeShell();
+    QCOMPARE(checkedItems(*shell.app), QStringList());
+    QVERIFY(!m_appearance.isDark());
+    shell.app->autoAction()->trigger();
+    QCOMPARE(checkedItems(*shell.app), QStringList{u"Auto (Follow System)"_s});
+    QCOMPARE(m_settings->value(u"appearanceMode"_s).toString(), u"auto"_s);
+}
+
+void KernwickAppTest::autoFollowsTheDesktop()
+{
+    Shell shell = makeShell();
+    QSignalSpy changed(m_colorScheme.get(), &ColorSchemePortal::prefersDarkChanged);
+    m_portal.setColorScheme(1);
+    QVERIFY(changed.wait(5000));
+    QVERIFY(m_appearance.isDark());
+    m_portal.setColorScheme(2);
+    QVERIFY(changed.wait(5000));
+    QVERIFY(!m_appearance.isDark());
+
+    // A choice of its own is not overruled by the desktop.
+    shell.app->setAppearanceMode(u"light"_s);
+    m_portal.setColorScheme(1);
+    QVERIFY(changed.wait(5000));
+    QVERIFY(!m_appearance.isDark());
+    shell.app->setAppearanceMode(u"auto"_s);
+    QVERIFY(m_appearance.isDark());
+}
+
+void KernwickAppTest::checkForUpdates()
+{
+    // A feed served on loopback that offers a newer version.
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    connect(&server, &QTcpServer::newConnection, &server, [&server] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            const QByteArray body = R"(<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><item><title>Kernwick 9.0</title><sparkle:releaseNotesLink>https://example.org/notes</sparkle:releaseNotesLink>
+<enclosure url="https://example.org/kernwick-9.0.tar.gz" sparkle:version="9.0" sparkle:shortVersionString="9.0"/></item>
+</channel></rss>)";
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
+                          + "\r\nConnection: close\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+    });
+    UpdateChecker newer(QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(server.serverPort())), u"0.1.0"_s);
+    Shell shell = makeShell(&newer);
+    QVERIFY(shell.app->checkForUpdatesAction()->isEnabled());
+    shell.app->checkForUpdatesAction()->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(shell.app->updateMessage(), 10'000);
+    QCOMPARE(shell.app->updateMessage()->text(), u"A new version of Kernwick is available!"_s);
+    QVERIFY(shell.app->updateMessage()->informativeText().startsWith(u"Kernwick 9.0 is now available"_s));
+    QStringList buttons;
+    for (const QAbstractButton *button : shell.app->updateMessage()->buttons())
+        buttons.append(button->text());
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{u"Download"_s, u"Later"_s, u"Release Notes"_s}));
+
+    // Without a feed the item still answers.
+    UpdateChecker unconfigured(QUrl(), u"0.1.0"_s);
+    Shell packaged = makeShell(&unconfigured);
+    packaged.app->checkForUpdatesAction()->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(packaged.app->updateMessage(), 5000);
+    QCOMPARE(packaged.app->updateMessage()->text(), u"Updates come from your package manager."_s);
+}
+
+void KernwickAppTest::noUpdatesFromARemovableVolume()
+{
+    Shell shell = makeShell(nullptr);
+    QVERIFY(shell.app->checkForUpdatesAction()->isVisible());
+    QVERIFY(!shell.app->checkForUpdatesAction()->isEnabled());
+}
+
+void KernwickAppTest::secondLaunchHandsItsFileToTheFirst()
+{
+    const QString program = QStringLiteral(KERNWICK_BIN_DIR "/kernwick");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString runtime = m_folder.filePath(u"runtime"_s);
+    QVERIFY(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    environment.insert(u"XDG_CONFIG_HOME"_s, m_folder.filePath(u"config"_s));
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+
+    QProcess first;
+    first.setProcessEnvironment(environment);
+    first.start(program, {});
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime).entryList({u"kernwick-*.socket"_s}, QDir::System).isEmpty(), 20'000);
+
+    // The second launch ends at once and the first takes its file in: this file is gone, so the first
+    // copy says so as it tries to remember it.
+    const QString gone = m_folder.filePath(u"Gone Talk.key"_s);
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(program, {gone});
+    QVERIFY(second.waitForFinished(20'000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput()).contains("[Drop] Bookmark failed: The file “Gone Talk.key”"),
+                             20'000);
+    QCOMPARE(first.state(), QProcess::Running);
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(20'000));
+}
+
+QTEST_MAIN(KernwickAppTest)
+#include "tst_kernwickapp.moc"
