@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"Kernwick"_s);
     QApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
     QApplication::setDesktopFileName(u"org.kernwick.Kernwick"_s);
-    QApplication::setWindowIcon(QIcon(u":/icons/applogo.svg"_s));
+    QApplication::setWindowIcon(QIcon(u":/kernwick/icons/applogo.svg"_s));
     // The window sets its own light or dark palette, which Fusion follows faithfully.
     QApplication::setStyle(u"Fusion"_s);
 
