@@ -418,15 +418,6 @@ void ContentViewTest::appearanceSwitchesInPlace()
     QVERIFY(colors::stepCardFill(true) != colors::stepCardFill(false));
 }
 
-int main(int argc, char *argv[])
-{
-    test::TestFonts fonts;
-    QApplication app(argc, argv);
-    if (!fonts.isValid())
-        return 1;
-    test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));
-    ContentViewTest test(world);
-    return QTest::qExec(&test, argc, argv);
-}
+KERNWICK_VIEWS_TEST_MAIN(ContentViewTest)
 
 #include "tst_contentview.moc"

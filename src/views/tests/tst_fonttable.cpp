@@ -336,15 +336,6 @@ void FontTableTest::dragHandsOutTheFontFile()
     QVERIFY(!model->mimeData({model->index(missing, FontTableModel::nameColumn)}));
 }
 
-int main(int argc, char *argv[])
-{
-    test::TestFonts fonts;
-    QApplication app(argc, argv);
-    if (!fonts.isValid())
-        return 1;
-    test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));
-    FontTableTest test(world);
-    return QTest::qExec(&test, argc, argv);
-}
+KERNWICK_VIEWS_TEST_MAIN(FontTableTest)
 
 #include "tst_fonttable.moc"

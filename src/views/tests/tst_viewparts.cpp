@@ -302,15 +302,6 @@ void ViewPartsTest::previewFontFromTheFontFile()
     QVERIFY(!delegate.previewFont(folder.filePath(u"absent.ttf"_s)).isValid());
 }
 
-int main(int argc, char *argv[])
-{
-    test::TestFonts fonts;
-    QApplication app(argc, argv);
-    if (!fonts.isValid())
-        return 1;
-    test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));
-    ViewPartsTest test(world);
-    return QTest::qExec(&test, argc, argv);
-}
+KERNWICK_VIEWS_TEST_MAIN(ViewPartsTest)
 
 #include "tst_viewparts.moc"

@@ -81,3 +81,17 @@ inline const QString missing = QStringLiteral("Helvetica Neue");
 } // namespace names
 
 } // namespace kernwick::test
+
+// The main() of a test of the views: the private font world first (fontconfig must not have been asked
+// before), then the application, the world of real parts and the test object made from it.
+#define KERNWICK_VIEWS_TEST_MAIN(TestClass)                                                                    \
+    int main(int argc, char *argv[])                                                                           \
+    {                                                                                                          \
+        kernwick::test::TestFonts fonts;                                                                       \
+        QApplication app(argc, argv);                                                                          \
+        if (!fonts.isValid())                                                                                  \
+            return 1;                                                                                          \
+        kernwick::test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));                                     \
+        TestClass test(world);                                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                                \
+    }
