@@ -3,6 +3,7 @@
 # the desktop files valid by the desktop's own validators.
 set -euo pipefail
 build=$1
+fixtures=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -17,6 +18,10 @@ done
 if [ -e "$build/bin/kernwick" ]; then
   [ -x "$prefix/bin/kernwick" ] || { echo "not installed: bin/kernwick"; exit 1; }
 fi
+
+# The installed programs find the installed helper, wherever the installation went.
+verdict=$("$prefix/bin/kernwick-check" "$fixtures/ppt/plain.ppt" || true)
+grep -q 'Calibri Light' <<< "$verdict" || { echo "the installed kernwick-check does not find its helper"; exit 1; }
 
 desktop-file-validate "$prefix/share/applications/$app.desktop"
 appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$app.metainfo.xml"

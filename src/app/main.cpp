@@ -63,7 +63,8 @@ int main(int argc, char *argv[])
         return 0;
 
     const FontScanner scanner(MetadataQuery(
-        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
+                                    QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
     QSettings settings(u"Kernwick"_s, u"Kernwick"_s);

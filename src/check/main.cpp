@@ -95,7 +95,8 @@ int main(int argc, char *argv[])
     }
 
     const FontScanner scanner(MetadataQuery(
-        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
+                                    QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
 

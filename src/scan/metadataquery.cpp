@@ -54,9 +54,11 @@ QStringList MetadataQuery::metadataFonts(const QString &presentationPath) const
     return parseMetadataFontList(*answer);
 }
 
-QString MetadataQuery::locateHelper(const QString &applicationDir, const QString &installedLibexecDir)
+QString MetadataQuery::locateHelper(const QString &applicationDir, const QString &libexecFromApplication,
+                                   const QString &installedLibexecDir)
 {
-    for (const QString &folder : {applicationDir, installedLibexecDir}) {
+    const QString relative = libexecFromApplication.isEmpty() ? QString() : QDir(applicationDir).filePath(libexecFromApplication);
+    for (const QString &folder : {applicationDir, relative, installedLibexecDir}) {
         if (folder.isEmpty())
             continue;
         const QFileInfo candidate(QDir(folder).filePath(helperName));

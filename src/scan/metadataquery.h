@@ -27,8 +27,11 @@ public:
     QStringList metadataFonts(const QString &presentationPath) const;
     const QString &program() const { return m_program; }
 
-    // The helper beside the running program, else the installed one; empty when there is neither.
-    static QString locateHelper(const QString &applicationDir, const QString &installedLibexecDir);
+    // The helper beside the running program (a build tree), else in the libexec folder that lies where an
+    // installation puts it relative to the program (an installation moved elsewhere), else in the folder
+    // the build was configured to install it to; empty when there is none.
+    static QString locateHelper(const QString &applicationDir, const QString &libexecFromApplication,
+                                const QString &installedLibexecDir);
 
 private:
     QString m_program;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,12 +123,18 @@ void MetadataQueryTest::toolThatMisbehaves()
 void MetadataQueryTest::findingTheHelper()
 {
     const QDir folder(m_folder.path());
-    QVERIFY(folder.mkpath(u"app"_s) && folder.mkpath(u"libexec"_s));
-    QCOMPARE(MetadataQuery::locateHelper(folder.filePath(u"app"_s), folder.filePath(u"libexec"_s)), QString());
-    const QString installed = script(u"libexec/kernwick-fontmeta"_s, "exit 0\n");
-    QCOMPARE(MetadataQuery::locateHelper(folder.filePath(u"app"_s), folder.filePath(u"libexec"_s)), installed);
-    const QString beside = script(u"app/kernwick-fontmeta"_s, "exit 0\n");
-    QCOMPARE(MetadataQuery::locateHelper(folder.filePath(u"app"_s), folder.filePath(u"libexec"_s)), beside);
+    QVERIFY(folder.mkpath(u"prefix/bin"_s) && folder.mkpath(u"prefix/lib/kernwick"_s) && folder.mkpath(u"configured"_s));
+    const auto locate = [&folder] {
+        return MetadataQuery::locateHelper(folder.filePath(u"prefix/bin"_s), u"../lib/kernwick"_s,
+                                           folder.filePath(u"configured"_s));
+    };
+    QCOMPARE(locate(), QString());
+    const QString configured = script(u"configured/kernwick-fontmeta"_s, "exit 0\n");
+    QCOMPARE(locate(), configured);
+    const QString moved = script(u"prefix/lib/kernwick/kernwick-fontmeta"_s, "exit 0\n");
+    QCOMPARE(QFileInfo(locate()).canonicalFilePath(), QFileInfo(moved).canonicalFilePath());
+    const QString beside = script(u"prefix/bin/kernwick-fontmeta"_s, "exit 0\n");
+    QCOMPARE(locate(), beside);
 }
 
 QTEST_GUILESS_MAIN(MetadataQueryTest)
