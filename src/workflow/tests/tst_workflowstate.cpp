@@ -4,11 +4,13 @@
 #include <testsupport/testfonts.h>
 #include <testsupport/testzip.h>
 #include <workflow/workflowstate.h>
+#include <package/completionnotice.h>
 #include <platform/desktop/dbusservices.h>
 
 #include <QDir>
 #include <QFile>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -39,6 +41,8 @@ private Q_SLOTS:
     void wholeRoadToAPackage();
     void packageWithoutRevealOrNotificationService();
     void bookmarkOfAVanishedFile();
+    void packageOfEveryRealDocument_data();
+    void packageOfEveryRealDocument();
 
 private:
     std::unique_ptr<WorkflowState> makeState(const FontScanner &scanner);
@@ -467,6 +471,72 @@ void WorkflowStateTest::bookmarkOfAVanishedFile()
     QCOMPARE(lines[1], u"[Bookmark] Failed to resolve: The file “Vanishing.pptx” couldn’t be found."_s);
     QVERIFY(lines[2].startsWith(u"[Package][Error] Failed to copy presentation: "_s));
     QCOMPARE(state->statusMessage(), u"Package created: Vanishing_package (1 font)."_s);
+}
+
+void WorkflowStateTest::packageOfEveryRealDocument_data()
+{
+    QTest::addColumn<QString>("document");
+    for (const QString &kind : {u"pptx"_s, u"ppt"_s, u"key"_s}) {
+        const QDir folder(QStringLiteral(KERNWICK_FIXTURES_DIR) + u'/' + kind);
+        for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QTest::newRow(qPrintable(kind + u'/' + name)) << folder.filePath(name);
+    }
+}
+
+void WorkflowStateTest::packageOfEveryRealDocument()
+{
+    // The road a person takes, on the real documents: a copy of DejaVu Sans of the user's own makes that
+    // font travel wherever a document uses it.
+    QFETCH(QString, document);
+    const QString userCopy = m_fonts->userFontFolder() + u"/DejaVuSans.ttf"_s;
+    QVERIFY(test::TestFonts::copyFontFile(test::TestFonts::systemFontFolder() + u"/DejaVuSans.ttf"_s,
+                                          m_fonts->userFontFolder()));
+    const auto removeCopy = qScopeGuard([&] { QFile::remove(userCopy); });
+
+    auto state = makeState();
+    state->setIncludePresentation(true);
+    m_chooser.files = {document};
+    state->chooseFile();
+    QVERIFY(waitForScan(*state));
+    const FontStatusItems items = state->fontItems();
+    if (items.isEmpty()) {
+        QCOMPARE(state->statusMessage(), u"No fonts found."_s);
+        state->createPackage();
+        QCOMPARE(state->statusMessage(), u"No font data available."_s);
+        return;
+    }
+
+    const QString destination = m_folder->filePath(u"show"_s);
+    QVERIFY(QDir().mkpath(destination));
+    m_chooser.folders = {destination};
+    QSignalSpy noticed(&m_notifications, &test::TestNotificationService::noticeReceived);
+    QSignalSpy shown(&m_fileManager, &test::TestFileManagerService::itemsShown);
+    state->createPackage();
+    QVERIFY(waitForPackage(*state));
+
+    const QString package = destination + u'/' + packageFolderName(document);
+    QStringList installed;
+    for (const FontStatusItem &item : items) {
+        if (item.status != FontStatus::installed)
+            continue;
+        installed.append(item.fontName);
+        QFile original(item.filePath());
+        QFile copy(package + u"/Fonts/"_s + QFileInfo(item.filePath()).fileName());
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+    }
+    if (document.endsWith(u"filetype-libreoffice.ppt"))
+        QCOMPARE(installed, QStringList{u"DejaVu Sans"_s});
+    QCOMPARE(QDir(package + u"/Fonts"_s).entryList(QDir::Files).size(), installed.size());
+    QVERIFY(QFileInfo::exists(package + u'/' + QFileInfo(document).fileName()));
+    QFile report(package + u"/font-report.txt"_s);
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    QVERIFY(report.readAll().startsWith("Presentation Font Handoff Report\n"));
+    QCOMPARE(state->statusMessage(),
+             packageStatusMessage(packageFolderName(document), installed.size(), 0, 0));
+    QVERIFY(noticed.size() == 1 || noticed.wait(10'000));
+    QCOMPARE(m_notifications.notices.last().body, packageReadyNoticeBody(package, installed.size()));
+    QVERIFY(shown.size() == 1 || shown.wait(10'000));
 }
 
 QTEST_GUILESS_MAIN(WorkflowStateTest)
