@@ -22,9 +22,9 @@ TestFonts::TestFonts()
     const QString cache = root.filePath(u"cache"_s);
     if (!QDir().mkpath(userFontFolder()) || !QDir().mkpath(adobeFontFolder()) || !QDir().mkpath(cache))
         return;
-    for (const QString &font : {u"LiberationSans-Regular.ttf"_s, u"LiberationSans-Bold.ttf"_s,
-                                u"LiberationSans-BoldItalic.ttf"_s, u"LiberationSerif-Regular.ttf"_s,
-                                u"LiberationSerif-Italic.ttf"_s}) {
+    for (const QString &font :
+         {u"LiberationSans-Regular.ttf"_s, u"LiberationSans-Bold.ttf"_s, u"LiberationSans-BoldItalic.ttf"_s,
+          u"LiberationSerif-Regular.ttf"_s, u"LiberationSerif-Italic.ttf"_s}) {
         if (!copyLiberationFont(font, userFontFolder()))
             return;
     }
@@ -35,11 +35,11 @@ TestFonts::TestFonts()
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly))
         return;
-    const QString text = u"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
-                         u"<fontconfig>\n  <dir>"_s
-                         + systemFontFolder() + u"</dir>\n  <dir>"_s + userFontFolder() + u"</dir>\n  <dir>"_s
-                         + adobeFontFolder() + u"</dir>\n  <cachedir>"_s + cache
-                         + u"</cachedir>\n</fontconfig>\n"_s;
+    const QString text =
+        u"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
+        u"<fontconfig>\n  <dir>"_s +
+        systemFontFolder() + u"</dir>\n  <dir>"_s + userFontFolder() + u"</dir>\n  <dir>"_s +
+        adobeFontFolder() + u"</dir>\n  <cachedir>"_s + cache + u"</cachedir>\n</fontconfig>\n"_s;
     file.write(text.toUtf8());
     file.close();
 

@@ -15,7 +15,11 @@ namespace kernwick::test {
 class TestZip final
 {
 public:
-    enum class Compression { stored, deflated };
+    enum class Compression
+    {
+        stored,
+        deflated
+    };
 
     explicit TestZip(const QString &path);
     ~TestZip();

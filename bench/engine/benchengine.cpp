@@ -5,7 +5,6 @@
 // Run by hand: build/bin/bench-engine [--runs N]
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
-#include <testsupport/testzip.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +12,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
+#include <testsupport/testzip.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,22 +50,26 @@ QString buildDeck(const QString &folder)
 {
     const QString path = QDir(folder).filePath(u"Large Deck.pptx"_s);
     test::TestZip zip(path);
-    const QByteArray run = R"(<a:r><a:rPr lang="en-US"><a:latin typeface="Helvetica Neue"/></a:rPr><a:t>Words</a:t></a:r>)";
+    const QByteArray run =
+        R"(<a:r><a:rPr lang="en-US"><a:latin typeface="Helvetica Neue"/></a:rPr><a:t>Words</a:t></a:r>)";
     zip.add(u"ppt/presentation.xml"_s, R"(<p:presentation><a:latin typeface="Calibri"/></p:presentation>)");
     for (int i = 1; i <= 300; ++i) {
-        const QByteArray slide = "<p:sld><p:cSld><p:spTree>" + run.repeated(200) + "<a:latin typeface=\"Slide Font "
-                                 + QByteArray::number(i % 17) + "\"/></p:spTree></p:cSld></p:sld>";
+        const QByteArray slide = "<p:sld><p:cSld><p:spTree>" + run.repeated(200) +
+                                 "<a:latin typeface=\"Slide Font " + QByteArray::number(i % 17) +
+                                 "\"/></p:spTree></p:cSld></p:sld>";
         zip.add(u"ppt/slides/slide%1.xml"_s.arg(i), slide);
         zip.add(u"ppt/slides/_rels/slide%1.xml.rels"_s.arg(i), "<Relationships/>");
     }
     for (int i = 1; i <= 5; ++i)
-        zip.add(u"ppt/slideMasters/slideMaster%1.xml"_s.arg(i), "<p:sldMaster>" + run.repeated(50) + "</p:sldMaster>");
+        zip.add(u"ppt/slideMasters/slideMaster%1.xml"_s.arg(i),
+                "<p:sldMaster>" + run.repeated(50) + "</p:sldMaster>");
     // 200 MB of photographs, stored as presentation programs store them, and 50 MB of deflated media.
     const auto noise = [](char *chunk, qint64 length) {
         QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(chunk), size_t(length / 4));
     };
     for (int i = 0; i < 20; ++i)
-        zip.addGenerated(u"ppt/media/image%1.jpg"_s.arg(i), 10 << 20, noise, test::TestZip::Compression::stored);
+        zip.addGenerated(u"ppt/media/image%1.jpg"_s.arg(i), 10 << 20, noise,
+                         test::TestZip::Compression::stored);
     for (int i = 0; i < 5; ++i)
         zip.addGenerated(u"ppt/media/audio%1.wav"_s.arg(i), 10 << 20, noise);
     return zip.close() ? path : QString();
@@ -90,20 +95,23 @@ int main(int argc, char *argv[])
     QStringList names;
     const double scan = medianMilliseconds(runs, [&] { names = scanner.scanFonts(deck); });
     const double xmlOnly = medianMilliseconds(runs, [&] {
-        runQuietly(u"/bin/sh"_s, {u"-c"_s, u"unzip -p \"$0\" ppt/presentation.xml 'ppt/slides/*.xml' "
-                                           u"'ppt/slideMasters/*.xml' > /dev/null"_s, deck});
+        runQuietly(u"/bin/sh"_s, {u"-c"_s,
+                                  u"unzip -p \"$0\" ppt/presentation.xml 'ppt/slides/*.xml' "
+                                  u"'ppt/slideMasters/*.xml' > /dev/null"_s,
+                                  deck});
     });
     const QString unpacked = QDir(folder.path()).filePath(u"unpacked"_s);
     const double wholeArchive = medianMilliseconds(runs, [&] {
         QDir(unpacked).removeRecursively();
         runQuietly(u"unzip"_s, {u"-qq"_s, deck, u"-d"_s, unpacked});
     });
-    std::printf("scanFonts (package extraction, %lld names):  %8.1f ms (median of %d)\n", qlonglong(names.size()),
-                scan, runs);
-    std::printf("unzip -p of the XML parts it reads:         %8.1f ms   scan / this = %.2f (target <= 2)\n", xmlOnly,
-                scan / xmlOnly);
-    std::printf("unzip -qq -d of the whole archive:          %8.1f ms   this / scan = %.1f (target >= 10)\n\n",
-                wholeArchive, wholeArchive / scan);
+    std::printf("scanFonts (package extraction, %lld names):  %8.1f ms (median of %d)\n",
+                qlonglong(names.size()), scan, runs);
+    std::printf("unzip -p of the XML parts it reads:         %8.1f ms   scan / this = %.2f (target <= 2)\n",
+                xmlOnly, scan / xmlOnly);
+    std::printf(
+        "unzip -qq -d of the whole archive:          %8.1f ms   this / scan = %.1f (target >= 10)\n\n",
+        wholeArchive, wholeArchive / scan);
 
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
@@ -120,8 +128,8 @@ int main(int argc, char *argv[])
     FontconfigFontSource freshFonts;
     FontResolver(freshFonts).resolveFonts(wanted);
     const double firstPass = double(cold.nsecsElapsed()) / 1e6;
-    std::printf("resolve 500 names (%lld missing) against %lld installed faces:\n", qlonglong(missingCount(items)),
-                qlonglong(fonts.snapshot()->faceCount()));
+    std::printf("resolve 500 names (%lld missing) against %lld installed faces:\n",
+                qlonglong(missingCount(items)), qlonglong(fonts.snapshot()->faceCount()));
     std::printf("  a pass:                                   %8.1f ms   (target < 100)\n", resolve);
     std::printf("  the first pass, fontconfig loading included: %5.1f ms\n", firstPass);
     return 0;

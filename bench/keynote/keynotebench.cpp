@@ -3,7 +3,6 @@
 #include <fontmeta/keynote/keynotefonts.h>
 #include <fontmeta/keynote/testsupport/iwawriter.h>
 #include <platform/ziparchive.h>
-#include <testsupport/testzip.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <testsupport/testzip.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -146,7 +146,8 @@ int main(int argc, char **argv)
         for (qint64 done = 0, part = 1; done < mediaMb; done += 256, ++part) {
             writer.addGenerated(
                 u"Data/movie-%1.mov"_s.arg(part), std::min<qint64>(256, mediaMb - done) << 20,
-                [](char *chunk, qint64 length) { std::fill_n(chunk, length, '\0'); }, test::TestZip::Compression::stored);
+                [](char *chunk, qint64 length) { std::fill_n(chunk, length, '\0'); },
+                test::TestZip::Compression::stored);
         }
         if (!writer.close()) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(mediaPath));

@@ -4,7 +4,6 @@
 
 #include <fontmeta/office/ooxmlfonts.h>
 #include <platform/ziparchive.h>
-#include <testsupport/testzip.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <testsupport/testzip.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,14 +37,15 @@ QByteArray rels(const QList<std::array<QByteArray, 3>> &relationships)
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     for (const auto &[id, type, target] : relationships)
-        xml += "<Relationship Id=\"" + id + "\" Type=\"" + Rel + '/' + type + "\" Target=\"" + target + "\"/>";
+        xml +=
+            "<Relationship Id=\"" + id + "\" Type=\"" + Rel + '/' + type + "\" Target=\"" + target + "\"/>";
     return xml + "</Relationships>";
 }
 
 QByteArray part(const char *root, const QByteArray &body)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml
-        + "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml +
+           "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
 }
 
 // A slide as PowerPoint writes it: a title and a body of a few paragraphs with run properties.
@@ -52,20 +53,27 @@ QByteArray slide(int number)
 {
     QByteArray shapes;
     for (int shape = 0; shape < 4; ++shape) {
-        shapes += "<p:sp><p:nvSpPr><p:cNvPr id=\"" + QByteArray::number(shape + 2) + "\" name=\"Shape\"/><p:cNvSpPr/>"
-                  "<p:nvPr/></p:nvSpPr><p:spPr><a:xfrm><a:off x=\"1\" y=\"2\"/><a:ext cx=\"3\" cy=\"4\"/></a:xfrm>"
-                  "</p:spPr><p:style><a:fontRef idx=\"minor\"><a:schemeClr val=\"lt1\"/></a:fontRef></p:style><p:txBody>"
-                  "<a:bodyPr/><a:lstStyle/>";
+        shapes +=
+            "<p:sp><p:nvSpPr><p:cNvPr id=\"" + QByteArray::number(shape + 2) +
+            "\" name=\"Shape\"/><p:cNvSpPr/>"
+            "<p:nvPr/></p:nvSpPr><p:spPr><a:xfrm><a:off x=\"1\" y=\"2\"/><a:ext cx=\"3\" cy=\"4\"/></a:xfrm>"
+            "</p:spPr><p:style><a:fontRef idx=\"minor\"><a:schemeClr "
+            "val=\"lt1\"/></a:fontRef></p:style><p:txBody>"
+            "<a:bodyPr/><a:lstStyle/>";
         for (int paragraph = 0; paragraph < 5; ++paragraph) {
-            shapes += "<a:p><a:pPr><a:buFont typeface=\"Wingdings\"/></a:pPr><a:r><a:rPr lang=\"en-US\" sz=\"2400\">"
-                      "<a:latin typeface=\"Face " + QByteArray::number(number % 50) + "\"/><a:ea typeface=\"+mn-ea\"/>"
+            shapes += "<a:p><a:pPr><a:buFont typeface=\"Wingdings\"/></a:pPr><a:r><a:rPr lang=\"en-US\" "
+                      "sz=\"2400\">"
+                      "<a:latin typeface=\"Face " +
+                      QByteArray::number(number % 50) +
+                      "\"/><a:ea typeface=\"+mn-ea\"/>"
                       "<a:cs typeface=\"+mn-cs\"/></a:rPr><a:t>Slide text that people wrote</a:t></a:r>"
                       "<a:endParaRPr lang=\"en-US\"><a:latin typeface=\"+mj-lt\"/></a:endParaRPr></a:p>";
         }
         shapes += "</p:txBody></p:sp>";
     }
     return part("sld", "<p:cSld><p:spTree><p:nvGrpSpPr><p:cNvPr id=\"1\" name=\"\"/><p:cNvGrpSpPr/><p:nvPr/>"
-                       "</p:nvGrpSpPr><p:grpSpPr/>" + shapes + "</p:spTree></p:cSld>");
+                       "</p:nvGrpSpPr><p:grpSpPr/>" +
+                           shapes + "</p:spTree></p:cSld>");
 }
 
 bool writeDeck(const QString &path, int slides, int mediaMembers)
@@ -75,41 +83,50 @@ bool writeDeck(const QString &path, int slides, int mediaMembers)
         archive.add(QString::fromUtf8(name), data);
     };
     QByteArray slideIds;
-    QList<std::array<QByteArray, 3>> presentationRels{{"rIdM", "slideMaster", "slideMasters/slideMaster1.xml"},
-                                                      {"rIdT", "theme", "theme/theme1.xml"}};
+    QList<std::array<QByteArray, 3>> presentationRels{
+        {"rIdM", "slideMaster", "slideMasters/slideMaster1.xml"}, {"rIdT", "theme", "theme/theme1.xml"}};
     for (int i = 1; i <= slides; ++i) {
         const QByteArray n = QByteArray::number(i);
         slideIds += "<p:sldId id=\"" + QByteArray::number(255 + i) + "\" r:id=\"rId" + n + "\"/>";
         presentationRels.append({"rId" + n, "slide", "slides/slide" + n + ".xml"});
         add("ppt/slides/slide" + n + ".xml", slide(i));
-        QList<std::array<QByteArray, 3>> slideRels{{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
+        QList<std::array<QByteArray, 3>> slideRels{
+            {"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}};
         if (i <= mediaMembers)
             slideRels.append({"rId2", "image", "../media/image" + n + ".bin"});
         add("ppt/slides/_rels/slide" + n + ".xml.rels", rels(slideRels));
     }
     add("_rels/.rels", rels({{"rId1", "officeDocument", "ppt/presentation.xml"}}));
     add("ppt/presentation.xml",
-        part("presentation", "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rIdM\"/></p:sldMasterIdLst>"
-                             "<p:sldIdLst>" + slideIds + "</p:sldIdLst>"));
+        part("presentation",
+             "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rIdM\"/></p:sldMasterIdLst>"
+             "<p:sldIdLst>" +
+                 slideIds + "</p:sldIdLst>"));
     add("ppt/_rels/presentation.xml.rels", rels(presentationRels));
     add("ppt/slideMasters/slideMaster1.xml",
-        part("sldMaster", "<p:txStyles><p:bodyStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr>"
-                          "</a:lvl1pPr></p:bodyStyle></p:txStyles><p:sldLayoutIdLst><p:sldLayoutId r:id=\"rId2\"/>"
-                          "</p:sldLayoutIdLst>"));
+        part("sldMaster",
+             "<p:txStyles><p:bodyStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr>"
+             "</a:lvl1pPr></p:bodyStyle></p:txStyles><p:sldLayoutIdLst><p:sldLayoutId r:id=\"rId2\"/>"
+             "</p:sldLayoutIdLst>"));
     add("ppt/slideMasters/_rels/slideMaster1.xml.rels",
-        rels({{"rId1", "theme", "../theme/theme1.xml"}, {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"}}));
+        rels({{"rId1", "theme", "../theme/theme1.xml"},
+              {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"}}));
     add("ppt/slideLayouts/slideLayout1.xml", part("sldLayout", ""));
-    add("ppt/slideLayouts/_rels/slideLayout1.xml.rels", rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"}}));
-    add("ppt/theme/theme1.xml",
-        QByteArray("<a:theme xmlns:a=\"") + Dml + "\"><a:themeElements><a:fontScheme name=\"F\"><a:majorFont>"
-            "<a:latin typeface=\"Calibri Light\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:majorFont><a:minorFont>"
-            "<a:latin typeface=\"Calibri\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/></a:minorFont></a:fontScheme>"
-            "</a:themeElements></a:theme>");
+    add("ppt/slideLayouts/_rels/slideLayout1.xml.rels",
+        rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"}}));
+    add("ppt/theme/theme1.xml", QByteArray("<a:theme xmlns:a=\"") + Dml +
+                                    "\"><a:themeElements><a:fontScheme name=\"F\"><a:majorFont>"
+                                    "<a:latin typeface=\"Calibri Light\"/><a:ea typeface=\"\"/><a:cs "
+                                    "typeface=\"\"/></a:majorFont><a:minorFont>"
+                                    "<a:latin typeface=\"Calibri\"/><a:ea typeface=\"\"/><a:cs "
+                                    "typeface=\"\"/></a:minorFont></a:fontScheme>"
+                                    "</a:themeElements></a:theme>");
     // Media made while the archive is written, so that a gigabyte never sits in memory.
     for (int i = 1; i <= mediaMembers; ++i) {
         archive.addGenerated(
             u"ppt/media/image%1.bin"_s.arg(i), MediaMemberSize,
-            [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'm'); }, test::TestZip::Compression::stored);
+            [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'm'); },
+            test::TestZip::Compression::stored);
     }
     return archive.close();
 }
@@ -186,8 +203,9 @@ int main(int argc, char **argv)
         return 1;
     const long withReading = childPeak(media, true);
     const long openOnly = childPeak(media, false);
-    std::printf("peak memory reading a deck of %lld MB on disk: %.1f MB; baseline, opening it only: %.1f MB\n",
-                static_cast<long long>(QFileInfo(media).size() >> 20), double(withReading) / 1024,
-                double(openOnly) / 1024);
+    std::printf(
+        "peak memory reading a deck of %lld MB on disk: %.1f MB; baseline, opening it only: %.1f MB\n",
+        static_cast<long long>(QFileInfo(media).size() >> 20), double(withReading) / 1024,
+        double(openOnly) / 1024);
     return 0;
 }

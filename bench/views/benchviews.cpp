@@ -66,8 +66,8 @@ int main(int argc, char *argv[])
         // A mix like a large deck's: mostly fonts this machine lacks, some installed, system and restricted.
         switch (index % 10) {
         case 0:
-            names.append(test::names::installed[index / 10 % test::names::installed.size()] + u" "_s
-                         + QString::number(index));
+            names.append(test::names::installed[index / 10 % test::names::installed.size()] + u" "_s +
+                         QString::number(index));
             break;
         default:
             names.append(u"Corporate Face "_s + QString::number(index));
@@ -84,9 +84,8 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const double table = medianMilliseconds(runs, [&] {
-        showAndPaint(new FontTableView(world.appearance, *workflow, world.desktop));
-    });
+    const double table = medianMilliseconds(
+        runs, [&] { showAndPaint(new FontTableView(world.appearance, *workflow, world.desktop)); });
     const double baseline = medianMilliseconds(runs, [&] {
         QStandardItemModel model(0, 7);
         for (const FontStatusItem &item : workflow->fontItems()) {

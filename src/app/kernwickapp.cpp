@@ -23,8 +23,8 @@ const QString lightMode = u"light"_s;
 const QString darkMode = u"dark"_s;
 } // namespace
 
-KernwickApp::KernwickApp(QSettings &settings, Appearance &appearance, ColorSchemePortal &portal, UpdateChecker *updater,
-                         QObject *parent)
+KernwickApp::KernwickApp(QSettings &settings, Appearance &appearance, ColorSchemePortal &portal,
+                         UpdateChecker *updater, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_appearance(appearance)
@@ -51,7 +51,8 @@ void KernwickApp::setAppearanceMode(const QString &mode)
 
 void KernwickApp::applyAppearance()
 {
-    const bool dark = m_appearanceMode == darkMode || (m_appearanceMode != lightMode && m_portal.prefersDark());
+    const bool dark =
+        m_appearanceMode == darkMode || (m_appearanceMode != lightMode && m_portal.prefersDark());
     m_appearance.setColorScheme(dark ? Appearance::ColorScheme::dark : Appearance::ColorScheme::light);
     if (m_appearanceGroup) {
         m_light->setChecked(m_appearanceMode == lightMode);
@@ -67,10 +68,11 @@ void KernwickApp::installMenus(QMenuBar &menuBar, QWidget *window)
     QMenu *application = menuBar.addMenu(u"Kernwick"_s);
     QAction *about = application->addAction(u"About Kernwick"_s);
     connect(about, &QAction::triggered, this, [this] {
-        QMessageBox::about(m_window, u"About Kernwick"_s,
-                           u"<h3>Kernwick %1</h3><p>Collects the fonts of a presentation for the machine that will "
-                           u"show it.</p><p>Your files never leave your computer.</p>"_s
-                               .arg(QApplication::applicationVersion()));
+        QMessageBox::about(
+            m_window, u"About Kernwick"_s,
+            u"<h3>Kernwick %1</h3><p>Collects the fonts of a presentation for the machine that will "
+            u"show it.</p><p>Your files never leave your computer.</p>"_s.arg(
+                QApplication::applicationVersion()));
     });
     m_checkForUpdates = application->addAction(u"Check for Updates..."_s);
     m_checkForUpdates->setEnabled(m_updater != nullptr);
@@ -109,7 +111,8 @@ void KernwickApp::checkForUpdates()
         m_updater->checkForUpdates();
 }
 
-void KernwickApp::showUpdateOutcome(UpdateChecker::Outcome outcome, const AppcastItem &update, const QString &error)
+void KernwickApp::showUpdateOutcome(UpdateChecker::Outcome outcome, const AppcastItem &update,
+                                    const QString &error)
 {
     if (m_updateMessage)
         m_updateMessage->close();
@@ -126,10 +129,12 @@ void KernwickApp::showUpdateOutcome(UpdateChecker::Outcome outcome, const Appcas
     case UpdateChecker::Outcome::updateAvailable: {
         message->setIcon(QMessageBox::Information);
         message->setText(u"A new version of Kernwick is available!"_s);
-        message->setInformativeText(u"Kernwick %1 is now available — you have %2. Would you like to download it now?"_s
-                                        .arg(update.shortVersionString, version));
+        message->setInformativeText(
+            u"Kernwick %1 is now available — you have %2. Would you like to download it now?"_s.arg(
+                update.shortVersionString, version));
         QPushButton *download = message->addButton(u"Download"_s, QMessageBox::AcceptRole);
-        connect(download, &QPushButton::clicked, this, [url = update.downloadUrl] { QDesktopServices::openUrl(url); });
+        connect(download, &QPushButton::clicked, this,
+                [url = update.downloadUrl] { QDesktopServices::openUrl(url); });
         if (update.releaseNotesLink.isValid() && !update.releaseNotesLink.isEmpty()) {
             QPushButton *notes = message->addButton(u"Release Notes"_s, QMessageBox::HelpRole);
             connect(notes, &QPushButton::clicked, this,

@@ -28,8 +28,8 @@ class KernwickApp final : public QObject
 public:
     // `updater` is null where updates are not offered (a copy run from a removable volume); the menu
     // item is then there but disabled.
-    KernwickApp(QSettings &settings, Appearance &appearance, ColorSchemePortal &portal, UpdateChecker *updater,
-                QObject *parent = nullptr);
+    KernwickApp(QSettings &settings, Appearance &appearance, ColorSchemePortal &portal,
+                UpdateChecker *updater, QObject *parent = nullptr);
 
     // "auto", "light" or "dark"; any other stored text behaves as "auto" and checks no menu item.
     QString appearanceMode() const { return m_appearanceMode; }

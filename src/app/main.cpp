@@ -1,6 +1,5 @@
 // kernwick: one window that finds a presentation's fonts and packs them for handing the deck over.
 #include "kernwickapp.h"
-
 #include <platform/desktop/colorschemeportal.h>
 #include <platform/desktop/dbusservices.h>
 #include <platform/desktop/dialogfilechooser.h>
@@ -62,9 +61,9 @@ int main(int argc, char *argv[])
     if (instance.forwardToRunningCopy(files))
         return 0;
 
-    const FontScanner scanner(MetadataQuery(
-        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
-                                    QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
+        QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
+        QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
     QSettings settings(u"Kernwick"_s, u"Kernwick"_s);
@@ -77,7 +76,8 @@ int main(int argc, char *argv[])
     // A copy run from a removable or external volume offers no updates: it is not the installed one.
     std::unique_ptr<UpdateChecker> updater;
     if (!isOnRemovableVolume(QCoreApplication::applicationFilePath()))
-        updater = std::make_unique<UpdateChecker>(QUrl(QStringLiteral(KERNWICK_UPDATE_FEED)), app.applicationVersion());
+        updater = std::make_unique<UpdateChecker>(QUrl(QStringLiteral(KERNWICK_UPDATE_FEED)),
+                                                  app.applicationVersion());
     KernwickApp shell(settings, appearance, portal, updater.get());
 
     QMainWindow window;
@@ -94,12 +94,13 @@ int main(int argc, char *argv[])
     window.resize(1100, 860);
     window.show();
 
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&](const QStringList &handedOver) {
-        window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        window.raise();
-        window.activateWindow();
-        takeIn(workflow, handedOver);
-    });
+    QObject::connect(
+        &instance, &SingleInstance::activationRequested, &window, [&](const QStringList &handedOver) {
+            window.setWindowState((window.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            window.raise();
+            window.activateWindow();
+            takeIn(workflow, handedOver);
+        });
     takeIn(workflow, files);
 
     const int status = app.exec();

@@ -20,12 +20,12 @@ QString formatCheckText(const PresentationCheck &check)
         nameWidth = std::max(nameWidth, item.fontName.size());
     constexpr int statusWidth = 10; // "Unresolved"
     for (const FontStatusItem &item : check.items) {
-        text += u"  "_s + item.fontName.leftJustified(nameWidth) + u"  "_s
-                + rawValue(item.status).leftJustified(statusWidth) + u"  "_s
-                + (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
+        text += u"  "_s + item.fontName.leftJustified(nameWidth) + u"  "_s +
+                rawValue(item.status).leftJustified(statusWidth) + u"  "_s +
+                (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
     }
-    text += u"  "_s + readinessPresentation(isReadyForHandoff(check.items)).title + u": "_s
-            + countsSummary(check.items) + u'\n';
+    text += u"  "_s + readinessPresentation(isReadyForHandoff(check.items)).title + u": "_s +
+            countsSummary(check.items) + u'\n';
     return text;
 }
 

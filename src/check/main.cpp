@@ -1,6 +1,5 @@
 // kernwick-check: scans presentations and tells, per font, whether it will travel.
 #include "checkreport.h"
-
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
@@ -20,7 +19,12 @@ using namespace kernwick;
 
 namespace {
 
-enum ExitStatus { allReady = 0, notReady = 1, usageError = 2 };
+enum ExitStatus
+{
+    allReady = 0,
+    notReady = 1,
+    usageError = 2
+};
 
 // Why `path` cannot be checked, or an empty string when it can.
 QString argumentProblem(const QString &path)
@@ -52,9 +56,8 @@ int main(int argc, char *argv[])
         u"With --package: builds each presentation's handoff package in DEST instead; exit status 0 when "
         u"every package was built, 1 when one could not be."_s);
     const QCommandLineOption jsonOption(u"json"_s, u"Print the result as JSON."_s);
-    const QCommandLineOption packageOption(u"package"_s,
-                                           u"Build the handoff package of each presentation in the folder DEST."_s,
-                                           u"DEST"_s);
+    const QCommandLineOption packageOption(
+        u"package"_s, u"Build the handoff package of each presentation in the folder DEST."_s, u"DEST"_s);
     const QCommandLineOption noPresentationOption(u"no-presentation"_s,
                                                   u"Leave the presentation out of the package."_s);
     const QCommandLineOption noReportOption(u"no-report"_s, u"Leave the font report out of the package."_s);
@@ -94,9 +97,9 @@ int main(int argc, char *argv[])
         return usageError;
     }
 
-    const FontScanner scanner(MetadataQuery(
-        MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
-                                    QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
+        QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
+        QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
 

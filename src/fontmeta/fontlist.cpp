@@ -66,8 +66,9 @@ QString summarizePlaces(const QStringList &places)
             qsizetype j = i;
             while (j + 1 < entry.numbers.size() && entry.numbers[j + 1] == entry.numbers[j] + 1)
                 ++j;
-            runs.append(j == i ? QString::number(entry.numbers[i])
-                               : QString::number(entry.numbers[i]) + u'–' + QString::number(entry.numbers[j]));
+            runs.append(j == i
+                            ? QString::number(entry.numbers[i])
+                            : QString::number(entry.numbers[i]) + u'–' + QString::number(entry.numbers[j]));
             i = j + 1;
         }
         const bool plural = entry.numbers.size() > 1;
@@ -100,8 +101,10 @@ QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, co
 {
     QJsonArray list;
     for (const ListedFont &font : fonts)
-        list.append(QJsonObject{{u"name"_s, font.name}, {u"places"_s, QJsonArray::fromStringList(font.places)}});
-    return QJsonObject{{u"path"_s, path}, {u"fonts"_s, list}, {u"notes"_s, QJsonArray::fromStringList(notes)}};
+        list.append(
+            QJsonObject{{u"name"_s, font.name}, {u"places"_s, QJsonArray::fromStringList(font.places)}});
+    return QJsonObject{
+        {u"path"_s, path}, {u"fonts"_s, list}, {u"notes"_s, QJsonArray::fromStringList(notes)}};
 }
 
 } // namespace kernwick::fontmeta

@@ -16,8 +16,8 @@ struct FontUse
 // What a reader found in one document.
 struct ReadResult
 {
-    QList<FontUse> uses;  // in document order; a name may occur many times
-    QStringList notes;    // one line each, for standard error: "encrypted: the fonts cannot be read"
+    QList<FontUse> uses; // in document order; a name may occur many times
+    QStringList notes;   // one line each, for standard error: "encrypted: the fonts cannot be read"
 };
 
 } // namespace kernwick::fontmeta

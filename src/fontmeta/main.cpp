@@ -19,7 +19,12 @@ using namespace kernwick::fontmeta;
 
 namespace {
 
-enum ExitStatus { success = 0, unreadable = 1, usageError = 2 };
+enum ExitStatus
+{
+    success = 0,
+    unreadable = 1,
+    usageError = 2
+};
 
 // Documents are untrusted, and a reader that runs away must not take the machine with it: past these
 // the kernel ends the process, and the caller reads that as "no fonts".

@@ -9,7 +9,8 @@ namespace kernwick {
 
 // The verdict on one font of a presentation. The declaration order is fixed but used for nothing:
 // sorting goes by statusSortKey().
-enum class FontStatus {
+enum class FontStatus
+{
     system,     // lies in a folder of the operating system's own fonts; need not travel
     installed,  // found outside the system and Adobe folders; can be copied into the package
     missing,    // no file, and no installed font resembles the name
@@ -17,8 +18,9 @@ enum class FontStatus {
     adobe,      // synced by Adobe's font service: licensed to this machine, never copied
 };
 
-inline constexpr FontStatus allFontStatuses[] = {FontStatus::system, FontStatus::installed, FontStatus::missing,
-                                                 FontStatus::unresolved, FontStatus::adobe};
+inline constexpr FontStatus allFontStatuses[] = {FontStatus::system, FontStatus::installed,
+                                                 FontStatus::missing, FontStatus::unresolved,
+                                                 FontStatus::adobe};
 
 // The status's word, as the font report writes it: "System", "Installed", "Missing", "Unresolved", "Adobe".
 QString rawValue(FontStatus status);

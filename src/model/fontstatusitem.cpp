@@ -19,9 +19,8 @@ FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, co
 
 qsizetype countWithStatus(const FontStatusItems &items, FontStatus status)
 {
-    return std::count_if(items.begin(), items.end(), [status](const FontStatusItem &item) {
-        return item.status == status;
-    });
+    return std::count_if(items.begin(), items.end(),
+                         [status](const FontStatusItem &item) { return item.status == status; });
 }
 
 bool isReadyForHandoff(const FontStatusItems &items)
@@ -31,10 +30,10 @@ bool isReadyForHandoff(const FontStatusItems &items)
 
 QString countsSummary(const FontStatusItems &items)
 {
-    return u"Installed: "_s + QString::number(installedCount(items)) + u" | System: "_s
-           + QString::number(systemCount(items)) + u" | Restricted: "_s + QString::number(adobeCount(items))
-           + u" | Missing: "_s + QString::number(missingCount(items)) + u" | Unresolved: "_s
-           + QString::number(unresolvedCount(items));
+    return u"Installed: "_s + QString::number(installedCount(items)) + u" | System: "_s +
+           QString::number(systemCount(items)) + u" | Restricted: "_s + QString::number(adobeCount(items)) +
+           u" | Missing: "_s + QString::number(missingCount(items)) + u" | Unresolved: "_s +
+           QString::number(unresolvedCount(items));
 }
 
 } // namespace kernwick

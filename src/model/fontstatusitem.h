@@ -15,7 +15,7 @@ struct FontStatusItem
     QUuid id;         // fresh for every item, even for two items of the same name
     QString fontName; // as the scan delivered it: trimmed, never empty
     FontStatus status = FontStatus::missing;
-    QUrl fileURL;     // the font file; empty exactly when the status is missing or unresolved
+    QUrl fileURL;           // the font file; empty exactly when the status is missing or unresolved
     bool isSelected = true; // to be copied into the package (only ever honoured for installed fonts)
 
     bool hasFile() const { return !fileURL.isEmpty(); }
@@ -28,17 +28,33 @@ FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, co
 using FontStatusItems = QList<FontStatusItem>;
 
 qsizetype countWithStatus(const FontStatusItems &items, FontStatus status);
-inline qsizetype installedCount(const FontStatusItems &items) { return countWithStatus(items, FontStatus::installed); }
-inline qsizetype systemCount(const FontStatusItems &items) { return countWithStatus(items, FontStatus::system); }
-inline qsizetype missingCount(const FontStatusItems &items) { return countWithStatus(items, FontStatus::missing); }
-inline qsizetype unresolvedCount(const FontStatusItems &items) { return countWithStatus(items, FontStatus::unresolved); }
-inline qsizetype adobeCount(const FontStatusItems &items) { return countWithStatus(items, FontStatus::adobe); }
+inline qsizetype installedCount(const FontStatusItems &items)
+{
+    return countWithStatus(items, FontStatus::installed);
+}
+inline qsizetype systemCount(const FontStatusItems &items)
+{
+    return countWithStatus(items, FontStatus::system);
+}
+inline qsizetype missingCount(const FontStatusItems &items)
+{
+    return countWithStatus(items, FontStatus::missing);
+}
+inline qsizetype unresolvedCount(const FontStatusItems &items)
+{
+    return countWithStatus(items, FontStatus::unresolved);
+}
+inline qsizetype adobeCount(const FontStatusItems &items)
+{
+    return countWithStatus(items, FontStatus::adobe);
+}
 
 // A list is ready for handoff when it holds fonts and none of them is missing; fonts that need review or
 // are restricted do not stand in the way.
 bool isReadyForHandoff(const FontStatusItems &items);
 
-// The one-line summary of the five counts: "Installed: 4 | System: 7 | Restricted: 1 | Missing: 2 | Unresolved: 0".
+// The one-line summary of the five counts: "Installed: 4 | System: 7 | Restricted: 1 | Missing: 2 |
+// Unresolved: 0".
 QString countsSummary(const FontStatusItems &items);
 
 } // namespace kernwick

@@ -25,7 +25,8 @@ StatusPresentation statusPresentation(FontStatus status)
     case FontStatus::unresolved:
         return {u"Needs Review"_s, orange, u"Needs Review"_s, u"Check manually"_s, orange};
     case FontStatus::adobe:
-        return {u"Restricted"_s, restrictedPurple, u"Restricted"_s, u"Licensed · not included"_s, restrictedPurple};
+        return {u"Restricted"_s, restrictedPurple, u"Restricted"_s, u"Licensed · not included"_s,
+                restrictedPurple};
     }
     Q_UNREACHABLE();
     return {};

@@ -10,7 +10,15 @@ namespace kernwick {
 // colours, which the views look up in the current palette, or a fixed sRGB value. `opacity` applies on top.
 struct ColorSpec
 {
-    enum class Named { none, primaryLabel, secondaryLabel, green, red, orange };
+    enum class Named
+    {
+        none,
+        primaryLabel,
+        secondaryLabel,
+        green,
+        red,
+        orange
+    };
 
     Named named = Named::none;
     double red = 0;

@@ -10,8 +10,8 @@ QString packageReadyNoticeBody(const QString &packagePath, qsizetype exportedCou
 {
     if (exportedCount == 0)
         return u"No fonts were exported."_s;
-    return QFileInfo(packagePath).fileName() + u" — "_s + QString::number(exportedCount)
-           + (exportedCount == 1 ? u" font packaged."_s : u" fonts packaged."_s);
+    return QFileInfo(packagePath).fileName() + u" — "_s + QString::number(exportedCount) +
+           (exportedCount == 1 ? u" font packaged."_s : u" fonts packaged."_s);
 }
 
 void postPackageReadyNotice(Notifier &notifier, const QStringList &exported, const QString &packagePath)

@@ -9,7 +9,8 @@ namespace kernwick {
 QString makeFontReport(const std::optional<QString> &sourcePath, const FontStatusItems &items,
                        const QStringList &exported, const QStringList &failed)
 {
-    QStringList lines = {u"Presentation Font Handoff Report"_s, u"================================"_s, QString()};
+    QStringList lines = {u"Presentation Font Handoff Report"_s, u"================================"_s,
+                         QString()};
     if (sourcePath) {
         lines.append(u"Source File: "_s + QFileInfo(*sourcePath).fileName());
         lines.append(QString());
@@ -31,8 +32,9 @@ QString makeFontReport(const std::optional<QString> &sourcePath, const FontStatu
 
     lines.append(u"Notes:"_s);
     lines.append(u"- System fonts usually do not need to be provided to another Mac."_s);
-    lines.append(u"- Adobe Creative Cloud fonts cannot be redistributed. The receiving Mac needs its own Adobe CC "
-                 u"subscription with those fonts activated."_s);
+    lines.append(
+        u"- Adobe Creative Cloud fonts cannot be redistributed. The receiving Mac needs its own Adobe CC "
+        u"subscription with those fonts activated."_s);
     lines.append(u"- Some fonts may fail due to macOS restrictions or licensing."_s);
     return lines.join(u'\n');
 }

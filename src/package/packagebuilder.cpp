@@ -43,8 +43,8 @@ bool writeReport(const QString &path, const QString &text)
 
 // The presentation when it lies inside the package folder about to be replaced: it is moved into the new
 // package at the same place, unless the new package already holds its copy there.
-bool keepPresentationFromOldPackage(const QString &presentation, const QString &oldPackage, const QString &newPackage,
-                                    QString *error)
+bool keepPresentationFromOldPackage(const QString &presentation, const QString &oldPackage,
+                                    const QString &newPackage, QString *error)
 {
     if (!QFileInfo::exists(oldPackage) || !isSameOrInside(presentation, oldPackage))
         return true;
@@ -74,15 +74,17 @@ QString packageFolderName(const QString &presentationPath)
     return name + u"_package"_s;
 }
 
-QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed, qsizetype duplicates)
+QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed,
+                             qsizetype duplicates)
 {
     const QString failedPart =
         failed == 0 ? QString() : u" "_s + QString::number(failed) + u" font(s) could not be copied."_s;
     if (exported == 0)
         return u"No fonts were found to export."_s + failedPart;
-    const QString duplicatePart = duplicates < 1 ? QString() : u" "_s + plural(duplicates, u"duplicate file"_s) + u" skipped."_s;
-    return u"Package created: "_s + packageName + u" ("_s + plural(exported, u"font"_s) + u")."_s + failedPart
-           + duplicatePart;
+    const QString duplicatePart =
+        duplicates < 1 ? QString() : u" "_s + plural(duplicates, u"duplicate file"_s) + u" skipped."_s;
+    return u"Package created: "_s + packageName + u" ("_s + plural(exported, u"font"_s) + u")."_s +
+           failedPart + duplicatePart;
 }
 
 PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log)
@@ -94,8 +96,8 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
 
     // Everything is built in a hidden folder beside the old package, on the same file system, and
     // swapped in at the end.
-    const QString staging =
-        destination.filePath(u'.' + packageName + u".partial-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    const QString staging = destination.filePath(u'.' + packageName + u".partial-"_s +
+                                                 QUuid::createUuid().toString(QUuid::WithoutBraces));
     const QDir package(staging);
     const QDir fonts(package.filePath(u"Fonts"_s));
     const auto folderFailure = [&](const QString &description) {
@@ -132,8 +134,8 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
         exportList.append(item);
     }
     outcome.duplicateCount = candidates - exportList.size();
-    log(u"[Package] Fonts to export: "_s + QString::number(exportList.size()) + u" ("_s
-        + QString::number(outcome.duplicateCount) + u" duplicates skipped)"_s);
+    log(u"[Package] Fonts to export: "_s + QString::number(exportList.size()) + u" ("_s +
+        QString::number(outcome.duplicateCount) + u" duplicates skipped)"_s);
 
     for (const FontStatusItem &item : std::as_const(exportList)) {
         if (!item.hasFile()) {
@@ -161,15 +163,16 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
 
     if (request.includeReport) {
         // A report that cannot be written leaves the package without one, and that is all.
-        writeReport(package.filePath(u"font-report.txt"_s),
-                    makeFontReport(request.presentationPath, request.fontItems, outcome.exported, outcome.failed));
+        writeReport(
+            package.filePath(u"font-report.txt"_s),
+            makeFontReport(request.presentationPath, request.fontItems, outcome.exported, outcome.failed));
     }
 
     const QString old = outcome.packagePath;
     const bool replacing = QFileInfo::exists(old) || QFileInfo(old).isSymLink();
     if (replacing) {
-        if (!keepPresentationFromOldPackage(request.presentationPath, old, staging, &error)
-            || !exchangeItems(old, staging, &error)) {
+        if (!keepPresentationFromOldPackage(request.presentationPath, old, staging, &error) ||
+            !exchangeItems(old, staging, &error)) {
             return folderFailure(error);
         }
         removeItem(staging, nullptr); // now the old package
@@ -178,11 +181,11 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
     }
 
     outcome.isBuilt = true;
-    outcome.statusMessage =
-        packageStatusMessage(packageName, outcome.exported.size(), outcome.failed.size(), outcome.duplicateCount);
-    log(u"[Package] Done. Exported: "_s + QString::number(outcome.exported.size()) + u", Failed: "_s
-        + QString::number(outcome.failed.size()) + u", Duplicates skipped: "_s
-        + QString::number(outcome.duplicateCount));
+    outcome.statusMessage = packageStatusMessage(packageName, outcome.exported.size(), outcome.failed.size(),
+                                                 outcome.duplicateCount);
+    log(u"[Package] Done. Exported: "_s + QString::number(outcome.exported.size()) + u", Failed: "_s +
+        QString::number(outcome.failed.size()) + u", Duplicates skipped: "_s +
+        QString::number(outcome.duplicateCount));
     return outcome;
 }
 

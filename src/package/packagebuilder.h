@@ -41,6 +41,7 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
 
 // "Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 1 duplicate file skipped." and
 // its variants.
-QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed, qsizetype duplicates);
+QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed,
+                             qsizetype duplicates);
 
 } // namespace kernwick

@@ -10,7 +10,12 @@ namespace {
 
 const QString sparkleNamespace = u"http://www.andymatuschak.org/xml-namespaces/sparkle"_s;
 
-enum class Segment { number, text, separator };
+enum class Segment
+{
+    number,
+    text,
+    separator
+};
 
 struct VersionPart
 {
@@ -53,14 +58,17 @@ int compareVersions(const QString &a, const QString &b)
         const VersionPart &l = left[i];
         const VersionPart &r = right[i];
         if (l.kind == r.kind) {
-            const int order = l.kind == Segment::number ? compareNumbers(l.text, r.text) : l.text.compare(r.text);
+            const int order =
+                l.kind == Segment::number ? compareNumbers(l.text, r.text) : l.text.compare(r.text);
             if (order != 0)
                 return order < 0 ? -1 : 1;
             continue;
         }
         // A number outranks text ("2.0" after "2.0b"); a separator, that is a further component, outranks
         // text too, and a number outranks a separator.
-        const auto rank = [](Segment kind) { return kind == Segment::number ? 2 : kind == Segment::separator ? 1 : 0; };
+        const auto rank = [](Segment kind) {
+            return kind == Segment::number ? 2 : kind == Segment::separator ? 1 : 0;
+        };
         return rank(l.kind) < rank(r.kind) ? -1 : 1;
     }
     if (left.size() == right.size())
@@ -95,7 +103,8 @@ std::optional<QList<AppcastItem>> parseAppcast(const QByteArray &feed)
                     if (attributes.hasAttribute(sparkleNamespace, u"version"_s))
                         item->version = attributes.value(sparkleNamespace, u"version"_s).toString();
                     if (attributes.hasAttribute(sparkleNamespace, u"shortVersionString"_s))
-                        item->shortVersionString = attributes.value(sparkleNamespace, u"shortVersionString"_s).toString();
+                        item->shortVersionString =
+                            attributes.value(sparkleNamespace, u"shortVersionString"_s).toString();
                 } else if (name == u"title" && !sparkle) {
                     item->title = xml.readElementText().trimmed();
                 } else if (sparkle && name == u"version") {
@@ -124,8 +133,8 @@ std::optional<AppcastItem> newestUpdate(const QList<AppcastItem> &items, const Q
 {
     std::optional<AppcastItem> newest;
     for (const AppcastItem &item : items) {
-        if (compareVersions(item.version, currentVersion) > 0
-            && (!newest || compareVersions(item.version, newest->version) > 0)) {
+        if (compareVersions(item.version, currentVersion) > 0 &&
+            (!newest || compareVersions(item.version, newest->version) > 0)) {
             newest = item;
         }
     }

@@ -4,9 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +19,7 @@ constexpr quint32 bookmarkMagic = 0x4B57424D; // "KWBM"
 QString describeErrno(const QString &path, int code)
 {
     return u"The file “%1” couldn’t be opened: %2."_s.arg(QFileInfo(path).fileName(),
-                                                                  QString::fromLocal8Bit(std::strerror(code)));
+                                                          QString::fromLocal8Bit(std::strerror(code)));
 }
 } // namespace
 

@@ -5,12 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -67,7 +68,8 @@ bool copyFile(const QString &source, const QString &target, QString *error)
 bool copyLink(const QString &source, const QString &target, QString *error)
 {
     QByteArray linkTarget(4096, '\0');
-    const ssize_t length = ::readlink(encoded(source).constData(), linkTarget.data(), size_t(linkTarget.size()));
+    const ssize_t length =
+        ::readlink(encoded(source).constData(), linkTarget.data(), size_t(linkTarget.size()));
     if (length < 0)
         return failWithErrno(error, errno);
     linkTarget.truncate(length);
@@ -118,7 +120,8 @@ bool copyItem(const QString &source, const QString &target, QString *error)
         if (entry.isSymLink())
             copied = copyLink(path, destination, error);
         else if (entry.isDir())
-            copied = QDir().mkdir(destination) || fail(error, u"Could not create the folder “%1”."_s.arg(destination));
+            copied = QDir().mkdir(destination) ||
+                     fail(error, u"Could not create the folder “%1”."_s.arg(destination));
         else
             copied = copyFile(path, destination, error);
         if (!copied)
@@ -181,8 +184,8 @@ bool exchangeItems(const QString &path, const QString &replacement, QString *err
 bool renameItem(const QString &path, const QString &target, QString *error)
 {
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, encoded(path).constData(), AT_FDCWD, encoded(target).constData(), RENAME_NOREPLACE)
-        == 0) {
+    if (::renameat2(AT_FDCWD, encoded(path).constData(), AT_FDCWD, encoded(target).constData(),
+                    RENAME_NOREPLACE) == 0) {
         return true;
     }
     if (errno != EINVAL && errno != ENOSYS)

@@ -55,9 +55,9 @@ QByteArray fontFolderState(FcConfig *config)
             struct stat info = {};
             state += reinterpret_cast<const char *>(folder);
             if (::stat(reinterpret_cast<const char *>(folder), &info) == 0) {
-                state += ':' + QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.'
-                         + QByteArray::number(qint64(info.st_mtim.tv_nsec)) + ':'
-                         + QByteArray::number(quint64(info.st_ino));
+                state += ':' + QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
+                         QByteArray::number(qint64(info.st_mtim.tv_nsec)) + ':' +
+                         QByteArray::number(quint64(info.st_ino));
             }
             state += '\n';
         }

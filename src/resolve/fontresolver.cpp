@@ -10,8 +10,8 @@ namespace {
 
 // The desktop's own folders, then the distribution's and the administrator's: all of them come with the
 // machine and need not travel with a presentation.
-const QStringList systemPrefixes = {u"/System/Library/Fonts"_s, u"/System/Library/Assets"_s, u"/Library/Fonts"_s,
-                                    u"/usr/share/fonts"_s, u"/usr/local/share/fonts"_s};
+const QStringList systemPrefixes = {u"/System/Library/Fonts"_s, u"/System/Library/Assets"_s,
+                                    u"/Library/Fonts"_s, u"/usr/share/fonts"_s, u"/usr/local/share/fonts"_s};
 const QStringList adobeMarkers = {u"/Adobe/CoreSync"_s, u"/Adobe Fonts/"_s};
 
 } // namespace
@@ -105,8 +105,7 @@ FontStatusItem InstalledFonts::resolveFont(const QString &name) const
 
 FontResolver::FontResolver(FontconfigFontSource &fonts)
     : m_fonts(fonts)
-{
-}
+{}
 
 InstalledFonts FontResolver::installedFonts()
 {

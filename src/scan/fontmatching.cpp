@@ -25,7 +25,8 @@ void collectFontMatches(const QString &text, const QRegularExpression &pattern, 
 {
     if (!pattern.isValid())
         return;
-    const int lastGroup = groups == CaptureGroups::all ? pattern.captureCount() : std::min(1, pattern.captureCount());
+    const int lastGroup =
+        groups == CaptureGroups::all ? pattern.captureCount() : std::min(1, pattern.captureCount());
     for (auto it = pattern.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         for (int group = 1; group <= lastGroup; ++group) {
@@ -35,7 +36,6 @@ void collectFontMatches(const QString &text, const QRegularExpression &pattern, 
         }
     }
 }
-
 
 void collectLatinTypefaces(QStringView text, QSet<QString> &collected)
 {

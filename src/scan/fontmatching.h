@@ -17,7 +17,11 @@ inline constexpr qint64 maxScannedFileSize = scannedArchiveLimits.maxMemberSize;
 // A pattern in the form the extractions use it.
 QRegularExpression fontPattern(const QString &pattern);
 
-enum class CaptureGroups { first, all };
+enum class CaptureGroups
+{
+    first,
+    all
+};
 
 // Adds to `collected` the captured text of every non-overlapping match of `pattern` in `text`, trimmed,
 // unless it is empty or begins with "+".

@@ -15,8 +15,7 @@ namespace kernwick {
 
 FontScanner::FontScanner(MetadataQuery metadata)
     : m_metadata(std::move(metadata))
-{
-}
+{}
 
 QStringList FontScanner::scanFonts(const QString &presentationPath) const
 {

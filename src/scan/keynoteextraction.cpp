@@ -17,10 +17,9 @@ namespace {
 bool isTextFile(QStringView name)
 {
     const QStringView extension = name.sliced(name.lastIndexOf(u'.') + 1);
-    return name.contains(u'.')
-           && (extension.compare(u"xml", Qt::CaseInsensitive) == 0
-               || extension.compare(u"apxl", Qt::CaseInsensitive) == 0
-               || extension.compare(u"json", Qt::CaseInsensitive) == 0);
+    return name.contains(u'.') && (extension.compare(u"xml", Qt::CaseInsensitive) == 0 ||
+                                   extension.compare(u"apxl", Qt::CaseInsensitive) == 0 ||
+                                   extension.compare(u"json", Qt::CaseInsensitive) == 0);
 }
 
 class FontTextMatcher
@@ -31,8 +30,7 @@ public:
                      fontPattern(uR"re("fontName"\s*:\s*"([^"]+)")re"_s),
                      fontPattern(uR"re(typeface=\"([^^\"]+)\")re"_s),
                      fontPattern(uR"re(font-family\s*:\s*([^;"<]+))re"_s)}
-    {
-    }
+    {}
 
     void matchText(const std::optional<QString> &text, QSet<QString> &collected) const
     {
@@ -66,10 +64,13 @@ QStringList keynotePackageFonts(const QString &presentationPath)
     const QString indexArchive = package.filePath(u"index.zip"_s);
     if (QFileInfo(indexArchive).isFile()) {
         if (const auto archive = ZipArchive::openFile(indexArchive)) {
-            const auto isTextMember = [](QStringView name) { return isTextFile(name.sliced(name.lastIndexOf(u'/') + 1)); };
-            archive->readMembers(isTextMember, scannedArchiveLimits, [&](const QString &, const QByteArray &bytes) {
-                matcher.matchText(decodeUtf8(bytes), collected);
-            });
+            const auto isTextMember = [](QStringView name) {
+                return isTextFile(name.sliced(name.lastIndexOf(u'/') + 1));
+            };
+            archive->readMembers(isTextMember, scannedArchiveLimits,
+                                 [&](const QString &, const QByteArray &bytes) {
+                                     matcher.matchText(decodeUtf8(bytes), collected);
+                                 });
         }
     }
 

@@ -28,8 +28,8 @@ QStringList parseMetadataFontList(const QByteArray &answer)
     for (const QStringView item : QStringView(text).split(u',', Qt::SkipEmptyParts)) {
         const QString name = trimScanWhitespace(item);
         const QString lower = name.toLower();
-        if (name.isEmpty() || lower == u"null" || name.contains(u'/') || lower.endsWith(u".key")
-            || lower.endsWith(u".pptx") || lower.endsWith(u".ppt")) {
+        if (name.isEmpty() || lower == u"null" || name.contains(u'/') || lower.endsWith(u".key") ||
+            lower.endsWith(u".pptx") || lower.endsWith(u".ppt")) {
             continue;
         }
         names.append(name);
@@ -40,8 +40,7 @@ QStringList parseMetadataFontList(const QByteArray &answer)
 MetadataQuery::MetadataQuery(QString program, ChildProcessLimits limits)
     : m_program(std::move(program))
     , m_limits(limits)
-{
-}
+{}
 
 QStringList MetadataQuery::metadataFonts(const QString &presentationPath) const
 {
@@ -55,9 +54,10 @@ QStringList MetadataQuery::metadataFonts(const QString &presentationPath) const
 }
 
 QString MetadataQuery::locateHelper(const QString &applicationDir, const QString &libexecFromApplication,
-                                   const QString &installedLibexecDir)
+                                    const QString &installedLibexecDir)
 {
-    const QString relative = libexecFromApplication.isEmpty() ? QString() : QDir(applicationDir).filePath(libexecFromApplication);
+    const QString relative =
+        libexecFromApplication.isEmpty() ? QString() : QDir(applicationDir).filePath(libexecFromApplication);
     for (const QString &folder : {applicationDir, relative, installedLibexecDir}) {
         if (folder.isEmpty())
             continue;

@@ -40,10 +40,11 @@ QStringList powerPointPackageFonts(const QString &presentationPath)
     // The parts are read straight out of the archive: unpacking them into a folder first would cost more
     // than all the rest of the scan, and would give a hostile archive a place to write.
     QSet<QString> collected;
-    archive->readMembers(isReadPart, scannedArchiveLimits, [&collected](const QString &, const QByteArray &bytes) {
-        if (const auto text = decodeUtf8(bytes))
-            collectLatinTypefaces(*text, collected);
-    });
+    archive->readMembers(isReadPart, scannedArchiveLimits,
+                         [&collected](const QString &, const QByteArray &bytes) {
+                             if (const auto text = decodeUtf8(bytes))
+                                 collectLatinTypefaces(*text, collected);
+                         });
 
     const QRegularExpression themeToken = fontPattern(uR"re(^[a-z]{1,5}\d+$)re"_s);
     QStringList names;

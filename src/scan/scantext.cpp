@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-
 namespace kernwick {
 
 namespace {

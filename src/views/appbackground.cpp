@@ -15,7 +15,9 @@ AppBackground::AppBackground(Appearance &appearance, QWidget *parent)
 void AppBackground::paint(QPainter &painter, const QRectF &area, Appearance::ColorScheme scheme)
 {
     const bool dark = scheme == Appearance::ColorScheme::dark;
-    auto rgb = [](double r, double g, double b) { return QColor::fromRgbF(float(r), float(g), float(b)); };
+    auto rgb = [](double r, double g, double b) {
+        return QColor::fromRgbF(float(r), float(g), float(b));
+    };
     QLinearGradient gradient(area.topLeft(), area.bottomRight());
     gradient.setColorAt(0, dark ? rgb(0.05, 0.08, 0.14) : rgb(0.91, 0.933, 0.972));
     gradient.setColorAt(0.5, dark ? rgb(0.07, 0.11, 0.2) : rgb(0.89, 0.918, 0.965));

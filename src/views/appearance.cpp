@@ -34,8 +34,7 @@ QColor namedColor(ColorSpec::Named name, bool dark)
 Appearance::Appearance(ColorScheme scheme, QObject *parent)
     : QObject(parent)
     , m_scheme(scheme)
-{
-}
+{}
 
 void Appearance::setColorScheme(ColorScheme scheme)
 {
@@ -50,8 +49,9 @@ QColor Appearance::color(const ColorSpec &spec) const
 
 QColor Appearance::color(const ColorSpec &spec, ColorScheme scheme)
 {
-    QColor result = spec.named == ColorSpec::Named::none ? fromRgb(spec.red, spec.green, spec.blue)
-                                                         : namedColor(spec.named, scheme == ColorScheme::dark);
+    QColor result = spec.named == ColorSpec::Named::none
+                        ? fromRgb(spec.red, spec.green, spec.blue)
+                        : namedColor(spec.named, scheme == ColorScheme::dark);
     result.setAlphaF(result.alphaF() * float(spec.opacity));
     return result;
 }

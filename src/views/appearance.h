@@ -15,7 +15,11 @@ class Appearance final : public QObject
     Q_OBJECT
 
 public:
-    enum class ColorScheme { light, dark };
+    enum class ColorScheme
+    {
+        light,
+        dark
+    };
 
     explicit Appearance(ColorScheme scheme = ColorScheme::light, QObject *parent = nullptr);
 

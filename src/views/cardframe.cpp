@@ -11,7 +11,9 @@ CardStyle CardStyle::innerCard(QMargins padding)
 {
     CardStyle style;
     style.radius = 10;
-    style.fill = [](const Appearance &appearance) { return colors::cardFill(appearance.isDark()); };
+    style.fill = [](const Appearance &appearance) {
+        return colors::cardFill(appearance.isDark());
+    };
     style.shadowOpacity = 0.05;
     style.shadowRadius = 4;
     style.shadowOffsetY = 1;
@@ -19,7 +21,8 @@ CardStyle CardStyle::innerCard(QMargins padding)
     return style;
 }
 
-void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style, const Appearance &appearance)
+void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
+               const Appearance &appearance)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

@@ -15,7 +15,9 @@ struct CardStyle
 {
     qreal radius = 10;
     std::function<QColor(const Appearance &)> fill;
-    std::function<QColor(const Appearance &)> border = [](const Appearance &) { return QColor(0, 0, 0, 20); };
+    std::function<QColor(const Appearance &)> border = [](const Appearance &) {
+        return QColor(0, 0, 0, 20);
+    };
     qreal shadowOpacity = 0;
     qreal shadowRadius = 0;
     qreal shadowOffsetY = 0;
@@ -26,7 +28,8 @@ struct CardStyle
 };
 
 // Paints a card of `style` filling `cardRect`, shadow included.
-void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style, const Appearance &appearance);
+void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
+               const Appearance &appearance);
 
 // A widget drawn as a card; its layout sits inside the padding. The widget reserves room around the card
 // for the shadow, so that the shadow is never cut off.

@@ -47,7 +47,8 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.fillRect(rect(), m_appearance.isDark() ? QColor(20, 24, 34, 110) : QColor(255, 255, 255, 100));
+        painter.fillRect(rect(),
+                         m_appearance.isDark() ? QColor(20, 24, 34, 110) : QColor(255, 255, 255, 100));
     }
 
 private:
@@ -92,7 +93,8 @@ QWidget *centredColumn(QWidget *column, int maximum, QWidget *parent)
 
 } // namespace
 
-ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer, QWidget *parent)
+ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer,
+                         QWidget *parent)
     : AppBackground(appearance, parent)
     , m_appearance(appearance)
     , m_workflow(workflow)
@@ -101,7 +103,8 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     setObjectName(u"contentView"_s);
     setMinimumSize(860, 620);
     setPalette(m_appearance.palette());
-    connect(&m_appearance, &Appearance::colorSchemeChanged, this, [this] { setPalette(m_appearance.palette()); });
+    connect(&m_appearance, &Appearance::colorSchemeChanged, this,
+            [this] { setPalette(m_appearance.palette()); });
 
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(0, 0, 0, 0);
@@ -131,9 +134,11 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     m_steps.append(new StepCard(appearance, 1, u"Select Presentation"_s,
                                 u"Choose your Keynote or PowerPoint file to get started."_s, nullptr, steps));
     m_steps.append(new StepCard(appearance, 2, u"Review Font Status"_s,
-                                u"We'll scan your presentation and show you exactly what's used."_s, nullptr, steps));
-    m_steps.append(new StepCard(appearance, 3, u"Create Package"_s, u"Create a clean, organized folder for the AV team."_s,
-                                makeOpenWhenDone(), steps));
+                                u"We'll scan your presentation and show you exactly what's used."_s, nullptr,
+                                steps));
+    m_steps.append(new StepCard(appearance, 3, u"Create Package"_s,
+                                u"Create a clean, organized folder for the AV team."_s, makeOpenWhenDone(),
+                                steps));
     for (StepCard *card : m_steps)
         stepsColumn->addWidget(card);
     m_steps.first()->acceptFileDrops(&m_workflow);
@@ -180,7 +185,8 @@ QWidget *ContentView::makeHeaderBar()
     auto *name = new TextLabel(m_appearance, u"Kern"_s + u"wick"_s, 22, QFont::Bold, colors::accentBlue, bar);
     name->setObjectName(u"appName"_s);
     names->addWidget(name);
-    names->addWidget(new TextLabel(m_appearance, u"Scan · Review · Package"_s, 13, QFont::Normal, colors::secondary, bar));
+    names->addWidget(
+        new TextLabel(m_appearance, u"Scan · Review · Package"_s, 13, QFont::Normal, colors::secondary, bar));
     group->addLayout(names);
     row->addLayout(group);
     row->addStretch(1);
@@ -195,10 +201,11 @@ QWidget *ContentView::makeFooter()
     row->setContentsMargins(0, 16, 0, 16);
     row->setSpacing(6);
     row->addStretch(1);
-    row->addWidget(new SymbolIcon(m_appearance, u"lock.fill"_s, 13, colors::primary.withOpacity(0.3), footer));
+    row->addWidget(
+        new SymbolIcon(m_appearance, u"lock.fill"_s, 13, colors::primary.withOpacity(0.3), footer));
     row->addWidget(new TextLabel(m_appearance,
-                                 u"Your files never leave your Mac.  •  All processing is done locally."_s, 13,
-                                 QFont::Normal, colors::primary.withOpacity(0.35), footer));
+                                 u"Your files never leave your Mac.  •  All processing is done locally."_s,
+                                 13, QFont::Normal, colors::primary.withOpacity(0.35), footer));
     row->addStretch(1);
     return footer;
 }
@@ -209,7 +216,8 @@ QWidget *ContentView::makeOpenWhenDone()
     auto *row = new QHBoxLayout(trailing);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
-    row->addWidget(new TextLabel(m_appearance, u"Open package when done"_s, 13, QFont::Normal, colors::secondary, trailing));
+    row->addWidget(new TextLabel(m_appearance, u"Open package when done"_s, 13, QFont::Normal,
+                                 colors::secondary, trailing));
     m_openWhenDone = new SwitchToggle(m_appearance, trailing);
     m_openWhenDone->setObjectName(u"openPackageWhenDone"_s);
     m_openWhenDone->setAccessibleName(u"Open package when done"_s);
@@ -239,7 +247,8 @@ void ContentView::rebuildFirstStep()
         m_fileCard = nullptr;
         m_scanning = nullptr;
         m_shownFile.clear();
-        m_dropZone = new DropZoneView(m_appearance, m_workflow.isDraggingOver(), [this] { scheduleChooseFile(); });
+        m_dropZone =
+            new DropZoneView(m_appearance, m_workflow.isDraggingOver(), [this] { scheduleChooseFile(); });
         m_steps[0]->setContent(m_dropZone);
         return;
     }
@@ -291,10 +300,11 @@ void ContentView::rebuildSecondStep()
     summary->setSpacing(12 - 4);
     m_readiness = new ReadinessCard(m_appearance, body);
     summary->addWidget(m_readiness, 1, Qt::AlignVCenter);
-    for (FontStatus status :
-         {FontStatus::installed, FontStatus::system, FontStatus::adobe, FontStatus::missing, FontStatus::unresolved}) {
+    for (FontStatus status : {FontStatus::installed, FontStatus::system, FontStatus::adobe,
+                              FontStatus::missing, FontStatus::unresolved}) {
         const StatusPresentation look = statusPresentation(status);
-        auto *tile = new StatCard(m_appearance, 0, look.summaryLabel, look.summarySubLabel, look.summaryColor, body);
+        auto *tile =
+            new StatCard(m_appearance, 0, look.summaryLabel, look.summarySubLabel, look.summaryColor, body);
         m_statCards.append(tile);
         summary->addWidget(tile, 0, Qt::AlignVCenter);
     }
@@ -312,8 +322,8 @@ void ContentView::refreshSummary()
         return;
     const FontStatusItems &items = m_workflow.fontItems();
     m_readiness->setState(isReadyForHandoff(items), m_workflow.statusMessage());
-    const qsizetype counts[] = {installedCount(items), systemCount(items), adobeCount(items), missingCount(items),
-                                unresolvedCount(items)};
+    const qsizetype counts[] = {installedCount(items), systemCount(items), adobeCount(items),
+                                missingCount(items), unresolvedCount(items)};
     for (qsizetype index = 0; index < m_statCards.size(); ++index)
         m_statCards[index]->setValue(counts[index]);
 }

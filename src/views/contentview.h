@@ -31,7 +31,8 @@ class ContentView final : public AppBackground
     Q_OBJECT
 
 public:
-    ContentView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer, QWidget *parent = nullptr);
+    ContentView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer,
+                QWidget *parent = nullptr);
 
     StepCard *stepCard(int number) const { return m_steps.value(number - 1); }
     QScrollArea *scrollArea() const { return m_scroll; }

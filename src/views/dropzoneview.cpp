@@ -32,7 +32,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(m_appearance.color(colors::accentBlue.withOpacity(m_zone->isDraggingOver() ? 0.15 : 0.08)));
+        painter.setBrush(
+            m_appearance.color(colors::accentBlue.withOpacity(m_zone->isDraggingOver() ? 0.15 : 0.08)));
         painter.drawEllipse(QRectF(rect()));
     }
 
@@ -65,8 +66,8 @@ DropZoneView::DropZoneView(Appearance &appearance, bool isDraggingOver, std::fun
     texts->setSpacing(3);
     m_title = new TextLabel(appearance, {}, 15, QFont::DemiBold, colors::primary, this);
     texts->addWidget(m_title);
-    texts->addWidget(new TextLabel(appearance, u"Keynote (.key) or PowerPoint (.pptx / .ppt)"_s, 13, QFont::Normal,
-                                   colors::secondary, this));
+    texts->addWidget(new TextLabel(appearance, u"Keynote (.key) or PowerPoint (.pptx / .ppt)"_s, 13,
+                                   QFont::Normal, colors::secondary, this));
     row->addLayout(texts);
     row->addStretch(1);
 

@@ -94,7 +94,8 @@ QString FileCardView::modificationLabel(const QString &file)
     QString date = locale.dateFormat(QLocale::LongFormat);
     date.remove(QRegularExpression(u"d{4}[,.]?\\s*"_s));
     date.replace(QRegularExpression(u"M{4}"_s), u"MMM"_s);
-    return locale.toString(modified.date(), date) + u", "_s + locale.toString(modified.time(), QLocale::ShortFormat);
+    return locale.toString(modified.date(), date) + u", "_s +
+           locale.toString(modified.time(), QLocale::ShortFormat);
 }
 
 FileCardView::FileCardView(Appearance &appearance, const QString &file, std::function<void()> onChangeFile,
@@ -130,7 +131,8 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
     });
     row->addWidget(m_change);
 
-    m_remove = new SymbolButton(appearance, u"xmark.circle.fill"_s, 16, colors::secondary.withOpacity(0.5), this);
+    m_remove =
+        new SymbolButton(appearance, u"xmark.circle.fill"_s, 16, colors::secondary.withOpacity(0.5), this);
     m_remove->setObjectName(u"removeFile"_s);
     m_remove->setToolTip(u"Remove file"_s);
     connect(m_remove, &QAbstractButton::clicked, this, [onClearFile = std::move(onClearFile)] {
@@ -150,7 +152,8 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
     };
     int line = 0;
     for (const auto &[label, value] : rows) {
-        details->addWidget(new TextLabel(appearance, label, 13, QFont::Normal, colors::secondary, this), line, 0);
+        details->addWidget(new TextLabel(appearance, label, 13, QFont::Normal, colors::secondary, this), line,
+                           0);
         auto *valueLabel = new TextLabel(appearance, value, 13, QFont::Normal, colors::primary, this);
         valueLabel->setObjectName(u"detail"_s + QString::number(line));
         details->addWidget(valueLabel, line, 1);

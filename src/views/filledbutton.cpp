@@ -30,7 +30,8 @@ QSize FilledButton::sizeHint() const
 
 QColor FilledButton::fillColor() const
 {
-    return isEnabled() ? m_appearance.color(colors::accentBlue) : m_appearance.color(colors::secondary.withOpacity(0.35));
+    return isEnabled() ? m_appearance.color(colors::accentBlue)
+                       : m_appearance.color(colors::secondary.withOpacity(0.35));
 }
 
 void FilledButton::paintEvent(QPaintEvent *)
@@ -54,7 +55,8 @@ void FilledButton::paintEvent(QPaintEvent *)
     }
     painter.setPen(Qt::white);
     painter.setFont(font());
-    painter.drawText(QRectF(left + symbolWidth, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    painter.drawText(QRectF(left + symbolWidth, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                     text());
 }
 
 } // namespace kernwick

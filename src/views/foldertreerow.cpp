@@ -9,8 +9,8 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
-FolderTreeRow::FolderTreeRow(Appearance &appearance, const QString &icon, ColorSpec iconColor, const QString &name,
-                             int indent, QWidget *parent)
+FolderTreeRow::FolderTreeRow(Appearance &appearance, const QString &icon, ColorSpec iconColor,
+                             const QString &name, int indent, QWidget *parent)
     : QWidget(parent)
     , m_icon(icon)
     , m_name(name)
@@ -21,7 +21,8 @@ FolderTreeRow::FolderTreeRow(Appearance &appearance, const QString &icon, ColorS
     row->setSpacing(5);
     if (indent > 0) {
         row->addSpacing(indent * 14);
-        row->addWidget(new SymbolIcon(appearance, u"arrow.turn.down.right"_s, 8, colors::secondary.withOpacity(0.4), this));
+        row->addWidget(new SymbolIcon(appearance, u"arrow.turn.down.right"_s, 8,
+                                      colors::secondary.withOpacity(0.4), this));
     }
     row->addWidget(new SymbolIcon(appearance, icon, 13, iconColor, this));
     auto *label = new TextLabel(appearance, name, 13, QFont::Normal, colors::primary, this);
@@ -35,7 +36,9 @@ FolderTreeRow *FolderTreeRow::folder(Appearance &appearance, const QString &name
     // Folders take the desktop's standard blue, in either scheme.
     for (auto *icon : row->findChildren<SymbolIcon *>()) {
         if (icon->symbolName() == u"folder.fill") {
-            auto apply = [icon, &appearance] { icon->setColorOverride(colors::systemBlue(appearance.isDark())); };
+            auto apply = [icon, &appearance] {
+                icon->setColorOverride(colors::systemBlue(appearance.isDark()));
+            };
             apply();
             connect(&appearance, &Appearance::colorSchemeChanged, icon, apply);
         }

@@ -12,8 +12,8 @@ class FolderTreeRow final : public QWidget
     Q_OBJECT
 
 public:
-    FolderTreeRow(Appearance &appearance, const QString &icon, ColorSpec iconColor, const QString &name, int indent,
-                  QWidget *parent = nullptr);
+    FolderTreeRow(Appearance &appearance, const QString &icon, ColorSpec iconColor, const QString &name,
+                  int indent, QWidget *parent = nullptr);
 
     const QString &name() const { return m_name; }
     const QString &icon() const { return m_icon; }

@@ -23,7 +23,8 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
 
     auto *message = new QHBoxLayout;
     message->setSpacing(18);
-    auto *icon = new SymbolIcon(appearance, symbol(fileSelected), 44, colors::accentBlue.withOpacity(0.35), this);
+    auto *icon =
+        new SymbolIcon(appearance, symbol(fileSelected), 44, colors::accentBlue.withOpacity(0.35), this);
     icon->setObjectName(u"emptyStateIcon"_s);
     message->addWidget(icon);
     auto *textBlock = new QWidget(this);
@@ -31,14 +32,15 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
     texts->setContentsMargins(0, 0, 0, 0);
     texts->setSpacing(8);
     texts->addStretch(1);
-    auto *titleLabel = new TextLabel(appearance, title(fileSelected), 15, QFont::DemiBold, colors::primary, this);
+    auto *titleLabel =
+        new TextLabel(appearance, title(fileSelected), 15, QFont::DemiBold, colors::primary, this);
     titleLabel->setObjectName(u"emptyStateTitle"_s);
     texts->addWidget(titleLabel);
     // The explanation wraps within 380 with 2 of extra space between its lines.
     auto *body = new TextLabel(appearance, {}, 13, QFont::Normal, colors::secondary, this);
     body->setTextFormat(Qt::RichText);
-    body->setText(u"<div style=\"line-height: %1px;\">"_s.arg(body->fontMetrics().lineSpacing() + 2)
-                  + explanation(fileSelected).toHtmlEscaped() + u"</div>"_s);
+    body->setText(u"<div style=\"line-height: %1px;\">"_s.arg(body->fontMetrics().lineSpacing() + 2) +
+                  explanation(fileSelected).toHtmlEscaped() + u"</div>"_s);
     body->setWordWrap(true);
     body->setMaximumWidth(380);
     body->setAlignment(Qt::AlignLeading | Qt::AlignTop);
@@ -53,12 +55,13 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
     auto *column = new QVBoxLayout(legend);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(10);
-    auto *heading = new TextLabel(appearance, u"What we'll show you"_s, 13, QFont::DemiBold, colors::primary, legend);
+    auto *heading =
+        new TextLabel(appearance, u"What we'll show you"_s, 13, QFont::DemiBold, colors::primary, legend);
     column->addWidget(heading);
     column->addSpacing(2);
     const std::pair<ColorSpec, QString> entries[] = {
-        {colors::green, u"Installed fonts"_s},   {colors::red, u"Missing fonts"_s},
-        {colors::accentBlue, u"Found fonts"_s},  {colors::secondary, u"System fonts"_s},
+        {colors::green, u"Installed fonts"_s},          {colors::red, u"Missing fonts"_s},
+        {colors::accentBlue, u"Found fonts"_s},         {colors::secondary, u"System fonts"_s},
         {restrictedPurple, u"Restricted (licensed)"_s},
     };
     for (const auto &[color, label] : entries)
@@ -73,10 +76,11 @@ QString FontEmptyStateView::title(bool fileSelected)
 
 QString FontEmptyStateView::explanation(bool fileSelected)
 {
-    return fileSelected ? u"Kernwick couldn't detect any fonts in this file. The presentation may use only system "
-                          u"fonts, or the file format may not be fully supported."_s
-                        : u"Once you choose a file, Kernwick will scan the deck and show which fonts are found, "
-                          u"missing, system, or need review."_s;
+    return fileSelected
+               ? u"Kernwick couldn't detect any fonts in this file. The presentation may use only system "
+                 u"fonts, or the file format may not be fully supported."_s
+               : u"Once you choose a file, Kernwick will scan the deck and show which fonts are found, "
+                 u"missing, system, or need review."_s;
 }
 
 QString FontEmptyStateView::symbol(bool fileSelected)

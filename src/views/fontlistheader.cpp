@@ -60,8 +60,8 @@ FontListHeader::FontListHeader(Appearance &appearance, WorkflowState &workflow, 
     m_refresh->setFont(systemFont(13));
     m_refresh->setCursor(Qt::ArrowCursor);
     auto applyRefreshIcon = [this, &appearance] {
-        m_refresh->setIcon(QIcon(symbolPixmap(u"arrow.clockwise"_s, 13, appearance.color(colors::primary),
-                                              devicePixelRatioF())));
+        m_refresh->setIcon(QIcon(
+            symbolPixmap(u"arrow.clockwise"_s, 13, appearance.color(colors::primary), devicePixelRatioF())));
     };
     applyRefreshIcon();
     connect(&appearance, &Appearance::colorSchemeChanged, this, applyRefreshIcon);
@@ -85,7 +85,8 @@ void FontListHeader::refresh()
 
 QString FontListHeader::title() const
 {
-    return titleText(m_workflow.fontItems().size(), systemCount(m_workflow.fontItems()), m_workflow.hideSystemFonts());
+    return titleText(m_workflow.fontItems().size(), systemCount(m_workflow.fontItems()),
+                     m_workflow.hideSystemFonts());
 }
 
 QString FontListHeader::chevronSymbol() const

@@ -21,8 +21,8 @@ constexpr int includeWidth = 28;
 constexpr int previewSize = 14;
 const QString emDash = u"—"_s;
 
-void drawText(QPainter *painter, const QRect &cell, const QString &text, const QFont &font, const QColor &color,
-              Qt::TextElideMode elide = Qt::ElideRight)
+void drawText(QPainter *painter, const QRect &cell, const QString &text, const QFont &font,
+              const QColor &color, Qt::TextElideMode elide = Qt::ElideRight)
 {
     painter->setFont(font);
     painter->setPen(color);
@@ -35,8 +35,7 @@ void drawText(QPainter *painter, const QRect &cell, const QString &text, const Q
 FontRowDelegate::FontRowDelegate(Appearance &appearance, QObject *parent)
     : QStyledItemDelegate(parent)
     , m_appearance(appearance)
-{
-}
+{}
 
 QSize FontRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
@@ -46,7 +45,8 @@ QSize FontRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex 
 QRect FontRowDelegate::checkBoxRect(const QRect &cell)
 {
     const int side = 16;
-    return {cell.left() + leadingPadding + (includeWidth - side) / 2, cell.center().y() - side / 2 + 1, side, side};
+    return {cell.left() + leadingPadding + (includeWidth - side) / 2, cell.center().y() - side / 2 + 1, side,
+            side};
 }
 
 QRawFont FontRowDelegate::previewFont(const QString &file) const
@@ -57,7 +57,8 @@ QRawFont FontRowDelegate::previewFont(const QString &file) const
     return *found;
 }
 
-void FontRowDelegate::paintPreview(QPainter *painter, const QRect &cell, const QString &file, const QString &text) const
+void FontRowDelegate::paintPreview(QPainter *painter, const QRect &cell, const QString &file,
+                                   const QString &text) const
 {
     const QColor color = m_appearance.color(colors::primary);
     const QRawFont face = previewFont(file);
@@ -100,7 +101,8 @@ void FontRowDelegate::paintPreview(QPainter *painter, const QRect &cell, const Q
     painter->drawGlyphRun(QPointF(0, 0), run);
 }
 
-void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                            const QModelIndex &index) const
 {
     const auto *model = qobject_cast<const FontTableModel *>(index.model());
     if (!model)
@@ -135,7 +137,8 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             paintSymbol(*painter, u"lock.fill"_s, QRectF(box.center().x() - 6, box.center().y() - 6, 12, 12),
                         m_appearance.color(restrictedPurple.withOpacity(0.6)));
         } else {
-            paintSymbol(*painter, u"minus.circle.fill"_s, QRectF(box.center().x() - 6.5, box.center().y() - 6.5, 13, 13),
+            paintSymbol(*painter, u"minus.circle.fill"_s,
+                        QRectF(box.center().x() - 6.5, box.center().y() - 6.5, 13, 13),
                         m_appearance.color(colors::secondary.withOpacity(0.3)));
         }
         break;
@@ -168,9 +171,11 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         break;
     case FontTableModel::inPackageColumn:
         if (installed) {
-            paintSymbol(*painter, u"checkmark.circle.fill"_s, QRectF(cell.left(), cell.center().y() - 6.5, 13, 13),
+            paintSymbol(*painter, u"checkmark.circle.fill"_s,
+                        QRectF(cell.left(), cell.center().y() - 6.5, 13, 13),
                         m_appearance.color(colors::green));
-            drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13), m_appearance.color(colors::primary));
+            drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13),
+                     m_appearance.color(colors::primary));
         } else {
             drawText(painter, cell, text, systemFont(13), secondary);
         }

@@ -17,7 +17,8 @@ class FontRowDelegate final : public QStyledItemDelegate
 public:
     FontRowDelegate(Appearance &appearance, QObject *parent = nullptr);
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
     // The checkbox of an include cell, for hit tests.

@@ -84,7 +84,8 @@ void FontTableHeader::paintSection(QPainter *painter, const QRect &rect, int log
     painter->drawText(rect, Qt::AlignVCenter | Qt::AlignLeft, shown);
     if (isSortable(logicalIndex)) {
         const Indicator indicator = m_indicator ? m_indicator(logicalIndex) : Indicator::neutral;
-        const ColorSpec color = indicator == Indicator::neutral ? colors::secondary.withOpacity(0.35) : colors::secondary;
+        const ColorSpec color =
+            indicator == Indicator::neutral ? colors::secondary.withOpacity(0.35) : colors::secondary;
         const QRectF glyph(rect.left() + metrics.horizontalAdvance(shown) + 4, rect.center().y() - 5, 11, 11);
         paintSymbol(*painter, indicatorSymbol(indicator), glyph, m_appearance.color(color));
     }

@@ -15,10 +15,16 @@ class FontTableHeader final : public QHeaderView
     Q_OBJECT
 
 public:
-    enum class Indicator { neutral, ascending, descending };
+    enum class Indicator
+    {
+        neutral,
+        ascending,
+        descending
+    };
 
     // `indicator` tells, per section, which indicator a sortable section shows.
-    FontTableHeader(Appearance &appearance, std::function<Indicator(int section)> indicator, QWidget *parent = nullptr);
+    FontTableHeader(Appearance &appearance, std::function<Indicator(int section)> indicator,
+                    QWidget *parent = nullptr);
 
     static bool isSortable(int section);
     static QString indicatorSymbol(Indicator indicator);

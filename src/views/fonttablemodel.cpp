@@ -12,8 +12,9 @@ namespace kernwick {
 
 namespace {
 const QString emDash = u"—"_s;
-const QString adobeToolTip = u"Licensed Adobe font — cannot be redistributed. The receiving Mac needs its own Adobe "
-                             u"Creative Cloud subscription to use this font."_s;
+const QString adobeToolTip =
+    u"Licensed Adobe font — cannot be redistributed. The receiving Mac needs its own Adobe "
+    u"Creative Cloud subscription to use this font."_s;
 } // namespace
 
 FontTableModel::FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent)

@@ -15,8 +15,17 @@ class FontTableModel final : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    enum Column { includeColumn, nameColumn, statusColumn, typeColumn, locationColumn, inPackageColumn, previewColumn,
-                  columnCount_ };
+    enum Column
+    {
+        includeColumn,
+        nameColumn,
+        statusColumn,
+        typeColumn,
+        locationColumn,
+        inPackageColumn,
+        previewColumn,
+        columnCount_
+    };
 
     FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent = nullptr);
 

@@ -34,7 +34,8 @@ constexpr int typeWidth = 80;
 constexpr int locationWidth = 160;
 constexpr int inPackageWidth = 90;
 constexpr int previewWidth = 180 + 12;
-constexpr int fixedWidths = includeWidth + statusWidth + typeWidth + locationWidth + inPackageWidth + previewWidth;
+constexpr int fixedWidths =
+    includeWidth + statusWidth + typeWidth + locationWidth + inPackageWidth + previewWidth;
 constexpr int nameMinimum = 140;
 constexpr int nameMaximum = 260;
 
@@ -47,7 +48,8 @@ void putOnClipboard(const QString &text)
 
 } // namespace
 
-FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer, QWidget *parent)
+FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer,
+                             QWidget *parent)
     : QWidget(parent)
     , m_appearance(appearance)
     , m_workflow(workflow)
@@ -62,10 +64,12 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
     m_header = new FontTableHeader(
         appearance,
         [this](int section) {
-            const SortColumn column = section == FontTableModel::nameColumn ? SortColumn::name : SortColumn::status;
+            const SortColumn column =
+                section == FontTableModel::nameColumn ? SortColumn::name : SortColumn::status;
             if (column != m_sortColumn)
                 return FontTableHeader::Indicator::neutral;
-            return m_sortAscending ? FontTableHeader::Indicator::ascending : FontTableHeader::Indicator::descending;
+            return m_sortAscending ? FontTableHeader::Indicator::ascending
+                                   : FontTableHeader::Indicator::descending;
         },
         m_table);
     m_table->setHorizontalHeader(m_header);
@@ -144,7 +148,9 @@ std::function<bool(const FontStatusItem &, const FontStatusItem &)> FontTableVie
             return ascending ? order < 0 : order > 0;
         };
     }
-    return [](const FontStatusItem &, const FontStatusItem &) { return false; };
+    return [](const FontStatusItem &, const FontStatusItem &) {
+        return false;
+    };
 }
 
 void FontTableView::toggleSort(SortColumn column)
@@ -183,7 +189,9 @@ QMenu *FontTableView::createContextMenu(int row, QWidget *parent)
     const FontStatusItem &item = m_model->item(row);
     const qreal ratio = devicePixelRatioF();
     const QColor iconColor = m_appearance.color(colors::primary);
-    auto icon = [&](const QString &symbol) { return QIcon(symbolPixmap(symbol, 14, iconColor, ratio)); };
+    auto icon = [&](const QString &symbol) {
+        return QIcon(symbolPixmap(symbol, 14, iconColor, ratio));
+    };
     const QUuid id = item.id;
     // Actions find their item again by id: the list may be re-sorted while the menu is open.
     auto rowOf = [this, id] {
@@ -193,11 +201,14 @@ QMenu *FontTableView::createContextMenu(int row, QWidget *parent)
         }
         return -1;
     };
-    menu->addAction(icon(u"doc.on.doc"_s), u"Copy Font Name"_s, this, [this, rowOf] { copyFontName(rowOf()); });
+    menu->addAction(icon(u"doc.on.doc"_s), u"Copy Font Name"_s, this,
+                    [this, rowOf] { copyFontName(rowOf()); });
     if (item.hasFile()) {
-        menu->addAction(icon(u"doc.on.clipboard"_s), u"Copy File Path"_s, this, [this, rowOf] { copyFilePath(rowOf()); });
+        menu->addAction(icon(u"doc.on.clipboard"_s), u"Copy File Path"_s, this,
+                        [this, rowOf] { copyFilePath(rowOf()); });
         menu->addSeparator();
-        menu->addAction(icon(u"folder"_s), u"Show in Finder"_s, this, [this, rowOf] { revealFontFile(rowOf()); });
+        menu->addAction(icon(u"folder"_s), u"Show in Finder"_s, this,
+                        [this, rowOf] { revealFontFile(rowOf()); });
     }
     return menu;
 }
@@ -255,8 +266,8 @@ void FontTableView::handleClick(const QPoint &pos)
     const FontStatusItem &item = m_model->item(index.row());
     switch (index.column()) {
     case FontTableModel::includeColumn:
-        if (item.status == FontStatus::installed
-            && FontRowDelegate::checkBoxRect(m_table->visualRect(index)).adjusted(-4, -4, 4, 4).contains(pos))
+        if (item.status == FontStatus::installed &&
+            FontRowDelegate::checkBoxRect(m_table->visualRect(index)).adjusted(-4, -4, 4, 4).contains(pos))
             m_workflow.setFontSelected(item.id, !item.isSelected);
         break;
     case FontTableModel::nameColumn:
@@ -296,7 +307,8 @@ void FontTableView::fitColumns()
     m_header->resizeSection(FontTableModel::typeColumn, typeWidth);
     m_header->resizeSection(FontTableModel::locationColumn, locationWidth);
     m_header->resizeSection(FontTableModel::inPackageColumn, inPackageWidth);
-    m_header->resizeSection(FontTableModel::previewColumn, std::max(previewWidth, available - fixedWidths - name + previewWidth));
+    m_header->resizeSection(FontTableModel::previewColumn,
+                            std::max(previewWidth, available - fixedWidths - name + previewWidth));
 }
 
 void FontTableView::fitHeight()

@@ -27,9 +27,15 @@ class FontTableView final : public QWidget
     Q_OBJECT
 
 public:
-    enum class SortColumn { none, name, status };
+    enum class SortColumn
+    {
+        none,
+        name,
+        status
+    };
 
-    FontTableView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer, QWidget *parent = nullptr);
+    FontTableView(Appearance &appearance, WorkflowState &workflow, FileRevealer &revealer,
+                  QWidget *parent = nullptr);
 
     SortColumn sortColumn() const { return m_sortColumn; }
     bool sortAscending() const { return m_sortAscending; }
@@ -39,7 +45,7 @@ public:
 
     // The order of two items under a sort, for a stable sort: `a` comes before `b`.
     static std::function<bool(const FontStatusItem &, const FontStatusItem &)> ordering(SortColumn column,
-                                                                                         bool ascending);
+                                                                                        bool ascending);
     // The web search for a missing font: https://www.google.com/search?q=<name>+font, the name
     // percent-encoded as a query value.
     static QUrl fontSearchUrl(const QString &fontName);

@@ -39,8 +39,8 @@ QFrame *divider(Appearance &appearance, QWidget *parent)
 
 QString HandoffPackageView::fontsSubtitle(qsizetype transferableCount)
 {
-    return QString::number(transferableCount) + (transferableCount == 1 ? u" font"_s : u" fonts"_s)
-           + u" · Fonts found on this Mac"_s;
+    return QString::number(transferableCount) + (transferableCount == 1 ? u" font"_s : u" fonts"_s) +
+           u" · Fonts found on this Mac"_s;
 }
 
 QString HandoffPackageView::overflowText(qsizetype transferableCount)
@@ -65,8 +65,8 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     auto *contentsColumn = new QVBoxLayout(contents);
     contentsColumn->setContentsMargins(0, 0, 0, 0);
     contentsColumn->setSpacing(10);
-    contentsColumn->addWidget(
-        new TextLabel(appearance, u"Package Contents"_s, 13, QFont::Bold, colors::primary.withOpacity(0.5), contents));
+    contentsColumn->addWidget(new TextLabel(appearance, u"Package Contents"_s, 13, QFont::Bold,
+                                            colors::primary.withOpacity(0.5), contents));
     m_presentationRow = new PackageRow(appearance, u"doc.fill"_s, u"Presentation file"_s, {}, true, contents);
     contentsColumn->addWidget(m_presentationRow);
     contentsColumn->addWidget(divider(appearance, contents));
@@ -104,7 +104,8 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     previewColumn->addWidget(m_create);
     cards->addWidget(preview, 1, Qt::AlignTop);
 
-    connect(m_presentationRow->checkBox(), &QCheckBox::toggled, &m_workflow, &WorkflowState::setIncludePresentation);
+    connect(m_presentationRow->checkBox(), &QCheckBox::toggled, &m_workflow,
+            &WorkflowState::setIncludePresentation);
     connect(m_reportRow->checkBox(), &QCheckBox::toggled, &m_workflow, &WorkflowState::setIncludeReport);
     connect(m_create, &QAbstractButton::clicked, &m_workflow, &WorkflowState::createPackage);
     for (auto signal : {&WorkflowState::selectedFileChanged, &WorkflowState::fontItemsChanged,
@@ -117,7 +118,8 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
 void HandoffPackageView::refresh()
 {
     const QString &file = m_workflow.selectedFile();
-    m_presentationRow->setSubtitle(file.isEmpty() ? u"Your selected presentation"_s : QFileInfo(file).fileName());
+    m_presentationRow->setSubtitle(file.isEmpty() ? u"Your selected presentation"_s
+                                                  : QFileInfo(file).fileName());
     m_fontsRow->setSubtitle(fontsSubtitle(installedCount(m_workflow.fontItems())));
     {
         const QSignalBlocker presentation(m_presentationRow->checkBox());
@@ -146,8 +148,8 @@ void HandoffPackageView::rebuildTree()
     const FontStatusItems &items = m_workflow.fontItems();
     m_treeLayout->addWidget(FolderTreeRow::folder(m_appearance, packageFolderName(file), 0, m_tree));
     if (m_workflow.includePresentation() && !file.isEmpty())
-        m_treeLayout->addWidget(
-            new FolderTreeRow(m_appearance, u"doc.fill"_s, colors::secondary, QFileInfo(file).fileName(), 1, m_tree));
+        m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"doc.fill"_s, colors::secondary,
+                                                  QFileInfo(file).fileName(), 1, m_tree));
     m_treeLayout->addWidget(FolderTreeRow::folder(m_appearance, u"Fonts"_s, 1, m_tree));
     int shown = 0;
     for (const FontStatusItem &item : items) {
@@ -156,7 +158,8 @@ void HandoffPackageView::rebuildTree()
         if (item.status != FontStatus::installed || !item.isSelected)
             continue;
         const QString name = item.hasFile() ? QFileInfo(item.filePath()).fileName() : item.fontName;
-        m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"a.circle.fill"_s, colors::secondary, name, 2, m_tree));
+        m_treeLayout->addWidget(
+            new FolderTreeRow(m_appearance, u"a.circle.fill"_s, colors::secondary, name, 2, m_tree));
         ++shown;
     }
     if (const QString overflow = overflowText(installedCount(items)); !overflow.isEmpty()) {
@@ -165,8 +168,8 @@ void HandoffPackageView::rebuildTree()
         m_treeLayout->addWidget(m_overflow);
     }
     if (m_workflow.includeReport())
-        m_treeLayout->addWidget(
-            new FolderTreeRow(m_appearance, u"doc.text"_s, colors::secondary, u"font-report.txt"_s, 1, m_tree));
+        m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"doc.text"_s, colors::secondary,
+                                                  u"font-report.txt"_s, 1, m_tree));
 }
 
 QList<FolderTreeRow *> HandoffPackageView::treeRows() const

@@ -11,8 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
-PackageRow::PackageRow(Appearance &appearance, const QString &icon, const QString &title, const QString &subtitle,
-                       bool isToggle, QWidget *parent)
+PackageRow::PackageRow(Appearance &appearance, const QString &icon, const QString &title,
+                       const QString &subtitle, bool isToggle, QWidget *parent)
     : QWidget(parent)
 {
     auto *row = new QHBoxLayout(this);

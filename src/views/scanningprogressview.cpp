@@ -73,8 +73,8 @@ ScanningProgressView::ScanningProgressView(Appearance &appearance, QWidget *pare
     m_title = new TextLabel(appearance, title(), 14, QFont::Medium, colors::primary, this);
     m_title->setObjectName(u"scanningTitle"_s);
     texts->addWidget(m_title);
-    texts->addWidget(new TextLabel(appearance, u"Reading your presentation — this may take a few seconds."_s, 13,
-                                   QFont::Normal, colors::secondary, this));
+    texts->addWidget(new TextLabel(appearance, u"Reading your presentation — this may take a few seconds."_s,
+                                   13, QFont::Normal, colors::secondary, this));
     row->addLayout(texts);
     row->addStretch(1);
     connect(&m_appearance, &Appearance::colorSchemeChanged, this, qOverload<>(&QWidget::update));
@@ -114,7 +114,9 @@ void ScanningProgressView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     CardStyle style;
     style.radius = 8;
-    style.fill = [](const Appearance &appearance) { return colors::cardFill(appearance.isDark()); };
+    style.fill = [](const Appearance &appearance) {
+        return colors::cardFill(appearance.isDark());
+    };
     paintCard(painter, QRectF(rect()), style, m_appearance);
 }
 

@@ -6,8 +6,8 @@
 
 namespace kernwick {
 
-StatCard::StatCard(Appearance &appearance, qint64 value, const QString &label, const QString &sublabel, ColorSpec color,
-                   QWidget *parent)
+StatCard::StatCard(Appearance &appearance, qint64 value, const QString &label, const QString &sublabel,
+                   ColorSpec color, QWidget *parent)
     : CardFrame(appearance, CardStyle::innerCard({10, 12, 10, 12}), parent)
     , m_color(color)
 {

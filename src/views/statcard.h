@@ -12,8 +12,8 @@ class StatCard final : public CardFrame
     Q_OBJECT
 
 public:
-    StatCard(Appearance &appearance, qint64 value, const QString &label, const QString &sublabel, ColorSpec color,
-             QWidget *parent = nullptr);
+    StatCard(Appearance &appearance, qint64 value, const QString &label, const QString &sublabel,
+             ColorSpec color, QWidget *parent = nullptr);
 
     void setValue(qint64 value);
     QString valueText() const;

@@ -26,7 +26,9 @@ CardStyle stepCardStyle()
 {
     CardStyle style;
     style.radius = cornerRadius;
-    style.fill = [](const Appearance &appearance) { return colors::stepCardFill(appearance.isDark()); };
+    style.fill = [](const Appearance &appearance) {
+        return colors::stepCardFill(appearance.isDark());
+    };
     style.shadowOpacity = 0.07;
     style.shadowRadius = 8;
     style.shadowOffsetY = 2;
@@ -93,7 +95,8 @@ StepCard::StepCard(Appearance &appearance, int number, const QString &title, con
     auto *titleLabel = new TextLabel(appearance, title, 16, QFont::Bold, colors::primary, this);
     titleLabel->setObjectName(u"stepTitle"_s);
     titles->addWidget(titleLabel);
-    titles->addWidget(new TextLabel(appearance, subtitle, 13, QFont::Normal, colors::primary.withOpacity(0.45), this));
+    titles->addWidget(
+        new TextLabel(appearance, subtitle, 13, QFont::Normal, colors::primary.withOpacity(0.45), this));
     header->addLayout(titles);
     header->addStretch(1);
     if (trailingHeader)
@@ -131,7 +134,8 @@ void StepCard::paintEvent(QPaintEvent *)
     QPainterPath clip;
     clip.addRoundedRect(card, cornerRadius, cornerRadius);
     painter.setClipPath(clip);
-    painter.fillRect(QRectF(card.left(), card.top(), accentBarWidth, card.height()), m_appearance.color(colors::accentBlue));
+    painter.fillRect(QRectF(card.left(), card.top(), accentBarWidth, card.height()),
+                     m_appearance.color(colors::accentBlue));
 }
 
 void StepCard::dragEnterEvent(QDragEnterEvent *event)
@@ -161,7 +165,8 @@ void StepCard::dropEvent(QDropEvent *event)
     m_dropWorkflow->setDraggingOver(false);
     if (!carriesFiles(event->mimeData()))
         return;
-    // The first dropped item decides, as with any other drop; the workflow refuses what is not a presentation.
+    // The first dropped item decides, as with any other drop; the workflow refuses what is not a
+    // presentation.
     if (m_dropWorkflow->handleDrop(event->mimeData()->urls()))
         event->acceptProposedAction();
 }

@@ -6,7 +6,8 @@
 
 namespace kernwick {
 
-SymbolIcon::SymbolIcon(Appearance &appearance, const QString &symbolName, int size, ColorSpec color, QWidget *parent)
+SymbolIcon::SymbolIcon(Appearance &appearance, const QString &symbolName, int size, ColorSpec color,
+                       QWidget *parent)
     : QWidget(parent)
     , m_appearance(appearance)
     , m_symbolName(symbolName)

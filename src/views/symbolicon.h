@@ -13,7 +13,8 @@ class SymbolIcon final : public QWidget
     Q_OBJECT
 
 public:
-    SymbolIcon(Appearance &appearance, const QString &symbolName, int size, ColorSpec color, QWidget *parent = nullptr);
+    SymbolIcon(Appearance &appearance, const QString &symbolName, int size, ColorSpec color,
+               QWidget *parent = nullptr);
 
     const QString &symbolName() const { return m_symbolName; }
     void setSymbol(const QString &symbolName, ColorSpec color);
@@ -21,7 +22,11 @@ public:
     void setColor(ColorSpec color);
     // A fixed box wider (or taller) than the glyph.
     void setBoxSize(QSize size);
-    void setColorOverride(const QColor &color) { m_override = color; update(); }
+    void setColorOverride(const QColor &color)
+    {
+        m_override = color;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -67,8 +67,9 @@ QImage tintedImage(const QString &resource, QSize pixels, const QColor &color)
     const QSizeF natural = svg->defaultSize();
     const qreal scale = std::min(pixels.width() / natural.width(), pixels.height() / natural.height());
     const QSizeF drawn = natural * scale;
-    svg->render(&painter, QRectF(QPointF((pixels.width() - drawn.width()) / 2, (pixels.height() - drawn.height()) / 2),
-                                 drawn));
+    svg->render(
+        &painter,
+        QRectF(QPointF((pixels.width() - drawn.width()) / 2, (pixels.height() - drawn.height()) / 2), drawn));
     painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(image.rect(), color);
     return image;
@@ -91,8 +92,8 @@ QImage symbolImage(const QString &symbolName, int size, const QColor &color, qre
     if (resource.isEmpty() || size <= 0)
         return {};
     static QCache<QString, QImage> cache(400);
-    const QString key = resource + u'|' + QString::number(size) + u'|' + color.name(QColor::HexArgb) + u'|'
-                        + QString::number(devicePixelRatio);
+    const QString key = resource + u'|' + QString::number(size) + u'|' + color.name(QColor::HexArgb) + u'|' +
+                        QString::number(devicePixelRatio);
     if (const QImage *cached = cache.object(key))
         return *cached;
     const int pixels = qRound(size * devicePixelRatio);

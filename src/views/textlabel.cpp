@@ -12,8 +12,8 @@ QFont systemFont(int size, QFont::Weight weight)
     return font;
 }
 
-TextLabel::TextLabel(Appearance &appearance, const QString &text, int size, QFont::Weight weight, ColorSpec color,
-                     QWidget *parent)
+TextLabel::TextLabel(Appearance &appearance, const QString &text, int size, QFont::Weight weight,
+                     ColorSpec color, QWidget *parent)
     : QLabel(text, parent)
     , m_appearance(appearance)
     , m_color(color)

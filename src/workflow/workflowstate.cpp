@@ -36,8 +36,7 @@ WorkflowState::WorkflowState(WorkflowServices services, QObject *parent)
     , m_statusMessage(noFileMessage)
     , m_hideSystemFonts(m_services.settings.value(hideSystemFontsKey, false).toBool())
     , m_openPackageWhenDone(m_services.settings.value(openPackageWhenDoneKey, true).toBool())
-{
-}
+{}
 
 WorkflowState::~WorkflowState() = default;
 
@@ -88,7 +87,8 @@ void WorkflowState::setFontSelected(const QUuid &id, bool isSelected)
     }
 }
 
-void WorkflowState::sortFontItems(const std::function<bool(const FontStatusItem &, const FontStatusItem &)> &isBefore)
+void WorkflowState::sortFontItems(
+    const std::function<bool(const FontStatusItem &, const FontStatusItem &)> &isBefore)
 {
     std::stable_sort(m_fontItems.begin(), m_fontItems.end(), isBefore);
     Q_EMIT fontItemsChanged();
@@ -96,8 +96,8 @@ void WorkflowState::sortFontItems(const std::function<bool(const FontStatusItem 
 
 void WorkflowState::chooseFile()
 {
-    const auto path = m_services.chooser.chooseFile(u"Choose File"_s,
-                                                    u"Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s);
+    const auto path = m_services.chooser.chooseFile(
+        u"Choose File"_s, u"Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s);
     if (!path)
         return;
     if (!isAcceptedPresentation(*path)) {
@@ -142,7 +142,8 @@ void WorkflowState::scanSelectedFile(const QString &path)
         watcher->deleteLater();
     });
     const FontScanner &scanner = m_services.scanner;
-    watcher->setFuture(QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scanFonts(path); }));
+    watcher->setFuture(
+        QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scanFonts(path); }));
 }
 
 void WorkflowState::applyScanResult(quint64 scan, const QString &path, const QStringList &names)
@@ -231,15 +232,16 @@ void WorkflowState::buildPackage(const QString &presentation)
 {
     if (m_isPackaging)
         return;
-    const auto destination = m_services.chooser.chooseFolder(u"Choose Destination Folder"_s,
-                                                             u"Choose where to save the Presentation Font Package."_s);
+    const auto destination = m_services.chooser.chooseFolder(
+        u"Choose Destination Folder"_s, u"Choose where to save the Presentation Font Package."_s);
     if (!destination) {
         setStatusMessage(u"Export canceled."_s);
         return;
     }
     // The copying runs on a worker so that the window keeps drawing; it works from a snapshot of the
     // list and the options as they are now.
-    const PackageRequest request{presentation, *destination, m_fontItems, m_includePresentation, m_includeReport};
+    const PackageRequest request{presentation, *destination, m_fontItems, m_includePresentation,
+                                 m_includeReport};
     setPackaging(true);
     auto *watcher = new QFutureWatcher<PackageOutcome>(this);
     connect(watcher, &QFutureWatcher<PackageOutcome>::finished, this, [this, watcher, destination] {

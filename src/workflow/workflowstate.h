@@ -31,8 +31,8 @@ struct WorkflowServices
     FileChooser &chooser;
     Notifier &notifier;
     FileRevealer &revealer;
-    QSettings &settings;        // the two persisted settings
-    QThreadPool &workers;       // scans and package builds run here
+    QSettings &settings;  // the two persisted settings
+    QThreadPool &workers; // scans and package builds run here
     DiagnosticSink log = writeDiagnosticLine;
 };
 

@@ -32,9 +32,9 @@ std::optional<QString> ScriptedFileChooser::chooseFolder(const QString &prompt, 
 bool TestNotificationService::registerOnSessionBus()
 {
     QDBusConnection bus = serviceConnection();
-    return bus.isConnected()
-           && bus.registerObject(u"/org/freedesktop/Notifications"_s, this, QDBusConnection::ExportAllSlots)
-           && bus.registerService(u"org.freedesktop.Notifications"_s);
+    return bus.isConnected() &&
+           bus.registerObject(u"/org/freedesktop/Notifications"_s, this, QDBusConnection::ExportAllSlots) &&
+           bus.registerService(u"org.freedesktop.Notifications"_s);
 }
 
 uint TestNotificationService::Notify(const QString &applicationName, uint replacesId, const QString &,
@@ -54,9 +54,9 @@ QStringList TestNotificationService::GetCapabilities()
 bool TestFileManagerService::registerOnSessionBus()
 {
     QDBusConnection bus = serviceConnection();
-    return bus.isConnected()
-           && bus.registerObject(u"/org/freedesktop/FileManager1"_s, this, QDBusConnection::ExportAllSlots)
-           && bus.registerService(u"org.freedesktop.FileManager1"_s);
+    return bus.isConnected() &&
+           bus.registerObject(u"/org/freedesktop/FileManager1"_s, this, QDBusConnection::ExportAllSlots) &&
+           bus.registerService(u"org.freedesktop.FileManager1"_s);
 }
 
 void TestFileManagerService::ShowItems(const QStringList &uris, const QString &)
@@ -73,16 +73,15 @@ void TestFileManagerService::ShowFolders(const QStringList &uris, const QString 
 
 TestSettingsPortal::TestSettingsPortal(uint colorScheme)
     : m_colorScheme(colorScheme)
-{
-}
+{}
 
 bool TestSettingsPortal::registerOnSessionBus()
 {
     QDBusConnection bus = serviceConnection();
-    return bus.isConnected()
-           && bus.registerObject(u"/org/freedesktop/portal/desktop"_s, this,
-                                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals)
-           && bus.registerService(u"org.freedesktop.portal.Desktop"_s);
+    return bus.isConnected() &&
+           bus.registerObject(u"/org/freedesktop/portal/desktop"_s, this,
+                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+           bus.registerService(u"org.freedesktop.portal.Desktop"_s);
 }
 
 void TestSettingsPortal::setColorScheme(uint colorScheme)

@@ -1,6 +1,5 @@
 #include <app/kernwickapp.h>
 #include <platform/desktop/colorschemeportal.h>
-#include <testsupport/desktop/testdesktop.h>
 #include <views/appearance.h>
 
 #include <QAbstractButton>
@@ -16,6 +15,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/desktop/testdesktop.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -170,12 +171,13 @@ void KernwickAppTest::checkForUpdates()
     connect(&server, &QTcpServer::newConnection, &server, [&server] {
         QTcpSocket *socket = server.nextPendingConnection();
         connect(socket, &QTcpSocket::readyRead, socket, [socket] {
-            const QByteArray body = R"(<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+            const QByteArray body =
+                R"(<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
 <channel><item><title>Kernwick 9.0</title><sparkle:releaseNotesLink>https://example.org/notes</sparkle:releaseNotesLink>
 <enclosure url="https://example.org/kernwick-9.0.tar.gz" sparkle:version="9.0" sparkle:shortVersionString="9.0"/></item>
 </channel></rss>)";
-            socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size())
-                          + "\r\nConnection: close\r\n\r\n" + body);
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + body);
             socket->disconnectFromHost();
         });
     });
@@ -222,7 +224,8 @@ void KernwickAppTest::secondLaunchHandsItsFileToTheFirst()
     first.setProcessEnvironment(environment);
     first.start(program, {});
     QVERIFY(first.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime).entryList({u"kernwick-*.socket"_s}, QDir::System).isEmpty(), 20'000);
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime).entryList({u"kernwick-*.socket"_s}, QDir::System).isEmpty(),
+                             20'000);
 
     // The second launch ends at once and the first takes its file in: this file is gone, so the first
     // copy says so as it tries to remember it.
@@ -234,7 +237,8 @@ void KernwickAppTest::secondLaunchHandsItsFileToTheFirst()
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QByteArray output;
-    QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput()).contains("[Drop] Bookmark failed: The file “Gone Talk.key”"),
+    QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput())
+                                 .contains("[Drop] Bookmark failed: The file “Gone Talk.key”"),
                              20'000);
     QCOMPARE(first.state(), QProcess::Running);
 

@@ -1,6 +1,3 @@
-#include <testsupport/testfonts.h>
-#include <testsupport/testzip.h>
-
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,6 +5,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/testfonts.h>
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -34,7 +34,10 @@ private:
         QString err;
     };
     Run check(const QStringList &arguments) const;
-    static QString fixture(const QString &path) { return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path); }
+    static QString fixture(const QString &path)
+    {
+        return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path);
+    }
 
     std::unique_ptr<test::TestFonts> m_fonts;
     QTemporaryDir m_folder;
@@ -123,9 +126,11 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("nothing to check") << QStringList() << u"no presentation given"_s;
     QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s, m_readyDeck} << u"frobnicate"_s;
-    QTest::newRow("no such file") << QStringList{m_readyDeck + u".gone.pptx"_s} << u"no such file or folder"_s;
+    QTest::newRow("no such file") << QStringList{m_readyDeck + u".gone.pptx"_s}
+                                  << u"no such file or folder"_s;
     QTest::newRow("not a presentation") << QStringList{fixture(u"README.md"_s)} << u"not a presentation"_s;
-    QTest::newRow("a folder that is not a package") << QStringList{fixture(u"pptx"_s)} << u"not a presentation"_s;
+    QTest::newRow("a folder that is not a package")
+        << QStringList{fixture(u"pptx"_s)} << u"not a presentation"_s;
     QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
                                              << u"/nonexistent/Talk.key: no such file or folder"_s;
 }

@@ -3,14 +3,13 @@
 #include <fontmeta/office/documentsummary.h>
 #include <fontmeta/office/pptdocument.h>
 
+#include <QSet>
+
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
-
-#include <QSet>
-
 #include <mutex>
 
 using namespace Qt::StringLiterals;
@@ -29,7 +28,8 @@ void silenceLibgsf()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        const auto quiet = [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {};
+        const auto quiet = [](const gchar *, GLogLevelFlags, const gchar *, gpointer) {
+        };
         // libgsf's generic storage code logs without a domain of its own.
         for (const char *domain : {static_cast<const char *>(nullptr), "libgsf", "libgsf:msole"})
             g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR), quiet, nullptr);
@@ -93,15 +93,13 @@ std::optional<QByteArray> readSmallStream(GsfInput *input)
 CompoundDocumentReader::CompoundDocumentReader(GsfInput *input, QString openError)
     : m_input(input)
     , m_openError(std::move(openError))
-{
-}
+{}
 
 CompoundDocumentReader::CompoundDocumentReader(CompoundDocumentReader &&other) noexcept
     : m_input(std::exchange(other.m_input, nullptr))
     , m_openError(std::move(other.m_openError))
     , m_result(std::move(other.m_result))
-{
-}
+{}
 
 CompoundDocumentReader::~CompoundDocumentReader()
 {
@@ -115,8 +113,8 @@ CompoundDocumentReader CompoundDocumentReader::fromFile(const QByteArray &encode
     GsfInput *input = gsf_input_stdio_new(encodedPath.constData(), &error);
     QString problem;
     if (!input) {
-        problem = u"the document cannot be opened: %1"_s.arg(
-            error ? QString::fromUtf8(error->message) : u"unknown error"_s);
+        problem = u"the document cannot be opened: %1"_s.arg(error ? QString::fromUtf8(error->message)
+                                                                   : u"unknown error"_s);
     }
     if (error)
         g_error_free(error);
@@ -222,9 +220,10 @@ void CompoundDocumentReader::readEncryptedPresentation(GsfInfile *storage, GsfIn
             m_result.uses.append({name, u"document summary"_s});
         }
     }
-    m_result.notes.append(m_result.uses.isEmpty()
-                              ? EncryptedNote
-                              : u"the document is password-protected; its fonts are taken from its document summary"_s);
+    m_result.notes.append(
+        m_result.uses.isEmpty()
+            ? EncryptedNote
+            : u"the document is password-protected; its fonts are taken from its document summary"_s);
 }
 
 } // namespace kernwick::fontmeta::ppt

@@ -30,8 +30,8 @@ QString decodeCodePage(QByteArrayView bytes, int codePage)
     const QByteArray name = codePage == 10000 ? QByteArrayLiteral("MACINTOSH")
                                               : QByteArrayLiteral("CP") + QByteArray::number(codePage);
     gsize written = 0;
-    gchar *converted = g_convert(bytes.data(), gssize(bytes.size()), "UTF-8", name.constData(), nullptr,
-                                 &written, nullptr);
+    gchar *converted =
+        g_convert(bytes.data(), gssize(bytes.size()), "UTF-8", name.constData(), nullptr, &written, nullptr);
     if (!converted)
         return QString::fromLatin1(bytes);
     QString text = QString::fromUtf8(converted, qsizetype(written));
@@ -47,8 +47,7 @@ public:
         : m_bytes(bytes)
         , m_position(position)
         , m_codePage(codePage)
-    {
-    }
+    {}
 
     qint64 position() const { return m_position; }
     qint64 remaining() const { return m_bytes.size() - m_position; }
@@ -79,9 +78,9 @@ public:
                 return std::nullopt;
         }
         const QByteArrayView text = bytes.first(size - unit);
-        QString value = type == VtLpwstr
-            ? QString::fromUtf16(reinterpret_cast<const char16_t *>(text.data()), text.size() / 2)
-            : decodeCodePage(text, m_codePage);
+        QString value = type == VtLpwstr ? QString::fromUtf16(reinterpret_cast<const char16_t *>(text.data()),
+                                                              text.size() / 2)
+                                         : decodeCodePage(text, m_codePage);
         const qsizetype nul = value.indexOf(QChar(0));
         if (nul >= 0)
             value.truncate(nul);
@@ -104,8 +103,8 @@ std::optional<quint32> firstGroupSize(const QByteArray &stream, qint64 offset, i
     if (type != (VtVector | VtVariant) || !count || *count < 2)
         return std::nullopt;
     const std::optional<quint32> headingType = cursor.u32();
-    if (!headingType || (*headingType != VtLpstr && *headingType != VtLpwstr)
-        || !cursor.string(*headingType, padded))
+    if (!headingType || (*headingType != VtLpstr && *headingType != VtLpwstr) ||
+        !cursor.string(*headingType, padded))
         return std::nullopt;
     const std::optional<quint32> countType = cursor.u32();
     if (countType != VtI4)
@@ -136,8 +135,8 @@ std::optional<QStringList> documentParts(const QByteArray &stream, qint64 offset
 
 QStringList fontsFromDocumentSummary(const QByteArray &stream)
 {
-    if (stream.size() < 48 || qFromLittleEndian<quint16>(stream.constData()) != 0xFFFE
-        || qFromLittleEndian<quint32>(stream.constData() + 24) < 1)
+    if (stream.size() < 48 || qFromLittleEndian<quint16>(stream.constData()) != 0xFFFE ||
+        qFromLittleEndian<quint32>(stream.constData() + 24) < 1)
         return {};
     const qint64 section = qFromLittleEndian<quint32>(stream.constData() + 44);
     Cursor header(stream, section, 0);
@@ -172,7 +171,8 @@ QStringList fontsFromDocumentSummary(const QByteArray &stream)
         const std::optional<quint32> groupSize = firstGroupSize(stream, *headingPairs, codePage, padded);
         if (!groupSize)
             continue;
-        if (const std::optional<QStringList> names = documentParts(stream, *parts, codePage, padded, *groupSize))
+        if (const std::optional<QStringList> names =
+                documentParts(stream, *parts, codePage, padded, *groupSize))
             return *names;
     }
     return {};

@@ -12,8 +12,7 @@ const ThemeFonts NoThemeFonts;
 
 OoxmlFontReader::OoxmlFontReader(OoxmlPackage &package)
     : m_package(package)
-{
-}
+{}
 
 ReadResult OoxmlFontReader::read()
 {
@@ -36,9 +35,9 @@ ReadResult OoxmlFontReader::read()
     if (theme.isEmpty())
         theme = m_package.target(m_package.target(presentation, u"slideMaster"), u"theme");
     for (const TypefaceRef &ref : presentationScan->refs) {
-        const QString place = ref.section == PartSection::DefaultTextStyle  ? u"default text style"_s
-                            : ref.section == PartSection::EmbeddedFontList ? u"embedded font list"_s
-                                                                           : u"presentation"_s;
+        const QString place = ref.section == PartSection::DefaultTextStyle   ? u"default text style"_s
+                              : ref.section == PartSection::EmbeddedFontList ? u"embedded font list"_s
+                                                                             : u"presentation"_s;
         addUses(PartScan{{}, {ref}, {}, {}}, place, theme);
     }
 
@@ -192,8 +191,8 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
         }
         const ThemeFonts &fonts = themeFonts(theme);
         const std::array<QString, 3> &faces = group == ThemeGroup::Major ? fonts.major : fonts.minor;
-        const QString themePlace = place
-            + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
+        const QString themePlace =
+            place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
         for (int slot = 0; slot < 3; ++slot) {
             if (script < 0 || script == slot)
                 addUse(faces[size_t(slot)], themePlace);
@@ -207,7 +206,8 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place)
         return;
     if (m_result.uses.size() >= m_package.limits().maxUses) {
         if (!m_usesNoted)
-            m_package.addNote(u"more than %1 font uses; the rest are not listed"_s.arg(m_package.limits().maxUses));
+            m_package.addNote(
+                u"more than %1 font uses; the rest are not listed"_s.arg(m_package.limits().maxUses));
         m_usesNoted = true;
         return;
     }
@@ -238,7 +238,9 @@ const ThemeFonts &OoxmlFontReader::themeFonts(const QString &themePart)
 QString OoxmlFontReader::placeFor(Kind kind)
 {
     const int number = ++m_counts[int(kind)];
-    const auto numbered = [number](const QString &what) -> QString { return what + u' ' + QString::number(number); };
+    const auto numbered = [number](const QString &what) -> QString {
+        return what + u' ' + QString::number(number);
+    };
     switch (kind) {
     case Kind::Presentation:
         return u"presentation"_s;

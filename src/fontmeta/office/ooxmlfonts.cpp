@@ -7,7 +7,8 @@ namespace kernwick::fontmeta {
 
 ReadResult readOoxmlFonts(const ZipArchive &archive)
 {
-    const auto readMember = [&archive](int index, qint64 maxSize, qint64 *inflated) -> std::optional<QByteArray> {
+    const auto readMember = [&archive](int index, qint64 maxSize,
+                                       qint64 *inflated) -> std::optional<QByteArray> {
         QByteArray bytes;
         const bool complete = archive.readInto(
             index, maxSize,

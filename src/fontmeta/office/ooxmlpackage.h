@@ -30,7 +30,8 @@ class OoxmlPackage final
 {
 public:
     // Reads member `index` up to `maxSize` bytes; reports in `inflated` how much work it did either way.
-    using MemberReader = std::function<std::optional<QByteArray>(int index, qint64 maxSize, qint64 *inflated)>;
+    using MemberReader =
+        std::function<std::optional<QByteArray>(int index, qint64 maxSize, qint64 *inflated)>;
 
     OoxmlPackage(const QStringList &memberNames, MemberReader reader, const OoxmlLimits &limits);
     Q_DISABLE_COPY_MOVE(OoxmlPackage)

@@ -13,20 +13,20 @@ namespace {
 
 bool isDrawingMl(QStringView ns)
 {
-    return ns == u"http://schemas.openxmlformats.org/drawingml/2006/main"
-        || ns == u"http://purl.oclc.org/ooxml/drawingml/main";
+    return ns == u"http://schemas.openxmlformats.org/drawingml/2006/main" ||
+           ns == u"http://purl.oclc.org/ooxml/drawingml/main";
 }
 
 bool isPresentationMl(QStringView ns)
 {
-    return ns == u"http://schemas.openxmlformats.org/presentationml/2006/main"
-        || ns == u"http://purl.oclc.org/ooxml/presentationml/main";
+    return ns == u"http://schemas.openxmlformats.org/presentationml/2006/main" ||
+           ns == u"http://purl.oclc.org/ooxml/presentationml/main";
 }
 
 bool isRelationshipsAttribute(QStringView ns)
 {
-    return ns == u"http://schemas.openxmlformats.org/officeDocument/2006/relationships"
-        || ns == u"http://purl.oclc.org/ooxml/officeDocument/relationships";
+    return ns == u"http://schemas.openxmlformats.org/officeDocument/2006/relationships" ||
+           ns == u"http://purl.oclc.org/ooxml/officeDocument/relationships";
 }
 
 bool isTypefaceElement(QStringView name)
@@ -36,8 +36,8 @@ bool isTypefaceElement(QStringView name)
 
 bool isPartListElement(QStringView name)
 {
-    return name == u"sldMasterId" || name == u"sldId" || name == u"notesMasterId" || name == u"handoutMasterId"
-        || name == u"sldLayoutId";
+    return name == u"sldMasterId" || name == u"sldId" || name == u"notesMasterId" ||
+           name == u"handoutMasterId" || name == u"sldLayoutId";
 }
 
 QString unprefixedAttribute(const QXmlStreamReader &xml, QStringView name)
@@ -52,7 +52,7 @@ QString unprefixedAttribute(const QXmlStreamReader &xml, QStringView name)
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
 // entity definitions are how small parts grow huge) and elements nested past MaxElementDepth.
 // `visit` sees start (true) and end (false) elements with the depth of the element.
-template<typename Visit>
+template <typename Visit>
 QString walk(const QByteArray &bytes, Visit visit)
 {
     QXmlStreamReader xml(bytes);
@@ -89,7 +89,8 @@ PartScan scanPart(const QByteArray &xml)
     QSet<QString> seen;
     bool full = false;
     const auto addRef = [&](const QString &typeface, ThemeGroup group) {
-        const QString key = typeface + QChar(u'\x1f') + QString::number(int(group)) + QString::number(int(section));
+        const QString key =
+            typeface + QChar(u'\x1f') + QString::number(int(group)) + QString::number(int(section));
         if (seen.contains(key))
             return;
         if (seen.size() >= MaxRefsPerPart) {
@@ -123,7 +124,8 @@ PartScan scanPart(const QByteArray &xml)
             }
         } else if (isPresentationMl(ns)) {
             if (section == PartSection::Body && (name == u"defaultTextStyle" || name == u"embeddedFontLst")) {
-                section = name == u"defaultTextStyle" ? PartSection::DefaultTextStyle : PartSection::EmbeddedFontList;
+                section = name == u"defaultTextStyle" ? PartSection::DefaultTextStyle
+                                                      : PartSection::EmbeddedFontList;
                 sectionDepth = depth;
             } else if (name == u"font" && section == PartSection::EmbeddedFontList) {
                 const QString typeface = unprefixedAttribute(reader, u"typeface");
@@ -165,7 +167,8 @@ ThemeScan scanTheme(const QByteArray &xml)
         if (name == u"fontScheme" && !scan.fonts.hasFontScheme) {
             scan.fonts.hasFontScheme = true;
             schemeDepth = depth;
-        } else if (schemeDepth && depth == schemeDepth + 1 && (name == u"majorFont" || name == u"minorFont")) {
+        } else if (schemeDepth && depth == schemeDepth + 1 &&
+                   (name == u"majorFont" || name == u"minorFont")) {
             group = name == u"majorFont" ? &scan.fonts.major : &scan.fonts.minor;
             groupDepth = depth;
         } else if (group && depth == groupDepth + 1) {
@@ -184,8 +187,8 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
     RelationshipsScan scan;
     bool full = false;
     scan.error = walk(xml, [&](const QXmlStreamReader &reader, int, bool start) {
-        if (!start || reader.name() != u"Relationship"
-            || reader.namespaceUri() != u"http://schemas.openxmlformats.org/package/2006/relationships")
+        if (!start || reader.name() != u"Relationship" ||
+            reader.namespaceUri() != u"http://schemas.openxmlformats.org/package/2006/relationships")
             return;
         if (scan.relationships.size() >= maxCount) {
             full = true;
@@ -212,8 +215,8 @@ QString presentationPartFromContentTypes(const QByteArray &xml)
             return;
         const QString contentType = unprefixedAttribute(reader, u"ContentType");
         // presentation, slideshow and template main parts, with or without macros
-        if (contentType.startsWith(u"application/vnd.") && contentType.contains(u".presentationml.")
-            && contentType.endsWith(u".main+xml"))
+        if (contentType.startsWith(u"application/vnd.") && contentType.contains(u".presentationml.") &&
+            contentType.endsWith(u".main+xml"))
             found = resolveTarget({}, unprefixedAttribute(reader, u"PartName"));
     });
     return found;

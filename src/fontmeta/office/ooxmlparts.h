@@ -45,17 +45,17 @@ enum class PartSection
 // a font reference that stands for all three faces of a theme group.
 struct TypefaceRef
 {
-    QString typeface;            // literal face or theme token; empty for a font reference
+    QString typeface; // literal face or theme token; empty for a font reference
     ThemeGroup fontRefGroup = ThemeGroup::None;
     PartSection section = PartSection::Body;
 };
 
 struct PartScan
 {
-    QString rootElement;                   // local name of the root element, for recognising the part
-    QList<TypefaceRef> refs;               // in document order
+    QString rootElement;                          // local name of the root element, for recognising the part
+    QList<TypefaceRef> refs;                      // in document order
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
-    QString error;                         // why reading stopped early, empty when the part was whole
+    QString error;                                // why reading stopped early, empty when the part was whole
 };
 
 struct RelationshipsScan

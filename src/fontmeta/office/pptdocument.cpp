@@ -117,7 +117,8 @@ QString fontName(const QByteArray &data)
 FontCollection readFontCollection(const QByteArray &currentUser, const RandomAccessStream &document)
 {
     FontCollection result;
-    if (currentUser.size() < 20 || qFromLittleEndian<quint16>(currentUser.constData() + 2) != CurrentUserAtomType) {
+    if (currentUser.size() < 20 ||
+        qFromLittleEndian<quint16>(currentUser.constData() + 2) != CurrentUserAtomType) {
         result.problem = u"the Current User stream holds no current user record"_s;
         return result;
     }
@@ -158,17 +159,19 @@ FontCollection readFontCollection(const QByteArray &currentUser, const RandomAcc
         return result;
     }
     const auto documentOffset = persist.constFind(*documentPersistId);
-    const std::optional<Header> documentContainer = documentOffset == persist.constEnd()
-        ? std::nullopt
-        : readHeader(document, *documentOffset, document.size);
-    if (!documentContainer || documentContainer->type != DocumentContainerType || !documentContainer->container) {
+    const std::optional<Header> documentContainer =
+        documentOffset == persist.constEnd() ? std::nullopt
+                                             : readHeader(document, *documentOffset, document.size);
+    if (!documentContainer || documentContainer->type != DocumentContainerType ||
+        !documentContainer->container) {
         result.problem = u"the document record cannot be found"_s;
         return result;
     }
 
     result.status = FontCollection::Status::Read;
     const std::optional<Header> textInfo = findChild(document, *documentContainer, DocumentTextInfoType);
-    const std::optional<Header> fonts = textInfo ? findChild(document, *textInfo, FontCollectionType) : std::nullopt;
+    const std::optional<Header> fonts =
+        textInfo ? findChild(document, *textInfo, FontCollectionType) : std::nullopt;
     if (!fonts)
         return result;
     qint64 next = fonts->dataBegin();

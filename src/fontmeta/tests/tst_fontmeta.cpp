@@ -1,12 +1,13 @@
 #include <fontmeta/fontlist.h>
 #include <scan/fontscanner.h>
-#include <testsupport/testzip.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -36,7 +37,10 @@ private:
     };
     static Run run(const QStringList &arguments);
     static QString helper() { return QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta"); }
-    static QString fixture(const QString &path) { return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path); }
+    static QString fixture(const QString &path)
+    {
+        return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path);
+    }
     QTemporaryDir m_folder;
 };
 
@@ -59,9 +63,9 @@ void FontMetaTest::placesForPeople_data()
     QTest::addColumn<QString>("summary");
     QTest::newRow("a run") << QStringList{u"slide 1"_s, u"slide 2"_s, u"slide 3"_s} << u"slides 1–3"_s;
     QTest::newRow("one") << QStringList{u"slide 7"_s} << u"slide 7"_s;
-    QTest::newRow("gaps, order and repeats")
-        << QStringList{u"slide 9"_s, u"theme minor font"_s, u"slide 1"_s, u"slide 2"_s, u"slide 9"_s, u"slide 4"_s}
-        << u"slides 1–2, 4, 9, theme minor font"_s;
+    QTest::newRow("gaps, order and repeats") << QStringList{u"slide 9"_s, u"theme minor font"_s, u"slide 1"_s,
+                                                            u"slide 2"_s, u"slide 9"_s,          u"slide 4"_s}
+                                             << u"slides 1–2, 4, 9, theme minor font"_s;
     QTest::newRow("kinds apart") << QStringList{u"slide master 1"_s, u"slide 2"_s, u"slide master 2"_s}
                                  << u"slide masters 1–2, slide 2"_s;
     QTest::newRow("nothing") << QStringList() << QString();
@@ -90,36 +94,45 @@ void FontMetaTest::scanOfEveryRealDocument_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("names");
-    const QStringList keynoteSix = {u"GillSans"_s, u"Helvetica"_s, u"Helvetica-Bold"_s, u"Helvetica-Light"_s,
-                                    u"HelveticaNeue"_s, u"LucidaGrande"_s, u"MarkerFelt-Thin"_s};
+    const QStringList keynoteSix = {u"GillSans"_s,        u"Helvetica"_s,     u"Helvetica-Bold"_s,
+                                    u"Helvetica-Light"_s, u"HelveticaNeue"_s, u"LucidaGrande"_s,
+                                    u"MarkerFelt-Thin"_s};
     const QStringList keynoteNine = {u"GillSans"_s, u"LucidaGrande"_s, u"MarkerFelt-Thin"_s};
     const QStringList arialCalibri = {u"Arial"_s, u"Calibri"_s};
     QTest::newRow("txt-font-typeface.pptx")
         << u"pptx/txt-font-typeface.pptx"_s
-        << QStringList{u"Arial"_s, u"Arial Black"_s, u"Calibri"_s, u"Hiragino Sans GB W3"_s, u"Lucida Grande"_s,
-                       u"Verdana"_s};
+        << QStringList{u"Arial"_s,         u"Arial Black"_s, u"Calibri"_s, u"Hiragino Sans GB W3"_s,
+                       u"Lucida Grande"_s, u"Verdana"_s};
     QTest::newRow("shp-shapes.pptx") << u"pptx/shp-shapes.pptx"_s << arialCalibri;
     QTest::newRow("sld-notes.pptx") << u"pptx/sld-notes.pptx"_s << arialCalibri;
-    QTest::newRow("fixture-office365.pptx") << u"pptx/fixture-office365.pptx"_s
-                                            << QStringList{u"Arial"_s, u"Calibri"_s, u"Segoe UI"_s, u"Segoe UI Light"_s};
+    QTest::newRow("fixture-office365.pptx")
+        << u"pptx/fixture-office365.pptx"_s
+        << QStringList{u"Arial"_s, u"Calibri"_s, u"Segoe UI"_s, u"Segoe UI Light"_s};
     QTest::newRow("embedded-simple-2007.pptx") << u"pptx/embedded-simple-2007.pptx"_s << arialCalibri;
     QTest::newRow("fixture2-libreoffice.pptx")
         << u"pptx/fixture2-libreoffice.pptx"_s
         << QStringList{u"Arial"_s, u"Symbol"_s, u"Times New Roman"_s, u"Wingdings"_s};
     QTest::newRow("encrypted.pptx") << u"pptx/encrypted.pptx"_s << QStringList();
     QTest::newRow("embedded-simple-2007.ppt") << u"ppt/embedded-simple-2007.ppt"_s << arialCalibri;
-    QTest::newRow("raw_text.ppt") << u"ppt/raw_text.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s, u"ＭＳ Ｐゴシック"_s};
-    QTest::newRow("plain.ppt") << u"ppt/plain.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s};
+    QTest::newRow("raw_text.ppt") << u"ppt/raw_text.ppt"_s
+                                  << QStringList{u"Arial"_s, u"Calibri"_s, u"ＭＳ Ｐゴシック"_s};
+    QTest::newRow("plain.ppt") << u"ppt/plain.ppt"_s
+                               << QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s};
     QTest::newRow("encrypted.ppt") << u"ppt/encrypted.ppt"_s << QStringList();
     QTest::newRow("filetype-libreoffice.ppt")
         << u"ppt/filetype-libreoffice.ppt"_s
         << QStringList{u"Arial"_s, u"DejaVu Sans"_s, u"Droid Sans Fallback"_s, u"Times New Roman"_s,
                        u"WenQuanYi Zen Hei"_s};
-    QTest::newRow("simple-oneslide.key")
-        << u"key/simple-oneslide.key"_s
-        << QStringList{u"GillSans"_s, u"Helvetica"_s, u"Helvetica-Light"_s, u"HelveticaNeue"_s, u"HelveticaNeue-Bold"_s,
-                       u"HelveticaNeue-Italic"_s, u"HelveticaNeue-Light"_s, u"HelveticaNeue-Medium"_s,
-                       u"HelveticaNeue-Thin"_s};
+    QTest::newRow("simple-oneslide.key") << u"key/simple-oneslide.key"_s
+                                         << QStringList{u"GillSans"_s,
+                                                        u"Helvetica"_s,
+                                                        u"Helvetica-Light"_s,
+                                                        u"HelveticaNeue"_s,
+                                                        u"HelveticaNeue-Bold"_s,
+                                                        u"HelveticaNeue-Italic"_s,
+                                                        u"HelveticaNeue-Light"_s,
+                                                        u"HelveticaNeue-Medium"_s,
+                                                        u"HelveticaNeue-Thin"_s};
     QTest::newRow("package-keynote6.key") << u"key/package-keynote6.key"_s << keynoteSix;
     QTest::newRow("zipped-package.key") << u"key/zipped-package.key"_s << keynoteSix;
     QTest::newRow("osaka09-01.key") << u"key/osaka09-01.key"_s << keynoteNine;
@@ -140,14 +153,15 @@ void FontMetaTest::kindDecidedByContent_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("disguise");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("an Office package named .ppt") << u"pptx/sld-notes.pptx"_s << u"Notes.ppt"_s
-                                                  << QStringList{u"Calibri"_s, u"Arial"_s};
-    QTest::newRow("a binary presentation named .pptx") << u"ppt/plain.ppt"_s << u"Plain.pptx"_s
-                                                       << QStringList{u"Calibri"_s, u"Arial"_s, u"Calibri Light"_s};
-    QTest::newRow("a Keynote file named .pptx") << u"key/osaka09-01.key"_s << u"Osaka.pptx"_s
-                                                << QStringList{u"GillSans"_s, u"MarkerFelt-Thin"_s, u"LucidaGrande"_s};
-    QTest::newRow("a picture named .key") << u"key/legacy-package.key/thumbs/st0.jpg"_s << u"Photo.key"_s
-                                          << QStringList();
+    QTest::newRow("an Office package named .ppt")
+        << u"pptx/sld-notes.pptx"_s << u"Notes.ppt"_s << QStringList{u"Calibri"_s, u"Arial"_s};
+    QTest::newRow("a binary presentation named .pptx")
+        << u"ppt/plain.ppt"_s << u"Plain.pptx"_s << QStringList{u"Calibri"_s, u"Arial"_s, u"Calibri Light"_s};
+    QTest::newRow("a Keynote file named .pptx")
+        << u"key/osaka09-01.key"_s << u"Osaka.pptx"_s
+        << QStringList{u"GillSans"_s, u"MarkerFelt-Thin"_s, u"LucidaGrande"_s};
+    QTest::newRow("a picture named .key")
+        << u"key/legacy-package.key/thumbs/st0.jpg"_s << u"Photo.key"_s << QStringList();
 }
 
 void FontMetaTest::kindDecidedByContent()

@@ -44,8 +44,8 @@ void FontStatusTest::statusHashesAsItsWord()
 void FontStatusTest::countsAndReadiness()
 {
     FontStatusItems items;
-    QCOMPARE(installedCount(items) + systemCount(items) + missingCount(items) + unresolvedCount(items)
-                 + adobeCount(items),
+    QCOMPARE(installedCount(items) + systemCount(items) + missingCount(items) + unresolvedCount(items) +
+                 adobeCount(items),
              0);
     QVERIFY(!isReadyForHandoff(items));
 
@@ -59,7 +59,8 @@ void FontStatusTest::countsAndReadiness()
     items.append(makeFontStatusItem(u"D"_s, FontStatus::installed, u"/h/D.ttf"_s));
     items.append(makeFontStatusItem(u"E"_s, FontStatus::installed, u"/h/E.ttf"_s));
     items.append(makeFontStatusItem(u"F"_s, FontStatus::system, u"/usr/share/fonts/F.ttf"_s));
-    QCOMPARE(countsSummary(items), u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 1"_s);
+    QCOMPARE(countsSummary(items),
+             u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 1"_s);
     QVERIFY(items[3].id != items[4].id);
     QCOMPARE(items[3].filePath(), u"/h/D.ttf"_s);
     QVERIFY(!items[2].hasFile());
@@ -67,11 +68,12 @@ void FontStatusTest::countsAndReadiness()
 
 void FontStatusTest::statusOrderIsStableBothWays()
 {
-    const FontStatusItems items = {
-        makeFontStatusItem(u"adobe"_s, FontStatus::adobe), makeFontStatusItem(u"sys"_s, FontStatus::system),
-        makeFontStatusItem(u"first"_s, FontStatus::installed), makeFontStatusItem(u"miss"_s, FontStatus::missing),
-        makeFontStatusItem(u"review"_s, FontStatus::unresolved),
-        makeFontStatusItem(u"second"_s, FontStatus::installed)};
+    const FontStatusItems items = {makeFontStatusItem(u"adobe"_s, FontStatus::adobe),
+                                   makeFontStatusItem(u"sys"_s, FontStatus::system),
+                                   makeFontStatusItem(u"first"_s, FontStatus::installed),
+                                   makeFontStatusItem(u"miss"_s, FontStatus::missing),
+                                   makeFontStatusItem(u"review"_s, FontStatus::unresolved),
+                                   makeFontStatusItem(u"second"_s, FontStatus::installed)};
     const auto names = [](const FontStatusItems &list) {
         QStringList result;
         for (const FontStatusItem &item : list)
@@ -80,16 +82,20 @@ void FontStatusTest::statusOrderIsStableBothWays()
     };
 
     FontStatusItems ascending = items;
-    std::stable_sort(ascending.begin(), ascending.end(), [](const FontStatusItem &a, const FontStatusItem &b) {
-        return statusSortKey(a.status) < statusSortKey(b.status);
-    });
-    QCOMPARE(names(ascending), (QStringList{u"first"_s, u"second"_s, u"miss"_s, u"review"_s, u"sys"_s, u"adobe"_s}));
+    std::stable_sort(ascending.begin(), ascending.end(),
+                     [](const FontStatusItem &a, const FontStatusItem &b) {
+                         return statusSortKey(a.status) < statusSortKey(b.status);
+                     });
+    QCOMPARE(names(ascending),
+             (QStringList{u"first"_s, u"second"_s, u"miss"_s, u"review"_s, u"sys"_s, u"adobe"_s}));
 
     FontStatusItems descending = items;
-    std::stable_sort(descending.begin(), descending.end(), [](const FontStatusItem &a, const FontStatusItem &b) {
-        return statusSortKey(a.status) > statusSortKey(b.status);
-    });
-    QCOMPARE(names(descending), (QStringList{u"adobe"_s, u"sys"_s, u"review"_s, u"miss"_s, u"first"_s, u"second"_s}));
+    std::stable_sort(descending.begin(), descending.end(),
+                     [](const FontStatusItem &a, const FontStatusItem &b) {
+                         return statusSortKey(a.status) > statusSortKey(b.status);
+                     });
+    QCOMPARE(names(descending),
+             (QStringList{u"adobe"_s, u"sys"_s, u"review"_s, u"miss"_s, u"first"_s, u"second"_s}));
 }
 
 void FontStatusTest::everyStatusPresentsItself()

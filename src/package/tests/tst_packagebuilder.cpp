@@ -1,12 +1,13 @@
 #include <package/completionnotice.h>
 #include <package/packagebuilder.h>
-#include <testsupport/testzip.h>
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -97,7 +98,8 @@ void PackageBuilderTest::wholePackage()
              u"Package created: Quarterly Review_package (2 fonts). 1 duplicate file skipped."_s);
     QCOMPARE(entries(path(u"out"_s)),
              (QStringList{u"Quarterly Review_package"_s, u"Quarterly Review_package/Fonts"_s,
-                          u"Quarterly Review_package/Fonts/Family.ttc"_s, u"Quarterly Review_package/Fonts/Serif.ttf"_s,
+                          u"Quarterly Review_package/Fonts/Family.ttc"_s,
+                          u"Quarterly Review_package/Fonts/Serif.ttf"_s,
                           u"Quarterly Review_package/Quarterly Review.pptx"_s,
                           u"Quarterly Review_package/font-report.txt"_s}));
     QFile copied(path(u"out/Quarterly Review_package/Fonts/Serif.ttf"_s));
@@ -105,14 +107,17 @@ void PackageBuilderTest::wholePackage()
     QCOMPARE(copied.readAll(), QByteArray("serif font"));
     QCOMPARE(m_log, (QStringList{u"[Package] Copied presentation: Quarterly Review.pptx"_s,
                                  u"[Package] Fonts to export: 2 (1 duplicates skipped)"_s,
-                                 u"[Package] Copied font: Example Serif"_s, u"[Package] Copied font: Family Regular"_s,
+                                 u"[Package] Copied font: Example Serif"_s,
+                                 u"[Package] Copied font: Family Regular"_s,
                                  u"[Package] Done. Exported: 2, Failed: 0, Duplicates skipped: 1"_s}));
 
     QFile report(path(u"out/Quarterly Review_package/font-report.txt"_s));
     QVERIFY(report.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(report.readAll());
-    QVERIFY(text.contains(u"\nSource File: Quarterly Review.pptx\n\nAll Fonts Used (7):\n- Example Serif [Installed]\n"_s));
-    QVERIFY(text.contains(u"\nExported Fonts (2):\n- Example Serif\n- Family Regular\n\nExport Failed (0):\n\nNotes:"_s));
+    QVERIFY(text.contains(
+        u"\nSource File: Quarterly Review.pptx\n\nAll Fonts Used (7):\n- Example Serif [Installed]\n"_s));
+    QVERIFY(text.contains(
+        u"\nExported Fonts (2):\n- Example Serif\n- Family Regular\n\nExport Failed (0):\n\nNotes:"_s));
 }
 
 void PackageBuilderTest::presentationFolderAndNothingElse()
@@ -126,9 +131,9 @@ void PackageBuilderTest::presentationFolderAndNothingElse()
 
     PackageOutcome outcome = build({deck, path(u"out"_s), items, true, false});
     QVERIFY(outcome.isBuilt);
-    QCOMPARE(entries(outcome.packagePath), (QStringList{u"Fonts"_s, u"Talk.key"_s, u"Talk.key/Data"_s,
-                                                        u"Talk.key/Data/photo.jpg"_s, u"Talk.key/Index.zip"_s,
-                                                        u"Talk.key/preview.jpg"_s}));
+    QCOMPARE(entries(outcome.packagePath),
+             (QStringList{u"Fonts"_s, u"Talk.key"_s, u"Talk.key/Data"_s, u"Talk.key/Data/photo.jpg"_s,
+                          u"Talk.key/Index.zip"_s, u"Talk.key/preview.jpg"_s}));
     QCOMPARE(QFileInfo(outcome.packagePath + u"/Talk.key/preview.jpg"_s).symLinkTarget(),
              outcome.packagePath + u"/Talk.key/Data/photo.jpg"_s);
     QCOMPARE(outcome.statusMessage, u"No fonts were found to export."_s);
@@ -146,11 +151,14 @@ void PackageBuilderTest::statusMessages_data()
     QTest::addColumn<int>("duplicates");
     QTest::addColumn<QString>("message");
     QTest::newRow("one") << 1 << 0 << 0 << u"Package created: Talk_package (1 font)."_s;
-    QTest::newRow("mixed") << 1 << 2 << 1
-                           << u"Package created: Talk_package (1 font). 2 font(s) could not be copied. 1 duplicate file skipped."_s;
-    QTest::newRow("two duplicates") << 3 << 1 << 2
-                                    << u"Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 2 duplicate files skipped."_s;
-    QTest::newRow("nothing copied") << 0 << 1 << 3 << u"No fonts were found to export. 1 font(s) could not be copied."_s;
+    QTest::newRow("mixed")
+        << 1 << 2 << 1
+        << u"Package created: Talk_package (1 font). 2 font(s) could not be copied. 1 duplicate file skipped."_s;
+    QTest::newRow("two duplicates")
+        << 3 << 1 << 2
+        << u"Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 2 duplicate files skipped."_s;
+    QTest::newRow("nothing copied") << 0 << 1 << 3
+                                    << u"No fonts were found to export. 1 font(s) could not be copied."_s;
     QTest::newRow("nothing at all") << 0 << 0 << 0 << u"No fonts were found to export."_s;
 }
 
@@ -178,7 +186,8 @@ void PackageBuilderTest::fontsThatCannotTravel()
     QCOMPARE(outcome.failed, (QStringList{u"Vanished"_s, u"No File"_s}));
     QCOMPARE(outcome.statusMessage, u"No fonts were found to export. 2 font(s) could not be copied."_s);
     QCOMPARE(m_log, (QStringList{u"[Package] Fonts to export: 2 (1 duplicates skipped)"_s,
-                                 u"[Package][Error] Not readable: "_s + vanished, u"[Package][Warn] No fileURL for: No File"_s,
+                                 u"[Package][Error] Not readable: "_s + vanished,
+                                 u"[Package][Warn] No fileURL for: No File"_s,
                                  u"[Package] Done. Exported: 0, Failed: 2, Duplicates skipped: 1"_s}));
 }
 
@@ -187,8 +196,9 @@ void PackageBuilderTest::sameFileNameFromTwoFolders()
     // Two different files of one name: both travel, neither replaces the other.
     const QString deck = path(u"Talk.pptx"_s);
     test::writeFile(deck, "deck");
-    FontStatusItems items = {makeFontStatusItem(u"Old Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "old")),
-                             makeFontStatusItem(u"New Face"_s, FontStatus::installed, font(u"b/Face.otf"_s, "new"))};
+    FontStatusItems items = {
+        makeFontStatusItem(u"Old Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "old")),
+        makeFontStatusItem(u"New Face"_s, FontStatus::installed, font(u"b/Face.otf"_s, "new"))};
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, false, false});
     QCOMPARE(outcome.exported.size(), 2);
     QCOMPARE(entries(outcome.packagePath + u"/Fonts"_s), (QStringList{u"Face 2.otf"_s, u"Face.otf"_s}));
@@ -203,12 +213,14 @@ void PackageBuilderTest::replacingAnOlderPackage()
     test::writeFile(deck, "deck");
     test::writeFile(path(u"out/Talk_package/Fonts/Stale.ttf"_s), "stale");
     test::writeFile(path(u"out/Talk_package/notes from last time.txt"_s), "stale");
-    const FontStatusItems items = {makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, false, true});
     QVERIFY(outcome.isBuilt);
     // Replaced whole, not merged, and nothing of the build left beside it.
-    QCOMPARE(entries(path(u"out"_s)), (QStringList{u"Talk_package"_s, u"Talk_package/Fonts"_s,
-                                                   u"Talk_package/Fonts/Face.otf"_s, u"Talk_package/font-report.txt"_s}));
+    QCOMPARE(entries(path(u"out"_s)),
+             (QStringList{u"Talk_package"_s, u"Talk_package/Fonts"_s, u"Talk_package/Fonts/Face.otf"_s,
+                          u"Talk_package/font-report.txt"_s}));
 }
 
 void PackageBuilderTest::repackagingFromInsideThePackage_data()
@@ -225,14 +237,16 @@ void PackageBuilderTest::repackagingFromInsideThePackage()
     const QString deck = path(u"out/Talk_package/Talk.pptx"_s);
     test::writeFile(deck, "the only copy");
     test::writeFile(path(u"out/Talk_package/Fonts/Old.ttf"_s), "old");
-    const FontStatusItems items = {makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
     QVERIFY(outcome.isBuilt);
     QFile survivor(deck);
     QVERIFY(survivor.open(QIODevice::ReadOnly));
     QCOMPARE(survivor.readAll(), QByteArray("the only copy"));
-    QCOMPARE(entries(path(u"out"_s)), (QStringList{u"Talk_package"_s, u"Talk_package/Fonts"_s,
-                                                   u"Talk_package/Fonts/Face.otf"_s, u"Talk_package/Talk.pptx"_s}));
+    QCOMPARE(entries(path(u"out"_s)),
+             (QStringList{u"Talk_package"_s, u"Talk_package/Fonts"_s, u"Talk_package/Fonts/Face.otf"_s,
+                          u"Talk_package/Talk.pptx"_s}));
 }
 
 void PackageBuilderTest::destinationThatCannotHoldAFolder()
@@ -240,7 +254,8 @@ void PackageBuilderTest::destinationThatCannotHoldAFolder()
     const QString deck = path(u"Talk.pptx"_s);
     test::writeFile(deck, "deck");
     test::writeFile(path(u"not a folder"_s), "file");
-    const FontStatusItems items = {makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
     const PackageOutcome outcome = build({deck, path(u"not a folder"_s), items, true, true});
     QVERIFY(!outcome.isBuilt);
     QVERIFY(outcome.statusMessage.startsWith(u"Could not create package folder: "_s));
@@ -253,10 +268,12 @@ void PackageBuilderTest::destinationInsideThePresentation()
     // A package built inside a Keynote package cannot hold a copy of it; the rest is still built.
     const QString deck = path(u"Talk.key"_s);
     test::writeFile(deck + u"/Index.zip"_s, "index");
-    const FontStatusItems items = {makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
     const PackageOutcome outcome = build({deck, deck, items, true, false});
     QVERIFY(outcome.isBuilt);
-    QCOMPARE(m_log[0], u"[Package][Error] Failed to copy presentation: A folder cannot be copied into itself."_s);
+    QCOMPARE(m_log[0],
+             u"[Package][Error] Failed to copy presentation: A folder cannot be copied into itself."_s);
     QCOMPARE(outcome.exported, QStringList{u"Face"_s});
     QCOMPARE(entries(deck), (QStringList{u"Index.zip"_s, u"Talk_package"_s, u"Talk_package/Fonts"_s,
                                          u"Talk_package/Fonts/Face.otf"_s}));
@@ -264,7 +281,8 @@ void PackageBuilderTest::destinationInsideThePresentation()
 
 void PackageBuilderTest::noticeBodies()
 {
-    QCOMPARE(packageReadyNoticeBody(u"/out/Quarterly Review_package"_s, 3), u"Quarterly Review_package — 3 fonts packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/Quarterly Review_package"_s, 3),
+             u"Quarterly Review_package — 3 fonts packaged."_s);
     QCOMPARE(packageReadyNoticeBody(u"/out/Talk_package"_s, 1), u"Talk_package — 1 font packaged."_s);
     QCOMPARE(packageReadyNoticeBody(u"/out/Talk_package"_s, 0), u"No fonts were exported."_s);
 }

@@ -62,7 +62,8 @@ void ColorSchemePortal::read(const QString &method)
 void ColorSchemePortal::settingChanged(const QDBusMessage &message)
 {
     const QVariantList arguments = message.arguments();
-    if (arguments.size() == 3 && arguments[0].toString() == appearanceGroup && arguments[1].toString() == colorSchemeKey)
+    if (arguments.size() == 3 && arguments[0].toString() == appearanceGroup &&
+        arguments[1].toString() == colorSchemeKey)
         update(arguments[2]);
 }
 

@@ -32,16 +32,16 @@ DBusNotifier::DBusNotifier(QDBusConnection connection, QString applicationName, 
     : m_connection(std::move(connection))
     , m_applicationName(std::move(applicationName))
     , m_iconName(std::move(iconName))
-{
-}
+{}
 
 void DBusNotifier::postNotice(const QString &title, const QString &body)
 {
     if (!m_connection.isConnected())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(notificationsService, u"/org/freedesktop/Notifications"_s,
-                                                       notificationsService, u"Notify"_s);
-    const QVariantMap hints{{u"sound-name"_s, u"message-new-instant"_s}, {u"urgency"_s, QVariant::fromValue(uchar(1))}};
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        notificationsService, u"/org/freedesktop/Notifications"_s, notificationsService, u"Notify"_s);
+    const QVariantMap hints{{u"sound-name"_s, u"message-new-instant"_s},
+                            {u"urgency"_s, QVariant::fromValue(uchar(1))}};
     // Replacing notice 0 means a new notice every time; -1 leaves its lifetime to the desktop.
     call << m_applicationName << 0u << m_iconName << title << body << QStringList() << hints << -1;
     // The answer is not waited for: a desktop without notifications simply shows none.
@@ -50,9 +50,9 @@ void DBusNotifier::postNotice(const QString &title, const QString &body)
 
 DBusFileRevealer::DBusFileRevealer(QDBusConnection connection, FolderOpener openFolder)
     : m_connection(std::move(connection))
-    , m_openFolder(openFolder ? std::move(openFolder) : [](const QUrl &folder) { QDesktopServices::openUrl(folder); })
-{
-}
+    , m_openFolder(openFolder ? std::move(openFolder)
+                              : [](const QUrl &folder) { QDesktopServices::openUrl(folder); })
+{}
 
 void DBusFileRevealer::revealItem(const QString &path, const QString &containingFolder)
 {

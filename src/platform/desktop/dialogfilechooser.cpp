@@ -39,8 +39,7 @@ public:
 
 DialogFileChooser::DialogFileChooser(QWidget *parent)
     : m_parent(parent)
-{
-}
+{}
 
 std::optional<QString> DialogFileChooser::chooseFile(const QString &prompt, const QString &message)
 {

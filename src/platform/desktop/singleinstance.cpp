@@ -26,8 +26,7 @@ QString runtimeFolder()
 SingleInstance::SingleInstance(const QString &name, QObject *parent)
     : QObject(parent)
     , m_socketPath(QDir(runtimeFolder()).filePath(u"%1-%2.socket"_s.arg(name).arg(::getuid())))
-{
-}
+{}
 
 SingleInstance::~SingleInstance() = default;
 

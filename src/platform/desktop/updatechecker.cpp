@@ -18,8 +18,7 @@ UpdateChecker::UpdateChecker(QUrl feed, QString currentVersion, QObject *parent)
     , m_feed(std::move(feed))
     , m_currentVersion(std::move(currentVersion))
     , m_network(new QNetworkAccessManager(this))
-{
-}
+{}
 
 void UpdateChecker::checkForUpdates()
 {

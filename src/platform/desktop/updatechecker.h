@@ -18,7 +18,14 @@ class UpdateChecker final : public QObject
     Q_OBJECT
 
 public:
-    enum class Outcome { upToDate, updateAvailable, noFeed, brokenFeed, unreachable };
+    enum class Outcome
+    {
+        upToDate,
+        updateAvailable,
+        noFeed,
+        brokenFeed,
+        unreachable
+    };
     Q_ENUM(Outcome)
 
     UpdateChecker(QUrl feed, QString currentVersion, QObject *parent = nullptr);
@@ -31,7 +38,8 @@ public:
 
 Q_SIGNALS:
     // `update` is set for updateAvailable; `error` describes brokenFeed and unreachable.
-    void finished(kernwick::UpdateChecker::Outcome outcome, const kernwick::AppcastItem &update, const QString &error);
+    void finished(kernwick::UpdateChecker::Outcome outcome, const kernwick::AppcastItem &update,
+                  const QString &error);
 
 private:
     void replyFinished();

@@ -83,12 +83,13 @@ void PlatformTest::removableVolumes_data()
     QTest::addColumn<bool>("partition");
     QTest::addColumn<QByteArray>("removable");
     QTest::addColumn<bool>("expected");
-    QTest::newRow("internal disk") << u"devices/pci0000:00/0000:00:1f.2/ata1/host0/block/sda"_s << true << QByteArray("0\n")
-                                   << false;
+    QTest::newRow("internal disk") << u"devices/pci0000:00/0000:00:1f.2/ata1/host0/block/sda"_s << true
+                                   << QByteArray("0\n") << false;
     QTest::newRow("card reader") << u"devices/pci0000:00/0000:00:14.0/mmc0/block/mmcblk0"_s << true
                                  << QByteArray("1\n") << true;
     QTest::newRow("disk on USB that calls itself fixed")
-        << u"devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb"_s << false << QByteArray("0\n") << true;
+        << u"devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb"_s << false << QByteArray("0\n")
+        << true;
     QTest::newRow("no word about it") << u"devices/virtual/block/dm-0"_s << false << QByteArray() << false;
 }
 
@@ -120,7 +121,8 @@ void PlatformTest::removableVolumes()
         QFile(target + u"/partition"_s).open(QIODevice::WriteOnly);
     }
     QVERIFY(root.mkpath(u"dev/block"_s));
-    QVERIFY(QFile::link(target, root.filePath(u"dev/block/%1:%2"_s.arg(major(info.st_dev)).arg(minor(info.st_dev)))));
+    QVERIFY(QFile::link(target,
+                        root.filePath(u"dev/block/%1:%2"_s.arg(major(info.st_dev)).arg(minor(info.st_dev)))));
 
     QCOMPARE(isOnRemovableVolume(file, sysfs.path()), expected);
     // Where nothing can be read, the volume counts as fixed.

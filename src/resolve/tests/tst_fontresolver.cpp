@@ -1,9 +1,10 @@
 #include <resolve/fontresolver.h>
-#include <testsupport/testfonts.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <testsupport/testfonts.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -45,24 +46,27 @@ void FontResolverTest::verdictByWhereTheFileLies_data()
     QTest::addColumn<QString>("file"); // relative to the folder the status implies; empty: none
 
     // Exact names: PostScript, full, and family (whose regular face wins).
-    QTest::newRow("PostScript name in the user's folder") << u"LiberationSans-Bold"_s << FontStatus::installed
-                                                          << u"LiberationSans-Bold.ttf"_s;
+    QTest::newRow("PostScript name in the user's folder")
+        << u"LiberationSans-Bold"_s << FontStatus::installed << u"LiberationSans-Bold.ttf"_s;
     QTest::newRow("full name") << u"Liberation Sans Bold Italic"_s << FontStatus::installed
                                << u"LiberationSans-BoldItalic.ttf"_s;
     QTest::newRow("family name picks the regular face")
         << u"Liberation Serif"_s << FontStatus::installed << u"LiberationSerif-Regular.ttf"_s;
     QTest::newRow("distribution font") << u"DejaVu Sans"_s << FontStatus::system << u"DejaVuSans.ttf"_s;
-    QTest::newRow("Adobe-synced font") << u"LiberationMono"_s << FontStatus::adobe << u"LiberationMono-Regular.ttf"_s;
+    QTest::newRow("Adobe-synced font")
+        << u"LiberationMono"_s << FontStatus::adobe << u"LiberationMono-Regular.ttf"_s;
     // Loose matches: the match key ignores case, hyphens and spaces; containment works both ways.
-    QTest::newRow("match key") << u"liberation sans-bold"_s << FontStatus::installed << u"LiberationSans-Bold.ttf"_s;
+    QTest::newRow("match key") << u"liberation sans-bold"_s << FontStatus::installed
+                               << u"LiberationSans-Bold.ttf"_s;
     // LiberationSerif, the regular face's PostScript name, is the first installed name that the wanted
     // one contains.
     QTest::newRow("wanted name contains an installed one")
-        << u"LiberationSerif Condensed ExtraBold"_s << FontStatus::installed << u"LiberationSerif-Regular.ttf"_s;
+        << u"LiberationSerif Condensed ExtraBold"_s << FontStatus::installed
+        << u"LiberationSerif-Regular.ttf"_s;
     // Never a substitute: a name no installed font resembles is missing, whatever fontconfig would offer.
     QTest::newRow("unknown") << u"Calibri"_s << FontStatus::missing << QString();
-    QTest::newRow("underscore is not removed by the key") << u"Liberation_Sans_Bold"_s << FontStatus::missing
-                                                          << QString();
+    QTest::newRow("underscore is not removed by the key")
+        << u"Liberation_Sans_Bold"_s << FontStatus::missing << QString();
     QTest::newRow("serif is not sans") << u"Times New Roman"_s << FontStatus::missing << QString();
 }
 
@@ -156,12 +160,14 @@ void FontResolverTest::locationLabel_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("label");
-    QTest::newRow("home folder") << u"/Users/u1/Library/Fonts/X.otf"_s << u"/Users/u1"_s << u"~/Library/Fonts"_s;
+    QTest::newRow("home folder") << u"/Users/u1/Library/Fonts/X.otf"_s << u"/Users/u1"_s
+                                 << u"~/Library/Fonts"_s;
     QTest::newRow("user fonts") << u"/home/ann/.local/share/fonts/X.ttf"_s << u"/home/ann"_s
                                 << u"~/.local/share/fonts"_s;
     QTest::newRow("a longer user name is not the home folder")
         << u"/home/anna/fonts/X.ttf"_s << u"/home/ann"_s << u"/home/anna/fonts"_s;
-    QTest::newRow("system prefix") << u"/usr/share/fonts/truetype/dejavu/X.ttf"_s << u"/home/ann"_s << u"System"_s;
+    QTest::newRow("system prefix") << u"/usr/share/fonts/truetype/dejavu/X.ttf"_s << u"/home/ann"_s
+                                   << u"System"_s;
     QTest::newRow("assets prefix is a character prefix")
         << u"/System/Library/AssetsV2/X.ttf"_s << u"/home/ann"_s << u"System"_s;
     QTest::newRow("Adobe folder shows its path")

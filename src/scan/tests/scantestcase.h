@@ -1,10 +1,10 @@
 #pragma once
 
-#include <testsupport/testzip.h>
-
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/testzip.h>
 
 #include <algorithm>
 
@@ -15,10 +15,7 @@ class ScanTestCase : public QObject
     Q_OBJECT
 
 protected:
-    ScanTestCase()
-    {
-        qputenv("TMPDIR", QFile::encodeName(m_scratch.path()));
-    }
+    ScanTestCase() { qputenv("TMPDIR", QFile::encodeName(m_scratch.path())); }
 
     QString deckPath(const QString &name) const { return QDir(m_decks.path()).filePath(name); }
 
@@ -34,7 +31,8 @@ protected:
 
     QStringList scratchEntries() const
     {
-        return QDir(m_scratch.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        return QDir(m_scratch.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
     static QStringList sorted(QStringList names)

@@ -21,8 +21,8 @@ namespace {
 QSet<QString> byPattern(const QString &text)
 {
     QSet<QString> collected;
-    collectFontMatches(text, fontPattern(uR"re(<a:latin[^>]*typeface=\"([^^\"]+)\")re"_s), CaptureGroups::first,
-                       collected);
+    collectFontMatches(text, fontPattern(uR"re(<a:latin[^>]*typeface=\"([^^\"]+)\")re"_s),
+                       CaptureGroups::first, collected);
     return collected;
 }
 
@@ -61,7 +61,7 @@ void FontMatchingTest::latinPassAgreesOnRandomText()
 {
     // Texts made of the pieces that matter, in every order: the pass must find what the pattern finds.
     const QStringList pieces = {u"<a:latin"_s, u" typeface=\""_s, u"typeface="_s, u"\""_s, u"^"_s, u">"_s,
-                                u"/>"_s, u"Name"_s, u" "_s, u"\n"_s, u"<"_s, u"x"_s};
+                                u"/>"_s,       u"Name"_s,         u" "_s,         u"\n"_s, u"<"_s, u"x"_s};
     QRandomGenerator random(20261206);
     for (int round = 0; round < 20000; ++round) {
         QString text;

@@ -1,5 +1,4 @@
 #include "scantestcase.h"
-
 #include <scan/fontscanner.h>
 
 #include <QFile>
@@ -33,8 +32,8 @@ QString FontScannerTest::tool(const QString &name, const QStringList &names)
     QByteArrayList lines;
     for (const QString &font : names)
         lines.append("    \"" + font.toUtf8() + '"');
-    const QByteArray answer =
-        names.isEmpty() ? QByteArray("kMDItemFonts = (null)\n") : "kMDItemFonts = (\n" + lines.join(",\n") + "\n)\n";
+    const QByteArray answer = names.isEmpty() ? QByteArray("kMDItemFonts = (null)\n")
+                                              : "kMDItemFonts = (\n" + lines.join(",\n") + "\n)\n";
     const QString path = deckPath(name);
     test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" + answer + "EOF\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
@@ -53,8 +52,9 @@ void FontScannerTest::mergesTheSourcesOnceEachInCodePointOrder()
     const QString deck = deckPath(u"Talk.pptx"_s);
     QVERIFY(QFile::copy(m_slideDeck, deck));
     // The metadata's "Cafe" with a combining accent is the package's composed "Café".
-    const FontScanner scanner(MetadataQuery(tool(u"tool"_s, {u"Zapfino"_s, u"arial"_s, u"Arial"_s, u"Cafe\u0301"_s,
-                                                            u"\U0001D49C Script"_s, u"\uFF21 Wide"_s})));
+    const FontScanner scanner(
+        MetadataQuery(tool(u"tool"_s, {u"Zapfino"_s, u"arial"_s, u"Arial"_s, u"Cafe\u0301"_s,
+                                       u"\U0001D49C Script"_s, u"\uFF21 Wide"_s})));
     QCOMPARE(scanner.scanFonts(deck), (QStringList{u"Arial"_s, u"Cafe\u0301"_s, u"Verdana"_s, u"Zapfino"_s,
                                                    u"arial"_s, u"\uFF21 Wide"_s, u"\U0001D49C Script"_s}));
 }
@@ -71,8 +71,8 @@ void FontScannerTest::sourcesByExtension_data()
     QTest::newRow("both sources") << u"C.pptx"_s << QStringList{u"Gill Sans"_s, u"Arial"_s}
                                   << QStringList{u"Arial"_s, u"Café"_s, u"Gill Sans"_s, u"Verdana"_s};
     // A binary presentation gets no extraction, whatever it holds.
-    QTest::newRow("binary presentation") << u"D.ppt"_s << QStringList{u"Tahoma"_s, u"Tahoma"_s}
-                                         << QStringList{u"Tahoma"_s};
+    QTest::newRow("binary presentation")
+        << u"D.ppt"_s << QStringList{u"Tahoma"_s, u"Tahoma"_s} << QStringList{u"Tahoma"_s};
     QTest::newRow("binary presentation, nothing known") << u"E.ppt"_s << QStringList() << QStringList();
 }
 
@@ -91,11 +91,13 @@ void FontScannerTest::realDocumentsWithoutTheHelper_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("names");
     QTest::newRow("pptx/txt-font-typeface.pptx")
-        << u"pptx/txt-font-typeface.pptx"_s << QStringList{u"Arial"_s, u"Arial Black"_s, u"Lucida Grande"_s, u"Verdana"_s};
+        << u"pptx/txt-font-typeface.pptx"_s
+        << QStringList{u"Arial"_s, u"Arial Black"_s, u"Lucida Grande"_s, u"Verdana"_s};
     QTest::newRow("pptx/fixture2-libreoffice.pptx")
         << u"pptx/fixture2-libreoffice.pptx"_s << QStringList{u"Arial"_s, u"Times New Roman"_s};
-    for (const char *file : {"pptx/shp-shapes.pptx", "pptx/encrypted.pptx", "ppt/raw_text.ppt", "ppt/encrypted.ppt",
-                             "key/package-keynote6.key", "key/legacy-package.key", "key/simple-oneslide.key"}) {
+    for (const char *file :
+         {"pptx/shp-shapes.pptx", "pptx/encrypted.pptx", "ppt/raw_text.ppt", "ppt/encrypted.ppt",
+          "key/package-keynote6.key", "key/legacy-package.key", "key/simple-oneslide.key"}) {
         QTest::newRow(file) << QString::fromLatin1(file) << QStringList();
     }
 }
@@ -110,8 +112,10 @@ void FontScannerTest::realDocumentsWithoutTheHelper()
 void FontScannerTest::scansSideBySide()
 {
     const FontScanner scanner{MetadataQuery()};
-    auto first = std::async(std::launch::async, [&] { return scanner.scanFonts(fixture(u"pptx/txt-font-typeface.pptx"_s)); });
-    auto second = std::async(std::launch::async, [&] { return scanner.scanFonts(fixture(u"pptx/fixture2-libreoffice.pptx"_s)); });
+    auto first = std::async(std::launch::async,
+                            [&] { return scanner.scanFonts(fixture(u"pptx/txt-font-typeface.pptx"_s)); });
+    auto second = std::async(std::launch::async,
+                             [&] { return scanner.scanFonts(fixture(u"pptx/fixture2-libreoffice.pptx"_s)); });
     QCOMPARE(first.get().size(), 4);
     QCOMPARE(second.get().size(), 2);
 }

@@ -1,5 +1,4 @@
 #include "scantestcase.h"
-
 #include <scan/keynoteextraction.h>
 
 #include <QFile>
@@ -27,7 +26,8 @@ private:
     QString makePackage(const QString &name, const QList<std::pair<QString, QByteArray>> &files);
 };
 
-QString KeynoteExtractionTest::makePackage(const QString &name, const QList<std::pair<QString, QByteArray>> &files)
+QString KeynoteExtractionTest::makePackage(const QString &name,
+                                           const QList<std::pair<QString, QByteArray>> &files)
 {
     const QString package = deckPath(name);
     QDir(package).removeRecursively();
@@ -45,26 +45,30 @@ void KeynoteExtractionTest::namesInTopLevelText_data()
 
     QTest::newRow("attribute") << u"index.apxl"_s << QByteArray(R"(<sf:p fontName="Gill Sans"/>)")
                                << QStringList{u"Gill Sans"_s};
-    QTest::newRow("attribute with space before =") << u"a.xml"_s << QByteArray("<x fontName \n=\"Optima\"/>")
-                                                   << QStringList{u"Optima"_s};
-    QTest::newRow("JSON member") << u"doc.json"_s << QByteArray(R"({"fontName" : "Futura Medium", "size": 3})")
+    QTest::newRow("attribute with space before =")
+        << u"a.xml"_s << QByteArray("<x fontName \n=\"Optima\"/>") << QStringList{u"Optima"_s};
+    QTest::newRow("JSON member") << u"doc.json"_s
+                                 << QByteArray(R"({"fontName" : "Futura Medium", "size": 3})")
                                  << QStringList{u"Futura Medium"_s};
-    QTest::newRow("typeface") << u"theme.XML"_s << QByteArray(R"(<a:latin typeface="dk1"/><a:ea typeface="+mn-ea"/>)")
+    QTest::newRow("typeface") << u"theme.XML"_s
+                              << QByteArray(R"(<a:latin typeface="dk1"/><a:ea typeface="+mn-ea"/>)")
                               << QStringList{u"dk1"_s};
     QTest::newRow("font-family") << u"style.xml"_s << QByteArray("<s>font-family: Avenir; color: red</s>")
                                  << QStringList{u"Avenir"_s};
-    QTest::newRow("font-family list is one name") << u"style.xml"_s
-                                                  << QByteArray("<s>font-family: Avenir, Helvetica;</s>")
-                                                  << QStringList{u"Avenir, Helvetica"_s};
-    QTest::newRow("font-family at the very end") << u"style.xml"_s << QByteArray("font-family:\n  Baskerville  \n")
-                                                 << QStringList{u"Baskerville"_s};
+    QTest::newRow("font-family list is one name")
+        << u"style.xml"_s << QByteArray("<s>font-family: Avenir, Helvetica;</s>")
+        << QStringList{u"Avenir, Helvetica"_s};
+    QTest::newRow("font-family at the very end")
+        << u"style.xml"_s << QByteArray("font-family:\n  Baskerville  \n") << QStringList{u"Baskerville"_s};
     QTest::newRow("quoted font-family gives nothing there")
         << u"style.xml"_s << QByteArray(R"(<s style='font-family: "Avenir Next"'/>)") << QStringList();
     QTest::newRow("other extensions are not read")
         << u"notes.txt"_s << QByteArray(R"(fontName="Hidden")") << QStringList();
-    QTest::newRow("null and no-break spaces")
-        << u"a.xml"_s << QByteArray("<x fontName=\"null\"/><y fontName=\"\xc2\xa0" "Big\xc2\xa0" "Caslon\"/>")
-        << QStringList{u"Big Caslon"_s};
+    QTest::newRow("null and no-break spaces") << u"a.xml"_s
+                                              << QByteArray("<x fontName=\"null\"/><y fontName=\"\xc2\xa0"
+                                                            "Big\xc2\xa0"
+                                                            "Caslon\"/>")
+                                              << QStringList{u"Big Caslon"_s};
 }
 
 void KeynoteExtractionTest::namesInTopLevelText()
@@ -88,12 +92,14 @@ void KeynoteExtractionTest::indexFileArchiveAndTopLevel()
     }
     QFile archive(inner);
     QVERIFY(archive.open(QIODevice::ReadOnly));
-    const QString package = makePackage(u"Whole.key"_s, {{u"index.apxl"_s, R"(<k fontName="FromIndex"/><k fontName="Shared"/>)"},
-                                                         {u"index.zip"_s, archive.readAll()},
-                                                         {u"extra.json"_s, R"({"fontName":"TopLevel"})"},
-                                                         {u"Data/deeper.xml"_s, R"(<k fontName="NotTopLevel"/>)"}});
+    const QString package =
+        makePackage(u"Whole.key"_s, {{u"index.apxl"_s, R"(<k fontName="FromIndex"/><k fontName="Shared"/>)"},
+                                     {u"index.zip"_s, archive.readAll()},
+                                     {u"extra.json"_s, R"({"fontName":"TopLevel"})"},
+                                     {u"Data/deeper.xml"_s, R"(<k fontName="NotTopLevel"/>)"}});
     const QStringList names = keynotePackageFonts(package);
-    QCOMPARE(sorted(names), (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
+    QCOMPARE(sorted(names),
+             (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
 }
 
 void KeynoteExtractionTest::realDocuments_data()
@@ -146,7 +152,8 @@ void KeynoteExtractionTest::hostileIndexArchive()
         zip.add(u"../escaped.xml"_s, R"(<k fontName="Escaped"/>)");
         zip.add(u"/tmp/absolute.xml"_s, R"(<k fontName="Absolute"/>)");
         zip.addLink(u"linked.xml"_s, fixture(u"README.md"_s));
-        zip.addGenerated(u"huge.xml"_s, qint64(1) << 30, [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'x'); });
+        zip.addGenerated(u"huge.xml"_s, qint64(1) << 30,
+                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'x'); });
         zip.add(u"fine.xml"_s, R"(<k fontName="Fine"/>)");
         QVERIFY(zip.close());
     }

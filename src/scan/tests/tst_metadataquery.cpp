@@ -42,11 +42,12 @@ void MetadataQueryTest::recordedAnswers_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("names") << QByteArray("kMDItemFonts = (\n    \"Arial\",\n    \"Gill Sans\",\n    Calibri\n)\n")
+    QTest::newRow("names") << QByteArray(
+                                  "kMDItemFonts = (\n    \"Arial\",\n    \"Gill Sans\",\n    Calibri\n)\n")
                            << QStringList{u"Arial"_s, u"Gill Sans"_s, u"Calibri"_s};
     QTest::newRow("no fonts") << QByteArray("kMDItemFonts = (null)\n") << QStringList();
-    QTest::newRow("null beside names") << QByteArray("kMDItemFonts = (\n \"Arial\"\n)\nkMDItemFonts = (null)\n")
-                                       << QStringList();
+    QTest::newRow("null beside names")
+        << QByteArray("kMDItemFonts = (\n \"Arial\"\n)\nkMDItemFonts = (null)\n") << QStringList();
     QTest::newRow("nothing") << QByteArray() << QStringList();
     QTest::newRow("white space only") << QByteArray(" \n\t\r\n") << QStringList();
     QTest::newRow("same name twice") << QByteArray("kMDItemFonts = (\n \"Arial\",\n \"Arial\"\n)")
@@ -54,17 +55,21 @@ void MetadataQueryTest::recordedAnswers_data()
     QTest::newRow("comma splits a name") << QByteArray("kMDItemFonts = (\n    \"Bodoni 72, Book\"\n)")
                                          << QStringList{u"Bodoni 72"_s, u"Book"_s};
     QTest::newRow("quotes and parentheses removed")
-        << QByteArray("kMDItemFonts = (\n    \"Font \\\"Q\\\" (Pro)\"\n)") << QStringList{u"Font \\Q\\ Pro"_s};
+        << QByteArray("kMDItemFonts = (\n    \"Font \\\"Q\\\" (Pro)\"\n)")
+        << QStringList{u"Font \\Q\\ Pro"_s};
     QTest::newRow("null in any case, but not inside a name")
-        << QByteArray("kMDItemFonts = (\n \"NULL\",\n \"null\",\n \"Null Sans\"\n)") << QStringList{u"Null Sans"_s};
+        << QByteArray("kMDItemFonts = (\n \"NULL\",\n \"null\",\n \"Null Sans\"\n)")
+        << QStringList{u"Null Sans"_s};
     QTest::newRow("paths and presentation names dropped")
-        << QByteArray("kMDItemFonts = (\n \"/Users/x/Deck.key\",\n \"Report.pptx\",\n \"old.PPT\",\n \"Talk.Key\",\n"
-                      " \"Keynote\"\n)")
+        << QByteArray(
+               "kMDItemFonts = (\n \"/Users/x/Deck.key\",\n \"Report.pptx\",\n \"old.PPT\",\n \"Talk.Key\",\n"
+               " \"Keynote\"\n)")
         << QStringList{u"Keynote"_s};
     QTest::newRow("a complaint about the file")
         << QByteArray("/tmp/Talk.pptx: could not find /tmp/Talk.pptx.\n") << QStringList();
     QTest::newRow("a complaint that reads like a name")
-        << QByteArray("kernwick-fontmeta: cannot read file\n") << QStringList{u"kernwick-fontmeta: cannot read file"_s};
+        << QByteArray("kernwick-fontmeta: cannot read file\n")
+        << QStringList{u"kernwick-fontmeta: cannot read file"_s};
     QTest::newRow("localized names and no-break spaces")
         << QByteArray("kMDItemFonts = (\n \"ＭＳ Ｐゴシック\",\n \"\xc2\xa0맑은 고딕\xc2\xa0\"\n)")
         << QStringList{u"ＭＳ Ｐゴシック"_s, u"맑은 고딕"_s};
@@ -81,7 +86,8 @@ void MetadataQueryTest::recordedAnswers()
 void MetadataQueryTest::askingTheTool()
 {
     // The three arguments arrive as they are, the path with its spaces, and error text joins the answer.
-    const QString tool = script(u"tool"_s, R"([ "$#" = 3 ] && [ "$1" = -name ] && [ "$2" = kMDItemFonts ] && [ -f "$3" ] || exit 1
+    const QString tool = script(
+        u"tool"_s, R"([ "$#" = 3 ] && [ "$1" = -name ] && [ "$2" = kMDItemFonts ] && [ -f "$3" ] || exit 1
 echo 'kMDItemFonts = ('
 echo '    "Arial",' >&2
 echo '    "Gill Sans"'
@@ -123,7 +129,8 @@ void MetadataQueryTest::toolThatMisbehaves()
 void MetadataQueryTest::findingTheHelper()
 {
     const QDir folder(m_folder.path());
-    QVERIFY(folder.mkpath(u"prefix/bin"_s) && folder.mkpath(u"prefix/lib/kernwick"_s) && folder.mkpath(u"configured"_s));
+    QVERIFY(folder.mkpath(u"prefix/bin"_s) && folder.mkpath(u"prefix/lib/kernwick"_s) &&
+            folder.mkpath(u"configured"_s));
     const auto locate = [&folder] {
         return MetadataQuery::locateHelper(folder.filePath(u"prefix/bin"_s), u"../lib/kernwick"_s,
                                            folder.filePath(u"configured"_s));

@@ -1,5 +1,4 @@
 #include "scantestcase.h"
-
 #include <scan/powerpointextraction.h>
 
 #include <QElapsedTimer>
@@ -28,8 +27,8 @@ namespace {
 QByteArray slide(const QByteArray &body)
 {
     return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
-           R"(<p:sld xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"><p:cSld><p:spTree>)"
-           + body + "</p:spTree></p:cSld></p:sld>";
+           R"(<p:sld xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"><p:cSld><p:spTree>)" +
+           body + "</p:spTree></p:cSld></p:sld>";
 }
 } // namespace
 
@@ -39,26 +38,30 @@ void PowerPointExtractionTest::namesInSlides_data()
     QTest::addColumn<QStringList>("names");
 
     QTest::newRow("other attributes around typeface")
-        << QByteArray(R"(<a:latin pitchFamily="34" typeface="Avenir Next" charset="0"/>)") << QStringList{u"Avenir Next"_s};
+        << QByteArray(R"(<a:latin pitchFamily="34" typeface="Avenir Next" charset="0"/>)")
+        << QStringList{u"Avenir Next"_s};
     QTest::newRow("element across lines")
-        << QByteArray("<a:latin\n  panose=\"020B0604\"\n  typeface=\"Gill Sans\"/>") << QStringList{u"Gill Sans"_s};
-    QTest::newRow("theme references") << QByteArray(R"(<a:latin typeface="+mn-lt"/><a:latin typeface="+mj-lt"/>)")
-                                      << QStringList();
+        << QByteArray("<a:latin\n  panose=\"020B0604\"\n  typeface=\"Gill Sans\"/>")
+        << QStringList{u"Gill Sans"_s};
+    QTest::newRow("theme references")
+        << QByteArray(R"(<a:latin typeface="+mn-lt"/><a:latin typeface="+mj-lt"/>)") << QStringList();
     QTest::newRow("theme tokens dropped, names kept")
         << QByteArray(R"(<a:latin typeface="dk1"/><a:latin typeface="font2"/><a:latin typeface="Font2"/>)"
                       R"(<a:latin typeface="abcdef1"/>)")
         << QStringList{u"Font2"_s, u"abcdef1"_s};
-    QTest::newRow("null in any case") << QByteArray(R"(<a:latin typeface="Null"/><a:latin typeface="NULL"/>)")
-                                      << QStringList();
+    QTest::newRow("null in any case")
+        << QByteArray(R"(<a:latin typeface="Null"/><a:latin typeface="NULL"/>)") << QStringList();
     QTest::newRow("caret spoils the element")
         << QByteArray(R"(<a:latin typeface="Bad^Name"/>)") << QStringList();
     QTest::newRow("references stay verbatim")
-        << QByteArray(R"(<a:latin typeface="Times&#160;New&#160;Roman"/>)") << QStringList{u"Times&#160;New&#160;Roman"_s};
+        << QByteArray(R"(<a:latin typeface="Times&#160;New&#160;Roman"/>)")
+        << QStringList{u"Times&#160;New&#160;Roman"_s};
     QTest::newRow("no-break spaces become spaces")
-        << QByteArray("<a:latin typeface=\"Times\xc2\xa0New\xc2\xa0Roman\xc2\xa0\"/>") << QStringList{u"Times New Roman"_s};
-    QTest::newRow("two on one line")
-        << QByteArray(R"(<a:latin typeface="Arial"/><a:latin typeface="Verdana"/>)")
-        << QStringList{u"Arial"_s, u"Verdana"_s};
+        << QByteArray("<a:latin typeface=\"Times\xc2\xa0New\xc2\xa0Roman\xc2\xa0\"/>")
+        << QStringList{u"Times New Roman"_s};
+    QTest::newRow("two on one line") << QByteArray(
+                                            R"(<a:latin typeface="Arial"/><a:latin typeface="Verdana"/>)")
+                                     << QStringList{u"Arial"_s, u"Verdana"_s};
     QTest::newRow("other scripts are not read")
         << QByteArray(R"(<a:ea typeface="MS Gothic"/><a:cs typeface="Mangal"/><a:sym typeface="Wingdings"/>)")
         << QStringList();
@@ -77,20 +80,21 @@ void PowerPointExtractionTest::namesInSlides()
 
 void PowerPointExtractionTest::partsReadAndPartsLeftAlone()
 {
-    const auto latin = [](const char *name) { return slide("<a:latin typeface=\"" + QByteArray(name) + "\"/>"); };
-    const QString deck = makeArchive(
-        u"parts.pptx"_s,
-        {{u"ppt/presentation.xml"_s, latin("FromPresentation")},
-         {u"ppt/slides/slide1.xml"_s, latin("FromSlide")},
-         {u"ppt/slides/.hidden.XML"_s, latin("FromHiddenSlide")},
-         {u"ppt/slideMasters/slideMaster1.xml"_s, latin("FromMaster")},
-         {u"ppt/slides/_rels/slide1.xml.rels"_s, latin("FromRelationships")},
-         {u"ppt/slides/nested/slide9.xml"_s, latin("FromNestedFolder")},
-         {u"ppt/slideLayouts/slideLayout1.xml"_s, latin("FromLayout")},
-         {u"ppt/theme/theme1.xml"_s, latin("FromTheme")},
-         {u"ppt/notesSlides/notesSlide1.xml"_s, latin("FromNotes")},
-         {u"ppt/slides/slide2.xml"_s, "\xff\xfe<a:latin typeface=\"NotUtf8\"/>"},
-         {u"ppt/media/image1.png"_s, QByteArray(1024, 'x')}});
+    const auto latin = [](const char *name) {
+        return slide("<a:latin typeface=\"" + QByteArray(name) + "\"/>");
+    };
+    const QString deck =
+        makeArchive(u"parts.pptx"_s, {{u"ppt/presentation.xml"_s, latin("FromPresentation")},
+                                      {u"ppt/slides/slide1.xml"_s, latin("FromSlide")},
+                                      {u"ppt/slides/.hidden.XML"_s, latin("FromHiddenSlide")},
+                                      {u"ppt/slideMasters/slideMaster1.xml"_s, latin("FromMaster")},
+                                      {u"ppt/slides/_rels/slide1.xml.rels"_s, latin("FromRelationships")},
+                                      {u"ppt/slides/nested/slide9.xml"_s, latin("FromNestedFolder")},
+                                      {u"ppt/slideLayouts/slideLayout1.xml"_s, latin("FromLayout")},
+                                      {u"ppt/theme/theme1.xml"_s, latin("FromTheme")},
+                                      {u"ppt/notesSlides/notesSlide1.xml"_s, latin("FromNotes")},
+                                      {u"ppt/slides/slide2.xml"_s, "\xff\xfe<a:latin typeface=\"NotUtf8\"/>"},
+                                      {u"ppt/media/image1.png"_s, QByteArray(1024, 'x')}});
     QCOMPARE(sorted(powerPointPackageFonts(deck)),
              (QStringList{u"FromHiddenSlide"_s, u"FromMaster"_s, u"FromPresentation"_s, u"FromSlide"_s}));
 }
@@ -100,7 +104,8 @@ void PowerPointExtractionTest::realDocuments_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("names");
     QTest::newRow("Mac PowerPoint") << u"pptx/txt-font-typeface.pptx"_s
-                                    << QStringList{u"Arial"_s, u"Arial Black"_s, u"Lucida Grande"_s, u"Verdana"_s};
+                                    << QStringList{u"Arial"_s, u"Arial Black"_s, u"Lucida Grande"_s,
+                                                   u"Verdana"_s};
     QTest::newRow("LibreOffice") << u"pptx/fixture2-libreoffice.pptx"_s
                                  << QStringList{u"Arial"_s, u"Times New Roman"_s};
     // These name their faces only in themes, layouts or through theme references.
@@ -165,7 +170,8 @@ void PowerPointExtractionTest::hostileNamesAndLinks()
     }
     QCOMPARE(sorted(powerPointPackageFonts(path)), (QStringList{u"Inside"_s, u"Master"_s}));
     QVERIFY(!QFileInfo::exists(outside));
-    const QStringList besideTheDecks = QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList besideTheDecks =
+        QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QVERIFY(!besideTheDecks.contains(u"ppt"_s));
     QVERIFY(!besideTheDecks.contains(u"x.xml"_s));
 }
@@ -176,9 +182,8 @@ void PowerPointExtractionTest::memberThatInflatesToGigabytes()
     {
         test::TestZip zip(path);
         zip.add(u"ppt/slides/slide1.xml"_s, slide(R"(<a:latin typeface="Before"/>)"));
-        zip.addGenerated(u"ppt/slides/slide2.xml"_s, qint64(2) << 30, [](char *chunk, qint64 length) {
-            std::fill_n(chunk, length, ' ');
-        });
+        zip.addGenerated(u"ppt/slides/slide2.xml"_s, qint64(2) << 30,
+                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, ' '); });
         zip.add(u"ppt/slides/slide3.xml"_s, slide(R"(<a:latin typeface="After"/>)"));
         QVERIFY(zip.close());
     }
@@ -189,18 +194,20 @@ void PowerPointExtractionTest::memberThatInflatesToGigabytes()
 void PowerPointExtractionTest::largeAndHostileSlides()
 {
     // A 50 MB slide is still read whole.
-    QByteArray large = slide(QByteArray(R"(<a:r><a:rPr><a:latin typeface="Common"/></a:rPr><a:t>text</a:t></a:r>)")
-                                 .repeated(760'000)
-                             + R"(<a:latin typeface="AtTheEnd"/>)");
+    QByteArray large =
+        slide(QByteArray(R"(<a:r><a:rPr><a:latin typeface="Common"/></a:rPr><a:t>text</a:t></a:r>)")
+                  .repeated(760'000) +
+              R"(<a:latin typeface="AtTheEnd"/>)");
     QVERIFY(large.size() > 50'000'000);
     // Unclosed elements that make a naive pattern search go back over the rest of the text from every
     // start. They still match as the pattern says: one match from the first element to the last quote
     // whose value can close.
-    const QByteArray unclosed = QByteArray("<a:latin typeface=\"").repeated(200'000)
-                                + QByteArray("<a:latin typeface").repeated(200'000) + "=\"";
-    const QString deck = makeArchive(u"large.pptx"_s, {{u"ppt/slides/slide1.xml"_s, large},
-                                                      {u"ppt/slides/slide2.xml"_s, unclosed},
-                                                      {u"ppt/slides/slide3.xml"_s, QByteArray(5'000'000, '<')}});
+    const QByteArray unclosed = QByteArray("<a:latin typeface=\"").repeated(200'000) +
+                                QByteArray("<a:latin typeface").repeated(200'000) + "=\"";
+    const QString deck =
+        makeArchive(u"large.pptx"_s, {{u"ppt/slides/slide1.xml"_s, large},
+                                      {u"ppt/slides/slide2.xml"_s, unclosed},
+                                      {u"ppt/slides/slide3.xml"_s, QByteArray(5'000'000, '<')}});
     large.clear();
     QElapsedTimer timer;
     timer.start();

@@ -2,11 +2,11 @@
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
 #include <views/filledbutton.h>
+#include <views/foldertreerow.h>
 #include <views/fontemptystateview.h>
 #include <views/fontlegendrow.h>
 #include <views/fontlistheader.h>
 #include <views/fonttableview.h>
-#include <views/foldertreerow.h>
 #include <views/handoffpackageview.h>
 #include <views/packagerow.h>
 #include <views/readinesscard.h>
@@ -41,8 +41,7 @@ class ContentViewTest : public QObject
 public:
     explicit ContentViewTest(test::ViewWorld &world)
         : m_world(world)
-    {
-    }
+    {}
 
 private Q_SLOTS:
     void init();
@@ -87,7 +86,8 @@ void ContentViewTest::eachPhaseShowsItsViews()
     // No file: the drop zone and the empty state for no file; the package preview is always there.
     QVERIFY(m_window->dropZone() && !m_window->fileCard() && !m_window->scanningProgress());
     QVERIFY(m_window->emptyState() && !m_window->emptyState()->fileSelected());
-    QCOMPARE(m_window->emptyState()->findChild<QLabel *>(u"emptyStateTitle"_s)->text(), u"No presentation selected yet"_s);
+    QCOMPARE(m_window->emptyState()->findChild<QLabel *>(u"emptyStateTitle"_s)->text(),
+             u"No presentation selected yet"_s);
     QVERIFY(!m_window->readinessCard() && !m_window->fontTable());
     QVERIFY(m_window->packageView());
     QCOMPARE(m_window->stepCard(1)->findChild<QLabel *>(u"stepTitle"_s)->text(), u"Select Presentation"_s);
@@ -134,13 +134,14 @@ void ContentViewTest::eachPhaseShowsItsViews()
     QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Blank.pptx"_s, {})));
     QVERIFY(m_window->fileCard() && !m_window->scanningProgress());
     QVERIFY(m_window->emptyState() && m_window->emptyState()->fileSelected());
-    QCOMPARE(m_window->emptyState()->findChild<QLabel *>(u"emptyStateTitle"_s)->text(), u"No fonts detected"_s);
+    QCOMPARE(m_window->emptyState()->findChild<QLabel *>(u"emptyStateTitle"_s)->text(),
+             u"No fonts detected"_s);
     // The legend is the same in both versions, in its order.
     QStringList legend;
     for (FontLegendRow *row : m_window->emptyState()->findChildren<FontLegendRow *>())
         legend.append(row->label());
-    QCOMPARE(legend, (QStringList{u"Installed fonts"_s, u"Missing fonts"_s, u"Found fonts"_s, u"System fonts"_s,
-                                  u"Restricted (licensed)"_s}));
+    QCOMPARE(legend, (QStringList{u"Installed fonts"_s, u"Missing fonts"_s, u"Found fonts"_s,
+                                  u"System fonts"_s, u"Restricted (licensed)"_s}));
 
     // Removing the file brings the drop zone back.
     m_window->fileCard()->removeButton()->click();
@@ -150,14 +151,15 @@ void ContentViewTest::eachPhaseShowsItsViews()
 
 void ContentViewTest::summaryAndReadiness()
 {
-    const QString deck = m_world.deck(u"Review.pptx"_s, {test::names::installed[0], test::names::installed[1],
-                                                          test::names::system, test::names::restricted,
-                                                          test::names::missing});
+    const QString deck =
+        m_world.deck(u"Review.pptx"_s, {test::names::installed[0], test::names::installed[1],
+                                        test::names::system, test::names::restricted, test::names::missing});
     QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
     ReadinessCard *readiness = m_window->readinessCard();
     QCOMPARE(readiness->title(), u"Needs Attention"_s);
     QCOMPARE(readiness->symbolName(), u"exclamationmark.circle.fill"_s);
-    QCOMPARE(readiness->message(), u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+    QCOMPARE(readiness->message(),
+             u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
     QStringList tiles;
     for (StatCard *tile : m_window->statCards())
         tiles.append(tile->valueText() + u' ' + tile->label() + u'/' + tile->sublabel());
@@ -172,8 +174,8 @@ void ContentViewTest::summaryAndReadiness()
     m_workflow->handleDrop({QUrl::fromLocalFile(m_world.folder() + u"/notes.docx"_s)});
     QCOMPARE(readiness->message(), u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
 
-    QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Ready.pptx"_s, {test::names::installed[0],
-                                                                                     test::names::restricted})));
+    QVERIFY(test::ViewWorld::dropAndScan(
+        *m_workflow, m_world.deck(u"Ready.pptx"_s, {test::names::installed[0], test::names::restricted})));
     QCOMPARE(m_window->readinessCard()->title(), u"Ready for Handoff"_s);
     QCOMPARE(m_window->readinessCard()->symbolName(), u"checkmark.circle.fill"_s);
 
@@ -227,7 +229,8 @@ void ContentViewTest::dropTargetIsTheFirstCardOnly()
     QCOMPARE(m_workflow->selectedFile(), package);
     dragOnto(m_window->stepCard(1), {QUrl::fromLocalFile(m_world.folder() + u"/notes.txt"_s)}, true);
     QCOMPARE(m_workflow->selectedFile(), package);
-    QCOMPARE(m_workflow->statusMessage(), u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
+    QCOMPARE(m_workflow->statusMessage(),
+             u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
     // Of two files, the first is taken.
     const QString first = m_world.deck(u"First.ppt"_s, {});
     dragOnto(m_window->stepCard(1), {QUrl::fromLocalFile(first), QUrl::fromLocalFile(other)}, true);
@@ -301,7 +304,8 @@ void ContentViewTest::packagePreview()
     QCOMPARE(rows(), (QStringList{u"My Presentation_package"_s, u">Fonts"_s, u">font-report.txt"_s}));
 
     // Five installed fonts: three rows and the overflow line.
-    const QString deck = m_world.deck(u"Launch.pptx"_s, test::names::installed + QStringList{test::names::system});
+    const QString deck =
+        m_world.deck(u"Launch.pptx"_s, test::names::installed + QStringList{test::names::system});
     QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
     QCOMPARE(package->presentationRow()->subtitle(), u"Launch.pptx"_s);
     QCOMPARE(package->fontsRow()->subtitle(), u"5 fonts · Fonts found on this Mac"_s);
@@ -324,8 +328,9 @@ void ContentViewTest::packagePreview()
     QCOMPARE(items[1].fontName, u"LiberationSans"_s);
     m_workflow->setFontSelected(items[1].id, false);
     m_workflow->setFontSelected(items[2].id, false);
-    QCOMPARE(rows().mid(2), (QStringList{u">>LiberationSans-BoldItalic.ttf"_s, u">>LiberationSerif-Regular.ttf"_s,
-                                         u">>LiberationSerif-Italic.ttf"_s}));
+    QCOMPARE(rows().mid(2),
+             (QStringList{u">>LiberationSans-BoldItalic.ttf"_s, u">>LiberationSerif-Regular.ttf"_s,
+                          u">>LiberationSerif-Italic.ttf"_s}));
     QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
 
     QCOMPARE(HandoffPackageView::fontsSubtitle(1), u"1 font · Fonts found on this Mac"_s);
@@ -333,7 +338,8 @@ void ContentViewTest::packagePreview()
     QCOMPARE(HandoffPackageView::overflowText(4), u"        + 1 more…"_s);
 
     // Exactly three installed fonts: no overflow line.
-    QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Three.pptx"_s, test::names::installed.mid(0, 3))));
+    QVERIFY(test::ViewWorld::dropAndScan(*m_workflow,
+                                         m_world.deck(u"Three.pptx"_s, test::names::installed.mid(0, 3))));
     QVERIFY(!package->overflowLine());
     QCOMPARE(rows().size(), 5);
 }
@@ -385,7 +391,8 @@ void ContentViewTest::fileCardLabels()
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString german = FileCardView::modificationLabel(dated.fileName());
     QLocale::setDefault(saved);
-    QVERIFY2(QRegularExpression(u"^Mar 4, 2025, 3:07\\sPM$"_s).match(american).hasMatch(), qPrintable(american));
+    QVERIFY2(QRegularExpression(u"^Mar 4, 2025, 3:07\\sPM$"_s).match(american).hasMatch(),
+             qPrintable(american));
     QVERIFY2(german.startsWith(u"4. M"_s) && german.contains(u"2025"_s) && german.endsWith(u"15:07"_s),
              qPrintable(german));
     QCOMPARE(FileCardView::badgeLetter(u"/x/Talk.KEY"_s), u"K"_s);
@@ -404,14 +411,16 @@ void ContentViewTest::fileCardLabels()
 void ContentViewTest::appearanceSwitchesInPlace()
 {
     const QImage light = m_window->grab().toImage();
-    const QColor lightText = m_window->stepCard(1)->findChild<QLabel *>(u"stepTitle"_s)->palette().color(QPalette::WindowText);
+    const QColor lightText =
+        m_window->stepCard(1)->findChild<QLabel *>(u"stepTitle"_s)->palette().color(QPalette::WindowText);
     m_world.appearance.setColorScheme(Appearance::ColorScheme::dark);
     QCoreApplication::processEvents();
     const QImage dark = m_window->grab().toImage();
     // The backdrop at the bottom-right corner and the titles follow the scheme; the accent stays.
-    QVERIFY(dark.pixelColor(dark.width() - 20, dark.height() - 5).lightness()
-            < light.pixelColor(light.width() - 20, light.height() - 5).lightness());
-    const QColor darkText = m_window->stepCard(1)->findChild<QLabel *>(u"stepTitle"_s)->palette().color(QPalette::WindowText);
+    QVERIFY(dark.pixelColor(dark.width() - 20, dark.height() - 5).lightness() <
+            light.pixelColor(light.width() - 20, light.height() - 5).lightness());
+    const QColor darkText =
+        m_window->stepCard(1)->findChild<QLabel *>(u"stepTitle"_s)->palette().color(QPalette::WindowText);
     QVERIFY(darkText.lightness() > lightText.lightness());
     QCOMPARE(Appearance::color(colors::accentBlue, Appearance::ColorScheme::dark),
              Appearance::color(colors::accentBlue, Appearance::ColorScheme::light));

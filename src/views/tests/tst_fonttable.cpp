@@ -1,8 +1,8 @@
+#include <views/contentview.h>
 #include <views/fontlistheader.h>
 #include <views/fonttableheader.h>
 #include <views/fonttablemodel.h>
 #include <views/fonttableview.h>
-#include <views/contentview.h>
 #include <views/tools/viewworld.h>
 
 #include <QAction>
@@ -40,8 +40,7 @@ class FontTableTest : public QObject
 public:
     explicit FontTableTest(test::ViewWorld &world)
         : m_world(world)
-    {
-    }
+    {}
 
 private Q_SLOTS:
     void init();
@@ -70,10 +69,11 @@ void FontTableTest::init()
     m_window = std::make_unique<ContentView>(m_world.appearance, *m_workflow, m_world.desktop);
     m_window->resize(1100, 900);
     m_window->show();
-    // Scan order is code-point order: DejaVuSans, Helvetica Neue, LiberationMono, LiberationSans, LiberationSerif.
-    const QString deck = m_world.deck(u"Mixed.pptx"_s, {test::names::installed[3], test::names::missing,
-                                                          test::names::system, test::names::restricted,
-                                                          test::names::installed[0]});
+    // Scan order is code-point order: DejaVuSans, Helvetica Neue, LiberationMono, LiberationSans,
+    // LiberationSerif.
+    const QString deck =
+        m_world.deck(u"Mixed.pptx"_s, {test::names::installed[3], test::names::missing, test::names::system,
+                                       test::names::restricted, test::names::installed[0]});
     QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
     QCOMPARE(m_workflow->fontItems().size(), 5);
     QVERIFY(table());
@@ -106,8 +106,8 @@ int FontTableTest::rowOf(const QString &name) const
 void FontTableTest::sortsTheWorkflowsListInPlace()
 {
     const QStringList scanOrder = order();
-    QCOMPARE(scanOrder, (QStringList{u"DejaVuSans"_s, u"Helvetica Neue"_s, u"LiberationMono"_s, u"LiberationSans"_s,
-                                     u"LiberationSerif"_s}));
+    QCOMPARE(scanOrder, (QStringList{u"DejaVuSans"_s, u"Helvetica Neue"_s, u"LiberationMono"_s,
+                                     u"LiberationSans"_s, u"LiberationSerif"_s}));
     FontTableHeader *header = table()->header();
     using Indicator = FontTableHeader::Indicator;
     QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::none);
@@ -121,28 +121,29 @@ void FontTableTest::sortsTheWorkflowsListInPlace()
     clickHeader(FontTableModel::statusColumn);
     QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::status);
     QVERIFY(table()->sortAscending());
-    QCOMPARE(order(), (QStringList{u"LiberationSans"_s, u"LiberationSerif"_s, u"Helvetica Neue"_s, u"DejaVuSans"_s,
-                                   u"LiberationMono"_s}));
+    QCOMPARE(order(), (QStringList{u"LiberationSans"_s, u"LiberationSerif"_s, u"Helvetica Neue"_s,
+                                   u"DejaVuSans"_s, u"LiberationMono"_s}));
     // The package preview sees the new order too.
     // Second click: descending, the two installed fonts keep their order.
     clickHeader(FontTableModel::statusColumn);
     QVERIFY(!table()->sortAscending());
-    QCOMPARE(order(), (QStringList{u"LiberationMono"_s, u"DejaVuSans"_s, u"Helvetica Neue"_s, u"LiberationSans"_s,
-                                   u"LiberationSerif"_s}));
+    QCOMPARE(order(), (QStringList{u"LiberationMono"_s, u"DejaVuSans"_s, u"Helvetica Neue"_s,
+                                   u"LiberationSans"_s, u"LiberationSerif"_s}));
     // Third click: ascending again; never back to the scan order.
     clickHeader(FontTableModel::statusColumn);
     QVERIFY(table()->sortAscending());
     QVERIFY(order() != scanOrder);
 
-    // Name descending, then a click on "Status" starts that one ascending and names stay ordered in each group.
+    // Name descending, then a click on "Status" starts that one ascending and names stay ordered in each
+    // group.
     table()->toggleSort(FontTableView::SortColumn::name);
     table()->toggleSort(FontTableView::SortColumn::name);
-    QCOMPARE(order(), (QStringList{u"LiberationSerif"_s, u"LiberationSans"_s, u"LiberationMono"_s, u"Helvetica Neue"_s,
-                                   u"DejaVuSans"_s}));
+    QCOMPARE(order(), (QStringList{u"LiberationSerif"_s, u"LiberationSans"_s, u"LiberationMono"_s,
+                                   u"Helvetica Neue"_s, u"DejaVuSans"_s}));
     table()->toggleSort(FontTableView::SortColumn::status);
     QVERIFY(table()->sortAscending());
-    QCOMPARE(order(), (QStringList{u"LiberationSerif"_s, u"LiberationSans"_s, u"Helvetica Neue"_s, u"DejaVuSans"_s,
-                                   u"LiberationMono"_s}));
+    QCOMPARE(order(), (QStringList{u"LiberationSerif"_s, u"LiberationSans"_s, u"Helvetica Neue"_s,
+                                   u"DejaVuSans"_s, u"LiberationMono"_s}));
     // The rows follow the list.
     QCOMPARE(table()->model()->item(0).fontName, u"LiberationSerif"_s);
 
@@ -161,7 +162,8 @@ void FontTableTest::nameOrderIgnoresCaseAndKeepsTies()
         FontStatusItems items;
         for (const QString &name : names)
             items.append(makeFontStatusItem(name, FontStatus::missing));
-        std::stable_sort(items.begin(), items.end(), FontTableView::ordering(FontTableView::SortColumn::name, ascending));
+        std::stable_sort(items.begin(), items.end(),
+                         FontTableView::ordering(FontTableView::SortColumn::name, ascending));
         QStringList result;
         for (const FontStatusItem &item : items)
             result.append(item.fontName);
@@ -175,11 +177,12 @@ void FontTableTest::nameOrderIgnoresCaseAndKeepsTies()
              (QStringList{u"Gamma"_s, u"beta"_s, u"Alpha"_s, u"alpha"_s}));
 
     FontStatusItems statuses;
-    for (FontStatus status : {FontStatus::adobe, FontStatus::system, FontStatus::installed, FontStatus::unresolved,
-                              FontStatus::missing, FontStatus::installed})
+    for (FontStatus status : {FontStatus::adobe, FontStatus::system, FontStatus::installed,
+                              FontStatus::unresolved, FontStatus::missing, FontStatus::installed})
         statuses.append(makeFontStatusItem(u"x"_s, status));
     const QUuid firstInstalled = statuses[2].id;
-    std::stable_sort(statuses.begin(), statuses.end(), FontTableView::ordering(FontTableView::SortColumn::status, true));
+    std::stable_sort(statuses.begin(), statuses.end(),
+                     FontTableView::ordering(FontTableView::SortColumn::status, true));
     QCOMPARE(statuses[0].id, firstInstalled);
     QCOMPARE(statuses[2].status, FontStatus::missing);
     QCOMPARE(statuses[3].status, FontStatus::unresolved);
@@ -225,7 +228,8 @@ void FontTableTest::checkboxAndRowTint()
     const int missing = rowOf(u"Helvetica Neue"_s);
     QTableView *view = table()->table();
     FontTableModel *model = table()->model();
-    QCOMPARE(model->index(installed, FontTableModel::includeColumn).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    QCOMPARE(model->index(installed, FontTableModel::includeColumn).data(Qt::CheckStateRole).toInt(),
+             int(Qt::Checked));
     QVERIFY(!model->index(missing, FontTableModel::includeColumn).data(Qt::CheckStateRole).isValid());
     QVERIFY(!(model->flags(model->index(missing, 0)) & Qt::ItemIsUserCheckable));
 
@@ -239,7 +243,8 @@ void FontTableTest::checkboxAndRowTint()
     QVERIFY(background(installed) != plain);
 
     const QRect include = view->visualRect(model->index(installed, FontTableModel::includeColumn));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(include.left() + 12 + 14, include.center().y()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(include.left() + 12 + 14, include.center().y()));
     const auto &item = m_workflow->fontItems()[model->listIndex(installed)];
     QCOMPARE(item.fontName, u"LiberationSans"_s);
     QVERIFY(!item.isSelected);
@@ -247,7 +252,8 @@ void FontTableTest::checkboxAndRowTint()
     // Still in the package column: it is an installed font.
     QCOMPARE(model->index(installed, FontTableModel::inPackageColumn).data().toString(), u"Yes"_s);
     // The package preview drops it.
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(include.left() + 12 + 14, include.center().y()));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      QPoint(include.left() + 12 + 14, include.center().y()));
     QVERIFY(m_workflow->fontItems()[model->listIndex(installed)].isSelected);
 
     // A click on the include cell of a font that cannot travel changes nothing.
@@ -303,7 +309,8 @@ void FontTableTest::webSearchForAMissingFont()
     QCOMPARE(address.path() + u'?' + address.query(QUrl::FullyEncoded), u"/search?q=Helvetica%20Neue+font"_s);
     // What a query may hold passes; the rest is encoded byte by byte.
     QCOMPARE(FontTableView::fontSearchUrl(u"A&B=C/D?+"_s).query(QUrl::FullyEncoded), u"q=A&B=C/D?++font"_s);
-    QCOMPARE(FontTableView::fontSearchUrl(u"Ünï #1"_s).query(QUrl::FullyEncoded), u"q=%C3%9Cn%C3%AF%20%231+font"_s);
+    QCOMPARE(FontTableView::fontSearchUrl(u"Ünï #1"_s).query(QUrl::FullyEncoded),
+             u"q=%C3%9Cn%C3%AF%20%231+font"_s);
 
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(u"https"_s, &recorder, "open");
@@ -311,12 +318,14 @@ void FontTableTest::webSearchForAMissingFont()
     const int missing = rowOf(u"Helvetica Neue"_s);
     QCOMPARE(table()->model()->index(missing, FontTableModel::nameColumn).data(Qt::ToolTipRole).toString(),
              u"Search Google for \"Helvetica Neue\" font"_s);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                      view->visualRect(table()->model()->index(missing, FontTableModel::nameColumn)).center());
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {},
+        view->visualRect(table()->model()->index(missing, FontTableModel::nameColumn)).center());
     // An installed font's name is plain text.
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                      view->visualRect(table()->model()->index(rowOf(u"LiberationSans"_s), FontTableModel::nameColumn))
-                          .center());
+    QTest::mouseClick(
+        view->viewport(), Qt::LeftButton, {},
+        view->visualRect(table()->model()->index(rowOf(u"LiberationSans"_s), FontTableModel::nameColumn))
+            .center());
     QDesktopServices::unsetUrlHandler(u"https"_s);
     QCOMPARE(recorder.opened, QList<QUrl>{FontTableView::fontSearchUrl(u"Helvetica Neue"_s)});
 }

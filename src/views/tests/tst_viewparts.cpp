@@ -31,8 +31,7 @@ class ViewPartsTest : public QObject
 public:
     explicit ViewPartsTest(test::ViewWorld &world)
         : m_world(world)
-    {
-    }
+    {}
 
 private Q_SLOTS:
     void everySymbolTheWindowNamesHasAnIcon();
@@ -51,13 +50,32 @@ private:
 
 void ViewPartsTest::everySymbolTheWindowNamesHasAnIcon()
 {
-    const QStringList used = {
-        u"a.circle.fill"_s, u"arrow.clockwise"_s, u"arrow.down.circle.fill"_s, u"arrow.turn.down.right"_s,
-        u"checkmark.circle.fill"_s, u"chevron.down"_s, u"chevron.right"_s, u"chevron.up"_s,
-        u"chevron.up.chevron.down"_s, u"doc.badge.plus"_s, u"doc.fill"_s, u"doc.on.clipboard"_s, u"doc.on.doc"_s,
-        u"doc.text"_s, u"doc.text.fill"_s, u"doc.text.magnifyingglass"_s, u"exclamationmark.circle.fill"_s,
-        u"folder"_s, u"folder.fill"_s, u"lock.fill"_s, u"magnifyingglass"_s, u"minus.circle.fill"_s,
-        u"questionmark.circle"_s, u"shippingbox.fill"_s, u"textformat"_s, u"xmark.circle.fill"_s};
+    const QStringList used = {u"a.circle.fill"_s,
+                              u"arrow.clockwise"_s,
+                              u"arrow.down.circle.fill"_s,
+                              u"arrow.turn.down.right"_s,
+                              u"checkmark.circle.fill"_s,
+                              u"chevron.down"_s,
+                              u"chevron.right"_s,
+                              u"chevron.up"_s,
+                              u"chevron.up.chevron.down"_s,
+                              u"doc.badge.plus"_s,
+                              u"doc.fill"_s,
+                              u"doc.on.clipboard"_s,
+                              u"doc.on.doc"_s,
+                              u"doc.text"_s,
+                              u"doc.text.fill"_s,
+                              u"doc.text.magnifyingglass"_s,
+                              u"exclamationmark.circle.fill"_s,
+                              u"folder"_s,
+                              u"folder.fill"_s,
+                              u"lock.fill"_s,
+                              u"magnifyingglass"_s,
+                              u"minus.circle.fill"_s,
+                              u"questionmark.circle"_s,
+                              u"shippingbox.fill"_s,
+                              u"textformat"_s,
+                              u"xmark.circle.fill"_s};
     const QColor tint(200, 30, 60);
     for (const QString &name : used) {
         QVERIFY2(QFile::exists(symbolResource(name)), qPrintable(name));
@@ -83,15 +101,17 @@ void ViewPartsTest::colorsOfBothSchemes()
 {
     using Scheme = Appearance::ColorScheme;
     // Named colours take their scheme's variant; sRGB values stand as given; the opacity multiplies.
-    QVERIFY(Appearance::color(colors::primary, Scheme::dark).lightness()
-            > Appearance::color(colors::primary, Scheme::light).lightness());
-    QVERIFY(Appearance::color(colors::green, Scheme::dark) != Appearance::color(colors::green, Scheme::light));
+    QVERIFY(Appearance::color(colors::primary, Scheme::dark).lightness() >
+            Appearance::color(colors::primary, Scheme::light).lightness());
+    QVERIFY(Appearance::color(colors::green, Scheme::dark) !=
+            Appearance::color(colors::green, Scheme::light));
     const QColor accent = Appearance::color(colors::accentBlue, Scheme::dark);
     QCOMPARE(accent, QColor::fromRgbF(0.12f, 0.42f, 0.9f));
-    QVERIFY(qAbs(Appearance::color(colors::accentBlue.withOpacity(0.5), Scheme::light).alphaF() - 0.5f) < 0.01f);
+    QVERIFY(qAbs(Appearance::color(colors::accentBlue.withOpacity(0.5), Scheme::light).alphaF() - 0.5f) <
+            0.01f);
     const QColor secondary = Appearance::color(colors::secondary, Scheme::light);
-    QVERIFY(qAbs(Appearance::color(colors::secondary.withOpacity(0.3), Scheme::light).alphaF()
-                 - secondary.alphaF() * 0.3f) < 0.01f);
+    QVERIFY(qAbs(Appearance::color(colors::secondary.withOpacity(0.3), Scheme::light).alphaF() -
+                 secondary.alphaF() * 0.3f) < 0.01f);
     QCOMPARE(Appearance::color(restrictedPurple, Scheme::light), QColor::fromRgbF(0.55f, 0.25f, 0.85f));
 
     QCOMPARE(colors::cardFill(false), QColor::fromRgbF(0.955f, 0.968f, 0.992f, 0.7f));
@@ -171,7 +191,8 @@ void ViewPartsTest::dropZoneOutlineIsDashed()
             return a.blue() - a.red() < b.blue() - b.red();
         });
     };
-    QVERIFY(bluest(dragging)->blue() - bluest(dragging)->red() > bluest(idle)->blue() - bluest(idle)->red() + 40);
+    QVERIFY(bluest(dragging)->blue() - bluest(dragging)->red() >
+            bluest(idle)->blue() - bluest(idle)->red() + 40);
 }
 
 void ViewPartsTest::scanningDotsCountUpAndWrap()
@@ -189,8 +210,9 @@ void ViewPartsTest::scanningDotsCountUpAndWrap()
     connect(timer, &QTimer::timeout, this, [&] { titles.append(view.title()); });
     timer->setInterval(0);
     QTRY_VERIFY(titles.size() >= 6);
-    QCOMPARE(titles.mid(0, 6), (QStringList{u"Scanning fonts"_s, u"Scanning fonts."_s, u"Scanning fonts.."_s,
-                                            u"Scanning fonts..."_s, u"Scanning fonts"_s, u"Scanning fonts."_s}));
+    QCOMPARE(titles.mid(0, 6),
+             (QStringList{u"Scanning fonts"_s, u"Scanning fonts."_s, u"Scanning fonts.."_s,
+                          u"Scanning fonts..."_s, u"Scanning fonts"_s, u"Scanning fonts."_s}));
     view.hide();
     QVERIFY(!view.isTimerRunning());
     const qsizetype seen = titles.size();
@@ -236,7 +258,7 @@ void ViewPartsTest::tableCellsPerStatus()
 {
     auto workflow = m_world.makeWorkflow();
     const QString deck = m_world.deck(u"Cells.pptx"_s, {test::names::installed[0], test::names::system,
-                                                          test::names::restricted, test::names::missing});
+                                                        test::names::restricted, test::names::missing});
     QVERIFY(test::ViewWorld::dropAndScan(*workflow, deck));
     FontTableModel model(*workflow, m_world.folder());
     auto row = [&](const QString &name) {
@@ -249,9 +271,10 @@ void ViewPartsTest::tableCellsPerStatus()
         }
         return cells;
     };
-    QCOMPARE(row(test::names::missing), (QStringList{test::names::missing, u"Missing"_s, u"—"_s, u"—"_s, u"—"_s, u"—"_s}));
-    QCOMPARE(row(test::names::system), (QStringList{test::names::system, u"System Font"_s, u"TrueType"_s, u"System"_s,
-                                                    u"—"_s, u"—"_s}));
+    QCOMPARE(row(test::names::missing),
+             (QStringList{test::names::missing, u"Missing"_s, u"—"_s, u"—"_s, u"—"_s, u"—"_s}));
+    QCOMPARE(row(test::names::system), (QStringList{test::names::system, u"System Font"_s, u"TrueType"_s,
+                                                    u"System"_s, u"—"_s, u"—"_s}));
     QCOMPARE(row(test::names::restricted).mid(1, 2), (QStringList{u"Restricted"_s, u"TrueType"_s}));
     QCOMPARE(row(test::names::restricted).mid(4), (QStringList{u"—"_s, u"—"_s}));
     const QStringList installed = row(test::names::installed[0]);
@@ -262,8 +285,10 @@ void ViewPartsTest::tableCellsPerStatus()
     // The restricted font's lock explains itself; hiding system fonts leaves its row out.
     for (int r = 0; r < model.rowCount(); ++r) {
         if (model.item(r).status == FontStatus::adobe) {
-            QVERIFY(model.index(r, FontTableModel::includeColumn).data(Qt::ToolTipRole).toString().startsWith(
-                u"Licensed Adobe font — cannot be redistributed."_s));
+            QVERIFY(model.index(r, FontTableModel::includeColumn)
+                        .data(Qt::ToolTipRole)
+                        .toString()
+                        .startsWith(u"Licensed Adobe font — cannot be redistributed."_s));
         }
     }
     QCOMPARE(model.rowCount(), 4);
@@ -279,7 +304,8 @@ void ViewPartsTest::previewFontFromTheFontFile()
 {
     Appearance appearance;
     FontRowDelegate delegate(appearance);
-    const QRawFont face = delegate.previewFont(u"/usr/share/fonts/truetype/liberation2/LiberationSerif-Italic.ttf"_s);
+    const QRawFont face =
+        delegate.previewFont(u"/usr/share/fonts/truetype/liberation2/LiberationSerif-Italic.ttf"_s);
     QVERIFY(face.isValid());
     QCOMPARE(face.familyName(), u"Liberation Serif"_s);
     QCOMPARE(face.style(), QFont::StyleItalic);

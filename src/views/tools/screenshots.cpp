@@ -1,7 +1,6 @@
 // kernwick-screenshots: renders the main window in every phase, light and dark, to PNG files, from real
 // scans of presentations built on the spot against a private set of fonts.
 #include "viewworld.h"
-
 #include <views/contentview.h>
 
 #include <QApplication>
@@ -45,8 +44,8 @@ bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme sc
     window.resize(shot.width, 900 + hidden);
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    const QString file = output.filePath(shot.name + (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s)
-                                         + u".png"_s);
+    const QString file = output.filePath(
+        shot.name + (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s) + u".png"_s);
     if (!window.grab().save(file)) {
         out << u"cannot write "_s << file << u'\n';
         return false;
@@ -81,37 +80,38 @@ int main(int argc, char *argv[])
 
     test::ViewWorld world(QCoreApplication::applicationDirPath());
     const QStringList mixed = {test::names::installed[0], test::names::installed[3], test::names::system,
-                               u"DejaVuSerif"_s, test::names::restricted, test::names::missing};
+                               u"DejaVuSerif"_s,          test::names::restricted,   test::names::missing};
     const QString mixedDeck = world.deck(u"Quarterly Review.pptx"_s, mixed);
-    const QString readyDeck = world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
+    const QString readyDeck =
+        world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
     const QString emptyDeck = world.deck(u"Blank.pptx"_s, {});
 
     std::shared_ptr<void> held;
     const QList<Shot> shots = {
-        {u"1-no-file"_s, 1100, [](test::ViewWorld &, WorkflowState &) { return true; }},
-        {u"2-dragging-over"_s,
-         1100,
+        {u"1-no-file"_s, 1100,
+         [](test::ViewWorld &, WorkflowState &) {
+             return true;
+         }},
+        {u"2-dragging-over"_s, 1100,
          [](test::ViewWorld &, WorkflowState &workflow) {
              workflow.setDraggingOver(true);
              return true;
          }},
-        {u"3-scanning"_s,
-         1100,
+        {u"3-scanning"_s, 1100,
          [&](test::ViewWorld &shotWorld, WorkflowState &workflow) {
              // The scan waits until the picture has been taken.
              held = shotWorld.holdScans();
              return workflow.handleDrop({QUrl::fromLocalFile(mixedDeck)}) && workflow.isScanning();
          }},
-        {u"4-scanned-no-fonts"_s,
-         1100,
-         [&](test::ViewWorld &, WorkflowState &workflow) { return test::ViewWorld::dropAndScan(workflow, emptyDeck); }},
-        {u"5-scanned-expanded"_s,
-         1100,
+        {u"4-scanned-no-fonts"_s, 1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, emptyDeck);
+         }},
+        {u"5-scanned-expanded"_s, 1100,
          [&](test::ViewWorld &, WorkflowState &workflow) {
              return test::ViewWorld::dropAndScan(workflow, mixedDeck) && !workflow.fontItems().isEmpty();
          }},
-        {u"6-scanned-collapsed"_s,
-         1100,
+        {u"6-scanned-collapsed"_s, 1100,
          [&](test::ViewWorld &, WorkflowState &workflow) {
              if (!test::ViewWorld::dropAndScan(workflow, mixedDeck))
                  return false;
@@ -119,8 +119,7 @@ int main(int argc, char *argv[])
              workflow.toggleFontList();
              return true;
          }},
-        {u"7-package-preview"_s,
-         1100,
+        {u"7-package-preview"_s, 1100,
          [&](test::ViewWorld &, WorkflowState &workflow) {
              if (!test::ViewWorld::dropAndScan(workflow, readyDeck))
                  return false;

@@ -1,8 +1,8 @@
 #include "viewworld.h"
 
-#include <testsupport/testzip.h>
-
 #include <QSignalSpy>
+
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 
@@ -30,9 +30,11 @@ ViewWorld::~ViewWorld()
 std::unique_ptr<WorkflowState> ViewWorld::makeWorkflow()
 {
     m_settings = std::make_unique<QSettings>(
-        m_folder.filePath(u"settings-"_s + QString::number(++m_settingsCount) + u".ini"_s), QSettings::IniFormat);
+        m_folder.filePath(u"settings-"_s + QString::number(++m_settingsCount) + u".ini"_s),
+        QSettings::IniFormat);
     return std::make_unique<WorkflowState>(WorkflowServices{m_scanner, m_resolver, chooser, desktop, desktop,
-                                                            *m_settings, m_workers, [](const QString &) {}});
+                                                            *m_settings, m_workers, [](const QString &) {
+                                                            }});
 }
 
 QString ViewWorld::deck(const QString &name, const QStringList &fonts) const

@@ -3,8 +3,6 @@
 #include <platform/desktopservices.h>
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
-#include <testsupport/desktop/testdesktop.h>
-#include <testsupport/testfonts.h>
 #include <views/appearance.h>
 #include <workflow/workflowstate.h>
 
@@ -14,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QThreadPool>
 
+#include <testsupport/desktop/testdesktop.h>
+#include <testsupport/testfonts.h>
+
 #include <memory>
 
 namespace kernwick::test {
@@ -22,7 +23,10 @@ namespace kernwick::test {
 class RecordingDesktop final : public Notifier, public FileRevealer
 {
 public:
-    void postNotice(const QString &title, const QString &body) override { notices.append(title + u'|' + body); }
+    void postNotice(const QString &title, const QString &body) override
+    {
+        notices.append(title + u'|' + body);
+    }
     void revealItem(const QString &path, const QString &) override { revealed.append(path); }
 
     QStringList notices;
@@ -73,7 +77,8 @@ private:
 // Installed, system, restricted and missing names that this world's fonts resolve to.
 namespace names {
 inline const QStringList installed = {QStringLiteral("LiberationSans"), QStringLiteral("LiberationSans-Bold"),
-                                      QStringLiteral("LiberationSans-BoldItalic"), QStringLiteral("LiberationSerif"),
+                                      QStringLiteral("LiberationSans-BoldItalic"),
+                                      QStringLiteral("LiberationSerif"),
                                       QStringLiteral("LiberationSerif-Italic")};
 inline const QString system = QStringLiteral("DejaVuSans");
 inline const QString restricted = QStringLiteral("LiberationMono");
@@ -84,14 +89,14 @@ inline const QString missing = QStringLiteral("Helvetica Neue");
 
 // The main() of a test of the views: the private font world first (fontconfig must not have been asked
 // before), then the application, the world of real parts and the test object made from it.
-#define KERNWICK_VIEWS_TEST_MAIN(TestClass)                                                                    \
-    int main(int argc, char *argv[])                                                                           \
-    {                                                                                                          \
-        kernwick::test::TestFonts fonts;                                                                       \
-        QApplication app(argc, argv);                                                                          \
-        if (!fonts.isValid())                                                                                  \
-            return 1;                                                                                          \
-        kernwick::test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));                                     \
-        TestClass test(world);                                                                                 \
-        return QTest::qExec(&test, argc, argv);                                                                \
+#define KERNWICK_VIEWS_TEST_MAIN(TestClass)                                                                  \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        kernwick::test::TestFonts fonts;                                                                     \
+        QApplication app(argc, argv);                                                                        \
+        if (!fonts.isValid())                                                                                \
+            return 1;                                                                                        \
+        kernwick::test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));                                   \
+        TestClass test(world);                                                                               \
+        return QTest::qExec(&test, argc, argv);                                                              \
     }

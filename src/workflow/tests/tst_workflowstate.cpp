@@ -1,11 +1,8 @@
-#include <resolve/fontresolver.h>
-#include <scan/fontscanner.h>
-#include <testsupport/desktop/testdesktop.h>
-#include <testsupport/testfonts.h>
-#include <testsupport/testzip.h>
-#include <workflow/workflowstate.h>
 #include <package/completionnotice.h>
 #include <platform/desktop/dbusservices.h>
+#include <resolve/fontresolver.h>
+#include <scan/fontscanner.h>
+#include <workflow/workflowstate.h>
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
+
+#include <testsupport/desktop/testdesktop.h>
+#include <testsupport/testfonts.h>
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -79,13 +80,14 @@ void WorkflowStateTest::initTestCase()
     QVERIFY(m_fonts->isValid());
     m_fontSource = std::make_unique<FontconfigFontSource>();
     m_resolver = std::make_unique<FontResolver>(*m_fontSource);
-    m_scanner = std::make_unique<FontScanner>(MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")));
+    m_scanner =
+        std::make_unique<FontScanner>(MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")));
     QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
     QVERIFY(m_notifications.registerOnSessionBus());
     QVERIFY(m_fileManager.registerOnSessionBus());
     m_notifier = std::make_unique<DBusNotifier>(QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s);
-    m_revealer = std::make_unique<DBusFileRevealer>(QDBusConnection::sessionBus(),
-                                                    [this](const QUrl &folder) { m_openedFolders.append(folder); });
+    m_revealer = std::make_unique<DBusFileRevealer>(
+        QDBusConnection::sessionBus(), [this](const QUrl &folder) { m_openedFolders.append(folder); });
 }
 
 void WorkflowStateTest::init()
@@ -107,8 +109,9 @@ void WorkflowStateTest::cleanup()
 
 std::unique_ptr<WorkflowState> WorkflowStateTest::makeState(const FontScanner &scanner)
 {
-    return std::make_unique<WorkflowState>(WorkflowServices{scanner, *m_resolver, m_chooser, *m_notifier, *m_revealer,
-                                                            *m_settings, m_workers, [this](const QString &line) {
+    return std::make_unique<WorkflowState>(WorkflowServices{scanner, *m_resolver, m_chooser, *m_notifier,
+                                                            *m_revealer, *m_settings, m_workers,
+                                                            [this](const QString &line) {
                                                                 QMutexLocker lock(&m_logMutex);
                                                                 m_log.append(line);
                                                             }});
@@ -161,12 +164,13 @@ void WorkflowStateTest::freshWindowAndSettings()
 void WorkflowStateTest::chooseScanAndReview()
 {
     auto state = makeState();
-    const QString path = deck(u"Review.PPTX"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s, u"LiberationMono"_s,
-                                                 u"Nowhere Grotesk"_s});
+    const QString path = deck(u"Review.PPTX"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s,
+                                                 u"LiberationMono"_s, u"Nowhere Grotesk"_s});
     m_chooser.files = {path};
     QSignalSpy fileChanged(state.get(), &WorkflowState::selectedFileChanged);
     state->chooseFile();
-    QCOMPARE(m_chooser.asked, QStringList{u"Choose File|Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s});
+    QCOMPARE(m_chooser.asked,
+             QStringList{u"Choose File|Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s});
     QCOMPARE(state->selectedFile(), path);
     QCOMPARE(fileChanged.size(), 1);
     QVERIFY(state->selectedFileBookmark());
@@ -181,9 +185,11 @@ void WorkflowStateTest::chooseScanAndReview()
     QCOMPARE(items[1].status, FontStatus::adobe);
     QCOMPARE(items[2].status, FontStatus::installed);
     QCOMPARE(items[3].status, FontStatus::missing);
-    QCOMPARE((QList<bool>{items[0].isSelected, items[1].isSelected, items[2].isSelected, items[3].isSelected}),
-             (QList<bool>{false, false, true, false}));
-    QCOMPARE(state->statusMessage(), u"Installed: 1 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+    QCOMPARE(
+        (QList<bool>{items[0].isSelected, items[1].isSelected, items[2].isSelected, items[3].isSelected}),
+        (QList<bool>{false, false, true, false}));
+    QCOMPARE(state->statusMessage(),
+             u"Installed: 1 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
 
     // A file without fonts.
     m_chooser.files = {deck(u"Empty.pptx"_s, {})};
@@ -237,9 +243,11 @@ void WorkflowStateTest::drops()
     QCOMPARE(state->fonts(), (QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s}));
 
     // Anything else leaves the list on screen and says why.
-    for (const QUrl &url : {QUrl::fromLocalFile(m_folder->filePath(u"letter.docx"_s)), QUrl(u"https://example.org/a.pptx"_s)}) {
+    for (const QUrl &url :
+         {QUrl::fromLocalFile(m_folder->filePath(u"letter.docx"_s)), QUrl(u"https://example.org/a.pptx"_s)}) {
         QVERIFY(state->handleDrop({url}));
-        QCOMPARE(state->statusMessage(), u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
+        QCOMPARE(state->statusMessage(),
+                 u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
         QCOMPARE(state->selectedFile(), first);
         QCOMPARE(state->fontItems().size(), 3);
     }
@@ -315,14 +323,15 @@ void WorkflowStateTest::refreshAfterInstallingAFont()
     QCOMPARE(state->fontItems()[1].status, FontStatus::installed);
     QVERIFY(state->fontItems()[1].isSelected && state->fontItems()[0].isSelected);
     QVERIFY(state->fontItems()[1].id != oldId);
-    QCOMPARE(state->statusMessage(), u"Installed: 2 | System: 0 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
+    QCOMPARE(state->statusMessage(),
+             u"Installed: 2 | System: 0 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
 }
 
 void WorkflowStateTest::tableEdits()
 {
     auto state = makeState();
-    m_chooser.files = {deck(u"Table.pptx"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s, u"Nowhere"_s,
-                                              u"LiberationSerif"_s})};
+    m_chooser.files = {deck(
+        u"Table.pptx"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s, u"Nowhere"_s, u"LiberationSerif"_s})};
     state->chooseFile();
     QVERIFY(waitForScan(*state));
     state->sortFontItems([](const FontStatusItem &a, const FontStatusItem &b) {
@@ -331,7 +340,8 @@ void WorkflowStateTest::tableEdits()
     QStringList order;
     for (const FontStatusItem &item : state->fontItems())
         order.append(item.fontName);
-    QCOMPARE(order, (QStringList{u"LiberationSans-Bold"_s, u"LiberationSerif"_s, u"Nowhere"_s, u"DejaVu Sans"_s}));
+    QCOMPARE(order,
+             (QStringList{u"LiberationSans-Bold"_s, u"LiberationSerif"_s, u"Nowhere"_s, u"DejaVu Sans"_s}));
     state->setFontSelected(state->fontItems()[1].id, false);
     QVERIFY(!state->fontItems()[1].isSelected);
 
@@ -358,7 +368,8 @@ void WorkflowStateTest::packageRefusals()
     m_chooser.asked.clear();
     state->createPackage();
     QTRY_COMPARE(state->statusMessage(), u"Export canceled."_s);
-    QCOMPARE(m_chooser.asked, QStringList{u"Choose Destination Folder|Choose where to save the Presentation Font Package."_s});
+    QCOMPARE(m_chooser.asked,
+             QStringList{u"Choose Destination Folder|Choose where to save the Presentation Font Package."_s});
     QCOMPARE(log(), QStringList(3, u"[Presenter] Begin handoff package export..."_s));
     QCOMPARE(QDir(m_folder->path()).entryList({u"*_package"_s}, QDir::AllEntries), QStringList());
 }
@@ -366,8 +377,8 @@ void WorkflowStateTest::packageRefusals()
 void WorkflowStateTest::wholeRoadToAPackage()
 {
     auto state = makeState();
-    const QString talk = deck(u"Talk.pptx"_s, {u"LiberationSans-Bold"_s, u"LiberationSerif"_s, u"DejaVu Sans"_s,
-                                               u"Nowhere Grotesk"_s});
+    const QString talk = deck(u"Talk.pptx"_s, {u"LiberationSans-Bold"_s, u"LiberationSerif"_s,
+                                               u"DejaVu Sans"_s, u"Nowhere Grotesk"_s});
     m_chooser.files = {talk};
     state->chooseFile();
     QVERIFY(waitForScan(*state));
@@ -394,11 +405,13 @@ void WorkflowStateTest::wholeRoadToAPackage()
     }
     QFile report(package + u"/font-report.txt"_s);
     QVERIFY(report.open(QIODevice::ReadOnly));
-    QVERIFY(report.readAll().contains("All Fonts Used (4):\n- DejaVu Sans [System]\n- LiberationSans-Bold [Installed]\n"));
+    QVERIFY(report.readAll().contains(
+        "All Fonts Used (4):\n- DejaVu Sans [System]\n- LiberationSans-Bold [Installed]\n"));
     QCOMPARE(log(), (QStringList{u"[Presenter] Begin handoff package export..."_s,
                                  u"[Package] Copied presentation: Talk.pptx"_s,
                                  u"[Package] Fonts to export: 2 (0 duplicates skipped)"_s,
-                                 u"[Package] Copied font: LiberationSans-Bold"_s, u"[Package] Copied font: LiberationSerif"_s,
+                                 u"[Package] Copied font: LiberationSans-Bold"_s,
+                                 u"[Package] Copied font: LiberationSerif"_s,
                                  u"[Package] Done. Exported: 2, Failed: 0, Duplicates skipped: 0"_s}));
 
     QVERIFY(noticed.size() == 1 || noticed.wait(10'000));
@@ -436,9 +449,10 @@ void WorkflowStateTest::packageWithoutRevealOrNotificationService()
     // Without a notification service there is no notice and no word about it; without a file manager,
     // the folder that holds the package is opened.
     DBusNotifier unreachable(QDBusConnection(u"nowhere"_s), u"Kernwick"_s, u"kernwick"_s);
-    DBusFileRevealer noFileManager(QDBusConnection(u"nowhere"_s), [this](const QUrl &folder) { m_openedFolders.append(folder); });
-    auto quiet = std::make_unique<WorkflowState>(WorkflowServices{*m_scanner, *m_resolver, m_chooser, unreachable,
-                                                                  noFileManager, *m_settings, m_workers});
+    DBusFileRevealer noFileManager(QDBusConnection(u"nowhere"_s),
+                                   [this](const QUrl &folder) { m_openedFolders.append(folder); });
+    auto quiet = std::make_unique<WorkflowState>(WorkflowServices{
+        *m_scanner, *m_resolver, m_chooser, unreachable, noFileManager, *m_settings, m_workers});
     quiet->setOpenPackageWhenDone(true);
     m_chooser.files = {m_folder->filePath(u"Quiet.pptx"_s)};
     quiet->chooseFile();

@@ -3,12 +3,13 @@
 // Small Keynote documents that the tests build, with the font names they must yield.
 
 #include <fontmeta/keynote/testsupport/iwawriter.h>
-#include <testsupport/testzip.h>
 
 #include <QByteArray>
 #include <QList>
 #include <QSet>
 #include <QString>
+
+#include <testsupport/testzip.h>
 
 #include <utility>
 

@@ -138,14 +138,15 @@ void TestKeynoteFonts::modernForms_data()
     Members singleFile = components;
     singleFile.append({u"Data/photo-12.jpg"_s, QByteArray(1000, '\xff')});
     singleFile.append({u"preview.jpg"_s, QByteArray(100, '\xff')});
-    QTest::newRow("single file, stored") << test::TestZip::build(singleFile, test::TestZip::Compression::stored);
+    QTest::newRow("single file, stored")
+        << test::TestZip::build(singleFile, test::TestZip::Compression::stored);
     QTest::newRow("single file, deflated") << test::TestZip::build(singleFile);
     // Zipped on a Mac: the package folder, and Finder's resource forks beside it.
     const QByteArray indexZip = test::TestZip::build(components, test::TestZip::Compression::stored);
     QTest::newRow("zipped package") << test::TestZip::build({{u"Talk.key/Index.zip"_s, indexZip},
-                                                         {u"Talk.key/Data/a.jpg"_s, "jpeg"},
-                                                         {u"__MACOSX/Talk.key/._Index.zip"_s, "fork"},
-                                                         {u".DS_Store"_s, "finder"}});
+                                                             {u"Talk.key/Data/a.jpg"_s, "jpeg"},
+                                                             {u"__MACOSX/Talk.key/._Index.zip"_s, "fork"},
+                                                             {u".DS_Store"_s, "finder"}});
     QTest::newRow("package contents zipped at the root")
         << test::TestZip::build({{u"Index.zip"_s, indexZip}}, test::TestZip::Compression::stored);
     Members lowerCase;
@@ -174,7 +175,7 @@ void TestKeynoteFonts::legacyForms_data()
         {{u"index.apxl"_s, legacyXml()}, {u"thumbs/st0.jpg"_s, "jpeg"}});
     QTest::newRow("zipped '08 package, gzip preferred")
         << test::TestZip::build({{u"Old.key/index.apxl.gz"_s, gzip(legacyXml())},
-                             {u"Old.key/index.apxl"_s, legacyXml("NotPreferred")}});
+                                 {u"Old.key/index.apxl"_s, legacyXml("NotPreferred")}});
 }
 
 void TestKeynoteFonts::legacyForms()
@@ -217,20 +218,27 @@ void TestKeynoteFonts::notKeynote_data()
 {
     QTest::addColumn<QByteArray>("zip");
     QTest::addColumn<QString>("note");
-    QTest::newRow("a zip of pictures")
-        << test::TestZip::build({{u"a.jpg"_s, "jpeg"}, {u"b/c.txt"_s, "text"}}, test::TestZip::Compression::stored) << u"not a Keynote document"_s;
+    QTest::newRow("a zip of pictures") << test::TestZip::build({{u"a.jpg"_s, "jpeg"}, {u"b/c.txt"_s, "text"}},
+                                                               test::TestZip::Compression::stored)
+                                       << u"not a Keynote document"_s;
     QTest::newRow("a .pptx") << test::TestZip::build({{u"[Content_Types].xml"_s, "<Types/>"},
-                                                  {u"ppt/presentation.xml"_s, "<p/>"}}, test::TestZip::Compression::stored)
+                                                      {u"ppt/presentation.xml"_s, "<p/>"}},
+                                                     test::TestZip::Compression::stored)
                              << u"not a Keynote document"_s;
     // Pages writes the same components; its Document.iwa starts with another type.
     Members pages = modernComponents();
     pages.first().second = documentComponent(10000);
-    QTest::newRow("a Pages document") << test::TestZip::build(pages, test::TestZip::Compression::stored) << u"belongs to another application"_s;
+    QTest::newRow("a Pages document") << test::TestZip::build(pages, test::TestZip::Compression::stored)
+                                      << u"belongs to another application"_s;
     QTest::newRow("index.apxl of another XML vocabulary")
-        << test::TestZip::build({{u"index.apxl"_s, "<presentation xmlns=\"urn:x\"><fontName/></presentation>"}}, test::TestZip::Compression::stored)
+        << test::TestZip::build(
+               {{u"index.apxl"_s, "<presentation xmlns=\"urn:x\"><fontName/></presentation>"}},
+               test::TestZip::Compression::stored)
         << u"is not a Keynote presentation"_s;
     QTest::newRow("components that hold no objects")
-        << test::TestZip::build({{u"Index/Document.iwa"_s, IwaWriter::chunk("\xff\xff\xff\xff\xff not Snappy")}}, test::TestZip::Compression::stored)
+        << test::TestZip::build(
+               {{u"Index/Document.iwa"_s, IwaWriter::chunk("\xff\xff\xff\xff\xff not Snappy")}},
+               test::TestZip::Compression::stored)
         << u"hold no readable objects"_s;
 }
 
@@ -254,12 +262,16 @@ void TestKeynoteFonts::passwordProtected()
     QTemporaryDir dir;
     const QString package = dir.filePath(u"Secret.key"_s);
     QVERIFY(writeFile(package + u"/.iwpv2"_s, "marker"));
-    QVERIFY(writeFile(package + u"/Index.zip"_s, test::TestZip::build(modernComponents(), test::TestZip::Compression::stored)));
+    QVERIFY(writeFile(package + u"/Index.zip"_s,
+                      test::TestZip::build(modernComponents(), test::TestZip::Compression::stored)));
     ReadResult result = readKeynotePackageFonts(package);
     QVERIFY(result.uses.isEmpty());
     QCOMPARE(result.notes, QStringList{u"password-protected: the fonts cannot be read"_s});
-    result = readBytes(test::TestZip::build({{u"Secret.key/.iwpv2"_s, "marker"},
-                                         {u"Secret.key/Index.zip"_s, test::TestZip::build(modernComponents(), test::TestZip::Compression::stored)}}, test::TestZip::Compression::stored));
+    result = readBytes(
+        test::TestZip::build({{u"Secret.key/.iwpv2"_s, "marker"},
+                              {u"Secret.key/Index.zip"_s,
+                               test::TestZip::build(modernComponents(), test::TestZip::Compression::stored)}},
+                             test::TestZip::Compression::stored));
     QVERIFY(result.uses.isEmpty());
     QCOMPARE(result.notes, QStringList{u"password-protected: the fonts cannot be read"_s});
 

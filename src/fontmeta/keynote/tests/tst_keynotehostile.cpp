@@ -296,7 +296,8 @@ void TestKeynoteHostile::implausibleNames()
     KeynoteLimits limits;
     limits.maxFontUses = 10;
     result = readZip(test::TestZip::build({{u"Index/Document.iwa"_s, documentComponent()},
-                                       {u"Index/Styles.iwa"_s, many.component()}}, test::TestZip::Compression::stored),
+                                           {u"Index/Styles.iwa"_s, many.component()}},
+                                          test::TestZip::Compression::stored),
                      limits);
     QCOMPARE(result.uses.size(), 10);
     QVERIFY(hasNote(result, u"stopped at 10 font uses"));
@@ -334,7 +335,8 @@ void TestKeynoteHostile::sizeLimits()
 
     // An inner Index.zip past its cap.
     const QByteArray indexZip = test::TestZip::build(
-        {{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Pad.iwa"_s, QByteArray(2 << 20, 'p')}}, test::TestZip::Compression::stored);
+        {{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Pad.iwa"_s, QByteArray(2 << 20, 'p')}},
+        test::TestZip::Compression::stored);
     result = readZip(test::TestZip::build({{u"Talk.key/Index.zip"_s, indexZip}}), limits);
     QVERIFY(result.uses.isEmpty());
     QVERIFY(hasNote(result, u"Talk.key/Index.zip cannot be read"));
@@ -369,15 +371,16 @@ void TestKeynoteHostile::gzipBombs()
     QCOMPARE(names(result), QStringList{u"GillSans"_s});
     QVERIFY(hasNote(result, u"index.apxl.gz inflates past 8 MB"));
 
-    result = readZip(test::TestZip::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}, test::TestZip::Compression::stored), limits);
+    result = readZip(
+        test::TestZip::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}, test::TestZip::Compression::stored),
+        limits);
     QCOMPARE(names(result), QStringList{u"GillSans"_s});
     QVERIFY(hasNote(result, u"inflates past 8 MB"));
 
     // A deflated index.apxl in a zip, likewise.
-    result = readZip(
-        test::TestZip::build(
-            {{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') + xml.sliced(split)}}),
-        limits);
+    result = readZip(test::TestZip::build({{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') +
+                                                                 xml.sliced(split)}}),
+                     limits);
     QCOMPARE(names(result), QStringList{u"GillSans"_s});
     QVERIFY(hasNote(result, u"index.apxl cannot be read") || hasNote(result, u"inflates past"));
 

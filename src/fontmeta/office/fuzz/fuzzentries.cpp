@@ -73,12 +73,13 @@ void readPptRecords(const uint8_t *data, size_t size)
     const qsizetype userSize = std::min<qsizetype>(quint8(input[0]), input.size() - 1);
     const QByteArray currentUser = input.mid(1, userSize);
     const QByteArray document = input.mid(1 + userSize);
-    const ppt::RandomAccessStream stream{document.size(), [&document](qint64 offset, qint64 length, char *out) {
-                                             if (offset < 0 || length < 0 || offset > document.size() - length)
-                                                 return false;
-                                             std::memcpy(out, document.constData() + offset, size_t(length));
-                                             return true;
-                                         }};
+    const ppt::RandomAccessStream stream{
+        document.size(), [&document](qint64 offset, qint64 length, char *out) {
+            if (offset < 0 || length < 0 || offset > document.size() - length)
+                return false;
+            std::memcpy(out, document.constData() + offset, size_t(length));
+            return true;
+        }};
     ppt::readFontCollection(currentUser, stream);
 }
 

@@ -1,9 +1,10 @@
 #include "testdocuments.h"
 
 #include <fontmeta/office/pptdocument.h>
-#include <testsupport/testzip.h>
 
 #include <QtEndian>
+
+#include <testsupport/testzip.h>
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
@@ -15,7 +16,8 @@ using ppt::record;
 
 QByteArray buildZip(const Members &members, bool store)
 {
-    return test::TestZip::build(members, store ? test::TestZip::Compression::stored : test::TestZip::Compression::deflated);
+    return test::TestZip::build(members, store ? test::TestZip::Compression::stored
+                                               : test::TestZip::Compression::deflated);
 }
 
 QByteArray buildCompoundFile(const Members &streams)
@@ -49,9 +51,9 @@ QByteArray buildCompoundFile(const Members &streams)
     }
     gsf_output_close(reinterpret_cast<GsfOutput *>(root));
     g_object_unref(root);
-    const QByteArray bytes(
-        reinterpret_cast<const char *>(gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory *>(memory))),
-        qsizetype(gsf_output_size(memory)));
+    const QByteArray bytes(reinterpret_cast<const char *>(
+                               gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory *>(memory))),
+                           qsizetype(gsf_output_size(memory)));
     g_object_unref(memory);
     return bytes;
 }
@@ -66,7 +68,8 @@ QByteArray u32Bytes(quint32 value)
 QByteArray fontEntity(const QString &name)
 {
     QByteArray data(68, '\0');
-    const QByteArray utf16(reinterpret_cast<const char *>(name.utf16()), std::min<qsizetype>(name.size(), 32) * 2);
+    const QByteArray utf16(reinterpret_cast<const char *>(name.utf16()),
+                           std::min<qsizetype>(name.size(), 32) * 2);
     data.replace(0, utf16.size(), utf16);
     return record(0x0000, 0x0FB7, data);
 }
@@ -90,16 +93,16 @@ QByteArray persistDirectory(quint32 firstId, const QList<quint32> &offsets)
 
 QByteArray userEdit(quint32 offsetLastEdit, quint32 offsetPersistDirectory, quint32 documentPersistId)
 {
-    const QByteArray data = u32Bytes(0x100) + QByteArray::fromHex("0000") + QByteArray::fromHex("0003")
-        + u32Bytes(offsetLastEdit) + u32Bytes(offsetPersistDirectory) + u32Bytes(documentPersistId)
-        + u32Bytes(2) + QByteArray::fromHex("01000000");
+    const QByteArray data = u32Bytes(0x100) + QByteArray::fromHex("0000") + QByteArray::fromHex("0003") +
+                            u32Bytes(offsetLastEdit) + u32Bytes(offsetPersistDirectory) +
+                            u32Bytes(documentPersistId) + u32Bytes(2) + QByteArray::fromHex("01000000");
     return record(0x0000, 0x0FF5, data);
 }
 
 QByteArray currentUser(quint32 offsetToCurrentEdit, quint32 headerToken)
 {
-    const QByteArray data = u32Bytes(0x14) + u32Bytes(headerToken) + u32Bytes(offsetToCurrentEdit)
-        + QByteArray::fromHex("0000f403030000000000");
+    const QByteArray data = u32Bytes(0x14) + u32Bytes(headerToken) + u32Bytes(offsetToCurrentEdit) +
+                            QByteArray::fromHex("0000f403030000000000");
     return record(0x0000, 0x0FF6, data);
 }
 
@@ -123,19 +126,20 @@ QByteArray documentSummary(const QString &heading, const QStringList &fonts, boo
         return value;
     };
     const QByteArray codePage = u32Bytes(0x0002) + u32Bytes(1252);
-    const QByteArray headingPairs = u32Bytes(0x100C) + u32Bytes(2) + u32Bytes(0x001E) + lpstr(heading)
-        + u32Bytes(0x0003) + u32Bytes(quint32(fonts.size()));
+    const QByteArray headingPairs = u32Bytes(0x100C) + u32Bytes(2) + u32Bytes(0x001E) + lpstr(heading) +
+                                    u32Bytes(0x0003) + u32Bytes(quint32(fonts.size()));
     QByteArray parts = u32Bytes(0x101E) + u32Bytes(quint32(fonts.size()));
     for (const QString &font : fonts)
         parts += lpstr(font);
     const quint32 first = 8 + 3 * 8;
-    const QByteArray section = u32Bytes(quint32(8 + 24 + codePage.size() + headingPairs.size() + parts.size()))
-        + u32Bytes(3) + u32Bytes(0x01) + u32Bytes(first) + u32Bytes(0x0C) + u32Bytes(first + quint32(codePage.size()))
-        + u32Bytes(0x0D) + u32Bytes(first + quint32(codePage.size() + headingPairs.size())) + codePage + headingPairs
-        + parts;
+    const QByteArray section =
+        u32Bytes(quint32(8 + 24 + codePage.size() + headingPairs.size() + parts.size())) + u32Bytes(3) +
+        u32Bytes(0x01) + u32Bytes(first) + u32Bytes(0x0C) + u32Bytes(first + quint32(codePage.size())) +
+        u32Bytes(0x0D) + u32Bytes(first + quint32(codePage.size() + headingPairs.size())) + codePage +
+        headingPairs + parts;
     const QByteArray formatId = QByteArray::fromHex("02D5CDD59C2E1B10939708002B2CF9AE");
-    const QByteArray header = QByteArray::fromHex("FEFF0000") + u32Bytes(0x00020006) + QByteArray(16, '\0')
-        + u32Bytes(1) + formatId + u32Bytes(48);
+    const QByteArray header = QByteArray::fromHex("FEFF0000") + u32Bytes(0x00020006) + QByteArray(16, '\0') +
+                              u32Bytes(1) + formatId + u32Bytes(48);
     return header + section;
 }
 

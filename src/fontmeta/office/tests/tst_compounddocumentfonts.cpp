@@ -1,5 +1,4 @@
 #include "testdocuments.h"
-
 #include <fontmeta/office/compounddocumentfonts.h>
 #include <fontmeta/office/compounddocumentreader.h>
 #include <fontmeta/office/documentsummary.h>
@@ -70,9 +69,9 @@ struct CompoundLayout
         for (int index = 0; index < 64; ++index) {
             const qint64 entry = directoryEntry(index);
             const int length = qFromLittleEndian<quint16>(bytes.constData() + entry + 0x40);
-            if (length >= 2
-                && QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + entry), length / 2 - 1)
-                       == name)
+            if (length >= 2 &&
+                QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + entry),
+                                   length / 2 - 1) == name)
                 return index;
         }
         return -1;
@@ -125,7 +124,8 @@ void TestCompoundDocumentFonts::fixtures_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("yields");
     QTest::newRow("2007") << u"ppt/embedded-simple-2007.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s};
-    QTest::newRow("mac 2011") << u"ppt/raw_text.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s, u"ＭＳ Ｐゴシック"_s};
+    QTest::newRow("mac 2011") << u"ppt/raw_text.ppt"_s
+                              << QStringList{u"Arial"_s, u"Calibri"_s, u"ＭＳ Ｐゴシック"_s};
     QTest::newRow("gap") << u"ppt/plain.ppt"_s << QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s};
     QTest::newRow("libreoffice") << u"ppt/filetype-libreoffice.ppt"_s
                                  << QStringList{u"Arial"_s, u"DejaVu Sans"_s, u"Droid Sans Fallback"_s,
@@ -138,14 +138,16 @@ void TestCompoundDocumentFonts::fixtures()
 {
     QFETCH(QString, file);
     QFETCH(QStringList, yields);
-    const ReadResult result = readCompoundDocumentFonts(QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(file));
+    const ReadResult result =
+        readCompoundDocumentFonts(QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(file));
     QStringList found = names(result);
     found.sort();
     QCOMPARE(found, yields);
     for (const FontUse &use : result.uses)
         QCOMPARE(use.place, u"font collection"_s);
     if (yields.isEmpty())
-        QCOMPARE(result.notes, QStringList{u"the document is password-protected; its fonts cannot be read"_s});
+        QCOMPARE(result.notes,
+                 QStringList{u"the document is password-protected; its fonts cannot be read"_s});
     else
         QVERIFY(result.notes.isEmpty());
 }
@@ -158,10 +160,11 @@ void TestCompoundDocumentFonts::builtDocuments_data()
     QTest::addColumn<QString>("note");
 
     const auto [document, user] = presentationStreams(SampleFonts);
-    QTest::newRow("plain") << Members{{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}} << SampleFonts
-                           << u"font collection"_s << QString();
+    QTest::newRow("plain") << Members{{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}}
+                           << SampleFonts << u"font collection"_s << QString();
     const auto [savedTwice, savedTwiceUser] = incrementallySaved();
-    QTest::newRow("saved twice") << Members{{u"Current User"_s, savedTwiceUser}, {u"PowerPoint Document"_s, savedTwice}}
+    QTest::newRow("saved twice") << Members{{u"Current User"_s, savedTwiceUser},
+                                            {u"PowerPoint Document"_s, savedTwice}}
                                  << SampleFonts << u"font collection"_s << QString();
     const auto [oldDocument, oldUser] = presentationStreams({u"Old Face"_s});
     QTest::newRow("dual storage") << Members{{u"PP40"_s, "old"},
@@ -170,13 +173,16 @@ void TestCompoundDocumentFonts::builtDocuments_data()
                                              {u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
                                              {u"PP97_DUALSTORAGE/Current User"_s, user}}
                                   << SampleFonts << u"font collection"_s << QString();
-    QTest::newRow("PowerPoint 95") << Members{{u"PP40"_s, QByteArray(600, 'x')}, {u"PowerPoint Document"_s, oldDocument}}
-                                   << QStringList{} << QString() << u"PowerPoint 95 documents are not supported"_s;
+    QTest::newRow("PowerPoint 95") << Members{{u"PP40"_s, QByteArray(600, 'x')},
+                                              {u"PowerPoint Document"_s, oldDocument}}
+                                   << QStringList{} << QString()
+                                   << u"PowerPoint 95 documents are not supported"_s;
     const QByteArray encryptedUser = currentUser(getU32(user, 16), 0xF3D1C4DF);
     QTest::newRow("encrypted, summary readable")
         << Members{{u"Current User"_s, encryptedUser},
                    {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')},
-                   {u"\005DocumentSummaryInformation"_s, documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false)}}
+                   {u"\005DocumentSummaryInformation"_s,
+                    documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false)}}
         << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s << u"password-protected"_s;
     QTest::newRow("encrypted, no summary")
         << Members{{u"Current User"_s, encryptedUser}, {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')}}
@@ -184,11 +190,11 @@ void TestCompoundDocumentFonts::builtDocuments_data()
     QTest::newRow("encrypted package") << Members{{u"EncryptionInfo"_s, QByteArray(200, '\1')},
                                                   {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}
                                        << QStringList{} << QString() << u"password-protected"_s;
-    QTest::newRow("word document") << Members{{u"WordDocument"_s, QByteArray(9000, '\2')}} << QStringList{} << QString()
-                                   << u"holds no PowerPoint presentation"_s;
-    QTest::newRow("not PowerPoint 97") << Members{{u"Current User"_s, currentUser(0, 0x12345678)},
-                                                  {u"PowerPoint Document"_s, document}}
-                                       << QStringList{} << QString() << u"not a PowerPoint 97"_s;
+    QTest::newRow("word document") << Members{{u"WordDocument"_s, QByteArray(9000, '\2')}} << QStringList{}
+                                   << QString() << u"holds no PowerPoint presentation"_s;
+    QTest::newRow("not PowerPoint 97")
+        << Members{{u"Current User"_s, currentUser(0, 0x12345678)}, {u"PowerPoint Document"_s, document}}
+        << QStringList{} << QString() << u"not a PowerPoint 97"_s;
 }
 
 void TestCompoundDocumentFonts::builtDocuments()
@@ -212,7 +218,8 @@ void TestCompoundDocumentFonts::builtDocuments()
         if (note.isEmpty())
             QVERIFY(result.notes.isEmpty());
         else
-            QVERIFY2(result.notes.size() == 1 && result.notes[0].contains(note), qPrintable(result.notes.join(u'\n')));
+            QVERIFY2(result.notes.size() == 1 && result.notes[0].contains(note),
+                     qPrintable(result.notes.join(u'\n')));
     }
 }
 
@@ -220,7 +227,8 @@ void TestCompoundDocumentFonts::documentSummaryStrings()
 {
     const QStringList fonts{u"Arial"_s, u"Times New Roman"_s, u"Wingdings"_s};
     // Lengths chosen so that padding changes every following offset.
-    QCOMPARE(ppt::fontsFromDocumentSummary(documentSummary(u"Verwendete Schriftarten"_s, fonts, false)), fonts);
+    QCOMPARE(ppt::fontsFromDocumentSummary(documentSummary(u"Verwendete Schriftarten"_s, fonts, false)),
+             fonts);
     QCOMPARE(ppt::fontsFromDocumentSummary(documentSummary(u"Fonts Used"_s, fonts, true)), fonts);
     QByteArray summary = documentSummary(u"Fonts Used"_s, fonts, false);
     QCOMPARE(ppt::fontsFromDocumentSummary(summary.left(summary.size() - 3)), QStringList{});
@@ -245,7 +253,8 @@ void TestCompoundDocumentFonts::hostileRecords_data()
 
     QByteArray twoEdits = document + userEdit(edit, quint32(directory), 1);
     putU32(&twoEdits, edit + 8 + 8, quint32(document.size())); // ... and the older one points forward
-    QTest::newRow("edits point at each other") << currentUser(quint32(document.size())) << twoEdits << SampleFonts;
+    QTest::newRow("edits point at each other")
+        << currentUser(quint32(document.size())) << twoEdits << SampleFonts;
 
     QByteArray hugeLength = document;
     putU32(&hugeLength, 4, 0xFFFFFFFF); // the document container claims 4 GB
@@ -267,7 +276,8 @@ void TestCompoundDocumentFonts::hostileRecords_data()
     QTest::newRow("document record is an atom") << user << atomNotContainer << QStringList{};
 
     // A name that fills all 32 units without a NUL is cut there; an empty one is kept for the caller to drop.
-    const auto [odd, oddUser] = presentationStreams({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()});
+    const auto [odd, oddUser] =
+        presentationStreams({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()});
     QTest::newRow("odd names") << oddUser << odd
                                << QStringList{u"01234567890123456789012345678901"_s, u"Short"_s, QString()};
 }
@@ -298,7 +308,8 @@ void TestCompoundDocumentFonts::hostileCompoundFiles_data()
 
     CompoundLayout directoryCycle = good;
     putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x44, 0);
-    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x48, quint32(documentEntry));
+    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x48,
+           quint32(documentEntry));
     putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(userEntry) + 0x44, quint32(documentEntry));
     putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(userEntry) + 0x48, quint32(userEntry));
     QTest::newRow("directory cycle") << directoryCycle.bytes;
@@ -341,7 +352,8 @@ void TestCompoundDocumentFonts::hostileCompoundFiles()
 void TestCompoundDocumentFonts::damagedCompoundFiles()
 {
     const auto [document, user] = incrementallySaved();
-    const QByteArray file = buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}});
+    const QByteArray file =
+        buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}});
     QRandomGenerator random(7);
     for (int round = 0; round < 400; ++round) {
         QByteArray damaged = file.left(random.bounded(file.size()));

@@ -53,9 +53,11 @@ void DialogFileChooserTest::keynotePackageIsChosenAsOneFile()
         QCOMPARE(dialog.labelText(QFileDialog::Accept), u"Choose File"_s);
         dialog.setDirectory(m_folder.path());
         dialog.selectFile(u"Talk.key"_s);
-        static_cast<QDialog &>(dialog).accept(); // what "Choose File" or a double click does with a folder: open it
+        static_cast<QDialog &>(dialog)
+            .accept(); // what "Choose File" or a double click does with a folder: open it
     });
-    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s), m_folder.filePath(u"Talk.key"_s));
+    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s),
+             m_folder.filePath(u"Talk.key"_s));
 }
 
 void DialogFileChooserTest::ordinaryFile()
@@ -66,7 +68,8 @@ void DialogFileChooserTest::ordinaryFile()
         dialog.selectFile(u"Deck.pptx"_s);
         static_cast<QDialog &>(dialog).accept();
     });
-    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s), m_folder.filePath(u"Deck.pptx"_s));
+    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s),
+             m_folder.filePath(u"Deck.pptx"_s));
 }
 
 void DialogFileChooserTest::cancelled()

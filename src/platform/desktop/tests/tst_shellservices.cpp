@@ -1,7 +1,6 @@
 #include <platform/desktop/colorschemeportal.h>
 #include <platform/desktop/singleinstance.h>
 #include <platform/desktop/updatechecker.h>
-#include <testsupport/desktop/testdesktop.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +9,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/desktop/testdesktop.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -52,8 +53,8 @@ protected:
         connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             if (!socket->readAll().contains("\r\n\r\n"))
                 return;
-            socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: "
-                          + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+            socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
             socket->disconnectFromHost();
         });
     }
@@ -63,7 +64,8 @@ QByteArray feed(const QByteArray &items)
 {
     return R"(<?xml version="1.0" encoding="utf-8"?>
 <rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-<channel><title>Kernwick</title>)" + items + "</channel></rss>";
+<channel><title>Kernwick</title>)" +
+           items + "</channel></rss>";
 }
 
 } // namespace
@@ -140,8 +142,10 @@ void ShellServicesTest::updateFeed_data()
                    length="1" type="application/octet-stream"/></item>)";
     const QByteArray newest = R"(<item><title>Version 1.10</title><sparkle:version>1.10.0</sparkle:version>
         <enclosure url="https://example.org/kernwick-1.10.tar.gz" length="1" type="application/octet-stream"/></item>)";
-    QTest::newRow("up to date") << QByteArray("200 OK") << feed(older) << UpdateChecker::Outcome::upToDate << QString();
-    QTest::newRow("same version") << QByteArray("200 OK") << feed(R"(<item><sparkle:version>0.1.0</sparkle:version></item>)")
+    QTest::newRow("up to date") << QByteArray("200 OK") << feed(older) << UpdateChecker::Outcome::upToDate
+                                << QString();
+    QTest::newRow("same version") << QByteArray("200 OK")
+                                  << feed(R"(<item><sparkle:version>0.1.0</sparkle:version></item>)")
                                   << UpdateChecker::Outcome::upToDate << QString();
     QTest::newRow("newer versions") << QByteArray("200 OK") << feed(newer + older + newest)
                                     << UpdateChecker::Outcome::updateAvailable << u"1.10.0"_s;
