@@ -21,5 +21,11 @@ function(kernwick_add_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
-    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    set(environment "QT_QPA_PLATFORM=offscreen")
+    if(KERNWICK_SANITIZE)
+        # The programs the tests start read a sanitizer's report on their error stream as part of an
+        # answer: leaks inside libraries that are not ours stay quiet.
+        list(APPEND environment "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0")
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${environment}")
 endfunction()

@@ -17,6 +17,14 @@
 using namespace Qt::StringLiterals;
 using namespace kernwick::fontmeta;
 
+#if defined(__SANITIZE_ADDRESS__)
+#define KERNWICK_ADDRESS_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KERNWICK_ADDRESS_SANITIZER
+#endif
+#endif
+
 namespace {
 
 enum ExitStatus
@@ -30,8 +38,12 @@ enum ExitStatus
 // the kernel ends the process, and the caller reads that as "no fonts".
 void limitResources()
 {
+#ifndef KERNWICK_ADDRESS_SANITIZER
+    // An address sanitizer reserves terabytes of address space for itself; in such a build the
+    // sanitizer watches memory instead.
     const rlimit memory{rlim_t(2) << 30, rlim_t(2) << 30};
     setrlimit(RLIMIT_AS, &memory);
+#endif
     const rlimit processorSeconds{60, 61};
     setrlimit(RLIMIT_CPU, &processorSeconds);
     const rlimit noCoreFiles{0, 0};

@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <map>
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick {
@@ -47,11 +50,12 @@ const QHash<QString, QString> &symbolTable()
 
 QSvgRenderer *renderer(const QString &resource)
 {
-    static QHash<QString, QSvgRenderer *> renderers;
-    auto found = renderers.find(resource);
-    if (found == renderers.end())
-        found = renderers.insert(resource, new QSvgRenderer(resource));
-    return *found;
+    // One parsed drawing per icon for the program's life, on the interface thread.
+    static std::map<QString, std::unique_ptr<QSvgRenderer>> renderers;
+    std::unique_ptr<QSvgRenderer> &found = renderers[resource];
+    if (!found)
+        found = std::make_unique<QSvgRenderer>(resource);
+    return found.get();
 }
 
 QImage tintedImage(const QString &resource, QSize pixels, const QColor &color)
