@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QTextStream>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -65,8 +66,12 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
 
     // The metadata form. Its caller reads standard output and standard error as one answer, so nothing
-    // but the answer is ever printed here.
+    // but the answer is ever printed here: whatever a library might say on standard error goes nowhere.
     if (arguments.size() == 3 && arguments[0] == u"-name" && arguments[1] == u"kMDItemFonts") {
+        if (const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
         const QFileInfo info(arguments[2]);
         if (!info.exists()) {
             out << formatMetadataAnswer({});
