@@ -17,8 +17,6 @@ private Q_SLOTS:
     void mergesTheSourcesOnceEachInCodePointOrder();
     void sourcesByExtension_data();
     void sourcesByExtension();
-    void realDocumentsWithoutTheHelper_data();
-    void realDocumentsWithoutTheHelper();
     void scansSideBySide();
 
 private:
@@ -84,29 +82,6 @@ void FontScannerTest::sourcesByExtension()
     const QString deck = deckPath(fileName);
     QVERIFY(QFile::copy(m_slideDeck, deck));
     QCOMPARE(FontScanner(MetadataQuery(tool(fileName + u".tool"_s, metadata))).scanFonts(deck), names);
-}
-
-void FontScannerTest::realDocumentsWithoutTheHelper_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("pptx/txt-font-typeface.pptx")
-        << u"pptx/txt-font-typeface.pptx"_s
-        << QStringList{u"Arial"_s, u"Arial Black"_s, u"Lucida Grande"_s, u"Verdana"_s};
-    QTest::newRow("pptx/fixture2-libreoffice.pptx")
-        << u"pptx/fixture2-libreoffice.pptx"_s << QStringList{u"Arial"_s, u"Times New Roman"_s};
-    for (const char *file :
-         {"pptx/shp-shapes.pptx", "pptx/encrypted.pptx", "ppt/raw_text.ppt", "ppt/encrypted.ppt",
-          "key/package-keynote6.key", "key/legacy-package.key", "key/simple-oneslide.key"}) {
-        QTest::newRow(file) << QString::fromLatin1(file) << QStringList();
-    }
-}
-
-void FontScannerTest::realDocumentsWithoutTheHelper()
-{
-    QFETCH(QString, file);
-    QFETCH(QStringList, names);
-    QCOMPARE(FontScanner(MetadataQuery()).scanFonts(fixture(file)), names);
 }
 
 void FontScannerTest::scansSideBySide()
