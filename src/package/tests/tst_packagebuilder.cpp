@@ -4,31 +4,71 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <testsupport/testzip.h>
+#include <unistd.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
 namespace {
 
-QStringList entries(const QString &folder)
+// Every entry under `folder`, hidden ones too, with what it is: a file's bytes, "-> target" for a link,
+// "/" for a folder.
+QMap<QString, QByteArray> snapshot(const QString &folder)
 {
-    QStringList names;
+    QMap<QString, QByteArray> found;
     QDirIterator walk(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                       QDirIterator::Subdirectories);
-    while (walk.hasNext())
-        names.append(QDir(folder).relativeFilePath(walk.next()));
-    names.sort();
-    return names;
+    while (walk.hasNext()) {
+        const QFileInfo entry(walk.next());
+        QFile file(entry.filePath());
+        found[QDir(folder).relativeFilePath(entry.filePath())] =
+            entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
+            : entry.isDir()   ? QByteArray("/")
+                              : (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+    }
+    return found;
+}
+
+QStringList entries(const QString &folder)
+{
+    return snapshot(folder).keys();
 }
 
 QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Builds in a child process, under a file-size limit or to be killed half-way; gives the status that
+// waitpid gives, and writes the status message to `answer`.
+int buildInChild(const PackageRequest &request, rlim_t sizeLimit, const WriteFunction &write,
+                 const QString &answer)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit = {sizeLimit, sizeLimit};
+        if (sizeLimit > 0)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_DFL); // as a program starts
+        const PackageOutcome outcome = buildPackage(
+            request, [](const QString &) {}, write);
+        ::_exit(test::writeFile(answer, outcome.statusMessage.toUtf8()) && !outcome.isBuilt ? 1 : 0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
 }
 
 } // namespace
@@ -40,7 +80,9 @@ class PackageBuilderTest : public QObject
 private Q_SLOTS:
     void init();
     void wholePackage();
-    void presentationFolderAndNothingElse();
+    void linksAndWhatIsNoFile();
+    void failedWritesLeaveTheOldPackage_data();
+    void failedWritesLeaveTheOldPackage();
     void messages();
     void replacingAnOlderPackage_data();
     void replacingAnOlderPackage();
@@ -122,25 +164,116 @@ void PackageBuilderTest::wholePackage()
              u"- Some fonts may fail due to macOS restrictions or licensing."_s.toUtf8());
 }
 
-void PackageBuilderTest::presentationFolderAndNothingElse()
+void PackageBuilderTest::linksAndWhatIsNoFile()
 {
-    // A Keynote package is copied whole, its links as links.
+    // A Keynote package given by a path relative to the working folder, with links inside, out of it and to
+    // nothing, and entries that are no files: the copy holds real files only, what a link inside points to.
     const QString deck = file(u"Talk.key/Index.zip"_s, "index").chopped(10);
     file(u"Talk.key/Data/photo.jpg"_s, "photo");
-    QVERIFY(QFile::link(u"Data/photo.jpg"_s, deck + u"/preview.jpg"_s));
-    const FontStatusItems items = {makeFontStatusItem(u"Gone"_s, FontStatus::missing)};
+    file(u"secret.txt"_s, "private");
+    const QList<std::pair<QString, QString>> links = {
+        {u"preview.jpg"_s, u"Data/photo.jpg"_s},
+        {u"Data/again"_s, u"../Data"_s}, // a loop, followed once
+        {u"secret"_s, u"../secret.txt"_s},
+        {u"gone"_s, u"nowhere"_s}};
+    for (const auto &[name, target] : links)
+        QVERIFY(QFile::link(target, deck + u'/' + name));
+    QCOMPARE(::mkfifo(QFile::encodeName(deck + u"/pipe"_s).constData(), 0600), 0);
+    const bool device = ::mknod(QFile::encodeName(deck + u"/null"_s).constData(), S_IFCHR | 0600,
+                                makedev(1, 3)) == 0; // only where device nodes may be made
+    QVERIFY(!file(u"a/Face.otf"_s, "face").isEmpty() && QFile::link(u"Face.otf"_s, path(u"a/Linked.otf"_s)));
+    QVERIFY(::mkfifo(QFile::encodeName(path(u"a/Pipe.otf"_s)).constData(), 0600) == 0);
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Linked"_s, FontStatus::installed, path(u"a/Linked.otf"_s)),
+        makeFontStatusItem(u"Pipe"_s, FontStatus::installed, path(u"a/Pipe.otf"_s)),
+        makeFontStatusItem(u"Device"_s, FontStatus::installed, u"/dev/zero"_s),
+        makeFontStatusItem(u"Read Error"_s, FontStatus::installed, u"/proc/self/mem"_s)};
 
-    PackageOutcome outcome = build({deck, path(u"out"_s), items, true, false});
-    QVERIFY(outcome.isBuilt);
-    QCOMPARE(entries(outcome.packagePath),
-             (QStringList{u"Fonts"_s, u"Talk.key"_s, u"Talk.key/Data"_s, u"Talk.key/Data/photo.jpg"_s,
-                          u"Talk.key/Index.zip"_s, u"Talk.key/preview.jpg"_s}));
-    QCOMPARE(QFileInfo(outcome.packagePath + u"/Talk.key/preview.jpg"_s).symLinkTarget(),
-             outcome.packagePath + u"/Talk.key/Data/photo.jpg"_s);
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    PackageOutcome outcome = build({u"Talk.key"_s, u"out"_s, items, true, false});
+    QVERIFY(QDir::setCurrent(previous));
+    QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
+    QCOMPARE(outcome.packagePath, path(u"out/Talk_package"_s));
+    const QMap<QString, QByteArray> copy = snapshot(outcome.packagePath);
+    QCOMPARE(copy.keys(),
+             (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s, u"Talk.key"_s, u"Talk.key/Data"_s,
+                          u"Talk.key/Data/again"_s, u"Talk.key/Data/again/photo.jpg"_s,
+                          u"Talk.key/Data/photo.jpg"_s, u"Talk.key/Index.zip"_s, u"Talk.key/preview.jpg"_s}));
+    QCOMPARE(copy[u"Fonts/Linked.otf"_s], QByteArray("face"));
+    QCOMPARE(copy[u"Talk.key/preview.jpg"_s], QByteArray("photo"));
+    const QString leftOut = u"[Package][Warn] Left out of the presentation copy: "_s;
+    for (const QString &line : QStringList{
+             leftOut + u"Data/again/again (a folder link inside a linked folder)"_s,
+             leftOut + u"secret (a link out of the folder)"_s, leftOut + u"gone (a link to nothing)"_s,
+             leftOut + u"pipe (not a regular file or folder)"_s,
+             u"[Package][Error] Not readable: "_s + path(u"a/Pipe.otf"_s),
+             u"[Package][Error] Not readable: /dev/zero"_s,
+             u"[Package][Error] Failed to copy 'Read Error': Input/output error"_s}) {
+        QVERIFY2(m_log.contains(line), qPrintable(line));
+    }
+    QCOMPARE(m_log.contains(leftOut + u"null (not a regular file or folder)"_s), device);
 
-    // Neither presentation nor report: only the fonts folder, empty.
+    // A presentation chosen through a link travels as the file it points to. Neither presentation nor report:
+    // only the fonts folder, empty.
+    QVERIFY(QFile::link(u"Talk.key"_s, path(u"Shortcut.key"_s)));
+    outcome = build({path(u"Shortcut.key"_s), path(u"out"_s), {}, true, false});
+    QCOMPARE(snapshot(outcome.packagePath).value(u"Shortcut.key/Index.zip"_s), QByteArray("index"));
     outcome = build({deck, path(u"out"_s), items, false, false});
-    QCOMPARE(entries(outcome.packagePath), QStringList{u"Fonts"_s});
+    QCOMPARE(entries(outcome.packagePath), (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s}));
+}
+
+void PackageBuilderTest::failedWritesLeaveTheOldPackage_data()
+{
+    QTest::addColumn<qint64>("roomFor"); // bytes that fit before the disk is full; -1: no limit of that kind
+    QTest::addColumn<int>("sizeLimit");  // a file-size limit on the build's process
+    QTest::addColumn<bool>("killed");    // the build's process is killed half-way
+    QTest::addColumn<QString>("message");
+    QTest::newRow("disk full at a font")
+        << qint64(10'000) << 0 << false << u"Fonts/Face.otf: No space left on device"_s;
+    QTest::newRow("disk full at the report")
+        << qint64(10'004) << 0 << false << u"font-report.txt: No space left on device"_s;
+    QTest::newRow("file-size limit") << qint64(-1) << 4096 << false << u"Talk.pptx: File too large"_s;
+    QTest::newRow("killed") << qint64(-1) << 0 << true << QString();
+}
+
+void PackageBuilderTest::failedWritesLeaveTheOldPackage()
+{
+    QFETCH(qint64, roomFor);
+    QFETCH(int, sizeLimit);
+    QFETCH(bool, killed);
+    QFETCH(QString, message);
+    const QString deck = file(u"Talk.pptx"_s, QByteArray(10'000, 'd'));
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    QVERIFY(build({deck, path(u"out"_s), items, false, true}).isBuilt);
+    const QMap<QString, QByteArray> old = snapshot(path(u"out/Talk_package"_s));
+
+    qint64 written = 0;
+    const WriteFunction write = [&](int descriptor, const void *data, size_t size) -> ssize_t {
+        if (killed && written > 0)
+            ::raise(SIGKILL);
+        if (roomFor >= 0 && written + qint64(size) > roomFor)
+            return errno = ENOSPC, -1;
+        written += qint64(size);
+        return ::write(descriptor, data, size);
+    };
+    const int status =
+        buildInChild({deck, path(u"out"_s), items, true, true}, rlim_t(sizeLimit), write, path(u"answer"_s));
+    QVERIFY(killed ? WIFSIGNALED(status) : WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    if (!killed)
+        QCOMPARE(QString::fromUtf8(contents(path(u"answer"_s))),
+                 u"Could not create package folder: Talk_package/"_s + message);
+    QCOMPARE(snapshot(path(u"out/Talk_package"_s)), old); // byte for byte
+    const QStringList packageOnly = {u"Talk_package"_s};
+    const auto destination = [&] {
+        return QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    QCOMPARE(destination() == packageOnly, !killed); // nothing of a failed build beside it
+
+    // The next build cleans up what a killed one left behind.
+    QVERIFY(build({deck, path(u"out"_s), items, true, true}).isBuilt);
+    QCOMPARE(destination(), packageOnly);
 }
 
 void PackageBuilderTest::messages()
@@ -196,18 +329,37 @@ void PackageBuilderTest::destinations()
         makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
     PackageOutcome outcome =
         build({file(u"Talk.pptx"_s, "deck"), file(u"not a folder"_s, ""), items, true, true});
-    QVERIFY(!outcome.isBuilt);
-    QVERIFY(outcome.statusMessage.startsWith(u"Could not create package folder: "_s));
-    QVERIFY(m_log.size() == 1 && m_log[0].startsWith(u"[Presenter][Error] "_s));
+    QCOMPARE(outcome.statusMessage, u"Could not create package folder: Talk_package: Not a directory"_s);
+    QCOMPARE(m_log,
+             QStringList{u"[Presenter][Error] "_s + path(u"not a folder/Talk_package: Not a directory"_s)});
 
-    // A package built inside a Keynote package cannot hold a copy of it; the rest is still built.
-    const QString deck = file(u"Talk.key/Index.zip"_s, "index").chopped(10);
-    outcome = build({deck, deck, items, true, false});
-    QVERIFY(outcome.isBuilt);
-    QCOMPARE(m_log[0],
-             u"[Package][Error] Failed to copy presentation: A folder cannot be copied into itself."_s);
-    QCOMPARE(entries(deck), (QStringList{u"Index.zip"_s, u"Talk_package"_s, u"Talk_package/Fonts"_s,
-                                         u"Talk_package/Fonts/Face.otf"_s}));
+    // No package inside the presentation's own Keynote package, however the destination is reached.
+    const QString deck = file(u"Talk.key/Data/Index.zip"_s, "index").chopped(15);
+    QVERIFY(QFile::link(deck + u"/Data"_s, path(u"out/into"_s)));
+    const QMap<QString, QByteArray> original = snapshot(deck);
+    for (const QString &destination : {deck, path(u"out/into"_s)}) {
+        outcome = build({deck, destination, items, false, false});
+        QCOMPARE(
+            outcome.statusMessage,
+            u"Could not create package folder: Talk_package: The destination lies inside the presentation."_s);
+    }
+    QCOMPARE(snapshot(deck), original);
+
+    // An old package that is a link to a folder elsewhere, one holding the presentation, is replaced as a
+    // link: nothing there is moved, changed or deleted.
+    const QString elsewhere = file(u"elsewhere/Talk.pptx"_s, "the only copy").chopped(10);
+    file(u"elsewhere/notes.txt"_s, "notes");
+    QVERIFY(QFile::link(elsewhere, path(u"out/Talk_package"_s)));
+    const QMap<QString, QByteArray> before = snapshot(elsewhere);
+    outcome = build({elsewhere + u"/Talk.pptx"_s, path(u"out"_s), items, false, true});
+    QVERIFY(outcome.isBuilt && !QFileInfo(outcome.packagePath).isSymLink());
+    QCOMPARE(snapshot(elsewhere), before);
+
+    // A name near the longest a file may have: 78 characters of three bytes each.
+    const QString name = QString(78, QChar(0x65E5)) + u".pptx"_s;
+    outcome = build({file(name, "deck"), path(u"out"_s), items, true, true});
+    QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
+    QCOMPARE(contents(outcome.packagePath + u'/' + name), QByteArray("deck"));
 }
 
 QTEST_GUILESS_MAIN(PackageBuilderTest)
