@@ -32,6 +32,22 @@ QString trimScanWhitespace(QStringView text)
     return text.sliced(begin, end - begin).toString();
 }
 
+QString withoutControlCharacters(QStringView text)
+{
+    QString clean = text.toString();
+    for (qsizetype i = 0; i < clean.size(); ++i) {
+        const char16_t c = clean[i].unicode();
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0)) {
+            clean[i] = u' ';
+        } else if (QChar::isHighSurrogate(c) && i + 1 < clean.size() && clean[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            clean[i] = QChar::ReplacementCharacter;
+        }
+    }
+    return clean;
+}
+
 std::optional<QString> decodeUtf8(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

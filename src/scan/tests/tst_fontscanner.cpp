@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,13 +92,13 @@ private:
 
 QString FontScannerTest::tool(const QString &name, const QStringList &names)
 {
-    QByteArrayList lines;
+    QJsonArray fonts;
     for (const QString &font : names)
-        lines.append("    \"" + font.toUtf8() + '"');
-    const QByteArray answer = names.isEmpty() ? QByteArray("kMDItemFonts = (null)\n")
-                                              : "kMDItemFonts = (\n" + lines.join(",\n") + "\n)\n";
+        fonts.append(QJsonObject{{u"name"_s, font}});
     const QString path = deckPath(name);
-    test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" + answer + "EOF\n");
+    test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" +
+                              QJsonDocument(QJsonObject{{u"fonts"_s, fonts}}).toJson(QJsonDocument::Compact) +
+                              "\nEOF\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
     return path;
 }

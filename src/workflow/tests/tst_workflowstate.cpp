@@ -267,8 +267,8 @@ void WorkflowStateTest::aLateScanNeverShowsAnotherFilesFonts()
 {
     // A metadata tool that is slow for one file: its answer comes after the next file's.
     const QString tool = m_folder->filePath(u"slow-tool"_s);
-    test::writeFile(tool, "#!/bin/sh\ncase \"$3\" in *Slow*) sleep 1;; esac\n"
-                          "echo 'kMDItemFonts = (\"From '\"$(basename \"$3\" .pptx)\"'\")'\n");
+    test::writeFile(tool, "#!/bin/sh\ncase \"$2\" in *Slow*) sleep 1;; esac\n"
+                          "echo '{\"fonts\": [{\"name\": \"From '\"$(basename \"$2\" .pptx)\"'\"}]}'\n");
     QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner);
     const FontScanner scanner{MetadataQuery(tool)};
     const QString slow = deck(u"Slow.pptx"_s, {});
