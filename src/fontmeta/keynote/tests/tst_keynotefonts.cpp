@@ -263,9 +263,21 @@ void TestKeynoteReaders::packageFolders()
     QTemporaryDir dir;
     const QString modern = dir.filePath(u"Modern.key"_s);
     QVERIFY(writeFile(modern + u"/Index.zip"_s, test::TestZip::build(modernComponents())));
-    QVERIFY(writeFile(modern + u"/Data/a.jpg"_s, "jpeg"));
-    ReadResult result = readKeynotePackageFonts(modern);
+    // Index.zip is found among more entries than a listing goes through.
+    KeynoteLimits unlisted;
+    unlisted.maxPackageEntries = 0;
+    ReadResult result = readKeynotePackageFonts(modern, unlisted);
     QCOMPARE(nameSet(result), modernFonts());
+    QCOMPARE(result.notes, QStringList());
+
+    // A gzip file of two members, as concatenated files make, inflates whole.
+    const QString twoMembers = dir.filePath(u"TwoMembers.key"_s);
+    const QByteArray xml = legacyXml();
+    const qsizetype split = xml.indexOf("<s:characterstyle>");
+    QVERIFY(writeFile(twoMembers + u"/index.apxl.gz"_s,
+                      gzipBomb(xml.first(split), 0, {}) + gzipBomb(xml.sliced(split), 0, {})));
+    result = readKeynotePackageFonts(twoMembers);
+    QCOMPARE(nameSet(result), legacyFonts());
     QCOMPARE(result.notes, QStringList());
 
     const QString legacy = dir.filePath(u"Legacy.key"_s);

@@ -443,6 +443,18 @@ void TestOfficeFonts::builtDocuments_data()
                                               {u"PowerPoint Document"_s, oldDocument}}
                                    << QStringList{} << QString()
                                    << u"PowerPoint 95 documents are not supported"_s;
+    // Records that cannot be walked: the summary still lists the fonts.
+    const QByteArray summary = documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false);
+    QTest::newRow("PowerPoint 95, summary readable")
+        << Members{{u"PP40"_s, QByteArray(600, 'x')}, {u"\005DocumentSummaryInformation"_s, summary}}
+        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
+        << u"taken from the document summary"_s;
+    QTest::newRow("damaged records, summary readable")
+        << Members{{u"Current User"_s, user},
+                   {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')},
+                   {u"\005DocumentSummaryInformation"_s, summary}}
+        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
+        << u"taken from the document summary"_s;
     const QByteArray encryptedUser = currentUser(getU32(user, 16), 0xF3D1C4DF);
     QTest::newRow("encrypted, summary readable")
         << Members{{u"Current User"_s, encryptedUser},
