@@ -1,7 +1,5 @@
 #include "scantext.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace kernwick {
@@ -22,6 +20,11 @@ bool isScanWhitespace(char32_t c)
 
 QString trimScanWhitespace(QStringView text)
 {
+    return trimmedScanText(text).toString();
+}
+
+QStringView trimmedScanText(QStringView text)
+{
     // Every character of the set lies in the Basic Multilingual Plane, so code units suffice.
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -29,7 +32,7 @@ QString trimScanWhitespace(QStringView text)
         ++begin;
     while (end > begin && isScanWhitespace(text[end - 1].unicode()))
         --end;
-    return text.sliced(begin, end - begin).toString();
+    return text.sliced(begin, end - begin);
 }
 
 QString withoutControlCharacters(QStringView text)
@@ -48,6 +51,14 @@ QString withoutControlCharacters(QStringView text)
     return clean;
 }
 
+QString withoutTrailingSlashes(const QString &path)
+{
+    qsizetype end = path.size();
+    while (end > 1 && path[end - 1] == u'/')
+        --end;
+    return path.first(end);
+}
+
 std::optional<QString> decodeUtf8(const QByteArray &bytes)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -55,20 +66,6 @@ std::optional<QString> decodeUtf8(const QByteArray &bytes)
     if (decoder.hasError())
         return std::nullopt;
     return text;
-}
-
-std::optional<QString> readUtf8File(const QString &path, qint64 maxSize)
-{
-    // Only regular files: a named pipe or a device planted in a document would never end.
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxSize)
-        return std::nullopt;
-    const QByteArray bytes = file.read(maxSize + 1);
-    if (bytes.size() > maxSize || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return decodeUtf8(bytes);
 }
 
 } // namespace kernwick

@@ -19,6 +19,7 @@ class KernwickCheckTest : public QObject
 private Q_SLOTS:
     void initTestCase();
     void textAndJson();
+    void longNamesNotesAndPaths();
     void usageErrorsAndUnreadableArguments_data();
     void usageErrorsAndUnreadableArguments();
     void packagesForTheShow();
@@ -101,6 +102,32 @@ void KernwickCheckTest::textAndJson()
         if (font[u"status"_s].toString() == u"Missing")
             QVERIFY(font[u"file"_s].isNull());
     }
+}
+
+void KernwickCheckTest::longNamesNotesAndPaths()
+{
+    // A long name is cut in the text, whole in JSON; one longer than any font name, and what else the
+    // scan leaves out, is told on standard error.
+    const QString longName = u"Long "_s.repeated(20).trimmed();
+    const QString deck = QDir(m_folder.path()).filePath(u"Long.pptx"_s);
+    test::TestZip zip(deck);
+    zip.add(u"ppt/slides/slide1.xml"_s, "<a:latin typeface=\"" + longName.toUtf8() +
+                                            "\"/><a:latin typeface=\"" + QByteArray(300, 'X') + "\"/>");
+    QVERIFY(zip.close());
+    Run run = check({deck});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.out.contains(u"\n  "_s + longName.first(59) + u"…  Missing"_s));
+    QVERIFY2(run.err.contains(deck + u": left out 1 font name(s) longer than 256 characters\n"_s),
+             qPrintable(run.err));
+    run = check({u"--json"_s, deck});
+    const QJsonObject file = QJsonDocument::fromJson(run.out.toUtf8())[u"files"_s][0].toObject();
+    QCOMPARE(file[u"fonts"_s][0][u"name"_s].toString(), longName);
+    QVERIFY(file[u"notes"_s].toArray().contains(u"left out 1 font name(s) longer than 256 characters"_s));
+
+    // A package folder named with the slash that completion adds.
+    run = check({fixture(u"key/package-keynote6.key/"_s)});
+    QVERIFY2(run.exitCode == 0 || run.exitCode == 1, qPrintable(run.err));
+    QVERIFY(run.out.contains(u"  MarkerFelt-Thin "_s));
 }
 
 void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()

@@ -19,17 +19,17 @@ private Q_SLOTS:
 namespace {
 QSet<QString> byPattern(const QString &text)
 {
-    QSet<QString> collected;
+    ScanCollector collected;
     collectFontMatches(text, fontPattern(uR"re(<a:latin[^>]*typeface=\"([^^\"]+)\")re"_s),
                        CaptureGroups::first, collected);
-    return collected;
+    return collected.names();
 }
 
 QSet<QString> byPass(const QString &text)
 {
-    QSet<QString> collected;
+    ScanCollector collected;
     collectLatinTypefaces(text, collected);
-    return collected;
+    return collected.names();
 }
 } // namespace
 

@@ -80,6 +80,7 @@ private Q_SLOTS:
     void indexFileArchiveAndTopLevel();
     void packagesThatCannotBeRead();
     void hostileIndexArchive();
+    void extractionBudgets();
 
 private:
     // A metadata tool that answers with `names` for any document.
@@ -216,7 +217,7 @@ void FontScannerTest::namesInSlides()
     QFETCH(QByteArray, body);
     QFETCH(QStringList, names);
     const QString deck = makeArchive(u"deck.pptx"_s, {{u"ppt/slides/slide1.xml"_s, slide(body)}});
-    QCOMPARE(sorted(powerPointPackageFonts(deck)), sorted(names));
+    QCOMPARE(sorted(powerPointPackageFonts(deck).fonts), sorted(names));
 }
 
 void FontScannerTest::partsReadAndPartsLeftAlone()
@@ -236,7 +237,7 @@ void FontScannerTest::partsReadAndPartsLeftAlone()
                                       {u"ppt/notesSlides/notesSlide1.xml"_s, latin("FromNotes")},
                                       {u"ppt/slides/slide2.xml"_s, "\xff\xfe<a:latin typeface=\"NotUtf8\"/>"},
                                       {u"ppt/media/image1.png"_s, QByteArray(1024, 'x')}});
-    QCOMPARE(sorted(powerPointPackageFonts(deck)),
+    QCOMPARE(sorted(powerPointPackageFonts(deck).fonts),
              (QStringList{u"FromHiddenSlide"_s, u"FromMaster"_s, u"FromPresentation"_s, u"FromSlide"_s}));
 }
 
@@ -264,7 +265,7 @@ void FontScannerTest::documentsThatAreNotArchives_data()
 void FontScannerTest::documentsThatAreNotArchives()
 {
     QFETCH(QString, path);
-    QCOMPARE(powerPointPackageFonts(path), QStringList());
+    QCOMPARE(powerPointPackageFonts(path).fonts, QStringList());
 }
 
 void FontScannerTest::hostileNamesAndLinks()
@@ -286,7 +287,7 @@ void FontScannerTest::hostileNamesAndLinks()
         zip.add(u"ppt/slides/slide2.xml"_s, slide(R"(<a:latin typeface="Inside"/>)"));
         QVERIFY(zip.close());
     }
-    QCOMPARE(sorted(powerPointPackageFonts(path)), (QStringList{u"Inside"_s, u"Master"_s}));
+    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"Inside"_s, u"Master"_s}));
     QVERIFY(!QFileInfo::exists(outside));
     const QStringList besideTheDecks =
         QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -306,7 +307,7 @@ void FontScannerTest::memberThatInflatesToGigabytes()
         QVERIFY(zip.close());
     }
     QVERIFY(QFileInfo(path).size() < (qint64(64) << 20));
-    QCOMPARE(sorted(powerPointPackageFonts(path)), (QStringList{u"After"_s, u"Before"_s}));
+    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"After"_s, u"Before"_s}));
 }
 
 void FontScannerTest::largeAndHostileSlides()
@@ -319,7 +320,7 @@ void FontScannerTest::largeAndHostileSlides()
     QVERIFY(large.size() > 50'000'000);
     // Unclosed elements that make a naive pattern search go back over the rest of the text from every
     // start. They still match as the pattern says: one match from the first element to the last quote
-    // whose value can close.
+    // whose value can close, a "name" far longer than any font name, which is left out.
     const QByteArray unclosed = QByteArray("<a:latin typeface=\"").repeated(200'000) +
                                 QByteArray("<a:latin typeface").repeated(200'000) + "=\"";
     const QString deck =
@@ -329,8 +330,9 @@ void FontScannerTest::largeAndHostileSlides()
     large.clear();
     QElapsedTimer timer;
     timer.start();
-    QCOMPARE(sorted(powerPointPackageFonts(deck)),
-             (QStringList{u"<a:latin typeface"_s.repeated(200'000) + u'=', u"AtTheEnd"_s, u"Common"_s}));
+    const ScanResult result = powerPointPackageFonts(deck);
+    QCOMPARE(sorted(result.fonts), (QStringList{u"AtTheEnd"_s, u"Common"_s}));
+    QCOMPARE(result.notes, QStringList{u"left out 1 font name(s) longer than 256 characters"_s});
     qInfo() << "read a 50 MB slide and hostile ones in" << timer.elapsed() << "ms";
 }
 
@@ -383,7 +385,7 @@ void FontScannerTest::namesInTopLevelText()
     QFETCH(QString, file);
     QFETCH(QByteArray, text);
     QFETCH(QStringList, names);
-    QCOMPARE(sorted(keynotePackageFonts(makePackage(u"Talk.key"_s, {{file, text}}))), names);
+    QCOMPARE(sorted(keynotePackageFonts(makePackage(u"Talk.key"_s, {{file, text}})).fonts), names);
 }
 
 void FontScannerTest::indexFileArchiveAndTopLevel()
@@ -404,14 +406,14 @@ void FontScannerTest::indexFileArchiveAndTopLevel()
                                      {u"index.zip"_s, archive.readAll()},
                                      {u"extra.json"_s, R"({"fontName":"TopLevel"})"},
                                      {u"Data/deeper.xml"_s, R"(<k fontName="NotTopLevel"/>)"}});
-    const QStringList names = keynotePackageFonts(package);
+    const QStringList names = keynotePackageFonts(package).fonts;
     QCOMPARE(sorted(names),
              (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
 }
 
 void FontScannerTest::packagesThatCannotBeRead()
 {
-    QCOMPARE(keynotePackageFonts(deckPath(u"absent.key"_s)), QStringList());
+    QCOMPARE(keynotePackageFonts(deckPath(u"absent.key"_s)).fonts, QStringList());
 
     // Entries that are not regular files are never read: a pipe would never end.
     const QString odd = makePackage(u"Odd.key"_s, {{u"good.xml"_s, R"(<k fontName="Readable"/>)"}});
@@ -419,17 +421,17 @@ void FontScannerTest::packagesThatCannotBeRead()
     QVERIFY(QDir(odd).mkpath(u"index.zip"_s));
     QCOMPARE(::mkfifo(QFile::encodeName(QDir(odd).filePath(u"pipe.xml"_s)).constData(), 0600), 0);
     QVERIFY(QFile::link(QDir(odd).filePath(u"absent"_s), QDir(odd).filePath(u"dangling.json"_s)));
-    QCOMPARE(keynotePackageFonts(odd), QStringList{u"Readable"_s});
+    QCOMPARE(keynotePackageFonts(odd).fonts, QStringList{u"Readable"_s});
 
     // A package whose index archive is not an archive.
     const QString broken = makePackage(u"Broken.key"_s, {{u"index.zip"_s, "PK\x03\x04 not really"}});
-    QCOMPARE(keynotePackageFonts(broken), QStringList());
+    QCOMPARE(keynotePackageFonts(broken).fonts, QStringList());
 
     if (::geteuid() == 0)
         QSKIP("permissions do not keep the superuser out of a folder");
     const QString locked = makePackage(u"Locked.key"_s, {{u"index.apxl"_s, R"(<k fontName="Locked"/>)"}});
     QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
-    const QStringList names = keynotePackageFonts(locked);
+    const QStringList names = keynotePackageFonts(locked).fonts;
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(names, QStringList());
 }
@@ -450,9 +452,63 @@ void FontScannerTest::hostileIndexArchive()
     QFile archive(inner);
     QVERIFY(archive.open(QIODevice::ReadOnly));
     const QString package = makePackage(u"Hostile.key"_s, {{u"index.zip"_s, archive.readAll()}});
-    QCOMPARE(keynotePackageFonts(package), QStringList{u"Fine"_s});
+    QCOMPARE(keynotePackageFonts(package).fonts, QStringList{u"Fine"_s});
     QVERIFY(!QFileInfo::exists(deckPath(u"escaped.xml"_s)));
     QVERIFY(!QFileInfo::exists(u"/tmp/absolute.xml"_s));
+}
+
+void FontScannerTest::extractionBudgets()
+{
+    const auto fontNames = [](int first, int count) {
+        QByteArray text;
+        for (int i = first; i < first + count; ++i)
+            text += "<k fontName=\"Face " + QByteArray::number(i) + "\"/>";
+        return text;
+    };
+    ScanLimits small;
+    small.maxBytes = 4 << 20;
+
+    // Links out of a package are not followed, those within it are; a file is read in a stream, windows
+    // and all, until the scan's bytes are spent.
+    const QString outside = deckPath(u"private.xml"_s);
+    test::writeFile(outside, R"(<k fontName="Private"/>)");
+    const QByteArray filler = QByteArray("<x/>").repeated(256 * 1024);
+    const QString package = makePackage(
+        u"Budget.key"_s, {{u"Data/inner.xml"_s, R"(<k fontName="Inner"/>)"},
+                          {u"index.apxl"_s, fontNames(0, 1) + filler + fontNames(1, 1) + filler +
+                                                fontNames(2, 1) + filler.repeated(4) + fontNames(3, 1)}});
+    QVERIFY(QFile::link(outside, package + u"/styles.xml"_s));
+    QVERIFY(QFile::link(u"Data/inner.xml"_s, package + u"/inner.xml"_s));
+    ScanResult result = keynotePackageFonts(package + u'/', small);
+    QCOMPARE(sorted(result.fonts), (QStringList{u"Face 0"_s, u"Face 1"_s, u"Face 2"_s}));
+    QCOMPARE(result.notes, (QStringList{u"stopped reading after 4 MB: the rest of the document is not read"_s,
+                                        u"left out styles.xml: a link to a file outside the package"_s}));
+    result = FontScanner(MetadataQuery()).scan(package + u'/');
+    QCOMPARE(result.fonts, (QStringList{u"Face 0"_s, u"Face 1"_s, u"Face 2"_s, u"Face 3"_s, u"Inner"_s}));
+    QCOMPARE(result.notes, QStringList{u"left out styles.xml: a link to a file outside the package"_s});
+
+    // More names than a deck has; a part larger than one part may be.
+    small.maxMemberSize = 1 << 20;
+    const QString many = makeArchive(
+        u"many.pptx"_s,
+        {{u"ppt/slides/slide1.xml"_s, fontNames(0, 10050).replace("<k fontName", "<a:latin typeface")},
+         {u"ppt/slides/slide2.xml"_s, slide(filler)}});
+    result = powerPointPackageFonts(many, small);
+    QCOMPARE(result.fonts.size(), 10000);
+    QCOMPARE(result.notes, (QStringList{u"ppt/slides/slide2.xml is larger than 1 MB: left out"_s,
+                                        u"stopped at 10000 font names: the others are not listed"_s}));
+
+    // An archive that lists more entries than any document holds is refused before they are listed.
+    const QString crowded = deckPath(u"crowded.pptx"_s);
+    {
+        test::TestZip zip(crowded);
+        for (int i = 0; i <= int(ZipArchive::maxEntries); ++i)
+            zip.add(QString::number(i), {}, test::TestZip::Compression::stored);
+        QVERIFY(zip.close());
+    }
+    result = powerPointPackageFonts(crowded);
+    QCOMPARE(result.fonts, QStringList());
+    QCOMPARE(result.notes, QStringList{u"the archive lists 100001 entries, more than any document holds"_s});
 }
 
 QTEST_GUILESS_MAIN(FontScannerTest)
