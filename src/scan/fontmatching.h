@@ -15,7 +15,7 @@ namespace kernwick {
 // a legacy index of tens of megabytes is read in a stream.
 struct ScanLimits
 {
-    qint64 maxBytes = qint64(512) << 20;     // read from files and inflated from archives, all together
+    qint64 maxBytes = qint64(128) << 20;     // read from files and inflated from archives, all together
     qint64 maxMemberSize = qint64(64) << 20; // one archive member, held whole while it is matched
     int maxMembers = 65536;                  // archive members read
 };
