@@ -8,8 +8,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
-
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
@@ -19,77 +17,50 @@ class DialogFileChooserTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void keynotePackageIsChosenAsOneFile();
-    void ordinaryFile();
-    void cancelled();
-    void folder();
-
-private:
-    // Runs `answer` on the dialog once it is open.
-    static void whenOpen(const std::function<void(QFileDialog &)> &answer);
-    QTemporaryDir m_folder;
+    void answers_data();
+    void answers();
 };
 
-void DialogFileChooserTest::initTestCase()
+void DialogFileChooserTest::answers_data()
 {
-    QVERIFY(QDir(m_folder.path()).mkpath(u"Talk.key/Data"_s));
-    QFile(m_folder.filePath(u"Talk.key/Index.zip"_s)).open(QIODevice::WriteOnly);
-    QFile(m_folder.filePath(u"Deck.pptx"_s)).open(QIODevice::WriteOnly);
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<QString>("selected"); // empty: cancel
+    QTest::addColumn<QString>("expected");
+    // Accepting a selected folder opens it, as "Choose File" or a double click does; a Keynote package is
+    // taken as one file instead.
+    QTest::newRow("Keynote package") << false << u"Talk.key"_s << u"Talk.key"_s;
+    QTest::newRow("ordinary file") << false << u"Deck.pptx"_s << u"Deck.pptx"_s;
+    QTest::newRow("cancelled file") << false << QString() << QString();
+    QTest::newRow("folder") << true << u"."_s << u"."_s;
+    QTest::newRow("cancelled folder") << true << QString() << QString();
 }
 
-void DialogFileChooserTest::whenOpen(const std::function<void(QFileDialog &)> &answer)
+void DialogFileChooserTest::answers()
 {
-    QTimer::singleShot(0, [answer] {
+    QFETCH(bool, folder);
+    QFETCH(QString, selected);
+    QFETCH(QString, expected);
+    QTemporaryDir files;
+    QVERIFY(QDir(files.path()).mkpath(u"Talk.key/Data"_s));
+    QFile(files.filePath(u"Deck.pptx"_s)).open(QIODevice::WriteOnly);
+
+    const QString prompt = folder ? u"Choose Destination Folder"_s : u"Choose File"_s;
+    QTimer::singleShot(0, [&] {
         QTRY_VERIFY(qobject_cast<QFileDialog *>(QApplication::activeModalWidget()));
-        answer(*qobject_cast<QFileDialog *>(QApplication::activeModalWidget()));
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), prompt);
+        if (selected.isEmpty())
+            return dialog->reject();
+        dialog->setDirectory(files.path());
+        if (selected != u".")
+            dialog->selectFile(selected);
+        static_cast<QDialog *>(dialog)->accept();
     });
-}
-
-void DialogFileChooserTest::keynotePackageIsChosenAsOneFile()
-{
     DialogFileChooser chooser;
-    whenOpen([this](QFileDialog &dialog) {
-        QCOMPARE(dialog.labelText(QFileDialog::Accept), u"Choose File"_s);
-        dialog.setDirectory(m_folder.path());
-        dialog.selectFile(u"Talk.key"_s);
-        static_cast<QDialog &>(dialog)
-            .accept(); // what "Choose File" or a double click does with a folder: open it
-    });
-    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s),
-             m_folder.filePath(u"Talk.key"_s));
-}
-
-void DialogFileChooserTest::ordinaryFile()
-{
-    DialogFileChooser chooser;
-    whenOpen([this](QFileDialog &dialog) {
-        dialog.setDirectory(m_folder.path());
-        dialog.selectFile(u"Deck.pptx"_s);
-        static_cast<QDialog &>(dialog).accept();
-    });
-    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s),
-             m_folder.filePath(u"Deck.pptx"_s));
-}
-
-void DialogFileChooserTest::cancelled()
-{
-    DialogFileChooser chooser;
-    whenOpen([](QFileDialog &dialog) { dialog.reject(); });
-    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Choose a presentation."_s), std::nullopt);
-    whenOpen([](QFileDialog &dialog) { dialog.reject(); });
-    QCOMPARE(chooser.chooseFolder(u"Choose Destination Folder"_s, u"Where?"_s), std::nullopt);
-}
-
-void DialogFileChooserTest::folder()
-{
-    DialogFileChooser chooser;
-    whenOpen([this](QFileDialog &dialog) {
-        QCOMPARE(dialog.labelText(QFileDialog::Accept), u"Choose Destination Folder"_s);
-        dialog.setDirectory(m_folder.path());
-        static_cast<QDialog &>(dialog).accept();
-    });
-    QCOMPARE(chooser.chooseFolder(u"Choose Destination Folder"_s, u"Where?"_s), m_folder.path());
+    const auto answer =
+        folder ? chooser.chooseFolder(prompt, u"Where?"_s) : chooser.chooseFile(prompt, u"Which?"_s);
+    QCOMPARE(answer,
+             expected.isEmpty() ? std::nullopt : std::optional(QDir::cleanPath(files.filePath(expected))));
 }
 
 QTEST_MAIN(DialogFileChooserTest)
