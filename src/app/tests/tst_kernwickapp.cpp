@@ -4,9 +4,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QActionGroup>
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSettings>
@@ -107,6 +109,11 @@ void KernwickAppTest::viewMenuAndItsSetting()
     QVERIFY(m_appearance.isDark());
     shell.app->darkAction()->trigger();
     QCOMPARE(checkedItems(*shell.app), QStringList{u"Dark"_s});
+    // The menu follows, and marks the mode with a checkmark, not a radio bullet.
+    QMenu *view = menus[1]->menu();
+    QVERIFY(!shell.app->darkAction()->actionGroup()->isExclusive());
+    const QImage menu = view->grab().toImage();
+    QVERIFY(menu.pixelColor(menu.width() - 4, menu.height() / 2).lightness() < 90);
     shell = {};
     m_appearance.setColorScheme(Appearance::ColorScheme::light);
     shell = makeShell();
@@ -149,9 +156,13 @@ void KernwickAppTest::checkForUpdates()
     QVERIFY(!makeShell(nullptr).app->checkForUpdatesAction()->isEnabled());
     UpdateChecker unconfigured(QUrl(), u"0.1.0"_s);
     Shell shell = makeShell(&unconfigured);
+    shell.app->setAppearanceMode(u"dark"_s);
     shell.app->checkForUpdatesAction()->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(shell.app->updateMessage(), 5000);
     QCOMPARE(shell.app->updateMessage()->text(), u"Updates come from your package manager."_s);
+    // The dialog is dark in the dark appearance.
+    const QImage dialog = shell.app->updateMessage()->grab().toImage();
+    QVERIFY(dialog.pixelColor(4, dialog.height() / 2).lightness() < 90);
 }
 
 void KernwickAppTest::secondLaunchHandsItsFileToTheFirst()

@@ -1,3 +1,4 @@
+#include <views/appbackground.h>
 #include <views/contentview.h>
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
@@ -19,14 +20,17 @@
 #include <views/textlabel.h>
 #include <views/tools/viewworld.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -56,6 +60,8 @@ private Q_SLOTS:
     void packagePreview();
     void fileCardLabels();
     void drawing();
+    void narrowestWindowAndALongName();
+    void keyboardAndScreenReaders();
 
 private:
     void dragOnto(QWidget *target, const QList<QUrl> &urls, bool drop);
@@ -157,7 +163,7 @@ void ContentViewTest::summaryAndReadiness()
     QStringList tiles;
     for (StatCard *tile : m_window->statCards())
         tiles.append(tile->valueText() + u' ' + tile->label() + u'/' + tile->sublabel());
-    QCOMPARE(tiles, (QStringList{u"2 Found/Found on this Mac"_s, u"1 System Fonts/Not included"_s,
+    QCOMPARE(tiles, (QStringList{u"2 Found/Found on this computer"_s, u"1 System Fonts/Not included"_s,
                                  u"1 Restricted/Licensed · not included"_s, u"1 Missing/Not found"_s,
                                  u"0 Needs Review/Check manually"_s}));
     // Hidden system fonts still count; a message set while the list is on screen shows in the card.
@@ -257,7 +263,7 @@ void ContentViewTest::packagePreview()
     };
     // No file: the placeholder names; no presentation row even when it is asked for.
     QCOMPARE(package->presentationRow()->subtitle(), u"Your selected presentation"_s);
-    QCOMPARE(package->fontsRow()->subtitle(), u"0 fonts · Fonts found on this Mac"_s);
+    QCOMPARE(package->fontsRow()->subtitle(), u"0 fonts · Fonts found on this computer"_s);
     m_workflow->setIncludePresentation(true);
     QCOMPARE(rows(), (QStringList{u"My Presentation_package"_s, u">Fonts"_s, u">font-report.txt"_s}));
 
@@ -266,7 +272,7 @@ void ContentViewTest::packagePreview()
         m_world.deck(u"Launch.pptx"_s, test::names::installed + QStringList{test::names::system});
     QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
     QCOMPARE(package->presentationRow()->subtitle(), u"Launch.pptx"_s);
-    QCOMPARE(package->fontsRow()->subtitle(), u"5 fonts · Fonts found on this Mac"_s);
+    QCOMPARE(package->fontsRow()->subtitle(), u"5 fonts · Fonts found on this computer"_s);
     QCOMPARE(rows(), (QStringList{u"Launch_package"_s, u">Launch.pptx"_s, u">Fonts"_s,
                                   u">>LiberationSans-Regular.ttf"_s, u">>LiberationSans-Bold.ttf"_s,
                                   u">>LiberationSans-BoldItalic.ttf"_s, u">font-report.txt"_s}));
@@ -283,7 +289,7 @@ void ContentViewTest::packagePreview()
     QCOMPARE(rows(), (QStringList{u"Launch_package"_s, u">Fonts"_s, u">>LiberationSans-BoldItalic.ttf"_s,
                                   u">>LiberationSerif-Regular.ttf"_s, u">>LiberationSerif-Italic.ttf"_s}));
     QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
-    QCOMPARE(HandoffPackageView::fontsSubtitle(1), u"1 font · Fonts found on this Mac"_s);
+    QCOMPARE(HandoffPackageView::fontsSubtitle(1), u"1 font · Fonts found on this computer"_s);
     QCOMPARE(HandoffPackageView::overflowText(3), QString());
 }
 
@@ -313,6 +319,17 @@ void ContentViewTest::fileCardLabels()
     QVERIFY2(QRegularExpression(u"^Mar 4, 2025, 3:07\\sPM$"_s).match(american).hasMatch(),
              qPrintable(american));
     QVERIFY2(german.startsWith(u"4. M"_s) && german.endsWith(u"2025, 15:07"_s), qPrintable(german));
+    QLocale::setDefault(QLocale::c());
+    const QString plain = FileCardView::modificationLabel(dated.fileName());
+    QLocale::setDefault(saved);
+    QVERIFY2(plain.endsWith(u", 15:07"_s), qPrintable(plain));
+    // A Keynote package is a folder: its size is the sum of its files.
+    QVERIFY(QDir(folder.path()).mkpath(u"Talk.key/Data"_s));
+    for (const QString &member : {u"Talk.key/Index.zip"_s, u"Talk.key/Data/image.png"_s}) {
+        QFile part(folder.filePath(member));
+        QVERIFY(part.open(QIODevice::WriteOnly) && part.resize(786432));
+    }
+    QCOMPARE(FileCardView::sizeLabel(folder.filePath(u"Talk.key"_s)), u"1.5 MB"_s);
     // Kind and badge by extension, whatever its case.
     for (const auto &[file, kind, letter] : {std::tuple{u"/x/Talk.KEY"_s, u"Keynote (.key)"_s, u"K"_s},
                                              {u"/x/a.pdf"_s, u"PDF"_s, u"P"_s},
@@ -352,6 +369,77 @@ void ContentViewTest::drawing()
     QVERIFY(dark.pixelColor(dark.width() - 20, dark.height() - 5).lightness() <
             light.pixelColor(light.width() - 20, light.height() - 5).lightness());
     QVERIFY(title->palette().color(QPalette::WindowText).lightness() > lightText.lightness());
+}
+
+void ContentViewTest::narrowestWindowAndALongName()
+{
+    const QString name = QString(115, u'N') + u".pptx"_s;
+    m_window->resize(860, 900);
+    QVERIFY(test::ViewWorld::dropAndScan(
+        *m_workflow, m_world.deck(name, {test::names::installed[0], test::names::missing})));
+    QCoreApplication::processEvents();
+    // The column fits the window; the name gives way, keeping its extension, and is whole in its tooltip.
+    QScrollArea *scroll = m_window->scrollArea();
+    QVERIFY(scroll->widget()->width() <= scroll->viewport()->width());
+    auto *fileName = m_window->fileCard()->findChild<TextLabel *>(u"fileName"_s);
+    QVERIFY(fileName->shownText().endsWith(u"N.pptx"_s) && fileName->shownText().contains(u"…"_s));
+    QCOMPARE(fileName->toolTip(), name);
+    // The readiness title and every tile's labels are drawn whole.
+    auto *title = m_window->readinessCard()->findChildren<TextLabel *>().first();
+    QCOMPARE(title->shownText(), u"Needs Attention"_s);
+    QVERIFY(title->width() >= title->sizeHint().width());
+    for (StatCard *tile : m_window->statCards()) {
+        QCOMPARE(tile->labelText()->shownText(), tile->label());
+        QCOMPARE(tile->sublabelText()->shownText(), tile->sublabel());
+    }
+
+    // Between the cards the backdrop's gradient shows, not a flat fill.
+    const QImage shot = m_window->grab().toImage();
+    QImage backdrop(shot.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&backdrop);
+    AppBackground::paint(painter, QRectF(backdrop.rect()), Appearance::ColorScheme::light);
+    painter.end();
+    const QPoint margin =
+        scroll->viewport()->mapTo(m_window.get(), QPoint(6, scroll->viewport()->height() - 6));
+    QCOMPARE(shot.pixelColor(margin), backdrop.pixelColor(margin));
+}
+
+void ContentViewTest::keyboardAndScreenReaders()
+{
+    QVERIFY(
+        test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Keys.pptx"_s, {test::names::installed[0]})));
+    QCoreApplication::processEvents();
+    // Tab follows the steps from top to bottom.
+    QStringList order;
+    QWidget *widget = m_window.get();
+    for (int step = 0; step < 2000 && order.size() < 9; ++step) {
+        widget = widget->nextInFocusChain();
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(m_window.get()) &&
+            !widget->objectName().isEmpty() && !order.contains(widget->objectName()))
+            order.append(widget->objectName());
+    }
+    QCOMPARE(order, (QStringList{u"changeFile"_s, u"removeFile"_s, u"fontListHeader"_s, u"hideSystemFonts"_s,
+                                 u"refresh"_s, u"fontTableHeader"_s, u"fontTableRows"_s,
+                                 u"openPackageWhenDone"_s, u"includePresentation"_s}));
+    // The list header is a button: Space folds the list.
+    m_window->fontListHeader()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(m_window->fontListHeader(), Qt::Key_Space);
+    QVERIFY(!m_workflow->fontListExpanded());
+    QTest::keyClick(m_window->fontListHeader(), Qt::Key_Return);
+    QVERIFY(m_workflow->fontListExpanded());
+
+    // Every control can be told apart by a screen reader; the file's badge says its kind.
+    for (QWidget *control : m_window->findChildren<QWidget *>()) {
+        if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisibleTo(m_window.get()))
+            continue;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), control->metaObject()->className());
+    }
+    QAccessibleInterface *badge =
+        QAccessible::queryAccessibleInterface(m_window->fileCard()->findChild<QWidget *>(u"kindBadge"_s));
+    QCOMPARE(badge->role(), QAccessible::Graphic);
+    QCOMPARE(badge->text(QAccessible::Name), u"PowerPoint (.pptx)"_s);
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_window->fontListHeader())->role(), QAccessible::Button);
 }
 
 KERNWICK_VIEWS_TEST_MAIN(ContentViewTest)

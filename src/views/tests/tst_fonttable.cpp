@@ -1,3 +1,4 @@
+#include <views/checkbox.h>
 #include <views/contentview.h>
 #include <views/fontlistheader.h>
 #include <views/fontrowdelegate.h>
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <testsupport/testzip.h>
 
@@ -55,6 +57,7 @@ private Q_SLOTS:
     void rowMenuAndLinks();
     void dragHandsOutTheFontFile();
     void previewFaceFromTheFontFile();
+    void keyboard();
 
 private:
     QStringList order() const;
@@ -242,7 +245,7 @@ void FontTableTest::checkboxAndRowTint()
     auto background = [&](const QString &name) {
         const QImage image = table()->table()->viewport()->grab().toImage();
         const QRect rect = table()->table()->visualRect(cell(name, FontTableModel::previewColumn));
-        return image.pixelColor(rect.right() - 3, rect.top() + 3);
+        return image.pixelColor(rect.right() - 20, rect.center().y());
     };
     const QColor plain = background(missing);
     QVERIFY(background(installed) != plain);
@@ -266,7 +269,7 @@ void FontTableTest::rowMenuAndLinks()
             texts.append(action->isSeparator() ? u"|"_s : action->text());
         return texts;
     };
-    const QStringList full = {u"Copy Font Name"_s, u"Copy File Path"_s, u"|"_s, u"Show in Finder"_s};
+    const QStringList full = {u"Copy Font Name"_s, u"Copy File Path"_s, u"|"_s, u"Show in File Manager"_s};
     for (const QString &name : {u"LiberationSans"_s, u"LiberationMono"_s, u"DejaVuSans"_s})
         QCOMPARE(entries(name), full);
     QCOMPARE(entries(test::names::missing), QStringList{u"Copy Font Name"_s});
@@ -329,6 +332,53 @@ void FontTableTest::previewFaceFromTheFontFile()
     QVERIFY(!delegate.previewFont(junk).isValid());
     delegate.previewFont(cut);
     QVERIFY(!delegate.previewFont(m_world.folder() + u"/absent.ttf"_s).isValid());
+}
+
+void FontTableTest::keyboard()
+{
+    // The headers sort from the keyboard: Space on "Font Name", the arrow to "Status", Return.
+    FontTableHeader *header = table()->header();
+    header->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(header, Qt::Key_Space);
+    QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::name);
+    QTest::keyClick(header, Qt::Key_Right);
+    QTest::keyClick(header, Qt::Key_Return);
+    QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::status);
+    QCOMPARE(order().first(), u"LiberationSans"_s);
+
+    // Tab reaches the rows; the arrows move the current row, Space ticks an installed font.
+    QTableView *rows = table()->table();
+    rows->setFocus(Qt::TabFocusReason);
+    QCOMPARE(rows->currentIndex().row(), 0);
+    QTest::keyClick(rows, Qt::Key_Space);
+    QVERIFY(!m_workflow->fontItems()[0].isSelected);
+    QTest::keyClick(rows, Qt::Key_Down);
+    QTest::keyClick(rows, Qt::Key_Down);
+    QCOMPARE(model()->item(rows->currentIndex().row()).fontName, test::names::missing);
+    // Return on a missing font searches for it; the Menu key and Shift+F10 open the row's menu, in the
+    // window's appearance.
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(u"https"_s, &recorder, "open");
+    QTest::keyClick(rows, Qt::Key_Return);
+    QDesktopServices::unsetUrlHandler(u"https"_s);
+    QCOMPARE(recorder.opened, QList<QUrl>{FontTableView::fontSearchUrl(test::names::missing)});
+    m_world.appearance.setColorScheme(Appearance::ColorScheme::dark);
+    for (const auto &[key, modifiers] :
+         {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+        QStringList entries;
+        QTimer::singleShot(0, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction *action : menu->actions())
+                entries.append(action->text());
+            const QImage image = menu->grab().toImage();
+            QVERIFY(image.pixelColor(image.width() / 2, image.height() - 3).lightness() < 90);
+            menu->close();
+        });
+        QTest::keyClick(rows, key, modifiers);
+        QCOMPARE(entries, QStringList{u"Copy Font Name"_s});
+    }
+    m_world.appearance.setColorScheme(Appearance::ColorScheme::light);
 }
 
 KERNWICK_VIEWS_TEST_MAIN(FontTableTest)

@@ -304,6 +304,8 @@ void WorkflowStateTest::packageRefusals()
     QTRY_COMPARE(state->statusMessage(), u"Export canceled."_s);
     QCOMPARE(m_chooser.asked,
              QStringList{u"Choose Destination Folder|Choose where to save the Presentation Font Package."_s});
+    // The destination chooser opens beside the presentation.
+    QCOMPARE(m_chooser.startFolders, QStringList{m_folder->path()});
     QCOMPARE(log(), QStringList(3, u"[Presenter] Begin handoff package export..."_s));
     QCOMPARE(QDir(m_folder->path()).entryList({u"*_package"_s}, QDir::AllEntries), QStringList());
 }
