@@ -1,6 +1,8 @@
 #include "controlstyle.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWidget>
@@ -8,6 +10,8 @@
 using namespace Qt::StringLiterals;
 
 namespace kernwick {
+
+const char *const keyboardFocusProperty = "kernwickKeyboardFocus";
 
 void paintFocusRing(QPainter &painter, const QRectF &rect, qreal radius, const Appearance &appearance)
 {
@@ -49,8 +53,45 @@ void paintCheckBox(QPainter &painter, const QRectF &box, bool checked, bool enab
 
 bool showsFocusRing(const QWidget &widget)
 {
-    return widget.hasFocus() && widget.isEnabled();
+    return widget.hasFocus() && widget.isEnabled() && widget.property(keyboardFocusProperty).toBool();
 }
+
+namespace {
+
+// Marks each widget that takes the focus with whether the keyboard brought it there: a key was the last
+// thing the person pressed. (Focus that moves on because its widget went away is no keyboard's doing.)
+class FocusTracker final : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            m_lastPressWasKey = true;
+            break;
+        case QEvent::MouseButtonPress:
+            m_lastPressWasKey = false;
+            break;
+        case QEvent::FocusIn:
+            if (watched->isWidgetType()) {
+                const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+                watched->setProperty(keyboardFocusProperty,
+                                     m_lastPressWasKey &&
+                                         (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                                          reason == Qt::ShortcutFocusReason));
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    bool m_lastPressWasKey = false;
+};
+
+} // namespace
 
 namespace {
 
@@ -70,6 +111,7 @@ void installAccessibility()
 {
     static const bool installed = [] {
         QAccessible::installFactory(accessibleWithRole);
+        qApp->installEventFilter(new FocusTracker);
         return true;
     }();
     Q_UNUSED(installed);

@@ -20,11 +20,14 @@ void paintFocusRing(QPainter &painter, const QRectF &rect, qreal radius, const A
 void paintCheckBox(QPainter &painter, const QRectF &box, bool checked, bool enabled,
                    const Appearance &appearance);
 
-// Whether a control should show its focus ring: it has the focus and the keyboard brought it there.
+// Whether a control should show its focus ring: it has the focus and the keyboard brought it there (a
+// click does not show the ring), as the property below records.
 bool showsFocusRing(const QWidget &widget);
+extern const char *const keyboardFocusProperty;
 
 // Installs the accessibility of the window's painted parts: a widget with the property
 // "accessibleRole" (an int of QAccessible::Role) is announced with that role and its accessible name.
+// Also starts recording how each widget got the focus.
 void installAccessibility();
 
 } // namespace kernwick

@@ -194,7 +194,7 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     default:
         break;
     }
-    if (view && view->hasFocus() && view->currentIndex().row() == index.row()) {
+    if (view && showsFocusRing(*view) && view->currentIndex().row() == index.row()) {
         // The current row's ring, drawn a piece per cell: ends on the first and last cells.
         const bool first = index.column() == 0;
         const bool last = index.column() == FontTableModel::columnCount_ - 1;

@@ -1,6 +1,7 @@
 #include "fonttableview.h"
 
 #include <platform/desktopservices.h>
+#include <views/controlstyle.h>
 #include <views/fontrowdelegate.h>
 #include <views/fonttableheader.h>
 #include <views/fonttablemodel.h>
@@ -325,8 +326,13 @@ bool FontTableView::handleKey(QKeyEvent *event)
 
 bool FontTableView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_table && event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)))
-        return true;
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        // Moving with the keys shows the current row, even after a click brought the focus.
+        m_table->setProperty(keyboardFocusProperty, true);
+        m_table->viewport()->update();
+        if (handleKey(static_cast<QKeyEvent *>(event)))
+            return true;
+    }
     if (watched == m_table && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         // The current row shows while the rows have the keyboard.
         if (event->type() == QEvent::FocusIn && !m_table->currentIndex().isValid() && m_model->rowCount() > 0)

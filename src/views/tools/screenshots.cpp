@@ -42,10 +42,14 @@ bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme sc
     // The whole column down to the footer, not just what the window's height shows: grown until nothing
     // is left to scroll.
     QScrollBar *scroll = window.scrollArea()->verticalScrollBar();
-    for (int attempt = 0; attempt < 10 && scroll->maximum() > 0; ++attempt) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QCoreApplication::processEvents();
+        }
+        if (scroll->maximum() == 0)
+            break;
         window.resize(shot.width, window.height() + scroll->maximum());
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
     }
     const QString file = output.filePath(
         shot.name + (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s) + u".png"_s);
