@@ -21,13 +21,15 @@ const QByteArray Pml = "http://schemas.openxmlformats.org/presentationml/2006/ma
 const QByteArray Dml = "http://schemas.openxmlformats.org/drawingml/2006/main";
 const QByteArray Rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
-QByteArray rels(const QList<std::array<const char *, 3>> &relationships)
+// Relationships given as "Id Type Target", separated by semicolons.
+QByteArray rels(const QByteArray &relationships)
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
                      "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
-    for (const auto &[id, type, target] : relationships) {
-        xml += "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" + Rel + '/' + type + "\" Target=\"" +
-               target + "\"/>";
+    for (const QByteArray &relationship : relationships.split(';')) {
+        const QList<QByteArray> fields = relationship.trimmed().split(' ');
+        xml += "<Relationship Id=\"" + fields[0] + "\" Type=\"" + Rel + '/' + fields[1] + "\" Target=\"" +
+               fields[2] + "\"/>";
     }
     return xml + "</Relationships>";
 }
@@ -69,7 +71,7 @@ Members themedPackage()
     return {
         {u"[Content_Types].xml"_s,
          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
-        {u"_rels/.rels"_s, rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+        {u"_rels/.rels"_s, rels("rId1 officeDocument ppt/presentation.xml")},
         {u"ppt/presentation.xml"_s,
          part(
              "presentation",
@@ -83,13 +85,10 @@ Members themedPackage()
              "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:lvl1pPr>"
              "</p:defaultTextStyle>")},
         {u"ppt/_rels/presentation.xml.rels"_s,
-         rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
-               {"rId2", "slideMaster", "/ppt/slideMasters/slideMaster2.xml"},
-               {"rId3", "slide", "slides/slide1.xml"},
-               {"rId4", "slide", "slides/slide2.xml"},
-               {"rId5", "notesMaster", "notesMasters/notesMaster1.xml"},
-               {"rId6", "theme", "theme/theme1.xml"},
-               {"rId7", "tableStyles", "tableStyles.xml"}})},
+         rels("rId1 slideMaster slideMasters/slideMaster1.xml; "
+              "rId2 slideMaster /ppt/slideMasters/slideMaster2.xml; rId3 slide slides/slide1.xml; "
+              "rId4 slide slides/slide2.xml; rId5 notesMaster notesMasters/notesMaster1.xml; "
+              "rId6 theme theme/theme1.xml; rId7 tableStyles tableStyles.xml")},
         {u"ppt/theme/theme1.xml"_s, theme("Major One", "Minor One")},
         {u"ppt/theme/theme2.xml"_s, theme("Major Two", "Minor Two", "EA Two")},
         {u"ppt/theme/theme3.xml"_s, theme("Notes Major", "Notes Minor")},
@@ -104,19 +103,17 @@ Members themedPackage()
               "<a:latin typeface=\"+mj-lt\"/></a:defRPr></a:lvl1pPr></p:titleStyle></p:txStyles>"
               "<p:sldLayoutIdLst><p:sldLayoutId r:id=\"rId2\"/></p:sldLayoutIdLst>")},
         {u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
-         rels({{"rId1", "theme", "../theme/theme1.xml"},
-               {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+         rels("rId1 theme ../theme/theme1.xml; rId2 slideLayout ../slideLayouts/slideLayout1.xml")},
         {u"ppt/slideMasters/slideMaster2.xml"_s,
          part("sldMaster", run("<a:latin typeface=\"Master Two Face\"/>"))},
         {u"ppt/slideMasters/_rels/slideMaster2.xml.rels"_s,
-         rels({{"rId1", "theme", "../theme/theme2.xml"},
-               {"rId2", "slideLayout", "../slideLayouts/slideLayout2.xml"}})},
+         rels("rId1 theme ../theme/theme2.xml; rId2 slideLayout ../slideLayouts/slideLayout2.xml")},
         {u"ppt/slideLayouts/slideLayout1.xml"_s, part("sldLayout", run("<a:cs typeface=\"Layout Face\"/>"))},
         {u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s,
-         rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"}})},
+         rels("rId1 slideMaster ../slideMasters/slideMaster1.xml")},
         {u"ppt/slideLayouts/slideLayout2.xml"_s, part("sldLayout", "")},
         {u"ppt/slideLayouts/_rels/slideLayout2.xml.rels"_s,
-         rels({{"rId1", "slideMaster", "../slideMasters/slideMaster2.xml"}})},
+         rels("rId1 slideMaster ../slideMasters/slideMaster2.xml")},
         // The first slide shown uses the second master, through its layout.
         {u"ppt/slides/slide2.xml"_s,
          part("sld",
@@ -125,25 +122,21 @@ Members themedPackage()
                   "<a:latin typeface=\"Caf&#233; &amp; Bar\"/><a:ea typeface=\"ＭＳ Ｐゴシック\"/>") +
                   "<p:style><a:fontRef idx=\"major\"/></p:style>")},
         {u"ppt/slides/_rels/slide2.xml.rels"_s,
-         rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout2.xml"},
-               {"rId2", "chart", "../charts/chart1.xml"},
-               {"rId3", "notesSlide", "../notesSlides/notesSlide1.xml"},
-               {"rId4", "slide", "slide1.xml"}})},
+         rels("rId1 slideLayout ../slideLayouts/slideLayout2.xml; rId2 chart ../charts/chart1.xml; "
+              "rId3 notesSlide ../notesSlides/notesSlide1.xml; rId4 slide slide1.xml")},
         {u"ppt/slides/slide1.xml"_s, part("sld", run("<a:latin typeface=\"+mj-lt\"/>"))},
-        {u"ppt/slides/_rels/slide1.xml.rels"_s,
-         rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+        {u"ppt/slides/_rels/slide1.xml.rels"_s, rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml")},
         {u"ppt/charts/chart1.xml"_s,
          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" + Dml +
              "\"><c:txPr><a:p><a:pPr><a:defRPr><a:latin "
              "typeface=\"+mn-lt\"/></a:defRPr></a:pPr></a:p></c:txPr>"
              "</c:chartSpace>"},
-        {u"ppt/charts/_rels/chart1.xml.rels"_s,
-         rels({{"rId1", "themeOverride", "../theme/themeOverride1.xml"}})},
+        {u"ppt/charts/_rels/chart1.xml.rels"_s, rels("rId1 themeOverride ../theme/themeOverride1.xml")},
         {u"ppt/notesSlides/notesSlide1.xml"_s, part("notes", run("<a:latin typeface=\"+mn-lt\"/>"))},
         {u"ppt/notesSlides/_rels/notesSlide1.xml.rels"_s,
-         rels({{"rId1", "notesMaster", "../notesMasters/notesMaster1.xml"}})},
+         rels("rId1 notesMaster ../notesMasters/notesMaster1.xml")},
         {u"ppt/notesMasters/notesMaster1.xml"_s, part("notesMaster", "")},
-        {u"ppt/notesMasters/_rels/notesMaster1.xml.rels"_s, rels({{"rId1", "theme", "../theme/theme3.xml"}})},
+        {u"ppt/notesMasters/_rels/notesMaster1.xml.rels"_s, rels("rId1 theme ../theme/theme3.xml")},
         {u"ppt/tableStyles.xml"_s,
          "<a:tblStyleLst xmlns:a=\"" + Dml +
              "\"><a:tblStyle><a:wholeTbl><a:tcTxStyle><a:font><a:latin typeface=\"Table Face\"/>"
@@ -332,7 +325,7 @@ void TestOfficeFonts::themeResolution_data()
     QTest::newRow("strict") << strict(themedPackage());
     // Part names in Open Packaging are case-insensitive, and targets are URIs.
     QTest::newRow("odd names") << replaced(themedPackage(), u"_rels/.rels"_s,
-                                           rels({{"rId1", "officeDocument", "/PPT/%70resentation.xml"}}));
+                                           rels("rId1 officeDocument /PPT/%70resentation.xml"));
 }
 
 void TestOfficeFonts::themeResolution()
@@ -349,23 +342,19 @@ void TestOfficeFonts::relationshipCycles()
     // Every chain loops back: a layout whose master is itself, a master whose theme is a slide, a slide
     // that is its own layout and notes, a presentation that lists itself as a slide.
     members = replaced(members, u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s,
-                       rels({{"rId1", "slideMaster", "slideLayout1.xml"}}));
-    members = replaced(members, u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
-                       rels({{"rId1", "theme", "../slides/slide1.xml"},
-                             {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"},
-                             {"rId3", "slideLayout", "slideMaster1.xml"}}));
+                       rels("rId1 slideMaster slideLayout1.xml"));
+    members =
+        replaced(members, u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
+                 rels("rId1 theme ../slides/slide1.xml; rId2 slideLayout ../slideLayouts/slideLayout1.xml; "
+                      "rId3 slideLayout slideMaster1.xml"));
     members = replaced(members, u"ppt/slides/_rels/slide1.xml.rels"_s,
-                       rels({{"rId1", "slideLayout", "slide1.xml"},
-                             {"rId2", "notesSlide", "slide1.xml"},
-                             {"rId3", "chart", "../presentation.xml"},
-                             {"rId4", "slideLayout", "../../../x.xml"}}));
+                       rels("rId1 slideLayout slide1.xml; rId2 notesSlide slide1.xml; "
+                            "rId3 chart ../presentation.xml; rId4 slideLayout ../../../x.xml"));
     members.append({u"ppt/slides/slide3.xml"_s, part("sld", run("<a:latin typeface=\"Third\"/>"))});
     members = replaced(members, u"ppt/_rels/presentation.xml.rels"_s,
-                       rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
-                             {"rId3", "slide", "slides/slide1.xml"},
-                             {"rId4", "slide", "presentation.xml"},
-                             {"rId5", "slide", "slides/slide3.xml"},
-                             {"rId6", "slide", "slides/slide3.xml"}}));
+                       rels("rId1 slideMaster slideMasters/slideMaster1.xml; rId3 slide slides/slide1.xml; "
+                            "rId4 slide presentation.xml; rId5 slide slides/slide3.xml; "
+                            "rId6 slide slides/slide3.xml"));
     const ReadResult result = readPackage(members);
     const QStringList found = names(result);
     QVERIFY(found.contains(u"Bullet One"_s));
