@@ -192,8 +192,6 @@ private Q_SLOTS:
     void chunks();
     void objects_data();
     void objects();
-    void hugeMessageCounts();
-    void implausibleNames();
     void hostilePackageFiles();
 };
 
@@ -321,6 +319,21 @@ void TestKeynoteReaders::documents_data()
     QTest::newRow("more font uses than a document may report")
         << stored({{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Styles.iwa"_s, many.component()}})
         << Members() << QSet<QString>{u"Futura"_s} << u"stopped at 10 font uses"_s;
+
+    Members damaged = components;
+    damaged.append({u"Index/Slide-9.iwa"_s,
+                    IwaWriter::chunked(QByteArray(styleObject(9, 2022, IwaWriter::textStyle("GillSans")) +
+                                                  "\x7f\x08\x01"))});
+    QTest::newRow("a damaged object")
+        << stored(damaged) << Members() << modernFonts() << u"Index/Slide-9.iwa holds a damaged object"_s;
+    IwaWriter odd;
+    for (const QByteArray &name :
+         {QByteArray("Caf\xc3\xa9"), QByteArray("Bad\xc3\x28"), QByteArray("\xff\xfe"),
+          QByteArray("Gill\nSans"), QByteArray(300, 'A'), QByteArray("   "), QByteArray("Helvetica")})
+        odd.addObject(1, {{2022, IwaWriter::textStyle(name)}});
+    QTest::newRow("implausible names")
+        << stored({{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Styles.iwa"_s, odd.component()}})
+        << Members() << QSet<QString>{u"Café"_s, u"Helvetica"_s} << u"skipped 5 font name(s)"_s;
 
     // 256 MB of spaces between two fonts, in about 250 KB of gzip.
     const QByteArray bomb = gzipBomb(xml.first(split), qint64(256) << 20, xml.sliced(split));
@@ -489,6 +502,19 @@ void TestKeynoteReaders::objects_data()
         << IwaWriter::varint(0) + gill + IwaWriter::varint(quint64(packedArchive.size())) + packedArchive +
                packedPayload
         << QStringList{u"GillSans"_s, u"Packed"_s} << false;
+    // Two million empty MessageInfos: walked in step with their (empty) payloads, nothing kept per message.
+    const QByteArray emptyInfo = IwaWriter::varintField(1, 5) +
+                                 IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022)).repeated(2000000);
+    QTest::newRow("two million empty messages")
+        << IwaWriter::varint(quint64(emptyInfo.size())) + emptyInfo + gill << QStringList{u"GillSans"_s}
+        << false;
+    // A million MessageInfos of 1000 bytes each, with nothing after them.
+    const QByteArray hugeInfo =
+        IwaWriter::varintField(1, 5) +
+        IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, 1000))
+            .repeated(1000000);
+    QTest::newRow("a million messages of 1000 bytes, none there")
+        << IwaWriter::varint(quint64(hugeInfo.size())) + hugeInfo << QStringList() << true;
 }
 
 void TestKeynoteReaders::objects()
@@ -500,50 +526,6 @@ void TestKeynoteReaders::objects()
     const IwaObjectsResult objects = readIwaObjectFonts(stream, collector);
     QCOMPARE(objects.damaged, damaged);
     QCOMPARE(names(collector.take()), fonts);
-}
-
-void TestKeynoteReaders::hugeMessageCounts()
-{
-    // Two million empty MessageInfos: walked in step with their (empty) payloads, nothing kept per message.
-    const QByteArray emptyMessage = IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022));
-    QByteArray info = IwaWriter::varintField(1, 5) + emptyMessage.repeated(2000000);
-    QByteArray stream = IwaWriter::varint(quint64(info.size())) + info +
-                        styleObject(6, 2022, IwaWriter::textStyle("GillSans"));
-    FontCollector collector(1000);
-    IwaObjectsResult objects = readIwaObjectFonts(stream, collector);
-    QVERIFY(!objects.damaged);
-    QCOMPARE(objects.objects, 2);
-    QCOMPARE(names(collector.take()), QStringList{u"GillSans"_s});
-
-    // A million MessageInfos of 1000 bytes each, with nothing after them: stops at the first.
-    const QByteArray bigMessage =
-        IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, 1000));
-    info = IwaWriter::varintField(1, 5) + bigMessage.repeated(1000000);
-    stream = IwaWriter::varint(quint64(info.size())) + info;
-    objects = readIwaObjectFonts(stream, collector);
-    QVERIFY(objects.damaged);
-    QCOMPARE(objects.objects, 0);
-
-    // The same through a whole document: the notes say what happened, the good component still counts.
-    Members members = modernComponents();
-    members.append({u"Index/Slide-9.iwa"_s, IwaWriter::chunked(stream)});
-    const ReadResult result = readZip(stored(members));
-    QCOMPARE(nameSet(result), modernFonts());
-    QVERIFY(hasNote(result, u"Index/Slide-9.iwa holds a damaged object"));
-}
-
-void TestKeynoteReaders::implausibleNames()
-{
-    IwaWriter writer;
-    for (const QByteArray &name :
-         {QByteArray("Caf\xc3\xa9"), QByteArray("Bad\xc3\x28"), QByteArray("\xff\xfe"),
-          QByteArray("Gill\nSans"), QByteArray(300, 'A'), QByteArray("   "), QByteArray("Helvetica")})
-        writer.addObject(1, {{2022, IwaWriter::textStyle(name)}});
-    FontCollector collector(1000);
-    readIwaObjectFonts(writer.stream(), collector);
-    const ReadResult result = collector.take();
-    QCOMPARE(names(result), (QStringList{u"Café"_s, u"Helvetica"_s}));
-    QVERIFY(hasNote(result, u"skipped 5 font name(s)"));
 }
 
 void TestKeynoteReaders::hostilePackageFiles()
