@@ -120,11 +120,7 @@ QSet<QString> nameSet(const ReadResult &result)
 
 bool hasNote(const ReadResult &result, QStringView text)
 {
-    for (const QString &note : result.notes) {
-        if (note.contains(text))
-            return true;
-    }
-    return false;
+    return result.notes.join(u'\n').contains(text);
 }
 
 QByteArray styleObject(quint64 identifier, quint32 type, const QByteArray &payload)

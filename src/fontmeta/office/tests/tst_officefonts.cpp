@@ -188,9 +188,7 @@ Members replaced(Members members, const QString &name, const QByteArray &data)
 ReadResult readPackage(const Members &members)
 {
     const auto archive = ZipArchive::openData(buildZip(members));
-    if (!archive)
-        return {};
-    return readOoxmlFonts(*archive);
+    return archive ? readOoxmlFonts(*archive) : ReadResult{};
 }
 
 QList<std::pair<QString, QString>> usePairs(const ReadResult &result)
@@ -207,15 +205,6 @@ QStringList names(const ReadResult &result)
     for (const FontUse &use : result.uses)
         list.append(use.fontName);
     return list;
-}
-
-bool noteMentions(const ReadResult &result, QStringView text)
-{
-    for (const QString &note : result.notes) {
-        if (note.contains(text))
-            return true;
-    }
-    return false;
 }
 
 ReadResult readCompoundData(const QByteArray &bytes)
@@ -385,7 +374,7 @@ void TestOfficeFonts::brokenParts()
     QFETCH(QString, note);
     QFETCH(bool, keepsEarlierFonts);
     const ReadResult result = readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, slide));
-    QVERIFY2(noteMentions(result, QString(u"ppt/slides/slide1.xml: "_s + note)),
+    QVERIFY2(result.notes.join(u'\n').contains(u"ppt/slides/slide1.xml: "_s + note),
              qPrintable(result.notes.join(u'\n')));
     const QStringList found = names(result);
     QVERIFY(found.contains(u"Major One"_s)); // the other parts are still read
