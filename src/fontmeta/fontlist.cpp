@@ -18,11 +18,24 @@ QList<ListedFont> listFonts(const ReadResult &result)
         auto found = indexByName.constFind(use.fontName);
         if (found == indexByName.cend()) {
             found = indexByName.insert(use.fontName, fonts.size());
-            fonts.append({use.fontName, {}});
+            ListedFont font;
+            font.name = use.fontName;
+            font.used = result.drawnFonts == DrawnFonts::Unknown;
+            font.usedInKnown = result.drawnFonts == DrawnFonts::WithPlaces;
+            fonts.append(font);
         }
         QStringList &places = fonts[*found].places;
         if (!use.place.isEmpty() && !places.contains(use.place))
             places.append(use.place);
+    }
+    for (const FontUse &use : result.drawnUses) {
+        const auto found = indexByName.constFind(use.fontName);
+        if (found == indexByName.cend())
+            continue; // text draws only what some place names
+        ListedFont &font = fonts[*found];
+        font.used = true;
+        if (font.usedInKnown && !use.place.isEmpty() && !font.usedIn.contains(use.place))
+            font.usedIn.append(use.place);
     }
     return fonts;
 }
@@ -92,8 +105,12 @@ QString formatForPeople(const QString &path, const QList<ListedFont> &fonts)
     QString text = path + u'\n';
     if (fonts.isEmpty())
         text += u"  (no fonts found)\n"_s;
-    for (const ListedFont &font : fonts)
-        text += u"  "_s + font.name + u'\t' + summarizePlaces(font.places) + u'\n';
+    for (const ListedFont &font : fonts) {
+        text += u"  "_s + font.name + u'\t' + summarizePlaces(font.places);
+        if (!font.used)
+            text += u" (declared only: no text uses it)"_s;
+        text += u'\n';
+    }
     return text;
 }
 
@@ -102,7 +119,11 @@ QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, co
     QJsonArray list;
     for (const ListedFont &font : fonts)
         list.append(
-            QJsonObject{{u"name"_s, font.name}, {u"places"_s, QJsonArray::fromStringList(font.places)}});
+            QJsonObject{{u"name"_s, font.name},
+                        {u"places"_s, QJsonArray::fromStringList(font.places)},
+                        {u"used"_s, font.used},
+                        {u"usedIn"_s, font.usedInKnown ? QJsonValue(QJsonArray::fromStringList(font.usedIn))
+                                                       : QJsonValue()}});
     return QJsonObject{
         {u"path"_s, path}, {u"fonts"_s, list}, {u"notes"_s, QJsonArray::fromStringList(notes)}};
 }

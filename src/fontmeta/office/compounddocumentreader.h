@@ -35,6 +35,8 @@ private:
 
     void readPresentation(GsfInfile *storage, GsfInfile *root);
     void readEncryptedPresentation(GsfInfile *storage, GsfInfile *root);
+    // The font group of the document summary, empty when there is none.
+    static QStringList summaryFonts(GsfInfile *storage, GsfInfile *root);
 
     GsfInput *m_input;
     QString m_openError;
