@@ -96,11 +96,17 @@ void OoxmlFontReader::visitListed(const QString &source, const PartScan &scan, Q
 {
     // The lists in the part give the order people see (slide 1, 2, ...); parts related but not listed
     // still belong to the document and follow in relationship order.
+    const QList<Relationship> relationships = m_package.relationships(source);
+    QHash<QStringView, QStringView> targets; // by id, the first of each
+    for (const Relationship &relationship : relationships) {
+        if (relationship.type == type && !targets.contains(relationship.id))
+            targets.insert(relationship.id, relationship.target);
+    }
     for (const auto &[listElement, id] : scan.listedIds) {
         if (listElement == element)
-            visit(m_package.target(source, type, id), kind);
+            visit(targets.value(id).toString(), kind);
     }
-    for (const Relationship &relationship : m_package.relationships(source)) {
+    for (const Relationship &relationship : relationships) {
         if (relationship.type == type)
             visit(relationship.target, kind);
     }
@@ -299,6 +305,13 @@ void OoxmlFontReader::addDrawnText(const PartScan &partScan, const QString &base
     const auto foundMaster = m_inherited.constFind(notes ? basePart : m_parts.value(basePart).base);
     const InheritedStyles &master = foundMaster == m_inherited.cend() ? none : *foundMaster;
 
+    // Paragraphs repeat the same few faces: each is resolved and recorded once per part.
+    QList<std::pair<QString, int>> faces;
+    const auto addDistinct = [&faces](const QString &typeface, int slot) {
+        if (!typeface.isEmpty() && !faces.contains(std::pair{typeface, slot}) &&
+            faces.size() < MaxRefsPerPart)
+            faces.append({typeface, slot});
+    };
     for (const TextBody &body : partScan.bodies) {
         if (body.paragraphs.isEmpty())
             continue;
@@ -341,8 +354,7 @@ void OoxmlFontReader::addDrawnText(const PartScan &partScan, const QString &base
             for (const Faces &run : paragraph.runs) {
                 for (int slot = LatinSlot; slot <= SymbolSlot; ++slot) {
                     const QString &own = run[size_t(slot)];
-                    addFace(!own.isNull() || slot == SymbolSlot ? own : inherited(slot), slot, theme,
-                            drawnPlace);
+                    addDistinct(!own.isNull() || slot == SymbolSlot ? own : inherited(slot), slot);
                 }
             }
             BulletKind bullet = BulletKind::Unset;
@@ -354,9 +366,11 @@ void OoxmlFontReader::addDrawnText(const PartScan &partScan, const QString &base
                     bulletFont = step->bulletFont;
             }
             if (bullet == BulletKind::Shown)
-                addFace(bulletFont, LatinSlot, theme, drawnPlace);
+                addDistinct(bulletFont, LatinSlot);
         }
     }
+    for (const auto &[typeface, slot] : std::as_const(faces))
+        addFace(typeface, slot, theme, drawnPlace);
 }
 
 // A face that text draws: a literal name or a theme token resolved against `theme`.
@@ -398,6 +412,8 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
 
 const ThemeFonts &OoxmlFontReader::themeFonts(const QString &themePart)
 {
+    if (const auto found = m_themes.constFind(themePart); found != m_themes.constEnd())
+        return *found; // as most parts name it: no need to look up how the archive spells it
     const QString name = m_package.storedName(themePart);
     if (name.isEmpty())
         return NoThemeFonts;
@@ -410,6 +426,7 @@ const ThemeFonts &OoxmlFontReader::themeFonts(const QString &themePart)
             m_package.addNote(u"%1: %2"_s.arg(name, themeScan.error));
         fonts = std::move(themeScan.fonts);
     }
+    m_themes.insert(themePart, fonts);
     return *m_themes.insert(name, fonts);
 }
 

@@ -3,11 +3,13 @@
 #include <QSet>
 #include <QStringList>
 #include <QUrl>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -46,20 +48,38 @@ QString toQString(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
+// The same few typefaces recur thousands of times in a part: each is decoded once and then shared.
+class Names
+{
+public:
+    const QString &get(std::string_view text)
+    {
+        auto found = m_names.find(text);
+        if (found == m_names.end())
+            found = m_names.emplace(text, toQString(text)).first;
+        return found->second;
+    }
+
+private:
+    std::unordered_map<std::string_view, QString> m_names; // views into the parsed document
+};
+
+// An element's attributes as written: (qualified name, value), read once from the tree.
+using Attributes = std::vector<std::pair<std::string_view, std::string_view>>;
+
 // Namespace prefixes in scope while walking a tree: pugixml keeps names as written.
 class Namespaces
 {
 public:
-    void enter(const pugi::xml_node &node, int depth)
+    void enter(const Attributes &attributes, int depth)
     {
-        for (const pugi::xml_attribute &attribute : node.attributes()) {
-            const std::string_view name = attribute.name();
+        for (const auto &[name, value] : attributes) {
             if (name.substr(0, 5) != "xmlns")
                 continue;
             if (name.size() == 5)
-                m_bindings.push_back({{}, namespaceOf(attribute.value()), depth});
+                m_bindings.push_back({{}, namespaceOf(value), depth});
             else if (name[5] == ':')
-                m_bindings.push_back({name.substr(6), namespaceOf(attribute.value()), depth});
+                m_bindings.push_back({name.substr(6), namespaceOf(value), depth});
         }
     }
     void leave(int depth)
@@ -90,11 +110,17 @@ private:
 class Element
 {
 public:
-    Element(const pugi::xml_node &node, const Namespaces &namespaces)
-        : m_node(node)
+    // An end of element: the parsers need only its depth, so the name is not looked at.
+    struct Closing
+    {};
+    Element(const Attributes &attributes, const Namespaces &namespaces, Closing)
+        : m_attributes(attributes)
+        , m_namespaces(namespaces)
+    {}
+    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces)
+        : m_attributes(attributes)
         , m_namespaces(namespaces)
     {
-        const std::string_view qualified = node.name();
         const size_t colon = qualified.find(':');
         m_name = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
         m_ns = namespaces.lookup(colon == std::string_view::npos ? std::string_view()
@@ -106,9 +132,9 @@ public:
     // An attribute without a prefix; null when absent.
     std::optional<std::string_view> attribute(std::string_view name) const
     {
-        for (const pugi::xml_attribute &attribute : m_node.attributes()) {
-            if (std::string_view(attribute.name()) == name)
-                return std::string_view(attribute.value());
+        for (const auto &[attributeName, value] : m_attributes) {
+            if (attributeName == name)
+                return value;
         }
         return std::nullopt;
     }
@@ -119,19 +145,18 @@ public:
     // The r:id attribute, whatever its prefix.
     std::string_view relationshipId() const
     {
-        for (const pugi::xml_attribute &attribute : m_node.attributes()) {
-            const std::string_view name = attribute.name();
+        for (const auto &[name, value] : m_attributes) {
             const size_t colon = name.find(':');
             if (colon != std::string_view::npos && name.substr(colon + 1) == "id" &&
                 name.substr(0, colon) != "xmlns" &&
                 m_namespaces.lookup(name.substr(0, colon)) == Ns::Relationships)
-                return attribute.value();
+                return value;
         }
         return {};
     }
 
 private:
-    const pugi::xml_node &m_node;
+    const Attributes &m_attributes;
     const Namespaces &m_namespaces;
     std::string_view m_name;
     Ns m_ns = Ns::Other;
@@ -153,6 +178,8 @@ QString walk(const QByteArray &bytes, Visit visit)
                              pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
                              utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
     Namespaces namespaces;
+    Attributes attributes;
+    const Attributes noAttributes;
     int depth = 0;
     pugi::xml_node node = document.first_child();
     while (node) {
@@ -161,13 +188,17 @@ QString walk(const QByteArray &bytes, Visit visit)
         if (node.type() == pugi::node_element) {
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
-            namespaces.enter(node, depth);
-            visit(Element(node, namespaces), depth, true);
+            attributes.clear();
+            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+                 attribute = attribute.next_attribute())
+                attributes.emplace_back(attribute.name(), attribute.value());
+            namespaces.enter(attributes, depth);
+            visit(Element(node.name(), attributes, namespaces), depth, true);
             if (const pugi::xml_node child = node.first_child()) {
                 node = child;
                 continue;
             }
-            visit(Element(node, namespaces), depth, false);
+            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
             namespaces.leave(depth);
             --depth;
         }
@@ -181,7 +212,7 @@ QString walk(const QByteArray &bytes, Visit visit)
                 node = {};
                 break;
             }
-            visit(Element(node, namespaces), depth, false);
+            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
             namespaces.leave(depth);
             --depth;
         }
@@ -241,11 +272,16 @@ int masterStyle(std::string_view name)
 
 // Follows the text of a part: shapes and table cells, their paragraphs and runs, and the list styles
 // at every level (shape, master, presentation) that text inherits from.
+// Distinct run properties kept per paragraph; a paragraph of thousands of differently set runs is no
+// real text, and comparing each with the ones before would take quadratic time.
+constexpr qsizetype MaxDistinctRuns = 64;
+
 class TextScanner
 {
 public:
-    explicit TextScanner(PartScan &scan)
+    TextScanner(PartScan &scan, Names &names)
         : m_scan(scan)
+        , m_names(names)
     {}
 
     bool full() const { return m_full; }
@@ -311,7 +347,7 @@ public:
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
             if (name == "buFont") {
-                m_level->bulletFont = toQString(element.value("typeface"));
+                m_level->bulletFont = m_names.get(element.value("typeface"));
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
             } else if (name == "buFontTx") {
@@ -324,7 +360,7 @@ public:
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
                 const std::string_view typeface = element.value("typeface");
-                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : toQString(typeface);
+                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
             }
         }
     }
@@ -335,8 +371,9 @@ public:
             m_faces = nullptr;
             m_facesDepth = 0;
         } else if (depth == m_runDepth) {
+            // Kept only for what runs inherit: every face a run names is among the part's references too.
             QList<Faces> &runs = m_scan.bodies[m_body].paragraphs.last().runs;
-            if (!runs.contains(m_run) && count())
+            if (runs.size() < MaxDistinctRuns && !runs.contains(m_run) && count())
                 runs.append(m_run);
             m_runDepth = 0;
         } else if (depth == m_levelDepth) {
@@ -390,6 +427,7 @@ private:
     }
 
     PartScan &m_scan;
+    Names &m_names;
     int m_items = 0;
     bool m_full = false;
     int m_body = -1;
@@ -417,10 +455,11 @@ PartScan scanPart(const QByteArray &xml)
     PartScan scan;
     int sectionDepth = 0;
     PartSection section = PartSection::Body;
+    Names names;
     QSet<std::pair<QString, int>> seen;
     bool full = false;
     const auto addRef = [&](std::string_view typeface, ThemeGroup group) {
-        std::pair<QString, int> key{toQString(typeface), int(group) * 4 + int(section)};
+        std::pair<QString, int> key{names.get(typeface), int(group) * 4 + int(section)};
         if (seen.contains(key))
             return;
         if (seen.size() >= MaxRefsPerPart) {
@@ -430,7 +469,7 @@ PartScan scanPart(const QByteArray &xml)
         scan.refs.append({key.first, group, section});
         seen.insert(std::move(key));
     };
-    TextScanner text(scan);
+    TextScanner text(scan, names);
     scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
         if (!start) {
             if (depth == sectionDepth) {
@@ -559,13 +598,14 @@ QString presentationPartFromContentTypes(const QByteArray &xml)
 QString resolveTarget(const QString &sourcePart, const QString &target)
 {
     QString path = target.left(target.indexOf(u'#'));
-    path = QUrl::fromPercentEncoding(path.toUtf8());
+    if (path.contains(u'%'))
+        path = QUrl::fromPercentEncoding(path.toUtf8());
     if (path.isEmpty() || path.contains(u'\\'))
         return {};
     if (!path.startsWith(u'/'))
-        path.prepend(sourcePart.left(sourcePart.lastIndexOf(u'/') + 1));
-    QStringList segments;
-    for (const QString &segment : path.split(u'/', Qt::SkipEmptyParts)) {
+        path.prepend(QStringView(sourcePart).left(sourcePart.lastIndexOf(u'/') + 1));
+    QVarLengthArray<QStringView, 16> segments;
+    for (const QStringView segment : QStringView(path).tokenize(u'/', Qt::SkipEmptyParts)) {
         if (segment == u".")
             continue;
         if (segment == u"..") {
@@ -576,7 +616,14 @@ QString resolveTarget(const QString &sourcePart, const QString &target)
         }
         segments.append(segment);
     }
-    return segments.join(u'/');
+    QString resolved;
+    resolved.reserve(path.size());
+    for (const QStringView segment : segments) {
+        if (!resolved.isEmpty())
+            resolved += u'/';
+        resolved += segment;
+    }
+    return resolved;
 }
 
 QString relationshipsPartName(const QString &sourcePart)
