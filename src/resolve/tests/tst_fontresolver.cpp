@@ -24,7 +24,6 @@ private Q_SLOTS:
     void typeLabel();
     void locationLabel_data();
     void locationLabel();
-    void locationClassification();
 
 private:
     std::unique_ptr<test::TestFonts> m_fonts;
@@ -173,6 +172,10 @@ void FontResolverTest::locationLabel_data()
     QTest::newRow("Adobe folder shows its path")
         << u"/home/ann/Library/Application Support/Adobe/CoreSync/X.otf"_s << u"/home/ann"_s
         << u"~/Library/Application Support/Adobe/CoreSync"_s;
+    QTest::newRow("Adobe folder under a system prefix")
+        << u"/Library/Fonts/Adobe/CoreSync/X.otf"_s << u"/home/ann"_s << u"System"_s;
+    QTest::newRow("prefixes are case-sensitive")
+        << u"/usr/share/Fonts/X.otf"_s << u"/home/ann"_s << u"/usr/share/Fonts"_s;
     QTest::newRow("no file") << QString() << u"/home/ann"_s << u"—"_s;
 }
 
@@ -182,18 +185,6 @@ void FontResolverTest::locationLabel()
     QFETCH(QString, home);
     QFETCH(QString, label);
     QCOMPARE(fontLocationLabel(makeFontStatusItem(u"A"_s, FontStatus::installed, file), home), label);
-}
-
-void FontResolverTest::locationClassification()
-{
-    // An Adobe marker wins over a system prefix; the markers and prefixes are case-sensitive.
-    QVERIFY(isAdobeFontLocation(u"/Library/Fonts/Adobe/CoreSync/x.otf"));
-    QVERIFY(isSystemFontLocation(u"/Library/Fonts/Adobe/CoreSync/x.otf"));
-    QVERIFY(isAdobeFontLocation(u"/home/a/Adobe Fonts/x.otf"));
-    QVERIFY(!isAdobeFontLocation(u"/home/a/adobe/coresync/x.otf"));
-    QVERIFY(!isSystemFontLocation(u"/usr/share/Fonts/x.otf"));
-    QVERIFY(isSystemFontLocation(u"/usr/local/share/fonts/x.otf"));
-    QVERIFY(!isSystemFontLocation(u"/home/a/.local/share/fonts/x.otf"));
 }
 
 QTEST_GUILESS_MAIN(FontResolverTest)

@@ -194,8 +194,8 @@ private Q_SLOTS:
     void objects();
     void hugeMessageCounts();
     void implausibleNames();
+    void sizeLimits_data();
     void sizeLimits();
-    void gzipBombs();
     void hostileXml_data();
     void hostileXml();
     void hostilePackageFiles();
@@ -517,46 +517,32 @@ void TestKeynoteReaders::implausibleNames()
     QVERIFY(hasNote(result, u"stopped at 10 font uses"));
 }
 
-void TestKeynoteReaders::sizeLimits()
+void TestKeynoteReaders::sizeLimits_data()
 {
-    // The chunk decoder stops at the size it is given.
-    const IwaStream capped =
-        decodeIwaChunks(IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')), 100000);
-    QCOMPARE(capped.status, Status::TooLarge);
-    QCOMPARE(capped.bytes.size(), MaxIwaBlockSize);
+    // Each document, as a zip or as the named file of a package folder, is read up to small limits: what
+    // lies within them is found, the rest is cut with a note.
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("packageFile");
+    QTest::addColumn<QSet<QString>>("fonts");
+    QTest::addColumn<QString>("note");
+    using test::TestZip;
 
-    KeynoteLimits limits;
-    limits.maxComponentSize = 1 << 20;
-    limits.maxDecodedComponentSize = 2 << 20;
-    limits.maxIndexArchiveSize = 1 << 20;
-
-    // A deflated member that inflates past the cap is refused; the others are read.
     Members members = modernComponents();
     members.append({u"Index/Huge.iwa"_s, QByteArray(3 << 20, '\0')});
-    ReadResult result = readZip(test::TestZip::build(members), limits);
-    QCOMPARE(nameSet(result), modernFonts());
-    QVERIFY(hasNote(result, u"Index/Huge.iwa cannot be read"));
-
-    // A small component that decodes to more than its cap: read up to the cap.
+    QTest::newRow("member inflating past its cap")
+        << TestZip::build(members) << QString() << modernFonts() << u"Index/Huge.iwa cannot be read"_s;
     IwaWriter big;
     big.addObject(1, {{2022, IwaWriter::textStyle("Early")}});
     big.addRaw(QByteArray(3 << 20, '\0')); // empty ArchiveInfos, a byte each
-    members = {{u"Index/Big.iwa"_s, big.component()}};
-    QVERIFY(members.first().second.size() < limits.maxComponentSize);
-    result = readZip(test::TestZip::build(members, test::TestZip::Compression::stored), limits);
-    QCOMPARE(names(result), QStringList{u"Early"_s});
-    QVERIFY(hasNote(result, u"decodes to more than 2 MB"));
-
-    // An inner Index.zip past its cap.
-    const QByteArray indexZip = test::TestZip::build(
+    QTest::newRow("component decoding past its cap")
+        << TestZip::build({{u"Index/Big.iwa"_s, big.component()}}, TestZip::Compression::stored) << QString()
+        << QSet<QString>{u"Early"_s} << u"decodes to more than 2 MB"_s;
+    const QByteArray indexZip = TestZip::build(
         {{u"Index/Document.iwa"_s, documentComponent()}, {u"Index/Pad.iwa"_s, QByteArray(2 << 20, 'p')}},
-        test::TestZip::Compression::stored);
-    result = readZip(test::TestZip::build({{u"Talk.key/Index.zip"_s, indexZip}}), limits);
-    QVERIFY(result.uses.isEmpty());
-    QVERIFY(hasNote(result, u"Talk.key/Index.zip cannot be read"));
-
-    // Many components that add up past the document's total.
-    limits.maxTotalSize = 4 << 20;
+        TestZip::Compression::stored);
+    QTest::newRow("inner Index.zip past its cap")
+        << TestZip::build({{u"Talk.key/Index.zip"_s, indexZip}}) << QString() << QSet<QString>()
+        << u"Talk.key/Index.zip cannot be read"_s;
     members = {};
     for (int i = 0; i < 20; ++i) {
         IwaWriter part;
@@ -564,49 +550,58 @@ void TestKeynoteReaders::sizeLimits()
         part.addRaw(QByteArray(500000, '\0'));
         members.append({u"Index/Part-%1.iwa"_s.arg(i), part.component()});
     }
-    result = readZip(test::TestZip::build(members, test::TestZip::Compression::stored), limits);
-    QVERIFY(result.uses.size() < 10);
-    QVERIFY(hasNote(result, u"stopped reading: the document inflates past 4 MB"));
-}
+    QTest::newRow("components adding up past the total")
+        << TestZip::build(members, TestZip::Compression::stored) << QString() << QSet<QString>{u"Part"_s}
+        << u"stopped reading: the document inflates past 4 MB"_s;
 
-void TestKeynoteReaders::gzipBombs()
-{
     // 256 MB of spaces between two fonts, in about 250 KB of gzip.
     const QByteArray xml = legacyXml();
     const qsizetype split = xml.indexOf("<s:characterstyle>");
     const QByteArray bomb = gzipBomb(xml.first(split), qint64(256) << 20, xml.sliced(split));
-    QVERIFY(bomb.size() < (1 << 20));
+    const QSet<QString> gill{u"GillSans"_s};
+    QTest::newRow("gzip bomb in a folder")
+        << bomb << u"index.apxl.gz"_s << gill << u"index.apxl.gz inflates past 4 MB"_s;
+    QTest::newRow("gzip bomb in a zip")
+        << TestZip::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}, TestZip::Compression::stored) << QString()
+        << gill << u"inflates past 4 MB"_s;
+    QTest::newRow("deflated index.apxl")
+        << TestZip::build(
+               {{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') + xml.sliced(split)}})
+        << QString() << gill << u"index.apxl cannot be read"_s;
+    QTest::newRow("gzip that breaks off")
+        << bomb.first(bomb.size() / 2) << u"index.apxl.gz"_s << gill << u"index.apxl.gz inflates past 4 MB"_s;
+    QTest::newRow("not gzip at all") << xml << u"index.apxl.gz"_s << QSet<QString>()
+                                     << u"index.apxl.gz is damaged"_s;
+}
+
+void TestKeynoteReaders::sizeLimits()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QString, packageFile);
+    QFETCH(QSet<QString>, fonts);
+    QFETCH(QString, note);
     KeynoteLimits limits;
-    limits.maxXmlSize = 8 << 20;
+    limits.maxComponentSize = 1 << 20;
+    limits.maxDecodedComponentSize = 2 << 20;
+    limits.maxIndexArchiveSize = 1 << 20;
+    limits.maxTotalSize = 4 << 20;
+    limits.maxXmlSize = 4 << 20;
+    ReadResult result;
+    if (packageFile.isEmpty()) {
+        result = readZip(document, limits);
+    } else {
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(u"Talk.key/"_s + packageFile), document));
+        result = readKeynotePackageFonts(dir.filePath(u"Talk.key"_s), limits);
+    }
+    QCOMPARE(nameSet(result), fonts);
+    QVERIFY2(hasNote(result, note), qPrintable(result.notes.join(u'\n')));
 
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath(u"Bomb.key/index.apxl.gz"_s), bomb));
-    ReadResult result = readKeynotePackageFonts(dir.filePath(u"Bomb.key"_s), limits);
-    QCOMPARE(names(result), QStringList{u"GillSans"_s});
-    QVERIFY(hasNote(result, u"index.apxl.gz inflates past 8 MB"));
-
-    result = readZip(
-        test::TestZip::build({{u"Bomb.key/index.apxl.gz"_s, bomb}}, test::TestZip::Compression::stored),
-        limits);
-    QCOMPARE(names(result), QStringList{u"GillSans"_s});
-    QVERIFY(hasNote(result, u"inflates past 8 MB"));
-
-    // A deflated index.apxl in a zip, likewise.
-    result = readZip(test::TestZip::build({{u"index.apxl"_s, xml.first(split) + QByteArray(16 << 20, ' ') +
-                                                                 xml.sliced(split)}}),
-                     limits);
-    QCOMPARE(names(result), QStringList{u"GillSans"_s});
-    QVERIFY(hasNote(result, u"index.apxl cannot be read") || hasNote(result, u"inflates past"));
-
-    // Gzip that breaks off, and bytes that are not gzip at all.
-    QVERIFY(writeFile(dir.filePath(u"Cut.key/index.apxl.gz"_s), bomb.first(bomb.size() / 2)));
-    result = readKeynotePackageFonts(dir.filePath(u"Cut.key"_s), limits);
-    QCOMPARE(names(result), QStringList{u"GillSans"_s});
-    QVERIFY(!result.notes.isEmpty());
-    QVERIFY(writeFile(dir.filePath(u"NotGzip.key/index.apxl.gz"_s), xml));
-    result = readKeynotePackageFonts(dir.filePath(u"NotGzip.key"_s), limits);
-    QVERIFY(result.uses.isEmpty());
-    QVERIFY(hasNote(result, u"index.apxl.gz is damaged"));
+    // The chunk decoder stops at the size it is given.
+    const IwaStream capped =
+        decodeIwaChunks(IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')), 100000);
+    QCOMPARE(capped.status, Status::TooLarge);
+    QCOMPARE(capped.bytes.size(), MaxIwaBlockSize);
 }
 
 void TestKeynoteReaders::hostileXml_data()
