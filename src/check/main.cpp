@@ -61,7 +61,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption noPresentationOption(u"no-presentation"_s,
                                                   u"Leave the presentation out of the package."_s);
     const QCommandLineOption noReportOption(u"no-report"_s, u"Leave the font report out of the package."_s);
-    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption});
+    const QCommandLineOption usedOnlyOption(
+        u"used-only"_s,
+        u"Leave fonts that no text uses (only declared by a theme, master or style) out of the "
+        u"verdict."_s);
+    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -117,7 +121,8 @@ int main(int argc, char *argv[])
             continue;
         }
         const ScanResult scanned = scanner.scan(path);
-        PresentationCheck check{path, resolver.resolveFonts(scanned.fonts), scanned.notes};
+        PresentationCheck check{path, resolver.resolveFonts(scanned.fonts), scanned.notes, scanned.usage,
+                                parser.isSet(usedOnlyOption)};
         for (const QString &note : scanned.notes)
             err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
         err.flush();
@@ -142,7 +147,7 @@ int main(int argc, char *argv[])
                 status = notReady;
             continue;
         }
-        if (!isReadyForHandoff(check.items) && status == allReady)
+        if (!isReadyForHandoff(check.judgedItems()) && status == allReady)
             status = notReady;
         if (json)
             results.append(checkToJson(check));
