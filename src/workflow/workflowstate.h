@@ -4,8 +4,10 @@
 #include <package/packagebuilder.h>
 #include <platform/desktopservices.h>
 #include <platform/diagnostics.h>
+#include <scan/scantext.h>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -53,6 +55,8 @@ public:
     const QStringList &fonts() const { return m_fonts; }
     // One item per name of fonts(), in scan order until the table sorts them.
     const FontStatusItems &fontItems() const { return m_fontItems; }
+    // Where the last scan found a font used; a name it says nothing of counts as used, places unknown.
+    FontUsage fontUsage(const QString &name) const { return m_fontUsage.value(name); }
     const QString &statusMessage() const { return m_statusMessage; }
     bool includePresentation() const { return m_includePresentation; }
     bool includeReport() const { return m_includeReport; }
@@ -105,7 +109,7 @@ Q_SIGNALS:
 private:
     void takeFile(const QString &path, const QString &bookmarkLogPrefix);
     void scanSelectedFile(const QString &path);
-    void applyScanResult(quint64 scan, const QString &path, const QStringList &names);
+    void applyScanResult(quint64 scan, const QString &path, const ScanResult &result);
     void rebuildFontItems();
     void buildPackage(const QString &presentation);
     void finishPackage(const PackageOutcome &outcome, const QString &destination);
@@ -121,6 +125,7 @@ private:
     std::optional<QByteArray> m_selectedFileBookmark;
     QStringList m_fonts;
     FontStatusItems m_fontItems;
+    QHash<QString, FontUsage> m_fontUsage;
     QString m_statusMessage;
     bool m_includePresentation = false;
     bool m_includeReport = true;

@@ -169,7 +169,26 @@ private Q_SLOTS:
                     .toString()
                     .startsWith(u"Licensed Adobe font — cannot be redistributed."_s));
         QCOMPARE(cell(test::names::missing, FontTableModel::nameColumn).data(Qt::ToolTipRole).toString(),
-                 u"Search Google for \"Helvetica Neue\" font"_s);
+                 u"Used on slide 1\nSearch Google for \"Helvetica Neue\" font"_s);
+    }
+
+    void whereEachFontIsUsed()
+    {
+        // A font that only the master's second bullet level names is marked, dimmed, and still packaged.
+        const QString deck =
+            m_world.deck(u"Declared.pptx"_s, {test::names::installed[0]}, {test::names::installed[3]});
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
+        QCoreApplication::processEvents();
+        const QModelIndex declared = cell(test::names::installed[3], FontTableModel::nameColumn);
+        QVERIFY(declared.data(FontTableModel::declaredOnlyRole).toBool());
+        QCOMPARE(declared.data(Qt::ToolTipRole).toString(), u"Not used by any text (slide master 1)"_s);
+        QCOMPARE(declared.data(Qt::AccessibleTextRole).toString(),
+                 test::names::installed[3] + u", Not used by any text"_s);
+        QCOMPARE(cell(test::names::installed[3], FontTableModel::includeColumn).data(Qt::CheckStateRole),
+                 QVariant(Qt::Checked));
+        const QModelIndex used = cell(test::names::installed[0], FontTableModel::nameColumn);
+        QVERIFY(!used.data(FontTableModel::declaredOnlyRole).toBool());
+        QCOMPARE(used.data(Qt::ToolTipRole).toString(), u"Used on slide 1"_s);
     }
 
     void checkboxAndRowTint()
