@@ -117,6 +117,14 @@ FontInstallOutcome installPackageFonts(const PackageContents &package, const QSt
     outcome.folder = packageFontFolder(package.packageName, home, &outcome.error);
     if (outcome.folder.isEmpty())
         return outcome;
+    // What the manifest names but the package does not bring intact is told, never installed.
+    for (const PackagedFont &font : package.fonts) {
+        for (const PackagedFile &file : font.files) {
+            if (!file.isUsable() &&
+                !outcome.refused.contains(file.name + u": damaged, missing or not a regular file"_s))
+                outcome.refused.append(file.name + u": damaged, missing or not a regular file"_s);
+        }
+    }
     const QList<PackagedFile> files = package.installableFiles();
     if (files.isEmpty())
         return outcome;
