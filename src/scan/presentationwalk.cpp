@@ -1,6 +1,7 @@
 #include "presentationwalk.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSet>
 
 #include <dirent.h>
@@ -21,11 +22,6 @@ namespace kernwick {
 namespace {
 
 using FileIdentity = std::pair<dev_t, ino_t>;
-
-struct FileIdentityHash
-{
-    size_t operator()(const FileIdentity &id) const noexcept { return qHashMulti(0, id.first, id.second); }
-};
 
 QString errorText(int error)
 {
@@ -49,7 +45,8 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
 {
     PresentationWalk walk;
     QSet<FileIdentity> walkedFolders;
-    QSet<FileIdentity> foundFiles;
+    QHash<FileIdentity, QString>
+        foundFiles; // a deck reached by several paths counts under the first in order
     struct Pending
     {
         QString path;
@@ -112,15 +109,15 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
                 walkedFolders.insert(identity);
                 pending.push_back({path, current.depth + 1});
             } else if (presentationName && (S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))) {
-                if (!foundFiles.contains(identity)) {
-                    foundFiles.insert(identity);
-                    walk.presentations.append(path);
-                }
+                const auto found = foundFiles.constFind(identity);
+                if (found == foundFiles.constEnd() || path < *found)
+                    foundFiles.insert(identity, path);
             }
         }
         if (directory)
             ::closedir(directory);
     }
+    walk.presentations = foundFiles.values();
     std::sort(walk.presentations.begin(), walk.presentations.end());
     return walk;
 }
