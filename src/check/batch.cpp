@@ -1,6 +1,7 @@
 #include "batch.h"
 
 #include <scan/presentationwalk.h>
+#include <scan/scantext.h>
 
 #include <QFileInfo>
 #include <QHash>
@@ -21,13 +22,6 @@ namespace kernwick {
 
 namespace {
 
-QString pathWithoutTrailingSlashes(QString path)
-{
-    while (path.size() > 1 && path.endsWith(u'/'))
-        path.chop(1);
-    return path;
-}
-
 int notReadyRank(FontStatus status)
 {
     switch (status) {
@@ -44,7 +38,7 @@ int notReadyRank(FontStatus status)
 
 QString presentationProblem(const QString &path)
 {
-    const QFileInfo info(pathWithoutTrailingSlashes(path));
+    const QFileInfo info(withoutTrailingSlashes(path));
     if (!info.exists())
         return u"no such file or folder"_s;
     if (!isPresentationFileName(info.fileName()))
@@ -58,7 +52,7 @@ BatchInput expandArguments(const QStringList &arguments)
 {
     BatchInput input;
     for (const QString &argument : arguments) {
-        const QFileInfo info(pathWithoutTrailingSlashes(argument));
+        const QFileInfo info(withoutTrailingSlashes(argument));
         if (!info.isDir() || isPresentationFileName(info.fileName())) {
             input.entries.append({argument, presentationProblem(argument)});
             continue;

@@ -4,15 +4,22 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 namespace kernwick {
 
-// The check of one presentation: its path and the verdict on every font it uses.
+// The check of one presentation: its path, the verdict on every font it uses, and what the scan could
+// not read or left out.
 struct PresentationCheck
 {
     QString path;
     FontStatusItems items;
+    QStringList notes;
 };
+
+// Names longer than this are cut in the text form, with an ellipsis, so that one absurd name cannot widen
+// every row; the JSON form keeps them whole.
+inline constexpr qsizetype maxShownNameLength = 60;
 
 // One line per font (name, status word, file or "—"), then the verdict with the counts.
 QString formatCheckText(const PresentationCheck &check);

@@ -144,10 +144,11 @@ int main(int argc, char *argv[])
         const QList<PresentationCheck> checked = checkAll(
             checkable,
             [&](const QString &path) {
+                const ScanResult scanned = scanner.scan(path);
                 FontStatusItems items;
-                for (const QString &name : scanner.scanFonts(path))
+                for (const QString &name : scanned.fonts)
                     items.append(installed.resolveFont(name));
-                return PresentationCheck{path, items};
+                return PresentationCheck{path, items, scanned.notes};
             },
             workers,
             [&](qsizetype done, qsizetype total, const QString &path) { progress.show(done, total, path); });
@@ -173,6 +174,9 @@ int main(int argc, char *argv[])
         }
         PresentationCheck check = checks.value(path);
         checkedInOrder.append(check);
+        for (const QString &note : check.notes)
+            err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
+        err.flush();
         if (packaging) {
             // Two decks of one name would make one package folder, the second replacing the first.
             const QString packageName = packageFolderName(path);

@@ -185,6 +185,9 @@ FontCollection readFontCollection(const QByteArray &currentUser, const RandomAcc
         if (const std::optional<QByteArray> data = readData(document, *child, 64))
             result.names.append(fontName(*data));
     }
+    if (result.names.size() >= MaxFonts)
+        result.problem =
+            u"the font collection stops being read at %1 fonts: any others are not listed"_s.arg(MaxFonts);
     return result;
 }
 

@@ -28,7 +28,7 @@ struct FontCollection
     };
     Status status = Status::Unreadable;
     QStringList names; // in font index order
-    QString problem;   // why nothing could be read
+    QString problem;   // why nothing could be read, or what was left out
 };
 
 // The walk is bounded: edits must go back in the stream, and every count and length is capped.
