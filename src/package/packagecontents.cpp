@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick {
@@ -216,6 +218,47 @@ PackageContents readPackage(const QString &packagePath)
         contents.problems.append(u"the presentation has changed since the package was made: "_s +
                                  contents.presentationName);
     return contents;
+}
+
+QString enclosingHandoffPackage(const QString &presentationPath)
+{
+    if (presentationPath.isEmpty())
+        return {};
+    const QDir folder = QFileInfo(presentationPath).absoluteDir();
+    const bool hasManifest = QFileInfo(folder.filePath(QString::fromLatin1(manifestFileName))).isFile();
+    const bool hasFonts = QFileInfo(folder.filePath(u"Fonts"_s)).isDir();
+    return hasManifest || hasFonts ? folder.absolutePath() : QString();
+}
+
+QStringList namesBroughtByPackage(const PackageContents &package, const QStringList &names)
+{
+    // Names meet as the resolver lets them: case, spaces and hyphens aside.
+    const auto key = [](QString name) {
+        return name.toCaseFolded().remove(u' ').remove(u'-');
+    };
+    QSet<QString> brought;
+    for (const PackagedFont &font : package.fonts) {
+        if (!font.files.isEmpty() && std::all_of(font.files.begin(), font.files.end(),
+                                                 [](const PackagedFile &file) { return file.isUsable(); }))
+            brought.insert(key(font.name));
+    }
+    if (!package.hasManifest) {
+        for (const PackagedFile &file : package.unlistedFiles) {
+            if (!file.isUsable())
+                continue;
+            for (const FontFileFace &face : readFontFileFaces(file.path)) {
+                brought << key(face.fullName) << key(face.postScriptName);
+                for (const QString &family : face.families)
+                    brought << key(family);
+            }
+        }
+    }
+    QStringList found;
+    for (const QString &name : names) {
+        if (brought.contains(key(name)))
+            found.append(name);
+    }
+    return found;
 }
 
 } // namespace kernwick

@@ -72,4 +72,12 @@ bool looksLikeFontFile(const QByteArray &bytes);
 
 PackageContents readPackage(const QString &packagePath);
 
+// The handoff package that holds the presentation at `presentationPath`: the folder it lies in, when a
+// manifest or a Fonts folder lies beside it; empty otherwise.
+QString enclosingHandoffPackage(const QString &presentationPath);
+
+// The names among `names` whose files the package brings intact: by the manifest's font names, or without
+// a manifest by the names inside its font files.
+QStringList namesBroughtByPackage(const PackageContents &package, const QStringList &names);
+
 } // namespace kernwick

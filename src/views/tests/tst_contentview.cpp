@@ -265,7 +265,8 @@ void ContentViewTest::packagePreview()
     QCOMPARE(package->presentationRow()->subtitle(), u"Your selected presentation"_s);
     QCOMPARE(package->fontsRow()->subtitle(), u"0 fonts · Fonts found on this computer"_s);
     m_workflow->setIncludePresentation(true);
-    QCOMPARE(rows(), (QStringList{u"My Presentation_package"_s, u">Fonts"_s, u">font-report.txt"_s}));
+    QCOMPARE(rows(), (QStringList{u"My Presentation_package"_s, u">Fonts"_s, u">font-report.txt"_s,
+                                  u">handoff-manifest.json"_s}));
 
     // Five installed fonts: three rows and the overflow line.
     const QString deck =
@@ -275,11 +276,12 @@ void ContentViewTest::packagePreview()
     QCOMPARE(package->fontsRow()->subtitle(), u"5 fonts · Fonts found on this computer"_s);
     QCOMPARE(rows(), (QStringList{u"Launch_package"_s, u">Launch.pptx"_s, u">Fonts"_s,
                                   u">>LiberationSans-Regular.ttf"_s, u">>LiberationSans-Bold.ttf"_s,
-                                  u">>LiberationSans-BoldItalic.ttf"_s, u">font-report.txt"_s}));
+                                  u">>LiberationSans-BoldItalic.ttf"_s, u">font-report.txt"_s,
+                                  u">handoff-manifest.json"_s}));
     QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
 
-    // The options' checkboxes take rows away at once; deselected fonts leave the tree while the overflow
-    // still counts every installed font.
+    // The options' checkboxes take rows away at once (never the manifest's); deselected fonts leave the tree
+    // while the overflow still counts every installed font.
     package->reportRow()->checkBox()->click();
     package->presentationRow()->checkBox()->click();
     QVERIFY(!m_workflow->includeReport() && !m_workflow->includePresentation());
@@ -287,7 +289,8 @@ void ContentViewTest::packagePreview()
     m_workflow->setFontSelected(items[1].id, false);
     m_workflow->setFontSelected(items[2].id, false);
     QCOMPARE(rows(), (QStringList{u"Launch_package"_s, u">Fonts"_s, u">>LiberationSans-BoldItalic.ttf"_s,
-                                  u">>LiberationSerif-Regular.ttf"_s, u">>LiberationSerif-Italic.ttf"_s}));
+                                  u">>LiberationSerif-Regular.ttf"_s, u">>LiberationSerif-Italic.ttf"_s,
+                                  u">handoff-manifest.json"_s}));
     QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
     QCOMPARE(HandoffPackageView::fontsSubtitle(1), u"1 font · Fonts found on this computer"_s);
     QCOMPARE(HandoffPackageView::overflowText(3), QString());
