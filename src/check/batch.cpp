@@ -99,7 +99,7 @@ QList<FontNotReady> fontsNotReady(const QList<PresentationCheck> &checks)
     QList<FontNotReady> fonts;
     QHash<QPair<QString, FontStatus>, qsizetype> indexOf;
     for (const PresentationCheck &check : checks) {
-        for (const FontStatusItem &item : check.items) {
+        for (const FontStatusItem &item : check.judgedItems()) {
             if (item.status == FontStatus::installed || item.status == FontStatus::system)
                 continue;
             const QPair key{item.fontName, item.status};

@@ -71,8 +71,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption uninstallOption(
         u"uninstall-fonts"_s, u"Remove the fonts that --install-fonts installed from PACKAGE."_s,
         u"PACKAGE"_s);
-    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, jobsOption,
-                       verifyOption, installOption, uninstallOption});
+    const QCommandLineOption usedOnlyOption(
+        u"used-only"_s,
+        u"Leave fonts that no text uses (only declared by a theme, master or style) out of the "
+        u"verdict."_s);
+    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption,
+                       jobsOption, verifyOption, installOption, uninstallOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -148,7 +152,8 @@ int main(int argc, char *argv[])
                 FontStatusItems items;
                 for (const QString &name : scanned.fonts)
                     items.append(installed.resolveFont(name));
-                return PresentationCheck{path, items, scanned.notes};
+                return PresentationCheck{path, items, scanned.notes, scanned.usage,
+                                         parser.isSet(usedOnlyOption)};
             },
             workers,
             [&](qsizetype done, qsizetype total, const QString &path) { progress.show(done, total, path); });
@@ -208,7 +213,7 @@ int main(int argc, char *argv[])
                 status = notReady;
             continue;
         }
-        if (!isReadyForHandoff(check.items) && status == allReady)
+        if (!isReadyForHandoff(check.judgedItems()) && status == allReady)
             status = notReady;
         if (json)
             results.append(checkToJson(check));
