@@ -39,6 +39,15 @@ int workerCount(const QString &text, bool *valid)
     return count;
 }
 
+// Where the deck uses each font, as the package's manifest records it.
+QHash<QString, FontPlaces> fontPlaces(const QHash<QString, FontUsage> &usage)
+{
+    QHash<QString, FontPlaces> places;
+    for (auto it = usage.begin(); it != usage.end(); ++it)
+        places.insert(it.key(), {it->used, it->usedInKnown ? it->usedIn : QStringList()});
+    return places;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -203,7 +212,7 @@ int main(int argc, char *argv[])
             if (!check.items.isEmpty()) {
                 const PackageOutcome outcome =
                     buildPackage({path, destination, check.items, !parser.isSet(noPresentationOption),
-                                  !parser.isSet(noReportOption)},
+                                  !parser.isSet(noReportOption), fontPlaces(check.usage)},
                                  writeDiagnosticLine);
                 message = outcome.statusMessage;
                 built = outcome.isBuilt;

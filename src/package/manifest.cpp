@@ -101,7 +101,12 @@ QByteArray manifestToJson(const Manifest &manifest)
                                      {u"faces"_s, QJsonArray::fromStringList(file.faces)},
                                      {u"sha256"_s, file.sha256}});
         }
-        fonts.append(QJsonObject{{u"name"_s, font.name}, {u"status"_s, font.status}, {u"files"_s, files}});
+        QJsonObject entry{{u"name"_s, font.name}, {u"status"_s, font.status}, {u"files"_s, files}};
+        if (font.places) {
+            entry.insert(u"used"_s, font.places->used);
+            entry.insert(u"usedIn"_s, QJsonArray::fromStringList(font.places->usedIn));
+        }
+        fonts.append(entry);
     }
     const QJsonObject presentation{{u"name"_s, manifest.presentationName},
                                    {u"sha256"_s, manifest.presentationSha256},
@@ -144,7 +149,13 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
     const QJsonArray fonts = root[u"fonts"_s].toArray();
     for (const QJsonValue &fontValue : fonts) {
         const QJsonObject font = fontValue.toObject();
-        ManifestFont entry{font[u"name"_s].toString(), font[u"status"_s].toString(), {}};
+        ManifestFont entry{font[u"name"_s].toString(), font[u"status"_s].toString(), {}, {}};
+        if (font.contains(u"used"_s)) {
+            FontPlaces places{font[u"used"_s].toBool(true), {}};
+            for (const QJsonValue &place : font[u"usedIn"_s].toArray())
+                places.usedIn.append(place.toString());
+            entry.places = places;
+        }
         if (entry.name.isEmpty())
             continue;
         for (const QJsonValue &fileValue : font[u"files"_s].toArray()) {
@@ -165,7 +176,8 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
 
 Manifest makeManifest(const QString &presentationPath, bool presentationInPackage,
                       const QString &presentationSha256, const FontStatusItems &fontItems,
-                      const QHash<QString, QString> &packagedFiles, const QString &fontsFolder)
+                      const QHash<QString, QString> &packagedFiles, const QString &fontsFolder,
+                      const QHash<QString, FontPlaces> &places)
 {
     Manifest manifest;
     manifest.presentationName = QFileInfo(presentationPath).fileName();
@@ -173,7 +185,9 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
     manifest.presentationInPackage = presentationInPackage;
     QHash<QString, ManifestFile> described; // by name in Fonts/: each file read once
     for (const FontStatusItem &item : fontItems) {
-        ManifestFont font{item.fontName, rawValue(item.status), {}};
+        ManifestFont font{item.fontName, rawValue(item.status), {}, {}};
+        if (const auto found = places.constFind(item.fontName); found != places.constEnd())
+            font.places = *found;
         const QString source =
             item.hasFile() ? QDir::cleanPath(QFileInfo(item.filePath()).absoluteFilePath()) : QString();
         if (item.status == FontStatus::installed && packagedFiles.contains(source)) {

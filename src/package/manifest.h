@@ -25,11 +25,19 @@ struct ManifestFile
     QString sha256; // lower-case hex
 };
 
+// Where a deck uses one font, as its scan told it.
+struct FontPlaces
+{
+    bool used = true;   // text draws it; false when the deck only declares it
+    QStringList usedIn; // where text draws it: "slide 3"; empty when that is not known
+};
+
 struct ManifestFont
 {
     QString name;
     QString status; // the status's word on the machine that made the package
     QList<ManifestFile> files;
+    std::optional<FontPlaces> places; // nothing when the scan did not tell
 };
 
 struct Manifest
@@ -60,6 +68,7 @@ QString sha256OfItem(const QString &path);
 // with no files.
 Manifest makeManifest(const QString &presentationPath, bool presentationInPackage,
                       const QString &presentationSha256, const FontStatusItems &fontItems,
-                      const QHash<QString, QString> &packagedFiles, const QString &fontsFolder);
+                      const QHash<QString, QString> &packagedFiles, const QString &fontsFolder,
+                      const QHash<QString, FontPlaces> &places = {});
 
 } // namespace kernwick

@@ -238,7 +238,7 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
         presentation, request.includePresentation,
         presentation.isEmpty() ? QString()
                                : sha256OfItem(request.includePresentation ? presentationCopy : presentation),
-        request.fontItems, packagedFiles, fonts.path());
+        request.fontItems, packagedFiles, fonts.path(), request.fontPlaces);
     const QString manifestName = QString::fromLatin1(manifestFileName);
     if (!writeNewFile(package.filePath(manifestName), manifestToJson(manifest), &error, write))
         return failure(manifestName, error);

@@ -91,6 +91,13 @@ void ShowMachineTest::initTestCase()
     const Run built = check(m_makerWorld, {u"--package"_s, destination, deck});
     QCOMPARE(built.exitCode, 0);
     m_package = destination + u"/Talk_package"_s;
+    // The manifest records whether text uses each font (this deck does not say on which slide).
+    QFile manifest(m_package + u"/handoff-manifest.json"_s);
+    QVERIFY(manifest.open(QIODevice::ReadOnly));
+    const QJsonObject liberation =
+        QJsonDocument::fromJson(manifest.readAll()).object()[u"fonts"_s].toArray()[1].toObject();
+    QCOMPARE(liberation[u"name"_s].toString(), u"LiberationSans-Bold"_s);
+    QCOMPARE(liberation[u"used"_s].toBool(false), true);
 }
 
 void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
