@@ -327,9 +327,9 @@ void WorkflowState::installFontsFromPackage()
         setStatusMessage(u"Could not install fonts: "_s + outcome.error);
         return;
     }
+    refreshFontStatus();
     setStatusMessage(u"Installed "_s + QString::number(outcome.installed.size()) +
                      (outcome.installed.size() == 1 ? u" font"_s : u" fonts"_s) + u" from the package."_s);
-    refreshFontStatus();
 }
 
 void WorkflowState::setStatusMessage(const QString &message)

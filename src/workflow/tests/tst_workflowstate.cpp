@@ -36,6 +36,7 @@ private Q_SLOTS:
     void refusedCancelledAndDroppedFiles();
     void aLateScanNeverShowsAnotherFilesFonts();
     void refreshAfterInstallingAFont();
+    void installFromAHandoffPackage();
     void packageRefusals();
     void wholeRoadToAPackage();
     void packageWithoutRevealOrNotificationService();
@@ -292,6 +293,30 @@ void WorkflowStateTest::refreshAfterInstallingAFont()
              u"Installed: 2 | System: 0 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
 }
 
+void WorkflowStateTest::installFromAHandoffPackage()
+{
+    // A package made by hand: the deck and a Fonts folder, no manifest; its font is not installed here.
+    const QString package = m_folder->filePath(u"Georgian_package"_s);
+    QVERIFY(QDir().mkpath(package + u"/Fonts"_s));
+    QVERIFY(QFile::rename(deck(u"Georgian.pptx"_s, {u"Noto Serif Georgian"_s, u"DejaVu Sans"_s}),
+                          package + u"/Georgian.pptx"_s));
+    QVERIFY(test::TestFonts::copyFontFile(u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s,
+                                          package + u"/Fonts"_s));
+    auto state = makeState();
+    QVERIFY(choose(*state, package + u"/Georgian.pptx"_s));
+    QCOMPARE(state->handoffPackage(), package);
+    QCOMPARE(state->fontsToInstallFromPackage(), QStringList{u"Noto Serif Georgian"_s});
+
+    state->installFontsFromPackage();
+    const QString installed = m_fonts->userFontFolder() + u"/Georgian_package"_s;
+    const FontStatusItem georgian = state->fontItems()[1];
+    QDir(installed).removeRecursively();
+    QCOMPARE(georgian.status, FontStatus::installed);
+    QCOMPARE(georgian.filePath(), installed + u"/NotoSerifGeorgian-Regular.ttf"_s);
+    QVERIFY(state->fontsToInstallFromPackage().isEmpty());
+    QCOMPARE(state->statusMessage(), u"Installed 1 font from the package."_s);
+}
+
 void WorkflowStateTest::packageRefusals()
 {
     auto state = makeState();
@@ -335,7 +360,8 @@ void WorkflowStateTest::wholeRoadToAPackage()
         QCOMPARE(state->statusMessage(), u"Package created: Talk_package (2 fonts)."_s);
         QCOMPARE(QDir(package).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
                  (QStringList{u"Fonts"_s, u"Talk.pptx"_s} +
-                  (includeReport ? QStringList{u"font-report.txt"_s} : QStringList())));
+                  (includeReport ? QStringList{u"font-report.txt"_s} : QStringList()) +
+                  QStringList{u"handoff-manifest.json"_s}));
         const qsizetype builds = includeReport ? 1 : 2;
         QVERIFY(noticed.size() == builds || noticed.wait(10'000));
         QCOMPARE(m_notifications.notices.last().summary, u"Package Ready"_s);
