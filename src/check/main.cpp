@@ -1,5 +1,7 @@
 // kernwick-check: scans presentations and tells, per font, whether it will travel.
+#include "batch.h"
 #include "checkreport.h"
+#include "handoffcommands.h"
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
@@ -11,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
+#include <QThread>
 
 #include <cstdio>
 
@@ -26,18 +29,23 @@ enum ExitStatus
     usageError = 2
 };
 
-// Why `path` cannot be checked, or an empty string when it can.
-QString argumentProblem(const QString &path)
+// The number of scans run side by side: `text` if given, else one per processor.
+int workerCount(const QString &text, bool *valid)
 {
-    const QFileInfo info(withoutTrailingSlashes(path));
-    if (!info.exists())
-        return u"no such file or folder"_s;
-    const QString extension = info.suffix().toLower();
-    if (extension != u"key" && extension != u"pptx" && extension != u"ppt")
-        return u"not a presentation (a .key, .pptx or .ppt file)"_s;
-    if (!info.isReadable() || (info.isDir() && !info.isExecutable()))
-        return u"cannot be read"_s;
-    return {};
+    if (text.isEmpty())
+        return std::max(1, QThread::idealThreadCount());
+    const int count = text.toInt(valid);
+    *valid = *valid && count >= 1 && count <= 256;
+    return count;
+}
+
+// Where the deck uses each font, as the package's manifest records it.
+QHash<QString, FontPlaces> fontPlaces(const QHash<QString, FontUsage> &usage)
+{
+    QHash<QString, FontPlaces> places;
+    for (auto it = usage.begin(); it != usage.end(); ++it)
+        places.insert(it.key(), {it->used, it->usedInKnown ? it->usedIn : QStringList()});
+    return places;
 }
 
 } // namespace
@@ -61,11 +69,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption noPresentationOption(u"no-presentation"_s,
                                                   u"Leave the presentation out of the package."_s);
     const QCommandLineOption noReportOption(u"no-report"_s, u"Leave the font report out of the package."_s);
+    const QCommandLineOption jobsOption(
+        {u"j"_s, u"jobs"_s}, u"Check N presentations side by side (default: one per processor)."_s, u"N"_s);
+    const QCommandLineOption verifyOption(
+        u"verify"_s, u"Tell whether the handoff package PACKAGE's fonts are ready on this machine."_s,
+        u"PACKAGE"_s);
+    const QCommandLineOption installOption(
+        u"install-fonts"_s, u"Install the fonts of the handoff package PACKAGE for this user."_s,
+        u"PACKAGE"_s);
+    const QCommandLineOption uninstallOption(
+        u"uninstall-fonts"_s, u"Remove the fonts that --install-fonts installed from PACKAGE."_s,
+        u"PACKAGE"_s);
     const QCommandLineOption usedOnlyOption(
         u"used-only"_s,
         u"Leave fonts that no text uses (only declared by a theme, master or style) out of the "
         u"verdict."_s);
-    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption});
+    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption,
+                       jobsOption, verifyOption, installOption, uninstallOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -84,8 +104,21 @@ int main(int argc, char *argv[])
         QTextStream(stdout) << app.applicationName() << u' ' << app.applicationVersion() << u'\n';
         return allReady;
     }
-    const QStringList paths = parser.positionalArguments();
-    if (paths.isEmpty()) {
+    const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
+        QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
+        QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    if (const std::optional<int> handoff = runHandoffCommand(
+            parser, {verifyOption, installOption, uninstallOption}, parser.isSet(jsonOption), scanner)) {
+        return *handoff;
+    }
+    bool validJobs = true;
+    const int workers = workerCount(parser.value(jobsOption), &validJobs);
+    if (!validJobs) {
+        err << u"kernwick-check: -j takes a number of workers from 1 to 256\n"_s;
+        return usageError;
+    }
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.isEmpty()) {
         err << u"kernwick-check: no presentation given\nTry 'kernwick-check --help'.\n"_s;
         return usageError;
     }
@@ -101,18 +134,51 @@ int main(int argc, char *argv[])
         return usageError;
     }
 
-    const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
-        QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
-        QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
+
+    // Folders become the presentations in them; every presentation is scanned, side by side, against one
+    // list of the installed fonts, before anything is printed or packaged.
+    const BatchInput input = expandArguments(arguments);
+    for (const QString &note : input.notes)
+        err << u"kernwick-check: "_s << note << u'\n';
+    err.flush();
+    QStringList paths;
+    QStringList checkable;
+    for (const BatchInput::Entry &entry : input.entries) {
+        paths.append(entry.path);
+        if (entry.problem.isEmpty())
+            checkable.append(entry.path);
+    }
+    const InstalledFonts installed = resolver.installedFonts();
+    QHash<QString, PresentationCheck> checks;
+    {
+        ProgressLine progress;
+        const QList<PresentationCheck> checked = checkAll(
+            checkable,
+            [&](const QString &path) {
+                const ScanResult scanned = scanner.scan(path);
+                FontStatusItems items;
+                for (const QString &name : scanned.fonts)
+                    items.append(installed.resolveFont(name));
+                return PresentationCheck{path, items, scanned.notes, scanned.usage,
+                                         parser.isSet(usedOnlyOption)};
+            },
+            workers,
+            [&](qsizetype done, qsizetype total, const QString &path) { progress.show(done, total, path); });
+        for (const PresentationCheck &check : checked)
+            checks.insert(check.path, check);
+    }
+    QList<PresentationCheck> checkedInOrder;
+    QSet<QString> packageNames;
 
     const bool json = parser.isSet(jsonOption);
     QTextStream out(stdout);
     QJsonArray results;
-    int status = allReady;
-    for (const QString &path : paths) {
-        if (const QString problem = argumentProblem(path); !problem.isEmpty()) {
+    int status = input.isComplete ? allReady : notReady;
+    for (const BatchInput::Entry &entry : input.entries) {
+        const QString &path = entry.path;
+        if (const QString &problem = entry.problem; !problem.isEmpty()) {
             err << u"kernwick-check: "_s << path << u": "_s << problem << u'\n';
             err.flush();
             if (json)
@@ -120,13 +186,22 @@ int main(int argc, char *argv[])
             status = usageError;
             continue;
         }
-        const ScanResult scanned = scanner.scan(path);
-        PresentationCheck check{path, resolver.resolveFonts(scanned.fonts), scanned.notes, scanned.usage,
-                                parser.isSet(usedOnlyOption)};
-        for (const QString &note : scanned.notes)
+        PresentationCheck check = checks.value(path);
+        checkedInOrder.append(check);
+        for (const QString &note : check.notes)
             err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
         err.flush();
         if (packaging) {
+            // Two decks of one name would make one package folder, the second replacing the first.
+            const QString packageName = packageFolderName(path);
+            if (packageNames.contains(packageName)) {
+                err << u"kernwick-check: "_s << path << u": another presentation's package is named "_s
+                    << packageName << u"; this one is not built\n"_s;
+                err.flush();
+                status = status == allReady ? notReady : status;
+                continue;
+            }
+            packageNames.insert(packageName);
             // As the window does it: the installed fonts are selected, every other one is not.
             for (FontStatusItem &item : check.items)
                 item.isSelected = item.status == FontStatus::installed;
@@ -137,7 +212,7 @@ int main(int argc, char *argv[])
             if (!check.items.isEmpty()) {
                 const PackageOutcome outcome =
                     buildPackage({path, destination, check.items, !parser.isSet(noPresentationOption),
-                                  !parser.isSet(noReportOption)},
+                                  !parser.isSet(noReportOption), fontPlaces(check.usage)},
                                  writeDiagnosticLine);
                 message = outcome.statusMessage;
                 built = outcome.isBuilt;
@@ -154,9 +229,15 @@ int main(int argc, char *argv[])
         else
             out << formatCheckText(check) << Qt::flush;
     }
+    const QList<FontNotReady> notReadyFonts = fontsNotReady(checkedInOrder);
     if (json) {
-        out << QJsonDocument(QJsonObject{{u"files"_s, results}, {u"readyForHandoff"_s, status == allReady}})
+        out << QJsonDocument(QJsonObject{{u"files"_s, results},
+                                         {u"fontsNotReady"_s, fontsNotReadyToJson(notReadyFonts)},
+                                         {u"notes"_s, QJsonArray::fromStringList(input.notes)},
+                                         {u"readyForHandoff"_s, status == allReady}})
                    .toJson(QJsonDocument::Indented);
+    } else if (!packaging && checkedInOrder.size() > 1) {
+        out << u'\n' << formatBatchSummary(checkedInOrder, notReadyFonts);
     }
     return status;
 }

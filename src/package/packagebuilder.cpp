@@ -1,6 +1,7 @@
 #include "packagebuilder.h"
 
 #include <package/fontreport.h>
+#include <package/manifest.h>
 #include <platform/fileoperations.h>
 
 #include <QCryptographicHash>
@@ -194,6 +195,7 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
     log(u"[Package] Fonts to export: "_s + QString::number(exportList.size()) + u" ("_s +
         QString::number(outcome.duplicateCount) + u" duplicates skipped)"_s);
 
+    QHash<QString, QString> packagedFiles; // the file of each font copied, and its name in Fonts/
     for (const FontStatusItem &item : std::as_const(exportList)) {
         if (!item.hasFile()) {
             outcome.failed.append(item.fontName);
@@ -212,6 +214,7 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
         const QString fileName = freeFileName(fonts, info.fileName());
         const CopyFailure copied = copyFile(path, fonts.filePath(fileName), &error, write);
         if (copied == CopyFailure::none) {
+            packagedFiles.insert(QDir::cleanPath(info.absoluteFilePath()), fileName);
             outcome.exported.append(item.fontName);
             log(u"[Package] Copied font: "_s + item.fontName);
             continue;
@@ -229,6 +232,16 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
         if (!writeNewFile(package.filePath(u"font-report.txt"_s), report.toUtf8(), &error, write))
             return failure(u"font-report.txt"_s, error);
     }
+    // The manifest is what the show machine reads, so it is written whatever the report option says.
+    const QString presentationCopy = package.filePath(QFileInfo(presentation).fileName());
+    const Manifest manifest = makeManifest(
+        presentation, request.includePresentation,
+        presentation.isEmpty() ? QString()
+                               : sha256OfItem(request.includePresentation ? presentationCopy : presentation),
+        request.fontItems, packagedFiles, fonts.path(), request.fontPlaces);
+    const QString manifestName = QString::fromLatin1(manifestFileName);
+    if (!writeNewFile(package.filePath(manifestName), manifestToJson(manifest), &error, write))
+        return failure(manifestName, error);
 
     const QString old = outcome.packagePath;
     const QString presentationPlace = presentation.isEmpty() ? QString() : realPath(presentation);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/fontstatusitem.h>
+#include <package/manifest.h>
 #include <platform/diagnostics.h>
 #include <platform/fileoperations.h>
 
@@ -17,6 +18,7 @@ struct PackageRequest
     FontStatusItems fontItems; // every font, in the window's order
     bool includePresentation = false;
     bool includeReport = true;
+    QHash<QString, FontPlaces> fontPlaces = {}; // where the deck uses each font, by name, when known
 };
 
 struct PackageOutcome

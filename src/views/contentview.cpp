@@ -10,6 +10,7 @@
 #include <views/fonttableheader.h>
 #include <views/fonttableview.h>
 #include <views/handoffpackageview.h>
+#include <views/packagenoticeview.h>
 #include <views/readinesscard.h>
 #include <views/scanningprogressview.h>
 #include <views/statcard.h>
@@ -390,6 +391,7 @@ void ContentView::rebuildFirstStep()
     m_fileCard = new FileCardView(
         m_appearance, file, [this] { scheduleChooseFile(); }, [this] { m_workflow.clearFile(); }, body);
     column->addWidget(m_fileCard);
+    column->addWidget(new PackageNoticeView(m_appearance, m_workflow, body));
     m_scanning = scanning ? new ScanningProgressView(m_appearance, body) : nullptr;
     if (m_scanning)
         column->addWidget(m_scanning);

@@ -1,5 +1,6 @@
 #include "handoffpackageview.h"
 
+#include <package/manifest.h>
 #include <package/packagebuilder.h>
 #include <views/cardframe.h>
 #include <views/filledbutton.h>
@@ -172,6 +173,9 @@ void HandoffPackageView::rebuildTree()
     if (m_workflow.includeReport())
         m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"doc.text"_s, colors::secondary,
                                                   u"font-report.txt"_s, 1, m_tree));
+    // What the show machine reads; in every package, whatever the options say.
+    m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"doc.text"_s, colors::secondary,
+                                              QString::fromLatin1(manifestFileName), 1, m_tree));
 }
 
 QList<FolderTreeRow *> HandoffPackageView::treeRows() const

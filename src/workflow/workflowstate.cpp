@@ -1,10 +1,13 @@
 #include "workflowstate.h"
 
 #include <package/completionnotice.h>
+#include <package/fontinstaller.h>
+#include <package/packagecontents.h>
 #include <platform/bookmark.h>
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QSettings>
@@ -277,8 +280,10 @@ void WorkflowState::finishPackage(const PackageOutcome &outcome, const QString &
 
 void WorkflowState::setSelectedFile(const QString &path)
 {
-    if (std::exchange(m_selectedFile, path) != path)
+    if (std::exchange(m_selectedFile, path) != path) {
+        updateHandoffPackage();
         Q_EMIT selectedFileChanged();
+    }
 }
 
 void WorkflowState::setFontItems(FontStatusItems items)
@@ -286,7 +291,47 @@ void WorkflowState::setFontItems(FontStatusItems items)
     if (items.isEmpty() && m_fontItems.isEmpty())
         return;
     m_fontItems = std::move(items);
+    updateHandoffPackage();
     Q_EMIT fontItemsChanged();
+}
+
+void WorkflowState::updateHandoffPackage()
+{
+    const QString package = enclosingHandoffPackage(m_selectedFile);
+    QStringList toInstall;
+    if (!package.isEmpty()) {
+        QStringList notHere;
+        for (const FontStatusItem &item : std::as_const(m_fontItems)) {
+            if (item.status == FontStatus::missing || item.status == FontStatus::unresolved)
+                notHere.append(item.fontName);
+        }
+        if (!notHere.isEmpty())
+            toInstall = namesBroughtByPackage(readPackage(package), notHere);
+    }
+    if (package == m_handoffPackage && toInstall == m_fontsToInstall)
+        return;
+    m_handoffPackage = package;
+    m_fontsToInstall = toInstall;
+    Q_EMIT handoffPackageChanged();
+}
+
+void WorkflowState::installFontsFromPackage()
+{
+    if (m_handoffPackage.isEmpty())
+        return;
+    const FontInstallOutcome outcome = installPackageFonts(readPackage(m_handoffPackage), QDir::homePath());
+    for (const QString &name : outcome.installed)
+        m_services.log(u"[Package] Installed font: "_s + name);
+    for (const QString &refusal : outcome.refused)
+        m_services.log(u"[Package][Warn] Not installed: "_s + refusal);
+    if (!outcome.error.isEmpty()) {
+        m_services.log(u"[Package][Error] "_s + outcome.error);
+        setStatusMessage(u"Could not install fonts: "_s + outcome.error);
+        return;
+    }
+    refreshFontStatus();
+    setStatusMessage(u"Installed "_s + QString::number(outcome.installed.size()) +
+                     (outcome.installed.size() == 1 ? u" font"_s : u" fonts"_s) + u" from the package."_s);
 }
 
 void WorkflowState::setStatusMessage(const QString &message)

@@ -67,6 +67,10 @@ public:
     bool openPackageWhenDone() const { return m_openPackageWhenDone; }
     // A package is being built; another one cannot start meanwhile.
     bool isPackaging() const { return m_isPackaging; }
+    // The handoff package the presentation lies in, or empty; and the fonts it brings that are not
+    // installed here.
+    const QString &handoffPackage() const { return m_handoffPackage; }
+    const QStringList &fontsToInstallFromPackage() const { return m_fontsToInstall; }
 
     void setIncludePresentation(bool include);
     void setIncludeReport(bool include);
@@ -89,6 +93,9 @@ public:
     void createPackage();
     // The presentation as its bookmark finds it now, else selectedFile().
     QString resolvedPresentationURL();
+    // Installs the fonts of the package the presentation lies in for this user, as kernwick-check
+    // --install-fonts does, and resolves the fonts afresh.
+    void installFontsFromPackage();
 
 Q_SIGNALS:
     void selectedFileChanged();
@@ -103,6 +110,7 @@ Q_SIGNALS:
     void hideSystemFontsChanged();
     void openPackageWhenDoneChanged();
     void isPackagingChanged();
+    void handoffPackageChanged();
     // A package build has ended, built or not.
     void packageFinished(const kernwick::PackageOutcome &outcome);
 
@@ -119,6 +127,7 @@ private:
     void setStatusMessage(const QString &message);
     void setScanning(bool isScanning);
     void setPackaging(bool isPackaging);
+    void updateHandoffPackage();
 
     WorkflowServices m_services;
     QString m_selectedFile;
@@ -136,6 +145,8 @@ private:
     bool m_openPackageWhenDone = true;
     bool m_isPackaging = false;
     quint64 m_lastScan = 0;
+    QString m_handoffPackage;
+    QStringList m_fontsToInstall;
 };
 
 // The extensions a presentation may have, compared lower-cased: "key", "pptx", "ppt".

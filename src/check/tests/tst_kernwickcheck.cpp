@@ -139,8 +139,8 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
     QTest::newRow("no such file") << QStringList{m_readyDeck + u".gone.pptx"_s}
                                   << u"no such file or folder"_s;
     QTest::newRow("not a presentation") << QStringList{fixture(u"README.md"_s)} << u"not a presentation"_s;
-    QTest::newRow("a folder that is not a package")
-        << QStringList{fixture(u"pptx"_s)} << u"not a presentation"_s;
+    QTest::newRow("a folder without presentations")
+        << QStringList{fixture(u"licenses"_s)} << u"no presentations in this folder"_s;
     QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
                                              << u"/nonexistent/Talk.key: no such file or folder"_s;
 }
@@ -170,13 +170,15 @@ void KernwickCheckTest::packagesForTheShow()
                                     u"[Package] Done. Exported: 1, Failed: 0, Duplicates skipped: 0\n"
                                     u"Package created: Ready Talk_package (1 font).\n"_s);
     const QDir package(destination + u"/Ready Talk_package"_s);
-    QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
-             (QStringList{u"Fonts"_s, u"Ready Talk.pptx"_s, u"font-report.txt"_s}));
+    QCOMPARE(
+        package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+        (QStringList{u"Fonts"_s, u"Ready Talk.pptx"_s, u"font-report.txt"_s, u"handoff-manifest.json"_s}));
 
     // Built again without the presentation and the report: replaced whole.
     run = check({u"--package"_s, destination, u"--no-presentation"_s, u"--no-report"_s, m_readyDeck});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"Fonts"_s});
+    QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             (QStringList{u"Fonts"_s, u"handoff-manifest.json"_s}));
 
     // A deck without fonts has nothing to package; a destination that is not a folder is a usage error.
     run = check({u"--package"_s, destination, fixture(u"ppt/encrypted.ppt"_s)});

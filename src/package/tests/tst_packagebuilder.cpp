@@ -1,4 +1,5 @@
 #include <package/completionnotice.h>
+#include <package/manifest.h>
 #include <package/packagebuilder.h>
 
 #include <QDir>
@@ -136,8 +137,26 @@ void PackageBuilderTest::wholePackage()
                                     u"not be copied. 2 duplicate files skipped."_s);
     QCOMPARE(snapshot(outcome.packagePath).keys(),
              (QStringList{u"Fonts"_s, u"Fonts/Family.ttc"_s, u"Fonts/Serif 2.ttf"_s, u"Fonts/Serif.ttf"_s,
-                          u"Quarterly Review.pptx"_s, u"font-report.txt"_s}));
+                          u"Quarterly Review.pptx"_s, u"font-report.txt"_s, u"handoff-manifest.json"_s}));
     QCOMPARE(contents(outcome.packagePath + u"/Fonts/Serif 2.ttf"_s), QByteArray("other"));
+    // The manifest names each font's file in Fonts/ (one collection for two names), with its hash.
+    QString error;
+    QStringList unsafe;
+    const std::optional<Manifest> manifest =
+        parseManifest(contents(outcome.packagePath + u"/handoff-manifest.json"_s), &error, &unsafe);
+    QVERIFY2(manifest && unsafe.isEmpty(), qPrintable(error));
+    QCOMPARE(manifest->presentationSha256, sha256OfItem(outcome.packagePath + u"/Quarterly Review.pptx"_s));
+    QStringList travelling;
+    for (const ManifestFont &font : manifest->fonts) {
+        for (const ManifestFile &packaged : font.files)
+            travelling.append(font.name + u" → "_s + packaged.name + u' ' + packaged.sha256.left(8));
+    }
+    QCOMPARE(
+        travelling,
+        (QStringList{u"Serif → Serif.ttf "_s + sha256OfItem(path(u"fonts/Serif.ttf"_s)).left(8),
+                     u"Family → Family.ttc "_s + sha256OfItem(path(u"fonts/Family.ttc"_s)).left(8),
+                     u"Family Bold → Family.ttc "_s + sha256OfItem(path(u"fonts/Family.ttc"_s)).left(8),
+                     u"ＭＳ Ｐゴシック → Serif 2.ttf "_s + sha256OfItem(path(u"b/Serif.ttf"_s)).left(8)}));
     QCOMPARE(m_log, (QStringList{u"[Package] Copied presentation: Quarterly Review.pptx"_s,
                                  u"[Package] Fonts to export: 5 (2 duplicates skipped)"_s,
                                  u"[Package] Copied font: Serif"_s, u"[Package] Copied font: Family"_s,
@@ -191,10 +210,10 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
     QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
     QCOMPARE(outcome.packagePath, path(u"out/Talk_package"_s));
     const QMap<QString, QByteArray> copy = snapshot(outcome.packagePath);
-    QCOMPARE(copy.keys(),
-             (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s, u"Talk.key"_s, u"Talk.key/Data"_s,
-                          u"Talk.key/Data/again"_s, u"Talk.key/Data/again/photo.jpg"_s,
-                          u"Talk.key/Data/photo.jpg"_s, u"Talk.key/Index.zip"_s, u"Talk.key/preview.jpg"_s}));
+    QCOMPARE(copy.keys(), (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s, u"Talk.key"_s, u"Talk.key/Data"_s,
+                                       u"Talk.key/Data/again"_s, u"Talk.key/Data/again/photo.jpg"_s,
+                                       u"Talk.key/Data/photo.jpg"_s, u"Talk.key/Index.zip"_s,
+                                       u"Talk.key/preview.jpg"_s, u"handoff-manifest.json"_s}));
     QCOMPARE(copy[u"Fonts/Linked.otf"_s], QByteArray("face"));
     QCOMPARE(copy[u"Talk.key/preview.jpg"_s], QByteArray("photo"));
     const QString leftOut = u"[Package][Warn] Left out of the presentation copy: "_s;
@@ -210,12 +229,13 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
     QCOMPARE(m_log.contains(leftOut + u"null (not a regular file or folder)"_s), device);
 
     // A presentation chosen through a link travels as the file it points to. Neither presentation nor report:
-    // only the fonts folder, empty.
+    // the fonts folder and the manifest.
     QVERIFY(QFile::link(u"Talk.key"_s, path(u"Shortcut.key"_s)));
     outcome = build({path(u"Shortcut.key"_s), path(u"out"_s), {}, true, false});
     QCOMPARE(snapshot(outcome.packagePath).value(u"Shortcut.key/Index.zip"_s), QByteArray("index"));
     outcome = build({deck, path(u"out"_s), items, false, false});
-    QCOMPARE(snapshot(outcome.packagePath).keys(), (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s}));
+    QCOMPARE(snapshot(outcome.packagePath).keys(),
+             (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s, u"handoff-manifest.json"_s}));
 }
 
 void PackageBuilderTest::failedWritesLeaveTheOldPackage_data()
@@ -292,11 +312,13 @@ void PackageBuilderTest::replacingAnOlderPackage_data()
     QTest::addColumn<bool>("includePresentation");
     QTest::addColumn<QStringList>("package");
     const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
-    QTest::newRow("beside it") << u"Talk.pptx"_s << false << fontsOnly;
+    // The manifest is written without the report too.
+    const QString manifest = u"handoff-manifest.json"_s;
+    QTest::newRow("beside it") << u"Talk.pptx"_s << false << fontsOnly + QStringList{manifest};
     QTest::newRow("inside it, copied")
-        << u"out/Talk_package/Talk.pptx"_s << true << fontsOnly + QStringList{u"Talk.pptx"_s};
+        << u"out/Talk_package/Talk.pptx"_s << true << fontsOnly + QStringList{u"Talk.pptx"_s, manifest};
     QTest::newRow("inside it, left out")
-        << u"out/Talk_package/Talk.pptx"_s << false << fontsOnly + QStringList{u"Talk.pptx"_s};
+        << u"out/Talk_package/Talk.pptx"_s << false << fontsOnly + QStringList{u"Talk.pptx"_s, manifest};
 }
 
 void PackageBuilderTest::replacingAnOlderPackage()

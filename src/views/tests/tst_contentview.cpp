@@ -206,7 +206,8 @@ private Q_SLOTS:
         };
         // No file: the placeholder names; no presentation row even when it is asked for.
         m_workflow->setIncludePresentation(true);
-        QCOMPARE(rows(), (QStringList{u"My Presentation_package"_s, u">Fonts"_s, u">font-report.txt"_s}));
+        QCOMPARE(rows(), (QStringList{u"My Presentation_package"_s, u">Fonts"_s, u">font-report.txt"_s,
+                                      u">handoff-manifest.json"_s}));
 
         // Five installed fonts: three rows and the overflow line.
         const QString deck =
@@ -216,20 +217,21 @@ private Q_SLOTS:
         QCOMPARE(package->fontsRow()->subtitle(), u"5 fonts · Fonts found on this computer"_s);
         QCOMPARE(rows(), (QStringList{u"Launch_package"_s, u">Launch.pptx"_s, u">Fonts"_s,
                                       u">>LiberationSans-Regular.ttf"_s, u">>LiberationSans-Bold.ttf"_s,
-                                      u">>LiberationSans-BoldItalic.ttf"_s, u">font-report.txt"_s}));
+                                      u">>LiberationSans-BoldItalic.ttf"_s, u">font-report.txt"_s,
+                                      u">handoff-manifest.json"_s}));
         QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
 
-        // The options' checkboxes take rows away at once; deselected fonts leave the tree while the overflow
-        // still counts every installed font.
+        // The options' checkboxes take rows away at once (never the manifest's); deselected fonts leave the
+        // tree while the overflow still counts every installed font.
         package->reportRow()->checkBox()->click();
         package->presentationRow()->checkBox()->click();
         QVERIFY(!m_workflow->includeReport() && !m_workflow->includePresentation());
         const FontStatusItems items = m_workflow->fontItems();
         m_workflow->setFontSelected(items[1].id, false);
         m_workflow->setFontSelected(items[2].id, false);
-        QCOMPARE(rows(),
-                 (QStringList{u"Launch_package"_s, u">Fonts"_s, u">>LiberationSans-BoldItalic.ttf"_s,
-                              u">>LiberationSerif-Regular.ttf"_s, u">>LiberationSerif-Italic.ttf"_s}));
+        QCOMPARE(rows(), (QStringList{u"Launch_package"_s, u">Fonts"_s, u">>LiberationSans-BoldItalic.ttf"_s,
+                                      u">>LiberationSerif-Regular.ttf"_s, u">>LiberationSerif-Italic.ttf"_s,
+                                      u">handoff-manifest.json"_s}));
         QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
         QCOMPARE(HandoffPackageView::fontsSubtitle(1), u"1 font · Fonts found on this computer"_s);
     }

@@ -257,6 +257,30 @@ private Q_SLOTS:
         QVERIFY(state->fontItems()[1].isSelected && state->fontItems()[0].isSelected);
     }
 
+    void installFromAHandoffPackage()
+    {
+        // A package made by hand: the deck and a Fonts folder, no manifest; its font is not installed here.
+        const QString package = m_folder->filePath(u"Georgian_package"_s);
+        QVERIFY(QDir().mkpath(package + u"/Fonts"_s));
+        QVERIFY(QFile::rename(deck(u"Georgian.pptx"_s, {u"Noto Serif Georgian"_s, u"DejaVu Sans"_s}),
+                              package + u"/Georgian.pptx"_s));
+        QVERIFY(test::TestFonts::copyFontFile(
+            u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s, package + u"/Fonts"_s));
+        auto state = makeState();
+        QVERIFY(choose(*state, package + u"/Georgian.pptx"_s));
+        QCOMPARE(state->handoffPackage(), package);
+        QCOMPARE(state->fontsToInstallFromPackage(), QStringList{u"Noto Serif Georgian"_s});
+
+        state->installFontsFromPackage();
+        const QString installed = m_fonts->userFontFolder() + u"/Georgian_package"_s;
+        const FontStatusItem georgian = state->fontItems()[1];
+        QDir(installed).removeRecursively();
+        QCOMPARE(georgian.status, FontStatus::installed);
+        QCOMPARE(georgian.filePath(), installed + u"/NotoSerifGeorgian-Regular.ttf"_s);
+        QVERIFY(state->fontsToInstallFromPackage().isEmpty());
+        QCOMPARE(state->statusMessage(), u"Installed 1 font from the package."_s);
+    }
+
     void packageWithoutRevealOrNotificationService()
     {
         // Without a notification service there is no notice and no word about it; without a file manager,
@@ -330,6 +354,7 @@ private Q_SLOTS:
             state->setIncludeReport(includeReport);
             QVERIFY(build(*state, m_folder->path()) && !state->isPackaging());
             QCOMPARE(QFileInfo::exists(package + u"/font-report.txt"_s), includeReport);
+            QVERIFY(QFileInfo::exists(package + u"/handoff-manifest.json"_s));
             QVERIFY(noticed.size() == 2 - includeReport || noticed.wait(10'000));
             QVERIFY(shown.size() == 2 - includeReport || shown.wait(10'000));
             QCOMPARE(m_fileManager.shownItems.last(), QStringList{QUrl::fromLocalFile(package).toString()});

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <scan/fontscanner.h>
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+#include <optional>
+
+namespace kernwick {
+
+// The commands of the show machine: --verify, --install-fonts and --uninstall-fonts, given in this order
+// in `options`. The exit status when one of them was given, nothing otherwise.
+std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
+                                     const QList<QCommandLineOption> &options, bool json,
+                                     const FontScanner &scanner);
+
+} // namespace kernwick

@@ -1,0 +1,125 @@
+#include "presentationwalk.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick {
+
+namespace {
+
+using FileIdentity = std::pair<dev_t, ino_t>;
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+} // namespace
+
+bool isPresentationFileName(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot <= 0)
+        return false;
+    const QStringView extension = QStringView(fileName).mid(dot + 1);
+    return extension.compare(u"key", Qt::CaseInsensitive) == 0 ||
+           extension.compare(u"pptx", Qt::CaseInsensitive) == 0 ||
+           extension.compare(u"ppt", Qt::CaseInsensitive) == 0;
+}
+
+PresentationWalk findPresentations(const QString &folder, const WalkLimits &limits)
+{
+    PresentationWalk walk;
+    QSet<FileIdentity> walkedFolders;
+    QHash<FileIdentity, QString>
+        foundFiles; // a deck reached by several paths counts under the first in order
+    struct Pending
+    {
+        QString path;
+        int depth;
+    };
+    std::vector<Pending> pending;
+
+    struct stat status
+    {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        walk.notes.append(folder + u": not a folder"_s);
+        walk.isComplete = false;
+        return walk;
+    }
+    walkedFolders.insert({status.st_dev, status.st_ino});
+    pending.push_back({folder, 0});
+
+    qsizetype entries = 0;
+    while (!pending.empty()) {
+        const Pending current = std::move(pending.back());
+        pending.pop_back();
+        DIR *directory = ::opendir(QFile::encodeName(current.path).constData());
+        if (!directory) {
+            walk.notes.append(current.path + u": cannot be read ("_s + errorText(errno) + u')');
+            walk.isComplete = false;
+            continue;
+        }
+        const QString prefix = current.path.endsWith(u'/') ? current.path : current.path + u'/';
+        while (const dirent *entry = ::readdir(directory)) {
+            const QString name = QFile::decodeName(entry->d_name);
+            if (name.startsWith(u'.') || name.startsWith(u"~$"))
+                continue;
+            if (++entries > limits.maxEntries) {
+                walk.notes.append(folder + u": stopped after "_s + QString::number(limits.maxEntries) +
+                                  u" entries; the rest is not checked"_s);
+                walk.isComplete = false;
+                ::closedir(directory);
+                pending.clear();
+                directory = nullptr;
+                break;
+            }
+            // Through links: what counts is what an entry is.
+            if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) != 0)
+                continue; // a link to nothing, or gone since it was listed
+            const QString path = prefix + name;
+            const FileIdentity identity{status.st_dev, status.st_ino};
+            const bool presentationName = isPresentationFileName(name);
+            if (S_ISDIR(status.st_mode) && !name.endsWith(u".key", Qt::CaseInsensitive)) {
+                if (walkedFolders.contains(identity)) {
+                    walk.notes.append(path +
+                                      u": a folder walked already (a link in a loop?), not walked again"_s);
+                    continue;
+                }
+                if (current.depth + 1 > limits.maxDepth) {
+                    walk.notes.append(path + u": more than "_s + QString::number(limits.maxDepth) +
+                                      u" folders deep, not walked"_s);
+                    walk.isComplete = false;
+                    continue;
+                }
+                walkedFolders.insert(identity);
+                pending.push_back({path, current.depth + 1});
+            } else if (presentationName && (S_ISDIR(status.st_mode) || S_ISREG(status.st_mode))) {
+                const auto found = foundFiles.constFind(identity);
+                if (found == foundFiles.constEnd() || path < *found)
+                    foundFiles.insert(identity, path);
+            }
+        }
+        if (directory)
+            ::closedir(directory);
+    }
+    walk.presentations = foundFiles.values();
+    std::sort(walk.presentations.begin(), walk.presentations.end());
+    return walk;
+}
+
+} // namespace kernwick
