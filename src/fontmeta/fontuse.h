@@ -13,11 +13,19 @@ struct FontUse
     QString place;    // for people: "slide 3", "theme minor font", "slide master 1", "embedded font list"
 };
 
+// A font that the document carries inside itself, and which of its faces.
+struct EmbeddedFont
+{
+    QString fontName;
+    QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic", in that order
+};
+
 // What a reader found in one document.
 struct ReadResult
 {
     QList<FontUse> uses; // in document order; a name may occur many times
     QStringList notes;   // one line each, for standard error: "encrypted: the fonts cannot be read"
+    QList<EmbeddedFont> embedded;
 };
 
 } // namespace kernwick::fontmeta

@@ -3,6 +3,7 @@
 //   kernwick-fontmeta -name kMDItemFonts PATH   the answer the scan driver parses
 //   kernwick-fontmeta [--json] PATH…            for people, or for scripts
 #include <fontmeta/documentreader.h>
+#include <fontmeta/embeddedfonts.h>
 #include <fontmeta/fontlist.h>
 
 #include <QCoreApplication>
@@ -112,10 +113,13 @@ int main(int argc, char *argv[])
             err << u"kernwick-fontmeta: "_s << path << u": "_s << note << u'\n';
         err.flush();
         const QList<ListedFont> fonts = listFonts(result);
-        if (json)
-            files.append(formatAsJson(path, fonts, result.notes));
-        else
-            out << formatForPeople(path, fonts) << Qt::flush;
+        if (json) {
+            QJsonObject file = formatAsJson(path, fonts, result.notes);
+            file.insert(u"embedded"_s, embeddedFontsToJson(result.embedded));
+            files.append(file);
+        } else {
+            out << formatForPeople(path, fonts) << embeddedFontsForPeople(result.embedded) << Qt::flush;
+        }
     }
     if (json)
         out << QJsonDocument(QJsonObject{{u"files"_s, files}}).toJson(QJsonDocument::Indented);

@@ -199,6 +199,7 @@ void CompoundDocumentReader::readPresentation(GsfInfile *storage, GsfInfile *roo
             m_result.uses.append({name, u"font collection"_s});
         }
     }
+    m_result.embedded = fonts.embedded;
 }
 
 void CompoundDocumentReader::readEncryptedPresentation(GsfInfile *storage, GsfInfile *root)

@@ -1,5 +1,7 @@
 #include "ooxmlfontreader.h"
 
+#include <fontmeta/office/embeddedfontlist.h>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta::ooxml {
@@ -28,6 +30,8 @@ ReadResult OoxmlFontReader::read()
         return m_result;
     }
     m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}});
+    if (const std::optional<QByteArray> bytes = m_package.readPart(presentation))
+        m_result.embedded = readEmbeddedFontList(*bytes);
 
     // presentation.xml's default text style follows the theme of the presentation, which is the
     // first master's theme when the part does not name one.
