@@ -3,6 +3,7 @@
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
+#include <scan/embeddedfonts.h>
 #include <scan/fontscanner.h>
 
 #include <QCommandLineParser>
@@ -61,7 +62,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption noPresentationOption(u"no-presentation"_s,
                                                   u"Leave the presentation out of the package."_s);
     const QCommandLineOption noReportOption(u"no-report"_s, u"Leave the font report out of the package."_s);
-    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption});
+    const QCommandLineOption includeRestrictedOption(
+        u"include-restricted"_s,
+        u"Put fonts whose license restricts passing them on into the package too (you need the owner's "
+        u"permission)."_s);
+    parser.addOptions(
+        {jsonOption, packageOption, noPresentationOption, noReportOption, includeRestrictedOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -97,9 +103,10 @@ int main(int argc, char *argv[])
         return usageError;
     }
 
-    const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
-        QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
-        QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    const MetadataQuery metadata(MetadataQuery::locateHelper(QCoreApplication::applicationDirPath(),
+                                                             QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
+                                                             QStringLiteral(KERNWICK_LIBEXEC_DIR)));
+    const FontScanner scanner(metadata);
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
 
@@ -116,12 +123,23 @@ int main(int argc, char *argv[])
             status = usageError;
             continue;
         }
-        PresentationCheck check{path, resolver.resolveFonts(scanner.scanFonts(path))};
+        PresentationCheck check{path, resolver.resolveFonts(scanner.scanFonts(path), fontNamingFor(path))};
+        markEmbeddedFonts(check.items, queryEmbeddedFonts(metadata, path));
         if (packaging) {
-            // As the window does it: the installed fonts are selected, every other one is not.
-            for (FontStatusItem &item : check.items)
-                item.isSelected = item.status == FontStatus::installed;
+            // As the window does it: the installed fonts are selected, every other one is not, and a font
+            // whose license restricts passing it on only when asked for.
+            const bool includeRestricted = parser.isSet(includeRestrictedOption);
+            for (FontStatusItem &item : check.items) {
+                item.isSelected =
+                    isSelectedByDefault(item) || (includeRestricted && item.status == FontStatus::installed);
+            }
             out << path << u'\n' << Qt::flush;
+            for (const FontStatusItem &item : std::as_const(check.items)) {
+                if (item.status == FontStatus::installed && item.isRestricted() && !item.isSelected) {
+                    out << u"Left out, its license restricts passing it on: "_s << item.fontName
+                        << u" (--include-restricted puts it in)\n"_s << Qt::flush;
+                }
+            }
             writeDiagnosticLine(u"[Presenter] Begin handoff package export..."_s);
             QString message = u"No font data available."_s;
             bool built = false;
