@@ -2,7 +2,7 @@
 # Builds a Qt Test program and registers it with ctest. Tests find the shared presentation fixtures
 # through KERNWICK_FIXTURES_DIR and the built programs through KERNWICK_BIN_DIR. A SESSION_BUS test runs
 # on a private session bus of its own, started for it by dbus-run-session, so that the desktop services
-# it registers never meet another test's.
+# it registers never meet another test's, nor a service installed on the machine.
 function(kernwick_add_test name)
     cmake_parse_arguments(ARG "SESSION_BUS" "TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -14,7 +14,8 @@ function(kernwick_add_test name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     if(ARG_SESSION_BUS)
         find_program(DBUS_RUN_SESSION dbus-run-session REQUIRED)
-        add_test(NAME ${name} COMMAND ${DBUS_RUN_SESSION} -- $<TARGET_FILE:${name}>)
+        add_test(NAME ${name} COMMAND ${DBUS_RUN_SESSION} --config-file=${PROJECT_SOURCE_DIR}/cmake/test-session-bus.conf
+                                      -- $<TARGET_FILE:${name}>)
     else()
         add_test(NAME ${name} COMMAND ${name})
     endif()

@@ -3,9 +3,9 @@
 #include <package/fontreport.h>
 #include <platform/fileoperations.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QUuid>
 
@@ -35,30 +35,52 @@ QString freeFileName(const QDir &folder, const QString &fileName)
     }
 }
 
-bool writeReport(const QString &path, const QString &text)
+// The hidden folder a build of `packageName` works in is named by this, a hash of the package's name and
+// a random part: short whatever the name, and known to the next build of the same package, which removes
+// the ones that a build that did not end left behind.
+QString stagingPrefix(const QString &packageName)
 {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.commit();
+    const QByteArray hash = QCryptographicHash::hash(packageName.toUtf8(), QCryptographicHash::Sha1);
+    return u".kernwick-"_s + QString::fromLatin1(hash.toHex().left(12)) + u'-';
 }
 
-// The presentation when it lies inside the package folder about to be replaced: it is moved into the new
-// package at the same place, unless the new package already holds its copy there.
-bool keepPresentationFromOldPackage(const QString &presentation, const QString &oldPackage,
-                                    const QString &newPackage, QString *error)
+void removeLeftovers(const QDir &destination, const QString &prefix)
 {
-    if (!QFileInfo::exists(oldPackage) || !isSameOrInside(presentation, oldPackage))
+    const QStringList names = destination.entryList({prefix + u'*'}, QDir::AllEntries | QDir::Hidden |
+                                                                         QDir::System | QDir::CaseSensitive);
+    for (const QString &name : names) {
+        const QString path = destination.filePath(name);
+        // A folder that another build still works in is locked, and stays.
+        if (QFileInfo(path).isSymLink() || FolderLock(path).isHeld())
+            removeItem(path, nullptr);
+    }
+}
+
+// Moves the presentation (given by its real path) from the old package that is about to be replaced into
+// the new one, at the same place, unless the new package holds its copy there already. Only an old package
+// that is a folder of the destination is looked into: an old package that is a link is no place of the
+// presentation's. `moved` gets the place the presentation was moved to.
+bool keepPresentationFromOldPackage(const QString &presentation, const QString &oldPackage,
+                                    const QString &newPackage, QString *moved, QString *error)
+{
+    const QFileInfo old(oldPackage);
+    if (presentation.isEmpty() || !QFileInfo::exists(presentation) || !old.isDir() || old.isSymLink() ||
+        !isSameOrInside(presentation, oldPackage)) {
         return true;
-    const QString relative = QDir(QFileInfo(oldPackage).canonicalFilePath())
-                                 .relativeFilePath(QFileInfo(presentation).canonicalFilePath());
+    }
+    const QString relative = QDir(realPath(oldPackage)).relativeFilePath(presentation);
     if (relative == u"." || relative.isEmpty()) {
         if (error)
             *error = u"The presentation is the package folder itself."_s;
         return false;
     }
     const QString target = QDir(newPackage).filePath(relative);
-    if (QFileInfo::exists(target))
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
         return true;
-    return makeFolder(QFileInfo(target).path(), error) && renameItem(presentation, target, error);
+    if (!makeFolder(QFileInfo(target).path(), error) || !renameItem(presentation, target, error))
+        return false;
+    *moved = target;
+    return true;
 }
 
 } // namespace
@@ -87,35 +109,70 @@ QString packageStatusMessage(const QString &packageName, qsizetype exported, qsi
            failedPart + duplicatePart;
 }
 
-PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log)
+PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log,
+                            const WriteFunction &write)
 {
     PackageOutcome outcome;
-    const QDir destination(request.destinationFolder);
-    const QString packageName = packageFolderName(request.presentationPath);
+    // Paths relative to the working folder are taken as they were meant when the build began.
+    const auto absolute = [](const QString &path) {
+        return path.isEmpty() ? path : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    };
+    const QString presentation = absolute(request.presentationPath);
+    const QDir destination(absolute(request.destinationFolder));
+    const QString packageName = packageFolderName(presentation);
     outcome.packagePath = destination.filePath(packageName);
 
-    // Everything is built in a hidden folder beside the old package, on the same file system, and
-    // swapped in at the end.
-    const QString staging = destination.filePath(u'.' + packageName + u".partial-"_s +
-                                                 QUuid::createUuid().toString(QUuid::WithoutBraces));
-    const QDir package(staging);
-    const QDir fonts(package.filePath(u"Fonts"_s));
-    const auto folderFailure = [&](const QString &description) {
-        removeItem(staging, nullptr);
-        outcome.statusMessage = u"Could not create package folder: "_s + description;
-        log(u"[Presenter][Error] "_s + description + u" ("_s + outcome.packagePath + u")"_s);
+    // Everything is built in a hidden folder beside the old package, on the same file system, and swapped
+    // in at the end. Failures name the package folder and the place inside it, never the hidden folder.
+    QString staging;
+    bool keepStaging = false;
+    const auto failure = [&](const QString &where, const QString &cause) {
+        if (!staging.isEmpty() && !keepStaging)
+            removeItem(staging, nullptr);
+        const QString place = where.isEmpty() ? QString() : u'/' + where;
+        outcome.statusMessage =
+            u"Could not create package folder: "_s + packageName + place + u": "_s + cause;
+        log(u"[Presenter][Error] "_s + outcome.packagePath + place + u": "_s + cause);
         return outcome;
     };
+    if (QFileInfo(presentation).isDir() && isSameOrInside(destination.path(), presentation))
+        return failure(QString(), u"The destination lies inside the presentation."_s);
+
+    // The folder is locked before it gets a name that a later build would take for a leftover.
+    const QString prefix = stagingPrefix(packageName);
+    removeLeftovers(destination, prefix);
+    const QString random = QUuid::createUuid().toString(QUuid::Id128).left(8);
+    const QString fresh = destination.filePath(u".kernwick-"_s + random);
     QString error;
-    if (!makeFolder(staging, &error) || !makeFolder(fonts.path(), &error))
-        return folderFailure(error);
+    if (!makeFolder(fresh, &error))
+        return failure(QString(), error);
+    const FolderLock lock(fresh);
+    if (!renameItem(fresh, destination.filePath(prefix + random), &error)) {
+        removeItem(fresh, nullptr);
+        return failure(QString(), error);
+    }
+    staging = destination.filePath(prefix + random);
+    const QDir package(staging);
+    const QDir fonts(package.filePath(u"Fonts"_s));
+    if (!makeFolder(fonts.path(), &error))
+        return failure(u"Fonts"_s, error);
 
     if (request.includePresentation) {
-        const QString fileName = QFileInfo(request.presentationPath).fileName();
-        if (copyItem(request.presentationPath, package.filePath(fileName), &error))
-            log(u"[Package] Copied presentation: "_s + fileName);
-        else
+        const QString fileName = QFileInfo(presentation).fileName();
+        QString entry;
+        const auto leftOut = [&](const QString &inner, const QString &reason) {
+            log(u"[Package][Warn] Left out of the presentation copy: "_s + inner + u" ("_s + reason + u')');
+        };
+        const bool copied =
+            QFileInfo(presentation).isDir()
+                ? copyFolder(presentation, package.filePath(fileName), leftOut, &error, &entry, write) ==
+                      CopyFailure::none
+                : copyFile(presentation, package.filePath(fileName), &error, write) == CopyFailure::none;
+        if (!copied) {
             log(u"[Package][Error] Failed to copy presentation: "_s + error);
+            return failure(entry.isEmpty() ? fileName : fileName + u'/' + entry, error);
+        }
+        log(u"[Package] Copied presentation: "_s + fileName);
     }
 
     FontStatusItems exportList;
@@ -150,34 +207,46 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
             log(u"[Package][Error] Not readable: "_s + path);
             continue;
         }
-        // Two different files of one name both travel: the later one gets a name of its own.
-        const QString target = fonts.filePath(freeFileName(fonts, info.fileName()));
-        if (copyItem(path, target, &error)) {
+        // Two different files of one name both travel: the later one gets a name of its own. A font
+        // installed as a link travels as the file it points to.
+        const QString fileName = freeFileName(fonts, info.fileName());
+        const CopyFailure copied = copyFile(path, fonts.filePath(fileName), &error, write);
+        if (copied == CopyFailure::none) {
             outcome.exported.append(item.fontName);
             log(u"[Package] Copied font: "_s + item.fontName);
-        } else {
-            outcome.failed.append(item.fontName);
-            log(u"[Package][Error] Failed to copy '"_s + item.fontName + u"': "_s + error);
+            continue;
         }
+        outcome.failed.append(item.fontName);
+        log(u"[Package][Error] Failed to copy '"_s + item.fontName + u"': "_s + error);
+        // A font that cannot be read is one failed font; a package that cannot be written is a failed build.
+        if (copied == CopyFailure::writing)
+            return failure(u"Fonts/"_s + fileName, error);
     }
 
     if (request.includeReport) {
-        // A report that cannot be written leaves the package without one, and that is all.
-        writeReport(
-            package.filePath(u"font-report.txt"_s),
-            makeFontReport(request.presentationPath, request.fontItems, outcome.exported, outcome.failed));
+        const QString report =
+            makeFontReport(presentation, request.fontItems, outcome.exported, outcome.failed);
+        if (!writeNewFile(package.filePath(u"font-report.txt"_s), report.toUtf8(), &error, write))
+            return failure(u"font-report.txt"_s, error);
     }
 
     const QString old = outcome.packagePath;
-    const bool replacing = QFileInfo::exists(old) || QFileInfo(old).isSymLink();
-    if (replacing) {
-        if (!keepPresentationFromOldPackage(request.presentationPath, old, staging, &error) ||
-            !exchangeItems(old, staging, &error)) {
-            return folderFailure(error);
+    const QString presentationPlace = presentation.isEmpty() ? QString() : realPath(presentation);
+    QString moved;
+    if (!keepPresentationFromOldPackage(presentationPlace, old, staging, &moved, &error))
+        return failure(QString(), error);
+    if (QFileInfo::exists(old) || QFileInfo(old).isSymLink()) {
+        if (!exchangeItems(old, staging, &error)) {
+            // The presentation goes back where it was; if it cannot, the hidden folder keeps it.
+            keepStaging = !moved.isEmpty() && !renameItem(moved, presentationPlace, nullptr);
+            return failure(QString(), error);
         }
-        removeItem(staging, nullptr); // now the old package
+        // Now the old package, or the link that stood in its place.
+        if (!removeItem(staging, &error))
+            log(u"[Package][Warn] Could not remove the old package: "_s + error);
     } else if (!renameItem(staging, old, &error)) {
-        return folderFailure(error);
+        keepStaging = !moved.isEmpty() && !renameItem(moved, presentationPlace, nullptr);
+        return failure(QString(), error);
     }
 
     outcome.isBuilt = true;

@@ -2,6 +2,7 @@
 
 #include <model/fontstatusitem.h>
 #include <platform/diagnostics.h>
+#include <platform/fileoperations.h>
 
 #include <QString>
 #include <QStringList>
@@ -20,7 +21,7 @@ struct PackageRequest
 
 struct PackageOutcome
 {
-    bool isBuilt = false; // false: the package folder could not be made, and nothing else was done
+    bool isBuilt = false; // false: the package could not be made whole, and any old one is as it was
     QString packagePath;
     QStringList exported;
     QStringList failed;
@@ -33,11 +34,16 @@ struct PackageOutcome
 QString packageFolderName(const QString &presentationPath);
 
 // Builds the package folder inside the destination: a copy of the presentation, the Fonts folder with the
-// file of every installed, selected font (each file once) and the font report. It is built beside the
-// destination's old package folder of the same name and takes its place only when complete, so a failure
-// half-way leaves the old package as it was, and a presentation kept inside the old package survives.
-// Writes its diagnostic lines to `log`. Blocking and free of any window: runs on any thread.
-PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log);
+// file of every installed, selected font (each file once) and the font report, all of them real files. It
+// is built in a hidden folder beside the destination's old package folder of the same name and takes its
+// place only when complete: a presentation that cannot be copied or anything that cannot be written (a
+// full disk, a file-size limit) fails the whole build and leaves the old package as it was; a font that
+// cannot be read is one failed font. A presentation kept inside the old package survives; an old package
+// that is a link is replaced as a link; nothing outside the destination is touched. Writes its diagnostic
+// lines to `log`; the package's files are written through `write`. Blocking and free of any window: runs on
+// any thread.
+PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log,
+                            const WriteFunction &write = {});
 
 // "Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 1 duplicate file skipped." and
 // its variants.

@@ -190,6 +190,14 @@ void KernwickCheckTest::packagesForTheShow()
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"Fonts"_s});
 
+    // A Keynote package named relative to the working folder, as a shell gives it, is copied whole.
+    const QString workingFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(fixture(u"key"_s)));
+    run = check({u"--package"_s, destination, u"package-keynote6.key"_s});
+    QVERIFY(QDir::setCurrent(workingFolder));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(QFileInfo(destination + u"/package-keynote6_package/package-keynote6.key/Index.zip"_s).isFile());
+
     // A deck without fonts has nothing to package; a destination that is not a folder is a usage error.
     run = check({u"--package"_s, destination, fixture(u"ppt/encrypted.ppt"_s)});
     QCOMPARE(run.exitCode, 1);

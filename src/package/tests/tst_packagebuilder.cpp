@@ -4,13 +4,74 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <testsupport/testzip.h>
+#include <unistd.h>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
+
+namespace {
+
+// Every entry under `folder`, hidden ones too, with what it is: a file's bytes, "-> target" for a link,
+// "/" for a folder.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> found;
+    QDirIterator walk(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                      QDirIterator::Subdirectories);
+    while (walk.hasNext()) {
+        const QFileInfo entry(walk.next());
+        QFile file(entry.filePath());
+        found[QDir(folder).relativeFilePath(entry.filePath())] =
+            entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
+            : entry.isDir()   ? QByteArray("/")
+                              : (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+    }
+    return found;
+}
+
+QStringList entries(const QString &folder)
+{
+    return snapshot(folder).keys();
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Builds in a child process, under a file-size limit or to be killed half-way; gives the status that
+// waitpid gives, and writes the status message to `answer`.
+int buildInChild(const PackageRequest &request, rlim_t sizeLimit, const WriteFunction &write,
+                 const QString &answer)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const rlimit limit = {sizeLimit, sizeLimit};
+        if (sizeLimit > 0)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_DFL); // as a program starts
+        const PackageOutcome outcome = buildPackage(
+            request, [](const QString &) {}, write);
+        ::_exit(test::writeFile(answer, outcome.statusMessage.toUtf8()) && !outcome.isBuilt ? 1 : 0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+} // namespace
 
 class PackageBuilderTest : public QObject
 {
@@ -19,50 +80,29 @@ class PackageBuilderTest : public QObject
 private Q_SLOTS:
     void init();
     void wholePackage();
-    void presentationFolderAndNothingElse();
-    void statusMessages_data();
-    void statusMessages();
-    void fontsThatCannotTravel();
-    void sameFileNameFromTwoFolders();
+    void linksAndWhatIsNoFile();
+    void failedWritesLeaveTheOldPackage_data();
+    void failedWritesLeaveTheOldPackage();
+    void messages();
+    void replacingAnOlderPackage_data();
     void replacingAnOlderPackage();
-    void repackagingFromInsideThePackage_data();
-    void repackagingFromInsideThePackage();
-    void destinationThatCannotHoldAFolder();
-    void destinationInsideThePresentation();
-    void noticeBodies();
+    void destinations();
 
 private:
     QString path(const QString &relative) const { return QDir(m_root->path()).filePath(relative); }
-    QString font(const QString &relative, const QByteArray &bytes);
-    PackageOutcome build(PackageRequest request);
-    static QStringList entries(const QString &folder);
+    QString file(const QString &relative, const QByteArray &bytes)
+    {
+        return test::writeFile(path(relative), bytes) ? path(relative) : QString();
+    }
+    PackageOutcome build(const PackageRequest &request)
+    {
+        m_log.clear();
+        return buildPackage(request, [this](const QString &line) { m_log.append(line); });
+    }
 
     std::unique_ptr<QTemporaryDir> m_root;
     QStringList m_log;
 };
-
-QString PackageBuilderTest::font(const QString &relative, const QByteArray &bytes)
-{
-    test::writeFile(path(relative), bytes);
-    return path(relative);
-}
-
-PackageOutcome PackageBuilderTest::build(PackageRequest request)
-{
-    m_log.clear();
-    return buildPackage(request, [this](const QString &line) { m_log.append(line); });
-}
-
-QStringList PackageBuilderTest::entries(const QString &folder)
-{
-    QStringList names;
-    QDirIterator walk(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                      QDirIterator::Subdirectories);
-    while (walk.hasNext())
-        names.append(QDir(folder).relativeFilePath(walk.next()));
-    names.sort();
-    return names;
-}
 
 void PackageBuilderTest::init()
 {
@@ -72,19 +112,24 @@ void PackageBuilderTest::init()
 
 void PackageBuilderTest::wholePackage()
 {
-    const QString deck = path(u"talks/Quarterly Review.pptx"_s);
-    test::writeFile(deck, "deck bytes");
-    const QString serif = font(u"fonts/Serif.ttf"_s, "serif font");
-    const QString collection = font(u"fonts/Family.ttc"_s, "two faces");
+    // Every way a font can travel or not, in one build, and the report that tells it.
+    const QString deck = file(u"talks/Quarterly Review.pptx"_s, "deck bytes");
+    const QString vanished = path(u"fonts/Vanished.ttf"_s);
     FontStatusItems items = {
-        makeFontStatusItem(u"Example Serif"_s, FontStatus::installed, serif),
-        makeFontStatusItem(u"Example Sans"_s, FontStatus::system, font(u"usr/Sans.ttf"_s, "system")),
-        makeFontStatusItem(u"Family Regular"_s, FontStatus::installed, collection),
+        makeFontStatusItem(u"Serif"_s, FontStatus::installed, file(u"fonts/Serif.ttf"_s, "serif")),
+        makeFontStatusItem(u"Sans"_s, FontStatus::system, file(u"usr/Sans.ttf"_s, "system")),
+        makeFontStatusItem(u"Family"_s, FontStatus::installed, file(u"fonts/Family.ttc"_s, "faces")),
         // The same collection through a dot segment: one copy.
         makeFontStatusItem(u"Family Bold"_s, FontStatus::installed, path(u"fonts/./Family.ttc"_s)),
-        makeFontStatusItem(u"Licensed"_s, FontStatus::adobe, font(u"Adobe Fonts/L.otf"_s, "licensed")),
+        makeFontStatusItem(u"Licensed"_s, FontStatus::adobe, file(u"Adobe Fonts/L.otf"_s, "licensed")),
         makeFontStatusItem(u"Absent"_s, FontStatus::missing),
-        makeFontStatusItem(u"Unticked"_s, FontStatus::installed, font(u"fonts/Unticked.otf"_s, "unticked")),
+        makeFontStatusItem(u"Unticked"_s, FontStatus::installed, file(u"fonts/Unticked.otf"_s, "unticked")),
+        makeFontStatusItem(u"Vanished"_s, FontStatus::installed, vanished),
+        makeFontStatusItem(u"No File"_s, FontStatus::unresolved),
+        makeFontStatusItem(u"No File"_s, FontStatus::installed),
+        makeFontStatusItem(u"Vanished Bold"_s, FontStatus::installed, vanished),
+        // Two different files of one name both travel: the later one under a name of its own.
+        makeFontStatusItem(u"ＭＳ Ｐゴシック"_s, FontStatus::installed, file(u"b/Serif.ttf"_s, "other")),
     };
     items[6].isSelected = false;
     items[4].isSelected = true; // never honoured for a restricted font
@@ -92,199 +137,229 @@ void PackageBuilderTest::wholePackage()
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
     QVERIFY(outcome.isBuilt);
     QCOMPARE(outcome.packagePath, path(u"out/Quarterly Review_package"_s));
-    QCOMPARE(outcome.exported, (QStringList{u"Example Serif"_s, u"Family Regular"_s}));
-    QCOMPARE(outcome.duplicateCount, 1);
-    QCOMPARE(outcome.statusMessage,
-             u"Package created: Quarterly Review_package (2 fonts). 1 duplicate file skipped."_s);
-    QCOMPARE(entries(path(u"out"_s)),
-             (QStringList{u"Quarterly Review_package"_s, u"Quarterly Review_package/Fonts"_s,
-                          u"Quarterly Review_package/Fonts/Family.ttc"_s,
-                          u"Quarterly Review_package/Fonts/Serif.ttf"_s,
-                          u"Quarterly Review_package/Quarterly Review.pptx"_s,
-                          u"Quarterly Review_package/font-report.txt"_s}));
-    QFile copied(path(u"out/Quarterly Review_package/Fonts/Serif.ttf"_s));
-    QVERIFY(copied.open(QIODevice::ReadOnly));
-    QCOMPARE(copied.readAll(), QByteArray("serif font"));
-    QCOMPARE(m_log, (QStringList{u"[Package] Copied presentation: Quarterly Review.pptx"_s,
-                                 u"[Package] Fonts to export: 2 (1 duplicates skipped)"_s,
-                                 u"[Package] Copied font: Example Serif"_s,
-                                 u"[Package] Copied font: Family Regular"_s,
-                                 u"[Package] Done. Exported: 2, Failed: 0, Duplicates skipped: 1"_s}));
-
-    QFile report(path(u"out/Quarterly Review_package/font-report.txt"_s));
-    QVERIFY(report.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(report.readAll());
-    QVERIFY(text.contains(
-        u"\nSource File: Quarterly Review.pptx\n\nAll Fonts Used (7):\n- Example Serif [Installed]\n"_s));
-    QVERIFY(text.contains(
-        u"\nExported Fonts (2):\n- Example Serif\n- Family Regular\n\nExport Failed (0):\n\nNotes:"_s));
-}
-
-void PackageBuilderTest::presentationFolderAndNothingElse()
-{
-    // A Keynote package is copied whole, its links as links.
-    const QString deck = path(u"Talk.key"_s);
-    test::writeFile(deck + u"/Index.zip"_s, "index");
-    test::writeFile(deck + u"/Data/photo.jpg"_s, "photo");
-    QVERIFY(QFile::link(u"Data/photo.jpg"_s, deck + u"/preview.jpg"_s));
-    FontStatusItems items = {makeFontStatusItem(u"Gone"_s, FontStatus::missing)};
-
-    PackageOutcome outcome = build({deck, path(u"out"_s), items, true, false});
-    QVERIFY(outcome.isBuilt);
+    QCOMPARE(outcome.statusMessage, u"Package created: Quarterly Review_package (3 fonts). 2 font(s) could "
+                                    u"not be copied. 2 duplicate files skipped."_s);
     QCOMPARE(entries(outcome.packagePath),
-             (QStringList{u"Fonts"_s, u"Talk.key"_s, u"Talk.key/Data"_s, u"Talk.key/Data/photo.jpg"_s,
-                          u"Talk.key/Index.zip"_s, u"Talk.key/preview.jpg"_s}));
-    QCOMPARE(QFileInfo(outcome.packagePath + u"/Talk.key/preview.jpg"_s).symLinkTarget(),
-             outcome.packagePath + u"/Talk.key/Data/photo.jpg"_s);
-    QCOMPARE(outcome.statusMessage, u"No fonts were found to export."_s);
-    QCOMPARE(m_log[1], u"[Package] Fonts to export: 0 (0 duplicates skipped)"_s);
+             (QStringList{u"Fonts"_s, u"Fonts/Family.ttc"_s, u"Fonts/Serif 2.ttf"_s, u"Fonts/Serif.ttf"_s,
+                          u"Quarterly Review.pptx"_s, u"font-report.txt"_s}));
+    QCOMPARE(contents(outcome.packagePath + u"/Fonts/Serif 2.ttf"_s), QByteArray("other"));
+    QCOMPARE(m_log, (QStringList{u"[Package] Copied presentation: Quarterly Review.pptx"_s,
+                                 u"[Package] Fonts to export: 5 (2 duplicates skipped)"_s,
+                                 u"[Package] Copied font: Serif"_s, u"[Package] Copied font: Family"_s,
+                                 u"[Package][Error] Not readable: "_s + vanished,
+                                 u"[Package][Warn] No fileURL for: No File"_s,
+                                 u"[Package] Copied font: ＭＳ Ｐゴシック"_s,
+                                 u"[Package] Done. Exported: 3, Failed: 2, Duplicates skipped: 2"_s}));
+    QCOMPARE(contents(outcome.packagePath + u"/font-report.txt"_s),
+             u"Presentation Font Handoff Report\n================================\n\n"
+             u"Source File: Quarterly Review.pptx\n\nAll Fonts Used (12):\n- Serif [Installed]\n"
+             u"- Sans [System]\n- Family [Installed]\n- Family Bold [Installed]\n- Licensed [Adobe]\n"
+             u"- Absent [Missing]\n- Unticked [Installed]\n- Vanished [Installed]\n- No File [Unresolved]\n"
+             u"- No File [Installed]\n- Vanished Bold [Installed]\n- ＭＳ Ｐゴシック [Installed]\n\n"
+             u"Exported Fonts (3):\n- Serif\n- Family\n- ＭＳ Ｐゴシック\n\nExport Failed (2):\n"
+             u"- Vanished\n- No File\n\nNotes:\n"
+             u"- System fonts usually do not need to be provided to another Mac.\n"
+             u"- Adobe Creative Cloud fonts cannot be redistributed. The receiving Mac needs its own "
+             u"Adobe CC subscription with those fonts activated.\n"
+             u"- Some fonts may fail due to macOS restrictions or licensing."_s.toUtf8());
+}
 
-    // Neither presentation nor report: only the fonts folder, empty.
+void PackageBuilderTest::linksAndWhatIsNoFile()
+{
+    // A Keynote package given by a path relative to the working folder, with links inside, out of it and to
+    // nothing, and entries that are no files: the copy holds real files only, what a link inside points to.
+    const QString deck = file(u"Talk.key/Index.zip"_s, "index").chopped(10);
+    file(u"Talk.key/Data/photo.jpg"_s, "photo");
+    file(u"secret.txt"_s, "private");
+    const QList<std::pair<QString, QString>> links = {
+        {u"preview.jpg"_s, u"Data/photo.jpg"_s},
+        {u"Data/again"_s, u"../Data"_s}, // a loop, followed once
+        {u"secret"_s, u"../secret.txt"_s},
+        {u"gone"_s, u"nowhere"_s}};
+    for (const auto &[name, target] : links)
+        QVERIFY(QFile::link(target, deck + u'/' + name));
+    QCOMPARE(::mkfifo(QFile::encodeName(deck + u"/pipe"_s).constData(), 0600), 0);
+    const bool device = ::mknod(QFile::encodeName(deck + u"/null"_s).constData(), S_IFCHR | 0600,
+                                makedev(1, 3)) == 0; // only where device nodes may be made
+    QVERIFY(!file(u"a/Face.otf"_s, "face").isEmpty() && QFile::link(u"Face.otf"_s, path(u"a/Linked.otf"_s)));
+    QVERIFY(::mkfifo(QFile::encodeName(path(u"a/Pipe.otf"_s)).constData(), 0600) == 0);
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Linked"_s, FontStatus::installed, path(u"a/Linked.otf"_s)),
+        makeFontStatusItem(u"Pipe"_s, FontStatus::installed, path(u"a/Pipe.otf"_s)),
+        makeFontStatusItem(u"Device"_s, FontStatus::installed, u"/dev/zero"_s),
+        makeFontStatusItem(u"Read Error"_s, FontStatus::installed, u"/proc/self/mem"_s)};
+
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_root->path()));
+    PackageOutcome outcome = build({u"Talk.key"_s, u"out"_s, items, true, false});
+    QVERIFY(QDir::setCurrent(previous));
+    QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
+    QCOMPARE(outcome.packagePath, path(u"out/Talk_package"_s));
+    const QMap<QString, QByteArray> copy = snapshot(outcome.packagePath);
+    QCOMPARE(copy.keys(),
+             (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s, u"Talk.key"_s, u"Talk.key/Data"_s,
+                          u"Talk.key/Data/again"_s, u"Talk.key/Data/again/photo.jpg"_s,
+                          u"Talk.key/Data/photo.jpg"_s, u"Talk.key/Index.zip"_s, u"Talk.key/preview.jpg"_s}));
+    QCOMPARE(copy[u"Fonts/Linked.otf"_s], QByteArray("face"));
+    QCOMPARE(copy[u"Talk.key/preview.jpg"_s], QByteArray("photo"));
+    const QString leftOut = u"[Package][Warn] Left out of the presentation copy: "_s;
+    for (const QString &line : QStringList{
+             leftOut + u"Data/again/again (a folder link inside a linked folder)"_s,
+             leftOut + u"secret (a link out of the folder)"_s, leftOut + u"gone (a link to nothing)"_s,
+             leftOut + u"pipe (not a regular file or folder)"_s,
+             u"[Package][Error] Not readable: "_s + path(u"a/Pipe.otf"_s),
+             u"[Package][Error] Not readable: /dev/zero"_s,
+             u"[Package][Error] Failed to copy 'Read Error': Input/output error"_s}) {
+        QVERIFY2(m_log.contains(line), qPrintable(line));
+    }
+    QCOMPARE(m_log.contains(leftOut + u"null (not a regular file or folder)"_s), device);
+
+    // A presentation chosen through a link travels as the file it points to. Neither presentation nor report:
+    // only the fonts folder, empty.
+    QVERIFY(QFile::link(u"Talk.key"_s, path(u"Shortcut.key"_s)));
+    outcome = build({path(u"Shortcut.key"_s), path(u"out"_s), {}, true, false});
+    QCOMPARE(snapshot(outcome.packagePath).value(u"Shortcut.key/Index.zip"_s), QByteArray("index"));
     outcome = build({deck, path(u"out"_s), items, false, false});
-    QCOMPARE(entries(outcome.packagePath), QStringList{u"Fonts"_s});
+    QCOMPARE(entries(outcome.packagePath), (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s}));
 }
 
-void PackageBuilderTest::statusMessages_data()
+void PackageBuilderTest::failedWritesLeaveTheOldPackage_data()
 {
-    QTest::addColumn<int>("exported");
-    QTest::addColumn<int>("failed");
-    QTest::addColumn<int>("duplicates");
+    QTest::addColumn<qint64>("roomFor"); // bytes that fit before the disk is full; -1: no limit of that kind
+    QTest::addColumn<int>("sizeLimit");  // a file-size limit on the build's process
+    QTest::addColumn<bool>("killed");    // the build's process is killed half-way
     QTest::addColumn<QString>("message");
-    QTest::newRow("one") << 1 << 0 << 0 << u"Package created: Talk_package (1 font)."_s;
-    QTest::newRow("mixed")
-        << 1 << 2 << 1
-        << u"Package created: Talk_package (1 font). 2 font(s) could not be copied. 1 duplicate file skipped."_s;
-    QTest::newRow("two duplicates")
-        << 3 << 1 << 2
-        << u"Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 2 duplicate files skipped."_s;
-    QTest::newRow("nothing copied") << 0 << 1 << 3
-                                    << u"No fonts were found to export. 1 font(s) could not be copied."_s;
-    QTest::newRow("nothing at all") << 0 << 0 << 0 << u"No fonts were found to export."_s;
+    QTest::newRow("disk full at a font")
+        << qint64(10'000) << 0 << false << u"Fonts/Face.otf: No space left on device"_s;
+    QTest::newRow("disk full at the report")
+        << qint64(10'004) << 0 << false << u"font-report.txt: No space left on device"_s;
+    QTest::newRow("file-size limit") << qint64(-1) << 4096 << false << u"Talk.pptx: File too large"_s;
+    QTest::newRow("killed") << qint64(-1) << 0 << true << QString();
 }
 
-void PackageBuilderTest::statusMessages()
+void PackageBuilderTest::failedWritesLeaveTheOldPackage()
 {
-    QFETCH(int, exported);
-    QFETCH(int, failed);
-    QFETCH(int, duplicates);
+    QFETCH(qint64, roomFor);
+    QFETCH(int, sizeLimit);
+    QFETCH(bool, killed);
     QFETCH(QString, message);
-    QCOMPARE(packageStatusMessage(u"Talk_package"_s, exported, failed, duplicates), message);
+    const QString deck = file(u"Talk.pptx"_s, QByteArray(10'000, 'd'));
+    const FontStatusItems items = {
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    QVERIFY(build({deck, path(u"out"_s), items, false, true}).isBuilt);
+    const QMap<QString, QByteArray> old = snapshot(path(u"out/Talk_package"_s));
+
+    qint64 written = 0;
+    const WriteFunction write = [&](int descriptor, const void *data, size_t size) -> ssize_t {
+        if (killed && written > 0)
+            ::raise(SIGKILL);
+        if (roomFor >= 0 && written + qint64(size) > roomFor)
+            return errno = ENOSPC, -1;
+        written += qint64(size);
+        return ::write(descriptor, data, size);
+    };
+    const int status =
+        buildInChild({deck, path(u"out"_s), items, true, true}, rlim_t(sizeLimit), write, path(u"answer"_s));
+    QVERIFY(killed ? WIFSIGNALED(status) : WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    if (!killed)
+        QCOMPARE(QString::fromUtf8(contents(path(u"answer"_s))),
+                 u"Could not create package folder: Talk_package/"_s + message);
+    QCOMPARE(snapshot(path(u"out/Talk_package"_s)), old); // byte for byte
+    const QStringList packageOnly = {u"Talk_package"_s};
+    const auto destination = [&] {
+        return QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    QCOMPARE(destination() == packageOnly, !killed); // nothing of a failed build beside it
+
+    // The next build cleans up what a killed one left behind.
+    QVERIFY(build({deck, path(u"out"_s), items, true, true}).isBuilt);
+    QCOMPARE(destination(), packageOnly);
+}
+
+void PackageBuilderTest::messages()
+{
+    // The singular forms; the plural ones are the whole package's.
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
+             u"Package created: T_package (1 font). 1 duplicate file skipped."_s);
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 1, 3),
+             u"No fonts were found to export. 1 font(s) could not be copied."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 1), u"T_package — 1 font packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
     QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
     QCOMPARE(packageFolderName(QString()), u"My Presentation_package"_s);
 }
 
-void PackageBuilderTest::fontsThatCannotTravel()
+void PackageBuilderTest::replacingAnOlderPackage_data()
 {
-    const QString deck = path(u"Talk.ppt"_s);
-    test::writeFile(deck, "deck");
-    const QString vanished = path(u"fonts/Vanished.ttf"_s);
-    FontStatusItems items = {makeFontStatusItem(u"Vanished"_s, FontStatus::installed, vanished),
-                             makeFontStatusItem(u"No File"_s, FontStatus::installed),
-                             makeFontStatusItem(u"Vanished Bold"_s, FontStatus::installed, vanished)};
-    const PackageOutcome outcome = build({deck, path(u"out"_s), items, false, true});
-    QVERIFY(outcome.isBuilt);
-    QCOMPARE(outcome.failed, (QStringList{u"Vanished"_s, u"No File"_s}));
-    QCOMPARE(outcome.statusMessage, u"No fonts were found to export. 2 font(s) could not be copied."_s);
-    QCOMPARE(m_log, (QStringList{u"[Package] Fonts to export: 2 (1 duplicates skipped)"_s,
-                                 u"[Package][Error] Not readable: "_s + vanished,
-                                 u"[Package][Warn] No fileURL for: No File"_s,
-                                 u"[Package] Done. Exported: 0, Failed: 2, Duplicates skipped: 1"_s}));
-}
-
-void PackageBuilderTest::sameFileNameFromTwoFolders()
-{
-    // Two different files of one name: both travel, neither replaces the other.
-    const QString deck = path(u"Talk.pptx"_s);
-    test::writeFile(deck, "deck");
-    FontStatusItems items = {
-        makeFontStatusItem(u"Old Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "old")),
-        makeFontStatusItem(u"New Face"_s, FontStatus::installed, font(u"b/Face.otf"_s, "new"))};
-    const PackageOutcome outcome = build({deck, path(u"out"_s), items, false, false});
-    QCOMPARE(outcome.exported.size(), 2);
-    QCOMPARE(entries(outcome.packagePath + u"/Fonts"_s), (QStringList{u"Face 2.otf"_s, u"Face.otf"_s}));
-    QFile second(outcome.packagePath + u"/Fonts/Face 2.otf"_s);
-    QVERIFY(second.open(QIODevice::ReadOnly));
-    QCOMPARE(second.readAll(), QByteArray("new"));
+    // Where the presentation lies, and whether the package takes a copy of it.
+    QTest::addColumn<QString>("presentation");
+    QTest::addColumn<bool>("includePresentation");
+    QTest::addColumn<QStringList>("package");
+    const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
+    QTest::newRow("beside it") << u"Talk.pptx"_s << false << fontsOnly;
+    QTest::newRow("inside it, copied")
+        << u"out/Talk_package/Talk.pptx"_s << true << fontsOnly + QStringList{u"Talk.pptx"_s};
+    QTest::newRow("inside it, left out")
+        << u"out/Talk_package/Talk.pptx"_s << false << fontsOnly + QStringList{u"Talk.pptx"_s};
 }
 
 void PackageBuilderTest::replacingAnOlderPackage()
 {
-    const QString deck = path(u"Talk.pptx"_s);
-    test::writeFile(deck, "deck");
-    test::writeFile(path(u"out/Talk_package/Fonts/Stale.ttf"_s), "stale");
-    test::writeFile(path(u"out/Talk_package/notes from last time.txt"_s), "stale");
-    const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
-    const PackageOutcome outcome = build({deck, path(u"out"_s), items, false, true});
-    QVERIFY(outcome.isBuilt);
-    // Replaced whole, not merged, and nothing of the build left beside it.
-    QCOMPARE(entries(path(u"out"_s)),
-             (QStringList{u"Talk_package"_s, u"Talk_package/Fonts"_s, u"Talk_package/Fonts/Face.otf"_s,
-                          u"Talk_package/font-report.txt"_s}));
-}
-
-void PackageBuilderTest::repackagingFromInsideThePackage_data()
-{
-    QTest::addColumn<bool>("includePresentation");
-    QTest::newRow("with the presentation") << true;
-    QTest::newRow("without the presentation") << false;
-}
-
-void PackageBuilderTest::repackagingFromInsideThePackage()
-{
-    // The presentation is the copy inside the package that is being replaced.
+    QFETCH(QString, presentation);
     QFETCH(bool, includePresentation);
-    const QString deck = path(u"out/Talk_package/Talk.pptx"_s);
-    test::writeFile(deck, "the only copy");
-    test::writeFile(path(u"out/Talk_package/Fonts/Old.ttf"_s), "old");
+    QFETCH(QStringList, package);
+    const QString deck = file(presentation, "the only copy");
+    file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
     const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
     QVERIFY(outcome.isBuilt);
-    QFile survivor(deck);
-    QVERIFY(survivor.open(QIODevice::ReadOnly));
-    QCOMPARE(survivor.readAll(), QByteArray("the only copy"));
-    QCOMPARE(entries(path(u"out"_s)),
-             (QStringList{u"Talk_package"_s, u"Talk_package/Fonts"_s, u"Talk_package/Fonts/Face.otf"_s,
-                          u"Talk_package/Talk.pptx"_s}));
+    // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept.
+    QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"Talk_package"_s});
+    QCOMPARE(entries(outcome.packagePath), package);
+    QCOMPARE(contents(deck), QByteArray("the only copy"));
 }
 
-void PackageBuilderTest::destinationThatCannotHoldAFolder()
+void PackageBuilderTest::destinations()
 {
-    const QString deck = path(u"Talk.pptx"_s);
-    test::writeFile(deck, "deck");
-    test::writeFile(path(u"not a folder"_s), "file");
+    // A destination that is no folder stops the build with one message and one line.
     const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
-    const PackageOutcome outcome = build({deck, path(u"not a folder"_s), items, true, true});
-    QVERIFY(!outcome.isBuilt);
-    QVERIFY(outcome.statusMessage.startsWith(u"Could not create package folder: "_s));
-    QCOMPARE(m_log.size(), 1);
-    QVERIFY(m_log[0].startsWith(u"[Presenter][Error] "_s));
-}
+        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    PackageOutcome outcome =
+        build({file(u"Talk.pptx"_s, "deck"), file(u"not a folder"_s, ""), items, true, true});
+    QCOMPARE(outcome.statusMessage, u"Could not create package folder: Talk_package: Not a directory"_s);
+    QCOMPARE(m_log,
+             QStringList{u"[Presenter][Error] "_s + path(u"not a folder/Talk_package: Not a directory"_s)});
 
-void PackageBuilderTest::destinationInsideThePresentation()
-{
-    // A package built inside a Keynote package cannot hold a copy of it; the rest is still built.
-    const QString deck = path(u"Talk.key"_s);
-    test::writeFile(deck + u"/Index.zip"_s, "index");
-    const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, font(u"a/Face.otf"_s, "face"))};
-    const PackageOutcome outcome = build({deck, deck, items, true, false});
-    QVERIFY(outcome.isBuilt);
-    QCOMPARE(m_log[0],
-             u"[Package][Error] Failed to copy presentation: A folder cannot be copied into itself."_s);
-    QCOMPARE(outcome.exported, QStringList{u"Face"_s});
-    QCOMPARE(entries(deck), (QStringList{u"Index.zip"_s, u"Talk_package"_s, u"Talk_package/Fonts"_s,
-                                         u"Talk_package/Fonts/Face.otf"_s}));
-}
+    // No package inside the presentation's own Keynote package, however the destination is reached.
+    const QString deck = file(u"Talk.key/Data/Index.zip"_s, "index").chopped(15);
+    QVERIFY(QFile::link(deck + u"/Data"_s, path(u"out/into"_s)));
+    const QMap<QString, QByteArray> original = snapshot(deck);
+    for (const QString &destination : {deck, path(u"out/into"_s)}) {
+        outcome = build({deck, destination, items, false, false});
+        QCOMPARE(
+            outcome.statusMessage,
+            u"Could not create package folder: Talk_package: The destination lies inside the presentation."_s);
+    }
+    QCOMPARE(snapshot(deck), original);
 
-void PackageBuilderTest::noticeBodies()
-{
-    QCOMPARE(packageReadyNoticeBody(u"/out/Quarterly Review_package"_s, 3),
-             u"Quarterly Review_package — 3 fonts packaged."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/Talk_package"_s, 1), u"Talk_package — 1 font packaged."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/Talk_package"_s, 0), u"No fonts were exported."_s);
+    // An old package that is a link to a folder elsewhere, one holding the presentation, is replaced as a
+    // link: nothing there is moved, changed or deleted.
+    const QString elsewhere = file(u"elsewhere/Talk.pptx"_s, "the only copy").chopped(10);
+    file(u"elsewhere/notes.txt"_s, "notes");
+    QVERIFY(QFile::link(elsewhere, path(u"out/Talk_package"_s)));
+    const QMap<QString, QByteArray> before = snapshot(elsewhere);
+    outcome = build({elsewhere + u"/Talk.pptx"_s, path(u"out"_s), items, false, true});
+    QVERIFY(outcome.isBuilt && !QFileInfo(outcome.packagePath).isSymLink());
+    QCOMPARE(snapshot(elsewhere), before);
+
+    // A name near the longest a file may have: 78 characters of three bytes each.
+    const QString name = QString(78, QChar(0x65E5)) + u".pptx"_s;
+    outcome = build({file(name, "deck"), path(u"out"_s), items, true, true});
+    QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
+    QCOMPARE(contents(outcome.packagePath + u'/' + name), QByteArray("deck"));
 }
 
 QTEST_GUILESS_MAIN(PackageBuilderTest)

@@ -17,52 +17,40 @@ class PlatformTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void versionOrder_data();
     void versionOrder();
     void appcastItems();
     void removableVolumes_data();
     void removableVolumes();
 };
 
-void PlatformTest::versionOrder_data()
-{
-    QTest::addColumn<QString>("older");
-    QTest::addColumn<QString>("newer");
-    QTest::newRow("numbers, not text") << u"1.9"_s << u"1.10"_s;
-    QTest::newRow("a further component") << u"1.0"_s << u"1.0.1"_s;
-    QTest::newRow("pre-release before release") << u"2.0b1"_s << u"2.0"_s;
-    QTest::newRow("betas in order") << u"2.0b2"_s << u"2.0b10"_s;
-    QTest::newRow("leading zeros") << u"1.02"_s << u"1.3"_s;
-    QTest::newRow("build numbers") << u"99"_s << u"100"_s;
-}
-
 void PlatformTest::versionOrder()
 {
-    QFETCH(QString, older);
-    QFETCH(QString, newer);
-    QVERIFY(compareVersions(older, newer) < 0);
-    QVERIFY(compareVersions(newer, older) > 0);
-    QCOMPARE(compareVersions(newer, newer), 0);
+    // Numbers, not text; a further component; pre-release before release; betas in order; leading zeros;
+    // build numbers.
+    for (const auto &[older, newer] : {std::pair{u"1.9"_s, u"1.10"_s},
+                                       {u"1.0"_s, u"1.0.1"_s},
+                                       {u"2.0b1"_s, u"2.0"_s},
+                                       {u"2.0b2"_s, u"2.0b10"_s},
+                                       {u"1.02"_s, u"1.3"_s},
+                                       {u"99"_s, u"100"_s}}) {
+        QVERIFY2(compareVersions(older, newer) < 0 && compareVersions(newer, older) > 0, qPrintable(older));
+        QCOMPARE(compareVersions(newer, newer), 0);
+    }
 }
 
 void PlatformTest::appcastItems()
 {
-    const QByteArray feed = R"(<?xml version="1.0"?>
-<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-  <channel>
-    <title>Kernwick</title>
+    const QByteArray feed =
+        R"(<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
     <item>
-      <title>Kernwick 1.2</title>
       <sparkle:releaseNotesLink>https://example.org/notes/1.2</sparkle:releaseNotesLink>
       <enclosure url="https://example.org/k-1.2.tar.gz" sparkle:version="120" sparkle:shortVersionString="1.2"/>
     </item>
     <item><title>Without a version</title><enclosure url="https://example.org/k.tar.gz"/></item>
     <item><sparkle:version>1.1</sparkle:version></item>
-  </channel>
-</rss>)";
+</channel></rss>)";
     const auto items = parseAppcast(feed);
-    QVERIFY(items);
-    QCOMPARE(items->size(), 2);
+    QVERIFY(items && items->size() == 2);
     QCOMPARE(items->at(0).version, u"120"_s);
     QCOMPARE(items->at(0).shortVersionString, u"1.2"_s);
     QCOMPARE(items->at(0).releaseNotesLink, QUrl(u"https://example.org/notes/1.2"_s));
@@ -70,10 +58,8 @@ void PlatformTest::appcastItems()
     QCOMPARE(items->at(1).shortVersionString, u"1.1"_s);
     QCOMPARE(newestUpdate(*items, u"119"_s)->version, u"120"_s);
     QVERIFY(!newestUpdate(*items, u"120"_s));
-
-    QVERIFY(!parseAppcast("<rss><channel><item>"));
-    QVERIFY(!parseAppcast("<html/>"));
-    QVERIFY(!parseAppcast(""));
+    for (const QByteArray &broken : {QByteArray("<rss><channel><item>"), QByteArray("<html/>"), QByteArray()})
+        QVERIFY(!parseAppcast(broken));
     QCOMPARE(parseAppcast("<rss><channel/></rss>")->size(), 0);
 }
 
@@ -109,16 +95,13 @@ void PlatformTest::removableVolumes()
     const QDir root(sysfs.path());
     const QString disk = root.filePath(device);
     QVERIFY(QDir().mkpath(disk));
-    if (!removable.isEmpty()) {
-        QFile flag(disk + u"/removable"_s);
-        QVERIFY(flag.open(QIODevice::WriteOnly));
-        flag.write(removable);
-    }
+    QFile flag(disk + u"/removable"_s);
+    if (!removable.isEmpty())
+        QVERIFY(flag.open(QIODevice::WriteOnly) && flag.write(removable) == removable.size() && flag.flush());
     QString target = disk;
     if (partition) {
         target = disk + u"/part1"_s;
-        QVERIFY(QDir().mkpath(target));
-        QFile(target + u"/partition"_s).open(QIODevice::WriteOnly);
+        QVERIFY(QDir().mkpath(target) && QFile(target + u"/partition"_s).open(QIODevice::WriteOnly));
     }
     QVERIFY(root.mkpath(u"dev/block"_s));
     QVERIFY(QFile::link(target,
