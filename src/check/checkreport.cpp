@@ -10,6 +10,18 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
+namespace {
+QString shownName(const QString &name)
+{
+    if (name.size() <= maxShownNameLength)
+        return name;
+    qsizetype end = maxShownNameLength - 1;
+    if (name[end - 1].isHighSurrogate())
+        --end;
+    return name.first(end) + u'…';
+}
+} // namespace
+
 QString fontDetailsText(const FontStatusItem &item)
 {
     QString text;
@@ -37,10 +49,10 @@ QString formatCheckText(const PresentationCheck &check)
         text += u"  No fonts found.\n"_s;
     qsizetype nameWidth = 0;
     for (const FontStatusItem &item : check.items)
-        nameWidth = std::max(nameWidth, item.fontName.size());
+        nameWidth = std::max(nameWidth, std::min(item.fontName.size(), maxShownNameLength));
     constexpr int statusWidth = 10; // "Unresolved"
     for (const FontStatusItem &item : check.items) {
-        text += u"  "_s + item.fontName.leftJustified(nameWidth) + u"  "_s +
+        text += u"  "_s + shownName(item.fontName).leftJustified(nameWidth) + u"  "_s +
                 rawValue(item.status).leftJustified(statusWidth) + u"  "_s +
                 (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
         text += fontDetailsText(item);
@@ -82,6 +94,7 @@ QJsonObject checkToJson(const PresentationCheck &check)
     return QJsonObject{{u"path"_s, check.path},
                        {u"fonts"_s, fonts},
                        {u"counts"_s, counts},
+                       {u"notes"_s, QJsonArray::fromStringList(check.notes)},
                        {u"readyForHandoff"_s, isReadyForHandoff(check.items)}};
 }
 

@@ -4,15 +4,22 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 namespace kernwick {
 
-// The check of one presentation: its path and the verdict on every font it uses.
+// The check of one presentation: its path, the verdict on every font it uses, and what the scan could
+// not read or left out.
 struct PresentationCheck
 {
     QString path;
     FontStatusItems items;
+    QStringList notes;
 };
+
+// Names longer than this are cut in the text form, with an ellipsis, so that one absurd name cannot widen
+// every row; the JSON form keeps them whole.
+inline constexpr qsizetype maxShownNameLength = 60;
 
 // The lines under a font's line: the faces that travel and the license of an installed font, the faces
 // the presentation embeds, the metric twins of a missing font.

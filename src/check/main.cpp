@@ -30,7 +30,7 @@ enum ExitStatus
 // Why `path` cannot be checked, or an empty string when it can.
 QString argumentProblem(const QString &path)
 {
-    const QFileInfo info(path);
+    const QFileInfo info(withoutTrailingSlashes(path));
     if (!info.exists())
         return u"no such file or folder"_s;
     const QString extension = info.suffix().toLower();
@@ -123,8 +123,13 @@ int main(int argc, char *argv[])
             status = usageError;
             continue;
         }
-        PresentationCheck check{path, resolver.resolveFonts(scanner.scanFonts(path), fontNamingFor(path))};
-        markEmbeddedFonts(check.items, queryEmbeddedFonts(metadata, path));
+        const ScanResult scanned = scanner.scan(path);
+        PresentationCheck check{path, resolver.resolveFonts(scanned.fonts, fontNamingFor(path)),
+                                scanned.notes};
+        markEmbeddedFonts(check.items, scanned.embedded);
+        for (const QString &note : scanned.notes)
+            err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
+        err.flush();
         if (packaging) {
             // As the window does it: the installed fonts are selected, every other one is not, and a font
             // whose license restricts passing it on only when asked for.

@@ -39,11 +39,14 @@ ReadResult readDocumentFonts(const QString &path)
     if (head == QByteArray::fromRawData(compoundFileSignature, 8))
         return readCompoundDocumentFonts(path);
 
-    if (const auto archive = ZipArchive::openFile(path)) {
+    QString problem;
+    if (const auto archive = ZipArchive::openFile(path, &problem)) {
         if (archive->indexOf(u"[Content_Types].xml"_s) >= 0)
             return readOoxmlFonts(*archive);
         return readKeynoteArchiveFonts(*archive);
     }
+    if (!problem.isEmpty())
+        return withNote(problem);
     return withNote(u"not a presentation this tool can read (neither a zip archive nor a compound file)"_s);
 }
 

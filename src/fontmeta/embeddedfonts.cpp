@@ -1,5 +1,7 @@
 #include "embeddedfonts.h"
 
+#include <fontmeta/fontlist.h>
+
 #include <QJsonObject>
 
 using namespace Qt::StringLiterals;
@@ -10,8 +12,8 @@ QJsonArray embeddedFontsToJson(const QList<EmbeddedFont> &fonts)
 {
     QJsonArray list;
     for (const EmbeddedFont &font : fonts)
-        list.append(
-            QJsonObject{{u"name"_s, font.fontName}, {u"faces"_s, QJsonArray::fromStringList(font.faces)}});
+        list.append(QJsonObject{{u"name"_s, printableText(font.fontName)},
+                                {u"faces"_s, QJsonArray::fromStringList(font.faces)}});
     return list;
 }
 
@@ -19,8 +21,8 @@ QString embeddedFontsForPeople(const QList<EmbeddedFont> &fonts)
 {
     QString text;
     for (const EmbeddedFont &font : fonts)
-        text += u"  Embedded in the presentation: "_s + font.fontName + u" ("_s + font.faces.join(u", "_s) +
-                u")\n"_s;
+        text += u"  Embedded in the presentation: "_s + printableText(font.fontName) + u" ("_s +
+                font.faces.join(u", "_s) + u")\n"_s;
     return text;
 }
 

@@ -8,22 +8,53 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta {
 
-QList<ListedFont> listFonts(const ReadResult &result)
+QString printableText(QStringView text)
+{
+    QString clean = text.toString();
+    for (qsizetype i = 0; i < clean.size(); ++i) {
+        const char16_t c = clean[i].unicode();
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0))
+            clean[i] = u' ';
+        else if (QChar::isHighSurrogate(c) && i + 1 < clean.size() && clean[i + 1].isLowSurrogate())
+            ++i;
+        else if (QChar::isSurrogate(c))
+            clean[i] = QChar::ReplacementCharacter;
+    }
+    return clean;
+}
+
+QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
 {
     QList<ListedFont> fonts;
     QHash<QString, qsizetype> indexByName;
+    int tooLong = 0;
+    bool cut = false;
     for (const FontUse &use : result.uses) {
-        if (use.fontName.isEmpty())
+        const QString name = printableText(use.fontName).trimmed();
+        if (name.isEmpty())
             continue;
-        auto found = indexByName.constFind(use.fontName);
+        if (name.size() > MaxListedNameLength) {
+            ++tooLong;
+            continue;
+        }
+        auto found = indexByName.constFind(name);
         if (found == indexByName.cend()) {
-            found = indexByName.insert(use.fontName, fonts.size());
-            fonts.append({use.fontName, {}});
+            if (fonts.size() >= MaxListedFonts) {
+                cut = true;
+                continue;
+            }
+            found = indexByName.insert(name, fonts.size());
+            fonts.append({name, {}});
         }
         QStringList &places = fonts[*found].places;
         if (!use.place.isEmpty() && !places.contains(use.place))
             places.append(use.place);
     }
+    if (notes && tooLong > 0)
+        notes->append(
+            u"left out %1 font name(s) longer than %2 characters"_s.arg(tooLong).arg(MaxListedNameLength));
+    if (notes && cut)
+        notes->append(u"stopped at %1 fonts: the others are not listed"_s.arg(MaxListedFonts));
     return fonts;
 }
 
@@ -99,12 +130,17 @@ QString formatForPeople(const QString &path, const QList<ListedFont> &fonts)
 
 QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, const QStringList &notes)
 {
+    const auto printable = [](const QStringList &texts) {
+        QJsonArray array;
+        for (const QString &text : texts)
+            array.append(printableText(text));
+        return array;
+    };
     QJsonArray list;
     for (const ListedFont &font : fonts)
         list.append(
-            QJsonObject{{u"name"_s, font.name}, {u"places"_s, QJsonArray::fromStringList(font.places)}});
-    return QJsonObject{
-        {u"path"_s, path}, {u"fonts"_s, list}, {u"notes"_s, QJsonArray::fromStringList(notes)}};
+            QJsonObject{{u"name"_s, printableText(font.name)}, {u"places"_s, printable(font.places)}});
+    return QJsonObject{{u"path"_s, printableText(path)}, {u"fonts"_s, list}, {u"notes"_s, printable(notes)}};
 }
 
 } // namespace kernwick::fontmeta

@@ -25,7 +25,7 @@ struct ReadResult
 {
     QList<FontUse> uses; // in document order; a name may occur many times
     QStringList notes;   // one line each, for standard error: "encrypted: the fonts cannot be read"
-    QList<EmbeddedFont> embedded;
+    QList<EmbeddedFont> embedded = {};
 };
 
 } // namespace kernwick::fontmeta

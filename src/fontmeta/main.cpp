@@ -1,12 +1,14 @@
 // kernwick-fontmeta: prints the fonts a presentation names, read from the document itself.
 //
-//   kernwick-fontmeta -name kMDItemFonts PATH   the answer the scan driver parses
+//   kernwick-fontmeta --query PATH              the answer the scan's metadata query reads (JSON)
+//   kernwick-fontmeta -name kMDItemFonts PATH   the same in the metadata tool's text form, kept for scripts
 //   kernwick-fontmeta [--json] PATH…            for people, or for scripts
 #include <fontmeta/documentreader.h>
 #include <fontmeta/embeddedfonts.h>
 #include <fontmeta/fontlist.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -53,8 +55,35 @@ void limitResources()
     alarm(90);
 }
 
-const QString usage = u"usage: kernwick-fontmeta -name kMDItemFonts PATH\n"
-                      u"       kernwick-fontmeta [--json] PATH…\n"_s;
+const QString usage = u"usage: kernwick-fontmeta [--json] PATH…\n"
+                      u"       kernwick-fontmeta --query PATH\n"
+                      u"       kernwick-fontmeta -name kMDItemFonts PATH\n"_s;
+
+// Why `path` cannot be read, or an empty string when it can.
+QString readProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"no such file or folder"_s;
+    if (info.isDir())
+        return info.isReadable() && info.isExecutable() ? QString() : u"cannot be read"_s;
+    if (!info.isFile())
+        return u"not a file or a package folder"_s;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return u"cannot be read: "_s + file.errorString();
+    return {};
+}
+
+// The caller reads standard output and standard error as one answer: whatever a library might say on
+// standard error goes nowhere.
+void silenceStandardError()
+{
+    if (const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) {
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+}
 
 } // namespace
 
@@ -66,15 +95,29 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    // The metadata form. Its caller reads standard output and standard error as one answer, so nothing
-    // but the answer is ever printed here: whatever a library might say on standard error goes nowhere.
-    if (arguments.size() == 3 && arguments[0] == u"-name" && arguments[1] == u"kMDItemFonts") {
-        if (const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) {
-            ::dup2(null, STDERR_FILENO);
-            ::close(null);
+    // The machine form: one JSON object, names exactly as the document holds them, and the notes.
+    if (arguments.size() == 2 && arguments[0] == u"--query") {
+        silenceStandardError();
+        const QString &path = arguments[1];
+        const QString problem = readProblem(path);
+        QList<ListedFont> fonts;
+        QStringList notes{problem};
+        ReadResult result;
+        if (problem.isEmpty()) {
+            result = readDocumentFonts(path);
+            notes = result.notes;
+            fonts = listFonts(result, &notes);
         }
-        const QFileInfo info(arguments[2]);
-        if (!info.exists()) {
+        QJsonObject answer = formatAsJson(path, fonts, notes);
+        answer.insert(u"embedded"_s, embeddedFontsToJson(result.embedded));
+        out << QJsonDocument(answer).toJson(QJsonDocument::Compact) << '\n';
+        return problem.isEmpty() ? success : usageError;
+    }
+
+    // The metadata tool's text form, for scripts written against it.
+    if (arguments.size() == 3 && arguments[0] == u"-name" && arguments[1] == u"kMDItemFonts") {
+        silenceStandardError();
+        if (!readProblem(arguments[2]).isEmpty()) {
             out << formatMetadataAnswer({});
             return unreadable;
         }
@@ -102,19 +145,22 @@ int main(int argc, char *argv[])
     int status = success;
     QJsonArray files;
     for (const QString &path : std::as_const(arguments)) {
-        if (!QFileInfo::exists(path)) {
-            err << u"kernwick-fontmeta: "_s << path << u": no such file or folder\n"_s;
+        if (const QString problem = readProblem(path); !problem.isEmpty()) {
+            err << u"kernwick-fontmeta: "_s << printableText(path) << u": "_s << problem << u'\n';
             err.flush();
+            if (json)
+                files.append(QJsonObject{{u"path"_s, printableText(path)}, {u"error"_s, problem}});
             status = usageError;
             continue;
         }
         const ReadResult result = readDocumentFonts(path);
-        for (const QString &note : result.notes)
-            err << u"kernwick-fontmeta: "_s << path << u": "_s << note << u'\n';
+        QStringList notes = result.notes;
+        const QList<ListedFont> fonts = listFonts(result, &notes);
+        for (const QString &note : std::as_const(notes))
+            err << u"kernwick-fontmeta: "_s << printableText(path) << u": "_s << printableText(note) << u'\n';
         err.flush();
-        const QList<ListedFont> fonts = listFonts(result);
         if (json) {
-            QJsonObject file = formatAsJson(path, fonts, result.notes);
+            QJsonObject file = formatAsJson(path, fonts, notes);
             file.insert(u"embedded"_s, embeddedFontsToJson(result.embedded));
             files.append(file);
         } else {

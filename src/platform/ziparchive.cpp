@@ -1,7 +1,9 @@
 #include "ziparchive.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QtEndian>
 
 #include <sys/stat.h>
 #include <zip.h>
@@ -19,6 +21,45 @@ struct ZipFileCloser
     void operator()(zip_file_t *file) const { zip_fclose(file); }
 };
 using ZipFile = std::unique_ptr<zip_file_t, ZipFileCloser>;
+
+// The number of entries the end of the archive states: in the end of central directory record, or in the
+// Zip64 one when that record defers to it. Nothing when neither can be found.
+std::optional<quint64> statedEntryCount(const std::function<QByteArray(qint64 offset, qint64 size)> &read,
+                                        qint64 size)
+{
+    constexpr qint64 recordSize = 22;
+    constexpr qint64 maxComment = 0xFFFF;
+    const qint64 tailStart = std::max<qint64>(0, size - recordSize - maxComment);
+    const QByteArray tail = read(tailStart, size - tailStart);
+    const qsizetype record = tail.lastIndexOf(QByteArrayView("PK\x05\x06", 4));
+    if (record < 0 || tail.size() - record < recordSize)
+        return std::nullopt;
+    const quint16 entries = qFromLittleEndian<quint16>(tail.constData() + record + 10);
+    if (entries != 0xFFFF)
+        return entries;
+    // A Zip64 locator stands just before the record and gives the Zip64 record's offset.
+    const qint64 locator = tailStart + record - 20;
+    const QByteArray locatorBytes = locator >= 0 ? read(locator, 20) : QByteArray();
+    if (locatorBytes.size() < 20 || !locatorBytes.startsWith(QByteArrayView("PK\x06\x07", 4)))
+        return std::nullopt;
+    const quint64 zip64Offset = qFromLittleEndian<quint64>(locatorBytes.constData() + 8);
+    if (zip64Offset > quint64(size))
+        return std::nullopt;
+    const QByteArray zip64 = read(qint64(zip64Offset), 56);
+    if (zip64.size() < 56 || !zip64.startsWith(QByteArrayView("PK\x06\x06", 4)))
+        return std::nullopt;
+    return qFromLittleEndian<quint64>(zip64.constData() + 32);
+}
+
+bool hasTooManyEntries(const std::function<QByteArray(qint64, qint64)> &read, qint64 size, QString *problem)
+{
+    const std::optional<quint64> entries = statedEntryCount(read, size);
+    if (!entries || *entries <= ZipArchive::maxEntries)
+        return false;
+    if (problem)
+        *problem = QStringLiteral("the archive lists %1 entries, more than any document holds").arg(*entries);
+    return true;
+}
 
 } // namespace
 
@@ -38,8 +79,18 @@ ZipArchive::~ZipArchive()
     zip_discard(m_archive);
 }
 
-std::unique_ptr<ZipArchive> ZipArchive::openFile(const QString &path)
+std::unique_ptr<ZipArchive> ZipArchive::openFile(const QString &path, QString *problem)
 {
+    // Only a regular file: opening a named pipe would wait for a writer for ever.
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const auto readFile = [&file](qint64 offset, qint64 size) {
+        return file.seek(offset) ? file.read(size) : QByteArray();
+    };
+    if (hasTooManyEntries(readFile, file.size(), problem))
+        return nullptr;
+    file.close();
     int error = 0;
     zip *archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
     if (!archive)
@@ -47,8 +98,13 @@ std::unique_ptr<ZipArchive> ZipArchive::openFile(const QString &path)
     return std::unique_ptr<ZipArchive>(new ZipArchive(archive, {}));
 }
 
-std::unique_ptr<ZipArchive> ZipArchive::openData(QByteArray data)
+std::unique_ptr<ZipArchive> ZipArchive::openData(QByteArray data, QString *problem)
 {
+    const auto readData = [&data](qint64 offset, qint64 size) {
+        return data.mid(offset, size);
+    };
+    if (hasTooManyEntries(readData, data.size(), problem))
+        return nullptr;
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t *source = zip_source_buffer_create(data.constData(), zip_uint64_t(data.size()), 0, &error);

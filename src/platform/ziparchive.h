@@ -25,9 +25,14 @@ struct ZipLimits
 class ZipArchive final
 {
 public:
-    // Returns nullptr when the data is not a zip archive that can be read.
-    static std::unique_ptr<ZipArchive> openFile(const QString &path);
-    static std::unique_ptr<ZipArchive> openData(QByteArray data);
+    // More entries than this make an archive that no document is; opening one would cost memory for
+    // each entry listed, so it is refused before its directory is read.
+    static constexpr quint64 maxEntries = 100'000;
+
+    // Returns nullptr when the data is not a zip archive that can be read; `problem`, when given, then
+    // says why if the archive is refused for its number of entries.
+    static std::unique_ptr<ZipArchive> openFile(const QString &path, QString *problem = nullptr);
+    static std::unique_ptr<ZipArchive> openData(QByteArray data, QString *problem = nullptr);
     ~ZipArchive();
     Q_DISABLE_COPY_MOVE(ZipArchive)
 

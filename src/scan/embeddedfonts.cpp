@@ -1,9 +1,8 @@
 #include "embeddedfonts.h"
 
-#include <scan/scantext.h>
+#include <scan/metadataquery.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
 
@@ -21,7 +20,7 @@ QList<EmbeddedFontFaces> parseEmbeddedFonts(const QJsonObject &document)
     for (const QJsonValue entry : document[u"embedded"_s].toArray()) {
         if (fonts.size() >= maxEmbeddedFonts)
             break;
-        EmbeddedFontFaces font{trimScanWhitespace(entry[u"name"_s].toString()), {}};
+        EmbeddedFontFaces font{metadataFontName(entry[u"name"_s].toString()), {}};
         for (const QJsonValue face : entry[u"faces"_s].toArray()) {
             const QString style = face.toString();
             if (knownFaces.contains(style) && !font.faces.contains(style))
@@ -31,22 +30,6 @@ QList<EmbeddedFontFaces> parseEmbeddedFonts(const QJsonObject &document)
             fonts.append(font);
     }
     return fonts;
-}
-
-QList<EmbeddedFontFaces> queryEmbeddedFonts(const MetadataQuery &query, const QString &presentationPath)
-{
-    if (query.program().isEmpty())
-        return {};
-    const std::optional<QByteArray> answer =
-        runProgramForOutput(query.program(), {u"--json"_s, presentationPath});
-    if (!answer)
-        return {};
-    // The answer ends with the JSON document; what the helper had to say about the file comes before it.
-    const qsizetype start = answer->startsWith('{') ? 0 : answer->indexOf("\n{");
-    if (start < 0)
-        return {};
-    const QJsonDocument document = QJsonDocument::fromJson(answer->mid(start));
-    return parseEmbeddedFonts(document[u"files"_s][0].toObject());
 }
 
 void markEmbeddedFonts(FontStatusItems &items, const QList<EmbeddedFontFaces> &embedded)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <model/fontstatusitem.h>
-#include <scan/metadataquery.h>
+#include <scan/scantext.h>
 
 #include <QJsonObject>
 #include <QList>
@@ -10,19 +10,9 @@
 
 namespace kernwick {
 
-// A font that a presentation carries inside itself, as its helper reports it.
-struct EmbeddedFontFaces
-{
-    QString fontName;
-    QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic"
-};
-
-// The "embedded" field of one document in the helper's JSON answer; entries without a name or without
-// faces are left out, and every text is cleaned as the scan cleans names.
+// The "embedded" field of the helper's JSON answer; names are cleaned as the metadata query cleans the
+// names of fonts, and entries left without a name or without a face are dropped.
 QList<EmbeddedFontFaces> parseEmbeddedFonts(const QJsonObject &document);
-
-// Asks the helper which fonts the presentation embeds. Nothing when it cannot tell.
-QList<EmbeddedFontFaces> queryEmbeddedFonts(const MetadataQuery &query, const QString &presentationPath);
 
 // Gives each item whose name a font of `embedded` has the faces the presentation carries of it. Only
 // information: statuses stay as they are.

@@ -7,13 +7,73 @@ using namespace Qt::StringLiterals;
 namespace kernwick {
 
 namespace {
-void collectName(QStringView captured, QSet<QString> &collected)
+QString megabytes(qint64 bytes)
 {
-    const QString name = trimScanWhitespace(captured);
-    if (!name.isEmpty() && !name.startsWith(u'+'))
-        collected.insert(name);
+    return QString::number(bytes >> 20);
 }
 } // namespace
+
+ScanCollector::ScanCollector(const ScanLimits &limits)
+    : m_limits(limits)
+    , m_bytesLeft(limits.maxBytes)
+{}
+
+void ScanCollector::add(QStringView captured)
+{
+    const QStringView trimmed = trimmedScanText(captured);
+    if (trimmed.isEmpty() || trimmed.startsWith(u'+'))
+        return;
+    if (trimmed.size() > maxFontNameLength) {
+        ++m_tooLong;
+        return;
+    }
+    // A value may run over lines or hold escape sequences: no control character reaches a name.
+    const QString name = trimScanWhitespace(withoutControlCharacters(trimmed));
+    if (name.isEmpty() || m_names.contains(name))
+        return;
+    if (m_names.size() >= maxFontNames) {
+        m_full = true;
+        return;
+    }
+    m_names.insert(name);
+    m_added.append(name);
+}
+
+qint64 ScanCollector::bytesLeft()
+{
+    if (m_bytesLeft <= 0 && !m_outOfBytes) {
+        m_outOfBytes = true;
+        addNote(u"stopped reading after %1 MB: the rest of the document is not read"_s.arg(
+            megabytes(m_limits.maxBytes)));
+    }
+    return std::max<qint64>(m_bytesLeft, 0);
+}
+
+void ScanCollector::endText(bool keep)
+{
+    if (!keep) {
+        for (const QString &name : std::as_const(m_added))
+            m_names.remove(name);
+    }
+    m_added.clear();
+}
+
+void ScanCollector::addNote(const QString &note)
+{
+    if (!m_notes.contains(note))
+        m_notes.append(note);
+}
+
+QStringList ScanCollector::notes() const
+{
+    QStringList notes = m_notes;
+    if (m_tooLong > 0)
+        notes.append(
+            u"left out %1 font name(s) longer than %2 characters"_s.arg(m_tooLong).arg(maxFontNameLength));
+    if (m_full)
+        notes.append(u"stopped at %1 font names: the others are not listed"_s.arg(maxFontNames));
+    return notes;
+}
 
 QRegularExpression fontPattern(const QString &pattern)
 {
@@ -21,7 +81,7 @@ QRegularExpression fontPattern(const QString &pattern)
 }
 
 void collectFontMatches(const QString &text, const QRegularExpression &pattern, CaptureGroups groups,
-                        QSet<QString> &collected)
+                        ScanCollector &collected)
 {
     if (!pattern.isValid())
         return;
@@ -32,12 +92,12 @@ void collectFontMatches(const QString &text, const QRegularExpression &pattern, 
         for (int group = 1; group <= lastGroup; ++group) {
             if (match.capturedStart(group) < 0)
                 continue;
-            collectName(match.capturedView(group), collected);
+            collected.add(match.capturedView(group));
         }
     }
 }
 
-void collectLatinTypefaces(QStringView text, QSet<QString> &collected)
+void collectLatinTypefaces(QStringView text, ScanCollector &collected)
 {
     // The pattern, read as the engine matches it: from each "<a:latin", the greedy run [^>]* ends at the
     // last `typeface="` before the next ">" whose value closes, that is, whose first ^ or quote after it
@@ -66,7 +126,7 @@ void collectLatinTypefaces(QStringView text, QSet<QString> &collected)
             while (close < length && text[close] != u'"' && text[close] != u'^')
                 ++close;
             if (close < length && text[close] == u'"' && close > value) {
-                collectName(text.sliced(value, close - value), collected);
+                collected.add(text.sliced(value, close - value));
                 position = close + 1;
                 matched = true;
                 break;
@@ -74,6 +134,40 @@ void collectLatinTypefaces(QStringView text, QSet<QString> &collected)
         }
         if (!matched)
             position = end;
+    }
+}
+
+void readArchiveMembers(const ZipArchive &archive, const std::function<bool(QStringView)> &wanted,
+                        ScanCollector &collected,
+                        const std::function<void(const QString &, const QByteArray &)> &use)
+{
+    const QStringList names = archive.memberNames();
+    int attempted = 0;
+    for (int index = 0; index < names.size() && collected.bytesLeft() > 0; ++index) {
+        const QString &name = names[index];
+        if (name.endsWith(u'/') || !isSafeMemberName(name) || !wanted(name) || archive.isLink(index))
+            continue;
+        if (++attempted > collected.limits().maxMembers) {
+            collected.addNote(
+                u"more than %1 parts to read: the others are not read"_s.arg(collected.limits().maxMembers));
+            return;
+        }
+        const qint64 memberLimit = collected.limits().maxMemberSize;
+        QByteArray bytes;
+        qint64 inflated = 0;
+        const bool complete = archive.readInto(
+            index, std::min(memberLimit, collected.bytesLeft()),
+            [&bytes](const char *data, qint64 size) {
+                bytes.append(data, size);
+                return true;
+            },
+            &inflated);
+        collected.spend(inflated);
+        if (complete)
+            use(name, bytes);
+        else if (inflated > memberLimit)
+            collected.addNote(u"%1 is larger than %2 MB: left out"_s.arg(withoutControlCharacters(name),
+                                                                         megabytes(memberLimit)));
     }
 }
 

@@ -13,19 +13,28 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
-FontScanner::FontScanner(MetadataQuery metadata)
+FontScanner::FontScanner(MetadataQuery metadata, ScanLimits limits)
     : m_metadata(std::move(metadata))
+    , m_limits(limits)
 {}
 
-QStringList FontScanner::scanFonts(const QString &presentationPath) const
+ScanResult FontScanner::scan(const QString &presentationPath) const
 {
-    QStringList names = m_metadata.metadataFonts(presentationPath);
-    const QString extension = QFileInfo(presentationPath).suffix().toLower();
+    const QString path = withoutTrailingSlashes(presentationPath);
+    const MetadataAnswer metadata = m_metadata.query(path);
+    ScanResult result{metadata.names(), metadata.notes, metadata.embedded};
+    const QString extension = QFileInfo(path).suffix().toLower();
+    ScanResult extracted;
     if (extension == u"pptx")
-        names += powerPointPackageFonts(presentationPath);
+        extracted = powerPointPackageFonts(path, m_limits);
     else if (extension == u"key")
-        names += keynotePackageFonts(presentationPath);
-    return sortedDistinctNames(names);
+        extracted = keynotePackageFonts(path, m_limits);
+    result.fonts = sortedDistinctNames(result.fonts + extracted.fonts);
+    for (const QString &note : std::as_const(extracted.notes)) {
+        if (!result.notes.contains(note))
+            result.notes.append(note);
+    }
+    return result;
 }
 
 QStringList sortedDistinctNames(const QStringList &names)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <scan/fontmatching.h>
 #include <scan/metadataquery.h>
+#include <scan/scantext.h>
 
 #include <QString>
 #include <QStringList>
@@ -13,12 +15,15 @@ namespace kernwick {
 class FontScanner final
 {
 public:
-    explicit FontScanner(MetadataQuery metadata);
+    explicit FontScanner(MetadataQuery metadata, ScanLimits limits = {});
 
-    QStringList scanFonts(const QString &presentationPath) const;
+    // The names, and notes on what the sources could not read or left out (for a diagnostic log).
+    ScanResult scan(const QString &presentationPath) const;
+    QStringList scanFonts(const QString &presentationPath) const { return scan(presentationPath).fonts; }
 
 private:
     MetadataQuery m_metadata;
+    ScanLimits m_limits;
 };
 
 // Distinct names (canonically equivalent spellings count as one, the first kept) in code-point order.

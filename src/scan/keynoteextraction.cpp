@@ -5,6 +5,9 @@
 #include <scan/scantext.h>
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QStringDecoder>
 
 #include <array>
 
@@ -22,6 +25,12 @@ bool isTextFile(QStringView name)
                                    extension.compare(u"json", Qt::CaseInsensitive) == 0);
 }
 
+// Files are read this much at a time, and their text matched in windows of about this many characters.
+constexpr qint64 readChunkSize = qint64(1) << 20;
+constexpr qsizetype matchWindow = qsizetype(1) << 20;
+// A package holds a few dozen entries at its top; more than this are not looked at.
+constexpr int maxTopEntries = 100000;
+
 class FontTextMatcher
 {
 public:
@@ -32,63 +41,124 @@ public:
                      fontPattern(uR"re(font-family\s*:\s*([^;"<]+))re"_s)}
     {}
 
-    void matchText(const std::optional<QString> &text, QSet<QString> &collected) const
+    void matchText(const QString &text, ScanCollector &collected) const
     {
-        if (!text)
-            return;
         for (const QRegularExpression &pattern : m_patterns)
-            collectFontMatches(*text, pattern, CaptureGroups::all, collected);
+            collectFontMatches(text, pattern, CaptureGroups::all, collected);
     }
-    void matchFile(const QString &path, QSet<QString> &collected) const
+
+    // Reads a file in pieces and matches its text a window at a time. A window ends just before a "<":
+    // no font value of an XML text holds one, so no match is split between windows. A file that is not
+    // UTF-8 or cannot be read gives nothing; one cut off by the scan's byte budget gives what was read.
+    void matchFile(const QString &path, ScanCollector &collected) const
     {
-        matchText(readUtf8File(path, maxScannedFileSize), collected);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return;
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        QString pending;
+        bool readable = true;
+        collected.beginText();
+        while (collected.bytesLeft() > 0) {
+            const QByteArray chunk = file.read(std::min(readChunkSize, collected.bytesLeft()));
+            if (chunk.isEmpty()) {
+                readable = file.error() == QFileDevice::NoError;
+                break;
+            }
+            collected.spend(chunk.size());
+            pending += decoder.decode(chunk);
+            if (decoder.hasError()) {
+                readable = false;
+                break;
+            }
+            if (pending.size() < matchWindow)
+                continue;
+            qsizetype end = pending.lastIndexOf(u'<');
+            if (end <= 0 && pending.size() < 4 * matchWindow)
+                continue;
+            if (end <= 0)
+                end = pending.size();
+            matchText(pending.first(end), collected);
+            pending.remove(0, end);
+        }
+        if (readable)
+            matchText(pending, collected);
+        collected.endText(readable);
     }
 
 private:
     std::array<QRegularExpression, 4> m_patterns;
 };
 
+// Whether a top-level entry of the package may be read: a regular file, or a link to one inside the
+// package. A link that leads out of it (to a file the user keeps elsewhere, even a private one) is not
+// followed, and says so.
+bool isPackageFile(const QFileInfo &entry, const QString &packageRoot, ScanCollector &collected)
+{
+    if (!entry.isFile())
+        return false;
+    if (!entry.isSymLink())
+        return true;
+    if (entry.canonicalFilePath().startsWith(packageRoot + u'/'))
+        return true;
+    collected.addNote(u"left out %1: a link to a file outside the package"_s.arg(
+        withoutControlCharacters(entry.fileName())));
+    return false;
+}
+
 } // namespace
 
-QStringList keynotePackageFonts(const QString &presentationPath)
+ScanResult keynotePackageFonts(const QString &presentationPath, const ScanLimits &limits)
 {
+    const QFileInfo packageInfo(presentationPath);
+    if (!packageInfo.isDir())
+        return {};
     const QDir package(presentationPath);
+    const QString root = packageInfo.canonicalFilePath();
     const FontTextMatcher matcher;
-    QSet<QString> collected;
+    ScanCollector collected(limits);
 
-    const QString indexFile = package.filePath(u"index.apxl"_s);
-    if (QFileInfo(indexFile).isFile())
-        matcher.matchFile(indexFile, collected);
+    if (const QFileInfo index(package.filePath(u"index.apxl"_s)); isPackageFile(index, root, collected))
+        matcher.matchFile(index.filePath(), collected);
 
     // Every text member of the index archive, at any depth, read straight out of the archive.
-    const QString indexArchive = package.filePath(u"index.zip"_s);
-    if (QFileInfo(indexArchive).isFile()) {
-        if (const auto archive = ZipArchive::openFile(indexArchive)) {
+    if (const QFileInfo indexArchive(package.filePath(u"index.zip"_s));
+        isPackageFile(indexArchive, root, collected)) {
+        QString problem;
+        if (const auto archive = ZipArchive::openFile(indexArchive.filePath(), &problem)) {
             const auto isTextMember = [](QStringView name) {
                 return isTextFile(name.sliced(name.lastIndexOf(u'/') + 1));
             };
-            archive->readMembers(isTextMember, scannedArchiveLimits,
-                                 [&](const QString &, const QByteArray &bytes) {
-                                     matcher.matchText(decodeUtf8(bytes), collected);
-                                 });
+            readArchiveMembers(*archive, isTextMember, collected,
+                               [&](const QString &, const QByteArray &bytes) {
+                                   if (const auto text = decodeUtf8(bytes))
+                                       matcher.matchText(*text, collected);
+                               });
+        } else if (!problem.isEmpty()) {
+            collected.addNote(u"index.zip: "_s + problem);
         }
     }
 
-    if (QFileInfo(presentationPath).isDir()) {
-        const QStringList entries =
-            package.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        for (const QString &entry : entries) {
-            if (isTextFile(entry))
-                matcher.matchFile(package.filePath(entry), collected);
+    QDirIterator entries(presentationPath,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (int count = 0; entries.hasNext(); ++count) {
+        if (count == maxTopEntries) {
+            collected.addNote(
+                u"more than %1 entries at the top of the package: the others are not read"_s.arg(
+                    maxTopEntries));
+            break;
         }
+        entries.next();
+        if (isTextFile(entries.fileName()) && isPackageFile(entries.fileInfo(), root, collected))
+            matcher.matchFile(entries.filePath(), collected);
     }
 
-    QStringList names;
-    for (const QString &name : cleanFontNames(collected)) {
+    ScanResult result{{}, collected.notes()};
+    for (const QString &name : cleanFontNames(collected.names())) {
         if (!name.isEmpty() && name.toLower() != u"null" && !name.startsWith(u'+'))
-            names.append(name);
+            result.fonts.append(name);
     }
-    return names;
+    return result;
 }
 
 } // namespace kernwick

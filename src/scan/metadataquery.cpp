@@ -1,9 +1,13 @@
 #include "metadataquery.h"
 
+#include <scan/embeddedfonts.h>
 #include <scan/scantext.h>
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 
@@ -11,30 +15,71 @@ namespace kernwick {
 
 namespace {
 const QString helperName = u"kernwick-fontmeta"_s;
+// The helper lists what it could not read; more than this many lines say nothing more.
+constexpr int maxNotes = 50;
+} // namespace
+
+QStringList MetadataAnswer::names() const
+{
+    QStringList list;
+    list.reserve(fonts.size());
+    for (const MetadataFont &font : fonts)
+        list.append(font.name);
+    return list;
 }
 
-QStringList parseMetadataFontList(const QByteArray &answer)
+QString metadataFontName(QStringView name)
 {
-    QString text = decodeUtf8(answer).value_or(QString());
-    if (text.contains(u"kMDItemFonts = (null)"_s) || trimScanWhitespace(text).isEmpty())
+    const QString clean = trimScanWhitespace(withoutControlCharacters(name));
+    const QString lower = clean.toLower();
+    if (clean.isEmpty() || clean.size() > maxFontNameLength || lower == u"null" || clean.contains(u'/') ||
+        lower.endsWith(u".key") || lower.endsWith(u".pptx") || lower.endsWith(u".ppt")) {
         return {};
+    }
+    return clean;
+}
 
-    text.remove(u"kMDItemFonts ="_s);
-    text.remove(u'(');
-    text.remove(u')');
-    text.remove(u'"');
-
-    QStringList names;
-    for (const QStringView item : QStringView(text).split(u',', Qt::SkipEmptyParts)) {
-        const QString name = trimScanWhitespace(item);
-        const QString lower = name.toLower();
-        if (name.isEmpty() || lower == u"null" || name.contains(u'/') || lower.endsWith(u".key") ||
-            lower.endsWith(u".pptx") || lower.endsWith(u".ppt")) {
+MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
+{
+    MetadataAnswer result;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(answer, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        result.notes.append(u"kernwick-fontmeta gave no readable answer: the fonts the document lists "
+                            u"itself are not included"_s);
+        return result;
+    }
+    const QJsonObject object = document.object();
+    int tooLong = 0;
+    int beyondCount = 0;
+    for (const QJsonValue font : object[u"fonts"_s].toArray()) {
+        const QString raw = font[u"name"_s].toString();
+        const QString name = metadataFontName(raw);
+        if (name.isEmpty()) {
+            tooLong += raw.size() > maxFontNameLength ? 1 : 0;
             continue;
         }
-        names.append(name);
+        if (result.fonts.size() >= maxFontNames) {
+            ++beyondCount;
+            continue;
+        }
+        QStringList places;
+        for (const QJsonValue place : font[u"places"_s].toArray())
+            places.append(withoutControlCharacters(place.toString()));
+        result.fonts.append({name, places});
     }
-    return names;
+    for (const QJsonValue note : object[u"notes"_s].toArray()) {
+        if (result.notes.size() < maxNotes)
+            result.notes.append(withoutControlCharacters(note.toString()));
+    }
+    if (tooLong > 0)
+        result.notes.append(
+            u"left out %1 font name(s) longer than %2 characters"_s.arg(tooLong).arg(maxFontNameLength));
+    if (beyondCount > 0)
+        result.notes.append(
+            u"stopped at %1 font names: %2 more are not listed"_s.arg(maxFontNames).arg(beyondCount));
+    result.embedded = parseEmbeddedFonts(object);
+    return result;
 }
 
 MetadataQuery::MetadataQuery(QString program, ChildProcessLimits limits)
@@ -42,15 +87,17 @@ MetadataQuery::MetadataQuery(QString program, ChildProcessLimits limits)
     , m_limits(limits)
 {}
 
-QStringList MetadataQuery::metadataFonts(const QString &presentationPath) const
+MetadataAnswer MetadataQuery::query(const QString &presentationPath) const
 {
     if (m_program.isEmpty())
         return {};
-    const auto answer =
-        runProgramForOutput(m_program, {u"-name"_s, u"kMDItemFonts"_s, presentationPath}, m_limits);
-    if (!answer)
-        return {};
-    return parseMetadataFontList(*answer);
+    const auto answer = runProgramForOutput(m_program, {u"--query"_s, presentationPath}, m_limits);
+    if (!answer) {
+        return {{},
+                {u"kernwick-fontmeta could not be run, or was stopped: the fonts the document lists itself "
+                 u"are not included"_s}};
+    }
+    return parseMetadataAnswer(*answer);
 }
 
 QString MetadataQuery::locateHelper(const QString &applicationDir, const QString &libexecFromApplication,

@@ -1,30 +1,55 @@
 #pragma once
 
 #include <platform/childprocess.h>
+#include <scan/scantext.h>
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace kernwick {
 
-// The font names in the metadata tool's answer, in the order printed, duplicates kept. The answer reads
-//     kMDItemFonts = (
-//         "Name",
-//         "Other Name"
-//     )
-// or "kMDItemFonts = (null)". Anything else the tool printed (a complaint about the file) goes through
-// the same cleaning; items that look like paths or presentation files are dropped.
-QStringList parseMetadataFontList(const QByteArray &answer);
+// One font of a document as its helper names it, and where the document uses it.
+struct MetadataFont
+{
+    QString name;
+    QStringList places;
+};
 
-// Asks the metadata tool, `kernwick-fontmeta -name kMDItemFonts PATH`, for the fonts a document names.
+// The helper's answer about one document: its fonts, in the order given (a name may come twice), and
+// what the helper had to say about reading it (what it could not read, what it cut).
+struct MetadataAnswer
+{
+    QList<MetadataFont> fonts;
+    QStringList notes;
+    QList<EmbeddedFontFaces> embedded = {};
+
+    QStringList names() const;
+};
+
+// The fonts in the helper's machine answer, a JSON object
+//     {"path": "…", "fonts": [{"name": "…", "places": ["slide 1", …]}, …], "notes": ["…", …]}
+// Every name is taken on its own: control characters become spaces, it is trimmed, and it is dropped
+// when empty, "null", holding a "/", ending in a presentation extension or longer than any font name.
+// At most maxFontNames names are taken; what is cut or cannot be read gets a note.
+MetadataAnswer parseMetadataAnswer(const QByteArray &answer);
+
+// One name of the answer as the scan keeps it, or an empty string when it is dropped.
+QString metadataFontName(QStringView name);
+
+// Asks the helper, `kernwick-fontmeta --query PATH`, for the fonts a document names.
 class MetadataQuery final
 {
 public:
     // An empty program or one that cannot be started makes the query contribute nothing.
     explicit MetadataQuery(QString program = {}, ChildProcessLimits limits = {});
 
-    QStringList metadataFonts(const QString &presentationPath) const;
+    MetadataAnswer query(const QString &presentationPath) const;
+    QStringList metadataFonts(const QString &presentationPath) const
+    {
+        return query(presentationPath).names();
+    }
     const QString &program() const { return m_program; }
 
     // The helper beside the running program (a build tree), else in the libexec folder that lies where an

@@ -31,31 +31,32 @@ bool isReadPart(QStringView name)
 
 } // namespace
 
-QStringList powerPointPackageFonts(const QString &presentationPath)
+ScanResult powerPointPackageFonts(const QString &presentationPath, const ScanLimits &limits)
 {
-    const auto archive = ZipArchive::openFile(presentationPath);
+    QString problem;
+    const auto archive = ZipArchive::openFile(presentationPath, &problem);
     if (!archive)
-        return {};
+        return {{}, problem.isEmpty() ? QStringList() : QStringList{problem}};
 
     // The parts are read straight out of the archive: unpacking them into a folder first would cost more
     // than all the rest of the scan, and would give a hostile archive a place to write.
-    QSet<QString> collected;
-    archive->readMembers(isReadPart, scannedArchiveLimits,
-                         [&collected](const QString &, const QByteArray &bytes) {
-                             if (const auto text = decodeUtf8(bytes))
-                                 collectLatinTypefaces(*text, collected);
-                         });
+    ScanCollector collected(limits);
+    readArchiveMembers(*archive, isReadPart, collected,
+                       [&collected](const QString &, const QByteArray &bytes) {
+                           if (const auto text = decodeUtf8(bytes))
+                               collectLatinTypefaces(*text, collected);
+                       });
 
     const QRegularExpression themeToken = fontPattern(uR"re(^[a-z]{1,5}\d+$)re"_s);
-    QStringList names;
-    for (const QString &name : cleanFontNames(collected)) {
+    ScanResult result{{}, collected.notes()};
+    for (const QString &name : cleanFontNames(collected.names())) {
         if (name.isEmpty() || name.toLower() == u"null" || name.startsWith(u'+'))
             continue;
         if (themeToken.match(name).hasMatch())
             continue;
-        names.append(name);
+        result.fonts.append(name);
     }
-    return names;
+    return result;
 }
 
 } // namespace kernwick

@@ -1,13 +1,15 @@
 #pragma once
 
+#include <scan/fontmatching.h>
+#include <scan/scantext.h>
+
 #include <QString>
-#include <QStringList>
 
 namespace kernwick {
 
 // The fonts that a .pptx names in the Latin font elements of its presentation part, slides and slide
 // masters, theme placeholders and other non-names dropped. Unsorted, may hold duplicates; a document
-// that cannot be read gives an empty list.
-QStringList powerPointPackageFonts(const QString &presentationPath);
+// that cannot be read gives no names.
+ScanResult powerPointPackageFonts(const QString &presentationPath, const ScanLimits &limits = {});
 
 } // namespace kernwick

@@ -1,7 +1,5 @@
 #include "scantext.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace kernwick {
@@ -22,6 +20,11 @@ bool isScanWhitespace(char32_t c)
 
 QString trimScanWhitespace(QStringView text)
 {
+    return trimmedScanText(text).toString();
+}
+
+QStringView trimmedScanText(QStringView text)
+{
     // Every character of the set lies in the Basic Multilingual Plane, so code units suffice.
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -29,7 +32,31 @@ QString trimScanWhitespace(QStringView text)
         ++begin;
     while (end > begin && isScanWhitespace(text[end - 1].unicode()))
         --end;
-    return text.sliced(begin, end - begin).toString();
+    return text.sliced(begin, end - begin);
+}
+
+QString withoutControlCharacters(QStringView text)
+{
+    QString clean = text.toString();
+    for (qsizetype i = 0; i < clean.size(); ++i) {
+        const char16_t c = clean[i].unicode();
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0)) {
+            clean[i] = u' ';
+        } else if (QChar::isHighSurrogate(c) && i + 1 < clean.size() && clean[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            clean[i] = QChar::ReplacementCharacter;
+        }
+    }
+    return clean;
+}
+
+QString withoutTrailingSlashes(const QString &path)
+{
+    qsizetype end = path.size();
+    while (end > 1 && path[end - 1] == u'/')
+        --end;
+    return path.first(end);
 }
 
 std::optional<QString> decodeUtf8(const QByteArray &bytes)
@@ -39,20 +66,6 @@ std::optional<QString> decodeUtf8(const QByteArray &bytes)
     if (decoder.hasError())
         return std::nullopt;
     return text;
-}
-
-std::optional<QString> readUtf8File(const QString &path, qint64 maxSize)
-{
-    // Only regular files: a named pipe or a device planted in a document would never end.
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxSize)
-        return std::nullopt;
-    const QByteArray bytes = file.read(maxSize + 1);
-    if (bytes.size() > maxSize || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return decodeUtf8(bytes);
 }
 
 } // namespace kernwick

@@ -1,20 +1,50 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 namespace kernwick {
 
+// No font name is longer than a few hundred characters (PostScript names stop at 63): a longer one is
+// damage or an attack, and would only cost time and memory further on.
+inline constexpr qsizetype maxFontNameLength = 256;
+// More distinct names than this in one presentation are not fonts either.
+inline constexpr int maxFontNames = 10000;
+
+// What a scan, or one of its sources, found: font names, and notes on what could not be read or was
+// left out, one line each.
+// A font that a presentation carries inside itself, as its helper reports it.
+struct EmbeddedFontFaces
+{
+    QString fontName;
+    QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic"
+};
+
+struct ScanResult
+{
+    QStringList fonts;
+    QStringList notes;
+    QList<EmbeddedFontFaces> embedded = {}; // which of the fonts the presentation embeds
+};
+
 // Trims the white space and line breaks of the scanning code from both ends: the Unicode space, line and
 // paragraph separators, tab, U+000A to U+000D and U+0085.
 QString trimScanWhitespace(QStringView text);
+QStringView trimmedScanText(QStringView text);
+
+// The text with every control character (C0, DEL, C1) made a space and every lone surrogate made
+// U+FFFD: what a name may hold when it is shown, written to a report or handed on.
+QString withoutControlCharacters(QStringView text);
+
+// The path without the slashes that may end it ("Talk.key/", as a shell completes a package folder), so
+// that its last component is the file's name.
+QString withoutTrailingSlashes(const QString &path);
 
 // The bytes as UTF-8 text, or nothing when they are not valid UTF-8.
 std::optional<QString> decodeUtf8(const QByteArray &bytes);
-
-// A file's text, or nothing when it cannot be read, is larger than `maxSize` or is not valid UTF-8.
-std::optional<QString> readUtf8File(const QString &path, qint64 maxSize);
 
 } // namespace kernwick

@@ -136,14 +136,20 @@ void WorkflowState::takeFile(const QString &path, const QString &bookmarkLogPref
 void WorkflowState::scanSelectedFile(const QString &path)
 {
     const quint64 scan = ++m_lastScan;
-    auto *watcher = new QFutureWatcher<QStringList>(this);
-    connect(watcher, &QFutureWatcher<QStringList>::finished, this, [this, watcher, scan, path] {
-        applyScanResult(scan, path, watcher->result());
+    auto *watcher = new QFutureWatcher<ScanResult>(this);
+    connect(watcher, &QFutureWatcher<ScanResult>::finished, this, [this, watcher, scan, path] {
+        const ScanResult result = watcher->result();
+        // What the scan could not read or left out goes to the log, for the latest scan only.
+        if (scan == m_lastScan) {
+            for (const QString &note : result.notes)
+                m_services.log(u"[Scan][Warn] "_s + QFileInfo(path).fileName() + u": "_s + note);
+        }
+        applyScanResult(scan, path, result.fonts);
         watcher->deleteLater();
     });
     const FontScanner &scanner = m_services.scanner;
     watcher->setFuture(
-        QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scanFonts(path); }));
+        QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scan(path); }));
 }
 
 void WorkflowState::applyScanResult(quint64 scan, const QString &path, const QStringList &names)

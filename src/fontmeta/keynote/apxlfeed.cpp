@@ -27,8 +27,10 @@ bool ApxlFeed::feed(QByteArrayView bytes)
         m_tooLarge = true;
         return false;
     }
-    return m_inflater->feed(bytes, [this](QByteArrayView xml) { return feedXml(xml); }) ==
-           GzipInflater::Status::NeedInput;
+    // A member may end with this piece and another begin with the next.
+    const GzipInflater::Status status =
+        m_inflater->feed(bytes, [this](QByteArrayView xml) { return feedXml(xml); });
+    return status == GzipInflater::Status::NeedInput || status == GzipInflater::Status::End;
 }
 
 bool ApxlFeed::feedXml(QByteArrayView xml)

@@ -30,6 +30,12 @@ GzipInflater::~GzipInflater()
 
 GzipInflater::Status GzipInflater::feed(QByteArrayView input, const Sink &sink)
 {
+    if (m_status == Status::End && input.size() > 0) {
+        // The last piece ended a member at its very end: what follows is the next one.
+        inflateReset(m_stream.get());
+        m_status = Status::NeedInput;
+        m_memberEnded = true;
+    }
     if (m_status != Status::NeedInput)
         return m_status;
     std::array<char, OutputChunkSize> output;
@@ -47,7 +53,9 @@ GzipInflater::Status GzipInflater::feed(QByteArrayView input, const Sink &sink)
         const int result = inflate(m_stream.get(), Z_NO_FLUSH);
         const qsizetype produced = qsizetype(output.size()) - qsizetype(m_stream->avail_out);
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-            m_status = Status::Damaged;
+            // Bytes after a whole member that are not gzip (padding, say) end the stream, as gzip -d
+            // takes them.
+            m_status = m_memberEnded ? Status::End : Status::Damaged;
             return m_status;
         }
         if (produced > 0 && !sink(QByteArrayView(output.data(), produced))) {
@@ -55,9 +63,17 @@ GzipInflater::Status GzipInflater::feed(QByteArrayView input, const Sink &sink)
             return m_status;
         }
         if (result == Z_STREAM_END) {
+            // A gzip file may hold several members one after another; each inflates on from the last.
             m_status = Status::End;
-            return m_status;
+            if (m_stream->avail_in == 0 && left == 0)
+                return m_status;
+            inflateReset(m_stream.get());
+            m_status = Status::NeedInput;
+            m_memberEnded = true;
+            continue;
         }
+        if (produced > 0)
+            m_memberEnded = false;
         if (result == Z_BUF_ERROR && produced == 0 && m_stream->avail_in == 0 && left == 0)
             break;
     }

@@ -18,7 +18,7 @@ public:
     enum class Status
     {
         NeedInput, // everything fed so far was inflated; more is expected
-        End,       // the gzip stream ended (anything after it is ignored)
+        End,       // the last gzip member fed so far ended; feeding more goes on with the next member
         Damaged,   // not gzip, or corrupt
         Stopped,   // the sink refused a piece
     };
@@ -34,6 +34,7 @@ public:
 private:
     std::unique_ptr<z_stream_s> m_stream;
     Status m_status = Status::NeedInput;
+    bool m_memberEnded = false; // a member ended, and the next has given no output yet
 };
 
 } // namespace kernwick::fontmeta

@@ -20,8 +20,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr qint64 FileChunkSize = 64 * 1024;
-// A package's top level holds a dozen entries; more than this is not a package worth listing further.
-constexpr int MaxPackageEntries = 10000;
 constexpr auto EncryptedNote = "password-protected: the fonts cannot be read"_L1;
 
 QString megabytes(qint64 bytes)
@@ -300,11 +298,21 @@ ReadResult readKeynotePackageFonts(const QString &folderPath, const KeynoteLimit
         context.collector.addNote(u"not a Keynote package: not a folder"_s);
         return context.collector.take();
     }
+    // The names that matter are looked up as a package spells them, so that a folder with a great many
+    // other entries cannot hide them; a listing, which stops at a bound, finds them in any other case.
     QHash<QString, QFileInfo> top;
+    const QDir folder(folderPath);
+    for (const QString &name :
+         {u".iwpv2"_s, u"Index.zip"_s, u"index.zip"_s, u"index.apxl.gz"_s, u"index.apxl"_s}) {
+        const QFileInfo info(folder.filePath(name));
+        if (info.exists() || info.isSymLink())
+            top.insert(name.toLower(), info);
+    }
     QDirIterator entries(folderPath, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (int count = 0; entries.hasNext() && count < MaxPackageEntries; ++count) {
+    for (int count = 0; entries.hasNext() && count < limits.maxPackageEntries; ++count) {
         entries.next();
-        top.insert(entries.fileName().toLower(), entries.fileInfo());
+        if (const QString key = entries.fileName().toLower(); !top.contains(key))
+            top.insert(key, entries.fileInfo());
     }
 
     if (top.contains(u".iwpv2"_s)) {

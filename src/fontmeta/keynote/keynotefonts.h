@@ -23,6 +23,7 @@ struct KeynoteLimits
     int maxComponents = 65536;
     int maxXmlDepth = 1024;
     int maxFontUses = 100000;
+    int maxPackageEntries = 10000; // entries of a package folder's top level listed
 };
 
 // Reads the font names of a Keynote document stored as a folder: a modern package (Index.zip) or a

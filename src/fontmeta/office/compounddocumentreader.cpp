@@ -153,7 +153,7 @@ ReadResult CompoundDocumentReader::read()
     if (!storage || !child(storage, "PowerPoint Document")) {
         storage = root.get();
         if (child(root.get(), "PP40")) {
-            m_result.notes.append(u"PowerPoint 95 documents are not supported; their fonts cannot be read"_s);
+            readSummaryInstead(root.get(), root.get(), u"PowerPoint 95 documents are not supported"_s);
             return m_result;
         }
     }
@@ -173,7 +173,7 @@ void CompoundDocumentReader::readPresentation(GsfInfile *storage, GsfInfile *roo
     }
     const std::optional<QByteArray> currentUserBytes = readSmallStream(currentUser.get());
     if (!currentUserBytes) {
-        m_result.notes.append(u"the Current User stream cannot be read"_s);
+        readSummaryInstead(storage, root, u"the Current User stream cannot be read"_s);
         return;
     }
     GsfInput *documentInput = document.get();
@@ -187,9 +187,11 @@ void CompoundDocumentReader::readPresentation(GsfInfile *storage, GsfInfile *roo
         readEncryptedPresentation(storage, root);
         return;
     case FontCollection::Status::Unreadable:
-        m_result.notes.append(fonts.problem);
+        readSummaryInstead(storage, root, fonts.problem);
         return;
     case FontCollection::Status::Read:
+        if (!fonts.problem.isEmpty())
+            m_result.notes.append(fonts.problem);
         break;
     }
     QSet<QString> seen;
@@ -202,10 +204,11 @@ void CompoundDocumentReader::readPresentation(GsfInfile *storage, GsfInfile *roo
     m_result.embedded = fonts.embedded;
 }
 
-void CompoundDocumentReader::readEncryptedPresentation(GsfInfile *storage, GsfInfile *root)
+bool CompoundDocumentReader::readSummaryFonts(GsfInfile *storage, GsfInfile *root)
 {
-    // Encryption leaves the summary streams readable unless it encrypted them as well, and in files
-    // written by PowerPoint the summary's first group lists the same fonts as the font collection.
+    // The summary streams stay readable when the records cannot be (encryption leaves them alone unless
+    // it encrypted them as well), and in files written by PowerPoint the summary's first group lists the
+    // same fonts as the font collection.
     InputPtr summary = child(storage, "\005DocumentSummaryInformation");
     if (!summary)
         summary = child(root, "\005DocumentSummaryInformation");
@@ -221,10 +224,22 @@ void CompoundDocumentReader::readEncryptedPresentation(GsfInfile *storage, GsfIn
             m_result.uses.append({name, u"document summary"_s});
         }
     }
+    return !m_result.uses.isEmpty();
+}
+
+void CompoundDocumentReader::readEncryptedPresentation(GsfInfile *storage, GsfInfile *root)
+{
     m_result.notes.append(
-        m_result.uses.isEmpty()
-            ? EncryptedNote
-            : u"the document is password-protected; its fonts are taken from its document summary"_s);
+        readSummaryFonts(storage, root)
+            ? u"the document is password-protected; its fonts are taken from its document summary"_s
+            : EncryptedNote);
+}
+
+void CompoundDocumentReader::readSummaryInstead(GsfInfile *storage, GsfInfile *root, const QString &problem)
+{
+    m_result.notes.append(readSummaryFonts(storage, root)
+                              ? problem + u"; the fonts are taken from the document summary"_s
+                              : problem);
 }
 
 } // namespace kernwick::fontmeta::ppt

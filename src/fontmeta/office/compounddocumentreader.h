@@ -35,6 +35,10 @@ private:
 
     void readPresentation(GsfInfile *storage, GsfInfile *root);
     void readEncryptedPresentation(GsfInfile *storage, GsfInfile *root);
+    // A presentation whose records cannot be walked (PowerPoint 95, damage): the fonts its document
+    // summary lists, and a note with `problem`.
+    void readSummaryInstead(GsfInfile *storage, GsfInfile *root, const QString &problem);
+    bool readSummaryFonts(GsfInfile *storage, GsfInfile *root);
 
     GsfInput *m_input;
     QString m_openError;

@@ -207,6 +207,9 @@ FontCollection readFontCollection(const QByteArray &currentUser, const RandomAcc
         }
         result.embedded.append(font);
     }
+    if (result.names.size() >= MaxFonts)
+        result.problem =
+            u"the font collection stops being read at %1 fonts: any others are not listed"_s.arg(MaxFonts);
     return result;
 }
 

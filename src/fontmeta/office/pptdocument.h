@@ -29,9 +29,9 @@ struct FontCollection
         Unreadable,
     };
     Status status = Status::Unreadable;
-    QStringList names;            // in font index order
-    QList<EmbeddedFont> embedded; // the fonts whose faces the document carries, in font index order
-    QString problem;              // why nothing could be read
+    QStringList names;                 // in font index order
+    QList<EmbeddedFont> embedded = {}; // the fonts whose faces the document carries, in font index order
+    QString problem;                   // why nothing could be read, or what was left out
 };
 
 // The walk is bounded: edits must go back in the stream, and every count and length is capped.

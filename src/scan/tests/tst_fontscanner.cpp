@@ -1,39 +1,104 @@
-#include "scantestcase.h"
 #include <scan/fontscanner.h>
+#include <scan/keynoteextraction.h>
+#include <scan/powerpointextraction.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
 
+#include <sys/stat.h>
+#include <testsupport/testzip.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <future>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
-class FontScannerTest : public ScanTestCase
+// The scan driver and the package extractions. Decks are built in a folder of their own, and every scan
+// must leave its private temporary directory as empty as it found it.
+class FontScannerTest : public QObject
 {
     Q_OBJECT
 
+public:
+    FontScannerTest() { qputenv("TMPDIR", QFile::encodeName(m_scratch.path())); }
+
+    QString deckPath(const QString &name) const { return QDir(m_decks.path()).filePath(name); }
+
+    // A .pptx-like archive with the given members.
+    QString makeArchive(const QString &name, const QList<std::pair<QString, QByteArray>> &members) const
+    {
+        const QString path = deckPath(name);
+        kernwick::test::TestZip zip(path);
+        for (const auto &[member, data] : members)
+            zip.add(member, data);
+        return zip.close() ? path : QString();
+    }
+
+    QStringList scratchEntries() const
+    {
+        return QDir(m_scratch.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    static QStringList sorted(QStringList names)
+    {
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static QString fixture(const QString &relativePath)
+    {
+        return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(relativePath);
+    }
+
 private Q_SLOTS:
+    void cleanup() { QCOMPARE(scratchEntries(), QStringList()); }
     void initTestCase();
-    void mergesTheSourcesOnceEachInCodePointOrder();
     void sourcesByExtension_data();
     void sourcesByExtension();
     void scansSideBySide();
 
+    void namesInSlides_data();
+    void namesInSlides();
+    void partsReadAndPartsLeftAlone();
+    void documentsThatAreNotArchives_data();
+    void documentsThatAreNotArchives();
+    void hostileNamesAndLinks();
+    void memberThatInflatesToGigabytes();
+    void largeAndHostileSlides();
+    void namesInTopLevelText_data();
+    void namesInTopLevelText();
+    void indexFileArchiveAndTopLevel();
+    void packagesThatCannotBeRead();
+    void hostileIndexArchive();
+    void extractionBudgets();
+
 private:
     // A metadata tool that answers with `names` for any document.
     QString tool(const QString &name, const QStringList &names);
+    QString makePackage(const QString &name, const QList<std::pair<QString, QByteArray>> &files);
     QString m_slideDeck;
+    QTemporaryDir m_decks;
+    QTemporaryDir m_scratch;
 };
 
 QString FontScannerTest::tool(const QString &name, const QStringList &names)
 {
-    QByteArrayList lines;
+    QJsonArray fonts;
     for (const QString &font : names)
-        lines.append("    \"" + font.toUtf8() + '"');
-    const QByteArray answer = names.isEmpty() ? QByteArray("kMDItemFonts = (null)\n")
-                                              : "kMDItemFonts = (\n" + lines.join(",\n") + "\n)\n";
+        fonts.append(QJsonObject{{u"name"_s, font}});
     const QString path = deckPath(name);
-    test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" + answer + "EOF\n");
+    test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" +
+                              QJsonDocument(QJsonObject{{u"fonts"_s, fonts}}).toJson(QJsonDocument::Compact) +
+                              "\nEOF\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
     return path;
 }
@@ -43,18 +108,6 @@ void FontScannerTest::initTestCase()
     const QByteArray slide = R"(<p:sld><a:latin typeface="Arial"/><a:latin typeface="Verdana"/>)"
                              "<a:latin typeface=\"Caf\xc3\xa9\"/></p:sld>";
     m_slideDeck = makeArchive(u"deck.zip"_s, {{u"ppt/slides/slide1.xml"_s, slide}});
-}
-
-void FontScannerTest::mergesTheSourcesOnceEachInCodePointOrder()
-{
-    const QString deck = deckPath(u"Talk.pptx"_s);
-    QVERIFY(QFile::copy(m_slideDeck, deck));
-    // The metadata's "Cafe" with a combining accent is the package's composed "Café".
-    const FontScanner scanner(
-        MetadataQuery(tool(u"tool"_s, {u"Zapfino"_s, u"arial"_s, u"Arial"_s, u"Cafe\u0301"_s,
-                                       u"\U0001D49C Script"_s, u"\uFF21 Wide"_s})));
-    QCOMPARE(scanner.scanFonts(deck), (QStringList{u"Arial"_s, u"Cafe\u0301"_s, u"Verdana"_s, u"Zapfino"_s,
-                                                   u"arial"_s, u"\uFF21 Wide"_s, u"\U0001D49C Script"_s}));
 }
 
 void FontScannerTest::sourcesByExtension_data()
@@ -68,6 +121,12 @@ void FontScannerTest::sourcesByExtension_data()
     QTest::newRow("metadata says null") << u"B.pptx"_s << QStringList() << fromSlides;
     QTest::newRow("both sources") << u"C.pptx"_s << QStringList{u"Gill Sans"_s, u"Arial"_s}
                                   << QStringList{u"Arial"_s, u"Café"_s, u"Gill Sans"_s, u"Verdana"_s};
+    // Once each in code-point order; the metadata's "Cafe" with a combining accent is the slide's "Café".
+    QTest::newRow("merged")
+        << u"F.pptx"_s << QStringList{u"Zapfino"_s,           u"arial"_s,      u"Arial"_s, u"Cafe\u0301"_s,
+                                      u"\U0001D49C Script"_s, u"\uFF21 Wide"_s}
+        << QStringList{u"Arial"_s, u"Cafe\u0301"_s,  u"Verdana"_s,          u"Zapfino"_s,
+                       u"arial"_s, u"\uFF21 Wide"_s, u"\U0001D49C Script"_s};
     // A binary presentation gets no extraction, whatever it holds.
     QTest::newRow("binary presentation")
         << u"D.ppt"_s << QStringList{u"Tahoma"_s, u"Tahoma"_s} << QStringList{u"Tahoma"_s};
@@ -93,6 +152,356 @@ void FontScannerTest::scansSideBySide()
                              [&] { return scanner.scanFonts(fixture(u"pptx/fixture2-libreoffice.pptx"_s)); });
     QCOMPARE(first.get().size(), 4);
     QCOMPARE(second.get().size(), 2);
+}
+
+namespace {
+QByteArray slide(const QByteArray &body)
+{
+    return R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+           R"(<p:sld xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main"><p:cSld><p:spTree>)" +
+           body + "</p:spTree></p:cSld></p:sld>";
+}
+} // namespace
+
+void FontScannerTest::namesInSlides_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("names");
+
+    QTest::newRow("other attributes around typeface")
+        << QByteArray(R"(<a:latin pitchFamily="34" typeface="Avenir Next" charset="0"/>)")
+        << QStringList{u"Avenir Next"_s};
+    QTest::newRow("element across lines")
+        << QByteArray("<a:latin\n  panose=\"020B0604\"\n  typeface=\"Gill Sans\"/>")
+        << QStringList{u"Gill Sans"_s};
+    QTest::newRow("theme references")
+        << QByteArray(R"(<a:latin typeface="+mn-lt"/><a:latin typeface="+mj-lt"/>)") << QStringList();
+    QTest::newRow("theme tokens dropped, names kept")
+        << QByteArray(R"(<a:latin typeface="dk1"/><a:latin typeface="font2"/><a:latin typeface="Font2"/>)"
+                      R"(<a:latin typeface="abcdef1"/>)")
+        << QStringList{u"Font2"_s, u"abcdef1"_s};
+    QTest::newRow("null in any case")
+        << QByteArray(R"(<a:latin typeface="Null"/><a:latin typeface="NULL"/>)") << QStringList();
+    QTest::newRow("caret spoils the element")
+        << QByteArray(R"(<a:latin typeface="Bad^Name"/>)") << QStringList();
+    QTest::newRow("references stay verbatim")
+        << QByteArray(R"(<a:latin typeface="Times&#160;New&#160;Roman"/>)")
+        << QStringList{u"Times&#160;New&#160;Roman"_s};
+    QTest::newRow("no-break spaces become spaces")
+        << QByteArray("<a:latin typeface=\"Times\xc2\xa0New\xc2\xa0Roman\xc2\xa0\"/>")
+        << QStringList{u"Times New Roman"_s};
+    QTest::newRow("two on one line") << QByteArray(
+                                            R"(<a:latin typeface="Arial"/><a:latin typeface="Verdana"/>)")
+                                     << QStringList{u"Arial"_s, u"Verdana"_s};
+    QTest::newRow("other scripts are not read")
+        << QByteArray(R"(<a:ea typeface="MS Gothic"/><a:cs typeface="Mangal"/><a:sym typeface="Wingdings"/>)")
+        << QStringList();
+    QTest::newRow("white space only")
+        << QByteArray("<a:latin typeface=\" \t\"/><a:latin typeface=\"\xc2\xa0\"/>") << QStringList();
+    QTest::newRow("trimmed of every kind of space")
+        << QByteArray("<a:latin typeface=\" \xe2\x80\xa8Gill Sans\xe3\x80\x80\"/>")
+        << QStringList{u"Gill Sans"_s};
+    QTest::newRow("localized name") << QByteArray("<a:latin typeface=\"ＭＳ Ｐゴシック\"/>")
+                                    << QStringList{u"ＭＳ Ｐゴシック"_s};
+}
+
+void FontScannerTest::namesInSlides()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, names);
+    const QString deck = makeArchive(u"deck.pptx"_s, {{u"ppt/slides/slide1.xml"_s, slide(body)}});
+    QCOMPARE(sorted(powerPointPackageFonts(deck).fonts), sorted(names));
+}
+
+void FontScannerTest::partsReadAndPartsLeftAlone()
+{
+    const auto latin = [](const char *name) {
+        return slide("<a:latin typeface=\"" + QByteArray(name) + "\"/>");
+    };
+    const QString deck =
+        makeArchive(u"parts.pptx"_s, {{u"ppt/presentation.xml"_s, latin("FromPresentation")},
+                                      {u"ppt/slides/slide1.xml"_s, latin("FromSlide")},
+                                      {u"ppt/slides/.hidden.XML"_s, latin("FromHiddenSlide")},
+                                      {u"ppt/slideMasters/slideMaster1.xml"_s, latin("FromMaster")},
+                                      {u"ppt/slides/_rels/slide1.xml.rels"_s, latin("FromRelationships")},
+                                      {u"ppt/slides/nested/slide9.xml"_s, latin("FromNestedFolder")},
+                                      {u"ppt/slideLayouts/slideLayout1.xml"_s, latin("FromLayout")},
+                                      {u"ppt/theme/theme1.xml"_s, latin("FromTheme")},
+                                      {u"ppt/notesSlides/notesSlide1.xml"_s, latin("FromNotes")},
+                                      {u"ppt/slides/slide2.xml"_s, "\xff\xfe<a:latin typeface=\"NotUtf8\"/>"},
+                                      {u"ppt/media/image1.png"_s, QByteArray(1024, 'x')}});
+    QCOMPARE(sorted(powerPointPackageFonts(deck).fonts),
+             (QStringList{u"FromHiddenSlide"_s, u"FromMaster"_s, u"FromPresentation"_s, u"FromSlide"_s}));
+}
+
+void FontScannerTest::documentsThatAreNotArchives_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("password-protected (a compound file)") << fixture(u"pptx/encrypted.pptx"_s);
+    QTest::newRow("binary presentation") << fixture(u"ppt/plain.ppt"_s);
+    QTest::newRow("package folder") << fixture(u"key/package-keynote6.key"_s);
+    QTest::newRow("no such file") << deckPath(u"absent.pptx"_s);
+
+    QTest::newRow("plain text") << deckPath(u"text.pptx"_s);
+    test::writeFile(deckPath(u"text.pptx"_s), "<a:latin typeface=\"Arial\"/>");
+
+    // The end of a real archive cut off: its directory is gone.
+    QFile whole(fixture(u"pptx/txt-font-typeface.pptx"_s));
+    QVERIFY(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    test::writeFile(deckPath(u"truncated.pptx"_s), bytes.left(bytes.size() / 2));
+    QTest::newRow("truncated archive") << deckPath(u"truncated.pptx"_s);
+    test::writeFile(deckPath(u"empty.pptx"_s), {});
+    QTest::newRow("empty file") << deckPath(u"empty.pptx"_s);
+}
+
+void FontScannerTest::documentsThatAreNotArchives()
+{
+    QFETCH(QString, path);
+    QCOMPARE(powerPointPackageFonts(path).fonts, QStringList());
+}
+
+void FontScannerTest::hostileNamesAndLinks()
+{
+    const QString outside = deckPath(u"outside"_s);
+    const QByteArray body = slide(R"(<a:latin typeface="Escaped"/>)");
+    const QString path = deckPath(u"hostile.pptx"_s);
+    {
+        test::TestZip zip(path);
+        zip.add(u"../ppt/slides/slide1.xml"_s, body);
+        zip.add(u"ppt/slides/../../../x.xml"_s, body);
+        zip.add(outside + u"/ppt/slides/slide1.xml"_s, body);
+        zip.add(u"ppt\\slides\\slide3.xml"_s, body);
+        // A link that the slide reading would follow out of the scan folder, and a folder link that a
+        // later member would be written through.
+        zip.addLink(u"ppt/slides/slide1.xml"_s, fixture(u"pptx/txt-font-typeface.pptx"_s));
+        zip.addLink(u"ppt/slideMasters"_s, outside);
+        zip.add(u"ppt/slideMasters/slideMaster1.xml"_s, slide(R"(<a:latin typeface="Master"/>)"));
+        zip.add(u"ppt/slides/slide2.xml"_s, slide(R"(<a:latin typeface="Inside"/>)"));
+        QVERIFY(zip.close());
+    }
+    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"Inside"_s, u"Master"_s}));
+    QVERIFY(!QFileInfo::exists(outside));
+    const QStringList besideTheDecks =
+        QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QVERIFY(!besideTheDecks.contains(u"ppt"_s));
+    QVERIFY(!besideTheDecks.contains(u"x.xml"_s));
+}
+
+void FontScannerTest::memberThatInflatesToGigabytes()
+{
+    const QString path = deckPath(u"bomb.pptx"_s);
+    {
+        test::TestZip zip(path);
+        zip.add(u"ppt/slides/slide1.xml"_s, slide(R"(<a:latin typeface="Before"/>)"));
+        zip.addGenerated(u"ppt/slides/slide2.xml"_s, qint64(2) << 30,
+                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, ' '); });
+        zip.add(u"ppt/slides/slide3.xml"_s, slide(R"(<a:latin typeface="After"/>)"));
+        QVERIFY(zip.close());
+    }
+    QVERIFY(QFileInfo(path).size() < (qint64(64) << 20));
+    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"After"_s, u"Before"_s}));
+}
+
+void FontScannerTest::largeAndHostileSlides()
+{
+    // A 50 MB slide is still read whole.
+    QByteArray large =
+        slide(QByteArray(R"(<a:r><a:rPr><a:latin typeface="Common"/></a:rPr><a:t>text</a:t></a:r>)")
+                  .repeated(760'000) +
+              R"(<a:latin typeface="AtTheEnd"/>)");
+    QVERIFY(large.size() > 50'000'000);
+    // Unclosed elements that make a naive pattern search go back over the rest of the text from every
+    // start. They still match as the pattern says: one match from the first element to the last quote
+    // whose value can close, a "name" far longer than any font name, which is left out.
+    const QByteArray unclosed = QByteArray("<a:latin typeface=\"").repeated(200'000) +
+                                QByteArray("<a:latin typeface").repeated(200'000) + "=\"";
+    const QString deck =
+        makeArchive(u"large.pptx"_s, {{u"ppt/slides/slide1.xml"_s, large},
+                                      {u"ppt/slides/slide2.xml"_s, unclosed},
+                                      {u"ppt/slides/slide3.xml"_s, QByteArray(5'000'000, '<')}});
+    large.clear();
+    QElapsedTimer timer;
+    timer.start();
+    const ScanResult result = powerPointPackageFonts(deck);
+    QCOMPARE(sorted(result.fonts), (QStringList{u"AtTheEnd"_s, u"Common"_s}));
+    QCOMPARE(result.notes, QStringList{u"left out 1 font name(s) longer than 256 characters"_s});
+    qInfo() << "read a 50 MB slide and hostile ones in" << timer.elapsed() << "ms";
+}
+
+QString FontScannerTest::makePackage(const QString &name, const QList<std::pair<QString, QByteArray>> &files)
+{
+    const QString package = deckPath(name);
+    QDir(package).removeRecursively();
+    QDir().mkpath(package);
+    for (const auto &[file, contents] : files)
+        test::writeFile(QDir(package).filePath(file), contents);
+    return package;
+}
+
+void FontScannerTest::namesInTopLevelText_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("names");
+
+    QTest::newRow("attribute") << u"index.apxl"_s << QByteArray(R"(<sf:p fontName="Gill Sans"/>)")
+                               << QStringList{u"Gill Sans"_s};
+    QTest::newRow("attribute with space before =")
+        << u"a.xml"_s << QByteArray("<x fontName \n=\"Optima\"/>") << QStringList{u"Optima"_s};
+    QTest::newRow("JSON member") << u"doc.json"_s
+                                 << QByteArray(R"({"fontName" : "Futura Medium", "size": 3})")
+                                 << QStringList{u"Futura Medium"_s};
+    QTest::newRow("typeface") << u"theme.XML"_s
+                              << QByteArray(R"(<a:latin typeface="dk1"/><a:ea typeface="+mn-ea"/>)")
+                              << QStringList{u"dk1"_s};
+    QTest::newRow("font-family") << u"style.xml"_s << QByteArray("<s>font-family: Avenir; color: red</s>")
+                                 << QStringList{u"Avenir"_s};
+    QTest::newRow("font-family list is one name")
+        << u"style.xml"_s << QByteArray("<s>font-family: Avenir, Helvetica;</s>")
+        << QStringList{u"Avenir, Helvetica"_s};
+    QTest::newRow("font-family at the very end")
+        << u"style.xml"_s << QByteArray("font-family:\n  Baskerville  \n") << QStringList{u"Baskerville"_s};
+    QTest::newRow("quoted font-family gives nothing there")
+        << u"style.xml"_s << QByteArray(R"(<s style='font-family: "Avenir Next"'/>)") << QStringList();
+    QTest::newRow("other extensions are not read")
+        << u"notes.txt"_s << QByteArray(R"(fontName="Hidden")") << QStringList();
+    QTest::newRow("null and no-break spaces") << u"a.xml"_s
+                                              << QByteArray("<x fontName=\"null\"/><y fontName=\"\xc2\xa0"
+                                                            "Big\xc2\xa0"
+                                                            "Caslon\"/>")
+                                              << QStringList{u"Big Caslon"_s};
+}
+
+void FontScannerTest::namesInTopLevelText()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, names);
+    QCOMPARE(sorted(keynotePackageFonts(makePackage(u"Talk.key"_s, {{file, text}})).fonts), names);
+}
+
+void FontScannerTest::indexFileArchiveAndTopLevel()
+{
+    const QString inner = deckPath(u"index.zip"_s);
+    {
+        test::TestZip zip(inner);
+        zip.add(u"index.apxl"_s, R"(<k fontName="FromArchive"/><k fontName="Shared"/>)");
+        zip.add(u"deep/nested/folder/part.xml"_s, R"(<k fontName="Nested"/>)");
+        zip.add(u"Index/Slide.iwa"_s, R"(fontName="BinaryMember")");
+        zip.add(u"Data/image.png"_s, R"(fontName="Media")", test::TestZip::Compression::stored);
+        QVERIFY(zip.close());
+    }
+    QFile archive(inner);
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    const QString package =
+        makePackage(u"Whole.key"_s, {{u"index.apxl"_s, R"(<k fontName="FromIndex"/><k fontName="Shared"/>)"},
+                                     {u"index.zip"_s, archive.readAll()},
+                                     {u"extra.json"_s, R"({"fontName":"TopLevel"})"},
+                                     {u"Data/deeper.xml"_s, R"(<k fontName="NotTopLevel"/>)"}});
+    const QStringList names = keynotePackageFonts(package).fonts;
+    QCOMPARE(sorted(names),
+             (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
+}
+
+void FontScannerTest::packagesThatCannotBeRead()
+{
+    QCOMPARE(keynotePackageFonts(deckPath(u"absent.key"_s)).fonts, QStringList());
+
+    // Entries that are not regular files are never read: a pipe would never end.
+    const QString odd = makePackage(u"Odd.key"_s, {{u"good.xml"_s, R"(<k fontName="Readable"/>)"}});
+    QVERIFY(QDir(odd).mkpath(u"index.apxl"_s));
+    QVERIFY(QDir(odd).mkpath(u"index.zip"_s));
+    QCOMPARE(::mkfifo(QFile::encodeName(QDir(odd).filePath(u"pipe.xml"_s)).constData(), 0600), 0);
+    QVERIFY(QFile::link(QDir(odd).filePath(u"absent"_s), QDir(odd).filePath(u"dangling.json"_s)));
+    QCOMPARE(keynotePackageFonts(odd).fonts, QStringList{u"Readable"_s});
+
+    // A package whose index archive is not an archive.
+    const QString broken = makePackage(u"Broken.key"_s, {{u"index.zip"_s, "PK\x03\x04 not really"}});
+    QCOMPARE(keynotePackageFonts(broken).fonts, QStringList());
+
+    if (::geteuid() == 0)
+        QSKIP("permissions do not keep the superuser out of a folder");
+    const QString locked = makePackage(u"Locked.key"_s, {{u"index.apxl"_s, R"(<k fontName="Locked"/>)"}});
+    QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+    const QStringList names = keynotePackageFonts(locked).fonts;
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(names, QStringList());
+}
+
+void FontScannerTest::hostileIndexArchive()
+{
+    const QString inner = deckPath(u"hostile-index.zip"_s);
+    {
+        test::TestZip zip(inner);
+        zip.add(u"../escaped.xml"_s, R"(<k fontName="Escaped"/>)");
+        zip.add(u"/tmp/absolute.xml"_s, R"(<k fontName="Absolute"/>)");
+        zip.addLink(u"linked.xml"_s, fixture(u"README.md"_s));
+        zip.addGenerated(u"huge.xml"_s, qint64(1) << 30,
+                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'x'); });
+        zip.add(u"fine.xml"_s, R"(<k fontName="Fine"/>)");
+        QVERIFY(zip.close());
+    }
+    QFile archive(inner);
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    const QString package = makePackage(u"Hostile.key"_s, {{u"index.zip"_s, archive.readAll()}});
+    QCOMPARE(keynotePackageFonts(package).fonts, QStringList{u"Fine"_s});
+    QVERIFY(!QFileInfo::exists(deckPath(u"escaped.xml"_s)));
+    QVERIFY(!QFileInfo::exists(u"/tmp/absolute.xml"_s));
+}
+
+void FontScannerTest::extractionBudgets()
+{
+    const auto fontNames = [](int first, int count) {
+        QByteArray text;
+        for (int i = first; i < first + count; ++i)
+            text += "<k fontName=\"Face " + QByteArray::number(i) + "\"/>";
+        return text;
+    };
+    ScanLimits small;
+    small.maxBytes = 4 << 20;
+
+    // Links out of a package are not followed, those within it are; a file is read in a stream, windows
+    // and all, until the scan's bytes are spent.
+    const QString outside = deckPath(u"private.xml"_s);
+    test::writeFile(outside, R"(<k fontName="Private"/>)");
+    const QByteArray filler = QByteArray("<x/>").repeated(256 * 1024);
+    const QString package = makePackage(
+        u"Budget.key"_s, {{u"Data/inner.xml"_s, R"(<k fontName="Inner"/>)"},
+                          {u"index.apxl"_s, fontNames(0, 1) + filler + fontNames(1, 1) + filler +
+                                                fontNames(2, 1) + filler.repeated(4) + fontNames(3, 1)}});
+    QVERIFY(QFile::link(outside, package + u"/styles.xml"_s));
+    QVERIFY(QFile::link(u"Data/inner.xml"_s, package + u"/inner.xml"_s));
+    ScanResult result = keynotePackageFonts(package + u'/', small);
+    QCOMPARE(sorted(result.fonts), (QStringList{u"Face 0"_s, u"Face 1"_s, u"Face 2"_s}));
+    QCOMPARE(result.notes, (QStringList{u"stopped reading after 4 MB: the rest of the document is not read"_s,
+                                        u"left out styles.xml: a link to a file outside the package"_s}));
+    result = FontScanner(MetadataQuery()).scan(package + u'/');
+    QCOMPARE(result.fonts, (QStringList{u"Face 0"_s, u"Face 1"_s, u"Face 2"_s, u"Face 3"_s, u"Inner"_s}));
+    QCOMPARE(result.notes, QStringList{u"left out styles.xml: a link to a file outside the package"_s});
+
+    // More names than a deck has; a part larger than one part may be.
+    small.maxMemberSize = 1 << 20;
+    const QString many = makeArchive(
+        u"many.pptx"_s,
+        {{u"ppt/slides/slide1.xml"_s, fontNames(0, 10050).replace("<k fontName", "<a:latin typeface")},
+         {u"ppt/slides/slide2.xml"_s, slide(filler)}});
+    result = powerPointPackageFonts(many, small);
+    QCOMPARE(result.fonts.size(), 10000);
+    QCOMPARE(result.notes, (QStringList{u"ppt/slides/slide2.xml is larger than 1 MB: left out"_s,
+                                        u"stopped at 10000 font names: the others are not listed"_s}));
+
+    // An archive that lists more entries than any document holds is refused before they are listed.
+    const QString crowded = deckPath(u"crowded.pptx"_s);
+    {
+        test::TestZip zip(crowded);
+        for (int i = 0; i <= int(ZipArchive::maxEntries); ++i)
+            zip.add(QString::number(i), {}, test::TestZip::Compression::stored);
+        QVERIFY(zip.close());
+    }
+    result = powerPointPackageFonts(crowded);
+    QCOMPARE(result.fonts, QStringList());
+    QCOMPARE(result.notes, QStringList{u"the archive lists 100001 entries, more than any document holds"_s});
 }
 
 QTEST_GUILESS_MAIN(FontScannerTest)

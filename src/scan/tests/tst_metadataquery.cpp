@@ -41,88 +41,76 @@ void MetadataQueryTest::recordedAnswers_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("notes");
 
-    QTest::newRow("names") << QByteArray(
-                                  "kMDItemFonts = (\n    \"Arial\",\n    \"Gill Sans\",\n    Calibri\n)\n")
-                           << QStringList{u"Arial"_s, u"Gill Sans"_s, u"Calibri"_s};
-    QTest::newRow("no fonts") << QByteArray("kMDItemFonts = (null)\n") << QStringList();
-    QTest::newRow("null beside names")
-        << QByteArray("kMDItemFonts = (\n \"Arial\"\n)\nkMDItemFonts = (null)\n") << QStringList();
-    QTest::newRow("nothing") << QByteArray() << QStringList();
-    QTest::newRow("white space only") << QByteArray(" \n\t\r\n") << QStringList();
-    QTest::newRow("same name twice") << QByteArray("kMDItemFonts = (\n \"Arial\",\n \"Arial\"\n)")
-                                     << QStringList{u"Arial"_s, u"Arial"_s};
-    QTest::newRow("comma splits a name") << QByteArray("kMDItemFonts = (\n    \"Bodoni 72, Book\"\n)")
-                                         << QStringList{u"Bodoni 72"_s, u"Book"_s};
-    QTest::newRow("quotes and parentheses removed")
-        << QByteArray("kMDItemFonts = (\n    \"Font \\\"Q\\\" (Pro)\"\n)")
-        << QStringList{u"Font \\Q\\ Pro"_s};
-    QTest::newRow("null in any case, but not inside a name")
-        << QByteArray("kMDItemFonts = (\n \"NULL\",\n \"null\",\n \"Null Sans\"\n)")
-        << QStringList{u"Null Sans"_s};
-    QTest::newRow("paths and presentation names dropped")
-        << QByteArray(
-               "kMDItemFonts = (\n \"/Users/x/Deck.key\",\n \"Report.pptx\",\n \"old.PPT\",\n \"Talk.Key\",\n"
-               " \"Keynote\"\n)")
-        << QStringList{u"Keynote"_s};
-    QTest::newRow("a complaint about the file")
-        << QByteArray("/tmp/Talk.pptx: could not find /tmp/Talk.pptx.\n") << QStringList();
-    QTest::newRow("a complaint that reads like a name")
-        << QByteArray("kernwick-fontmeta: cannot read file\n")
-        << QStringList{u"kernwick-fontmeta: cannot read file"_s};
-    QTest::newRow("localized names and no-break spaces")
-        << QByteArray("kMDItemFonts = (\n \"ＭＳ Ｐゴシック\",\n \"\xc2\xa0맑은 고딕\xc2\xa0\"\n)")
-        << QStringList{u"ＭＳ Ｐゴシック"_s, u"맑은 고딕"_s};
-    QTest::newRow("not UTF-8") << QByteArray("kMDItemFonts = (\n \"Caf\xe9\"\n)") << QStringList();
+    QTest::newRow("names in order, twice kept")
+        << QByteArray(R"({"fonts": [{"name": "Arial", "places": ["slide 1"]}, {"name": "Gill Sans"},)"
+                      R"( {"name": "Arial"}], "notes": []})")
+        << QStringList{u"Arial"_s, u"Gill Sans"_s, u"Arial"_s} << QStringList();
+    QTest::newRow("each name filtered on its own")
+        << QByteArray(R"({"fonts": [{"name": " \u00a0Padded\n"}, {"name": "NULL"}, {"name": "Null Sans"},)"
+                      R"( {"name": "/Users/x/Deck.key"}, {"name": "old.PPT"}, {"name": ""}, {"name": 7},)"
+                      R"( {"name": "Bell\u0007\u001b[2JRing"}, {"name": "Lone\ud800"}]})")
+        << QStringList{u"Padded"_s, u"Null Sans"_s, u"Bell  [2JRing"_s, u"Lone\uFFFD"_s} << QStringList();
+    QTest::newRow("notes passed on, made printable")
+        << QByteArray(R"({"fonts": [], "notes": ["encrypted", "slide\u001b[31m1: damaged"]})")
+        << QStringList() << QStringList{u"encrypted"_s, u"slide [31m1: damaged"_s};
+    QTest::newRow("a name longer than any font name")
+        << "{\"fonts\": [{\"name\": \"" + QByteArray(300, 'A') + "\"}, {\"name\": \"Arial\"}]}"
+        << QStringList{u"Arial"_s} << QStringList{u"left out 1 font name(s) longer than 256 characters"_s};
+    const QStringList unreadable{
+        u"kernwick-fontmeta gave no readable answer: the fonts the document lists itself are not included"_s};
+    QTest::newRow("nothing") << QByteArray() << QStringList() << unreadable;
+    QTest::newRow("the old text form is not read")
+        << QByteArray("kMDItemFonts = (\n    \"Arial\"\n)\n") << QStringList() << unreadable;
+    QTest::newRow("cut short") << QByteArray(R"({"fonts": [{"name": "Arial"})") << QStringList()
+                               << unreadable;
 }
 
 void MetadataQueryTest::recordedAnswers()
 {
     QFETCH(QByteArray, answer);
     QFETCH(QStringList, names);
-    QCOMPARE(parseMetadataFontList(answer), names);
+    QFETCH(QStringList, notes);
+    const MetadataAnswer parsed = parseMetadataAnswer(answer);
+    QCOMPARE(parsed.names(), names);
+    QCOMPARE(parsed.notes, notes);
 }
 
 void MetadataQueryTest::askingTheTool()
 {
-    // The three arguments arrive as they are, the path with its spaces, and error text joins the answer.
-    const QString tool = script(
-        u"tool"_s, R"([ "$#" = 3 ] && [ "$1" = -name ] && [ "$2" = kMDItemFonts ] && [ -f "$3" ] || exit 1
-echo 'kMDItemFonts = ('
-echo '    "Arial",' >&2
-echo '    "Gill Sans"'
-echo ')'
+    // The two arguments arrive as they are, the path with its spaces.
+    const QString tool = script(u"tool"_s, R"([ "$#" = 2 ] && [ "$1" = --query ] && [ -f "$2" ] || exit 1
+echo '{"fonts": [{"name": "Arial"},'
+echo '  {"name": "Gill Sans"}]}'
 )");
     const QString deck = QDir(m_folder.path()).filePath(u"My Talk (final).pptx"_s);
     QFile(deck).open(QIODevice::WriteOnly);
-    QStringList names = MetadataQuery(tool).metadataFonts(deck);
-    names.sort();
-    QCOMPARE(names, (QStringList{u"Arial"_s, u"Gill Sans"_s}));
+    QCOMPARE(MetadataQuery(tool).metadataFonts(deck), (QStringList{u"Arial"_s, u"Gill Sans"_s}));
 
-    // A long answer is read while the tool writes it; the tool never waits on a full pipe.
-    const QString chatty = script(u"chatty"_s, R"(echo 'kMDItemFonts = ('
-i=0; while [ $i -lt 40000 ]; do echo "    \"Font Number $i\","; i=$((i+1)); done
-echo '    "Last"'
-echo ')'
+    // A long answer is read while the tool writes it; past the number of names any deck has, it is cut.
+    const QString chatty = script(u"chatty"_s, R"(echo '{"fonts": ['
+i=0; while [ $i -lt 12000 ]; do echo "{\"name\": \"Font Number $i\"},"; i=$((i+1)); done
+echo '{"name": "Last"}]}'
 )");
-    const QStringList many = MetadataQuery(chatty).metadataFonts(deck);
-    QCOMPARE(many.size(), 40001);
-    QCOMPARE(many.last(), u"Last"_s);
+    const MetadataAnswer many = MetadataQuery(chatty).query(deck);
+    QCOMPARE(many.fonts.size(), 10000);
+    QCOMPARE(many.notes, QStringList{u"stopped at 10000 font names: 2001 more are not listed"_s});
 }
 
 void MetadataQueryTest::toolThatMisbehaves()
 {
     const QString deck = QDir(m_folder.path()).filePath(u"deck.ppt"_s);
-    QVERIFY(MetadataQuery().metadataFonts(deck).isEmpty());
+    QCOMPARE(MetadataQuery().query(deck).notes, QStringList());
     QVERIFY(MetadataQuery(QDir(m_folder.path()).filePath(u"absent"_s)).metadataFonts(deck).isEmpty());
 
     // A tool that never ends, or never stops talking, is stopped; a half answer is not trusted.
-    const QString stuck = script(u"stuck"_s, "echo 'kMDItemFonts = (\"Arial\"'\nexec sleep 600\n");
+    const QString stuck = script(u"stuck"_s, "echo '{\"fonts\": [{\"name\": \"Arial\"}]}'\nexec sleep 600\n");
     QVERIFY(MetadataQuery(stuck, {300ms, 1 << 20}).metadataFonts(deck).isEmpty());
-    const QString endless = script(u"endless"_s, "echo 'kMDItemFonts = ('\nexec yes '\"Arial\",'\n");
+    const QString endless = script(u"endless"_s, "echo '{\"fonts\": ['\nexec yes '{\"name\": \"Arial\"},'\n");
     QVERIFY(MetadataQuery(endless, {60s, 1 << 20}).metadataFonts(deck).isEmpty());
     // The exit status plays no part.
-    const QString failing = script(u"failing"_s, "echo 'kMDItemFonts = (\"Arial\")'\nexit 3\n");
+    const QString failing = script(u"failing"_s, "echo '{\"fonts\": [{\"name\": \"Arial\"}]}'\nexit 3\n");
     QCOMPARE(MetadataQuery(failing).metadataFonts(deck), QStringList{u"Arial"_s});
 }
 

@@ -34,6 +34,4 @@ std::pair<QByteArray, QByteArray> presentationStreams(const QStringList &fonts);
 // A DocumentSummaryInformation stream whose heading pairs name one group of `fonts` under `heading`.
 QByteArray documentSummary(const QString &heading, const QStringList &fonts, bool paddedStrings);
 
-QStringList fontNames(const QList<struct FontUseView> &);
-
 } // namespace kernwick::fontmeta::testing

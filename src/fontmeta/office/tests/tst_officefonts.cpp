@@ -1,0 +1,660 @@
+#include "testdocuments.h"
+#include <fontmeta/office/compounddocumentfonts.h>
+#include <fontmeta/office/compounddocumentreader.h>
+#include <fontmeta/office/documentsummary.h>
+#include <fontmeta/office/ooxmlfonts.h>
+#include <fontmeta/office/pptdocument.h>
+#include <platform/ziparchive.h>
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace Qt::StringLiterals;
+using namespace kernwick;
+using namespace kernwick::fontmeta;
+using namespace kernwick::fontmeta::testing;
+
+namespace {
+
+const QByteArray Pml = "http://schemas.openxmlformats.org/presentationml/2006/main";
+const QByteArray Dml = "http://schemas.openxmlformats.org/drawingml/2006/main";
+const QByteArray Rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+QByteArray rels(const QList<std::array<const char *, 3>> &relationships)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    for (const auto &[id, type, target] : relationships) {
+        xml += "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" + Rel + '/' + type + "\" Target=\"" +
+               target + "\"/>";
+    }
+    return xml + "</Relationships>";
+}
+
+// A part of PresentationML whose body is DrawingML text (prefixes p: and a:, relationships r:).
+QByteArray part(const char *root, const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml +
+           "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
+}
+
+QByteArray run(const QByteArray &typefaces)
+{
+    return "<p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:rPr>" + typefaces +
+           "</a:rPr><a:t>x</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld>";
+}
+
+QByteArray theme(const QByteArray &major, const QByteArray &minor, const QByteArray &minorEa = {})
+{
+    return "<a:theme xmlns:a=\"" + Dml +
+           "\" name=\"T\"><a:themeElements><a:fontScheme name=\"F\">"
+           "<a:majorFont><a:latin typeface=\"" +
+           major +
+           "\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/>"
+           "<a:font script=\"Jpan\" typeface=\"Supplemental Major\"/></a:majorFont>"
+           "<a:minorFont><a:latin typeface=\"" +
+           minor + "\"/><a:ea typeface=\"" + minorEa +
+           "\"/><a:cs typeface=\"\"/>"
+           "<a:font script=\"Hang\" typeface=\"Supplemental Minor\"/></a:minorFont>"
+           "</a:fontScheme></a:themeElements>"
+           "<a:objectDefaults><a:txDef><a:bodyPr/><a:lstStyle/><a:p><a:pPr><a:defRPr><a:latin "
+           "typeface=\"Theme Default\"/>"
+           "</a:defRPr></a:pPr></a:p></a:txDef></a:objectDefaults></a:theme>";
+}
+
+// Two masters with their own themes, layouts, slides on each, notes, a chart with a theme override.
+Members themedPackage()
+{
+    return {
+        {u"[Content_Types].xml"_s,
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+        {u"_rels/.rels"_s, rels({{"rId1", "officeDocument", "ppt/presentation.xml"}})},
+        {u"ppt/presentation.xml"_s,
+         part(
+             "presentation",
+             "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rId1\"/>"
+             "<p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst>"
+             "<p:notesMasterIdLst><p:notesMasterId r:id=\"rId5\"/></p:notesMasterIdLst>"
+             "<p:sldIdLst><p:sldId id=\"256\" r:id=\"rId4\"/><p:sldId id=\"257\" r:id=\"rId3\"/></p:sldIdLst>"
+             "<p:embeddedFontLst><p:embeddedFont><p:font typeface=\"Embedded Face\"/><p:regular "
+             "r:id=\"rId9\"/>"
+             "</p:embeddedFont></p:embeddedFontLst>"
+             "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:lvl1pPr>"
+             "</p:defaultTextStyle>")},
+        {u"ppt/_rels/presentation.xml.rels"_s,
+         rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
+               {"rId2", "slideMaster", "/ppt/slideMasters/slideMaster2.xml"},
+               {"rId3", "slide", "slides/slide1.xml"},
+               {"rId4", "slide", "slides/slide2.xml"},
+               {"rId5", "notesMaster", "notesMasters/notesMaster1.xml"},
+               {"rId6", "theme", "theme/theme1.xml"},
+               {"rId7", "tableStyles", "tableStyles.xml"}})},
+        {u"ppt/theme/theme1.xml"_s, theme("Major One", "Minor One")},
+        {u"ppt/theme/theme2.xml"_s, theme("Major Two", "Minor Two", "EA Two")},
+        {u"ppt/theme/theme3.xml"_s, theme("Notes Major", "Notes Minor")},
+        {u"ppt/theme/themeOverride1.xml"_s,
+         "<a:themeOverride xmlns:a=\"" + Dml +
+             "\"><a:fontScheme name=\"O\"><a:majorFont><a:latin typeface=\"Override Major\"/>"
+             "</a:majorFont><a:minorFont><a:latin typeface=\"Override "
+             "Minor\"/></a:minorFont></a:fontScheme></a:themeOverride>"},
+        {u"ppt/slideMasters/slideMaster1.xml"_s,
+         part("sldMaster",
+              "<p:txStyles><p:titleStyle><a:lvl1pPr><a:buFont typeface=\"Bullet One\"/><a:defRPr>"
+              "<a:latin typeface=\"+mj-lt\"/></a:defRPr></a:lvl1pPr></p:titleStyle></p:txStyles>"
+              "<p:sldLayoutIdLst><p:sldLayoutId r:id=\"rId2\"/></p:sldLayoutIdLst>")},
+        {u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
+         rels({{"rId1", "theme", "../theme/theme1.xml"},
+               {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+        {u"ppt/slideMasters/slideMaster2.xml"_s,
+         part("sldMaster", run("<a:latin typeface=\"Master Two Face\"/>"))},
+        {u"ppt/slideMasters/_rels/slideMaster2.xml.rels"_s,
+         rels({{"rId1", "theme", "../theme/theme2.xml"},
+               {"rId2", "slideLayout", "../slideLayouts/slideLayout2.xml"}})},
+        {u"ppt/slideLayouts/slideLayout1.xml"_s, part("sldLayout", run("<a:cs typeface=\"Layout Face\"/>"))},
+        {u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s,
+         rels({{"rId1", "slideMaster", "../slideMasters/slideMaster1.xml"}})},
+        {u"ppt/slideLayouts/slideLayout2.xml"_s, part("sldLayout", "")},
+        {u"ppt/slideLayouts/_rels/slideLayout2.xml.rels"_s,
+         rels({{"rId1", "slideMaster", "../slideMasters/slideMaster2.xml"}})},
+        // The first slide shown uses the second master, through its layout.
+        {u"ppt/slides/slide2.xml"_s,
+         part("sld",
+              run("<a:latin typeface=\"+mn-lt\"/><a:ea typeface=\"+mn-ea\"/><a:cs typeface=\"+mn-cs\"/>"
+                  "<a:sym typeface=\"Symbol Face\"/><a:latin typeface=\"\"/><a:latin typeface=\"+mj-zz\"/>"
+                  "<a:latin typeface=\"Caf&#233; &amp; Bar\"/><a:ea typeface=\"ＭＳ Ｐゴシック\"/>") +
+                  "<p:style><a:fontRef idx=\"major\"/></p:style>")},
+        {u"ppt/slides/_rels/slide2.xml.rels"_s,
+         rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout2.xml"},
+               {"rId2", "chart", "../charts/chart1.xml"},
+               {"rId3", "notesSlide", "../notesSlides/notesSlide1.xml"},
+               {"rId4", "slide", "slide1.xml"}})},
+        {u"ppt/slides/slide1.xml"_s, part("sld", run("<a:latin typeface=\"+mj-lt\"/>"))},
+        {u"ppt/slides/_rels/slide1.xml.rels"_s,
+         rels({{"rId1", "slideLayout", "../slideLayouts/slideLayout1.xml"}})},
+        {u"ppt/charts/chart1.xml"_s,
+         "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" + Dml +
+             "\"><c:txPr><a:p><a:pPr><a:defRPr><a:latin "
+             "typeface=\"+mn-lt\"/></a:defRPr></a:pPr></a:p></c:txPr>"
+             "</c:chartSpace>"},
+        {u"ppt/charts/_rels/chart1.xml.rels"_s,
+         rels({{"rId1", "themeOverride", "../theme/themeOverride1.xml"}})},
+        {u"ppt/notesSlides/notesSlide1.xml"_s, part("notes", run("<a:latin typeface=\"+mn-lt\"/>"))},
+        {u"ppt/notesSlides/_rels/notesSlide1.xml.rels"_s,
+         rels({{"rId1", "notesMaster", "../notesMasters/notesMaster1.xml"}})},
+        {u"ppt/notesMasters/notesMaster1.xml"_s, part("notesMaster", "")},
+        {u"ppt/notesMasters/_rels/notesMaster1.xml.rels"_s, rels({{"rId1", "theme", "../theme/theme3.xml"}})},
+        {u"ppt/tableStyles.xml"_s,
+         "<a:tblStyleLst xmlns:a=\"" + Dml +
+             "\"><a:tblStyle><a:wholeTbl><a:tcTxStyle><a:font><a:latin typeface=\"Table Face\"/>"
+             "</a:font></a:tcTxStyle></a:wholeTbl></a:tblStyle></a:tblStyleLst>"},
+        {u"ppt/media/image1.png"_s, "<a:latin typeface=\"Not A Part\"/>"},
+    };
+}
+
+const QList<std::pair<QString, QString>> ThemedPackageUses = {
+    {u"Embedded Face"_s, u"embedded font list"_s},
+    {u"Minor One"_s, u"default text style (theme minor font)"_s},
+    {u"Bullet One"_s, u"slide master 1"_s},
+    {u"Major One"_s, u"slide master 1 (theme major font)"_s},
+    {u"Layout Face"_s, u"slide layout 1"_s},
+    {u"Master Two Face"_s, u"slide master 2"_s},
+    {u"Minor Two"_s, u"slide 1 (theme minor font)"_s},
+    {u"EA Two"_s, u"slide 1 (theme minor font)"_s},
+    {u"Symbol Face"_s, u"slide 1"_s},
+    {u"Café & Bar"_s, u"slide 1"_s},
+    {u"ＭＳ Ｐゴシック"_s, u"slide 1"_s},
+    {u"Major Two"_s, u"slide 1 (theme major font)"_s},
+    {u"Notes Minor"_s, u"notes slide 1 (theme minor font)"_s},
+    {u"Override Minor"_s, u"chart 1 (theme minor font)"_s},
+    {u"Major One"_s, u"slide 2 (theme major font)"_s},
+    {u"Table Face"_s, u"table styles"_s},
+};
+
+Members strict(Members members)
+{
+    for (auto &[name, data] : members) {
+        data.replace(Pml, "http://purl.oclc.org/ooxml/presentationml/main");
+        data.replace(Dml, "http://purl.oclc.org/ooxml/drawingml/main");
+        data.replace("http://schemas.openxmlformats.org/drawingml/2006/chart",
+                     "http://purl.oclc.org/ooxml/drawingml/chart");
+        data.replace(Rel, "http://purl.oclc.org/ooxml/officeDocument/relationships");
+    }
+    return members;
+}
+
+Members replaced(Members members, const QString &name, const QByteArray &data)
+{
+    for (auto &[memberName, memberData] : members) {
+        if (memberName == name)
+            memberData = data;
+    }
+    return members;
+}
+
+ReadResult readPackage(const Members &members, bool store = false)
+{
+    const auto archive = ZipArchive::openData(buildZip(members, store));
+    if (!archive)
+        return {};
+    return readOoxmlFonts(*archive);
+}
+
+QList<std::pair<QString, QString>> usePairs(const ReadResult &result)
+{
+    QList<std::pair<QString, QString>> pairs;
+    for (const FontUse &use : result.uses)
+        pairs.append({use.fontName, use.place});
+    return pairs;
+}
+
+QStringList names(const ReadResult &result)
+{
+    QStringList list;
+    for (const FontUse &use : result.uses)
+        list.append(use.fontName);
+    return list;
+}
+
+bool noteMentions(const ReadResult &result, QStringView text)
+{
+    for (const QString &note : result.notes) {
+        if (note.contains(text))
+            return true;
+    }
+    return false;
+}
+
+ReadResult readCompoundData(const QByteArray &bytes)
+{
+    return ppt::CompoundDocumentReader::fromData(bytes).read();
+}
+
+ppt::FontCollection readStreams(const QByteArray &currentUser, const QByteArray &document)
+{
+    const ppt::RandomAccessStream stream{document.size(), [&document](qint64 offset, qint64 size, char *out) {
+                                             if (offset < 0 || size < 0 || offset > document.size() - size)
+                                                 return false;
+                                             memcpy(out, document.constData() + offset, size_t(size));
+                                             return true;
+                                         }};
+    return ppt::readFontCollection(currentUser, stream);
+}
+
+void putU32(QByteArray *bytes, qint64 offset, quint32 value)
+{
+    qToLittleEndian(value, bytes->data() + offset);
+}
+
+quint32 getU32(const QByteArray &bytes, qint64 offset)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + offset);
+}
+
+// Just enough of the Compound File layout (version 3, one FAT sector in the header) to damage a file
+// libgsf wrote in chosen places.
+struct CompoundLayout
+{
+    QByteArray bytes;
+
+    static qint64 sector(quint32 number) { return (qint64(number) + 1) * 512; }
+    qint64 fatEntry(quint32 number) const { return sector(getU32(bytes, 0x4C)) + 4 * number; }
+    qint64 directoryEntry(int index) const
+    {
+        quint32 current = getU32(bytes, 0x30);
+        for (int skip = index / 4; skip > 0; --skip)
+            current = getU32(bytes, fatEntry(current));
+        return sector(current) + 128 * (index % 4);
+    }
+    int findEntry(const QString &name) const
+    {
+        for (int index = 0; index < 64; ++index) {
+            const qint64 entry = directoryEntry(index);
+            const int length = qFromLittleEndian<quint16>(bytes.constData() + entry + 0x40);
+            if (length >= 2 &&
+                QString::fromUtf16(reinterpret_cast<const char16_t *>(bytes.constData() + entry),
+                                   length / 2 - 1) == name)
+                return index;
+        }
+        return -1;
+    }
+};
+
+const QStringList SampleFonts = {u"Alpha Sans"_s, u"ＭＳ Ｐゴシック"_s, u"맑은 고딕"_s,
+                                 u"A Face Name Of Thirty-One Chars"_s};
+
+// A document saved twice: the newer edit maps the document record to a newer copy with other fonts,
+// and a run of zero bytes sits between records, as in files patched by tools.
+std::pair<QByteArray, QByteArray> incrementallySaved()
+{
+    QByteArray document = QByteArray(8000, '\0') + documentContainer({u"Old Face"_s});
+    const quint32 oldDirectory = quint32(document.size());
+    document += persistDirectory(1, {8000});
+    const quint32 oldEdit = quint32(document.size());
+    document += userEdit(0, oldDirectory, 1);
+    document += QByteArray(300, '\0');
+    const quint32 newContainer = quint32(document.size());
+    document += documentContainer(SampleFonts);
+    const quint32 newDirectory = quint32(document.size());
+    document += persistDirectory(1, {newContainer});
+    const quint32 newEdit = quint32(document.size());
+    document += userEdit(oldEdit, newDirectory, 1);
+    return {document, currentUser(newEdit)};
+}
+
+} // namespace
+
+// The Office readers on packages and Compound Files built here, hostile ones included.
+class TestOfficeFonts final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void themeResolution_data();
+    void themeResolution();
+    void relationshipCycles();
+    void brokenParts_data();
+    void brokenParts();
+    void builtDocuments_data();
+    void builtDocuments();
+    void documentSummaryStrings();
+    void hostileRecords_data();
+    void hostileRecords();
+    void hostileCompoundFiles_data();
+    void hostileCompoundFiles();
+    void damagedFiles();
+};
+
+void TestOfficeFonts::themeResolution_data()
+{
+    QTest::addColumn<Members>("members");
+    QTest::newRow("transitional") << themedPackage();
+    QTest::newRow("strict") << strict(themedPackage());
+    // Part names in Open Packaging are case-insensitive, and targets are URIs.
+    QTest::newRow("odd names") << replaced(themedPackage(), u"_rels/.rels"_s,
+                                           rels({{"rId1", "officeDocument", "/PPT/%70resentation.xml"}}));
+}
+
+void TestOfficeFonts::themeResolution()
+{
+    QFETCH(Members, members);
+    const ReadResult result = readPackage(members);
+    QCOMPARE(usePairs(result), ThemedPackageUses);
+    QVERIFY2(result.notes.isEmpty(), qPrintable(result.notes.join(u'\n')));
+}
+
+void TestOfficeFonts::relationshipCycles()
+{
+    Members members = themedPackage();
+    // Every chain loops back: a layout whose master is itself, a master whose theme is a slide, a slide
+    // that is its own layout and notes, a presentation that lists itself as a slide.
+    members = replaced(members, u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s,
+                       rels({{"rId1", "slideMaster", "slideLayout1.xml"}}));
+    members = replaced(members, u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
+                       rels({{"rId1", "theme", "../slides/slide1.xml"},
+                             {"rId2", "slideLayout", "../slideLayouts/slideLayout1.xml"},
+                             {"rId3", "slideLayout", "slideMaster1.xml"}}));
+    members = replaced(members, u"ppt/slides/_rels/slide1.xml.rels"_s,
+                       rels({{"rId1", "slideLayout", "slide1.xml"},
+                             {"rId2", "notesSlide", "slide1.xml"},
+                             {"rId3", "chart", "../presentation.xml"},
+                             {"rId4", "slideLayout", "../../../x.xml"}}));
+    members.append({u"ppt/slides/slide3.xml"_s, part("sld", run("<a:latin typeface=\"Third\"/>"))});
+    members = replaced(members, u"ppt/_rels/presentation.xml.rels"_s,
+                       rels({{"rId1", "slideMaster", "slideMasters/slideMaster1.xml"},
+                             {"rId3", "slide", "slides/slide1.xml"},
+                             {"rId4", "slide", "presentation.xml"},
+                             {"rId5", "slide", "slides/slide3.xml"},
+                             {"rId6", "slide", "slides/slide3.xml"}}));
+    const ReadResult result = readPackage(members);
+    const QStringList found = names(result);
+    QVERIFY(found.contains(u"Bullet One"_s));
+    QVERIFY(found.contains(u"Layout Face"_s));
+    QVERIFY(found.contains(u"Third"_s));
+    QVERIFY(!found.contains(u"Major One"_s)); // no theme can be reached any more
+}
+
+void TestOfficeFonts::brokenParts_data()
+{
+    QTest::addColumn<QByteArray>("slide");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<bool>("keepsEarlierFonts");
+    QByteArray nested = part("sld", run("<a:latin typeface=\"Before\"/>"));
+    nested.insert(nested.lastIndexOf("</p:sld>"), QByteArray("<a:p>").repeated(200000));
+    QTest::newRow("deeply nested") << nested << u"elements nested too deeply"_s << true;
+    QTest::newRow("truncated") << part("sld", run("<a:latin typeface=\"Before\"/>")).left(400)
+                               << u"not well-formed"_s << true;
+    // Qt rejects a wrongly encoded part as a whole.
+    QTest::newRow("not UTF-8")
+        << part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"\xff\xfe\x80\"/>"))
+        << u"not well-formed"_s << false;
+    const QByteArray laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE p:sld [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>";
+    QTest::newRow("entities")
+        << laughs + part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"&c;\"/>")).mid(38)
+        << u"document type declarations are not allowed"_s << false;
+    QTest::newRow("garbage") << QByteArray("\x00\x01garbage<<<>>>&&&", 17) << u"not well-formed"_s << false;
+    // Inflates past the per-part cap from a small archive.
+    QTest::newRow("oversized") << part("sld",
+                                       run("<a:latin typeface=\"Before\"/>") + QByteArray(40 << 20, ' '))
+                               << u"skipped"_s << false;
+}
+
+void TestOfficeFonts::brokenParts()
+{
+    QFETCH(QByteArray, slide);
+    QFETCH(QString, note);
+    QFETCH(bool, keepsEarlierFonts);
+    const ReadResult result = readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, slide));
+    QVERIFY2(noteMentions(result, QString(u"ppt/slides/slide1.xml: "_s + note)),
+             qPrintable(result.notes.join(u'\n')));
+    const QStringList found = names(result);
+    QVERIFY(found.contains(u"Major One"_s)); // the other parts are still read
+    QCOMPARE(found.contains(u"Before"_s), keepsEarlierFonts);
+    for (const QString &name : found)
+        QVERIFY(!name.contains(u"aaaa"));
+}
+
+void TestOfficeFonts::builtDocuments_data()
+{
+    QTest::addColumn<Members>("streams");
+    QTest::addColumn<QStringList>("yields");
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("note");
+
+    const auto [document, user] = presentationStreams(SampleFonts);
+    QTest::newRow("plain") << Members{{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}}
+                           << SampleFonts << u"font collection"_s << QString();
+    const auto [savedTwice, savedTwiceUser] = incrementallySaved();
+    QTest::newRow("saved twice") << Members{{u"Current User"_s, savedTwiceUser},
+                                            {u"PowerPoint Document"_s, savedTwice}}
+                                 << SampleFonts << u"font collection"_s << QString();
+    const auto [oldDocument, oldUser] = presentationStreams({u"Old Face"_s});
+    QTest::newRow("dual storage") << Members{{u"PP40"_s, "old"},
+                                             {u"Current User"_s, oldUser},
+                                             {u"PowerPoint Document"_s, oldDocument},
+                                             {u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
+                                             {u"PP97_DUALSTORAGE/Current User"_s, user}}
+                                  << SampleFonts << u"font collection"_s << QString();
+    QTest::newRow("PowerPoint 95") << Members{{u"PP40"_s, QByteArray(600, 'x')},
+                                              {u"PowerPoint Document"_s, oldDocument}}
+                                   << QStringList{} << QString()
+                                   << u"PowerPoint 95 documents are not supported"_s;
+    // Records that cannot be walked: the summary still lists the fonts.
+    const QByteArray summary = documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false);
+    QTest::newRow("PowerPoint 95, summary readable")
+        << Members{{u"PP40"_s, QByteArray(600, 'x')}, {u"\005DocumentSummaryInformation"_s, summary}}
+        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
+        << u"taken from the document summary"_s;
+    QTest::newRow("damaged records, summary readable")
+        << Members{{u"Current User"_s, user},
+                   {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')},
+                   {u"\005DocumentSummaryInformation"_s, summary}}
+        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
+        << u"taken from the document summary"_s;
+    const QByteArray encryptedUser = currentUser(getU32(user, 16), 0xF3D1C4DF);
+    QTest::newRow("encrypted, summary readable")
+        << Members{{u"Current User"_s, encryptedUser},
+                   {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')},
+                   {u"\005DocumentSummaryInformation"_s,
+                    documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false)}}
+        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s << u"password-protected"_s;
+    QTest::newRow("encrypted, no summary")
+        << Members{{u"Current User"_s, encryptedUser}, {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')}}
+        << QStringList{} << QString() << u"password-protected; its fonts cannot be read"_s;
+    QTest::newRow("encrypted package") << Members{{u"EncryptionInfo"_s, QByteArray(200, '\1')},
+                                                  {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}
+                                       << QStringList{} << QString() << u"password-protected"_s;
+    QTest::newRow("word document") << Members{{u"WordDocument"_s, QByteArray(9000, '\2')}} << QStringList{}
+                                   << QString() << u"holds no PowerPoint presentation"_s;
+    QTest::newRow("not PowerPoint 97")
+        << Members{{u"Current User"_s, currentUser(0, 0x12345678)}, {u"PowerPoint Document"_s, document}}
+        << QStringList{} << QString() << u"not a PowerPoint 97"_s;
+}
+
+void TestOfficeFonts::builtDocuments()
+{
+    QFETCH(Members, streams);
+    QFETCH(QStringList, yields);
+    QFETCH(QString, place);
+    QFETCH(QString, note);
+    const QByteArray file = buildCompoundFile(streams);
+    QVERIFY(file.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")));
+
+    // Through a file too, as kernwick-fontmeta reads it.
+    QTemporaryDir folder;
+    QFile out(folder.filePath(u"built.ppt"_s));
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+    for (const ReadResult &result : {readCompoundData(file), readCompoundDocumentFonts(out.fileName())}) {
+        QCOMPARE(names(result), yields);
+        for (const FontUse &use : result.uses)
+            QCOMPARE(use.place, place);
+        if (note.isEmpty())
+            QVERIFY(result.notes.isEmpty());
+        else
+            QVERIFY2(result.notes.size() == 1 && result.notes[0].contains(note),
+                     qPrintable(result.notes.join(u'\n')));
+    }
+}
+
+void TestOfficeFonts::documentSummaryStrings()
+{
+    const QStringList fonts{u"Arial"_s, u"Times New Roman"_s, u"Wingdings"_s};
+    // Lengths chosen so that padding changes every following offset.
+    QCOMPARE(ppt::fontsFromDocumentSummary(documentSummary(u"Verwendete Schriftarten"_s, fonts, false)),
+             fonts);
+    QCOMPARE(ppt::fontsFromDocumentSummary(documentSummary(u"Fonts Used"_s, fonts, true)), fonts);
+    QByteArray summary = documentSummary(u"Fonts Used"_s, fonts, false);
+    QCOMPARE(ppt::fontsFromDocumentSummary(summary.left(summary.size() - 3)), QStringList{});
+    putU32(&summary, 52, 0x7FFFFFFF); // property count
+    QCOMPARE(ppt::fontsFromDocumentSummary(summary), QStringList{});
+    QCOMPARE(ppt::fontsFromDocumentSummary(QByteArray(48, '\xff')), QStringList{});
+}
+
+void TestOfficeFonts::hostileRecords_data()
+{
+    QTest::addColumn<QByteArray>("user");
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QStringList>("yields");
+
+    const auto [document, user] = presentationStreams(SampleFonts);
+    const quint32 edit = getU32(user, 16);
+    const qint64 directory = getU32(document, edit + 8 + 12);
+
+    QByteArray selfLoop = document;
+    putU32(&selfLoop, edit + 8 + 8, edit); // the edit names itself as the previous one
+    QTest::newRow("edit names itself") << user << selfLoop << SampleFonts;
+
+    QByteArray twoEdits = document + userEdit(edit, quint32(directory), 1);
+    putU32(&twoEdits, edit + 8 + 8, quint32(document.size())); // ... and the older one points forward
+    QTest::newRow("edits point at each other")
+        << currentUser(quint32(document.size())) << twoEdits << SampleFonts;
+
+    QByteArray hugeLength = document;
+    putU32(&hugeLength, 4, 0xFFFFFFFF); // the document container claims 4 GB
+    QTest::newRow("huge record length") << user << hugeLength << SampleFonts;
+
+    QByteArray hugeCount = document;
+    putU32(&hugeCount, directory + 8, 1 | (0xFFFu << 20)); // 4095 offsets, 1 present
+    QTest::newRow("huge persist count") << user << hugeCount << SampleFonts;
+
+    QByteArray missingDocument = document;
+    putU32(&missingDocument, directory + 12, 0xFFFFFF00);
+    QTest::newRow("document beyond the stream") << user << missingDocument << QStringList{};
+    QTest::newRow("edit beyond the stream") << currentUser(0xFFFFFFF0) << document << QStringList{};
+    QTest::newRow("short current user") << user.left(19) << document << QStringList{};
+    QTest::newRow("truncated document") << user << document.left(edit + 12) << QStringList{};
+
+    QByteArray atomNotContainer = document;
+    atomNotContainer[0] = '\0';
+    QTest::newRow("document record is an atom") << user << atomNotContainer << QStringList{};
+
+    // A name that fills all 32 units without a NUL is cut there; an empty one is kept for the caller to drop.
+    const auto [odd, oddUser] =
+        presentationStreams({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()});
+    QTest::newRow("odd names") << oddUser << odd
+                               << QStringList{u"01234567890123456789012345678901"_s, u"Short"_s, QString()};
+}
+
+void TestOfficeFonts::hostileRecords()
+{
+    QFETCH(QByteArray, user);
+    QFETCH(QByteArray, document);
+    QFETCH(QStringList, yields);
+    const ppt::FontCollection fonts = readStreams(user, document);
+    QCOMPARE(fonts.names, yields);
+    QCOMPARE(fonts.status == ppt::FontCollection::Status::Read, !yields.isEmpty());
+}
+
+void TestOfficeFonts::hostileCompoundFiles_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    const auto [document, user] = incrementallySaved(); // large enough for the big-sector FAT
+    CompoundLayout good{buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}})};
+    const int documentEntry = good.findEntry(u"PowerPoint Document"_s);
+    const int userEntry = good.findEntry(u"Current User"_s);
+    QTest::newRow("intact") << good.bytes;
+
+    const quint32 documentStart = getU32(good.bytes, good.directoryEntry(documentEntry) + 0x74);
+    CompoundLayout fatCycle = good;
+    putU32(&fatCycle.bytes, fatCycle.fatEntry(documentStart + 3), documentStart);
+    QTest::newRow("FAT cycle") << fatCycle.bytes;
+
+    CompoundLayout directoryCycle = good;
+    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x44, 0);
+    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x48,
+           quint32(documentEntry));
+    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(userEntry) + 0x44, quint32(documentEntry));
+    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(userEntry) + 0x48, quint32(userEntry));
+    QTest::newRow("directory cycle") << directoryCycle.bytes;
+
+    CompoundLayout miniCycle = good;
+    const qint64 miniFat = CompoundLayout::sector(getU32(good.bytes, 0x3C));
+    for (int entry = 0; entry < 128; ++entry)
+        putU32(&miniCycle.bytes, miniFat + 4 * entry, quint32(entry));
+    QTest::newRow("mini FAT cycle") << miniCycle.bytes;
+
+    CompoundLayout hugeSizes = good;
+    putU32(&hugeSizes.bytes, hugeSizes.directoryEntry(documentEntry) + 0x78, 0xFFFFFFF0);
+    putU32(&hugeSizes.bytes, hugeSizes.directoryEntry(userEntry) + 0x78, 0x7FFFFFF0);
+    QTest::newRow("huge stream sizes") << hugeSizes.bytes;
+
+    CompoundLayout hugeCounts = good;
+    putU32(&hugeCounts.bytes, 0x2C, 0x7FFFFFFF); // FAT sectors
+    putU32(&hugeCounts.bytes, 0x40, 0x7FFFFFFF); // mini FAT sectors
+    putU32(&hugeCounts.bytes, 0x48, 0x7FFFFFFF); // DIFAT sectors
+    QTest::newRow("huge counts") << hugeCounts.bytes;
+
+    CompoundLayout chainOutside = good;
+    putU32(&chainOutside.bytes, chainOutside.directoryEntry(documentEntry) + 0x74, 0x00FFFFFF);
+    putU32(&chainOutside.bytes, 0x30, 0xFFFFFFF0);
+    QTest::newRow("chains outside the file") << chainOutside.bytes;
+}
+
+void TestOfficeFonts::hostileCompoundFiles()
+{
+    QFETCH(QByteArray, file);
+    const ReadResult result = readCompoundData(file);
+    if (qstrcmp(QTest::currentDataTag(), "intact") == 0)
+        QCOMPARE(names(result), SampleFonts);
+    // Whatever survives the damage is read; nothing else may happen.
+    QVERIFY(!result.notes.isEmpty() || !result.uses.isEmpty());
+    for (const FontUse &use : result.uses)
+        QVERIFY(SampleFonts.contains(use.fontName));
+}
+
+void TestOfficeFonts::damagedFiles()
+{
+    // Truncations and flipped bytes, mostly where damage matters (headers, tables, directories):
+    // whatever opens is read without harm.
+    const auto [document, user] = incrementallySaved();
+    const QByteArray compound =
+        buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}});
+    const QByteArray zip = buildZip(themedPackage());
+    QRandomGenerator random(7);
+    for (int round = 0; round < 600; ++round) {
+        const QByteArray &file = round % 3 ? compound : zip;
+        QByteArray damaged = file.left(random.bounded(file.size()));
+        if (round % 2) {
+            damaged = file;
+            for (int flips = 0; flips < 6; ++flips) {
+                const int where = random.bounded(8) ? random.bounded(std::min<qsizetype>(file.size(), 2048))
+                                                    : random.bounded(file.size());
+                damaged[where] = char(random.bounded(256));
+            }
+        }
+        if (&file == &compound)
+            readCompoundData(damaged);
+        else if (const auto archive = ZipArchive::openData(damaged))
+            readOoxmlFonts(*archive);
+    }
+    QCOMPARE(readCompoundData(QByteArray()).notes.size(), 1);
+    QCOMPARE(readCompoundDocumentFonts(u"/nonexistent/file.ppt"_s).notes.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestOfficeFonts)
+#include "tst_officefonts.moc"
