@@ -2,6 +2,7 @@
 
 #include <platform/desktop/colorschemeportal.h>
 #include <views/appearance.h>
+#include <views/symbols.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
@@ -54,10 +56,24 @@ void KernwickApp::applyAppearance()
     const bool dark =
         m_appearanceMode == darkMode || (m_appearanceMode != lightMode && m_portal.prefersDark());
     m_appearance.setColorScheme(dark ? Appearance::ColorScheme::dark : Appearance::ColorScheme::light);
+    // Menus, dialogs and tooltips are windows of their own: they follow the same appearance, those made
+    // later through the application's palette, those already made (the menu bar's menus) directly.
+    const QPalette palette = m_appearance.palette();
+    QApplication::setPalette(palette);
+    QToolTip::setPalette(palette);
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->setPalette(palette);
     if (m_appearanceGroup) {
-        m_light->setChecked(m_appearanceMode == lightMode);
-        m_dark->setChecked(m_appearanceMode == darkMode);
-        m_auto->setChecked(m_appearanceMode == autoMode);
+        // A checkmark beside the current mode and nothing beside the others (a blank keeps the texts in
+        // line): the desktop style would draw an empty box for an unchecked item.
+        const QIcon check(symbolPixmap(u"checkmark"_s, 16, palette.color(QPalette::WindowText), 2));
+        QPixmap blank(32, 32);
+        blank.fill(Qt::transparent);
+        for (const auto &[action, mode] :
+             {std::pair{m_light, lightMode}, {m_dark, darkMode}, {m_auto, autoMode}}) {
+            action->setChecked(m_appearanceMode == mode);
+            action->setIcon(action->isChecked() ? check : QIcon(blank));
+        }
     }
 }
 
@@ -68,11 +84,15 @@ void KernwickApp::installMenus(QMenuBar &menuBar, QWidget *window)
     QMenu *application = menuBar.addMenu(u"Kernwick"_s);
     QAction *about = application->addAction(u"About Kernwick"_s);
     connect(about, &QAction::triggered, this, [this] {
-        QMessageBox::about(
-            m_window, u"About Kernwick"_s,
-            u"<h3>Kernwick %1</h3><p>Collects the fonts of a presentation for the machine that will "
-            u"show it.</p><p>Your files never leave your computer.</p>"_s.arg(
-                QApplication::applicationVersion()));
+        auto *message = new QMessageBox(m_window);
+        message->setAttribute(Qt::WA_DeleteOnClose);
+        message->setWindowTitle(u"About Kernwick"_s);
+        message->setIconPixmap(logoPixmap(64, message->devicePixelRatioF()));
+        message->setText(u"<h3>Kernwick %1</h3><p>Collects the fonts of a presentation for the machine that "
+                         u"will show it.</p><p>Your files never leave your computer.</p>"_s.arg(
+                             QApplication::applicationVersion()));
+        message->addButton(QMessageBox::Ok);
+        message->open();
     });
     m_checkForUpdates = application->addAction(u"Check for Updates..."_s);
     m_checkForUpdates->setEnabled(m_updater != nullptr);
@@ -85,8 +105,9 @@ void KernwickApp::installMenus(QMenuBar &menuBar, QWidget *window)
 
     QMenu *view = menuBar.addMenu(u"View"_s);
     m_appearanceGroup = new QActionGroup(this);
-    // A stored value other than the three checks nothing, so the group may stand with none checked.
-    m_appearanceGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    // The current mode carries a checkmark, not a radio bullet: the group is not exclusive, and the marks
+    // are set from the stored value alone (a value other than the three checks nothing).
+    m_appearanceGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     const auto addMode = [&](const QString &text, const QString &mode, const QKeySequence &shortcut) {
         QAction *action = view->addAction(text);
         action->setCheckable(true);
@@ -121,13 +142,11 @@ void KernwickApp::showUpdateOutcome(UpdateChecker::Outcome outcome, const Appcas
     const QString version = QApplication::applicationVersion();
     switch (outcome) {
     case UpdateChecker::Outcome::upToDate:
-        message->setIcon(QMessageBox::Information);
         message->setText(u"You’re up to date!"_s);
         message->setInformativeText(u"Kernwick %1 is currently the newest version available."_s.arg(version));
         message->addButton(QMessageBox::Ok);
         break;
     case UpdateChecker::Outcome::updateAvailable: {
-        message->setIcon(QMessageBox::Information);
         message->setText(u"A new version of Kernwick is available!"_s);
         message->setInformativeText(
             u"Kernwick %1 is now available — you have %2. Would you like to download it now?"_s.arg(
@@ -144,7 +163,6 @@ void KernwickApp::showUpdateOutcome(UpdateChecker::Outcome outcome, const Appcas
         break;
     }
     case UpdateChecker::Outcome::noFeed:
-        message->setIcon(QMessageBox::Information);
         message->setText(u"Updates come from your package manager."_s);
         message->setInformativeText(u"This copy of Kernwick %1 has no update feed of its own: your system’s "
                                     u"package manager keeps it up to date."_s.arg(version));
@@ -152,12 +170,13 @@ void KernwickApp::showUpdateOutcome(UpdateChecker::Outcome outcome, const Appcas
         break;
     case UpdateChecker::Outcome::brokenFeed:
     case UpdateChecker::Outcome::unreachable:
-        message->setIcon(QMessageBox::Warning);
         message->setText(u"Update Error!"_s);
         message->setInformativeText(u"Kernwick could not check for updates: %1"_s.arg(error));
         message->addButton(QMessageBox::Ok);
         break;
     }
+    // The application's own icon rather than the style's generic ones, as the desktop's dialogs show.
+    message->setIconPixmap(logoPixmap(64, message->devicePixelRatioF()));
     m_updateMessage = message;
     message->open();
 }

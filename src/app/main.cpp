@@ -3,6 +3,7 @@
 #include <platform/desktop/colorschemeportal.h>
 #include <platform/desktop/dbusservices.h>
 #include <platform/desktop/dialogfilechooser.h>
+#include <platform/desktop/portalfilechooser.h>
 #include <platform/desktop/singleinstance.h>
 #include <platform/desktop/updatechecker.h>
 #include <platform/volume.h>
@@ -82,12 +83,9 @@ int main(int argc, char *argv[])
 
     QMainWindow window;
     window.setWindowTitle(u"Kernwick"_s);
-    // Menus and dialogs of the window follow its light or dark palette.
-    window.setAttribute(Qt::WA_WindowPropagation);
-    window.setPalette(appearance.palette());
-    QObject::connect(&appearance, &Appearance::colorSchemeChanged, &window,
-                     [&] { window.setPalette(appearance.palette()); });
-    DialogFileChooser chooser(&window);
+    // The desktop's own file chooser where its portal offers one; Qt's dialog otherwise.
+    DialogFileChooser dialogChooser(&window);
+    PortalFileChooser chooser(QDBusConnection::sessionBus(), dialogChooser, &window);
     WorkflowState workflow({scanner, resolver, chooser, notifier, revealer, settings, workers});
     window.setCentralWidget(new ContentView(appearance, workflow, revealer));
     shell.installMenus(*window.menuBar(), &window);

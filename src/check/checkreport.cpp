@@ -1,6 +1,7 @@
 #include "checkreport.h"
 
 #include <model/statuspresentation.h>
+#include <scan/fontusage.h>
 
 #include <QJsonArray>
 
@@ -42,6 +43,18 @@ QString fontDetailsText(const FontStatusItem &item)
     return text;
 }
 
+FontStatusItems PresentationCheck::judgedItems() const
+{
+    if (!usedOnly)
+        return items;
+    FontStatusItems judged;
+    for (const FontStatusItem &item : items) {
+        if (usage.value(item.fontName).used)
+            judged.append(item);
+    }
+    return judged;
+}
+
 QString formatCheckText(const PresentationCheck &check)
 {
     QString text = check.path + u'\n';
@@ -55,10 +68,16 @@ QString formatCheckText(const PresentationCheck &check)
         text += u"  "_s + shownName(item.fontName).leftJustified(nameWidth) + u"  "_s +
                 rawValue(item.status).leftJustified(statusWidth) + u"  "_s +
                 (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
+        if (const QString usage = describeUsage(check.usage.value(item.fontName)); !usage.isEmpty())
+            text += u"    "_s + usage + u'\n';
         text += fontDetailsText(item);
     }
-    text += u"  "_s + readinessPresentation(isReadyForHandoff(check.items)).title + u": "_s +
-            countsSummary(check.items) + u'\n';
+    const FontStatusItems judged = check.judgedItems();
+    text +=
+        u"  "_s + readinessPresentation(isReadyForHandoff(judged)).title + u": "_s + countsSummary(judged);
+    if (judged.size() < check.items.size())
+        text += u" (leaving out %1 font(s) no text uses)"_s.arg(check.items.size() - judged.size());
+    text += u'\n';
     return text;
 }
 
@@ -66,9 +85,15 @@ QJsonObject checkToJson(const PresentationCheck &check)
 {
     QJsonArray fonts;
     for (const FontStatusItem &item : check.items) {
+        const FontUsage usage = check.usage.value(item.fontName);
         QJsonObject font{{u"name"_s, item.fontName},
                          {u"status"_s, rawValue(item.status)},
                          {u"file"_s, item.hasFile() ? QJsonValue(item.filePath()) : QJsonValue()},
+                         {u"places"_s, QJsonArray::fromStringList(usage.places)},
+                         {u"used"_s, usage.used},
+                         {u"usedIn"_s, usage.usedInKnown
+                                           ? QJsonValue(QJsonArray::fromStringList(usage.usedIn))
+                                           : QJsonValue()},
                          {u"embeddedFaces"_s, QJsonArray::fromStringList(item.embeddedFaces)},
                          {u"metricTwins"_s, QJsonArray::fromStringList(item.metricTwins)}};
         if (item.hasFile()) {
@@ -86,16 +111,15 @@ QJsonObject checkToJson(const PresentationCheck &check)
         }
         fonts.append(font);
     }
-    const QJsonObject counts{{u"installed"_s, installedCount(check.items)},
-                             {u"system"_s, systemCount(check.items)},
-                             {u"adobe"_s, adobeCount(check.items)},
-                             {u"missing"_s, missingCount(check.items)},
-                             {u"unresolved"_s, unresolvedCount(check.items)}};
-    return QJsonObject{{u"path"_s, check.path},
-                       {u"fonts"_s, fonts},
-                       {u"counts"_s, counts},
-                       {u"notes"_s, QJsonArray::fromStringList(check.notes)},
-                       {u"readyForHandoff"_s, isReadyForHandoff(check.items)}};
+    const FontStatusItems judged = check.judgedItems();
+    const QJsonObject counts{{u"installed"_s, installedCount(judged)},
+                             {u"system"_s, systemCount(judged)},
+                             {u"adobe"_s, adobeCount(judged)},
+                             {u"missing"_s, missingCount(judged)},
+                             {u"unresolved"_s, unresolvedCount(judged)}};
+    return QJsonObject{{u"path"_s, check.path},         {u"fonts"_s, fonts},
+                       {u"counts"_s, counts},           {u"notes"_s, QJsonArray::fromStringList(check.notes)},
+                       {u"usedOnly"_s, check.usedOnly}, {u"readyForHandoff"_s, isReadyForHandoff(judged)}};
 }
 
 } // namespace kernwick

@@ -66,8 +66,12 @@ int main(int argc, char *argv[])
         u"include-restricted"_s,
         u"Put fonts whose license restricts passing them on into the package too (you need the owner's "
         u"permission)."_s);
-    parser.addOptions(
-        {jsonOption, packageOption, noPresentationOption, noReportOption, includeRestrictedOption});
+    const QCommandLineOption usedOnlyOption(
+        u"used-only"_s,
+        u"Leave fonts that no text uses (only declared by a theme, master or style) out of the "
+        u"verdict."_s);
+    parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption,
+                       includeRestrictedOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -125,7 +129,7 @@ int main(int argc, char *argv[])
         }
         const ScanResult scanned = scanner.scan(path);
         PresentationCheck check{path, resolver.resolveFonts(scanned.fonts, fontNamingFor(path)),
-                                scanned.notes};
+                                scanned.notes, scanned.usage, parser.isSet(usedOnlyOption)};
         markEmbeddedFonts(check.items, scanned.embedded);
         for (const QString &note : scanned.notes)
             err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
@@ -161,7 +165,7 @@ int main(int argc, char *argv[])
                 status = notReady;
             continue;
         }
-        if (!isReadyForHandoff(check.items) && status == allReady)
+        if (!isReadyForHandoff(check.judgedItems()) && status == allReady)
             status = notReady;
         if (json)
             results.append(checkToJson(check));

@@ -44,11 +44,24 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
                 continue;
             }
             found = indexByName.insert(name, fonts.size());
-            fonts.append({name, {}});
+            ListedFont font;
+            font.name = name;
+            font.used = result.drawnFonts == DrawnFonts::Unknown;
+            font.usedInKnown = result.drawnFonts == DrawnFonts::WithPlaces;
+            fonts.append(font);
         }
         QStringList &places = fonts[*found].places;
         if (!use.place.isEmpty() && !places.contains(use.place))
             places.append(use.place);
+    }
+    for (const FontUse &use : result.drawnUses) {
+        const auto found = indexByName.constFind(printableText(use.fontName).trimmed());
+        if (found == indexByName.cend())
+            continue; // text draws only what some place names
+        ListedFont &font = fonts[*found];
+        font.used = true;
+        if (font.usedInKnown && !use.place.isEmpty() && !font.usedIn.contains(use.place))
+            font.usedIn.append(use.place);
     }
     if (notes && tooLong > 0)
         notes->append(
@@ -123,8 +136,12 @@ QString formatForPeople(const QString &path, const QList<ListedFont> &fonts)
     QString text = path + u'\n';
     if (fonts.isEmpty())
         text += u"  (no fonts found)\n"_s;
-    for (const ListedFont &font : fonts)
-        text += u"  "_s + font.name + u'\t' + summarizePlaces(font.places) + u'\n';
+    for (const ListedFont &font : fonts) {
+        text += u"  "_s + font.name + u'\t' + summarizePlaces(font.places);
+        if (!font.used)
+            text += u" (declared only: no text uses it)"_s;
+        text += u'\n';
+    }
     return text;
 }
 
@@ -139,7 +156,10 @@ QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, co
     QJsonArray list;
     for (const ListedFont &font : fonts)
         list.append(
-            QJsonObject{{u"name"_s, printableText(font.name)}, {u"places"_s, printable(font.places)}});
+            QJsonObject{{u"name"_s, printableText(font.name)},
+                        {u"places"_s, printable(font.places)},
+                        {u"used"_s, font.used},
+                        {u"usedIn"_s, font.usedInKnown ? QJsonValue(printable(font.usedIn)) : QJsonValue()}});
     return QJsonObject{{u"path"_s, printableText(path)}, {u"fonts"_s, list}, {u"notes"_s, printable(notes)}};
 }
 

@@ -13,7 +13,10 @@ namespace kernwick::fontmeta {
 struct ListedFont
 {
     QString name;
-    QStringList places; // distinct, in document order
+    QStringList places;      // distinct, in document order
+    bool used = true;        // text draws it; false: the document only declares it
+    QStringList usedIn;      // where text draws it, distinct, in document order
+    bool usedInKnown = true; // false when the document does not tell where (usedIn is then empty)
 };
 
 // The distinct names (exact spelling, first occurrence first) of what a reader found, each made safe to
@@ -38,7 +41,8 @@ QString summarizePlaces(const QStringList &places);
 // form cannot tell all of them apart; the scan reads the JSON form.
 QString formatMetadataAnswer(const QList<ListedFont> &fonts);
 
-// For people: the path, then one line per font: two spaces, the name, a tab, where it was found.
+// For people: the path, then one line per font: two spaces, the name, a tab, where it was found, and
+// " (declared only: no text uses it)" for a font that no text draws.
 QString formatForPeople(const QString &path, const QList<ListedFont> &fonts);
 
 // The machine form, one object per document: {"path", "fonts": [{"name", "places"}], "notes"}. Every

@@ -20,12 +20,24 @@ struct EmbeddedFont
     QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic", in that order
 };
 
+// How far a reader can tell which fonts the text draws.
+enum class DrawnFonts
+{
+    WithPlaces, // the uses that draw say which fonts and where
+    NamesOnly,  // they say which fonts; their places are not known
+    Unknown,    // the document does not say: every font counts as drawn
+};
+
 // What a reader found in one document.
 struct ReadResult
 {
     QList<FontUse> uses; // in document order; a name may occur many times
     QStringList notes;   // one line each, for standard error: "encrypted: the fonts cannot be read"
     QList<EmbeddedFont> embedded = {};
+    // Where text draws a font, named there or inherited from a layout, master or style: "slide 3",
+    // "notes page 2"; the place is empty when the reader knows the font but not where.
+    QList<FontUse> drawnUses = {};
+    DrawnFonts drawnFonts = DrawnFonts::Unknown;
 };
 
 } // namespace kernwick::fontmeta

@@ -19,7 +19,7 @@ StatusPresentation statusPresentation(FontStatus status)
     case FontStatus::system:
         return {u"System Font"_s, secondary, u"System Fonts"_s, u"Not included"_s, primary};
     case FontStatus::installed:
-        return {u"Found"_s, green, u"Found"_s, u"Found on this Mac"_s, green};
+        return {u"Found"_s, green, u"Found"_s, u"Found on this computer"_s, green};
     case FontStatus::missing:
         return {u"Missing"_s, red, u"Missing"_s, u"Not found"_s, red};
     case FontStatus::unresolved:

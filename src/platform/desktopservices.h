@@ -15,8 +15,9 @@ public:
     // A presentation; a Keynote package, which is a folder, can be chosen as one file. Nothing when
     // cancelled.
     virtual std::optional<QString> chooseFile(const QString &prompt, const QString &message) = 0;
-    // A folder, which may be made new in the chooser. Nothing when cancelled.
-    virtual std::optional<QString> chooseFolder(const QString &prompt, const QString &message) = 0;
+    // A folder, which may be made new in the chooser, which opens in `startFolder`. Nothing when cancelled.
+    virtual std::optional<QString> chooseFolder(const QString &prompt, const QString &message,
+                                                const QString &startFolder) = 0;
 };
 
 // Posts a desktop notification. Returns at once; a desktop that shows no notifications shows nothing.

@@ -30,6 +30,27 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
     else if (extension == u"key")
         extracted = keynotePackageFonts(path, m_limits);
     result.fonts = sortedDistinctNames(result.fonts + extracted.fonts);
+    for (const MetadataFont &font : metadata.fonts) {
+        const auto found = result.usage.find(font.name);
+        if (found == result.usage.end()) {
+            result.usage.insert(font.name, {font.places, font.used, font.usedIn, font.usedInKnown});
+            continue;
+        }
+        // A name given twice: used when either says so, with the places of both.
+        found->used = found->used || font.used;
+        for (const QString &place : font.places) {
+            if (!found->places.contains(place))
+                found->places.append(place);
+        }
+        for (const QString &place : font.usedIn) {
+            if (!found->usedIn.contains(place))
+                found->usedIn.append(place);
+        }
+    }
+    for (const QString &name : std::as_const(result.fonts)) {
+        if (!result.usage.contains(name))
+            result.usage.insert(name, {});
+    }
     for (const QString &note : std::as_const(extracted.notes)) {
         if (!result.notes.contains(note))
             result.notes.append(note);

@@ -63,10 +63,14 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
             ++beyondCount;
             continue;
         }
-        QStringList places;
+        MetadataFont listed{name, {}};
         for (const QJsonValue place : font[u"places"_s].toArray())
-            places.append(withoutControlCharacters(place.toString()));
-        result.fonts.append({name, places});
+            listed.places.append(withoutControlCharacters(place.toString()));
+        listed.used = font[u"used"_s].toBool(true);
+        listed.usedInKnown = font[u"usedIn"_s].isArray();
+        for (const QJsonValue place : font[u"usedIn"_s].toArray())
+            listed.usedIn.append(withoutControlCharacters(place.toString()));
+        result.fonts.append(listed);
     }
     for (const QJsonValue note : object[u"notes"_s].toArray()) {
         if (result.notes.size() < maxNotes)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,11 +25,23 @@ struct EmbeddedFontFaces
     QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic"
 };
 
+// Where a document uses one of its fonts, as its helper tells it: information beside the name, which
+// changes nothing of how the font is resolved, counted or packaged.
+struct FontUsage
+{
+    QStringList places;       // where the document names it, for people: "slide master 1", "slide 3"
+    bool used = true;         // text draws it; false when the document only declares it
+    QStringList usedIn;       // where text draws it: "slide 3", "notes page 2"
+    bool usedInKnown = false; // false when nobody can tell where (usedIn is then empty)
+};
+
 struct ScanResult
 {
     QStringList fonts;
     QStringList notes;
     QList<EmbeddedFontFaces> embedded = {}; // which of the fonts the presentation embeds
+    // By name as in `fonts`; names found only by the package extractions have no places.
+    QHash<QString, FontUsage> usage = {};
 };
 
 // Trims the white space and line breaks of the scanning code from both ends: the Unicode space, line and

@@ -1,11 +1,96 @@
 #include "cardframe.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <cmath>
 
 namespace kernwick {
+
+namespace {
+
+// Three box blurs of the alpha channel come close to a Gaussian of the given radius.
+void blurAlpha(QImage &image, int radius)
+{
+    const int box = std::max(1, radius / 2);
+    const int width = image.width();
+    const int height = image.height();
+    QList<int> line(std::max(width, height));
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int horizontal = 0; horizontal < 2; ++horizontal) {
+            const int length = horizontal ? width : height;
+            const int lines = horizontal ? height : width;
+            for (int index = 0; index < lines; ++index) {
+                auto pixel = [&](int at) -> uchar & {
+                    return horizontal ? image.scanLine(index)[at] : image.scanLine(at)[index];
+                };
+                for (int at = 0; at < length; ++at)
+                    line[at] = pixel(at);
+                int sum = 0;
+                for (int at = -box; at <= box; ++at)
+                    sum += (at >= 0 && at < length) ? line[at] : 0;
+                for (int at = 0; at < length; ++at) {
+                    pixel(at) = uchar(sum / (2 * box + 1));
+                    const int leaving = at - box;
+                    const int entering = at + box + 1;
+                    sum += (entering < length ? line[entering] : 0) - (leaving >= 0 ? line[leaving] : 0);
+                }
+            }
+        }
+    }
+}
+
+// The blurred shadow of a rounded rectangle whose corners and edges can be stretched to any size: a small
+// image of the rectangle's corners, blurred once and kept.
+QImage shadowTile(qreal cornerRadius, int blurRadius)
+{
+    static QHash<QPair<int, int>, QImage> tiles;
+    const QPair<int, int> key(int(cornerRadius * 4), blurRadius);
+    if (const auto found = tiles.constFind(key); found != tiles.cend())
+        return *found;
+    const int margin = 2 * blurRadius;
+    const int corner = int(std::ceil(cornerRadius)) + margin;
+    const int side = 2 * corner + 1;
+    QImage image(side, side, QImage::Format_Alpha8);
+    image.fill(0);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawRoundedRect(QRectF(margin, margin, side - 2 * margin, side - 2 * margin), cornerRadius,
+                                cornerRadius);
+    }
+    blurAlpha(image, blurRadius);
+    tiles.insert(key, image);
+    return image;
+}
+
+void paintShadow(QPainter &painter, const QRectF &shape, qreal cornerRadius, qreal opacity, int blurRadius)
+{
+    const QImage tile = shadowTile(cornerRadius, blurRadius);
+    const int corner = tile.width() / 2;
+    const int margin = 2 * blurRadius;
+    const QRectF area = shape.adjusted(-margin, -margin, margin, margin);
+    painter.save();
+    painter.setOpacity(opacity);
+    // Nine pieces: the corners as they are, the edges and the middle stretched.
+    const qreal xs[] = {area.left(), area.left() + corner, area.right() - corner, area.right()};
+    const qreal ys[] = {area.top(), area.top() + corner, area.bottom() - corner, area.bottom()};
+    const int sxs[] = {0, corner, corner + 1, tile.width()};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const QRectF target(xs[column], ys[row], xs[column + 1] - xs[column], ys[row + 1] - ys[row]);
+            const QRect source(sxs[column], sxs[row], sxs[column + 1] - sxs[column], sxs[row + 1] - sxs[row]);
+            if (target.width() > 0 && target.height() > 0)
+                painter.drawImage(target, tile, source);
+        }
+    }
+    painter.restore();
+}
+
+} // namespace
 
 CardStyle CardStyle::innerCard(QMargins padding)
 {
@@ -28,22 +113,16 @@ void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     if (style.shadowOpacity > 0 && style.shadowRadius > 0) {
-        // A blur of the given radius, approximated by rings that fade outwards.
-        const int steps = int(std::ceil(style.shadowRadius));
+        // A soft blur of black under the card. The card's own fill is translucent: the shadow is drawn
+        // only outside it.
         const QRectF shadow = cardRect.translated(0, style.shadowOffsetY);
-        // The card's own fill is translucent: the shadow is drawn only outside it.
+        const int blur = int(std::ceil(style.shadowRadius));
         QPainterPath outside;
-        outside.addRect(cardRect.united(shadow).adjusted(-steps, -steps, steps, steps));
+        outside.addRect(shadow.adjusted(-2 * blur, -2 * blur, 2 * blur, 2 * blur));
         QPainterPath card;
         card.addRoundedRect(cardRect, style.radius, style.radius);
-        painter.setClipPath(outside.subtracted(card));
-        for (int step = steps; step >= 1; --step) {
-            const qreal spread = step * 0.5;
-            const qreal alpha = style.shadowOpacity * 2.0 / (steps + 1);
-            painter.setBrush(QColor::fromRgbF(0, 0, 0, float(alpha)));
-            painter.drawRoundedRect(shadow.adjusted(-spread, -spread, spread, spread), style.radius + spread,
-                                    style.radius + spread);
-        }
+        painter.setClipPath(outside.subtracted(card), Qt::IntersectClip);
+        paintShadow(painter, shadow, style.radius, style.shadowOpacity, blur);
         painter.setClipping(false);
     }
     if (style.fill) {

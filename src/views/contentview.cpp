@@ -2,10 +2,12 @@
 
 #include <model/fontstatusitem.h>
 #include <model/statuspresentation.h>
+#include <views/controlstyle.h>
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
 #include <views/fontemptystateview.h>
 #include <views/fontlistheader.h>
+#include <views/fonttableheader.h>
 #include <views/fonttableview.h>
 #include <views/handoffpackageview.h>
 #include <views/readinesscard.h>
@@ -18,11 +20,13 @@
 #include <views/textlabel.h>
 #include <workflow/workflowstate.h>
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -77,6 +81,82 @@ private:
     Appearance &m_appearance;
 };
 
+// The readiness card and the five count tiles: one row where the width allows the card its title beside
+// tiles whose labels are whole; otherwise the card takes a line of its own above the tiles.
+class SummaryRow final : public QWidget
+{
+public:
+    SummaryRow(ReadinessCard *readiness, const QList<StatCard *> &tiles, QWidget *parent)
+        : QWidget(parent)
+        , m_readiness(readiness)
+        , m_tiles(tiles)
+        , m_grid(new QGridLayout(this))
+    {
+        setObjectName(u"summaryRow"_s);
+        m_grid->setContentsMargins(0, 0, 0, 0);
+        // Each tile keeps a little room around itself for its shadow; the spacing makes up for it.
+        m_grid->setHorizontalSpacing(12 - 4);
+        m_grid->setVerticalSpacing(12 - 4);
+        arrange(true);
+    }
+
+    bool isOneRow() const { return m_oneRow; }
+
+    // The narrowest the summary may be: the card above the tiles.
+    QSize minimumSizeHint() const override
+    {
+        int tiles = m_grid->horizontalSpacing() * int(m_tiles.size() - 1);
+        for (const StatCard *tile : m_tiles)
+            tiles += tile->minimumSizeHint().width();
+        return {std::max(tiles, m_readiness->minimumSizeHint().width()), QWidget::minimumSizeHint().height()};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        // The width the tiles take in one row, measured as they are drawn there.
+        int tiles = (12 - 4) * int(m_tiles.size());
+        for (const StatCard *tile : m_tiles)
+            tiles += tile->sizeHint().width() + (m_oneRow ? 0 : 2 * (10 - 4));
+        arrange(width() - tiles >= std::max(260, m_readiness->minimumSizeHint().width()));
+    }
+
+private:
+    void arrange(bool oneRow)
+    {
+        if (oneRow == m_oneRow && m_grid->count() > 0)
+            return;
+        m_oneRow = oneRow;
+        // Narrow, the tiles give up space around their texts before the texts get smaller.
+        for (StatCard *tile : m_tiles)
+            tile->setCompact(!oneRow);
+        m_grid->setHorizontalSpacing(oneRow ? 12 - 4 : 6 - 4);
+        m_grid->removeWidget(m_readiness);
+        for (StatCard *tile : m_tiles)
+            m_grid->removeWidget(tile);
+        for (int column = 0; column <= int(m_tiles.size()); ++column)
+            m_grid->setColumnStretch(column, 0);
+        if (oneRow) {
+            m_grid->addWidget(m_readiness, 0, 0, Qt::AlignVCenter);
+            m_grid->setColumnStretch(0, 1);
+            for (int index = 0; index < m_tiles.size(); ++index)
+                m_grid->addWidget(m_tiles[index], 0, index + 1, Qt::AlignVCenter);
+        } else {
+            m_grid->addWidget(m_readiness, 0, 0, 1, int(m_tiles.size()));
+            for (int index = 0; index < m_tiles.size(); ++index) {
+                m_grid->addWidget(m_tiles[index], 1, index);
+                m_grid->setColumnStretch(index, 1);
+            }
+        }
+    }
+
+    ReadinessCard *m_readiness;
+    QList<StatCard *> m_tiles;
+    QGridLayout *m_grid;
+    bool m_oneRow = true;
+};
+
 // A container that takes every width up to `maximum` and stays centred beyond it.
 QWidget *centredColumn(QWidget *column, int maximum, QWidget *parent)
 {
@@ -115,8 +195,12 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Nothing may make the column wider than the window; the scroll bar shows only when there is more to
+    // see than the window holds.
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Tab goes to the controls; the area scrolls to whichever of them has the focus.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     // Transparent all the way down, so that the backdrop shows through.
     m_scroll->setAutoFillBackground(false);
     m_scroll->viewport()->setAutoFillBackground(false);
@@ -142,10 +226,13 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     for (StepCard *card : m_steps)
         stepsColumn->addWidget(card);
     m_steps.first()->acceptFileDrops(&m_workflow);
+    installAccessibility();
     contentsColumn->addWidget(centredColumn(steps, 1100, contents));
     contentsColumn->addWidget(makeFooter());
     contentsColumn->addStretch(1);
     m_scroll->setWidget(contents);
+    // The scroll area fills its widget's background when it takes it; the backdrop must show through.
+    contents->setAutoFillBackground(false);
     main->addWidget(m_scroll, 1);
 
     m_package = new HandoffPackageView(appearance, m_workflow);
@@ -203,9 +290,9 @@ QWidget *ContentView::makeFooter()
     row->addStretch(1);
     row->addWidget(
         new SymbolIcon(m_appearance, u"lock.fill"_s, 13, colors::primary.withOpacity(0.3), footer));
-    row->addWidget(new TextLabel(m_appearance,
-                                 u"Your files never leave your Mac.  •  All processing is done locally."_s,
-                                 13, QFont::Normal, colors::primary.withOpacity(0.35), footer));
+    row->addWidget(new TextLabel(
+        m_appearance, u"Your files never leave your computer.  •  All processing is done locally."_s, 13,
+        QFont::Normal, colors::primary.withOpacity(0.35), footer));
     row->addStretch(1);
     return footer;
 }
@@ -232,6 +319,44 @@ QWidget *ContentView::makeOpenWhenDone()
     return trailing;
 }
 
+void ContentView::updateTabOrder()
+{
+    // Tab follows the steps from top to bottom, whatever order their parts were made in.
+    // Parts just made are not shown yet; parts on their way out were hidden on purpose.
+    const auto isLeaving = [](QWidget *widget, QWidget *card) {
+        for (; widget && widget != card; widget = widget->parentWidget()) {
+            if (widget->testAttribute(Qt::WA_WState_ExplicitShowHide) &&
+                widget->testAttribute(Qt::WA_WState_Hidden))
+                return true;
+        }
+        return false;
+    };
+    QList<QWidget *> chain;
+    for (StepCard *card : m_steps) {
+        for (QWidget *widget : card->findChildren<QWidget *>()) {
+            if ((widget->focusPolicy() & Qt::TabFocus) && !isLeaving(widget, card))
+                chain.append(widget);
+        }
+    }
+    // The table's header row comes before its rows.
+    if (m_table) {
+        const qsizetype header = chain.indexOf(static_cast<QWidget *>(m_table->header()));
+        const qsizetype rows = chain.indexOf(static_cast<QWidget *>(m_table->table()));
+        if (header > rows && rows >= 0)
+            chain.move(header, rows);
+    }
+    if (chain.isEmpty())
+        return;
+    // The first control comes right after the window itself, which takes no focus; Qt orders only
+    // widgets that do, so for a moment this one does.
+    const Qt::FocusPolicy policy = focusPolicy();
+    setFocusPolicy(Qt::TabFocus);
+    QWidget::setTabOrder(this, chain.first());
+    setFocusPolicy(policy);
+    for (qsizetype index = 1; index < chain.size(); ++index)
+        QWidget::setTabOrder(chain[index - 1], chain[index]);
+}
+
 void ContentView::scheduleChooseFile()
 {
     // The chooser opens after the click has been handled.
@@ -250,6 +375,7 @@ void ContentView::rebuildFirstStep()
         m_dropZone =
             new DropZoneView(m_appearance, m_workflow.isDraggingOver(), [this] { scheduleChooseFile(); });
         m_steps[0]->setContent(m_dropZone);
+        updateTabOrder();
         return;
     }
     const bool scanning = m_workflow.isScanning();
@@ -268,6 +394,7 @@ void ContentView::rebuildFirstStep()
     if (m_scanning)
         column->addWidget(m_scanning);
     m_steps[0]->setContent(body);
+    updateTabOrder();
 }
 
 void ContentView::rebuildSecondStep()
@@ -289,6 +416,7 @@ void ContentView::rebuildSecondStep()
     if (phase < 2) {
         m_emptyState = new FontEmptyStateView(m_appearance, phase == 1);
         m_steps[1]->setContent(m_emptyState);
+        updateTabOrder();
         return;
     }
 
@@ -296,24 +424,20 @@ void ContentView::rebuildSecondStep()
     m_listColumn = new QVBoxLayout(body);
     m_listColumn->setContentsMargins(0, 0, 0, 0);
     m_listColumn->setSpacing(16);
-    auto *summary = new QHBoxLayout;
-    summary->setSpacing(12 - 4);
     m_readiness = new ReadinessCard(m_appearance, body);
-    summary->addWidget(m_readiness, 1, Qt::AlignVCenter);
     for (FontStatus status : {FontStatus::installed, FontStatus::system, FontStatus::adobe,
                               FontStatus::missing, FontStatus::unresolved}) {
         const StatusPresentation look = statusPresentation(status);
-        auto *tile =
-            new StatCard(m_appearance, 0, look.summaryLabel, look.summarySubLabel, look.summaryColor, body);
-        m_statCards.append(tile);
-        summary->addWidget(tile, 0, Qt::AlignVCenter);
+        m_statCards.append(
+            new StatCard(m_appearance, 0, look.summaryLabel, look.summarySubLabel, look.summaryColor, body));
     }
-    m_listColumn->addLayout(summary);
+    m_listColumn->addWidget(new SummaryRow(m_readiness, m_statCards, body));
     m_listHeader = new FontListHeader(m_appearance, m_workflow, body);
     m_listColumn->addWidget(m_listHeader);
     m_steps[1]->setContent(body);
     refreshSummary();
     refreshTable();
+    updateTabOrder();
 }
 
 void ContentView::refreshSummary()
@@ -339,11 +463,13 @@ void ContentView::refreshTable()
         m_table->hide();
         m_table->deleteLater();
         m_table = nullptr;
+        updateTabOrder();
         return;
     }
     // A fresh table each time the list unfolds: its sort state starts unsorted.
     m_table = new FontTableView(m_appearance, m_workflow, m_revealer);
     m_listColumn->addWidget(m_table);
+    updateTabOrder();
 }
 
 } // namespace kernwick

@@ -57,6 +57,7 @@ private:
     void refreshSummary();
     void refreshTable();
     void scheduleChooseFile();
+    void updateTabOrder();
 
     Appearance &m_appearance;
     WorkflowState &m_workflow;

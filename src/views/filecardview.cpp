@@ -1,16 +1,18 @@
 #include "filecardview.h"
 
+#include <views/borderedbutton.h>
 #include <views/symbolbutton.h>
 #include <views/textlabel.h>
 
+#include <QAccessible>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLocale>
 #include <QPainter>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
@@ -26,14 +28,15 @@ const QString emDash = u"—"_s;
 class KindBadge final : public QWidget
 {
 public:
-    KindBadge(const QString &letter, QWidget *parent)
+    KindBadge(const QString &letter, const QString &kind, QWidget *parent)
         : QWidget(parent)
         , m_letter(letter)
     {
         setObjectName(u"kindBadge"_s);
         setFixedSize(42, 42);
         setFont(systemFont(18, QFont::Bold));
-        setAccessibleName(letter);
+        setProperty("accessibleRole", int(QAccessible::Graphic));
+        setAccessibleName(kind);
     }
 
 protected:
@@ -79,7 +82,17 @@ QString FileCardView::sizeLabel(const QString &file)
     const QFileInfo info(file);
     if (!info.exists())
         return emDash;
-    return QString::asprintf("%.1f MB", double(info.size()) / 1048576.0);
+    qint64 bytes = info.size();
+    if (info.isDir()) {
+        // A Keynote package is a folder: its size is that of every file in it. Links are not followed, so
+        // that nothing outside the package counts.
+        bytes = 0;
+        QDirIterator files(file, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext())
+            bytes += files.nextFileInfo().size();
+    }
+    return QString::asprintf("%.1f MB", double(bytes) / 1048576.0);
 }
 
 QString FileCardView::modificationLabel(const QString &file)
@@ -94,8 +107,10 @@ QString FileCardView::modificationLabel(const QString &file)
     QString date = locale.dateFormat(QLocale::LongFormat);
     date.remove(QRegularExpression(u"d{4}[,.]?\\s*"_s));
     date.replace(QRegularExpression(u"M{4}"_s), u"MMM"_s);
-    return locale.toString(modified.date(), date) + u", "_s +
-           locale.toString(modified.time(), QLocale::ShortFormat);
+    // The short time in hours and minutes in every locale: some (the C locale among them) give seconds too.
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    time.remove(QRegularExpression(u"[:.]s{1,2}"_s));
+    return locale.toString(modified.date(), date) + u", "_s + locale.toString(modified.time(), time);
 }
 
 FileCardView::FileCardView(Appearance &appearance, const QString &file, std::function<void()> onChangeFile,
@@ -107,12 +122,15 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(14);
-    row->addWidget(new KindBadge(badgeLetter(file), this));
+    row->addWidget(new KindBadge(badgeLetter(file), kindLabel(file), this));
 
     auto *names = new QVBoxLayout;
     names->setSpacing(2);
     auto *name = new TextLabel(appearance, info.fileName(), 15, QFont::DemiBold, colors::primary, this);
     name->setObjectName(u"fileName"_s);
+    // A long name gives way before anything else on the card, keeping its start and its extension.
+    name->setElideMode(Qt::ElideMiddle);
+    name->setToolTip(info.fileName());
     names->addWidget(name);
     auto *folder = new TextLabel(appearance, QDir::toNativeSeparators(info.absolutePath()), 12, QFont::Normal,
                                  colors::secondary, this);
@@ -120,10 +138,9 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
     folder->setElideMode(Qt::ElideMiddle);
     folder->setToolTip(info.absolutePath());
     names->addWidget(folder);
-    row->addLayout(names);
+    row->addLayout(names, 0);
 
-    m_change = new QPushButton(u"Change File..."_s, this);
-    m_change->setFont(systemFont(13));
+    m_change = new BorderedButton(appearance, u"Change File..."_s, {}, this);
     m_change->setObjectName(u"changeFile"_s);
     connect(m_change, &QPushButton::clicked, this, [onChangeFile = std::move(onChangeFile)] {
         if (onChangeFile)
@@ -135,6 +152,7 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
         new SymbolButton(appearance, u"xmark.circle.fill"_s, 16, colors::secondary.withOpacity(0.5), this);
     m_remove->setObjectName(u"removeFile"_s);
     m_remove->setToolTip(u"Remove file"_s);
+    m_remove->setAccessibleName(u"Remove file"_s);
     connect(m_remove, &QAbstractButton::clicked, this, [onClearFile = std::move(onClearFile)] {
         if (onClearFile)
             onClearFile();

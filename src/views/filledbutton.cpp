@@ -1,5 +1,6 @@
 #include "filledbutton.h"
 
+#include <views/controlstyle.h>
 #include <views/symbols.h>
 #include <views/textlabel.h>
 
@@ -15,6 +16,7 @@ FilledButton::FilledButton(Appearance &appearance, const QString &text, Look loo
     setText(text);
     setFont(systemFont(m_look.textSize, m_look.weight));
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     connect(&m_appearance, &Appearance::colorSchemeChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -44,6 +46,10 @@ void FilledButton::paintEvent(QPaintEvent *)
         fill = fill.darker(115);
     painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(rect()), m_look.radius, m_look.radius);
+    if (showsFocusRing(*this))
+        paintFocusRing(painter, QRectF(rect()).adjusted(1, 1, -1, -1), m_look.radius, m_appearance);
+    // Disabled, the label dims with the fill, so that the button reads as unavailable in either appearance.
+    const QColor ink = isEnabled() ? QColor(Qt::white) : QColor(255, 255, 255, 140);
 
     const QFontMetrics metrics(font());
     const int textWidth = metrics.horizontalAdvance(text());
@@ -51,9 +57,9 @@ void FilledButton::paintEvent(QPaintEvent *)
     const qreal left = (width() - textWidth - symbolWidth) / 2.0;
     if (symbolWidth > 0) {
         const QRectF glyph(left, (height() - m_look.textSize) / 2.0, m_look.textSize, m_look.textSize);
-        paintSymbol(painter, m_look.symbolName, glyph, Qt::white);
+        paintSymbol(painter, m_look.symbolName, glyph, ink);
     }
-    painter.setPen(Qt::white);
+    painter.setPen(ink);
     painter.setFont(font());
     painter.drawText(QRectF(left + symbolWidth, 0, textWidth + 1, height()), Qt::AlignVCenter | Qt::AlignLeft,
                      text());

@@ -1,14 +1,16 @@
 #include "fontlistheader.h"
 
+#include <views/borderedbutton.h>
+#include <views/checkbox.h>
+#include <views/controlstyle.h>
 #include <views/symbolicon.h>
 #include <views/symbols.h>
 #include <views/textlabel.h>
 #include <workflow/workflowstate.h>
 
-#include <QCheckBox>
 #include <QHBoxLayout>
-#include <QMouseEvent>
-#include <QPushButton>
+#include <QKeyEvent>
+#include <QPainter>
 
 using namespace Qt::StringLiterals;
 
@@ -24,54 +26,40 @@ QString FontListHeader::titleText(qsizetype itemCount, qsizetype systemCount, bo
 }
 
 FontListHeader::FontListHeader(Appearance &appearance, WorkflowState &workflow, QWidget *parent)
-    : QWidget(parent)
+    : QAbstractButton(parent)
+    , m_appearance(appearance)
     , m_workflow(workflow)
 {
     setObjectName(u"fontListHeader"_s);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    row->setContentsMargins(4, 2, 0, 2);
     row->setSpacing(6);
     m_chevron = new SymbolIcon(appearance, {}, 12, colors::secondary, this);
     row->addWidget(m_chevron);
     m_title = new TextLabel(appearance, {}, 14, QFont::Medium, colors::primary, this);
     m_title->setObjectName(u"fontListTitle"_s);
-    row->addWidget(m_title);
-    row->addStretch(1);
+    m_title->setElideMode(Qt::ElideRight);
+    row->addWidget(m_title, 1);
 
-    m_hideSystem = new QCheckBox(u"Hide system fonts"_s, this);
+    m_hideSystem = new CheckBox(appearance, u"Hide system fonts"_s, 13, colors::secondary, this);
     m_hideSystem->setObjectName(u"hideSystemFonts"_s);
-    m_hideSystem->setFont(systemFont(13));
-    m_hideSystem->setCursor(Qt::ArrowCursor);
-    m_hideSystem->setToolTip(
-        u"System fonts are built into macOS and don't need to be included in the handoff package"_s);
-    auto applyCheckboxColor = [this, &appearance] {
-        QPalette palette = m_hideSystem->palette();
-        palette.setColor(QPalette::WindowText, appearance.color(colors::secondary));
-        m_hideSystem->setPalette(palette);
-    };
-    applyCheckboxColor();
-    connect(&appearance, &Appearance::colorSchemeChanged, this, applyCheckboxColor);
+    m_hideSystem->setToolTip(u"System fonts are built into the operating system and don't need to be "
+                             u"included in the handoff package"_s);
     connect(m_hideSystem, &QCheckBox::toggled, &m_workflow, &WorkflowState::setHideSystemFonts);
     row->addWidget(m_hideSystem);
 
-    m_refresh = new QPushButton(u"Refresh"_s, this);
+    m_refresh = new BorderedButton(appearance, u"Refresh"_s, u"arrow.clockwise"_s, this);
     m_refresh->setObjectName(u"refresh"_s);
-    m_refresh->setFont(systemFont(13));
-    m_refresh->setCursor(Qt::ArrowCursor);
-    auto applyRefreshIcon = [this, &appearance] {
-        m_refresh->setIcon(QIcon(
-            symbolPixmap(u"arrow.clockwise"_s, 13, appearance.color(colors::primary), devicePixelRatioF())));
-    };
-    applyRefreshIcon();
-    connect(&appearance, &Appearance::colorSchemeChanged, this, applyRefreshIcon);
-    m_refresh->setIconSize(QSize(13, 13));
     connect(m_refresh, &QPushButton::clicked, &m_workflow, &WorkflowState::refreshFontStatus);
     row->addWidget(m_refresh);
 
+    connect(this, &QAbstractButton::clicked, &m_workflow, &WorkflowState::toggleFontList);
     connect(&m_workflow, &WorkflowState::fontItemsChanged, this, &FontListHeader::refresh);
     connect(&m_workflow, &WorkflowState::hideSystemFontsChanged, this, &FontListHeader::refresh);
     connect(&m_workflow, &WorkflowState::fontListExpandedChanged, this, &FontListHeader::refresh);
+    connect(&m_appearance, &Appearance::colorSchemeChanged, this, qOverload<>(&QWidget::update));
     refresh();
 }
 
@@ -79,6 +67,9 @@ void FontListHeader::refresh()
 {
     m_chevron->setSymbol(chevronSymbol(), colors::secondary);
     m_title->setText(title());
+    setText(title());
+    setAccessibleName(title());
+    setAccessibleDescription(m_workflow.fontListExpanded() ? u"Expanded"_s : u"Collapsed"_s);
     const QSignalBlocker blocker(m_hideSystem);
     m_hideSystem->setChecked(m_workflow.hideSystemFonts());
 }
@@ -94,11 +85,33 @@ QString FontListHeader::chevronSymbol() const
     return m_workflow.fontListExpanded() ? u"chevron.down"_s : u"chevron.right"_s;
 }
 
-void FontListHeader::mouseReleaseEvent(QMouseEvent *event)
+QSize FontListHeader::sizeHint() const
 {
-    // Clicks on the checkbox and the button stay with them; anywhere else on the row folds the list.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        m_workflow.toggleFontList();
+    return layout()->sizeHint();
+}
+
+QSize FontListHeader::minimumSizeHint() const
+{
+    return layout()->minimumSize();
+}
+
+void FontListHeader::paintEvent(QPaintEvent *)
+{
+    if (!showsFocusRing(*this))
+        return;
+    // The ring goes round the part that folds the list: the chevron and the title.
+    QPainter painter(this);
+    const int right = m_title->x() + std::min(m_title->width(), m_title->sizeHint().width()) + 6;
+    paintFocusRing(painter, QRectF(0, 0, right, height()), 6, m_appearance);
+}
+
+void FontListHeader::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 } // namespace kernwick

@@ -1,13 +1,15 @@
 #include "fontrowdelegate.h"
 
 #include <model/statuspresentation.h>
+#include <views/controlstyle.h>
 #include <views/fonttablemodel.h>
 #include <views/symbols.h>
 #include <views/textlabel.h>
 
-#include <QApplication>
+#include <QAbstractItemView>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QPainterPath>
 #include <QStyle>
 
 using namespace Qt::StringLiterals;
@@ -112,6 +114,14 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const QRect cell = option.rect;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    if (view) {
+        // The rows end where the table's rounded outline does.
+        const QRectF rows = QRectF(view->viewport()->rect());
+        QPainterPath rounded;
+        rounded.addRoundedRect(rows.adjusted(0, -20, 0, 0), 9, 9);
+        painter->setClipPath(rounded, Qt::IntersectClip);
+    }
     if (installed && item.isSelected)
         painter->fillRect(cell, m_appearance.color(colors::green.withOpacity(0.08)));
     if (index.column() != FontTableModel::includeColumn) {
@@ -126,13 +136,7 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     case FontTableModel::includeColumn: {
         const QRect box = checkBoxRect(cell);
         if (installed) {
-            QStyleOptionButton check;
-            check.rect = box;
-            check.state = QStyle::State_Enabled | (item.isSelected ? QStyle::State_On : QStyle::State_Off);
-            check.palette = m_appearance.palette();
-            const QWidget *widget = option.widget;
-            QStyle *style = widget ? widget->style() : QApplication::style();
-            style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, widget);
+            paintCheckBox(*painter, box, item.isSelected, true, m_appearance);
         } else if (item.status == FontStatus::adobe) {
             paintSymbol(*painter, u"lock.fill"_s, QRectF(box.center().x() - 6, box.center().y() - 6, 12, 12),
                         m_appearance.color(restrictedPurple.withOpacity(0.6)));
@@ -182,12 +186,21 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         break;
     case FontTableModel::previewColumn:
         if (installed && item.hasFile())
-            paintPreview(painter, cell.adjusted(0, 0, -12, 0), item.filePath(), text);
+            paintPreview(painter, QRect(cell.left(), cell.top(), std::min(cell.width(), 180), cell.height()),
+                         item.filePath(), text);
         else
             drawText(painter, cell, text, systemFont(13), secondary);
         break;
     default:
         break;
+    }
+    if (view && showsFocusRing(*view) && view->currentIndex().row() == index.row()) {
+        // The current row's ring, drawn a piece per cell: ends on the first and last cells.
+        const bool first = index.column() == 0;
+        const bool last = index.column() == FontTableModel::columnCount_ - 1;
+        painter->setClipRect(cell);
+        paintFocusRing(*painter, QRectF(cell).adjusted(first ? 1 : -12, 1, last ? -1 : 12, -1), 6,
+                       m_appearance);
     }
     painter->restore();
 }

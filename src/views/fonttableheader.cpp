@@ -1,9 +1,11 @@
 #include "fonttableheader.h"
 
+#include <views/controlstyle.h>
 #include <views/fonttablemodel.h>
 #include <views/symbols.h>
 #include <views/textlabel.h>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -23,6 +25,49 @@ FontTableHeader::FontTableHeader(Appearance &appearance, std::function<Indicator
     setSortIndicatorShown(false);
     setMouseTracking(true);
     setFont(systemFont(13, QFont::Medium));
+    // The sortable titles are reached with Tab; the arrows go from one to the other, Space or Return sorts.
+    setFocusPolicy(Qt::TabFocus);
+    updateAccessibleName();
+}
+
+void FontTableHeader::updateAccessibleName()
+{
+    const QString title =
+        model() ? model()->headerData(m_focusSection, Qt::Horizontal).toString()
+                : QString(m_focusSection == FontTableModel::nameColumn ? u"Font Name"_s : u"Status"_s);
+    setAccessibleName(u"Sort by "_s + title);
+}
+
+void FontTableHeader::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        m_focusSection = m_focusSection == FontTableModel::nameColumn ? FontTableModel::statusColumn
+                                                                      : FontTableModel::nameColumn;
+        updateAccessibleName();
+        viewport()->update();
+        return;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Q_EMIT sectionClicked(m_focusSection);
+        return;
+    default:
+        QHeaderView::keyPressEvent(event);
+    }
+}
+
+void FontTableHeader::focusInEvent(QFocusEvent *event)
+{
+    QHeaderView::focusInEvent(event);
+    viewport()->update();
+}
+
+void FontTableHeader::focusOutEvent(QFocusEvent *event)
+{
+    QHeaderView::focusOutEvent(event);
+    viewport()->update();
 }
 
 bool FontTableHeader::isSortable(int section)
@@ -53,18 +98,13 @@ void FontTableHeader::paintEvent(QPaintEvent *event)
     {
         QPainter painter(viewport());
         painter.setRenderHint(QPainter::Antialiasing);
-        // The table's rounded outline clips the header's top corners.
+        // The table's rounded outline (radius 10, inside its 1-wide stroke 9) clips the header's top corners.
         const QRectF area = QRectF(viewport()->rect());
         QPainterPath fill;
-        const qreal radius = 9;
-        fill.moveTo(area.left(), area.bottom());
-        fill.lineTo(area.left(), area.top() + radius);
-        fill.quadTo(area.topLeft(), QPointF(area.left() + radius, area.top()));
-        fill.lineTo(area.right() - radius, area.top());
-        fill.quadTo(area.topRight(), QPointF(area.right(), area.top() + radius));
-        fill.lineTo(area.right(), area.bottom());
-        fill.closeSubpath();
-        painter.fillPath(fill, colors::cardFill(m_appearance.isDark()));
+        fill.addRoundedRect(area.adjusted(0, 0, 0, 20), 9, 9);
+        QPainterPath bounds;
+        bounds.addRect(area);
+        painter.fillPath(fill.intersected(bounds), colors::cardFill(m_appearance.isDark()));
         painter.fillRect(QRectF(area.left(), area.bottom() - 0.5, area.width(), 1),
                          m_appearance.color(colors::primary.withOpacity(0.12)));
     }
@@ -88,6 +128,12 @@ void FontTableHeader::paintSection(QPainter *painter, const QRect &rect, int log
             indicator == Indicator::neutral ? colors::secondary.withOpacity(0.35) : colors::secondary;
         const QRectF glyph(rect.left() + metrics.horizontalAdvance(shown) + 4, rect.center().y() - 5, 11, 11);
         paintSymbol(*painter, indicatorSymbol(indicator), glyph, m_appearance.color(color));
+        if (logicalIndex == m_focusSection && showsFocusRing(*this)) {
+            const int right = int(glyph.right()) + 5;
+            paintFocusRing(
+                *painter, QRectF(rect.left() - 5, rect.top() + 3, right - rect.left() + 5, rect.height() - 6),
+                5, m_appearance);
+        }
     }
     painter->restore();
 }

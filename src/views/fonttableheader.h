@@ -35,10 +35,17 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     Appearance &m_appearance;
+    void updateAccessibleName();
+
     std::function<Indicator(int section)> m_indicator;
+    // The sortable section the keyboard is on.
+    int m_focusSection = 1;
 };
 
 } // namespace kernwick

@@ -105,6 +105,20 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
             return {};
         }
     }
+    if (role == Qt::AccessibleTextRole) {
+        if (index.column() != includeColumn)
+            return data(index, Qt::DisplayRole);
+        if (installed)
+            return font.isSelected ? u"Included"_s : u"Left out"_s;
+        return font.status == FontStatus::adobe ? u"Licensed, cannot be included"_s : u"Not included"_s;
+    }
+    if (role == Qt::AccessibleDescriptionRole) {
+        // The whole row, for a reader that announces rows.
+        QStringList cells;
+        for (int column = 0; column < columnCount_; ++column)
+            cells.append(data(this->index(index.row(), column), Qt::AccessibleTextRole).toString());
+        return cells.join(u", "_s);
+    }
     if (role == Qt::CheckStateRole && index.column() == includeColumn && installed)
         return font.isSelected ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::ToolTipRole) {
@@ -113,7 +127,7 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         if (index.column() == nameColumn && font.status == FontStatus::missing)
             return QString(u"Search Google for \""_s + font.fontName + u"\" font"_s);
         if (index.column() == locationColumn && font.hasFile())
-            return u"Show in Finder"_s;
+            return u"Show in File Manager"_s;
     }
     return {};
 }

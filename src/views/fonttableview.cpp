@@ -1,6 +1,7 @@
 #include "fonttableview.h"
 
 #include <platform/desktopservices.h>
+#include <views/controlstyle.h>
 #include <views/fontrowdelegate.h>
 #include <views/fonttableheader.h>
 #include <views/fonttablemodel.h>
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,6 +40,7 @@ constexpr int fixedWidths =
     includeWidth + statusWidth + typeWidth + locationWidth + inPackageWidth + previewWidth;
 constexpr int nameMinimum = 140;
 constexpr int nameMaximum = 260;
+constexpr int locationMinimum = 100;
 
 void putOnClipboard(const QString &text)
 {
@@ -91,7 +94,14 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setFocusPolicy(Qt::NoFocus);
+    // The keyboard reaches the rows: the arrows move the current row, Space ticks it, Return searches for
+    // a missing font, the Menu key and Shift+F10 open its menu.
+    m_table->setFocusPolicy(Qt::StrongFocus);
+    m_table->setTabKeyNavigation(false);
+    m_table->setAccessibleName(u"Fonts"_s);
+    m_table->setObjectName(u"fontTableRows"_s);
+    m_header->setObjectName(u"fontTableHeader"_s);
+    m_table->installEventFilter(this);
     m_table->setDragEnabled(true);
     m_table->setDragDropMode(QAbstractItemView::DragOnly);
     m_table->setDefaultDropAction(Qt::CopyAction);
@@ -117,8 +127,8 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
         const QModelIndex index = m_table->indexAt(pos);
         if (!index.isValid())
             return;
-        std::unique_ptr<QMenu> menu(createContextMenu(index.row(), this));
-        menu->exec(m_table->viewport()->mapToGlobal(pos));
+        m_table->setCurrentIndex(index);
+        showContextMenu(index.row(), m_table->viewport()->mapToGlobal(pos));
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, &FontTableView::fitHeight);
     connect(&m_appearance, &Appearance::colorSchemeChanged, this, [this] {
@@ -128,6 +138,12 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
     });
     fitColumns();
     fitHeight();
+}
+
+void FontTableView::showContextMenu(int row, const QPoint &globalPos)
+{
+    std::unique_ptr<QMenu> menu(createContextMenu(row, this));
+    menu->exec(globalPos);
 }
 
 std::function<bool(const FontStatusItem &, const FontStatusItem &)> FontTableView::ordering(SortColumn column,
@@ -184,6 +200,7 @@ QUrl FontTableView::fontSearchUrl(const QString &fontName)
 QMenu *FontTableView::createContextMenu(int row, QWidget *parent)
 {
     auto *menu = new QMenu(parent);
+    menu->setPalette(m_appearance.palette());
     if (row < 0 || row >= m_model->rowCount())
         return menu;
     const FontStatusItem &item = m_model->item(row);
@@ -207,7 +224,7 @@ QMenu *FontTableView::createContextMenu(int row, QWidget *parent)
         menu->addAction(icon(u"doc.on.clipboard"_s), u"Copy File Path"_s, this,
                         [this, rowOf] { copyFilePath(rowOf()); });
         menu->addSeparator();
-        menu->addAction(icon(u"folder"_s), u"Show in Finder"_s, this,
+        menu->addAction(icon(u"folder"_s), u"Show in File Manager"_s, this,
                         [this, rowOf] { revealFontFile(rowOf()); });
     }
     return menu;
@@ -281,8 +298,47 @@ void FontTableView::handleClick(const QPoint &pos)
     }
 }
 
+bool FontTableView::handleKey(QKeyEvent *event)
+{
+    const int row = m_table->currentIndex().row();
+    if (row < 0 || row >= m_model->rowCount())
+        return false;
+    const FontStatusItem &item = m_model->item(row);
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey) {
+        const QRect cell = m_table->visualRect(m_model->index(row, FontTableModel::nameColumn));
+        showContextMenu(row, m_table->viewport()->mapToGlobal(cell.bottomLeft()));
+        return true;
+    }
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (item.status == FontStatus::installed)
+            m_workflow.setFontSelected(item.id, !item.isSelected);
+        return true;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        item.status == FontStatus::missing) {
+        openFontSearch(row);
+        return true;
+    }
+    return false;
+}
+
 bool FontTableView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        // Moving with the keys shows the current row, even after a click brought the focus.
+        m_table->setProperty(keyboardFocusProperty, true);
+        m_table->viewport()->update();
+        if (handleKey(static_cast<QKeyEvent *>(event)))
+            return true;
+    }
+    if (watched == m_table && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        // The current row shows while the rows have the keyboard.
+        if (event->type() == QEvent::FocusIn && !m_table->currentIndex().isValid() && m_model->rowCount() > 0)
+            m_table->setCurrentIndex(m_model->index(0, FontTableModel::nameColumn));
+        m_table->viewport()->update();
+    }
     if (watched == m_table->viewport()) {
         if (event->type() == QEvent::MouseButtonRelease) {
             auto *mouse = static_cast<QMouseEvent *>(event);
@@ -299,16 +355,23 @@ bool FontTableView::eventFilter(QObject *watched, QEvent *event)
 
 void FontTableView::fitColumns()
 {
+    // The name takes what the fixed columns leave, within its bounds. In the narrowest window the
+    // location, which shortens in its middle anyway, gives up what is still missing, so that no column is
+    // cut off.
     const int available = std::max(0, width() - 2);
     const int name = std::clamp(available - fixedWidths, nameMinimum, nameMaximum);
+    const int location =
+        std::max(locationMinimum, locationWidth - std::max(0, fixedWidths + name - available));
     m_header->resizeSection(FontTableModel::includeColumn, includeWidth);
     m_header->resizeSection(FontTableModel::nameColumn, name);
     m_header->resizeSection(FontTableModel::statusColumn, statusWidth);
     m_header->resizeSection(FontTableModel::typeColumn, typeWidth);
-    m_header->resizeSection(FontTableModel::locationColumn, locationWidth);
+    m_header->resizeSection(FontTableModel::locationColumn, location);
     m_header->resizeSection(FontTableModel::inPackageColumn, inPackageWidth);
-    m_header->resizeSection(FontTableModel::previewColumn,
-                            std::max(previewWidth, available - fixedWidths - name + previewWidth));
+    // The row, its tint and its divider run on to the table's edge; the preview itself stays 180 wide.
+    m_header->resizeSection(
+        FontTableModel::previewColumn,
+        std::max(previewWidth, available - fixedWidths - name + locationWidth - location + previewWidth));
 }
 
 void FontTableView::fitHeight()

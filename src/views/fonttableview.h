@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QMenu;
 class QTableView;
 
@@ -56,6 +57,8 @@ public:
     void copyFilePath(int row);
     void revealFontFile(int row);
     void openFontSearch(int row);
+    // Shows the row's menu at a place on the screen and returns once it is closed.
+    void showContextMenu(int row, const QPoint &globalPos);
 
     QTableView *table() const { return m_table; }
     FontTableModel *model() const { return m_model; }
@@ -72,6 +75,8 @@ private:
     void fitHeight();
     // A click on the table: the checkbox, the search link of a missing name, the location link.
     void handleClick(const QPoint &pos);
+    // A key on the rows: true when it was the table's.
+    bool handleKey(QKeyEvent *event);
     // Over a link: the pointing hand shows.
     bool isActiveSpot(const QPoint &pos) const;
 

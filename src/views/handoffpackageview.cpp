@@ -40,7 +40,7 @@ QFrame *divider(Appearance &appearance, QWidget *parent)
 QString HandoffPackageView::fontsSubtitle(qsizetype transferableCount)
 {
     return QString::number(transferableCount) + (transferableCount == 1 ? u" font"_s : u" fonts"_s) +
-           u" · Fonts found on this Mac"_s;
+           u" · Fonts found on this computer"_s;
 }
 
 QString HandoffPackageView::overflowText(qsizetype transferableCount)
@@ -104,6 +104,8 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     previewColumn->addWidget(m_create);
     cards->addWidget(preview, 1, Qt::AlignTop);
 
+    m_presentationRow->checkBox()->setObjectName(u"includePresentation"_s);
+    m_reportRow->checkBox()->setObjectName(u"includeReport"_s);
     connect(m_presentationRow->checkBox(), &QCheckBox::toggled, &m_workflow,
             &WorkflowState::setIncludePresentation);
     connect(m_reportRow->checkBox(), &QCheckBox::toggled, &m_workflow, &WorkflowState::setIncludeReport);

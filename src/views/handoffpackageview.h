@@ -23,7 +23,7 @@ class HandoffPackageView final : public QWidget
 public:
     HandoffPackageView(Appearance &appearance, WorkflowState &workflow, QWidget *parent = nullptr);
 
-    // "3 fonts · Fonts found on this Mac".
+    // "3 fonts · Fonts found on this computer".
     static QString fontsSubtitle(qsizetype transferableCount);
     // "        + 2 more…" when more than three fonts can travel, else empty.
     static QString overflowText(qsizetype transferableCount);

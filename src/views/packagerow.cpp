@@ -1,5 +1,6 @@
 #include "packagerow.h"
 
+#include <views/checkbox.h>
 #include <views/symbolicon.h>
 #include <views/textlabel.h>
 
@@ -30,7 +31,7 @@ PackageRow::PackageRow(Appearance &appearance, const QString &icon, const QStrin
     texts->addWidget(m_subtitle);
     row->addLayout(texts, 1);
     if (isToggle) {
-        m_checkBox = new QCheckBox(this);
+        m_checkBox = new CheckBox(appearance, {}, 13, colors::secondary, this);
         m_checkBox->setAccessibleName(title);
         row->addWidget(m_checkBox);
     } else {

@@ -3,6 +3,7 @@
 #include <views/symbolicon.h>
 #include <views/textlabel.h>
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@ ReadinessCard::ReadinessCard(Appearance &appearance, QWidget *parent)
     , m_appearance(appearance)
 {
     setObjectName(u"readinessCard"_s);
+    setProperty("accessibleRole", int(QAccessible::StaticText));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(14, 14, 14, 14);
     row->setSpacing(12);
@@ -25,10 +27,9 @@ ReadinessCard::ReadinessCard(Appearance &appearance, QWidget *parent)
     texts->setSpacing(3);
     m_title = new TextLabel(appearance, {}, 15, QFont::DemiBold, colors::orange, this);
     m_message = new TextLabel(appearance, {}, 13, QFont::Normal, colors::secondary, this);
+    // The title stays whole; the message wraps between words.
     m_message->setWordWrap(true);
-    // The card gives way first when the window is narrow.
-    m_title->setElideMode(Qt::ElideRight);
-    m_message->setMinimumWidth(60);
+    m_message->setMinimumWidth(m_title->fontMetrics().horizontalAdvance(u"Ready for Handoff"_s));
     texts->addWidget(m_title);
     texts->addWidget(m_message);
     row->addLayout(texts, 1);
@@ -47,6 +48,7 @@ void ReadinessCard::setState(bool isReady, const QString &statusMessage)
     m_message->setText(statusMessage);
     m_message->setToolTip(statusMessage);
     m_message->setColor(look.messageColor);
+    setAccessibleName(look.title + u". "_s + statusMessage);
     update();
 }
 

@@ -16,9 +16,13 @@ public:
              ColorSpec color, QWidget *parent = nullptr);
 
     void setValue(qint64 value);
+    // Less room beside the texts, for a narrow window: the labels keep their size longer.
+    void setCompact(bool compact);
     QString valueText() const;
     QString label() const;
     QString sublabel() const;
+    TextLabel *labelText() const { return m_label; }
+    TextLabel *sublabelText() const { return m_sublabel; }
     ColorSpec color() const { return m_color; }
 
 private:

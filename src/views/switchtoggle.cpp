@@ -1,5 +1,7 @@
 #include "switchtoggle.h"
 
+#include <views/controlstyle.h>
+
 #include <QPainter>
 
 namespace kernwick {
@@ -11,6 +13,7 @@ SwitchToggle::SwitchToggle(Appearance &appearance, QWidget *parent)
     setCheckable(true);
     setFixedSize(sizeHint());
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     connect(&m_appearance, &Appearance::colorSchemeChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -18,7 +21,7 @@ void SwitchToggle::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const QRectF track = QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5);
     const qreal radius = track.height() / 2;
     painter.setPen(Qt::NoPen);
     painter.setBrush(isChecked() ? m_appearance.color(colors::accentBlue)
@@ -30,6 +33,8 @@ void SwitchToggle::paintEvent(QPaintEvent *)
     painter.drawEllipse(QRectF(x, track.top() + 2.5, knob, knob));
     painter.setBrush(Qt::white);
     painter.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
+    if (showsFocusRing(*this))
+        paintFocusRing(painter, QRectF(rect()), height() / 2.0, m_appearance);
 }
 
 } // namespace kernwick

@@ -14,7 +14,8 @@ class SwitchToggle final : public QAbstractButton
 public:
     explicit SwitchToggle(Appearance &appearance, QWidget *parent = nullptr);
 
-    QSize sizeHint() const override { return {32, 18}; }
+    // The track is 32 by 18; the rest is room for the focus ring.
+    QSize sizeHint() const override { return {36, 22}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

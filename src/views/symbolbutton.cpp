@@ -1,5 +1,6 @@
 #include "symbolbutton.h"
 
+#include <views/controlstyle.h>
 #include <views/symbols.h>
 
 #include <QPainter>
@@ -15,6 +16,7 @@ SymbolButton::SymbolButton(Appearance &appearance, const QString &symbolName, in
     , m_color(color)
 {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
     setFixedSize(sizeHint());
     connect(&m_appearance, &Appearance::colorSchemeChanged, this, qOverload<>(&QWidget::update));
 }
@@ -27,6 +29,8 @@ void SymbolButton::paintEvent(QPaintEvent *)
         color.setAlphaF(std::min(1.0f, color.alphaF() * 1.6f));
     const QRectF glyph((width() - m_size) / 2.0, (height() - m_size) / 2.0, m_size, m_size);
     paintSymbol(painter, m_symbolName, glyph, color);
+    if (showsFocusRing(*this))
+        paintFocusRing(painter, QRectF(rect()), height() / 2.0, m_appearance);
 }
 
 } // namespace kernwick

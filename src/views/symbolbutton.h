@@ -15,7 +15,7 @@ public:
     SymbolButton(Appearance &appearance, const QString &symbolName, int size, ColorSpec color,
                  QWidget *parent = nullptr);
 
-    QSize sizeHint() const override { return {m_size + 4, m_size + 4}; }
+    QSize sizeHint() const override { return {m_size + 8, m_size + 8}; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -52,23 +52,54 @@ void TextLabel::setUnderline(bool underline)
     setFont(font);
 }
 
+void TextLabel::setShrinkToFit(int minimumSize)
+{
+    m_shrinkToSize = minimumSize;
+    updateGeometry();
+    update();
+}
+
 QSize TextLabel::minimumSizeHint() const
 {
+    if (m_shrinkToSize > 0) {
+        QFont smallest = font();
+        smallest.setPixelSize(m_shrinkToSize);
+        return {QFontMetrics(smallest).horizontalAdvance(text()) + 1, QLabel::minimumSizeHint().height()};
+    }
     if (m_elideMode == Qt::ElideNone)
         return QLabel::minimumSizeHint();
     return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 3, QLabel::minimumSizeHint().height()};
 }
 
+QFont TextLabel::fittedFont() const
+{
+    QFont fitted = font();
+    const int available = contentsRect().width();
+    while (m_shrinkToSize > 0 && fitted.pixelSize() > m_shrinkToSize &&
+           QFontMetrics(fitted).horizontalAdvance(text()) > available)
+        fitted.setPixelSize(fitted.pixelSize() - 1);
+    return fitted;
+}
+
+QString TextLabel::shownText() const
+{
+    if ((m_elideMode == Qt::ElideNone && m_shrinkToSize == 0) || wordWrap())
+        return text();
+    return QFontMetrics(fittedFont())
+        .elidedText(text(), m_elideMode == Qt::ElideNone ? Qt::ElideRight : m_elideMode,
+                    contentsRect().width());
+}
+
 void TextLabel::paintEvent(QPaintEvent *event)
 {
-    if (m_elideMode == Qt::ElideNone || wordWrap()) {
+    if ((m_elideMode == Qt::ElideNone && m_shrinkToSize == 0) || wordWrap()) {
         QLabel::paintEvent(event);
         return;
     }
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
-    const QRect area = contentsRect();
-    painter.drawText(area, int(alignment()), fontMetrics().elidedText(text(), m_elideMode, area.width()));
+    painter.setFont(fittedFont());
+    painter.drawText(contentsRect(), int(alignment()), shownText());
 }
 
 } // namespace kernwick

@@ -25,6 +25,11 @@ public:
     // Qt::ElideNone (the default) keeps the text whole.
     void setElideMode(Qt::TextElideMode mode);
     void setUnderline(bool underline);
+    // Where the text does not fit at its size, it is drawn smaller, down to `minimumSize`, before it is
+    // shortened; 0 (the default) keeps the size.
+    void setShrinkToFit(int minimumSize);
+    // The text as drawn now: shortened where it had to be.
+    QString shownText() const;
 
     QSize minimumSizeHint() const override;
 
@@ -36,7 +41,10 @@ private:
 
     Appearance &m_appearance;
     ColorSpec m_color;
+    QFont fittedFont() const;
+
     Qt::TextElideMode m_elideMode = Qt::ElideNone;
+    int m_shrinkToSize = 0;
 };
 
 } // namespace kernwick

@@ -238,8 +238,10 @@ void WorkflowState::buildPackage(const QString &presentation)
 {
     if (m_isPackaging)
         return;
+    // The chooser opens beside the presentation, where a package is most often wanted.
     const auto destination = m_services.chooser.chooseFolder(
-        u"Choose Destination Folder"_s, u"Choose where to save the Presentation Font Package."_s);
+        u"Choose Destination Folder"_s, u"Choose where to save the Presentation Font Package."_s,
+        QFileInfo(presentation).absolutePath());
     if (!destination) {
         setStatusMessage(u"Export canceled."_s);
         return;

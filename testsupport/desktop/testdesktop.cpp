@@ -1,5 +1,9 @@
 #include "testdesktop.h"
 
+#include <QDBusMessage>
+#include <QTimer>
+#include <QUrl>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::test {
@@ -23,9 +27,11 @@ std::optional<QString> ScriptedFileChooser::chooseFile(const QString &prompt, co
     return takeFirst(files);
 }
 
-std::optional<QString> ScriptedFileChooser::chooseFolder(const QString &prompt, const QString &message)
+std::optional<QString> ScriptedFileChooser::chooseFolder(const QString &prompt, const QString &message,
+                                                         const QString &startFolder)
 {
     asked.append(prompt + u'|' + message);
+    startFolders.append(startFolder);
     return takeFirst(folders);
 }
 
@@ -101,6 +107,38 @@ QDBusVariant TestSettingsPortal::Read(const QString &group, const QString &key)
 {
     // The older method wraps the value once more.
     return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
+}
+
+bool TestFileChooserPortal::registerOnSessionBus()
+{
+    QDBusConnection bus = serviceConnection();
+    return bus.isConnected() &&
+           bus.registerObject(u"/org/freedesktop/portal/desktop"_s, this,
+                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) &&
+           bus.registerService(u"org.freedesktop.portal.Desktop"_s);
+}
+
+QDBusObjectPath TestFileChooserPortal::OpenFile(const QString &, const QString &title,
+                                                const QVariantMap &options)
+{
+    requests.append({title, options});
+    // The request's path as the portal makes it: the caller's name and its token.
+    QString sender = message().service().mid(1);
+    sender.replace(u'.', u'_');
+    const QString handle = u"/org/freedesktop/portal/desktop/request/"_s + sender + u'/' +
+                           options.value(u"handle_token"_s).toString();
+    const std::optional<QStringList> answer = answers.isEmpty() ? std::nullopt : answers.takeFirst();
+    // The answer comes once the dialog has been "used", after the call has returned.
+    QTimer::singleShot(0, this, [handle, answer] {
+        QStringList uris;
+        for (const QString &file : answer.value_or(QStringList()))
+            uris.append(QUrl::fromLocalFile(file).toString());
+        QDBusMessage response =
+            QDBusMessage::createSignal(handle, u"org.freedesktop.portal.Request"_s, u"Response"_s);
+        response << uint(answer ? 0 : 1) << QVariantMap{{u"uris"_s, uris}};
+        serviceConnection().send(response);
+    });
+    return QDBusObjectPath(handle);
 }
 
 } // namespace kernwick::test

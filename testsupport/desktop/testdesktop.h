@@ -3,6 +3,8 @@
 #include <platform/desktopservices.h>
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QList>
 #include <QObject>
@@ -20,9 +22,11 @@ public:
     QList<std::optional<QString>> files;   // answers to chooseFile, in order; nothing means cancel
     QList<std::optional<QString>> folders; // answers to chooseFolder
     QStringList asked;                     // "prompt|message" of every question, in order
+    QStringList startFolders;              // where each folder chooser opened
 
     std::optional<QString> chooseFile(const QString &prompt, const QString &message) override;
-    std::optional<QString> chooseFolder(const QString &prompt, const QString &message) override;
+    std::optional<QString> chooseFolder(const QString &prompt, const QString &message,
+                                        const QString &startFolder) override;
 };
 
 // A notification service on the session bus, org.freedesktop.Notifications, that keeps what it is sent.
@@ -97,6 +101,31 @@ Q_SIGNALS:
 
 private:
     uint m_colorScheme;
+};
+
+// The desktop portal's file chooser on the session bus, org.freedesktop.portal.FileChooser, answering as a
+// person would from a script of answers (a list of chosen files; nothing means cancel), and keeping what
+// it was asked.
+class TestFileChooserPortal final : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.FileChooser")
+    Q_PROPERTY(uint version READ version)
+
+public:
+    struct Request
+    {
+        QString title;
+        QVariantMap options;
+    };
+
+    bool registerOnSessionBus();
+    uint version() const { return 3; }
+    QList<std::optional<QStringList>> answers;
+    QList<Request> requests;
+
+public Q_SLOTS:
+    QDBusObjectPath OpenFile(const QString &parentWindow, const QString &title, const QVariantMap &options);
 };
 
 } // namespace kernwick::test

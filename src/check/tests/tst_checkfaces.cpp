@@ -38,7 +38,14 @@ private:
         Run run;
         if (process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit) {
             run.exitCode = process.exitCode();
-            run.out = QString::fromUtf8(process.readAllStandardOutput());
+            // Where each font is used is the where-used test's to check.
+            QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
+            if (!arguments.contains(u"--json"_s)) {
+                lines.removeIf([](const QString &line) {
+                    return line.startsWith(u"    "_s) && !line.startsWith(u"      "_s);
+                });
+            }
+            run.out = lines.join(u'\n');
         }
         return run;
     }

@@ -61,6 +61,15 @@ void FontCollector::add(const QString &name, const QString &place)
     m_result.uses.append({name, place});
 }
 
+void FontCollector::addDrawnUtf8(QByteArrayView name)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder(name);
+    if (decoder.hasError() || !isPlausibleName(decoded) || m_result.drawnUses.size() >= m_maxUses)
+        return;
+    m_result.drawnUses.append({decoded, {}});
+}
+
 void FontCollector::addNote(const QString &note)
 {
     if (m_result.notes.size() < MaxNotes)
@@ -72,6 +81,8 @@ void FontCollector::addNote(const QString &note)
 void FontCollector::clearUses()
 {
     m_result.uses.clear();
+    m_result.drawnUses.clear();
+    m_result.drawnFonts = DrawnFonts::Unknown;
     m_refusedNames = 0;
 }
 

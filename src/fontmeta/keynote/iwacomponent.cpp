@@ -28,6 +28,18 @@ constexpr quint32 CompatibilityFontNameField = 39;
 constexpr quint32 ListLabelFontField = 23;
 constexpr quint32 TableMasterFontField = 41;
 
+// Text storages and their attribute tables of paragraph, list and character styles: repeated entries
+// {1: character index, 2: reference {1: object identifier}}.
+constexpr quint32 StorageType = 2001;
+constexpr quint32 StorageArchiveType = 2005;
+constexpr std::initializer_list<quint32> StorageStyleTableFields = {5, 7, 8};
+constexpr quint32 StyleBaseField = 1; // a style's base: its parent reference is field 3 in it
+constexpr quint32 StyleParentField = 3;
+constexpr quint32 ReferenceIdentifierField = 1;
+// Parents followed from one style before giving up: real style sheets are a few levels deep.
+constexpr int MaxStyleDepth = 64;
+constexpr qsizetype MaxGraphEntries = 1000000;
+
 constexpr quint32 ArchiveIdentifierField = 1;
 constexpr quint32 ArchiveMessageInfoField = 2;
 constexpr quint32 MessageTypeField = 1;
@@ -89,6 +101,114 @@ void collectStyleFonts(quint32 type, QByteArrayView payload, FontCollector &coll
         break;
     default:
         // Command and undo records name fonts too, but as edits rather than the document's state.
+        break;
+    }
+}
+
+// The identifier in a reference message {1: identifier}; 0 when there is none.
+quint64 referenceIdentifier(QByteArrayView reference)
+{
+    ProtoReader reader(reference);
+    while (reader.next()) {
+        if (reader.fieldNumber() == ReferenceIdentifierField &&
+            reader.wireType() == ProtoReader::WireType::Varint)
+            return reader.number();
+    }
+    return 0;
+}
+
+QList<QByteArray> styleFontNames(quint32 type, QByteArrayView payload)
+{
+    QList<QByteArray> fonts;
+    const auto nested = [&](std::initializer_list<quint32> fields) {
+        ProtoReader style(payload);
+        while (style.next()) {
+            if (!isString(style, TextPropertiesField))
+                continue;
+            ProtoReader properties(style.bytes());
+            while (properties.next()) {
+                for (const quint32 field : fields) {
+                    if (isString(properties, field) && !properties.bytes().isEmpty())
+                        fonts.append(properties.bytes().toByteArray());
+                }
+            }
+        }
+    };
+    switch (type) {
+    case CharacterStyle:
+    case ParagraphStyle:
+    case DropCapStyle:
+        nested({FontNameField, CompatibilityFontNameField});
+        break;
+    case TableStyle:
+        nested({TableMasterFontField});
+        break;
+    case ListStyle: {
+        ProtoReader style(payload);
+        while (style.next()) {
+            if (isString(style, ListLabelFontField) && !style.bytes().isEmpty())
+                fonts.append(style.bytes().toByteArray());
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return fonts;
+}
+
+void recordInGraph(quint64 identifier, quint32 type, QByteArrayView payload, bool slideComponent,
+                   IwaStyleGraph &graph)
+{
+    if (graph.styles.size() >= MaxGraphEntries || graph.slideTextStyles.size() >= MaxGraphEntries)
+        return;
+    switch (type) {
+    case CharacterStyle:
+    case ParagraphStyle:
+    case DropCapStyle:
+    case ListStyle:
+    case TableStyle: {
+        IwaStyleGraph::Style style;
+        style.fonts = styleFontNames(type, payload);
+        ProtoReader reader(payload);
+        while (reader.next()) {
+            if (!isString(reader, StyleBaseField))
+                continue;
+            ProtoReader base(reader.bytes());
+            while (base.next()) {
+                if (isString(base, StyleParentField))
+                    style.parent = referenceIdentifier(base.bytes());
+            }
+        }
+        graph.styles.insert(identifier, style);
+        break;
+    }
+    case StorageType:
+    case StorageArchiveType: {
+        if (!slideComponent)
+            break;
+        ProtoReader storage(payload);
+        while (storage.next()) {
+            if (storage.wireType() != ProtoReader::WireType::LengthDelimited ||
+                std::find(StorageStyleTableFields.begin(), StorageStyleTableFields.end(),
+                          storage.fieldNumber()) == StorageStyleTableFields.end())
+                continue;
+            ProtoReader table(storage.bytes());
+            while (table.next()) {
+                if (!isString(table, 1))
+                    continue;
+                ProtoReader entry(table.bytes());
+                while (entry.next()) {
+                    if (isString(entry, 2)) {
+                        if (const quint64 id = referenceIdentifier(entry.bytes()))
+                            graph.slideTextStyles.insert(id);
+                    }
+                }
+            }
+        }
+        break;
+    }
+    default:
         break;
     }
 }
@@ -193,7 +313,29 @@ std::optional<IwaObjectHeader> firstIwaObject(QByteArrayView stream)
     return header;
 }
 
-IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collector)
+QList<QByteArray> IwaStyleGraph::drawnFonts() const
+{
+    QList<QByteArray> fonts;
+    for (quint64 identifier : slideTextStyles) {
+        for (int depth = 0; identifier != 0 && depth < MaxStyleDepth; ++depth) {
+            const auto style = styles.constFind(identifier);
+            if (style == styles.cend())
+                break;
+            if (!style->fonts.isEmpty()) {
+                for (const QByteArray &font : style->fonts) {
+                    if (!fonts.contains(font))
+                        fonts.append(font);
+                }
+                break;
+            }
+            identifier = style->parent;
+        }
+    }
+    return fonts;
+}
+
+IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collector, IwaStyleGraph *graph,
+                                    bool slideComponent)
 {
     IwaObjectsResult result;
     qsizetype position = 0;
@@ -206,9 +348,13 @@ IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collec
         }
         ProtoReader archiveInfo(stream.sliced(position, qsizetype(infoLength)));
         position += qsizetype(infoLength);
+        quint64 identifier = 0;
         // The payloads follow the ArchiveInfo in the order of its MessageInfos; walking both together
         // keeps nothing per message, however many an ArchiveInfo claims.
         while (archiveInfo.next()) {
+            if (archiveInfo.fieldNumber() == ArchiveIdentifierField &&
+                archiveInfo.wireType() == ProtoReader::WireType::Varint)
+                identifier = archiveInfo.number();
             if (!isString(archiveInfo, ArchiveMessageInfoField))
                 continue;
             MessageInfo info;
@@ -218,6 +364,9 @@ IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collec
                 return result;
             }
             collectStyleFonts(info.type, stream.sliced(position, qsizetype(info.length)), collector);
+            if (graph)
+                recordInGraph(identifier, info.type, stream.sliced(position, qsizetype(info.length)),
+                              slideComponent, *graph);
             position += qsizetype(info.length);
         }
         if (archiveInfo.failed()) {

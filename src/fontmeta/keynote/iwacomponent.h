@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QSet>
 #include <QtGlobal>
 
 #include <optional>
@@ -46,8 +49,27 @@ struct IwaObjectsResult
     bool damaged = false;
 };
 
+// The styles of a document by object identifier and the styles its slides' text refers to, so that the
+// fonts slide text really draws can be told from those only the stylesheets declare.
+struct IwaStyleGraph
+{
+    struct Style
+    {
+        QList<QByteArray> fonts; // its own font names, UTF-8 as stored
+        quint64 parent = 0;      // the style it inherits from, 0 for none
+    };
+    QHash<quint64, Style> styles;
+    QSet<quint64> slideTextStyles; // referred to by text storages in slide components
+    bool sawSlide = false;
+
+    // The fonts of the styles slide text refers to, each through its parents until one names a font.
+    QList<QByteArray> drawnFonts() const;
+};
+
 // Reads the object stream (varint length, ArchiveInfo, payloads, repeated) and hands the font names of
-// the character, paragraph, drop-cap, list and table styles to `collector`.
-IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collector);
+// the character, paragraph, drop-cap, list and table styles to `collector`. With a graph, the styles
+// and (for a slide's component) the style references of text storages are recorded in it too.
+IwaObjectsResult readIwaObjectFonts(QByteArrayView stream, FontCollector &collector,
+                                    IwaStyleGraph *graph = nullptr, bool slideComponent = false);
 
 } // namespace kernwick::fontmeta

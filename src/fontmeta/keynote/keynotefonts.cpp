@@ -48,6 +48,7 @@ struct Context
 
     const KeynoteLimits &limits;
     FontCollector collector;
+    IwaStyleGraph styles;
     qint64 budget;
     bool budgetNoted = false;
 };
@@ -147,11 +148,20 @@ Outcome readComponents(const ZipArchive &archive, const QString &prefix, Context
                 return Outcome::Read;
             }
         }
-        const IwaObjectsResult objects = readIwaObjectFonts(stream.bytes, collector);
+        // Slides' own components ("Slide-12.iwa", "Slide3.iwa"), not master or template slides.
+        const QStringView fileName = QStringView(name).mid(name.lastIndexOf(u'/') + 1);
+        const bool slide = fileName.startsWith(u"slide", Qt::CaseInsensitive);
+        context.styles.sawSlide = context.styles.sawSlide || slide;
+        const IwaObjectsResult objects = readIwaObjectFonts(stream.bytes, collector, &context.styles, slide);
         if (objects.objects > 0)
             ++decoded;
         if (objects.damaged && stream.status == IwaStream::Status::Complete)
             collector.addNote(u"%1 holds a damaged object: read up to it"_s.arg(name));
+    }
+    if (context.styles.sawSlide && otherCodec == 0) {
+        for (const QByteArray &font : context.styles.drawnFonts())
+            collector.addDrawnUtf8(font);
+        collector.setDrawnFonts(DrawnFonts::NamesOnly);
     }
     if (decoded == 0 && otherCodec > 0)
         collector.addNote(EncryptedNote);

@@ -202,6 +202,25 @@ void CompoundDocumentReader::readPresentation(GsfInfile *storage, GsfInfile *roo
         }
     }
     m_result.embedded = fonts.embedded;
+    // The collection keeps every font the document ever held; PowerPoint's own list in the document
+    // summary has the ones its text uses. Where on the slides is not read here.
+    const QStringList used = summaryFonts(storage, root);
+    if (used.isEmpty())
+        return;
+    m_result.drawnFonts = DrawnFonts::NamesOnly;
+    for (const QString &name : used)
+        m_result.drawnUses.append({name, {}});
+}
+
+QStringList CompoundDocumentReader::summaryFonts(GsfInfile *storage, GsfInfile *root)
+{
+    InputPtr summary = child(storage, "\005DocumentSummaryInformation");
+    if (!summary)
+        summary = child(root, "\005DocumentSummaryInformation");
+    if (!summary)
+        return {};
+    const std::optional<QByteArray> bytes = readSmallStream(summary.get());
+    return bytes ? fontsFromDocumentSummary(*bytes) : QStringList();
 }
 
 bool CompoundDocumentReader::readSummaryFonts(GsfInfile *storage, GsfInfile *root)
@@ -209,22 +228,19 @@ bool CompoundDocumentReader::readSummaryFonts(GsfInfile *storage, GsfInfile *roo
     // The summary streams stay readable when the records cannot be (encryption leaves them alone unless
     // it encrypted them as well), and in files written by PowerPoint the summary's first group lists the
     // same fonts as the font collection.
-    InputPtr summary = child(storage, "\005DocumentSummaryInformation");
-    if (!summary)
-        summary = child(root, "\005DocumentSummaryInformation");
-    QStringList names;
-    if (summary) {
-        if (const std::optional<QByteArray> bytes = readSmallStream(summary.get()))
-            names = fontsFromDocumentSummary(*bytes);
-    }
+    const QStringList names = summaryFonts(storage, root);
     QSet<QString> seen;
-    for (const QString &name : std::as_const(names)) {
+    for (const QString &name : names) {
         if (!name.trimmed().isEmpty() && !seen.contains(name)) {
             seen.insert(name);
             m_result.uses.append({name, u"document summary"_s});
+            m_result.drawnUses.append({name, {}});
         }
     }
-    return !m_result.uses.isEmpty();
+    if (m_result.uses.isEmpty())
+        return false;
+    m_result.drawnFonts = DrawnFonts::NamesOnly;
+    return true;
 }
 
 void CompoundDocumentReader::readEncryptedPresentation(GsfInfile *storage, GsfInfile *root)

@@ -35,6 +35,8 @@ private:
 
     void readPresentation(GsfInfile *storage, GsfInfile *root);
     void readEncryptedPresentation(GsfInfile *storage, GsfInfile *root);
+    // The font group of the document summary, empty when there is none.
+    static QStringList summaryFonts(GsfInfile *storage, GsfInfile *root);
     // A presentation whose records cannot be walked (PowerPoint 95, damage): the fonts its document
     // summary lists, and a note with `problem`.
     void readSummaryInstead(GsfInfile *storage, GsfInfile *root, const QString &problem);

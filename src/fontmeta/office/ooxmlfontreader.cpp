@@ -10,6 +10,42 @@ namespace {
 
 const ThemeFonts NoThemeFonts;
 
+// Placeholders of a slide, its layout and its master match by index, else by type, else by kind.
+QStringView placeholderKind(QStringView type)
+{
+    if (type == u"title" || type == u"ctrTitle")
+        return u"title";
+    if (type == u"dt" || type == u"ftr" || type == u"sldNum" || type == u"hdr" || type == u"sldImg")
+        return type;
+    return u"body";
+}
+
+const TextBody *matchingPlaceholder(const QList<TextBody> &candidates, const TextBody &placeholder)
+{
+    if (!placeholder.placeholderIndex.isEmpty()) {
+        for (const TextBody &candidate : candidates) {
+            if (candidate.placeholderIndex == placeholder.placeholderIndex)
+                return &candidate;
+        }
+    }
+    for (const TextBody &candidate : candidates) {
+        if (candidate.placeholderType == placeholder.placeholderType)
+            return &candidate;
+    }
+    const QStringView kind = placeholderKind(placeholder.placeholderType);
+    for (const TextBody &candidate : candidates) {
+        if (placeholderKind(candidate.placeholderType) == kind)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+QString themeToken(ThemeGroup group, int slot)
+{
+    static const char16_t *const slots[] = {u"lt", u"ea", u"cs"};
+    return (group == ThemeGroup::Major ? u"+mj-"_s : u"+mn-"_s) + QStringView(slots[slot]);
+}
+
 } // namespace
 
 OoxmlFontReader::OoxmlFontReader(OoxmlPackage &package)
@@ -29,9 +65,11 @@ ReadResult OoxmlFontReader::read()
         m_result.notes = m_package.takeNotes();
         return m_result;
     }
-    m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}});
+    m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}, {}});
     if (const std::optional<QByteArray> bytes = m_package.readPart(presentation))
         m_result.embedded = readEmbeddedFontList(*bytes);
+    m_result.drawnFonts = DrawnFonts::WithPlaces;
+    m_defaultStyle = presentationScan->styles[DefaultTextStyle];
 
     // presentation.xml's default text style follows the theme of the presentation, which is the
     // first master's theme when the part does not name one.
@@ -42,7 +80,9 @@ ReadResult OoxmlFontReader::read()
         const QString place = ref.section == PartSection::DefaultTextStyle   ? u"default text style"_s
                               : ref.section == PartSection::EmbeddedFontList ? u"embedded font list"_s
                                                                              : u"presentation"_s;
-        addUses(PartScan{{}, {ref}, {}, {}}, place, theme);
+        PartScan single;
+        single.refs.append(ref);
+        addUses(single, place, theme);
     }
 
     visitListed(presentation, *presentationScan, u"sldMasterId", u"slideMaster", Kind::SlideMaster);
@@ -60,17 +100,24 @@ void OoxmlFontReader::visitListed(const QString &source, const PartScan &scan, Q
 {
     // The lists in the part give the order people see (slide 1, 2, ...); parts related but not listed
     // still belong to the document and follow in relationship order.
+    const QList<Relationship> relationships = m_package.relationships(source);
+    QHash<QStringView, QStringView> targets; // by id, the first of each
+    for (const Relationship &relationship : relationships) {
+        if (relationship.type == type && !targets.contains(relationship.id))
+            targets.insert(relationship.id, relationship.target);
+    }
     for (const auto &[listElement, id] : scan.listedIds) {
         if (listElement == element)
-            visit(m_package.target(source, type, id), kind);
+            visit(targets.value(id).toString(), kind);
     }
-    for (const Relationship &relationship : m_package.relationships(source)) {
+    for (const Relationship &relationship : relationships) {
         if (relationship.type == type)
             visit(relationship.target, kind);
     }
 }
 
-QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString &ownerTheme)
+QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString &ownerTheme,
+                               const QString &drawnPlace)
 {
     const QString name = m_package.storedName(partName);
     if (name.isEmpty())
@@ -84,9 +131,10 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
         return {};
     }
     // Entered before following any relationship, so that relationship cycles end here.
-    m_parts.insert(name, {kind, {}});
+    m_parts.insert(name, {kind, {}, {}});
 
     QString theme;
+    QString base;
     switch (kind) {
     case Kind::SlideMaster:
     case Kind::NotesMaster:
@@ -94,13 +142,16 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
         theme = m_package.target(name, u"theme");
         break;
     case Kind::SlideLayout:
-        theme = visit(m_package.target(name, u"slideMaster"), Kind::SlideMaster);
+        base = m_package.storedName(m_package.target(name, u"slideMaster"));
+        theme = visit(base, Kind::SlideMaster);
         break;
     case Kind::Slide:
-        theme = visit(m_package.target(name, u"slideLayout"), Kind::SlideLayout);
+        base = m_package.storedName(m_package.target(name, u"slideLayout"));
+        theme = visit(base, Kind::SlideLayout);
         break;
     case Kind::NotesSlide:
-        theme = visit(m_package.target(name, u"notesMaster"), Kind::NotesMaster);
+        base = m_package.storedName(m_package.target(name, u"notesMaster"));
+        theme = visit(base, Kind::NotesMaster);
         break;
     case Kind::Chart: {
         const QString override = m_package.target(name, u"themeOverride");
@@ -112,22 +163,56 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
         break;
     }
     m_parts[name].theme = theme;
+    m_parts[name].base = base;
     const QString place = placeFor(kind);
 
-    const std::optional<PartScan> partScan = scan(name);
+    std::optional<PartScan> partScan = scan(name);
     if (!partScan)
         return theme;
-    addUses(*partScan, place, theme);
+
+    // Text on a slide or notes page draws what it names, what a shape style gives it and what it
+    // inherits; a chart or SmartArt on one draws all it names. A diagram's layout, style and colours
+    // parts only describe what its data and drawing show.
+    QString drawn = drawnPlace;
+    if (kind == Kind::Slide)
+        drawn = place;
+    else if (kind == Kind::DiagramLayout || kind == Kind::DiagramStyle || kind == Kind::DiagramColors)
+        drawn.clear();
+    const bool slideText = kind == Kind::Slide || kind == Kind::NotesSlide;
+    addUses(*partScan, place, theme, drawn, !slideText);
+    if (slideText && !drawn.isEmpty())
+        addDrawnText(*partScan, base, kind == Kind::NotesSlide, theme, drawn);
+    if (kind == Kind::Chart && !drawn.isEmpty() && !partScan->namesLatinFace)
+        addFace(u"+mn-lt"_s, LatinSlot, theme, drawn); // chart text without a face of its own
+
+    switch (kind) {
+    case Kind::SlideMaster:
+    case Kind::SlideLayout:
+    case Kind::NotesMaster: {
+        InheritedStyles &styles = m_inherited[name];
+        styles.styles = partScan->styles;
+        for (TextBody &body : partScan->bodies) {
+            if (body.isPlaceholder) {
+                body.paragraphs.clear();
+                styles.placeholders.append(std::move(body));
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
 
     switch (kind) {
     case Kind::SlideMaster:
         visitListed(name, *partScan, u"sldLayoutId", u"slideLayout", Kind::SlideLayout);
         break;
     case Kind::Slide:
-        visit(m_package.target(name, u"notesSlide"), Kind::NotesSlide);
+        visit(m_package.target(name, u"notesSlide"), Kind::NotesSlide, {},
+              u"notes page "_s + QString::number(m_counts[int(Kind::Slide)]));
         break;
     case Kind::Chart:
-        visit(m_package.target(name, u"chartUserShapes"), Kind::ChartDrawing, theme);
+        visit(m_package.target(name, u"chartUserShapes"), Kind::ChartDrawing, theme, drawn);
         return theme;
     default:
         break;
@@ -139,7 +224,7 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
     case Kind::NotesSlide:
     case Kind::NotesMaster:
     case Kind::HandoutMaster:
-        visitEmbeddedParts(name, theme);
+        visitEmbeddedParts(name, theme, drawn);
         break;
     default:
         break;
@@ -147,7 +232,8 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
     return theme;
 }
 
-void OoxmlFontReader::visitEmbeddedParts(const QString &source, const QString &theme)
+void OoxmlFontReader::visitEmbeddedParts(const QString &source, const QString &theme,
+                                         const QString &drawnPlace)
 {
     static const std::pair<QStringView, Kind> embedded[] = {
         {u"chart", Kind::Chart},
@@ -160,7 +246,7 @@ void OoxmlFontReader::visitEmbeddedParts(const QString &source, const QString &t
     for (const Relationship &relationship : m_package.relationships(source)) {
         for (const auto &[type, kind] : embedded) {
             if (relationship.type == type)
-                visit(relationship.target, kind, theme);
+                visit(relationship.target, kind, theme, drawnPlace);
         }
     }
 }
@@ -178,15 +264,20 @@ std::optional<PartScan> OoxmlFontReader::scan(const QString &partName)
     return partScan;
 }
 
-void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, const QString &theme)
+void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, const QString &theme,
+                              const QString &drawnPlace, bool styleFontsDraw)
 {
     for (const TypefaceRef &ref : partScan.refs) {
+        // A shape style's font reference on a slide draws only through the text of that shape.
+        const bool draws = !drawnPlace.isEmpty() && (styleFontsDraw || ref.fontRefGroup == ThemeGroup::None);
         ThemeGroup group = ref.fontRefGroup;
         int script = -1; // a font reference stands for all three faces of its group
         if (group == ThemeGroup::None) {
             group = themeTokenGroup(ref.typeface);
             if (group == ThemeGroup::None) {
                 addUse(ref.typeface, place);
+                if (draws)
+                    addUse(ref.typeface, drawnPlace, true);
                 continue;
             }
             script = themeTokenScript(ref.typeface);
@@ -198,32 +289,135 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
         const QString themePlace =
             place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
         for (int slot = 0; slot < 3; ++slot) {
-            if (script < 0 || script == slot)
+            if (script < 0 || script == slot) {
                 addUse(faces[size_t(slot)], themePlace);
+                if (draws)
+                    addUse(faces[size_t(slot)], drawnPlace, true);
+            }
         }
     }
 }
 
-void OoxmlFontReader::addUse(const QString &fontName, const QString &place)
+// The faces that the runs and bullets of a slide's or notes page's text take from their shape, the
+// layout's and master's placeholders, the master's text styles and the presentation's defaults.
+void OoxmlFontReader::addDrawnText(const PartScan &partScan, const QString &basePart, bool notes,
+                                   const QString &theme, const QString &drawnPlace)
+{
+    static const InheritedStyles none;
+    const auto foundLayout = notes ? m_inherited.cend() : m_inherited.constFind(basePart);
+    const InheritedStyles &layout = foundLayout == m_inherited.cend() ? none : *foundLayout;
+    const auto foundMaster = m_inherited.constFind(notes ? basePart : m_parts.value(basePart).base);
+    const InheritedStyles &master = foundMaster == m_inherited.cend() ? none : *foundMaster;
+
+    // Paragraphs repeat the same few faces: each is resolved and recorded once per part.
+    QList<std::pair<QString, int>> faces;
+    const auto addDistinct = [&faces](const QString &typeface, int slot) {
+        if (!typeface.isEmpty() && !faces.contains(std::pair{typeface, slot}) &&
+            faces.size() < MaxRefsPerPart)
+            faces.append({typeface, slot});
+    };
+    for (const TextBody &body : partScan.bodies) {
+        if (body.paragraphs.isEmpty())
+            continue;
+        const TextBody *layoutPlaceholder = nullptr;
+        const TextBody *masterPlaceholder = nullptr;
+        MasterStyle style = OtherStyle;
+        if (body.isPlaceholder) {
+            layoutPlaceholder = matchingPlaceholder(layout.placeholders, body);
+            masterPlaceholder =
+                matchingPlaceholder(master.placeholders, layoutPlaceholder ? *layoutPlaceholder : body);
+            const QStringView kind = placeholderKind(layoutPlaceholder ? layoutPlaceholder->placeholderType
+                                                                       : body.placeholderType);
+            style = notes              ? NotesStyle
+                    : kind == u"title" ? TitleStyle
+                    : kind == u"body"  ? BodyStyle
+                                       : OtherStyle;
+        }
+        for (const Paragraph &paragraph : body.paragraphs) {
+            if (paragraph.runs.isEmpty())
+                continue;
+            const size_t level = size_t(paragraph.level);
+            // From the paragraph outwards; a shape style's font comes right after the shape's own list style.
+            const std::array<const LevelStyle *, 6> chain{
+                &paragraph.own,
+                &body.listStyle[level],
+                layoutPlaceholder ? &layoutPlaceholder->listStyle[level] : nullptr,
+                masterPlaceholder ? &masterPlaceholder->listStyle[level] : nullptr,
+                &master.styles[size_t(style)][level],
+                &m_defaultStyle[level],
+            };
+            const auto inherited = [&](int slot) -> QString {
+                for (size_t index = 0; index < chain.size(); ++index) {
+                    if (index == 2 && body.styleFont != ThemeGroup::None)
+                        return themeToken(body.styleFont, slot);
+                    if (chain[index] && !chain[index]->faces[size_t(slot)].isNull())
+                        return chain[index]->faces[size_t(slot)];
+                }
+                return {};
+            };
+            for (const Faces &run : paragraph.runs) {
+                for (int slot = LatinSlot; slot <= SymbolSlot; ++slot) {
+                    const QString &own = run[size_t(slot)];
+                    addDistinct(!own.isNull() || slot == SymbolSlot ? own : inherited(slot), slot);
+                }
+            }
+            BulletKind bullet = BulletKind::Unset;
+            QString bulletFont;
+            for (const LevelStyle *step : chain) {
+                if (step && bullet == BulletKind::Unset)
+                    bullet = step->bullet;
+                if (step && bulletFont.isNull())
+                    bulletFont = step->bulletFont;
+            }
+            if (bullet == BulletKind::Shown)
+                addDistinct(bulletFont, LatinSlot);
+        }
+    }
+    for (const auto &[typeface, slot] : std::as_const(faces))
+        addFace(typeface, slot, theme, drawnPlace);
+}
+
+// A face that text draws: a literal name or a theme token resolved against `theme`.
+void OoxmlFontReader::addFace(const QString &typeface, int slot, const QString &theme,
+                              const QString &drawnPlace)
+{
+    if (typeface.trimmed().isEmpty())
+        return;
+    const ThemeGroup group = themeTokenGroup(typeface);
+    if (group == ThemeGroup::None) {
+        addUse(typeface, drawnPlace, true);
+        return;
+    }
+    const int script = themeTokenScript(typeface);
+    if (script < 0 || slot > ComplexScriptSlot)
+        return;
+    const ThemeFonts &fonts = themeFonts(theme);
+    addUse((group == ThemeGroup::Major ? fonts.major : fonts.minor)[size_t(script)], drawnPlace, true);
+}
+
+void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool draws)
 {
     if (fontName.trimmed().isEmpty())
         return;
-    if (m_result.uses.size() >= m_package.limits().maxUses) {
+    if ((draws ? m_result.drawnUses : m_result.uses).size() >= m_package.limits().maxUses) {
         if (!m_usesNoted)
             m_package.addNote(
                 u"more than %1 font uses; the rest are not listed"_s.arg(m_package.limits().maxUses));
         m_usesNoted = true;
         return;
     }
+    QSet<std::pair<QString, QString>> &seen = draws ? m_seenDrawn : m_seen;
     std::pair<QString, QString> key{fontName, place};
-    if (m_seen.contains(key))
+    if (seen.contains(key))
         return;
-    m_seen.insert(std::move(key));
-    m_result.uses.append({fontName, place});
+    seen.insert(std::move(key));
+    (draws ? m_result.drawnUses : m_result.uses).append({fontName, place});
 }
 
 const ThemeFonts &OoxmlFontReader::themeFonts(const QString &themePart)
 {
+    if (const auto found = m_themes.constFind(themePart); found != m_themes.constEnd())
+        return *found; // as most parts name it: no need to look up how the archive spells it
     const QString name = m_package.storedName(themePart);
     if (name.isEmpty())
         return NoThemeFonts;
@@ -236,6 +430,7 @@ const ThemeFonts &OoxmlFontReader::themeFonts(const QString &themePart)
             m_package.addNote(u"%1: %2"_s.arg(name, themeScan.error));
         fonts = std::move(themeScan.fonts);
     }
+    m_themes.insert(themePart, fonts);
     return *m_themes.insert(name, fonts);
 }
 

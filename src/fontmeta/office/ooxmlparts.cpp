@@ -3,7 +3,14 @@
 #include <QSet>
 #include <QStringList>
 #include <QUrl>
-#include <QXmlStreamReader>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <optional>
+#include <pugixml.hpp>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -11,73 +18,435 @@ namespace kernwick::fontmeta::ooxml {
 
 namespace {
 
-bool isDrawingMl(QStringView ns)
+enum class Ns : quint8
 {
-    return ns == u"http://schemas.openxmlformats.org/drawingml/2006/main" ||
-           ns == u"http://purl.oclc.org/ooxml/drawingml/main";
+    Other,
+    DrawingMl,
+    PresentationMl,
+    Relationships, // the officeDocument relationships namespace of r:id attributes
+    PackageRelationships,
+};
+
+Ns namespaceOf(std::string_view uri)
+{
+    if (uri == "http://schemas.openxmlformats.org/drawingml/2006/main" ||
+        uri == "http://purl.oclc.org/ooxml/drawingml/main")
+        return Ns::DrawingMl;
+    if (uri == "http://schemas.openxmlformats.org/presentationml/2006/main" ||
+        uri == "http://purl.oclc.org/ooxml/presentationml/main")
+        return Ns::PresentationMl;
+    if (uri == "http://schemas.openxmlformats.org/officeDocument/2006/relationships" ||
+        uri == "http://purl.oclc.org/ooxml/officeDocument/relationships")
+        return Ns::Relationships;
+    if (uri == "http://schemas.openxmlformats.org/package/2006/relationships")
+        return Ns::PackageRelationships;
+    return Ns::Other;
 }
 
-bool isPresentationMl(QStringView ns)
+QString toQString(std::string_view text)
 {
-    return ns == u"http://schemas.openxmlformats.org/presentationml/2006/main" ||
-           ns == u"http://purl.oclc.org/ooxml/presentationml/main";
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-bool isRelationshipsAttribute(QStringView ns)
+// The same few typefaces recur thousands of times in a part: each is decoded once and then shared.
+class Names
 {
-    return ns == u"http://schemas.openxmlformats.org/officeDocument/2006/relationships" ||
-           ns == u"http://purl.oclc.org/ooxml/officeDocument/relationships";
-}
-
-bool isTypefaceElement(QStringView name)
-{
-    return name == u"latin" || name == u"ea" || name == u"cs" || name == u"sym" || name == u"buFont";
-}
-
-bool isPartListElement(QStringView name)
-{
-    return name == u"sldMasterId" || name == u"sldId" || name == u"notesMasterId" ||
-           name == u"handoutMasterId" || name == u"sldLayoutId";
-}
-
-QString unprefixedAttribute(const QXmlStreamReader &xml, QStringView name)
-{
-    for (const QXmlStreamAttribute &attribute : xml.attributes()) {
-        if (attribute.namespaceUri().isEmpty() && attribute.name() == name)
-            return attribute.value().toString();
+public:
+    const QString &get(std::string_view text)
+    {
+        auto found = m_names.find(text);
+        if (found == m_names.end())
+            found = m_names.emplace(text, toQString(text)).first;
+        return found->second;
     }
-    return {};
-}
+
+private:
+    std::unordered_map<std::string_view, QString> m_names; // views into the parsed document
+};
+
+// An element's attributes as written: (qualified name, value), read once from the tree.
+using Attributes = std::vector<std::pair<std::string_view, std::string_view>>;
+
+// Namespace prefixes in scope while walking a tree: pugixml keeps names as written.
+class Namespaces
+{
+public:
+    void enter(const Attributes &attributes, int depth)
+    {
+        for (const auto &[name, value] : attributes) {
+            if (name.substr(0, 5) != "xmlns")
+                continue;
+            if (name.size() == 5)
+                m_bindings.push_back({{}, namespaceOf(value), depth});
+            else if (name[5] == ':')
+                m_bindings.push_back({name.substr(6), namespaceOf(value), depth});
+        }
+    }
+    void leave(int depth)
+    {
+        while (!m_bindings.empty() && m_bindings.back().depth >= depth)
+            m_bindings.pop_back();
+    }
+    Ns lookup(std::string_view prefix) const
+    {
+        for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
+            if (binding->prefix == prefix)
+                return binding->ns;
+        }
+        return Ns::Other;
+    }
+
+private:
+    struct Binding
+    {
+        std::string_view prefix;
+        Ns ns;
+        int depth;
+    };
+    std::vector<Binding> m_bindings;
+};
+
+// An element as the parsers see it: its namespace, its local name and its attributes.
+class Element
+{
+public:
+    // An end of element: the parsers need only its depth, so the name is not looked at.
+    struct Closing
+    {};
+    Element(const Attributes &attributes, const Namespaces &namespaces, Closing)
+        : m_attributes(attributes)
+        , m_namespaces(namespaces)
+    {}
+    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces)
+        : m_attributes(attributes)
+        , m_namespaces(namespaces)
+    {
+        const size_t colon = qualified.find(':');
+        m_name = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
+        m_ns = namespaces.lookup(colon == std::string_view::npos ? std::string_view()
+                                                                 : qualified.substr(0, colon));
+    }
+
+    Ns ns() const { return m_ns; }
+    std::string_view name() const { return m_name; }
+    // An attribute without a prefix; null when absent.
+    std::optional<std::string_view> attribute(std::string_view name) const
+    {
+        for (const auto &[attributeName, value] : m_attributes) {
+            if (attributeName == name)
+                return value;
+        }
+        return std::nullopt;
+    }
+    std::string_view value(std::string_view name) const
+    {
+        return attribute(name).value_or(std::string_view());
+    }
+    // The r:id attribute, whatever its prefix.
+    std::string_view relationshipId() const
+    {
+        for (const auto &[name, value] : m_attributes) {
+            const size_t colon = name.find(':');
+            if (colon != std::string_view::npos && name.substr(colon + 1) == "id" &&
+                name.substr(0, colon) != "xmlns" &&
+                m_namespaces.lookup(name.substr(0, colon)) == Ns::Relationships)
+                return value;
+        }
+        return {};
+    }
+
+private:
+    const Attributes &m_attributes;
+    const Namespaces &m_namespaces;
+    std::string_view m_name;
+    Ns m_ns = Ns::Other;
+};
 
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
-// entity definitions are how small parts grow huge) and elements nested past MaxElementDepth.
-// `visit` sees start (true) and end (false) elements with the depth of the element.
+// entity definitions are how small parts grow huge), text that is not UTF-8, and elements nested past
+// MaxElementDepth. `visit` sees start (true) and end (false) elements with the depth of the element.
+// What a damaged part held before the damage is still visited.
 template <typename Visit>
 QString walk(const QByteArray &bytes, Visit visit)
 {
-    QXmlStreamReader xml(bytes);
+    const bool utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff");
+    if (!utf16 && !QByteArrayView(bytes).isValidUtf8())
+        return u"not well-formed XML: the text is not UTF-8"_s;
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed =
+        document.load_buffer(bytes.constData(), size_t(bytes.size()),
+                             pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
+                             utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
+    Namespaces namespaces;
+    Attributes attributes;
+    const Attributes noAttributes;
     int depth = 0;
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::DTD:
+    pugi::xml_node node = document.first_child();
+    while (node) {
+        if (node.type() == pugi::node_doctype)
             return u"document type declarations are not allowed"_s;
-        case QXmlStreamReader::StartElement:
+        if (node.type() == pugi::node_element) {
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
-            visit(xml, depth, true);
-            break;
-        case QXmlStreamReader::EndElement:
-            visit(xml, depth, false);
+            attributes.clear();
+            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+                 attribute = attribute.next_attribute())
+                attributes.emplace_back(attribute.name(), attribute.value());
+            namespaces.enter(attributes, depth);
+            visit(Element(node.name(), attributes, namespaces), depth, true);
+            if (const pugi::xml_node child = node.first_child()) {
+                node = child;
+                continue;
+            }
+            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
+            namespaces.leave(depth);
             --depth;
-            break;
-        default:
-            break;
+        }
+        for (;;) {
+            if (const pugi::xml_node sibling = node.next_sibling()) {
+                node = sibling;
+                break;
+            }
+            node = node.parent();
+            if (!node || node.type() != pugi::node_element) {
+                node = {};
+                break;
+            }
+            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
+            namespaces.leave(depth);
+            --depth;
         }
     }
-    if (xml.hasError())
-        return u"not well-formed XML at line %1: %2"_s.arg(xml.lineNumber()).arg(xml.errorString());
+    if (!parsed)
+        return u"not well-formed XML at byte %1: %2"_s.arg(parsed.offset)
+            .arg(QString::fromUtf8(parsed.description()));
+    if (!document.document_element())
+        return u"not well-formed XML: no root element"_s;
     return {};
 }
+
+bool isTypefaceElement(std::string_view name)
+{
+    return name == "latin" || name == "ea" || name == "cs" || name == "sym" || name == "buFont";
+}
+
+int faceSlot(std::string_view name)
+{
+    return name == "latin" ? LatinSlot
+           : name == "ea"  ? EastAsianSlot
+           : name == "cs"  ? ComplexScriptSlot
+           : name == "sym" ? SymbolSlot
+                           : -1;
+}
+
+bool isPartListElement(std::string_view name)
+{
+    return name == "sldMasterId" || name == "sldId" || name == "notesMasterId" || name == "handoutMasterId" ||
+           name == "sldLayoutId";
+}
+
+bool isBlank(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+// "lvl1pPr" .. "lvl9pPr" -> 0 .. 8, else -1.
+int listLevel(std::string_view name)
+{
+    if (name.size() == 7 && name.substr(0, 3) == "lvl" && name.substr(4) == "pPr" && name[3] >= '1' &&
+        name[3] <= '9')
+        return name[3] - '1';
+    return -1;
+}
+
+int masterStyle(std::string_view name)
+{
+    return name == "titleStyle"         ? TitleStyle
+           : name == "bodyStyle"        ? BodyStyle
+           : name == "otherStyle"       ? OtherStyle
+           : name == "notesStyle"       ? NotesStyle
+           : name == "defaultTextStyle" ? DefaultTextStyle
+                                        : -1;
+}
+
+// Follows the text of a part: shapes and table cells, their paragraphs and runs, and the list styles
+// at every level (shape, master, presentation) that text inherits from.
+// Distinct run properties kept per paragraph; a paragraph of thousands of differently set runs is no
+// real text, and comparing each with the ones before would take quadratic time.
+constexpr qsizetype MaxDistinctRuns = 64;
+
+class TextScanner
+{
+public:
+    TextScanner(PartScan &scan, Names &names)
+        : m_scan(scan)
+        , m_names(names)
+    {}
+
+    bool full() const { return m_full; }
+
+    void start(const Element &element, int depth)
+    {
+        const Ns ns = element.ns();
+        const std::string_view name = element.name();
+        if (ns == Ns::PresentationMl) {
+            if (name == "sp") {
+                openBody(depth, false);
+            } else if (name == "ph" && m_body >= 0 && !m_inTableBody) {
+                TextBody &body = m_scan.bodies[m_body];
+                body.isPlaceholder = true;
+                body.placeholderType = toQString(element.value("type"));
+                body.placeholderIndex = toQString(element.value("idx"));
+            } else if (name == "style" && m_body >= 0 && !m_inTableBody) {
+                m_styleDepth = depth;
+            } else if (const int style = masterStyle(name); style >= 0) {
+                m_listStyle = &m_scan.styles[size_t(style)];
+                m_listDepth = depth;
+            }
+            return;
+        }
+        if (ns != Ns::DrawingMl)
+            return;
+        if (name == "fontRef" && m_styleDepth) {
+            const std::string_view index = element.value("idx");
+            m_scan.bodies[m_body].styleFont = index == "major"   ? ThemeGroup::Major
+                                              : index == "minor" ? ThemeGroup::Minor
+                                                                 : ThemeGroup::None;
+        } else if (name == "txBody" && m_tableDepth) {
+            openBody(depth, true);
+        } else if (name == "tbl") {
+            if (!m_tableDepth)
+                m_tableDepth = depth;
+        } else if (name == "lstStyle" && m_body >= 0) {
+            m_listStyle = &m_scan.bodies[m_body].listStyle;
+            m_listDepth = depth;
+        } else if (const int level = listLevel(name); level >= 0 && m_listStyle && !m_level) {
+            m_level = &(*m_listStyle)[size_t(level)];
+            m_levelDepth = depth;
+        } else if (name == "p" && m_body >= 0 && !m_paragraphDepth) {
+            if (!count())
+                return;
+            m_scan.bodies[m_body].paragraphs.append(Paragraph());
+            m_paragraphDepth = depth;
+        } else if (name == "pPr" && m_paragraphDepth && !m_level) {
+            Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
+            const std::string_view number = element.value("lvl");
+            paragraph.level =
+                number.size() == 1 && number[0] >= '0' && number[0] < '0' + ListLevels ? number[0] - '0' : 0;
+            m_level = &paragraph.own;
+            m_levelDepth = depth;
+        } else if ((name == "r" || name == "fld") && m_paragraphDepth && !m_runDepth) {
+            m_run = {};
+            m_runDepth = depth;
+        } else if (name == "rPr" && m_runDepth) {
+            m_faces = &m_run;
+            m_facesDepth = depth;
+        } else if (name == "defRPr" && m_level) {
+            m_faces = &m_level->faces;
+            m_facesDepth = depth;
+        } else if (m_level && !m_facesDepth) {
+            if (name == "buFont") {
+                m_level->bulletFont = m_names.get(element.value("typeface"));
+                if (m_level->bulletFont.isNull())
+                    m_level->bulletFont = u""_s;
+            } else if (name == "buFontTx") {
+                m_level->bulletFont = u""_s;
+            } else if (name == "buNone") {
+                m_level->bullet = BulletKind::None;
+            } else if (name == "buChar" || name == "buAutoNum" || name == "buBlip") {
+                m_level->bullet = BulletKind::Shown;
+            }
+        } else if (m_faces) {
+            if (const int slot = faceSlot(name); slot >= 0) {
+                const std::string_view typeface = element.value("typeface");
+                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
+            }
+        }
+    }
+
+    void end(int depth)
+    {
+        if (depth == m_facesDepth) {
+            m_faces = nullptr;
+            m_facesDepth = 0;
+        } else if (depth == m_runDepth) {
+            // Kept only for what runs inherit: every face a run names is among the part's references too.
+            QList<Faces> &runs = m_scan.bodies[m_body].paragraphs.last().runs;
+            if (runs.size() < MaxDistinctRuns && !runs.contains(m_run) && count())
+                runs.append(m_run);
+            m_runDepth = 0;
+        } else if (depth == m_levelDepth) {
+            m_level = nullptr;
+            m_levelDepth = 0;
+        } else if (depth == m_listDepth) {
+            m_listStyle = nullptr;
+            m_listDepth = 0;
+        } else if (depth == m_paragraphDepth) {
+            m_paragraphDepth = 0;
+        } else if (depth == m_styleDepth) {
+            m_styleDepth = 0;
+        } else if (depth == m_bodyDepth) {
+            m_body = m_outerBody;
+            m_bodyDepth = m_outerBodyDepth;
+            m_inTableBody = false;
+            m_outerBody = -1;
+            m_outerBodyDepth = 0;
+        } else if (depth == m_tableDepth) {
+            m_tableDepth = 0;
+        }
+    }
+
+private:
+    bool count()
+    {
+        if (++m_items > MaxTextItemsPerPart)
+            m_full = true;
+        return !m_full;
+    }
+
+    void openBody(int depth, bool inTable)
+    {
+        if (!count())
+            return;
+        if (inTable) {
+            // A table cell inside a graphic frame; a shape's body cannot hold one, but a frame may sit
+            // inside a shape's group, so whatever was open comes back afterwards.
+            if (m_inTableBody)
+                return;
+            m_outerBody = m_body;
+            m_outerBodyDepth = m_bodyDepth;
+            m_inTableBody = true;
+        } else if (m_body >= 0 && m_bodyDepth) {
+            return; // shapes do not nest inside shapes
+        }
+        m_scan.bodies.append(TextBody());
+        m_scan.bodies.last().inTable = inTable;
+        m_body = int(m_scan.bodies.size() - 1);
+        m_bodyDepth = depth;
+    }
+
+    PartScan &m_scan;
+    Names &m_names;
+    int m_items = 0;
+    bool m_full = false;
+    int m_body = -1;
+    int m_bodyDepth = 0;
+    int m_outerBody = -1;
+    int m_outerBodyDepth = 0;
+    bool m_inTableBody = false;
+    int m_tableDepth = 0;
+    int m_styleDepth = 0;
+    ListStyle *m_listStyle = nullptr;
+    int m_listDepth = 0;
+    LevelStyle *m_level = nullptr;
+    int m_levelDepth = 0;
+    int m_paragraphDepth = 0;
+    int m_runDepth = 0;
+    Faces m_run;
+    Faces *m_faces = nullptr;
+    int m_facesDepth = 0;
+};
 
 } // namespace
 
@@ -86,61 +455,67 @@ PartScan scanPart(const QByteArray &xml)
     PartScan scan;
     int sectionDepth = 0;
     PartSection section = PartSection::Body;
-    QSet<QString> seen;
+    Names names;
+    QSet<std::pair<QString, int>> seen;
     bool full = false;
-    const auto addRef = [&](const QString &typeface, ThemeGroup group) {
-        const QString key =
-            typeface + QChar(u'\x1f') + QString::number(int(group)) + QString::number(int(section));
+    const auto addRef = [&](std::string_view typeface, ThemeGroup group) {
+        std::pair<QString, int> key{names.get(typeface), int(group) * 4 + int(section)};
         if (seen.contains(key))
             return;
         if (seen.size() >= MaxRefsPerPart) {
             full = true;
             return;
         }
-        seen.insert(key);
-        scan.refs.append({typeface, group, section});
+        scan.refs.append({key.first, group, section});
+        seen.insert(std::move(key));
     };
-    scan.error = walk(xml, [&](const QXmlStreamReader &reader, int depth, bool start) {
-        const QStringView name = reader.name();
-        const QStringView ns = reader.namespaceUri();
+    TextScanner text(scan, names);
+    scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
         if (!start) {
             if (depth == sectionDepth) {
                 section = PartSection::Body;
                 sectionDepth = 0;
             }
+            text.end(depth);
             return;
         }
+        const std::string_view name = element.name();
         if (depth == 1)
-            scan.rootElement = name.toString();
-        if (isDrawingMl(ns)) {
+            scan.rootElement = toQString(name);
+        text.start(element, depth);
+        if (element.ns() == Ns::DrawingMl) {
             if (isTypefaceElement(name)) {
-                const QString typeface = unprefixedAttribute(reader, u"typeface");
-                if (!typeface.trimmed().isEmpty())
+                const std::string_view typeface = element.value("typeface");
+                if (!isBlank(typeface)) {
                     addRef(typeface, ThemeGroup::None);
-            } else if (name == u"fontRef") {
-                const QString index = unprefixedAttribute(reader, u"idx");
-                if (index == u"major" || index == u"minor")
-                    addRef({}, index == u"major" ? ThemeGroup::Major : ThemeGroup::Minor);
+                    scan.namesLatinFace = scan.namesLatinFace || name == "latin";
+                }
+            } else if (name == "fontRef") {
+                const std::string_view index = element.value("idx");
+                if (index == "major" || index == "minor")
+                    addRef({}, index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
             }
-        } else if (isPresentationMl(ns)) {
-            if (section == PartSection::Body && (name == u"defaultTextStyle" || name == u"embeddedFontLst")) {
-                section = name == u"defaultTextStyle" ? PartSection::DefaultTextStyle
-                                                      : PartSection::EmbeddedFontList;
+        } else if (element.ns() == Ns::PresentationMl) {
+            if (section == PartSection::Body && (name == "defaultTextStyle" || name == "embeddedFontLst")) {
+                section = name == "defaultTextStyle" ? PartSection::DefaultTextStyle
+                                                     : PartSection::EmbeddedFontList;
                 sectionDepth = depth;
-            } else if (name == u"font" && section == PartSection::EmbeddedFontList) {
-                const QString typeface = unprefixedAttribute(reader, u"typeface");
-                if (!typeface.trimmed().isEmpty())
+            } else if (name == "font" && section == PartSection::EmbeddedFontList) {
+                const std::string_view typeface = element.value("typeface");
+                if (!isBlank(typeface))
                     addRef(typeface, ThemeGroup::None);
             } else if (isPartListElement(name) && scan.listedIds.size() < MaxListedIdsPerPart) {
-                for (const QXmlStreamAttribute &attribute : reader.attributes()) {
-                    if (attribute.name() == u"id" && isRelationshipsAttribute(attribute.namespaceUri()))
-                        scan.listedIds.append({name.toString(), attribute.value().toString()});
-                }
+                const std::string_view id = element.relationshipId();
+                if (!id.empty())
+                    scan.listedIds.append({toQString(name), toQString(id)});
             }
         }
     });
     if (full && scan.error.isEmpty())
         scan.error = u"more than %1 different font references; the rest are ignored"_s.arg(MaxRefsPerPart);
+    if (text.full() && scan.error.isEmpty())
+        scan.error =
+            u"more than %1 shapes, paragraphs and runs; the rest are ignored"_s.arg(MaxTextItemsPerPart);
     return scan;
 }
 
@@ -150,8 +525,8 @@ ThemeScan scanTheme(const QByteArray &xml)
     int schemeDepth = 0;
     int groupDepth = 0;
     std::array<QString, 3> *group = nullptr;
-    scan.error = walk(xml, [&](const QXmlStreamReader &reader, int depth, bool start) {
-        const QStringView name = reader.name();
+    scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
+        const std::string_view name = element.name();
         if (!start) {
             if (depth == groupDepth) {
                 group = nullptr;
@@ -161,22 +536,21 @@ ThemeScan scanTheme(const QByteArray &xml)
             }
             return;
         }
-        if (!isDrawingMl(reader.namespaceUri()))
+        if (element.ns() != Ns::DrawingMl)
             return;
         // The first font scheme is the theme's; later ones could only come from extensions.
-        if (name == u"fontScheme" && !scan.fonts.hasFontScheme) {
+        if (name == "fontScheme" && !scan.fonts.hasFontScheme) {
             scan.fonts.hasFontScheme = true;
             schemeDepth = depth;
-        } else if (schemeDepth && depth == schemeDepth + 1 &&
-                   (name == u"majorFont" || name == u"minorFont")) {
-            group = name == u"majorFont" ? &scan.fonts.major : &scan.fonts.minor;
+        } else if (schemeDepth && depth == schemeDepth + 1 && (name == "majorFont" || name == "minorFont")) {
+            group = name == "majorFont" ? &scan.fonts.major : &scan.fonts.minor;
             groupDepth = depth;
         } else if (group && depth == groupDepth + 1) {
             // Only the three direct slots: the supplemental per-script "font" entries are never
             // reported, since no text uses them unless it is written in that script.
-            const int script = name == u"latin" ? 0 : name == u"ea" ? 1 : name == u"cs" ? 2 : -1;
-            if (script >= 0)
-                (*group)[size_t(script)] = unprefixedAttribute(reader, u"typeface");
+            const int script = faceSlot(name);
+            if (script >= 0 && script < SymbolSlot)
+                (*group)[size_t(script)] = toQString(element.value("typeface"));
         }
     });
     return scan;
@@ -186,20 +560,19 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
 {
     RelationshipsScan scan;
     bool full = false;
-    scan.error = walk(xml, [&](const QXmlStreamReader &reader, int, bool start) {
-        if (!start || reader.name() != u"Relationship" ||
-            reader.namespaceUri() != u"http://schemas.openxmlformats.org/package/2006/relationships")
+    scan.error = walk(xml, [&](const Element &element, int, bool start) {
+        if (!start || element.name() != "Relationship" || element.ns() != Ns::PackageRelationships)
             return;
         if (scan.relationships.size() >= maxCount) {
             full = true;
             return;
         }
         Relationship relationship;
-        relationship.id = unprefixedAttribute(reader, u"Id");
-        const QString type = unprefixedAttribute(reader, u"Type");
-        relationship.type = type.mid(type.lastIndexOf(u'/') + 1);
-        if (unprefixedAttribute(reader, u"TargetMode").compare(u"External", Qt::CaseInsensitive) != 0)
-            relationship.target = resolveTarget(sourcePart, unprefixedAttribute(reader, u"Target"));
+        relationship.id = toQString(element.value("Id"));
+        const std::string_view type = element.value("Type");
+        relationship.type = toQString(type.substr(type.rfind('/') + 1));
+        if (toQString(element.value("TargetMode")).compare(u"External", Qt::CaseInsensitive) != 0)
+            relationship.target = resolveTarget(sourcePart, toQString(element.value("Target")));
         scan.relationships.append(relationship);
     });
     if (full && scan.error.isEmpty())
@@ -210,14 +583,14 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
 QString presentationPartFromContentTypes(const QByteArray &xml)
 {
     QString found;
-    walk(xml, [&](const QXmlStreamReader &reader, int, bool start) {
-        if (!start || !found.isEmpty() || reader.name() != u"Override")
+    walk(xml, [&](const Element &element, int, bool start) {
+        if (!start || !found.isEmpty() || element.name() != "Override")
             return;
-        const QString contentType = unprefixedAttribute(reader, u"ContentType");
+        const QString contentType = toQString(element.value("ContentType"));
         // presentation, slideshow and template main parts, with or without macros
         if (contentType.startsWith(u"application/vnd.") && contentType.contains(u".presentationml.") &&
             contentType.endsWith(u".main+xml"))
-            found = resolveTarget({}, unprefixedAttribute(reader, u"PartName"));
+            found = resolveTarget({}, toQString(element.value("PartName")));
     });
     return found;
 }
@@ -225,13 +598,14 @@ QString presentationPartFromContentTypes(const QByteArray &xml)
 QString resolveTarget(const QString &sourcePart, const QString &target)
 {
     QString path = target.left(target.indexOf(u'#'));
-    path = QUrl::fromPercentEncoding(path.toUtf8());
+    if (path.contains(u'%'))
+        path = QUrl::fromPercentEncoding(path.toUtf8());
     if (path.isEmpty() || path.contains(u'\\'))
         return {};
     if (!path.startsWith(u'/'))
-        path.prepend(sourcePart.left(sourcePart.lastIndexOf(u'/') + 1));
-    QStringList segments;
-    for (const QString &segment : path.split(u'/', Qt::SkipEmptyParts)) {
+        path.prepend(QStringView(sourcePart).left(sourcePart.lastIndexOf(u'/') + 1));
+    QVarLengthArray<QStringView, 16> segments;
+    for (const QStringView segment : QStringView(path).tokenize(u'/', Qt::SkipEmptyParts)) {
         if (segment == u".")
             continue;
         if (segment == u"..") {
@@ -242,7 +616,14 @@ QString resolveTarget(const QString &sourcePart, const QString &target)
         }
         segments.append(segment);
     }
-    return segments.join(u'/');
+    QString resolved;
+    resolved.reserve(path.size());
+    for (const QStringView segment : segments) {
+        if (!resolved.isEmpty())
+            resolved += u'/';
+        resolved += segment;
+    }
+    return resolved;
 }
 
 QString relationshipsPartName(const QString &sourcePart)

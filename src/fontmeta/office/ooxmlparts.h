@@ -50,12 +50,73 @@ struct TypefaceRef
     PartSection section = PartSection::Body;
 };
 
+// Latin, East Asian, complex-script and symbol faces (literal or theme token); a null string is "not set
+// here", so that the text takes it from further up.
+using Faces = std::array<QString, 4>;
+enum FaceSlot
+{
+    LatinSlot,
+    EastAsianSlot,
+    ComplexScriptSlot,
+    SymbolSlot,
+};
+
+enum class BulletKind : quint8
+{
+    Unset,
+    None,
+    Shown, // a character, a number or a picture in front of the paragraph
+};
+
+// What one list level (or a paragraph's own properties) says about the fonts of its text and bullet.
+struct LevelStyle
+{
+    Faces faces;        // of its default run properties
+    QString bulletFont; // null: not set; empty: the bullet follows the text ("buFontTx")
+    BulletKind bullet = BulletKind::Unset;
+};
+constexpr int ListLevels = 9;
+using ListStyle = std::array<LevelStyle, ListLevels>;
+
+struct Paragraph
+{
+    int level = 0; // 0 to 8
+    LevelStyle own;
+    QList<Faces> runs; // the distinct run properties of its runs and fields, empty when it holds no text
+};
+
+// A shape's text (or a table cell's): where it inherits from and what it holds.
+struct TextBody
+{
+    bool isPlaceholder = false;
+    QString placeholderType; // "title", "body", ...; empty when the placeholder names none
+    QString placeholderIndex;
+    bool inTable = false;
+    ThemeGroup styleFont = ThemeGroup::None; // the shape style's font reference
+    ListStyle listStyle;
+    QList<Paragraph> paragraphs;
+};
+
+// The text styles of a master (title, body, other, notes) or of the presentation (defaults).
+enum MasterStyle
+{
+    TitleStyle,
+    BodyStyle,
+    OtherStyle,
+    NotesStyle,
+    DefaultTextStyle,
+    MasterStyleCount,
+};
+
 struct PartScan
 {
     QString rootElement;                          // local name of the root element, for recognising the part
     QList<TypefaceRef> refs;                      // in document order
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
-    QString error;                                // why reading stopped early, empty when the part was whole
+    QList<TextBody> bodies;                       // shapes and table cells, in document order
+    std::array<ListStyle, MasterStyleCount> styles;
+    bool namesLatinFace = false; // some a:latin names a face or theme slot
+    QString error;               // why reading stopped early, empty when the part was whole
 };
 
 struct RelationshipsScan
@@ -76,6 +137,8 @@ constexpr int MaxElementDepth = 512;
 // cannot grow into hundreds of megabytes of strings.
 constexpr int MaxRefsPerPart = 10000;
 constexpr int MaxListedIdsPerPart = 65536;
+// Text bodies, paragraphs and distinct run properties kept from one part, for the same reason.
+constexpr int MaxTextItemsPerPart = 200000;
 
 PartScan scanPart(const QByteArray &xml);
 ThemeScan scanTheme(const QByteArray &xml);

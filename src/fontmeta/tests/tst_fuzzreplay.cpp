@@ -16,6 +16,13 @@ namespace fuzz = kernwick::fontmeta::fuzz;
 using Entry = void (*)(QByteArrayView);
 Q_DECLARE_METATYPE(Entry)
 
+// The office targets take raw bytes.
+template <auto Read>
+void rawBytes(QByteArrayView data)
+{
+    Read(reinterpret_cast<const uint8_t *>(data.data()), size_t(data.size()));
+}
+
 class FuzzReplayTest final : public QObject
 {
     Q_OBJECT
@@ -29,23 +36,10 @@ void FuzzReplayTest::replay_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<Entry>("entry");
-    // The office targets take raw bytes.
-    static constexpr auto bytes = [](QByteArrayView d) {
-        return std::pair(reinterpret_cast<const uint8_t *>(d.data()), size_t(d.size()));
-    };
     static const QList<std::tuple<const char *, QString, Entry>> targets{
-        {"office", u"ooxmlparts"_s,
-         [](QByteArrayView d) {
-             std::apply(fuzz::readOoxmlParts, bytes(d));
-         }},
-        {"office", u"compoundfile"_s,
-         [](QByteArrayView d) {
-             std::apply(fuzz::readCompoundFile, bytes(d));
-         }},
-        {"office", u"pptrecords"_s,
-         [](QByteArrayView d) {
-             std::apply(fuzz::readPptRecords, bytes(d));
-         }},
+        {"office", u"ooxmlparts"_s, &rawBytes<fuzz::readOoxmlParts>},
+        {"office", u"compoundfile"_s, &rawBytes<fuzz::readCompoundFile>},
+        {"office", u"pptrecords"_s, &rawBytes<fuzz::readPptRecords>},
         {"keynote", u"iwacomponent"_s, &fuzz::iwaComponent},
         {"keynote", u"iwaobjects"_s, &fuzz::iwaObjects},
         {"keynote", u"apxl"_s, &fuzz::apxl},

@@ -40,11 +40,6 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     return found;
 }
 
-QStringList entries(const QString &folder)
-{
-    return snapshot(folder).keys();
-}
-
 QByteArray contents(const QString &path)
 {
     QFile file(path);
@@ -139,7 +134,7 @@ void PackageBuilderTest::wholePackage()
     QCOMPARE(outcome.packagePath, path(u"out/Quarterly Review_package"_s));
     QCOMPARE(outcome.statusMessage, u"Package created: Quarterly Review_package (3 fonts). 2 font(s) could "
                                     u"not be copied. 2 duplicate files skipped."_s);
-    QCOMPARE(entries(outcome.packagePath),
+    QCOMPARE(snapshot(outcome.packagePath).keys(),
              (QStringList{u"Fonts"_s, u"Fonts/Family.ttc"_s, u"Fonts/Serif 2.ttf"_s, u"Fonts/Serif.ttf"_s,
                           u"Quarterly Review.pptx"_s, u"font-report.txt"_s}));
     QCOMPARE(contents(outcome.packagePath + u"/Fonts/Serif 2.ttf"_s), QByteArray("other"));
@@ -220,7 +215,7 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
     outcome = build({path(u"Shortcut.key"_s), path(u"out"_s), {}, true, false});
     QCOMPARE(snapshot(outcome.packagePath).value(u"Shortcut.key/Index.zip"_s), QByteArray("index"));
     outcome = build({deck, path(u"out"_s), items, false, false});
-    QCOMPARE(entries(outcome.packagePath), (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s}));
+    QCOMPARE(snapshot(outcome.packagePath).keys(), (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s}));
 }
 
 void PackageBuilderTest::failedWritesLeaveTheOldPackage_data()
@@ -318,7 +313,7 @@ void PackageBuilderTest::replacingAnOlderPackage()
     // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept.
     QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"Talk_package"_s});
-    QCOMPARE(entries(outcome.packagePath), package);
+    QCOMPARE(snapshot(outcome.packagePath).keys(), package);
     QCOMPARE(contents(deck), QByteArray("the only copy"));
 }
 

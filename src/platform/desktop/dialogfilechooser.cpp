@@ -1,7 +1,10 @@
 #include "dialogfilechooser.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +38,18 @@ public:
     }
 };
 
+// Room enough for the names and the whole of the date column, in the given folder.
+void prepare(QFileDialog &dialog, const QString &prompt, const QString &folder)
+{
+    // Qt's own dialog: the platform ones give no way to take a package folder as a file.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setLabelText(QFileDialog::Accept, prompt);
+    dialog.setDirectory(QFileInfo(folder).isDir() ? folder : QDir::homePath());
+    dialog.resize(880, 540);
+    if (auto *details = dialog.findChild<QTreeView *>(u"treeView"_s))
+        details->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+}
+
 } // namespace
 
 DialogFileChooser::DialogFileChooser(QWidget *parent)
@@ -45,11 +60,9 @@ std::optional<QString> DialogFileChooser::chooseFile(const QString &prompt, cons
 {
     PackageAwareFileDialog dialog(m_parent, message);
     dialog.setObjectName(u"chooseFileDialog"_s);
-    // Qt's own dialog: the platform ones give no way to take a package folder as a file.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setLabelText(QFileDialog::Accept, prompt);
+    prepare(dialog, prompt, QDir::homePath());
     QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&dialog](const QString &folder) {
         if (isKeynotePackage(folder)) {
             dialog.package = folder;
@@ -66,14 +79,14 @@ std::optional<QString> DialogFileChooser::chooseFile(const QString &prompt, cons
     return files.first();
 }
 
-std::optional<QString> DialogFileChooser::chooseFolder(const QString &prompt, const QString &message)
+std::optional<QString> DialogFileChooser::chooseFolder(const QString &prompt, const QString &message,
+                                                       const QString &startFolder)
 {
     QFileDialog dialog(m_parent, message);
     dialog.setObjectName(u"chooseFolderDialog"_s);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::Accept, prompt);
+    prepare(dialog, prompt, startFolder);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();

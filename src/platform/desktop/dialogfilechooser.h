@@ -6,15 +6,16 @@ class QWidget;
 
 namespace kernwick {
 
-// The desktop's file dialog. A Keynote package is a folder on disk; opening one in the file chooser
-// chooses it, as one file.
+// Qt's own file dialog, for where the desktop offers no file chooser of its own. A Keynote package is a
+// folder on disk; opening one in the file chooser chooses it, as one file.
 class DialogFileChooser final : public FileChooser
 {
 public:
     explicit DialogFileChooser(QWidget *parent = nullptr);
 
     std::optional<QString> chooseFile(const QString &prompt, const QString &message) override;
-    std::optional<QString> chooseFolder(const QString &prompt, const QString &message) override;
+    std::optional<QString> chooseFolder(const QString &prompt, const QString &message,
+                                        const QString &startFolder) override;
 
 private:
     QWidget *m_parent;

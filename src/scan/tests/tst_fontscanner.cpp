@@ -3,7 +3,6 @@
 #include <scan/powerpointextraction.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,13 +71,11 @@ private Q_SLOTS:
     void documentsThatAreNotArchives_data();
     void documentsThatAreNotArchives();
     void hostileNamesAndLinks();
-    void memberThatInflatesToGigabytes();
     void largeAndHostileSlides();
     void namesInTopLevelText_data();
     void namesInTopLevelText();
     void indexFileArchiveAndTopLevel();
     void packagesThatCannotBeRead();
-    void hostileIndexArchive();
     void extractionBudgets();
 
 private:
@@ -168,41 +165,28 @@ void FontScannerTest::namesInSlides_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("other attributes around typeface")
-        << QByteArray(R"(<a:latin pitchFamily="34" typeface="Avenir Next" charset="0"/>)")
-        << QStringList{u"Avenir Next"_s};
-    QTest::newRow("element across lines")
-        << QByteArray("<a:latin\n  panose=\"020B0604\"\n  typeface=\"Gill Sans\"/>")
-        << QStringList{u"Gill Sans"_s};
-    QTest::newRow("theme references")
-        << QByteArray(R"(<a:latin typeface="+mn-lt"/><a:latin typeface="+mj-lt"/>)") << QStringList();
-    QTest::newRow("theme tokens dropped, names kept")
-        << QByteArray(R"(<a:latin typeface="dk1"/><a:latin typeface="font2"/><a:latin typeface="Font2"/>)"
-                      R"(<a:latin typeface="abcdef1"/>)")
+    // Names as written, however the element is laid out; references stay verbatim.
+    QTest::newRow("found") << QByteArray(
+                                  "<a:latin pitchFamily=\"34\" typeface=\"Avenir Next\" charset=\"0\"/>"
+                                  "<a:latin\n  panose=\"020B0604\"\n  typeface=\"Gill Sans\"/>"
+                                  "<a:latin typeface=\"Arial\"/><a:latin typeface=\"ＭＳ Ｐゴシック\"/>"
+                                  "<a:latin typeface=\"Times&#160;New&#160;Roman\"/>")
+                           << QStringList{u"Avenir Next"_s, u"Gill Sans"_s, u"Arial"_s, u"ＭＳ Ｐゴシック"_s,
+                                          u"Times&#160;New&#160;Roman"_s};
+    // Theme references and tokens, null in any case, other scripts and blanks are left out.
+    QTest::newRow("left out")
+        << QByteArray(R"(<a:latin typeface="+mn-lt"/><a:latin typeface="+mj-lt"/><a:latin typeface="dk1"/>)"
+                      R"(<a:latin typeface="font2"/><a:latin typeface="Font2"/><a:latin typeface="abcdef1"/>)"
+                      R"(<a:latin typeface="Null"/><a:latin typeface="NULL"/><a:ea typeface="MS Gothic"/>)"
+                      R"(<a:cs typeface="Mangal"/><a:sym typeface="Wingdings"/>)"
+                      "<a:latin typeface=\" \t\"/><a:latin typeface=\"\xc2\xa0\"/>")
         << QStringList{u"Font2"_s, u"abcdef1"_s};
-    QTest::newRow("null in any case")
-        << QByteArray(R"(<a:latin typeface="Null"/><a:latin typeface="NULL"/>)") << QStringList();
     QTest::newRow("caret spoils the element")
         << QByteArray(R"(<a:latin typeface="Bad^Name"/>)") << QStringList();
-    QTest::newRow("references stay verbatim")
-        << QByteArray(R"(<a:latin typeface="Times&#160;New&#160;Roman"/>)")
-        << QStringList{u"Times&#160;New&#160;Roman"_s};
-    QTest::newRow("no-break spaces become spaces")
-        << QByteArray("<a:latin typeface=\"Times\xc2\xa0New\xc2\xa0Roman\xc2\xa0\"/>")
-        << QStringList{u"Times New Roman"_s};
-    QTest::newRow("two on one line") << QByteArray(
-                                            R"(<a:latin typeface="Arial"/><a:latin typeface="Verdana"/>)")
-                                     << QStringList{u"Arial"_s, u"Verdana"_s};
-    QTest::newRow("other scripts are not read")
-        << QByteArray(R"(<a:ea typeface="MS Gothic"/><a:cs typeface="Mangal"/><a:sym typeface="Wingdings"/>)")
-        << QStringList();
-    QTest::newRow("white space only")
-        << QByteArray("<a:latin typeface=\" \t\"/><a:latin typeface=\"\xc2\xa0\"/>") << QStringList();
-    QTest::newRow("trimmed of every kind of space")
-        << QByteArray("<a:latin typeface=\" \xe2\x80\xa8Gill Sans\xe3\x80\x80\"/>")
-        << QStringList{u"Gill Sans"_s};
-    QTest::newRow("localized name") << QByteArray("<a:latin typeface=\"ＭＳ Ｐゴシック\"/>")
-                                    << QStringList{u"ＭＳ Ｐゴシック"_s};
+    QTest::newRow("every kind of space trimmed, no-break spaces become spaces")
+        << QByteArray("<a:latin typeface=\"Times\xc2\xa0New\xc2\xa0Roman\xc2\xa0\"/>"
+                      "<a:latin typeface=\" \xe2\x80\xa8Gill Sans\xe3\x80\x80\"/>")
+        << QStringList{u"Times New Roman"_s, u"Gill Sans"_s};
 }
 
 void FontScannerTest::namesInSlides()
@@ -278,29 +262,18 @@ void FontScannerTest::hostileNamesAndLinks()
         zip.addLink(u"ppt/slideMasters"_s, outside);
         zip.add(u"ppt/slideMasters/slideMaster1.xml"_s, slide(R"(<a:latin typeface="Master"/>)"));
         zip.add(u"ppt/slides/slide2.xml"_s, slide(R"(<a:latin typeface="Inside"/>)"));
+        // A member that inflates to gigabytes is cut where the part cap lies; the others are read.
+        zip.addGenerated(u"ppt/slides/slide4.xml"_s, qint64(2) << 30,
+                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, ' '); });
+        zip.add(u"ppt/slides/slide5.xml"_s, slide(R"(<a:latin typeface="After"/>)"));
         QVERIFY(zip.close());
     }
-    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"Inside"_s, u"Master"_s}));
+    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"After"_s, u"Inside"_s, u"Master"_s}));
     QVERIFY(!QFileInfo::exists(outside));
     const QStringList besideTheDecks =
         QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QVERIFY(!besideTheDecks.contains(u"ppt"_s));
     QVERIFY(!besideTheDecks.contains(u"x.xml"_s));
-}
-
-void FontScannerTest::memberThatInflatesToGigabytes()
-{
-    const QString path = deckPath(u"bomb.pptx"_s);
-    {
-        test::TestZip zip(path);
-        zip.add(u"ppt/slides/slide1.xml"_s, slide(R"(<a:latin typeface="Before"/>)"));
-        zip.addGenerated(u"ppt/slides/slide2.xml"_s, qint64(2) << 30,
-                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, ' '); });
-        zip.add(u"ppt/slides/slide3.xml"_s, slide(R"(<a:latin typeface="After"/>)"));
-        QVERIFY(zip.close());
-    }
-    QVERIFY(QFileInfo(path).size() < (qint64(64) << 20));
-    QCOMPARE(sorted(powerPointPackageFonts(path).fonts), (QStringList{u"After"_s, u"Before"_s}));
 }
 
 void FontScannerTest::largeAndHostileSlides()
@@ -321,12 +294,9 @@ void FontScannerTest::largeAndHostileSlides()
                                       {u"ppt/slides/slide2.xml"_s, unclosed},
                                       {u"ppt/slides/slide3.xml"_s, QByteArray(5'000'000, '<')}});
     large.clear();
-    QElapsedTimer timer;
-    timer.start();
     const ScanResult result = powerPointPackageFonts(deck);
     QCOMPARE(sorted(result.fonts), (QStringList{u"AtTheEnd"_s, u"Common"_s}));
     QCOMPARE(result.notes, QStringList{u"left out 1 font name(s) longer than 256 characters"_s});
-    qInfo() << "read a 50 MB slide and hostile ones in" << timer.elapsed() << "ms";
 }
 
 QString FontScannerTest::makePackage(const QString &name, const QList<std::pair<QString, QByteArray>> &files)
@@ -345,32 +315,26 @@ void FontScannerTest::namesInTopLevelText_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("names");
 
-    QTest::newRow("attribute") << u"index.apxl"_s << QByteArray(R"(<sf:p fontName="Gill Sans"/>)")
-                               << QStringList{u"Gill Sans"_s};
-    QTest::newRow("attribute with space before =")
-        << u"a.xml"_s << QByteArray("<x fontName \n=\"Optima\"/>") << QStringList{u"Optima"_s};
+    QTest::newRow("attributes") << u"index.apxl"_s
+                                << QByteArray("<sf:p fontName=\"Gill Sans\"/><x fontName \n=\"Optima\"/>"
+                                              "<x fontName=\"null\"/><y fontName=\"\xc2\xa0"
+                                              "Big\xc2\xa0"
+                                              "Caslon\"/>")
+                                << QStringList{u"Big Caslon"_s, u"Gill Sans"_s, u"Optima"_s};
     QTest::newRow("JSON member") << u"doc.json"_s
                                  << QByteArray(R"({"fontName" : "Futura Medium", "size": 3})")
                                  << QStringList{u"Futura Medium"_s};
     QTest::newRow("typeface") << u"theme.XML"_s
                               << QByteArray(R"(<a:latin typeface="dk1"/><a:ea typeface="+mn-ea"/>)")
                               << QStringList{u"dk1"_s};
-    QTest::newRow("font-family") << u"style.xml"_s << QByteArray("<s>font-family: Avenir; color: red</s>")
-                                 << QStringList{u"Avenir"_s};
-    QTest::newRow("font-family list is one name")
-        << u"style.xml"_s << QByteArray("<s>font-family: Avenir, Helvetica;</s>")
-        << QStringList{u"Avenir, Helvetica"_s};
-    QTest::newRow("font-family at the very end")
-        << u"style.xml"_s << QByteArray("font-family:\n  Baskerville  \n") << QStringList{u"Baskerville"_s};
-    QTest::newRow("quoted font-family gives nothing there")
-        << u"style.xml"_s << QByteArray(R"(<s style='font-family: "Avenir Next"'/>)") << QStringList();
+    // A list is one name; a quoted one gives nothing there.
+    QTest::newRow("font-family")
+        << u"style.xml"_s
+        << QByteArray("<s>font-family: Avenir, Helvetica; color: red</s>"
+                      "<s style='font-family: \"Avenir Next\"'/>font-family:\n  Baskerville  \n")
+        << QStringList{u"Avenir, Helvetica"_s, u"Baskerville"_s};
     QTest::newRow("other extensions are not read")
         << u"notes.txt"_s << QByteArray(R"(fontName="Hidden")") << QStringList();
-    QTest::newRow("null and no-break spaces") << u"a.xml"_s
-                                              << QByteArray("<x fontName=\"null\"/><y fontName=\"\xc2\xa0"
-                                                            "Big\xc2\xa0"
-                                                            "Caslon\"/>")
-                                              << QStringList{u"Big Caslon"_s};
 }
 
 void FontScannerTest::namesInTopLevelText()
@@ -383,25 +347,26 @@ void FontScannerTest::namesInTopLevelText()
 
 void FontScannerTest::indexFileArchiveAndTopLevel()
 {
-    const QString inner = deckPath(u"index.zip"_s);
-    {
-        test::TestZip zip(inner);
-        zip.add(u"index.apxl"_s, R"(<k fontName="FromArchive"/><k fontName="Shared"/>)");
-        zip.add(u"deep/nested/folder/part.xml"_s, R"(<k fontName="Nested"/>)");
-        zip.add(u"Index/Slide.iwa"_s, R"(fontName="BinaryMember")");
-        zip.add(u"Data/image.png"_s, R"(fontName="Media")", test::TestZip::Compression::stored);
-        QVERIFY(zip.close());
-    }
-    QFile archive(inner);
-    QVERIFY(archive.open(QIODevice::ReadOnly));
+    // The index file, the index archive whole but for its hostile members, and the package's top level.
     const QString package =
         makePackage(u"Whole.key"_s, {{u"index.apxl"_s, R"(<k fontName="FromIndex"/><k fontName="Shared"/>)"},
-                                     {u"index.zip"_s, archive.readAll()},
                                      {u"extra.json"_s, R"({"fontName":"TopLevel"})"},
                                      {u"Data/deeper.xml"_s, R"(<k fontName="NotTopLevel"/>)"}});
-    const QStringList names = keynotePackageFonts(package).fonts;
-    QCOMPARE(sorted(names),
+    test::TestZip zip(package + u"/index.zip"_s);
+    zip.add(u"index.apxl"_s, R"(<k fontName="FromArchive"/><k fontName="Shared"/>)");
+    zip.add(u"deep/nested/folder/part.xml"_s, R"(<k fontName="Nested"/>)");
+    zip.add(u"Index/Slide.iwa"_s, R"(fontName="BinaryMember")");
+    zip.add(u"Data/image.png"_s, R"(fontName="Media")", test::TestZip::Compression::stored);
+    zip.add(u"../escaped.xml"_s, R"(<k fontName="Escaped"/>)");
+    zip.add(u"/tmp/absolute.xml"_s, R"(<k fontName="Absolute"/>)");
+    zip.addLink(u"linked.xml"_s, fixture(u"README.md"_s));
+    zip.addGenerated(u"huge.xml"_s, qint64(1) << 30,
+                     [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'x'); });
+    QVERIFY(zip.close());
+    QCOMPARE(sorted(keynotePackageFonts(package).fonts),
              (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
+    QVERIFY(!QFileInfo::exists(deckPath(u"escaped.xml"_s)));
+    QVERIFY(!QFileInfo::exists(u"/tmp/absolute.xml"_s));
 }
 
 void FontScannerTest::packagesThatCannotBeRead()
@@ -427,27 +392,6 @@ void FontScannerTest::packagesThatCannotBeRead()
     const QStringList names = keynotePackageFonts(locked).fonts;
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(names, QStringList());
-}
-
-void FontScannerTest::hostileIndexArchive()
-{
-    const QString inner = deckPath(u"hostile-index.zip"_s);
-    {
-        test::TestZip zip(inner);
-        zip.add(u"../escaped.xml"_s, R"(<k fontName="Escaped"/>)");
-        zip.add(u"/tmp/absolute.xml"_s, R"(<k fontName="Absolute"/>)");
-        zip.addLink(u"linked.xml"_s, fixture(u"README.md"_s));
-        zip.addGenerated(u"huge.xml"_s, qint64(1) << 30,
-                         [](char *chunk, qint64 length) { std::fill_n(chunk, length, 'x'); });
-        zip.add(u"fine.xml"_s, R"(<k fontName="Fine"/>)");
-        QVERIFY(zip.close());
-    }
-    QFile archive(inner);
-    QVERIFY(archive.open(QIODevice::ReadOnly));
-    const QString package = makePackage(u"Hostile.key"_s, {{u"index.zip"_s, archive.readAll()}});
-    QCOMPARE(keynotePackageFonts(package).fonts, QStringList{u"Fine"_s});
-    QVERIFY(!QFileInfo::exists(deckPath(u"escaped.xml"_s)));
-    QVERIFY(!QFileInfo::exists(u"/tmp/absolute.xml"_s));
 }
 
 void FontScannerTest::extractionBudgets()

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFont>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTextStream>
 
 #include <memory>
@@ -38,12 +39,18 @@ bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme sc
         return false;
     }
     QCoreApplication::processEvents();
-    // The whole column, not just what the window's height shows.
-    QWidget *contents = window.scrollArea()->widget();
-    const int hidden = std::max(0, contents->sizeHint().height() - window.scrollArea()->viewport()->height());
-    window.resize(shot.width, 900 + hidden);
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    // The whole column down to the footer, not just what the window's height shows: grown until nothing
+    // is left to scroll.
+    QScrollBar *scroll = window.scrollArea()->verticalScrollBar();
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QCoreApplication::processEvents();
+        }
+        if (scroll->maximum() == 0)
+            break;
+        window.resize(shot.width, window.height() + scroll->maximum());
+    }
     const QString file = output.filePath(
         shot.name + (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s) + u".png"_s);
     if (!window.grab().save(file)) {
@@ -85,6 +92,9 @@ int main(int argc, char *argv[])
     const QString readyDeck =
         world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
     const QString emptyDeck = world.deck(u"Blank.pptx"_s, {});
+    const QString longDeck = world.deck(
+        u"Annual Partner Summit 2026 — Keynote Rehearsal Draft for the Regional AV Team (final v7).pptx"_s,
+        mixed);
 
     std::shared_ptr<void> held;
     const QList<Shot> shots = {
@@ -130,6 +140,11 @@ int main(int argc, char *argv[])
         {u"8-narrowest-window"_s, 860,
          [&](test::ViewWorld &, WorkflowState &workflow) {
              return test::ViewWorld::dropAndScan(workflow, mixedDeck);
+         }},
+        // A long name at the narrowest width.
+        {u"9-long-name"_s, 860,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, longDeck);
          }},
     };
     bool allRendered = true;

