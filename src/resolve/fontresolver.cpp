@@ -201,7 +201,13 @@ QList<FontFace> InstalledFonts::styleLinkedFaces(const FontCatalog::Face &face) 
     QList<const FontCatalog::Face *> members = m_catalog->facesOfFamily(own.family);
     if (!members.contains(&face))
         members.append(&face);
+    // Faces travel from where the font itself lies: an installed font takes no system or Adobe face along.
+    const auto place = [](const QString &file) {
+        return isAdobeFontLocation(file) ? 2 : isSystemFontLocation(file) ? 1 : 0;
+    };
     for (const FontCatalog::Face *member : std::as_const(members)) {
+        if (place(member->file) != place(face.file))
+            continue;
         const FontFileFace file = member == &face ? own : m_catalog->fileFace(*member);
         if (!file.isReadable || file.family.toCaseFolded() != family)
             continue;

@@ -54,7 +54,8 @@ public:
     FontStatusItem resolveFont(const QString &name, FontNaming naming) const;
 
     // The faces that Office reaches through style linking from `face`: the installed faces of its legacy
-    // family whose subfamily is Regular, Bold, Italic or Bold Italic, in that order; always `face` itself.
+    // family whose subfamily is Regular, Bold, Italic or Bold Italic, in that order, from the same kind of
+    // place as `face` (installed, system or Adobe); always `face` itself.
     QList<FontFace> styleLinkedFaces(const FontCatalog::Face &face) const;
 
     const FontCatalog &catalog() const { return *m_catalog; }

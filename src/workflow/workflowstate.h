@@ -4,6 +4,7 @@
 #include <package/packagebuilder.h>
 #include <platform/desktopservices.h>
 #include <platform/diagnostics.h>
+#include <scan/scantext.h>
 
 #include <QByteArray>
 #include <QList>
@@ -120,6 +121,7 @@ private:
     QString m_selectedFile;
     std::optional<QByteArray> m_selectedFileBookmark;
     QStringList m_fonts;
+    QList<EmbeddedFontFaces> m_embedded; // of the latest scan: the fonts the presentation carries itself
     FontStatusItems m_fontItems;
     QString m_statusMessage;
     bool m_includePresentation = false;
