@@ -178,6 +178,12 @@ QStringList FontCatalog::metricTwins(const QString &family) const
 {
     if (!m_metricAliases)
         return {};
+    {
+        const QMutexLocker locker(&m_fileFacesLock);
+        const auto known = m_metricTwins.constFind(family);
+        if (known != m_metricTwins.cend())
+            return *known;
+    }
     QStringList twins;
     const QString folded = family.toCaseFolded();
     for (const QString &alias : m_metricAliases(family)) {
@@ -185,6 +191,8 @@ QStringList FontCatalog::metricTwins(const QString &family) const
         if (aliasFolded != folded && m_facesByFoldedFamily.contains(aliasFolded) && !twins.contains(alias))
             twins.append(alias);
     }
+    const QMutexLocker locker(&m_fileFacesLock);
+    m_metricTwins.insert(family, twins);
     return twins;
 }
 

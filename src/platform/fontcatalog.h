@@ -67,8 +67,9 @@ private:
     QStringList m_postScriptNames;
     qsizetype m_faceCount = 0;
     MetricAliases m_metricAliases;
-    mutable QMutex m_fileFacesLock;
+    mutable QMutex m_fileFacesLock; // guards both caches
     mutable QHash<qsizetype, FontFileFace> m_fileFaces;
+    mutable QHash<QString, QStringList> m_metricTwins; // asked once per family and catalog
 };
 
 // The installed fonts as fontconfig sees them under its usual configuration (FONTCONFIG_FILE and the
