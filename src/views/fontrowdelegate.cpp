@@ -132,6 +132,10 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
     const QString text = index.data().toString();
     const QColor secondary = m_appearance.color(colors::secondary);
+    // A font that no text uses is shown dimmed, its name marked as such.
+    const bool declaredOnly = index.data(FontTableModel::declaredOnlyRole).toBool();
+    if (declaredOnly && index.column() != FontTableModel::includeColumn)
+        painter->setOpacity(0.55);
     switch (index.column()) {
     case FontTableModel::includeColumn: {
         const QRect box = checkBoxRect(cell);
@@ -159,6 +163,11 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             const int glassLeft = cell.left() + metrics.horizontalAdvance(shown) + 4;
             paintSymbol(*painter, u"magnifyingglass"_s, QRectF(glassLeft, cell.center().y() - 4.5, 10, 10),
                         m_appearance.color(colors::red.withOpacity(0.7)));
+        } else if (declaredOnly) {
+            drawText(painter, QRect(cell.left(), cell.top() + 3, cell.width(), 18), text, systemFont(14),
+                     m_appearance.color(colors::primary));
+            drawText(painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13),
+                     FontTableModel::notUsedMark(), systemFont(11), secondary);
         } else {
             drawText(painter, cell, text, systemFont(14), m_appearance.color(colors::primary));
         }

@@ -2,6 +2,7 @@
 
 #include <model/statuspresentation.h>
 #include <resolve/fontresolver.h>
+#include <scan/fontusage.h>
 #include <workflow/workflowstate.h>
 
 #include <QMimeData>
@@ -105,7 +106,11 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
             return {};
         }
     }
+    if (role == declaredOnlyRole)
+        return !m_workflow.fontUsage(font.fontName).used;
     if (role == Qt::AccessibleTextRole) {
+        if (index.column() == nameColumn && data(index, declaredOnlyRole).toBool())
+            return QString(font.fontName + u", "_s + notUsedMark());
         if (index.column() != includeColumn)
             return data(index, Qt::DisplayRole);
         if (installed)
@@ -124,8 +129,18 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
     if (role == Qt::ToolTipRole) {
         if (index.column() == includeColumn && font.status == FontStatus::adobe)
             return adobeToolTip;
-        if (index.column() == nameColumn && font.status == FontStatus::missing)
-            return QString(u"Search Google for \""_s + font.fontName + u"\" font"_s);
+        if (index.column() == nameColumn) {
+            // Where the font is used, then for a missing font what a click does.
+            QStringList lines;
+            if (QString usage = describeUsage(m_workflow.fontUsage(font.fontName)); !usage.isEmpty()) {
+                usage[0] = usage[0].toUpper();
+                lines.append(usage);
+            }
+            if (font.status == FontStatus::missing)
+                lines.append(u"Search Google for \""_s + font.fontName + u"\" font"_s);
+            if (!lines.isEmpty())
+                return lines.join(u'\n');
+        }
         if (index.column() == locationColumn && font.hasFile())
             return u"Show in File Manager"_s;
         if (index.column() == includeColumn && installed && font.isRestricted())

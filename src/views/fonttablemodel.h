@@ -27,6 +27,12 @@ public:
         columnCount_
     };
 
+    enum Role
+    {
+        // True for a font the document only declares: no text uses it.
+        declaredOnlyRole = Qt::UserRole + 1,
+    };
+
     FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -38,6 +44,9 @@ public:
     // The dragged row's font file as a file URL (text/uri-list); nothing for a font without a file.
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
+    // The mark of a font no text uses.
+    static QString notUsedMark() { return QStringLiteral("Not used by any text"); }
 
     // The item a row shows.
     const FontStatusItem &item(int row) const;

@@ -147,7 +147,7 @@ void WorkflowState::scanSelectedFile(const QString &path)
         }
         if (scan == m_lastScan && path == m_selectedFile)
             m_embedded = result.embedded;
-        applyScanResult(scan, path, result.fonts);
+        applyScanResult(scan, path, result);
         watcher->deleteLater();
     });
     const FontScanner &scanner = m_services.scanner;
@@ -155,14 +155,15 @@ void WorkflowState::scanSelectedFile(const QString &path)
         QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scan(path); }));
 }
 
-void WorkflowState::applyScanResult(quint64 scan, const QString &path, const QStringList &names)
+void WorkflowState::applyScanResult(quint64 scan, const QString &path, const ScanResult &result)
 {
     // Only the latest scan counts, and only for the file it was made of: a slow scan of an earlier file
     // must never fill the list of a later one.
     if (scan != m_lastScan)
         return;
     if (path == m_selectedFile) {
-        m_fonts = names;
+        m_fonts = result.fonts;
+        m_fontUsage = result.usage;
         Q_EMIT fontsChanged();
         rebuildFontItems();
     }
@@ -195,6 +196,7 @@ void WorkflowState::clearFile()
     setSelectedFile({});
     m_selectedFileBookmark.reset();
     m_embedded.clear();
+    m_fontUsage.clear();
     if (!m_fonts.isEmpty()) {
         m_fonts.clear();
         Q_EMIT fontsChanged();

@@ -7,6 +7,7 @@
 #include <scan/scantext.h>
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -54,6 +55,8 @@ public:
     const QStringList &fonts() const { return m_fonts; }
     // One item per name of fonts(), in scan order until the table sorts them.
     const FontStatusItems &fontItems() const { return m_fontItems; }
+    // Where the last scan found a font used; a name it says nothing of counts as used, places unknown.
+    FontUsage fontUsage(const QString &name) const { return m_fontUsage.value(name); }
     const QString &statusMessage() const { return m_statusMessage; }
     bool includePresentation() const { return m_includePresentation; }
     bool includeReport() const { return m_includeReport; }
@@ -106,7 +109,7 @@ Q_SIGNALS:
 private:
     void takeFile(const QString &path, const QString &bookmarkLogPrefix);
     void scanSelectedFile(const QString &path);
-    void applyScanResult(quint64 scan, const QString &path, const QStringList &names);
+    void applyScanResult(quint64 scan, const QString &path, const ScanResult &result);
     void rebuildFontItems();
     void buildPackage(const QString &presentation);
     void finishPackage(const PackageOutcome &outcome, const QString &destination);
@@ -123,6 +126,7 @@ private:
     QStringList m_fonts;
     QList<EmbeddedFontFaces> m_embedded; // of the latest scan: the fonts the presentation carries itself
     FontStatusItems m_fontItems;
+    QHash<QString, FontUsage> m_fontUsage;
     QString m_statusMessage;
     bool m_includePresentation = false;
     bool m_includeReport = true;

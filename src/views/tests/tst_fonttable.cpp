@@ -47,23 +47,323 @@ public:
     {}
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void sortsTheWorkflowsListInPlace();
-    void sortOrders();
-    void hidingSystemFonts();
-    void cellsPerStatus();
-    void checkboxAndRowTint();
-    void rowMenuAndLinks();
-    void dragHandsOutTheFontFile();
-    void previewFaceFromTheFontFile();
-    void keyboard();
+    void init()
+    {
+        m_workflow = m_world.makeWorkflow();
+        m_window = std::make_unique<ContentView>(m_world.appearance, *m_workflow, m_world.desktop);
+        m_window->resize(1100, 900);
+        m_window->show();
+        const QString deck = m_world.deck(u"Mixed.pptx"_s, {test::names::installed[3], test::names::missing,
+                                                            test::names::system, test::names::restricted,
+                                                            test::names::installed[0]});
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
+        QVERIFY(table());
+        QCoreApplication::processEvents();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_workflow.reset();
+    }
+
+    void sortsTheWorkflowsListInPlace()
+    {
+        // Scan order is code-point order.
+        const QString scanOrder = order();
+        QCOMPARE(scanOrder, u"DejaVuSans,Helvetica Neue,LiberationMono,LiberationSans,LiberationSerif"_s);
+        QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::none);
+        FontTableHeader *header = table()->header();
+        auto clickStatus = [&] {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(FontTableModel::statusColumn) + 10,
+                                     header->height() / 2));
+        };
+        // Status ascending is installed, missing, unresolved, system, adobe; the next click flips it, the two
+        // installed fonts keeping their order; a third click is ascending again, never the scan order.
+        clickStatus();
+        QCOMPARE(order(), u"LiberationSans,LiberationSerif,Helvetica Neue,DejaVuSans,LiberationMono"_s);
+        clickStatus();
+        QVERIFY(!table()->sortAscending());
+        QCOMPARE(order(), u"LiberationMono,DejaVuSans,Helvetica Neue,LiberationSans,LiberationSerif"_s);
+        clickStatus();
+        QVERIFY(table()->sortAscending());
+        QVERIFY(order() != scanOrder);
+
+        // Name descending, then "Status" starts ascending, each group staying in name order.
+        table()->toggleSort(FontTableView::SortColumn::name);
+        table()->toggleSort(FontTableView::SortColumn::name);
+        table()->toggleSort(FontTableView::SortColumn::status);
+        QVERIFY(table()->sortAscending());
+        QCOMPARE(order(), u"LiberationSerif,LiberationSans,Helvetica Neue,DejaVuSans,LiberationMono"_s);
+
+        // Folding and unfolding makes a fresh table, unsorted, over the list as last sorted.
+        m_workflow->toggleFontList();
+        QVERIFY(!table());
+        m_workflow->toggleFontList();
+        QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::none);
+        QVERIFY(order().startsWith(u"LiberationSerif,"));
+    }
+
+    void sortOrders()
+    {
+        // Names compare without case; names equal but for case keep their order.
+        for (const auto &[ascending, names, expected] :
+             {std::tuple{true, u"beta Alpha alpha Gamma"_s, u"Alpha alpha beta Gamma"_s},
+              {true, u"beta alpha Alpha Gamma"_s, u"alpha Alpha beta Gamma"_s},
+              {false, u"beta Alpha alpha Gamma"_s, u"Gamma beta Alpha alpha"_s}}) {
+            FontStatusItems items;
+            for (const QString &name : names.split(u' '))
+                items.append(makeFontStatusItem(name, FontStatus::missing));
+            std::stable_sort(items.begin(), items.end(),
+                             FontTableView::ordering(FontTableView::SortColumn::name, ascending));
+            QStringList sorted;
+            for (const FontStatusItem &item : items)
+                sorted.append(item.fontName);
+            QCOMPARE(sorted.join(u' '), expected);
+        }
+    }
+
+    void hidingSystemFonts()
+    {
+        FontListHeader *header = m_window->fontListHeader();
+        QCOMPARE(header->title(), u"Font List (5)"_s);
+        header->hideSystemFontsBox()->click();
+        QCOMPARE(header->title(), u"Font List (4, 1 system hidden)"_s);
+        QCOMPARE(model()->rowCount(), 4);
+        QCOMPARE(rowOf(u"DejaVuSans"_s), -1);
+        QCOMPARE(m_workflow->fontItems().size(), 5);
+
+        // A list of system fonts only: the header row and no rows.
+        QVERIFY(test::ViewWorld::dropAndScan(
+            *m_workflow, m_world.deck(u"Plain.pptx"_s, {test::names::system, u"DejaVuSerif"_s})));
+        QCOMPARE(model()->rowCount(), 0);
+        header = m_window->fontListHeader();
+        QCOMPARE(header->title(), u"Font List (0, 2 system hidden)"_s);
+
+        // The header row folds the list; its checkbox does not.
+        QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(30, header->height() / 2));
+        QVERIFY(!m_workflow->fontListExpanded());
+        header->hideSystemFontsBox()->click();
+        QVERIFY(!m_workflow->fontListExpanded() && !m_workflow->hideSystemFonts());
+    }
+
+    void cellsPerStatus()
+    {
+        const QString emDash = u"—"_s;
+        const QStringList rows[] = {
+            {test::names::missing, u"Missing"_s, emDash, emDash, emDash, emDash},
+            {test::names::system, u"System Font"_s, u"TrueType"_s, u"System"_s, emDash, emDash},
+            {test::names::restricted, u"Restricted"_s, u"TrueType"_s, u"*"_s, emDash, emDash},
+            {test::names::installed[0], u"Found"_s, u"TrueType"_s, u"*"_s, u"Yes"_s,
+             test::names::installed[0]},
+        };
+        for (const QStringList &expected : rows) {
+            for (int column = FontTableModel::nameColumn; column < FontTableModel::columnCount_; ++column) {
+                if (expected[column - 1] != u"*")
+                    QCOMPARE(cell(expected[0], column).data().toString(), expected[column - 1]);
+            }
+        }
+        QVERIFY(cell(test::names::restricted, FontTableModel::includeColumn)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(u"Licensed Adobe font — cannot be redistributed."_s));
+        QCOMPARE(cell(test::names::missing, FontTableModel::nameColumn).data(Qt::ToolTipRole).toString(),
+                 u"Used on slide 1\nSearch Google for \"Helvetica Neue\" font"_s);
+    }
+
+    void whereEachFontIsUsed()
+    {
+        // A font that only the master's second bullet level names is marked, dimmed, and still packaged.
+        const QString deck =
+            m_world.deck(u"Declared.pptx"_s, {test::names::installed[0]}, {test::names::installed[3]});
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
+        QCoreApplication::processEvents();
+        const QModelIndex declared = cell(test::names::installed[3], FontTableModel::nameColumn);
+        QVERIFY(declared.data(FontTableModel::declaredOnlyRole).toBool());
+        QCOMPARE(declared.data(Qt::ToolTipRole).toString(), u"Not used by any text (slide master 1)"_s);
+        QCOMPARE(declared.data(Qt::AccessibleTextRole).toString(),
+                 test::names::installed[3] + u", Not used by any text"_s);
+        QCOMPARE(cell(test::names::installed[3], FontTableModel::includeColumn).data(Qt::CheckStateRole),
+                 QVariant(Qt::Checked));
+        const QModelIndex used = cell(test::names::installed[0], FontTableModel::nameColumn);
+        QVERIFY(!used.data(FontTableModel::declaredOnlyRole).toBool());
+        QCOMPARE(used.data(Qt::ToolTipRole).toString(), u"Used on slide 1"_s);
+    }
+
+    void checkboxAndRowTint()
+    {
+        const QString installed = u"LiberationSans"_s;
+        const QString missing = test::names::missing;
+        QVERIFY(!cell(missing, FontTableModel::includeColumn).data(Qt::CheckStateRole).isValid());
+        // The tint shows in the empty trailing part of the row.
+        auto background = [&](const QString &name) {
+            const QImage image = table()->table()->viewport()->grab().toImage();
+            const QRect rect = table()->table()->visualRect(cell(name, FontTableModel::previewColumn));
+            return image.pixelColor(rect.right() - 20, rect.center().y());
+        };
+        const QColor plain = background(missing);
+        QVERIFY(background(installed) != plain);
+        clickCell(installed, FontTableModel::includeColumn, 12 + 14);
+        QVERIFY(!m_workflow->fontItems()[model()->listIndex(rowOf(installed))].isSelected);
+        QCOMPARE(background(installed), plain);
+        QCOMPARE(cell(installed, FontTableModel::inPackageColumn).data().toString(), u"Yes"_s);
+        clickCell(installed, FontTableModel::includeColumn, 12 + 14);
+        QVERIFY(m_workflow->fontItems()[model()->listIndex(rowOf(installed))].isSelected);
+        // A font that cannot travel has no checkbox to click.
+        clickCell(missing, FontTableModel::includeColumn, 12 + 14);
+        QVERIFY(!m_workflow->fontItems()[model()->listIndex(rowOf(missing))].isSelected);
+    }
+
+    void rowMenuAndLinks()
+    {
+        auto entries = [&](const QString &name) {
+            std::unique_ptr<QMenu> menu(table()->createContextMenu(rowOf(name)));
+            QStringList texts;
+            for (QAction *action : menu->actions())
+                texts.append(action->isSeparator() ? u"|"_s : action->text());
+            return texts;
+        };
+        const QStringList full = {u"Copy Font Name"_s, u"Copy File Path"_s, u"|"_s,
+                                  u"Show in File Manager"_s};
+        for (const QString &name : {u"LiberationSans"_s, u"LiberationMono"_s, u"DejaVuSans"_s})
+            QCOMPARE(entries(name), full);
+        QCOMPARE(entries(test::names::missing), QStringList{u"Copy Font Name"_s});
+
+        const QString file = model()->item(rowOf(u"LiberationSans"_s)).filePath();
+        QVERIFY(file.endsWith(u"/LiberationSans-Regular.ttf"_s));
+        std::unique_ptr<QMenu> menu(table()->createContextMenu(rowOf(u"LiberationSans"_s)));
+        menu->actions().at(0)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"LiberationSans"_s);
+        menu->actions().at(1)->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), file);
+        QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasUrls());
+        m_world.desktop.revealed.clear();
+        menu->actions().at(3)->trigger();
+        // The location cell is a link to the same place; a font without a file has none.
+        clickCell(u"LiberationSans"_s, FontTableModel::locationColumn);
+        clickCell(test::names::missing, FontTableModel::locationColumn);
+        QCOMPARE(m_world.desktop.revealed, (QStringList{file, file}));
+
+        // A missing font's name searches the web for it, the name encoded as a query value; other names are
+        // plain text.
+        QCOMPARE(FontTableView::fontSearchUrl(u"Helvetica Neue"_s).toString(QUrl::FullyEncoded),
+                 u"https://www.google.com/search?q=Helvetica%20Neue+font"_s);
+        QCOMPARE(FontTableView::fontSearchUrl(u"A&B=C/D?+"_s).query(QUrl::FullyEncoded),
+                 u"q=A&B=C/D?++font"_s);
+
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(u"https"_s, &recorder, "open");
+        clickCell(test::names::missing, FontTableModel::nameColumn);
+        clickCell(u"LiberationSans"_s, FontTableModel::nameColumn);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(recorder.opened, QList<QUrl>{FontTableView::fontSearchUrl(test::names::missing)});
+    }
+
+    void dragHandsOutTheFontFile()
+    {
+        const QModelIndex installed = cell(u"LiberationSerif"_s, FontTableModel::nameColumn);
+        QVERIFY(model()->flags(installed) & Qt::ItemIsDragEnabled);
+        std::unique_ptr<QMimeData> data(model()->mimeData({installed}));
+        QCOMPARE(data->urls(), QList<QUrl>{QUrl::fromLocalFile(model()->item(installed.row()).filePath())});
+        const QModelIndex missing = cell(test::names::missing, FontTableModel::nameColumn);
+        QVERIFY(!(model()->flags(missing) & Qt::ItemIsDragEnabled));
+        QVERIFY(!model()->mimeData({missing}));
+    }
+
+    void previewFaceFromTheFontFile()
+    {
+        FontRowDelegate delegate(m_world.appearance);
+        const QRawFont face =
+            delegate.previewFont(u"/usr/share/fonts/truetype/liberation2/LiberationSerif-Italic.ttf"_s);
+        QCOMPARE(face.familyName(), u"Liberation Serif"_s);
+        QCOMPARE(face.style(), QFont::StyleItalic);
+        // A file that is no font, a cut-off one or none at all gives no face: the default face stands in.
+        QFile source(u"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"_s);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QString junk = m_world.folder() + u"/junk.ttf"_s, cut = m_world.folder() + u"/cut.ttf"_s;
+        test::writeFile(junk, QByteArray(4096, '\xff'));
+        test::writeFile(cut, source.read(600));
+        QVERIFY(!delegate.previewFont(junk).isValid());
+        delegate.previewFont(cut);
+        QVERIFY(!delegate.previewFont(m_world.folder() + u"/absent.ttf"_s).isValid());
+    }
+
+    void keyboard()
+    {
+        // The headers sort from the keyboard: Space on "Font Name", the arrow to "Status", Return.
+        FontTableHeader *header = table()->header();
+        header->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(header, Qt::Key_Space);
+        QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::name);
+        QTest::keyClick(header, Qt::Key_Right);
+        QTest::keyClick(header, Qt::Key_Return);
+        QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::status);
+        QVERIFY(order().startsWith(u"LiberationSans,"));
+
+        // Tab reaches the rows; the arrows move the current row, Space ticks an installed font.
+        QTableView *rows = table()->table();
+        rows->setFocus(Qt::TabFocusReason);
+        QCOMPARE(rows->currentIndex().row(), 0);
+        QTest::keyClick(rows, Qt::Key_Space);
+        QVERIFY(!m_workflow->fontItems()[0].isSelected);
+        QTest::keyClick(rows, Qt::Key_Down);
+        QTest::keyClick(rows, Qt::Key_Down);
+        QCOMPARE(model()->item(rows->currentIndex().row()).fontName, test::names::missing);
+        // Return on a missing font searches for it; the Menu key and Shift+F10 open the row's menu, in the
+        // window's appearance.
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler(u"https"_s, &recorder, "open");
+        QTest::keyClick(rows, Qt::Key_Return);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+        QCOMPARE(recorder.opened, QList<QUrl>{FontTableView::fontSearchUrl(test::names::missing)});
+        m_world.appearance.setColorScheme(Appearance::ColorScheme::dark);
+        for (const auto &[key, modifiers] :
+             {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
+            QStringList entries;
+            QTimer::singleShot(0, this, [&] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                for (QAction *action : menu->actions())
+                    entries.append(action->text());
+                const QImage image = menu->grab().toImage();
+                QVERIFY(image.pixelColor(image.width() / 2, image.height() - 3).lightness() < 90);
+                menu->close();
+            });
+            QTest::keyClick(rows, key, modifiers);
+            QCOMPARE(entries, QStringList{u"Copy Font Name"_s});
+        }
+        m_world.appearance.setColorScheme(Appearance::ColorScheme::light);
+    }
 
 private:
-    QStringList order() const;
-    int rowOf(const QString &name) const;
+    // The workflow's list, names joined by commas.
+    QString order() const
+    {
+        QStringList names;
+        for (const FontStatusItem &item : m_workflow->fontItems())
+            names.append(item.fontName);
+        return names.join(u',');
+    }
+
+    int rowOf(const QString &name) const
+    {
+        for (int row = 0; row < model()->rowCount(); ++row) {
+            if (model()->item(row).fontName == name)
+                return row;
+        }
+        return -1;
+    }
+
     QModelIndex cell(const QString &name, int column) const { return model()->index(rowOf(name), column); }
-    void clickCell(const QString &name, int column, int x = -1);
+
+    void clickCell(const QString &name, int column, int x = -1)
+    {
+        const QRect rect = table()->table()->visualRect(cell(name, column));
+        QTest::mouseClick(table()->table()->viewport(), Qt::LeftButton, {},
+                          QPoint(x < 0 ? rect.center().x() : rect.left() + x, rect.center().y()));
+    }
+
     FontTableView *table() const { return m_window->fontTable(); }
     FontTableModel *model() const { return table()->model(); }
 
@@ -71,315 +371,6 @@ private:
     std::unique_ptr<WorkflowState> m_workflow;
     std::unique_ptr<ContentView> m_window;
 };
-
-void FontTableTest::init()
-{
-    m_workflow = m_world.makeWorkflow();
-    m_window = std::make_unique<ContentView>(m_world.appearance, *m_workflow, m_world.desktop);
-    m_window->resize(1100, 900);
-    m_window->show();
-    const QString deck =
-        m_world.deck(u"Mixed.pptx"_s, {test::names::installed[3], test::names::missing, test::names::system,
-                                       test::names::restricted, test::names::installed[0]});
-    QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
-    QVERIFY(table());
-    QCoreApplication::processEvents();
-}
-
-void FontTableTest::cleanup()
-{
-    m_window.reset();
-    m_workflow.reset();
-}
-
-QStringList FontTableTest::order() const
-{
-    QStringList names;
-    for (const FontStatusItem &item : m_workflow->fontItems())
-        names.append(item.fontName);
-    return names;
-}
-
-int FontTableTest::rowOf(const QString &name) const
-{
-    for (int row = 0; row < model()->rowCount(); ++row) {
-        if (model()->item(row).fontName == name)
-            return row;
-    }
-    return -1;
-}
-
-void FontTableTest::clickCell(const QString &name, int column, int x)
-{
-    const QRect rect = table()->table()->visualRect(cell(name, column));
-    QTest::mouseClick(table()->table()->viewport(), Qt::LeftButton, {},
-                      QPoint(x < 0 ? rect.center().x() : rect.left() + x, rect.center().y()));
-}
-
-void FontTableTest::sortsTheWorkflowsListInPlace()
-{
-    // Scan order is code-point order.
-    const QStringList scanOrder = order();
-    QCOMPARE(scanOrder, (QStringList{u"DejaVuSans"_s, u"Helvetica Neue"_s, u"LiberationMono"_s,
-                                     u"LiberationSans"_s, u"LiberationSerif"_s}));
-    QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::none);
-    FontTableHeader *header = table()->header();
-    auto clickStatus = [&] {
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(FontTableModel::statusColumn) + 10, header->height() / 2));
-    };
-    // Status ascending is installed, missing, unresolved, system, adobe; the next click flips it, the two
-    // installed fonts keeping their order; a third click is ascending again, never the scan order.
-    clickStatus();
-    QCOMPARE(order(), (QStringList{u"LiberationSans"_s, u"LiberationSerif"_s, u"Helvetica Neue"_s,
-                                   u"DejaVuSans"_s, u"LiberationMono"_s}));
-    clickStatus();
-    QVERIFY(!table()->sortAscending());
-    QCOMPARE(order(), (QStringList{u"LiberationMono"_s, u"DejaVuSans"_s, u"Helvetica Neue"_s,
-                                   u"LiberationSans"_s, u"LiberationSerif"_s}));
-    clickStatus();
-    QVERIFY(table()->sortAscending());
-    QVERIFY(order() != scanOrder);
-
-    // Name descending, then "Status" starts ascending, each group staying in name order.
-    table()->toggleSort(FontTableView::SortColumn::name);
-    table()->toggleSort(FontTableView::SortColumn::name);
-    table()->toggleSort(FontTableView::SortColumn::status);
-    QVERIFY(table()->sortAscending());
-    QCOMPARE(order(), (QStringList{u"LiberationSerif"_s, u"LiberationSans"_s, u"Helvetica Neue"_s,
-                                   u"DejaVuSans"_s, u"LiberationMono"_s}));
-    QCOMPARE(model()->item(0).fontName, u"LiberationSerif"_s);
-
-    // Folding and unfolding makes a fresh table, unsorted, over the list as last sorted.
-    m_workflow->toggleFontList();
-    QVERIFY(!table());
-    m_workflow->toggleFontList();
-    QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::none);
-    QCOMPARE(order().first(), u"LiberationSerif"_s);
-}
-
-void FontTableTest::sortOrders()
-{
-    // Names compare without case; names equal but for case keep their order.
-    const std::tuple<bool, QStringList, QStringList> cases[] = {
-        {true,
-         {u"beta"_s, u"Alpha"_s, u"alpha"_s, u"Gamma"_s},
-         {u"Alpha"_s, u"alpha"_s, u"beta"_s, u"Gamma"_s}},
-        {true,
-         {u"beta"_s, u"alpha"_s, u"Alpha"_s, u"Gamma"_s},
-         {u"alpha"_s, u"Alpha"_s, u"beta"_s, u"Gamma"_s}},
-        {false,
-         {u"beta"_s, u"Alpha"_s, u"alpha"_s, u"Gamma"_s},
-         {u"Gamma"_s, u"beta"_s, u"Alpha"_s, u"alpha"_s}},
-    };
-    for (const auto &[ascending, names, expected] : cases) {
-        FontStatusItems items;
-        for (const QString &name : names)
-            items.append(makeFontStatusItem(name, FontStatus::missing));
-        std::stable_sort(items.begin(), items.end(),
-                         FontTableView::ordering(FontTableView::SortColumn::name, ascending));
-        QStringList sorted;
-        for (const FontStatusItem &item : items)
-            sorted.append(item.fontName);
-        QCOMPARE(sorted, expected);
-    }
-}
-
-void FontTableTest::hidingSystemFonts()
-{
-    FontListHeader *header = m_window->fontListHeader();
-    QCOMPARE(header->title(), u"Font List (5)"_s);
-    header->hideSystemFontsBox()->click();
-    QCOMPARE(header->title(), u"Font List (4, 1 system hidden)"_s);
-    QCOMPARE(model()->rowCount(), 4);
-    QCOMPARE(rowOf(u"DejaVuSans"_s), -1);
-    QCOMPARE(m_workflow->fontItems().size(), 5);
-    QCOMPARE(FontListHeader::titleText(12, 0, true), u"Font List (12)"_s);
-
-    // A list of system fonts only: the header row and no rows.
-    QVERIFY(test::ViewWorld::dropAndScan(
-        *m_workflow, m_world.deck(u"Plain.pptx"_s, {test::names::system, u"DejaVuSerif"_s})));
-    QCOMPARE(model()->rowCount(), 0);
-    header = m_window->fontListHeader();
-    QCOMPARE(header->title(), u"Font List (0, 2 system hidden)"_s);
-
-    // The header row folds the list; its checkbox does not.
-    QTest::mouseClick(header, Qt::LeftButton, {}, QPoint(30, header->height() / 2));
-    QVERIFY(!m_workflow->fontListExpanded());
-    QCOMPARE(header->chevronSymbol(), u"chevron.right"_s);
-    header->hideSystemFontsBox()->click();
-    QVERIFY(!m_workflow->fontListExpanded() && !m_workflow->hideSystemFonts());
-}
-
-void FontTableTest::cellsPerStatus()
-{
-    const QString emDash = u"—"_s;
-    const QStringList rows[] = {
-        {test::names::missing, u"Missing"_s, emDash, emDash, emDash, emDash},
-        {test::names::system, u"System Font"_s, u"TrueType"_s, u"System"_s, emDash, emDash},
-        {test::names::restricted, u"Restricted"_s, u"TrueType"_s, u"*"_s, emDash, emDash},
-        {test::names::installed[0], u"Found"_s, u"TrueType"_s, u"*"_s, u"Yes"_s, test::names::installed[0]},
-    };
-    for (const QStringList &expected : rows) {
-        for (int column = FontTableModel::nameColumn; column < FontTableModel::columnCount_; ++column) {
-            if (expected[column - 1] != u"*")
-                QCOMPARE(cell(expected[0], column).data().toString(), expected[column - 1]);
-        }
-    }
-    QVERIFY(cell(test::names::restricted, FontTableModel::includeColumn)
-                .data(Qt::ToolTipRole)
-                .toString()
-                .startsWith(u"Licensed Adobe font — cannot be redistributed."_s));
-    QCOMPARE(cell(test::names::missing, FontTableModel::nameColumn).data(Qt::ToolTipRole).toString(),
-             u"Search Google for \"Helvetica Neue\" font"_s);
-    QCOMPARE(model()->headerData(FontTableModel::includeColumn, Qt::Horizontal).toString(), QString());
-}
-
-void FontTableTest::checkboxAndRowTint()
-{
-    const QString installed = u"LiberationSans"_s;
-    const QString missing = test::names::missing;
-    QVERIFY(!cell(missing, FontTableModel::includeColumn).data(Qt::CheckStateRole).isValid());
-    // The tint shows in the empty trailing part of the row.
-    auto background = [&](const QString &name) {
-        const QImage image = table()->table()->viewport()->grab().toImage();
-        const QRect rect = table()->table()->visualRect(cell(name, FontTableModel::previewColumn));
-        return image.pixelColor(rect.right() - 20, rect.center().y());
-    };
-    const QColor plain = background(missing);
-    QVERIFY(background(installed) != plain);
-    clickCell(installed, FontTableModel::includeColumn, 12 + 14);
-    QVERIFY(!m_workflow->fontItems()[model()->listIndex(rowOf(installed))].isSelected);
-    QCOMPARE(background(installed), plain);
-    QCOMPARE(cell(installed, FontTableModel::inPackageColumn).data().toString(), u"Yes"_s);
-    clickCell(installed, FontTableModel::includeColumn, 12 + 14);
-    QVERIFY(m_workflow->fontItems()[model()->listIndex(rowOf(installed))].isSelected);
-    // A font that cannot travel has no checkbox to click.
-    clickCell(missing, FontTableModel::includeColumn, 12 + 14);
-    QVERIFY(!m_workflow->fontItems()[model()->listIndex(rowOf(missing))].isSelected);
-}
-
-void FontTableTest::rowMenuAndLinks()
-{
-    auto entries = [&](const QString &name) {
-        std::unique_ptr<QMenu> menu(table()->createContextMenu(rowOf(name)));
-        QStringList texts;
-        for (QAction *action : menu->actions())
-            texts.append(action->isSeparator() ? u"|"_s : action->text());
-        return texts;
-    };
-    const QStringList full = {u"Copy Font Name"_s, u"Copy File Path"_s, u"|"_s, u"Show in File Manager"_s};
-    for (const QString &name : {u"LiberationSans"_s, u"LiberationMono"_s, u"DejaVuSans"_s})
-        QCOMPARE(entries(name), full);
-    QCOMPARE(entries(test::names::missing), QStringList{u"Copy Font Name"_s});
-
-    const QString file = model()->item(rowOf(u"LiberationSans"_s)).filePath();
-    QVERIFY(file.endsWith(u"/LiberationSans-Regular.ttf"_s));
-    std::unique_ptr<QMenu> menu(table()->createContextMenu(rowOf(u"LiberationSans"_s)));
-    menu->actions().at(0)->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), u"LiberationSans"_s);
-    menu->actions().at(1)->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), file);
-    QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasUrls());
-    m_world.desktop.revealed.clear();
-    menu->actions().at(3)->trigger();
-    // The location cell is a link to the same place; a font without a file has none.
-    clickCell(u"LiberationSans"_s, FontTableModel::locationColumn);
-    clickCell(test::names::missing, FontTableModel::locationColumn);
-    QCOMPARE(m_world.desktop.revealed, (QStringList{file, file}));
-
-    // A missing font's name searches the web for it, the name encoded as a query value; other names are
-    // plain text.
-    QCOMPARE(FontTableView::fontSearchUrl(u"Helvetica Neue"_s).toString(QUrl::FullyEncoded),
-             u"https://www.google.com/search?q=Helvetica%20Neue+font"_s);
-    QCOMPARE(FontTableView::fontSearchUrl(u"A&B=C/D?+"_s).query(QUrl::FullyEncoded), u"q=A&B=C/D?++font"_s);
-    QCOMPARE(FontTableView::fontSearchUrl(u"Ünï #1"_s).query(QUrl::FullyEncoded),
-             u"q=%C3%9Cn%C3%AF%20%231+font"_s);
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(u"https"_s, &recorder, "open");
-    clickCell(test::names::missing, FontTableModel::nameColumn);
-    clickCell(u"LiberationSans"_s, FontTableModel::nameColumn);
-    QDesktopServices::unsetUrlHandler(u"https"_s);
-    QCOMPARE(recorder.opened, QList<QUrl>{FontTableView::fontSearchUrl(test::names::missing)});
-}
-
-void FontTableTest::dragHandsOutTheFontFile()
-{
-    const QModelIndex installed = cell(u"LiberationSerif"_s, FontTableModel::nameColumn);
-    QVERIFY(model()->flags(installed) & Qt::ItemIsDragEnabled);
-    std::unique_ptr<QMimeData> data(model()->mimeData({installed}));
-    QCOMPARE(data->urls(), QList<QUrl>{QUrl::fromLocalFile(model()->item(installed.row()).filePath())});
-    const QModelIndex missing = cell(test::names::missing, FontTableModel::nameColumn);
-    QVERIFY(!(model()->flags(missing) & Qt::ItemIsDragEnabled));
-    QVERIFY(!model()->mimeData({missing}));
-}
-
-void FontTableTest::previewFaceFromTheFontFile()
-{
-    FontRowDelegate delegate(m_world.appearance);
-    const QRawFont face =
-        delegate.previewFont(u"/usr/share/fonts/truetype/liberation2/LiberationSerif-Italic.ttf"_s);
-    QCOMPARE(face.familyName(), u"Liberation Serif"_s);
-    QCOMPARE(face.style(), QFont::StyleItalic);
-    QCOMPARE(face.pixelSize(), 14.0);
-    // A file that is no font, a cut-off one or none at all gives no face: the default face stands in.
-    QFile source(u"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"_s);
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    const QString junk = m_world.folder() + u"/junk.ttf"_s, cut = m_world.folder() + u"/cut.ttf"_s;
-    test::writeFile(junk, QByteArray(4096, '\xff'));
-    test::writeFile(cut, source.read(600));
-    QVERIFY(!delegate.previewFont(junk).isValid());
-    delegate.previewFont(cut);
-    QVERIFY(!delegate.previewFont(m_world.folder() + u"/absent.ttf"_s).isValid());
-}
-
-void FontTableTest::keyboard()
-{
-    // The headers sort from the keyboard: Space on "Font Name", the arrow to "Status", Return.
-    FontTableHeader *header = table()->header();
-    header->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(header, Qt::Key_Space);
-    QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::name);
-    QTest::keyClick(header, Qt::Key_Right);
-    QTest::keyClick(header, Qt::Key_Return);
-    QCOMPARE(table()->sortColumn(), FontTableView::SortColumn::status);
-    QCOMPARE(order().first(), u"LiberationSans"_s);
-
-    // Tab reaches the rows; the arrows move the current row, Space ticks an installed font.
-    QTableView *rows = table()->table();
-    rows->setFocus(Qt::TabFocusReason);
-    QCOMPARE(rows->currentIndex().row(), 0);
-    QTest::keyClick(rows, Qt::Key_Space);
-    QVERIFY(!m_workflow->fontItems()[0].isSelected);
-    QTest::keyClick(rows, Qt::Key_Down);
-    QTest::keyClick(rows, Qt::Key_Down);
-    QCOMPARE(model()->item(rows->currentIndex().row()).fontName, test::names::missing);
-    // Return on a missing font searches for it; the Menu key and Shift+F10 open the row's menu, in the
-    // window's appearance.
-    UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(u"https"_s, &recorder, "open");
-    QTest::keyClick(rows, Qt::Key_Return);
-    QDesktopServices::unsetUrlHandler(u"https"_s);
-    QCOMPARE(recorder.opened, QList<QUrl>{FontTableView::fontSearchUrl(test::names::missing)});
-    m_world.appearance.setColorScheme(Appearance::ColorScheme::dark);
-    for (const auto &[key, modifiers] :
-         {std::pair{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}}) {
-        QStringList entries;
-        QTimer::singleShot(0, this, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            QVERIFY(menu);
-            for (QAction *action : menu->actions())
-                entries.append(action->text());
-            const QImage image = menu->grab().toImage();
-            QVERIFY(image.pixelColor(image.width() / 2, image.height() - 3).lightness() < 90);
-            menu->close();
-        });
-        QTest::keyClick(rows, key, modifiers);
-        QCOMPARE(entries, QStringList{u"Copy Font Name"_s});
-    }
-    m_world.appearance.setColorScheme(Appearance::ColorScheme::light);
-}
 
 KERNWICK_VIEWS_TEST_MAIN(FontTableTest)
 

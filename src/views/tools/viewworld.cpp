@@ -37,15 +37,54 @@ std::unique_ptr<WorkflowState> ViewWorld::makeWorkflow()
                                                             }});
 }
 
-QString ViewWorld::deck(const QString &name, const QStringList &fonts) const
+QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly) const
 {
-    QByteArray slide = "<p:sld xmlns:a=\"a\" xmlns:p=\"p\">";
+    const QByteArray namespaces =
+        " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
+        " xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\""
+        " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+    const auto relationships = [](const QList<std::pair<QByteArray, QByteArray>> &targets) {
+        QByteArray xml(
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">");
+        int id = 0;
+        for (const auto &[type, target] : targets) {
+            xml.append("<Relationship Id=\"rId").append(QByteArray::number(++id));
+            xml.append("\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/");
+            xml.append(type).append("\" Target=\"").append(target).append("\"/>");
+        }
+        return xml.append("</Relationships>");
+    };
+    const auto typeface = [](const QString &font) {
+        return font.toHtmlEscaped().toUtf8();
+    };
+
+    QByteArray text;
     for (const QString &font : fonts)
-        slide += "<a:latin typeface=\"" + font.toHtmlEscaped().toUtf8() + "\"/>";
+        text +=
+            "<a:p><a:r><a:rPr><a:latin typeface=\"" + typeface(font) + "\"/></a:rPr><a:t>x</a:t></a:r></a:p>";
+    QByteArray levels;
+    for (int level = 0; level < declaredOnly.size(); ++level) {
+        const QByteArray tag = "a:lvl" + QByteArray::number(level + 2) + "pPr";
+        levels += '<' + tag + "><a:buFont typeface=\"" + typeface(declaredOnly[level]) + "\"/></" + tag + '>';
+    }
+
     const QString path = m_folder.filePath(name);
     TestZip zip(path);
-    zip.add(u"[Content_Types].xml"_s, "<Types/>");
-    zip.add(u"ppt/slides/slide1.xml"_s, slide + "</p:sld>");
+    zip.add(u"[Content_Types].xml"_s,
+            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>");
+    zip.add(u"_rels/.rels"_s, relationships({{"officeDocument", "ppt/presentation.xml"}}));
+    zip.add(u"ppt/presentation.xml"_s,
+            "<p:presentation" + namespaces +
+                "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rId1\"/></p:sldMasterIdLst>"
+                "<p:sldIdLst><p:sldId id=\"256\" r:id=\"rId2\"/></p:sldIdLst></p:presentation>");
+    zip.add(
+        u"ppt/_rels/presentation.xml.rels"_s,
+        relationships({{"slideMaster", "slideMasters/slideMaster1.xml"}, {"slide", "slides/slide1.xml"}}));
+    zip.add(u"ppt/slideMasters/slideMaster1.xml"_s,
+            "<p:sldMaster" + namespaces + "><p:cSld><p:spTree/></p:cSld><p:txStyles><p:bodyStyle>" + levels +
+                "</p:bodyStyle></p:txStyles></p:sldMaster>");
+    zip.add(u"ppt/slides/slide1.xml"_s, "<p:sld" + namespaces + "><p:cSld><p:spTree><p:sp><p:txBody>" + text +
+                                            "</p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
     return zip.close() ? path : QString();
 }
 

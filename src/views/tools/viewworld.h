@@ -48,8 +48,9 @@ public:
     // A new workflow state on these parts (settings start empty each time).
     std::unique_ptr<WorkflowState> makeWorkflow();
 
-    // A PowerPoint deck whose one slide names `fonts`, in this world's folder.
-    QString deck(const QString &name, const QStringList &fonts) const;
+    // A PowerPoint deck whose one slide's text is set in `fonts`, in this world's folder; its master
+    // names `declaredOnly` for a bullet level that no text reaches.
+    QString deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly = {}) const;
     // Takes `file` in as a drop does and waits until its scan has been applied.
     static bool dropAndScan(WorkflowState &workflow, const QString &file);
     static bool waitForScan(WorkflowState &workflow);

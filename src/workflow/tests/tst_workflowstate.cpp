@@ -27,37 +27,50 @@ class WorkflowStateTest : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void settingsOutliveTheWindow();
-    void chooseScanAndClear();
-    void refusedCancelledAndDroppedFiles();
-    void aLateScanNeverShowsAnotherFilesFonts();
-    void refreshAfterInstallingAFont();
-    void packageRefusals();
-    void wholeRoadToAPackage();
-    void packageWithoutRevealOrNotificationService();
-    void bookmarkOfAVanishedFile();
-    void packageOfEveryRealDocument_data();
-    void packageOfEveryRealDocument();
-
 private:
-    std::unique_ptr<WorkflowState> makeState(const FontScanner *scanner = nullptr);
-    QString deck(const QString &name, const QStringList &fonts);
+    std::unique_ptr<WorkflowState> makeState(const FontScanner *scanner = nullptr)
+    {
+        return std::make_unique<WorkflowState>(
+            WorkflowServices{scanner ? *scanner : *m_scanner, *m_resolver, m_chooser, *m_notifier,
+                             *m_revealer, *m_settings, m_workers, [this](const QString &line) {
+                                 // The scan's notes say of every deck built here that it is only slides.
+                                 QMutexLocker lock(&m_logMutex);
+                                 if (!line.startsWith(u"[Scan]"))
+                                     m_log.append(line);
+                             }});
+    }
+    QString deck(const QString &name, const QStringList &fonts)
+    {
+        QByteArray slide = "<p:sld>";
+        for (const QString &font : fonts)
+            slide += "<a:latin typeface=\"" + font.toUtf8() + "\"/>";
+        test::TestZip zip(m_folder->filePath(name));
+        zip.add(u"[Content_Types].xml"_s, "<Types/>");
+        zip.add(u"ppt/slides/slide1.xml"_s, slide + "</p:sld>");
+        return zip.close() ? m_folder->filePath(name) : QString();
+    }
     // Chooses `file` through the scripted chooser and waits for its scan.
-    bool choose(WorkflowState &state, const QString &file);
-    static bool waitForScan(WorkflowState &state);
-    static bool waitForPackage(WorkflowState &state);
-    // The log without the scan's notes, which say of every deck built here that it is only slides.
-    QStringList log(bool withScanNotes = false) const
+    bool choose(WorkflowState &state, const QString &file)
+    {
+        m_chooser.files = {file};
+        state.chooseFile();
+        return state.selectedFile() == file && waitForScan(state);
+    }
+    static bool waitForScan(WorkflowState &state)
+    {
+        return !state.isScanning() || QSignalSpy(&state, &WorkflowState::isScanningChanged).wait(30'000);
+    }
+    // Asks for a package into `folder` and waits for it.
+    bool build(WorkflowState &state, const QString &folder)
+    {
+        m_chooser.folders = {folder};
+        state.createPackage();
+        return QSignalSpy(&state, &WorkflowState::packageFinished).wait(30'000);
+    }
+    QStringList log() const
     {
         QMutexLocker lock(&m_logMutex);
-        QStringList lines = m_log;
-        if (!withScanNotes)
-            lines.removeIf([](const QString &line) { return line.startsWith(u"[Scan]"); });
-        return lines;
+        return m_log;
     }
 
     std::unique_ptr<test::TestFonts> m_fonts;
@@ -75,380 +88,271 @@ private:
     QThreadPool m_workers;
     mutable QMutex m_logMutex;
     QStringList m_log;
-};
 
-void WorkflowStateTest::initTestCase()
-{
-    m_fonts = std::make_unique<test::TestFonts>();
-    QVERIFY(m_fonts->isValid());
-    m_fontSource = std::make_unique<FontconfigFontSource>();
-    m_resolver = std::make_unique<FontResolver>(*m_fontSource);
-    m_scanner =
-        std::make_unique<FontScanner>(MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")));
-    QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
-    QVERIFY(m_notifications.registerOnSessionBus());
-    QVERIFY(m_fileManager.registerOnSessionBus());
-    m_notifier = std::make_unique<DBusNotifier>(QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s);
-    m_revealer = std::make_unique<DBusFileRevealer>(
-        QDBusConnection::sessionBus(), [this](const QUrl &folder) { m_openedFolders.append(folder); });
-}
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_fonts = std::make_unique<test::TestFonts>();
+        QVERIFY(m_fonts->isValid());
+        m_fontSource = std::make_unique<FontconfigFontSource>();
+        m_resolver = std::make_unique<FontResolver>(*m_fontSource);
+        m_scanner = std::make_unique<FontScanner>(
+            MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")));
+        QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
+        QVERIFY(m_notifications.registerOnSessionBus() && m_fileManager.registerOnSessionBus());
+        m_notifier =
+            std::make_unique<DBusNotifier>(QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s);
+        m_revealer = std::make_unique<DBusFileRevealer>(
+            QDBusConnection::sessionBus(), [this](const QUrl &folder) { m_openedFolders.append(folder); });
+    }
 
-void WorkflowStateTest::init()
-{
-    m_folder = std::make_unique<QTemporaryDir>();
-    m_settings = std::make_unique<QSettings>(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
-    m_chooser = {};
-    m_notifications.notices.clear();
-    m_fileManager.shownItems.clear();
-    m_openedFolders.clear();
-    QMutexLocker lock(&m_logMutex);
-    m_log.clear();
-}
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_settings = std::make_unique<QSettings>(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
+        m_chooser = {};
+        m_notifications.notices.clear();
+        m_fileManager.shownItems.clear();
+        m_openedFolders.clear();
+        QMutexLocker lock(&m_logMutex);
+        m_log.clear();
+    }
 
-void WorkflowStateTest::cleanup()
-{
-    m_workers.waitForDone();
-}
+    void cleanup() { m_workers.waitForDone(); }
 
-std::unique_ptr<WorkflowState> WorkflowStateTest::makeState(const FontScanner *scanner)
-{
-    return std::make_unique<WorkflowState>(WorkflowServices{scanner ? *scanner : *m_scanner, *m_resolver,
-                                                            m_chooser, *m_notifier, *m_revealer, *m_settings,
-                                                            m_workers, [this](const QString &line) {
-                                                                QMutexLocker lock(&m_logMutex);
-                                                                m_log.append(line);
-                                                            }});
-}
+    void settingsOutliveTheWindow()
+    {
+        auto state = makeState();
+        QVERIFY(!state->hideSystemFonts() && state->openPackageWhenDone());
+        state->setHideSystemFonts(true);
+        state->setOpenPackageWhenDone(false);
+        state.reset();
+        m_settings = std::make_unique<QSettings>(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
+        state = makeState();
+        QVERIFY(state->hideSystemFonts() && !state->openPackageWhenDone());
+    }
 
-QString WorkflowStateTest::deck(const QString &name, const QStringList &fonts)
-{
-    QByteArray slide = "<p:sld>";
-    for (const QString &font : fonts)
-        slide += "<a:latin typeface=\"" + font.toUtf8() + "\"/>";
-    const QString path = m_folder->filePath(name);
-    test::TestZip zip(path);
-    zip.add(u"[Content_Types].xml"_s, "<Types/>");
-    zip.add(u"ppt/slides/slide1.xml"_s, slide + "</p:sld>");
-    return zip.close() ? path : QString();
-}
-
-bool WorkflowStateTest::choose(WorkflowState &state, const QString &file)
-{
-    m_chooser.files = {file};
-    state.chooseFile();
-    return state.selectedFile() == file && waitForScan(state);
-}
-
-bool WorkflowStateTest::waitForScan(WorkflowState &state)
-{
-    return !state.isScanning() || QSignalSpy(&state, &WorkflowState::isScanningChanged).wait(30'000);
-}
-
-bool WorkflowStateTest::waitForPackage(WorkflowState &state)
-{
-    return QSignalSpy(&state, &WorkflowState::packageFinished).wait(30'000);
-}
-
-void WorkflowStateTest::settingsOutliveTheWindow()
-{
-    auto state = makeState();
-    QVERIFY(!state->hideSystemFonts() && state->openPackageWhenDone());
-    state->setHideSystemFonts(true);
-    state->setOpenPackageWhenDone(false);
-    state.reset();
-    QSettings stored(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
-    QCOMPARE(stored.value(u"hideSystemFonts"_s).toBool(), true);
-    QCOMPARE(stored.value(u"openPackageWhenDone"_s).toBool(), false);
-    m_settings->sync();
-    state = makeState();
-    QVERIFY(state->hideSystemFonts() && !state->openPackageWhenDone());
-}
-
-void WorkflowStateTest::chooseScanAndClear()
-{
-    auto state = makeState();
-    const QString path = deck(u"Review.PPTX"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s,
-                                                 u"LiberationMono"_s, u"Nowhere Grotesk"_s});
-    QVERIFY(choose(*state, path));
-    QCOMPARE(m_chooser.asked,
-             QStringList{u"Choose File|Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s});
-    QVERIFY(state->selectedFileBookmark());
-    QCOMPARE(state->fonts(), (QStringList{u"DejaVu Sans"_s, u"LiberationMono"_s, u"LiberationSans-Bold"_s,
-                                          u"Nowhere Grotesk"_s}));
-    // Each name's verdict; only the installed font is ticked for the package.
-    QStringList verdicts;
-    for (const FontStatusItem &item : state->fontItems())
-        verdicts.append(rawValue(item.status) + (item.isSelected ? u"+"_s : u""_s));
-    QCOMPARE(verdicts, (QStringList{u"System"_s, u"Adobe"_s, u"Installed+"_s, u"Missing"_s}));
-    QCOMPARE(state->statusMessage(),
-             u"Installed: 1 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
-
-    QVERIFY(choose(*state, deck(u"Empty.pptx"_s, {})));
-    QVERIFY(state->fontItems().isEmpty());
-    QCOMPARE(state->statusMessage(), u"No fonts found."_s);
-
-    // Clearing keeps the user's options.
-    state->setIncludePresentation(true);
-    state->toggleFontList();
-    state->clearFile();
-    QVERIFY(state->selectedFile().isEmpty() && !state->selectedFileBookmark());
-    QVERIFY(state->fonts().isEmpty() && state->fontItems().isEmpty());
-    QCOMPARE(state->statusMessage(), u"Choose a Presentation file."_s);
-    QVERIFY(state->includePresentation() && !state->fontListExpanded());
-}
-
-void WorkflowStateTest::refusedCancelledAndDroppedFiles()
-{
-    auto state = makeState();
-    QVERIFY(!state->handleDrop({}));
-    const QString first = m_folder->filePath(u"First.ppt"_s);
-    QVERIFY(QFile::copy(QStringLiteral(KERNWICK_FIXTURES_DIR "/ppt/plain.ppt"), first));
-    // Of two dropped files the first is taken.
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(first), QUrl::fromLocalFile(deck(u"Second.pptx"_s, {}))}));
-    QCOMPARE(state->selectedFile(), first);
-    QVERIFY(waitForScan(*state));
-    QCOMPARE(state->fonts(), (QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s}));
-    const QUuid firstItem = state->fontItems().first().id;
-
-    // Anything else leaves the list on screen and says why; a cancelled chooser changes nothing.
-    m_chooser.files = {m_folder->filePath(u"notes.txt"_s), std::nullopt};
-    state->chooseFile();
-    QCOMPARE(state->statusMessage(), u"Unsupported file type. Please choose a .key, .pptx, or .ppt file."_s);
-    state->chooseFile();
-    for (const QUrl &url :
-         {QUrl::fromLocalFile(m_folder->filePath(u"letter.docx"_s)), QUrl(u"https://example.org/a.pptx"_s)}) {
-        QVERIFY(state->handleDrop({url}));
+    void chooseScanAndClear()
+    {
+        auto state = makeState();
+        state->createPackage();
+        QCOMPARE(state->statusMessage(), u"Choose a presentation file first."_s);
+        QVERIFY(choose(*state, deck(u"Review.PPTX"_s, {u"LiberationSans-Bold"_s, u"DejaVu Sans"_s,
+                                                       u"LiberationMono"_s, u"Nowhere Grotesk"_s})));
+        QVERIFY(state->selectedFileBookmark());
+        QCOMPARE(state->fonts(), (QStringList{u"DejaVu Sans"_s, u"LiberationMono"_s, u"LiberationSans-Bold"_s,
+                                              u"Nowhere Grotesk"_s}));
+        // Each name's verdict; only the installed font is ticked for the package.
+        QStringList verdicts;
+        for (const FontStatusItem &item : state->fontItems())
+            verdicts.append(rawValue(item.status) + (item.isSelected ? u"+"_s : u""_s));
+        QCOMPARE(verdicts, (QStringList{u"System"_s, u"Adobe"_s, u"Installed+"_s, u"Missing"_s}));
         QCOMPARE(state->statusMessage(),
-                 u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
-    }
-    QCOMPARE(state->selectedFile(), first);
-    QCOMPARE(state->fontItems().first().id, firstItem);
-    QVERIFY(!state->isScanning() && log().isEmpty());
-
-    // A file that is gone by the time it is taken in is still taken, without a bookmark.
-    const QString gone = m_folder->filePath(u"Gone.key"_s);
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(gone)}));
-    QCOMPARE(state->selectedFile(), gone);
-    QVERIFY(!state->selectedFileBookmark());
-    QCOMPARE(log().size(), 1);
-    QVERIFY(log().first().startsWith(u"[Drop] Bookmark failed: The file “Gone.key” couldn’t be opened"_s));
-    QVERIFY(waitForScan(*state));
-    QCOMPARE(state->statusMessage(), u"No fonts found."_s);
-}
-
-void WorkflowStateTest::aLateScanNeverShowsAnotherFilesFonts()
-{
-    // A metadata tool that is slow for one file: its answer comes after the next file's.
-    const QString tool = m_folder->filePath(u"slow-tool"_s);
-    test::writeFile(tool, "#!/bin/sh\ncase \"$2\" in *Slow*) sleep 1;; esac\n"
-                          "echo '{\"fonts\": [{\"name\": \"From '\"$(basename \"$2\" .pptx)\"'\"}]}'\n");
-    QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner);
-    const FontScanner scanner{MetadataQuery(tool)};
-    const QString slow = deck(u"Slow.pptx"_s, {});
-    const QString fast = deck(u"Fast.pptx"_s, {});
-
-    // The later file answers first; the earlier file's answer is dropped when it comes.
-    auto state = makeState(&scanner);
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(slow)}));
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(fast)}));
-    QVERIFY(waitForScan(*state));
-    m_workers.waitForDone();
-    QTest::qWait(50);
-    QCOMPARE(state->fonts(), QStringList{u"From Fast"_s});
-    QVERIFY(!state->isScanning());
-
-    // The earlier file answers first: it is dropped, and the window keeps scanning until the later one.
-    state = makeState(&scanner);
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(fast)}));
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(slow)}));
-    QSignalSpy fontsChanged(state.get(), &WorkflowState::fontsChanged);
-    QVERIFY(QSignalSpy(state.get(), &WorkflowState::isScanningChanged).wait(30'000));
-    QCOMPARE(fontsChanged.size(), 1);
-    QCOMPARE(state->fonts(), QStringList{u"From Slow"_s});
-
-    // Cleared while scanning: the answer fills nothing, and scanning ends with it.
-    state = makeState(&scanner);
-    QVERIFY(state->handleDrop({QUrl::fromLocalFile(slow)}));
-    state->clearFile();
-    QVERIFY(QSignalSpy(state.get(), &WorkflowState::isScanningChanged).wait(30'000));
-    QVERIFY(state->fonts().isEmpty() && state->fontItems().isEmpty());
-}
-
-void WorkflowStateTest::refreshAfterInstallingAFont()
-{
-    auto state = makeState();
-    QVERIFY(choose(*state, deck(u"Georgian.pptx"_s, {u"Noto Serif Georgian"_s, u"LiberationSans-Bold"_s})));
-    QCOMPARE(state->fontItems()[1].status, FontStatus::missing);
-    state->setFontSelected(state->fontItems()[0].id, false);
-
-    const QString installed = m_fonts->userFontFolder() + u"/NotoSerifGeorgian-Regular.ttf"_s;
-    QVERIFY(test::TestFonts::copyFontFile(u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s,
-                                          m_fonts->userFontFolder()));
-    state->refreshFontStatus();
-    QFile::remove(installed);
-    QCOMPARE(state->fontItems()[1].status, FontStatus::installed);
-    QVERIFY(state->fontItems()[1].isSelected && state->fontItems()[0].isSelected);
-    QCOMPARE(state->statusMessage(),
-             u"Installed: 2 | System: 0 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
-}
-
-void WorkflowStateTest::packageRefusals()
-{
-    auto state = makeState();
-    state->createPackage();
-    QCOMPARE(state->statusMessage(), u"Choose a presentation file first."_s);
-    QVERIFY(choose(*state, deck(u"Empty.pptx"_s, {})));
-    state->createPackage();
-    QCOMPARE(state->statusMessage(), u"No font data available."_s);
-
-    const QString talk = deck(u"Talk.pptx"_s, {u"DejaVu Sans"_s});
-    QVERIFY(choose(*state, talk));
-    m_chooser.asked.clear();
-    state->createPackage();
-    QTRY_COMPARE(state->statusMessage(), u"Export canceled."_s);
-    QCOMPARE(m_chooser.asked,
-             QStringList{u"Choose Destination Folder|Choose where to save the Presentation Font Package."_s});
-    // The destination chooser opens beside the presentation.
-    QCOMPARE(m_chooser.startFolders, QStringList{m_folder->path()});
-    QCOMPARE(log(), QStringList(3, u"[Presenter] Begin handoff package export..."_s));
-    QCOMPARE(QDir(m_folder->path()).entryList({u"*_package"_s}, QDir::AllEntries), QStringList());
-}
-
-void WorkflowStateTest::wholeRoadToAPackage()
-{
-    auto state = makeState();
-    QVERIFY(choose(*state, deck(u"Talk.pptx"_s, {u"LiberationSans-Bold"_s, u"LiberationSerif"_s,
-                                                 u"DejaVu Sans"_s, u"Nowhere Grotesk"_s})));
-    state->setIncludePresentation(true);
-    const QString destination = m_folder->filePath(u"Handoff"_s);
-    QVERIFY(QDir().mkpath(destination));
-    QSignalSpy noticed(&m_notifications, &test::TestNotificationService::noticeReceived);
-    QSignalSpy shown(&m_fileManager, &test::TestFileManagerService::itemsShown);
-    for (const bool includeReport : {true, false}) {
-        // A second build of the same presentation replaces the package and posts a notice of its own.
-        state->setIncludeReport(includeReport);
-        m_chooser.folders = {destination};
+                 u"Installed: 1 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+        // A cancelled destination chooser, opened beside the presentation, builds nothing.
         state->createPackage();
-        QVERIFY(waitForPackage(*state));
-        QVERIFY(!state->isPackaging());
-        const QString package = destination + u"/Talk_package"_s;
-        QCOMPARE(state->statusMessage(), u"Package created: Talk_package (2 fonts)."_s);
-        QCOMPARE(QDir(package).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
-                 (QStringList{u"Fonts"_s, u"Talk.pptx"_s} +
-                  (includeReport ? QStringList{u"font-report.txt"_s} : QStringList())));
-        const qsizetype builds = includeReport ? 1 : 2;
-        QVERIFY(noticed.size() == builds || noticed.wait(10'000));
-        QCOMPARE(m_notifications.notices.last().summary, u"Package Ready"_s);
-        QCOMPARE(m_notifications.notices.last().body, u"Talk_package — 2 fonts packaged."_s);
-        QVERIFY(shown.size() == builds || shown.wait(10'000));
-        QCOMPARE(m_fileManager.shownItems.last(), QStringList{QUrl::fromLocalFile(package).toString()});
+        QTRY_COMPARE(state->statusMessage(), u"Export canceled."_s);
+        QCOMPARE(m_chooser.startFolders, QStringList{m_folder->path()});
+        QCOMPARE(QDir(m_folder->path()).entryList({u"*_package"_s}, QDir::AllEntries), QStringList());
+
+        // Clearing keeps the user's options.
+        state->setIncludePresentation(true);
+        state->toggleFontList();
+        state->clearFile();
+        QVERIFY(state->selectedFile().isEmpty() && !state->selectedFileBookmark());
+        QVERIFY(state->fonts().isEmpty() && state->fontItems().isEmpty());
+        QCOMPARE(state->statusMessage(), u"Choose a Presentation file."_s);
+        QVERIFY(state->includePresentation() && !state->fontListExpanded());
     }
-    QVERIFY(log(true).contains(u"[Scan][Warn] Talk.pptx: the package holds no presentation part"_s));
-}
 
-void WorkflowStateTest::packageWithoutRevealOrNotificationService()
-{
-    // Without a notification service there is no notice and no word about it; without a file manager,
-    // the folder that holds the package is opened; with the setting off, nothing is shown at all.
-    DBusNotifier unreachable(QDBusConnection(u"nowhere"_s), u"Kernwick"_s, u"kernwick"_s);
-    DBusFileRevealer noFileManager(QDBusConnection(u"nowhere"_s),
-                                   [this](const QUrl &folder) { m_openedFolders.append(folder); });
-    auto state = std::make_unique<WorkflowState>(WorkflowServices{
-        *m_scanner, *m_resolver, m_chooser, unreachable, noFileManager, *m_settings, m_workers});
-    QVERIFY(choose(*state, deck(u"Quiet.pptx"_s, {u"LiberationSans-Bold"_s})));
-    for (const bool openWhenDone : {false, true}) {
-        state->setOpenPackageWhenDone(openWhenDone);
-        m_chooser.folders = {m_folder->path()};
-        state->createPackage();
-        QVERIFY(waitForPackage(*state));
-        QCOMPARE(state->statusMessage(), u"Package created: Quiet_package (1 font)."_s);
-        QCOMPARE(m_openedFolders.size(), openWhenDone ? 1 : 0);
-    }
-    QCOMPARE(m_openedFolders, QList<QUrl>{QUrl::fromLocalFile(m_folder->path())});
-    QTest::qWait(100);
-    QVERIFY(m_notifications.notices.isEmpty() && m_fileManager.shownItems.isEmpty());
-}
+    void refusedCancelledAndDroppedFiles()
+    {
+        auto state = makeState();
+        QVERIFY(!state->handleDrop({}));
+        const QString first = m_folder->filePath(u"First.ppt"_s);
+        QVERIFY(QFile::copy(QStringLiteral(KERNWICK_FIXTURES_DIR "/ppt/plain.ppt"), first));
+        // Of two dropped files the first is taken.
+        QVERIFY(
+            state->handleDrop({QUrl::fromLocalFile(first), QUrl::fromLocalFile(deck(u"Second.pptx"_s, {}))}));
+        QCOMPARE(state->selectedFile(), first);
+        QVERIFY(waitForScan(*state));
+        QCOMPARE(state->fonts(), (QStringList{u"Arial"_s, u"Calibri"_s, u"Calibri Light"_s}));
+        const QUuid firstItem = state->fontItems().first().id;
 
-void WorkflowStateTest::bookmarkOfAVanishedFile()
-{
-    auto state = makeState();
-    const QString talk = deck(u"Vanishing.pptx"_s, {u"LiberationSans-Bold"_s});
-    QVERIFY(choose(*state, talk));
-    QVERIFY(QFile::remove(talk));
-    state->setIncludePresentation(true);
-    m_chooser.folders = {m_folder->path()};
-    state->createPackage();
-    QVERIFY(waitForPackage(*state));
-    const QStringList lines = log();
-    QCOMPARE(lines[1], u"[Bookmark] Failed to resolve: The file “Vanishing.pptx” couldn’t be found."_s);
-    QVERIFY(lines[2].startsWith(u"[Package][Error] Failed to copy presentation: "_s));
-    QCOMPARE(state->statusMessage(), u"Could not create package folder: Vanishing_package/Vanishing.pptx: "
-                                     u"No such file or directory"_s);
-}
+        // Anything else leaves the list on screen and says why; a cancelled chooser changes nothing.
+        m_chooser.files = {m_folder->filePath(u"notes.txt"_s), std::nullopt};
+        state->chooseFile();
+        QCOMPARE(state->statusMessage(),
+                 u"Unsupported file type. Please choose a .key, .pptx, or .ppt file."_s);
+        state->chooseFile();
+        for (const QUrl &url : {QUrl::fromLocalFile(m_folder->filePath(u"letter.docx"_s)),
+                                QUrl(u"https://example.org/a.pptx"_s)}) {
+            QVERIFY(state->handleDrop({url}));
+            QCOMPARE(state->statusMessage(),
+                     u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
+        }
+        QCOMPARE(state->selectedFile(), first);
+        QCOMPARE(state->fontItems().first().id, firstItem);
+        QVERIFY(!state->isScanning() && log().isEmpty());
 
-void WorkflowStateTest::packageOfEveryRealDocument_data()
-{
-    QTest::addColumn<QString>("document");
-    for (const QString &kind : {u"pptx"_s, u"ppt"_s, u"key"_s}) {
-        const QDir folder(QStringLiteral(KERNWICK_FIXTURES_DIR) + u'/' + kind);
-        for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-            QTest::newRow(qPrintable(kind + u'/' + name)) << folder.filePath(name);
-    }
-}
-
-void WorkflowStateTest::packageOfEveryRealDocument()
-{
-    // The road a person takes, on the real documents: a copy of DejaVu Sans of the user's own makes that
-    // font travel wherever a document uses it.
-    QFETCH(QString, document);
-    const QString userCopy = m_fonts->userFontFolder() + u"/DejaVuSans.ttf"_s;
-    QVERIFY(test::TestFonts::copyFontFile(test::TestFonts::systemFontFolder() + u"/DejaVuSans.ttf"_s,
-                                          m_fonts->userFontFolder()));
-    const auto removeCopy = qScopeGuard([&] { QFile::remove(userCopy); });
-
-    auto state = makeState();
-    state->setIncludePresentation(true);
-    QVERIFY(choose(*state, document));
-    const FontStatusItems items = state->fontItems();
-    if (items.isEmpty()) {
+        // A file that is gone by the time it is taken in is still taken, without a bookmark.
+        const QString gone = m_folder->filePath(u"Gone.key"_s);
+        QVERIFY(state->handleDrop({QUrl::fromLocalFile(gone)}));
+        QVERIFY(state->selectedFile() == gone && !state->selectedFileBookmark());
+        QCOMPARE(log().size(), 1);
+        QVERIFY(
+            log().first().startsWith(u"[Drop] Bookmark failed: The file “Gone.key” couldn’t be opened"_s));
+        QVERIFY(waitForScan(*state));
         QCOMPARE(state->statusMessage(), u"No fonts found."_s);
-        state->createPackage();
-        QCOMPARE(state->statusMessage(), u"No font data available."_s);
-        return;
     }
 
-    const QString destination = m_folder->filePath(u"show"_s);
-    QVERIFY(QDir().mkpath(destination));
-    m_chooser.folders = {destination};
-    QSignalSpy noticed(&m_notifications, &test::TestNotificationService::noticeReceived);
-    QSignalSpy shown(&m_fileManager, &test::TestFileManagerService::itemsShown);
-    state->createPackage();
-    QVERIFY(waitForPackage(*state));
+    void aLateScanNeverShowsAnotherFilesFonts()
+    {
+        // A metadata tool that is slow for one file: its answer comes after the next file's.
+        const QString tool = m_folder->filePath(u"slow-tool"_s);
+        test::writeFile(tool, "#!/bin/sh\ncase \"$2\" in *Slow*) sleep 1;; esac\n"
+                              "echo '{\"fonts\": [{\"name\": \"From '\"$(basename \"$2\" .pptx)\"'\"}]}'\n");
+        QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner);
+        const FontScanner scanner{MetadataQuery(tool)};
+        const QUrl slow = QUrl::fromLocalFile(deck(u"Slow.pptx"_s, {}));
+        const QUrl fast = QUrl::fromLocalFile(deck(u"Fast.pptx"_s, {}));
 
-    const QString package = destination + u'/' + packageFolderName(document);
-    QStringList installed;
-    for (const FontStatusItem &item : items) {
-        if (item.status != FontStatus::installed)
-            continue;
-        installed.append(item.fontName);
-        QFile original(item.filePath());
-        QFile copy(package + u"/Fonts/"_s + QFileInfo(item.filePath()).fileName());
-        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), original.readAll());
+        // The later file answers first; the earlier file's answer is dropped when it comes.
+        auto state = makeState(&scanner);
+        QVERIFY(state->handleDrop({slow}) && state->handleDrop({fast}));
+        QVERIFY(waitForScan(*state));
+        m_workers.waitForDone();
+        QTest::qWait(50);
+        QCOMPARE(state->fonts(), QStringList{u"From Fast"_s});
+        QVERIFY(!state->isScanning());
+
+        // The earlier file answers first: it is dropped, and the window keeps scanning until the later one.
+        state = makeState(&scanner);
+        QVERIFY(state->handleDrop({fast}) && state->handleDrop({slow}));
+        QSignalSpy fontsChanged(state.get(), &WorkflowState::fontsChanged);
+        QVERIFY(QSignalSpy(state.get(), &WorkflowState::isScanningChanged).wait(30'000));
+        QCOMPARE(fontsChanged.size(), 1);
+        QCOMPARE(state->fonts(), QStringList{u"From Slow"_s});
+
+        // Cleared while scanning: the answer fills nothing, and scanning ends with it.
+        state = makeState(&scanner);
+        QVERIFY(state->handleDrop({slow}));
+        state->clearFile();
+        QVERIFY(QSignalSpy(state.get(), &WorkflowState::isScanningChanged).wait(30'000));
+        QVERIFY(state->fonts().isEmpty() && state->fontItems().isEmpty());
     }
-    if (document.endsWith(u"filetype-libreoffice.ppt"))
-        QCOMPARE(installed, QStringList{u"DejaVu Sans"_s});
-    QCOMPARE(QDir(package + u"/Fonts"_s).entryList(QDir::Files).size(), installed.size());
-    QVERIFY(QFileInfo::exists(package + u'/' + QFileInfo(document).fileName()));
-    QFile report(package + u"/font-report.txt"_s);
-    QVERIFY(report.open(QIODevice::ReadOnly));
-    QVERIFY(report.readAll().startsWith("Presentation Font Handoff Report\n"));
-    QCOMPARE(state->statusMessage(),
-             packageStatusMessage(packageFolderName(document), installed.size(), 0, 0));
-    QVERIFY(noticed.size() == 1 || noticed.wait(10'000));
-    QCOMPARE(m_notifications.notices.last().body, packageReadyNoticeBody(package, installed.size()));
-    QVERIFY(shown.size() == 1 || shown.wait(10'000));
-}
+
+    void refreshAfterInstallingAFont()
+    {
+        auto state = makeState();
+        QVERIFY(
+            choose(*state, deck(u"Georgian.pptx"_s, {u"Noto Serif Georgian"_s, u"LiberationSans-Bold"_s})));
+        QCOMPARE(state->fontItems()[1].status, FontStatus::missing);
+        state->setFontSelected(state->fontItems()[0].id, false);
+        QVERIFY(test::TestFonts::copyFontFile(
+            u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s, m_fonts->userFontFolder()));
+        state->refreshFontStatus();
+        QFile::remove(m_fonts->userFontFolder() + u"/NotoSerifGeorgian-Regular.ttf"_s);
+        QCOMPARE(state->fontItems()[1].status, FontStatus::installed);
+        QVERIFY(state->fontItems()[1].isSelected && state->fontItems()[0].isSelected);
+    }
+
+    void packageWithoutRevealOrNotificationService()
+    {
+        // Without a notification service there is no notice and no word about it; without a file manager,
+        // the folder that holds the package is opened; with the setting off, nothing is shown at all.
+        DBusNotifier unreachable(QDBusConnection(u"nowhere"_s), u"Kernwick"_s, u"kernwick"_s);
+        DBusFileRevealer noFileManager(QDBusConnection(u"nowhere"_s),
+                                       [this](const QUrl &folder) { m_openedFolders.append(folder); });
+        auto state = std::make_unique<WorkflowState>(WorkflowServices{
+            *m_scanner, *m_resolver, m_chooser, unreachable, noFileManager, *m_settings, m_workers});
+        QVERIFY(choose(*state, deck(u"Quiet.pptx"_s, {u"LiberationSans-Bold"_s})));
+        for (const bool openWhenDone : {false, true}) {
+            state->setOpenPackageWhenDone(openWhenDone);
+            QVERIFY(build(*state, m_folder->path()));
+            QCOMPARE(state->statusMessage(), u"Package created: Quiet_package (1 font)."_s);
+            QCOMPARE(m_openedFolders.size(), openWhenDone ? 1 : 0);
+        }
+        QCOMPARE(m_openedFolders, QList<QUrl>{QUrl::fromLocalFile(m_folder->path())});
+        QTest::qWait(100);
+        QVERIFY(m_notifications.notices.isEmpty() && m_fileManager.shownItems.isEmpty());
+    }
+
+    void bookmarkOfAVanishedFile()
+    {
+        auto state = makeState();
+        const QString talk = deck(u"Vanishing.pptx"_s, {u"LiberationSans-Bold"_s});
+        QVERIFY(choose(*state, talk));
+        QVERIFY(QFile::remove(talk));
+        state->setIncludePresentation(true);
+        QVERIFY(build(*state, m_folder->path()));
+        QCOMPARE(log()[1], u"[Bookmark] Failed to resolve: The file “Vanishing.pptx” couldn’t be found."_s);
+        QCOMPARE(state->statusMessage(),
+                 u"Could not create package folder: Vanishing_package/Vanishing.pptx: "
+                 u"No such file or directory"_s);
+    }
+
+    void packageOfEveryRealDocument_data()
+    {
+        QTest::addColumn<QString>("document");
+        for (const QString &kind : {u"pptx"_s, u"ppt"_s, u"key"_s}) {
+            const QDir folder(QStringLiteral(KERNWICK_FIXTURES_DIR) + u'/' + kind);
+            for (const QString &name : folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+                QTest::newRow(qPrintable(kind + u'/' + name)) << folder.filePath(name);
+        }
+    }
+
+    void packageOfEveryRealDocument()
+    {
+        // The road a person takes, on the real documents: a copy of DejaVu Sans of the user's own makes that
+        // font travel wherever a document uses it.
+        QFETCH(QString, document);
+        QVERIFY(test::TestFonts::copyFontFile(test::TestFonts::systemFontFolder() + u"/DejaVuSans.ttf"_s,
+                                              m_fonts->userFontFolder()));
+        const auto removeCopy =
+            qScopeGuard([&] { QFile::remove(m_fonts->userFontFolder() + u"/DejaVuSans.ttf"_s); });
+
+        auto state = makeState();
+        state->setIncludePresentation(true);
+        QVERIFY(choose(*state, document));
+        const FontStatusItems items = state->fontItems();
+        if (items.isEmpty()) {
+            QCOMPARE(state->statusMessage(), u"No fonts found."_s);
+            state->createPackage();
+            QCOMPARE(state->statusMessage(), u"No font data available."_s);
+            return;
+        }
+        QSignalSpy noticed(&m_notifications, &test::TestNotificationService::noticeReceived);
+        QSignalSpy shown(&m_fileManager, &test::TestFileManagerService::itemsShown);
+        const QString package = m_folder->filePath(packageFolderName(document));
+        for (const bool includeReport : {true, false}) {
+            // A second build of the same presentation replaces the package and posts a notice of its own.
+            state->setIncludeReport(includeReport);
+            QVERIFY(build(*state, m_folder->path()) && !state->isPackaging());
+            QCOMPARE(QFileInfo::exists(package + u"/font-report.txt"_s), includeReport);
+            QVERIFY(noticed.size() == 2 - includeReport || noticed.wait(10'000));
+            QVERIFY(shown.size() == 2 - includeReport || shown.wait(10'000));
+            QCOMPARE(m_fileManager.shownItems.last(), QStringList{QUrl::fromLocalFile(package).toString()});
+        }
+        QStringList installed;
+        for (const FontStatusItem &item : items) {
+            if (item.status != FontStatus::installed)
+                continue;
+            installed.append(item.fontName);
+            QFile original(item.filePath());
+            QFile copy(package + u"/Fonts/"_s + QFileInfo(item.filePath()).fileName());
+            QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+            QCOMPARE(copy.readAll(), original.readAll());
+        }
+        if (document.endsWith(u"filetype-libreoffice.ppt"))
+            QCOMPARE(installed, QStringList{u"DejaVu Sans"_s});
+        QCOMPARE(QDir(package + u"/Fonts"_s).entryList(QDir::Files).size(), installed.size());
+        QVERIFY(QFileInfo::exists(package + u'/' + QFileInfo(document).fileName()));
+        QCOMPARE(state->statusMessage(),
+                 packageStatusMessage(packageFolderName(document), installed.size(), 0, 0));
+        QCOMPARE(m_notifications.notices.last().body, packageReadyNoticeBody(package, installed.size()));
+    }
+};
 
 QTEST_GUILESS_MAIN(WorkflowStateTest)
 #include "tst_workflowstate.moc"
