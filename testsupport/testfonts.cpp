@@ -12,7 +12,9 @@ namespace kernwick::test {
 
 namespace {
 const QString liberationFolder = u"/usr/share/fonts/truetype/liberation2"_s;
-}
+// Debian's rules that bind metric-compatible families to each other.
+const QString metricAliases = u"/usr/share/fontconfig/conf.avail/30-metric-aliases.conf"_s;
+} // namespace
 
 TestFonts::TestFonts()
 {
@@ -39,7 +41,8 @@ TestFonts::TestFonts()
         u"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
         u"<fontconfig>\n  <dir>"_s +
         systemFontFolder() + u"</dir>\n  <dir>"_s + userFontFolder() + u"</dir>\n  <dir>"_s +
-        adobeFontFolder() + u"</dir>\n  <cachedir>"_s + cache + u"</cachedir>\n</fontconfig>\n"_s;
+        adobeFontFolder() + u"</dir>\n  <cachedir>"_s + cache + u"</cachedir>\n"_s +
+        u"  <include ignore_missing=\"yes\">"_s + metricAliases + u"</include>\n</fontconfig>\n"_s;
     file.write(text.toUtf8());
     file.close();
 

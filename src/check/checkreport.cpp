@@ -23,6 +23,26 @@ QString shownName(const QString &name)
 }
 } // namespace
 
+QString fontDetailsText(const FontStatusItem &item)
+{
+    QString text;
+    if (item.status == FontStatus::installed) {
+        for (const FontFace &face : item.faces) {
+            const QString style = face.style.isEmpty() ? u"Face"_s : face.style;
+            text += u"      "_s + QString(style + u':').leftJustified(12) + u" "_s + face.file +
+                    (face.index > 0 ? u" (face %1)"_s.arg(face.index) : QString()) + u'\n';
+        }
+        text += u"      License: "_s + permissionLabel(item.permission) + u'\n';
+        if (!item.permissionNote.isEmpty())
+            text += u"      "_s + item.permissionNote + u'\n';
+    }
+    if (item.isEmbedded())
+        text += u"      Embedded in the presentation ("_s + faceStylesText(item.embeddedFaces) + u")\n"_s;
+    if (!item.metricTwins.isEmpty())
+        text += u"      "_s + metricTwinText(item.metricTwins) + u'\n';
+    return text;
+}
+
 FontStatusItems PresentationCheck::judgedItems() const
 {
     if (!usedOnly)
@@ -50,6 +70,7 @@ QString formatCheckText(const PresentationCheck &check)
                 (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
         if (const QString usage = describeUsage(check.usage.value(item.fontName)); !usage.isEmpty())
             text += u"    "_s + usage + u'\n';
+        text += fontDetailsText(item);
     }
     const FontStatusItems judged = check.judgedItems();
     text +=
@@ -65,14 +86,30 @@ QJsonObject checkToJson(const PresentationCheck &check)
     QJsonArray fonts;
     for (const FontStatusItem &item : check.items) {
         const FontUsage usage = check.usage.value(item.fontName);
-        fonts.append(
-            QJsonObject{{u"name"_s, item.fontName},
-                        {u"status"_s, rawValue(item.status)},
-                        {u"file"_s, item.hasFile() ? QJsonValue(item.filePath()) : QJsonValue()},
-                        {u"places"_s, QJsonArray::fromStringList(usage.places)},
-                        {u"used"_s, usage.used},
-                        {u"usedIn"_s, usage.usedInKnown ? QJsonValue(QJsonArray::fromStringList(usage.usedIn))
-                                                        : QJsonValue()}});
+        QJsonObject font{{u"name"_s, item.fontName},
+                         {u"status"_s, rawValue(item.status)},
+                         {u"file"_s, item.hasFile() ? QJsonValue(item.filePath()) : QJsonValue()},
+                         {u"places"_s, QJsonArray::fromStringList(usage.places)},
+                         {u"used"_s, usage.used},
+                         {u"usedIn"_s, usage.usedInKnown
+                                           ? QJsonValue(QJsonArray::fromStringList(usage.usedIn))
+                                           : QJsonValue()},
+                         {u"embeddedFaces"_s, QJsonArray::fromStringList(item.embeddedFaces)},
+                         {u"metricTwins"_s, QJsonArray::fromStringList(item.metricTwins)}};
+        if (item.hasFile()) {
+            QJsonArray faces;
+            for (const FontFace &face : item.faces) {
+                faces.append(QJsonObject{{u"style"_s, face.style},
+                                         {u"file"_s, face.file},
+                                         {u"index"_s, face.index},
+                                         {u"license"_s, permissionLabel(face.permission)}});
+            }
+            font.insert(u"faces"_s, faces);
+            font.insert(u"license"_s, permissionLabel(item.permission));
+            if (!item.permissionNote.isEmpty())
+                font.insert(u"licenseNote"_s, item.permissionNote);
+        }
+        fonts.append(font);
     }
     const FontStatusItems judged = check.judgedItems();
     const QJsonObject counts{{u"installed"_s, installedCount(judged)},

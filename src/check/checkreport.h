@@ -27,8 +27,12 @@ struct PresentationCheck
 // every row; the JSON form keeps them whole.
 inline constexpr qsizetype maxShownNameLength = 60;
 
-// One line per font (name, status word, file or "—"), under it one short line on where it is used when
-// that is known, then the verdict with the counts.
+// The lines under a font's line: the faces that travel and the license of an installed font, the faces
+// the presentation embeds, the metric twins of a missing font.
+QString fontDetailsText(const FontStatusItem &item);
+
+// One line per font (name, status word, file or "—") with its details, under it one short line on where
+// it is used when that is known, then the verdict with the counts.
 QString formatCheckText(const PresentationCheck &check);
 QJsonObject checkToJson(const PresentationCheck &check);
 

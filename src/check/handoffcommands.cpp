@@ -78,7 +78,7 @@ struct Verification
 QStringList faceKeys(const PackagedFile &file)
 {
     QStringList keys{fontMatchKey(QFileInfo(file.name).completeBaseName())};
-    for (const FontFileFace &face : readFontFileFaces(file.path)) {
+    for (const FontFileNames &face : readFontFileFaces(file.path)) {
         keys << fontMatchKey(face.fullName) << fontMatchKey(face.postScriptName);
         for (const QString &family : face.families)
             keys << fontMatchKey(family);

@@ -5,6 +5,7 @@
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
+#include <scan/embeddedfonts.h>
 #include <scan/fontscanner.h>
 
 #include <QCommandLineParser>
@@ -80,12 +81,16 @@ int main(int argc, char *argv[])
     const QCommandLineOption uninstallOption(
         u"uninstall-fonts"_s, u"Remove the fonts that --install-fonts installed from PACKAGE."_s,
         u"PACKAGE"_s);
+    const QCommandLineOption includeRestrictedOption(
+        u"include-restricted"_s,
+        u"Put fonts whose license restricts passing them on into the package too (you need the owner's "
+        u"permission)."_s);
     const QCommandLineOption usedOnlyOption(
         u"used-only"_s,
         u"Leave fonts that no text uses (only declared by a theme, master or style) out of the "
         u"verdict."_s);
     parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption,
-                       jobsOption, verifyOption, installOption, uninstallOption});
+                       jobsOption, verifyOption, installOption, uninstallOption, includeRestrictedOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -159,8 +164,10 @@ int main(int argc, char *argv[])
             [&](const QString &path) {
                 const ScanResult scanned = scanner.scan(path);
                 FontStatusItems items;
+                const FontNaming naming = fontNamingFor(path);
                 for (const QString &name : scanned.fonts)
-                    items.append(installed.resolveFont(name));
+                    items.append(installed.resolveFont(name, naming));
+                markEmbeddedFonts(items, scanned.embedded);
                 return PresentationCheck{path, items, scanned.notes, scanned.usage,
                                          parser.isSet(usedOnlyOption)};
             },
@@ -202,10 +209,20 @@ int main(int argc, char *argv[])
                 continue;
             }
             packageNames.insert(packageName);
-            // As the window does it: the installed fonts are selected, every other one is not.
-            for (FontStatusItem &item : check.items)
-                item.isSelected = item.status == FontStatus::installed;
+            // As the window does it: the installed fonts are selected, every other one is not, and a font
+            // whose license restricts passing it on only when asked for.
+            const bool includeRestricted = parser.isSet(includeRestrictedOption);
+            for (FontStatusItem &item : check.items) {
+                item.isSelected =
+                    isSelectedByDefault(item) || (includeRestricted && item.status == FontStatus::installed);
+            }
             out << path << u'\n' << Qt::flush;
+            for (const FontStatusItem &item : std::as_const(check.items)) {
+                if (item.status == FontStatus::installed && item.isRestricted() && !item.isSelected) {
+                    out << u"Left out, its license restricts passing it on: "_s << item.fontName
+                        << u" (--include-restricted puts it in)\n"_s << Qt::flush;
+                }
+            }
             writeDiagnosticLine(u"[Presenter] Begin handoff package export..."_s);
             QString message = u"No font data available."_s;
             bool built = false;

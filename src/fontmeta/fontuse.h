@@ -13,6 +13,13 @@ struct FontUse
     QString place;    // for people: "slide 3", "theme minor font", "slide master 1", "embedded font list"
 };
 
+// A font that the document carries inside itself, and which of its faces.
+struct EmbeddedFont
+{
+    QString fontName;
+    QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic", in that order
+};
+
 // How far a reader can tell which fonts the text draws.
 enum class DrawnFonts
 {
@@ -26,6 +33,7 @@ struct ReadResult
 {
     QList<FontUse> uses; // in document order; a name may occur many times
     QStringList notes;   // one line each, for standard error: "encrypted: the fonts cannot be read"
+    QList<EmbeddedFont> embedded = {};
     // Where text draws a font, named there or inherited from a layout, master or style: "slide 3",
     // "notes page 2"; the place is empty when the reader knows the font but not where.
     QList<FontUse> drawnUses = {};

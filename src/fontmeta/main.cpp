@@ -4,6 +4,7 @@
 //   kernwick-fontmeta -name kMDItemFonts PATH   the same in the metadata tool's text form, kept for scripts
 //   kernwick-fontmeta [--json] PATH…            for people, or for scripts
 #include <fontmeta/documentreader.h>
+#include <fontmeta/embeddedfonts.h>
 #include <fontmeta/fontlist.h>
 
 #include <QCoreApplication>
@@ -101,12 +102,15 @@ int main(int argc, char *argv[])
         const QString problem = readProblem(path);
         QList<ListedFont> fonts;
         QStringList notes{problem};
+        ReadResult result;
         if (problem.isEmpty()) {
-            const ReadResult result = readDocumentFonts(path);
+            result = readDocumentFonts(path);
             notes = result.notes;
             fonts = listFonts(result, &notes);
         }
-        out << QJsonDocument(formatAsJson(path, fonts, notes)).toJson(QJsonDocument::Compact) << '\n';
+        QJsonObject answer = formatAsJson(path, fonts, notes);
+        answer.insert(u"embedded"_s, embeddedFontsToJson(result.embedded));
+        out << QJsonDocument(answer).toJson(QJsonDocument::Compact) << '\n';
         return problem.isEmpty() ? success : usageError;
     }
 
@@ -155,10 +159,13 @@ int main(int argc, char *argv[])
         for (const QString &note : std::as_const(notes))
             err << u"kernwick-fontmeta: "_s << printableText(path) << u": "_s << printableText(note) << u'\n';
         err.flush();
-        if (json)
-            files.append(formatAsJson(path, fonts, notes));
-        else
-            out << formatForPeople(path, fonts) << Qt::flush;
+        if (json) {
+            QJsonObject file = formatAsJson(path, fonts, notes);
+            file.insert(u"embedded"_s, embeddedFontsToJson(result.embedded));
+            files.append(file);
+        } else {
+            out << formatForPeople(path, fonts) << embeddedFontsForPeople(result.embedded) << Qt::flush;
+        }
     }
     if (json)
         out << QJsonDocument(QJsonObject{{u"files"_s, files}}).toJson(QJsonDocument::Indented);

@@ -17,6 +17,11 @@ FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, co
     return item;
 }
 
+bool isSelectedByDefault(const FontStatusItem &item)
+{
+    return item.status == FontStatus::installed && !item.isRestricted();
+}
+
 qsizetype countWithStatus(const FontStatusItems &items, FontStatus status)
 {
     return std::count_if(items.begin(), items.end(),

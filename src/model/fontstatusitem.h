@@ -1,5 +1,6 @@
 #pragma once
 
+#include <model/fontface.h>
 #include <model/fontstatus.h>
 
 #include <QList>
@@ -18,6 +19,16 @@ struct FontStatusItem
     QUrl fileURL;           // the font file; empty exactly when the status is missing or unresolved
     bool isSelected = true; // to be copied into the package (only ever honoured for installed fonts)
 
+    // What the resolver tells besides the verdict; none of it changes the status, the counts or readiness.
+    QList<FontFace> faces; // with a file: the installed faces that travel with the font, the file's first
+    EmbeddingPermission permission = EmbeddingPermission::installable; // the strictest of the faces'
+    QString permissionNote;  // why a file's permission could not be read; empty when every one was
+    QStringList metricTwins; // missing: installed families that fontconfig binds to it with the same metrics
+    QStringList embeddedFaces; // the faces the presentation carries itself ("Regular", "Bold", …)
+
+    bool isEmbedded() const { return !embeddedFaces.isEmpty(); }
+    bool isRestricted() const { return permission == EmbeddingPermission::restricted; }
+
     bool hasFile() const { return !fileURL.isEmpty(); }
     QString filePath() const { return fileURL.toLocalFile(); }
 };
@@ -26,6 +37,10 @@ struct FontStatusItem
 FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, const QString &filePath = {});
 
 using FontStatusItems = QList<FontStatusItem>;
+
+// Whether a fresh item goes into the package until the user says otherwise: installed fonts whose
+// license allows passing them on.
+bool isSelectedByDefault(const FontStatusItem &item);
 
 qsizetype countWithStatus(const FontStatusItems &items, FontStatus status);
 inline qsizetype installedCount(const FontStatusItems &items)

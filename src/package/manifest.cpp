@@ -106,6 +106,9 @@ QByteArray manifestToJson(const Manifest &manifest)
             entry.insert(u"used"_s, font.places->used);
             entry.insert(u"usedIn"_s, QJsonArray::fromStringList(font.places->usedIn));
         }
+        if (!font.permission.isEmpty())
+            entry.insert(u"permission"_s, font.permission);
+        entry.insert(u"embedded"_s, QJsonArray::fromStringList(font.embeddedFaces));
         fonts.append(entry);
     }
     const QJsonObject presentation{{u"name"_s, manifest.presentationName},
@@ -156,6 +159,9 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
                 places.usedIn.append(place.toString());
             entry.places = places;
         }
+        entry.permission = font[u"permission"_s].toString();
+        for (const QJsonValue &face : font[u"embedded"_s].toArray())
+            entry.embeddedFaces.append(face.toString());
         if (entry.name.isEmpty())
             continue;
         for (const QJsonValue &fileValue : font[u"files"_s].toArray()) {
@@ -188,14 +194,25 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
         ManifestFont font{item.fontName, rawValue(item.status), {}, {}};
         if (const auto found = places.constFind(item.fontName); found != places.constEnd())
             font.places = *found;
-        const QString source =
-            item.hasFile() ? QDir::cleanPath(QFileInfo(item.filePath()).absoluteFilePath()) : QString();
-        if (item.status == FontStatus::installed && packagedFiles.contains(source)) {
+        font.permission = item.status == FontStatus::installed ? permissionLabel(item.permission) : QString();
+        font.embeddedFaces = item.embeddedFaces;
+        // The font's own file first, then the other faces of its family that travel with it.
+        QStringList sources;
+        if (item.hasFile())
+            sources.append(item.filePath());
+        for (const QString &face : distinctFiles(item.faces)) {
+            if (!sources.contains(face))
+                sources.append(face);
+        }
+        for (const QString &path : std::as_const(sources)) {
+            const QString source = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+            if (item.status != FontStatus::installed || !packagedFiles.contains(source))
+                continue;
             const QString name = packagedFiles.value(source);
             if (!described.contains(name)) {
                 const QString copy = QDir(fontsFolder).filePath(name);
                 ManifestFile file{name, {}, sha256OfItem(copy)};
-                for (const FontFileFace &face : readFontFileFaces(copy))
+                for (const FontFileNames &face : readFontFileFaces(copy))
                     file.faces.append(face.fullName.isEmpty() ? face.postScriptName : face.fullName);
                 described.insert(name, file);
             }

@@ -38,6 +38,8 @@ struct ManifestFont
     QString status; // the status's word on the machine that made the package
     QList<ManifestFile> files;
     std::optional<FontPlaces> places; // nothing when the scan did not tell
+    QString permission = {};          // of an installed font: its licence's embedding permission
+    QStringList embeddedFaces = {};   // the faces the presentation carries itself; empty: none
 };
 
 struct Manifest

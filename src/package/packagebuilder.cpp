@@ -210,13 +210,36 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
             continue;
         }
         // Two different files of one name both travel: the later one gets a name of its own. A font
-        // installed as a link travels as the file it points to.
+        // installed as a link travels as the file it points to. A file that an earlier font took along
+        // (a face of its family, a collection) is there already.
+        const QString standardized = QDir::cleanPath(info.absoluteFilePath());
         const QString fileName = freeFileName(fonts, info.fileName());
-        const CopyFailure copied = copyFile(path, fonts.filePath(fileName), &error, write);
+        const CopyFailure copied = packagedFiles.contains(standardized)
+                                       ? CopyFailure::none
+                                       : copyFile(path, fonts.filePath(fileName), &error, write);
         if (copied == CopyFailure::none) {
-            packagedFiles.insert(QDir::cleanPath(info.absoluteFilePath()), fileName);
+            if (!packagedFiles.contains(standardized))
+                packagedFiles.insert(standardized, fileName);
             outcome.exported.append(item.fontName);
             log(u"[Package] Copied font: "_s + item.fontName);
+            // The other faces of its family go along; one that cannot be read stays out, the font is
+            // still packaged.
+            for (const QString &face : distinctFiles(item.faces)) {
+                const QFileInfo faceInfo(face);
+                const QString faceFile = QDir::cleanPath(faceInfo.absoluteFilePath());
+                if (packagedFiles.contains(faceFile))
+                    continue;
+                const QString faceName = freeFileName(fonts, faceInfo.fileName());
+                const CopyFailure faceCopied = faceInfo.isFile()
+                                                   ? copyFile(face, fonts.filePath(faceName), &error, write)
+                                                   : CopyFailure::reading;
+                if (faceCopied == CopyFailure::writing)
+                    return failure(u"Fonts/"_s + faceName, error);
+                if (faceCopied == CopyFailure::none)
+                    packagedFiles.insert(faceFile, faceName);
+                else
+                    log(u"[Package][Warn] Face of '"_s + item.fontName + u"' left out: "_s + face);
+            }
             continue;
         }
         outcome.failed.append(item.fontName);

@@ -36,11 +36,12 @@ struct PackageOutcome
 QString packageFolderName(const QString &presentationPath);
 
 // Builds the package folder inside the destination: a copy of the presentation, the Fonts folder with the
-// file of every installed, selected font (each file once) and the font report, all of them real files. It
-// is built in a hidden folder beside the destination's old package folder of the same name and takes its
-// place only when complete: a presentation that cannot be copied or anything that cannot be written (a
-// full disk, a file-size limit) fails the whole build and leaves the old package as it was; a font that
-// cannot be read is one failed font. A presentation kept inside the old package survives; an old package
+// files of every installed, selected font (the faces listed with it too; each file once) and the font
+// report, all of them real files. It is built in a hidden folder beside the destination's old package
+// folder of the same name and takes its place only when complete: a presentation that cannot be copied or
+// anything that cannot be written (a full disk, a file-size limit) fails the whole build and leaves the old
+// package as it was; a font that cannot be read is one failed font, a face of its family that cannot be
+// read only a warning. A presentation kept inside the old package survives; an old package
 // that is a link is replaced as a link; nothing outside the destination is touched. Writes its diagnostic
 // lines to `log`; the package's files are written through `write`. Blocking and free of any window: runs on
 // any thread.

@@ -49,7 +49,7 @@ QByteArray fileStart(const QString &path, qint64 size)
 QStringList faceNames(const QString &path)
 {
     QStringList names;
-    for (const FontFileFace &face : readFontFileFaces(path))
+    for (const FontFileNames &face : readFontFileFaces(path))
         names.append(face.fullName.isEmpty() ? face.postScriptName : face.fullName);
     return names;
 }
@@ -246,7 +246,7 @@ QStringList namesBroughtByPackage(const PackageContents &package, const QStringL
         for (const PackagedFile &file : package.unlistedFiles) {
             if (!file.isUsable())
                 continue;
-            for (const FontFileFace &face : readFontFileFaces(file.path)) {
+            for (const FontFileNames &face : readFontFileFaces(file.path)) {
                 brought << key(face.fullName) << key(face.postScriptName);
                 for (const QString &family : face.families)
                     brought << key(family);

@@ -68,48 +68,149 @@ QByteArray fontFolderState(FcConfig *config)
     return state;
 }
 
+// The families that the configuration's alias rules bind to `family` with the binding "same", the rules
+// Debian's configuration uses for metric-compatible families. Such a rule gives each family it adds the
+// binding of the value it matched, so asking once with a strong and once with a weak value tells them
+// apart from rules that bind strongly of their own accord.
+QStringList sameBoundFamilies(FcConfig *config, const QString &family)
+{
+    const QByteArray name = family.toUtf8();
+    const auto substitute = [&](bool strong) {
+        QList<std::pair<QString, FcValueBinding>> values;
+        FcPattern *pattern = FcPatternCreate();
+        if (!pattern)
+            return values;
+        FcValue value;
+        value.type = FcTypeString;
+        value.u.s = reinterpret_cast<const FcChar8 *>(name.constData());
+        if (strong)
+            FcPatternAdd(pattern, FC_FAMILY, value, FcTrue);
+        else
+            FcPatternAddWeak(pattern, FC_FAMILY, value, FcTrue);
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcValueBinding binding;
+        for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch;
+             ++i) {
+            if (value.type == FcTypeString)
+                values.append({QString::fromUtf8(reinterpret_cast<const char *>(value.u.s)), binding});
+        }
+        FcPatternDestroy(pattern);
+        return values;
+    };
+    const auto strong = substitute(true);
+    const auto weak = substitute(false);
+    QStringList families;
+    for (qsizetype i = 1; i < strong.size(); ++i) { // the first value is the family itself
+        if (strong[i].second != FcValueBindingStrong)
+            continue;
+        const bool followsTheName = std::any_of(weak.begin(), weak.end(), [&](const auto &entry) {
+            return entry.first == strong[i].first && entry.second == FcValueBindingWeak;
+        });
+        if (followsTheName && !families.contains(strong[i].first))
+            families.append(strong[i].first);
+    }
+    return families;
+}
+
 } // namespace
 
-FontCatalog::FontCatalog(QList<Face> faces)
-    : m_faceCount(faces.size())
+FontCatalog::FontCatalog(QList<Face> faces, MetricAliases metricAliases)
+    : m_faces(std::move(faces))
+    , m_faceCount(m_faces.size())
+    , m_metricAliases(std::move(metricAliases))
 {
     // A stable order, whatever order fontconfig's caches hand the faces over in.
-    std::sort(faces.begin(), faces.end(), [](const Face &a, const Face &b) {
+    std::sort(m_faces.begin(), m_faces.end(), [](const Face &a, const Face &b) {
         return std::tie(a.file, a.index, a.postScriptName) < std::tie(b.file, b.index, b.postScriptName);
     });
-    QHash<QString, const Face *> regularByFamily;
-    for (const Face &face : faces) {
+    for (qsizetype i = 0; i < m_faces.size(); ++i) {
+        const Face &face = m_faces[i];
         if (!face.postScriptName.isEmpty()) {
-            if (!m_fileByPostScriptName.contains(face.postScriptName))
-                m_fileByPostScriptName.insert(face.postScriptName, face.file);
+            if (!m_faceByPostScriptName.contains(face.postScriptName))
+                m_faceByPostScriptName.insert(face.postScriptName, i);
             m_postScriptNames.append(face.postScriptName);
         }
         for (const QString &fullName : face.fullNames) {
-            if (!m_fileByFullName.contains(fullName))
-                m_fileByFullName.insert(fullName, face.file);
+            if (!m_faceByFullName.contains(fullName))
+                m_faceByFullName.insert(fullName, i);
         }
         for (const QString &family : face.families) {
-            const Face *&best = regularByFamily[family];
-            if (!best || regularity(face) < regularity(*best))
-                best = &face;
+            const auto best = m_faceByFamily.constFind(family);
+            if (best == m_faceByFamily.cend() || regularity(face) < regularity(m_faces[*best]))
+                m_faceByFamily.insert(family, i);
+            QList<qsizetype> &members = m_facesByFoldedFamily[family.toCaseFolded()];
+            if (members.isEmpty() || members.last() != i)
+                members.append(i);
         }
     }
-    for (auto it = regularByFamily.cbegin(); it != regularByFamily.cend(); ++it)
-        m_fileByFamily.insert(it.key(), it.value()->file);
 
     std::sort(m_postScriptNames.begin(), m_postScriptNames.end());
     m_postScriptNames.erase(std::unique(m_postScriptNames.begin(), m_postScriptNames.end()),
                             m_postScriptNames.end());
 }
 
-std::optional<QString> FontCatalog::fileForName(const QString &name) const
+const FontCatalog::Face *FontCatalog::faceForName(const QString &name) const
 {
-    for (const auto *index : {&m_fileByPostScriptName, &m_fileByFullName, &m_fileByFamily}) {
+    for (const auto *index : {&m_faceByPostScriptName, &m_faceByFullName, &m_faceByFamily}) {
         const auto found = index->constFind(name);
         if (found != index->cend())
+            return &m_faces[*found];
+    }
+    return nullptr;
+}
+
+std::optional<QString> FontCatalog::fileForName(const QString &name) const
+{
+    if (const Face *face = faceForName(name))
+        return face->file;
+    return std::nullopt;
+}
+
+QList<const FontCatalog::Face *> FontCatalog::facesOfFamily(const QString &family) const
+{
+    QList<const Face *> members;
+    for (const qsizetype i : m_facesByFoldedFamily.value(family.toCaseFolded()))
+        members.append(&m_faces[i]);
+    return members;
+}
+
+QStringList FontCatalog::metricTwins(const QString &family) const
+{
+    if (!m_metricAliases)
+        return {};
+    {
+        const QMutexLocker locker(&m_fileFacesLock);
+        const auto known = m_metricTwins.constFind(family);
+        if (known != m_metricTwins.cend())
+            return *known;
+    }
+    QStringList twins;
+    const QString folded = family.toCaseFolded();
+    for (const QString &alias : m_metricAliases(family)) {
+        const QString aliasFolded = alias.toCaseFolded();
+        if (aliasFolded != folded && m_facesByFoldedFamily.contains(aliasFolded) && !twins.contains(alias))
+            twins.append(alias);
+    }
+    const QMutexLocker locker(&m_fileFacesLock);
+    m_metricTwins.insert(family, twins);
+    return twins;
+}
+
+FontFileFace FontCatalog::fileFace(const Face &face) const
+{
+    const qsizetype at = &face - m_faces.constData();
+    if (at < 0 || at >= m_faces.size())
+        return readFontFileFace(face.file, face.index);
+    {
+        const QMutexLocker locker(&m_fileFacesLock);
+        const auto found = m_fileFaces.constFind(at);
+        if (found != m_fileFaces.cend())
             return *found;
     }
-    return std::nullopt;
+    FontFileFace read = readFontFileFace(face.file, face.index);
+    const QMutexLocker locker(&m_fileFacesLock);
+    m_fileFaces.insert(at, read);
+    return read;
 }
 
 FontconfigFontSource::FontconfigFontSource()
@@ -117,28 +218,30 @@ FontconfigFontSource::FontconfigFontSource()
     reload();
 }
 
-FontconfigFontSource::~FontconfigFontSource()
-{
-    if (m_config)
-        FcConfigDestroy(m_config);
-}
+FontconfigFontSource::~FontconfigFontSource() = default;
 
 std::shared_ptr<const FontCatalog> FontconfigFontSource::snapshot()
 {
-    if (!m_config || fontFolderState(m_config) != m_folderState)
+    if (!m_config || fontFolderState(m_config.get()) != m_folderState)
         reload();
     return m_catalog;
 }
 
 void FontconfigFontSource::reload()
 {
-    if (m_config)
-        FcConfigDestroy(m_config);
-    m_config = FcInitLoadConfigAndFonts();
+    // The configuration lives as long as the last catalog that asks its alias rules.
+    m_config.reset(FcInitLoadConfigAndFonts(), [](FcConfig *config) {
+        if (config)
+            FcConfigDestroy(config);
+    });
     QList<FontCatalog::Face> faces;
+    FontCatalog::MetricAliases metricAliases;
     if (m_config) {
-        m_folderState = fontFolderState(m_config);
-        if (FcFontSet *set = FcConfigGetFonts(m_config, FcSetSystem)) {
+        m_folderState = fontFolderState(m_config.get());
+        metricAliases = [config = m_config](const QString &family) {
+            return sameBoundFamilies(config.get(), family);
+        };
+        if (FcFontSet *set = FcConfigGetFonts(m_config.get(), FcSetSystem)) {
             faces.reserve(set->nfont);
             for (int i = 0; i < set->nfont; ++i) {
                 FcPattern *pattern = set->fonts[i];
@@ -157,7 +260,7 @@ void FontconfigFontSource::reload()
             }
         }
     }
-    m_catalog = std::make_shared<const FontCatalog>(std::move(faces));
+    m_catalog = std::make_shared<const FontCatalog>(std::move(faces), std::move(metricAliases));
 }
 
 } // namespace kernwick

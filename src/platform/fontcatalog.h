@@ -1,9 +1,13 @@
 #pragma once
 
+#include <platform/fontfile.h>
+
 #include <QHash>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,11 +32,26 @@ public:
         int index = 0;
     };
 
-    explicit FontCatalog(QList<Face> faces);
+    // The families that fontconfig's alias rules bind to a family as having the same metrics.
+    using MetricAliases = std::function<QStringList(const QString &family)>;
+
+    explicit FontCatalog(QList<Face> faces, MetricAliases metricAliases = {});
 
     // The file of the font known under `name`: an exact PostScript name first, then an exact full name,
     // then an exact family name, whose regular face is preferred.
     std::optional<QString> fileForName(const QString &name) const;
+    // The face behind fileForName(), or nullptr.
+    const Face *faceForName(const QString &name) const;
+
+    // Every face, in the catalog's stable order (file, then index).
+    const QList<Face> &faces() const { return m_faces; }
+    // The faces that fontconfig lists under `family`, compared without regard to case.
+    QList<const Face *> facesOfFamily(const QString &family) const;
+    // The installed families that fontconfig's alias rules bind to `family` with the same metrics, the
+    // family itself left out, in the rules' order.
+    QStringList metricTwins(const QString &family) const;
+    // What the face's file says about itself, read on first use and kept with this catalog.
+    FontFileFace fileFace(const Face &face) const;
 
     // Every installed font's PostScript name, once each, in code-point order.
     const QStringList &postScriptNames() const { return m_postScriptNames; }
@@ -40,11 +59,17 @@ public:
     qsizetype faceCount() const { return m_faceCount; }
 
 private:
-    QHash<QString, QString> m_fileByPostScriptName;
-    QHash<QString, QString> m_fileByFullName;
-    QHash<QString, QString> m_fileByFamily;
+    QList<Face> m_faces;
+    QHash<QString, qsizetype> m_faceByPostScriptName;
+    QHash<QString, qsizetype> m_faceByFullName;
+    QHash<QString, qsizetype> m_faceByFamily;
+    QHash<QString, QList<qsizetype>> m_facesByFoldedFamily;
     QStringList m_postScriptNames;
     qsizetype m_faceCount = 0;
+    MetricAliases m_metricAliases;
+    mutable QMutex m_fileFacesLock; // guards both caches
+    mutable QHash<qsizetype, FontFileFace> m_fileFaces;
+    mutable QHash<QString, QStringList> m_metricTwins; // asked once per family and catalog
 };
 
 // The installed fonts as fontconfig sees them under its usual configuration (FONTCONFIG_FILE and the
@@ -63,7 +88,7 @@ public:
 private:
     void reload();
 
-    _FcConfig *m_config = nullptr;
+    std::shared_ptr<_FcConfig> m_config;
     QByteArray m_folderState;
     std::shared_ptr<const FontCatalog> m_catalog;
 };

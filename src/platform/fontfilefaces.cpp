@@ -19,9 +19,9 @@ QStringList strings(FcPattern *pattern, const char *object)
 
 } // namespace
 
-QList<FontFileFace> readFontFileFaces(const QString &path)
+QList<FontFileNames> readFontFileFaces(const QString &path)
 {
-    QList<FontFileFace> faces;
+    QList<FontFileNames> faces;
     const QByteArray file = QFile::encodeName(path);
     int count = 1;
     // A collection says how many faces it holds when its first face is read; the cap guards against a

@@ -7,7 +7,7 @@
 namespace kernwick {
 
 // The names of one face in a font file, as the file itself gives them.
-struct FontFileFace
+struct FontFileNames
 {
     QString fullName;       // "Liberation Sans Bold"
     QString postScriptName; // "LiberationSans-Bold"
@@ -16,7 +16,7 @@ struct FontFileFace
 
 // Every face in the font file at `path` (a collection holds several); empty when it is not a font file
 // FreeType can read.
-QList<FontFileFace> readFontFileFaces(const QString &path);
+QList<FontFileNames> readFontFileFaces(const QString &path);
 
 // Makes fontconfig's caches of `folders` (font folders that have just changed, or their parents) up to
 // date at once, so that every program asking fontconfig from now on sees the change; true when every

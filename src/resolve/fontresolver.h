@@ -18,6 +18,21 @@ bool isAdobeFontLocation(QStringView path);
 // A name lower-cased without hyphens and spaces, so that "Helvetica-Bold" and "helvetica bold" meet.
 QString fontMatchKey(QStringView name);
 
+// How a presentation names its fonts. PowerPoint names a family and reaches its bold and italic faces by
+// style linking; Keynote names one face by its PostScript name.
+enum class FontNaming
+{
+    family,
+    postScript,
+};
+
+// Keynote documents (.key) name faces; every other presentation names families.
+FontNaming fontNamingFor(const QString &presentationPath);
+
+// The embedding permission that the OS/2 fsType bits grant; with several bits set the least restrictive
+// wins, as the OpenType specification says for fonts made before the bits became exclusive.
+EmbeddingPermission permissionFromFsType(quint16 fsType);
+
 // One snapshot of the installed fonts, prepared for the resolver's look-ups: exact look-ups by name and
 // the loose walk over every installed name in the catalog's order.
 class InstalledFonts final
@@ -33,10 +48,23 @@ public:
     // The verdict on one name: adobe, system or installed by where its file lies; unresolved when only a
     // resembling name is known; missing otherwise.
     FontStatusItem resolveFont(const QString &name) const;
+    // The same verdict, with what travels beside it: the faces that go with a font that has a file (its
+    // style-linked family for a family name, the one face for a PostScript name), their embedding
+    // permission, and the metric twins of a missing font. The status is the same as without them.
+    FontStatusItem resolveFont(const QString &name, FontNaming naming) const;
+
+    // The faces that Office reaches through style linking from `face`: the installed faces of its legacy
+    // family whose subfamily is Regular, Bold, Italic or Bold Italic, in that order, from the same kind of
+    // place as `face` (installed, system or Adobe); always `face` itself.
+    QList<FontFace> styleLinkedFaces(const FontCatalog::Face &face) const;
 
     const FontCatalog &catalog() const { return *m_catalog; }
 
 private:
+    // The catalog's face the name resolves to, and whether some installed name resembles it.
+    const FontCatalog::Face *resolvedFace(const QString &name, bool *resembles) const;
+    FontFace describedFace(const FontCatalog::Face &face, const FontFileFace &file,
+                           const QString &style) const;
     // Index in the catalog's name list of the first name that resembles `name`, or -1.
     qsizetype firstLooseMatch(const QString &name) const;
 
@@ -54,6 +82,7 @@ public:
 
     FontStatusItem resolveFont(const QString &name);
     FontStatusItems resolveFonts(const QStringList &names);
+    FontStatusItems resolveFonts(const QStringList &names, FontNaming naming);
     InstalledFonts installedFonts();
 
 private:

@@ -22,7 +22,7 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
 {
     const QString path = withoutTrailingSlashes(presentationPath);
     const MetadataAnswer metadata = m_metadata.query(path);
-    ScanResult result{metadata.names(), metadata.notes};
+    ScanResult result{metadata.names(), metadata.notes, metadata.embedded};
     const QString extension = QFileInfo(path).suffix().toLower();
     ScanResult extracted;
     if (extension == u"pptx")

@@ -1,5 +1,6 @@
 #include "metadataquery.h"
 
+#include <scan/embeddedfonts.h>
 #include <scan/scantext.h>
 
 #include <QDir>
@@ -81,6 +82,7 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
     if (beyondCount > 0)
         result.notes.append(
             u"stopped at %1 font names: %2 more are not listed"_s.arg(maxFontNames).arg(beyondCount));
+    result.embedded = parseEmbeddedFonts(object);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <platform/childprocess.h>
+#include <scan/scantext.h>
 
 #include <QByteArray>
 #include <QList>
@@ -25,6 +26,7 @@ struct MetadataAnswer
 {
     QList<MetadataFont> fonts;
     QStringList notes;
+    QList<EmbeddedFontFaces> embedded = {};
 
     QStringList names() const;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,13 @@ inline constexpr int maxFontNames = 10000;
 
 // What a scan, or one of its sources, found: font names, and notes on what could not be read or was
 // left out, one line each.
+// A font that a presentation carries inside itself, as its helper reports it.
+struct EmbeddedFontFaces
+{
+    QString fontName;
+    QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic"
+};
+
 // Where a document uses one of its fonts, as its helper tells it: information beside the name, which
 // changes nothing of how the font is resolved, counted or packaged.
 struct FontUsage
@@ -31,6 +39,7 @@ struct ScanResult
 {
     QStringList fonts;
     QStringList notes;
+    QList<EmbeddedFontFaces> embedded = {}; // which of the fonts the presentation embeds
     // By name as in `fonts`; names found only by the package extractions have no places.
     QHash<QString, FontUsage> usage = {};
 };

@@ -143,8 +143,34 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         }
         if (index.column() == locationColumn && font.hasFile())
             return u"Show in File Manager"_s;
+        if (index.column() == includeColumn && installed && font.isRestricted())
+            return permissionDescription(font.permission);
+        if (index.column() == inPackageColumn && installed && !font.faces.isEmpty())
+            return facesToolTip(font);
+        if (index.column() == statusColumn) {
+            // What the row knows besides its status: the faces the presentation carries, a metric twin.
+            QStringList lines;
+            if (font.isEmbedded())
+                lines.append(u"Embedded in the presentation ("_s + faceStylesText(font.embeddedFaces) + u')');
+            if (!font.metricTwins.isEmpty())
+                lines.append(metricTwinText(font.metricTwins));
+            if (!lines.isEmpty())
+                return lines.join(u'\n');
+        }
     }
     return {};
+}
+
+QString FontTableModel::facesToolTip(const FontStatusItem &font)
+{
+    QStringList styles;
+    for (const FontFace &face : font.faces)
+        styles.append(face.style.isEmpty() ? u"Face"_s : face.style);
+    const qsizetype files = distinctFiles(font.faces).size();
+    return (font.faces.size() == 1 ? u"1 face travels: "_s
+                                   : QString::number(font.faces.size()) + u" faces travel: "_s) +
+           faceStylesText(styles) + u" ("_s + QString::number(files) +
+           (files == 1 ? u" file)"_s : u" files)"_s);
 }
 
 QVariant FontTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -54,6 +54,9 @@ public:
     qsizetype listIndex(int row) const { return m_rows.at(row); }
     const QString &homeFolder() const { return m_homeFolder; }
 
+    // "4 faces travel: Regular, Bold, Italic, Bold Italic (3 files)", for the In Package cell.
+    static QString facesToolTip(const FontStatusItem &font);
+
 private:
     void listChanged();
     void rebuildRows();

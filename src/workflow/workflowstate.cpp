@@ -5,6 +5,7 @@
 #include <package/packagecontents.h>
 #include <platform/bookmark.h>
 #include <resolve/fontresolver.h>
+#include <scan/embeddedfonts.h>
 #include <scan/fontscanner.h>
 
 #include <QDir>
@@ -147,6 +148,8 @@ void WorkflowState::scanSelectedFile(const QString &path)
             for (const QString &note : result.notes)
                 m_services.log(u"[Scan][Warn] "_s + QFileInfo(path).fileName() + u": "_s + note);
         }
+        if (scan == m_lastScan && path == m_selectedFile)
+            m_embedded = result.embedded;
         applyScanResult(scan, path, result);
         watcher->deleteLater();
     });
@@ -177,9 +180,11 @@ void WorkflowState::rebuildFontItems()
         setStatusMessage(u"No fonts found."_s);
         return;
     }
-    FontStatusItems items = m_services.resolver.resolveFonts(m_fonts);
+    // A font whose license restricts passing it on waits for the user to tick it.
+    FontStatusItems items = m_services.resolver.resolveFonts(m_fonts, fontNamingFor(m_selectedFile));
+    markEmbeddedFonts(items, m_embedded);
     for (FontStatusItem &item : items)
-        item.isSelected = item.status == FontStatus::installed;
+        item.isSelected = isSelectedByDefault(item);
     setFontItems(std::move(items));
     setStatusMessage(countsSummary(m_fontItems));
 }
@@ -193,6 +198,7 @@ void WorkflowState::clearFile()
 {
     setSelectedFile({});
     m_selectedFileBookmark.reset();
+    m_embedded.clear();
     m_fontUsage.clear();
     if (!m_fonts.isEmpty()) {
         m_fonts.clear();

@@ -133,6 +133,7 @@ private:
     QString m_selectedFile;
     std::optional<QByteArray> m_selectedFileBookmark;
     QStringList m_fonts;
+    QList<EmbeddedFontFaces> m_embedded; // of the latest scan: the fonts the presentation carries itself
     FontStatusItems m_fontItems;
     QHash<QString, FontUsage> m_fontUsage;
     QString m_statusMessage;

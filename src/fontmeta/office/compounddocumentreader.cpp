@@ -201,6 +201,7 @@ void CompoundDocumentReader::readPresentation(GsfInfile *storage, GsfInfile *roo
             m_result.uses.append({name, u"font collection"_s});
         }
     }
+    m_result.embedded = fonts.embedded;
     // The collection keeps every font the document ever held; PowerPoint's own list in the document
     // summary has the ones its text uses. Where on the slides is not read here.
     const QStringList used = summaryFonts(storage, root);

@@ -1,5 +1,7 @@
 #include "ooxmlfontreader.h"
 
+#include <fontmeta/office/embeddedfontlist.h>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta::ooxml {
@@ -64,6 +66,8 @@ ReadResult OoxmlFontReader::read()
         return m_result;
     }
     m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}, {}});
+    if (const std::optional<QByteArray> bytes = m_package.readPart(presentation))
+        m_result.embedded = readEmbeddedFontList(*bytes);
     m_result.drawnFonts = DrawnFonts::WithPlaces;
     m_defaultStyle = presentationScan->styles[DefaultTextStyle];
 

@@ -18,6 +18,7 @@ constexpr quint16 DocumentContainerType = 0x03E8;
 constexpr quint16 DocumentTextInfoType = 0x03F2;
 constexpr quint16 FontCollectionType = 0x07D5;
 constexpr quint16 FontEntityAtomType = 0x0FB7;
+constexpr quint16 FontEmbedDataBlobType = 0x0FB8; // its instance: 0 regular, 1 bold, 2 italic, 3 bold italic
 constexpr qint64 HeaderSize = 8;
 
 quint32 u32(const char *bytes)
@@ -29,6 +30,7 @@ struct Header
 {
     qint64 offset = 0; // of the header
     quint16 type = 0;
+    quint16 instance = 0;
     bool container = false;
     qint64 length = 0; // of the data, clipped to the stream
     qint64 dataBegin() const { return offset + HeaderSize; }
@@ -47,6 +49,7 @@ std::optional<Header> readHeader(const RandomAccessStream &stream, qint64 offset
     Header header;
     header.offset = offset;
     header.container = (qFromLittleEndian<quint16>(bytes) & 0xF) == 0xF;
+    header.instance = qFromLittleEndian<quint16>(bytes) >> 4;
     header.type = qFromLittleEndian<quint16>(bytes + 2);
     header.length = std::min<qint64>(u32(bytes + 4), end - offset - HeaderSize);
     return header;
@@ -175,15 +178,34 @@ FontCollection readFontCollection(const QByteArray &currentUser, const RandomAcc
     if (!fonts)
         return result;
     qint64 next = fonts->dataBegin();
+    // The faces a font entry carries follow it as embedded data records, one per style.
+    QList<quint8> embeddedStyles;
     for (int count = 0; count < MaxChildRecords && result.names.size() < MaxFonts; ++count) {
         const std::optional<Header> child = readHeader(document, next, fonts->dataEnd());
         if (!child)
             break;
         next = child->dataEnd();
+        if (child->type == FontEmbedDataBlobType && !embeddedStyles.isEmpty() && child->instance < 4) {
+            embeddedStyles.last() |= quint8(1u << child->instance);
+            continue;
+        }
         if (child->type != FontEntityAtomType)
             continue;
-        if (const std::optional<QByteArray> data = readData(document, *child, 64))
+        if (const std::optional<QByteArray> data = readData(document, *child, 64)) {
             result.names.append(fontName(*data));
+            embeddedStyles.append(0);
+        }
+    }
+    static const QString styles[] = {u"Regular"_s, u"Bold"_s, u"Italic"_s, u"Bold Italic"_s};
+    for (qsizetype i = 0; i < embeddedStyles.size(); ++i) {
+        if (!embeddedStyles[i] || result.names[i].trimmed().isEmpty())
+            continue;
+        EmbeddedFont font{result.names[i], {}};
+        for (int style = 0; style < 4; ++style) {
+            if (embeddedStyles[i] & (1u << style))
+                font.faces.append(styles[style]);
+        }
+        result.embedded.append(font);
     }
     if (result.names.size() >= MaxFonts)
         result.problem =

@@ -3,6 +3,8 @@
 // The record walk of a binary PowerPoint 97-2003 document: from the Current User stream to the newest
 // UserEditAtom, through the persist directories to the document container and its font collection.
 
+#include <fontmeta/fontuse.h>
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -27,8 +29,9 @@ struct FontCollection
         Unreadable,
     };
     Status status = Status::Unreadable;
-    QStringList names; // in font index order
-    QString problem;   // why nothing could be read, or what was left out
+    QStringList names;                 // in font index order
+    QList<EmbeddedFont> embedded = {}; // the fonts whose faces the document carries, in font index order
+    QString problem;                   // why nothing could be read, or what was left out
 };
 
 // The walk is bounded: edits must go back in the stream, and every count and length is capped.

@@ -1,0 +1,29 @@
+#include "embeddedfonts.h"
+
+#include <fontmeta/fontlist.h>
+
+#include <QJsonObject>
+
+using namespace Qt::StringLiterals;
+
+namespace kernwick::fontmeta {
+
+QJsonArray embeddedFontsToJson(const QList<EmbeddedFont> &fonts)
+{
+    QJsonArray list;
+    for (const EmbeddedFont &font : fonts)
+        list.append(QJsonObject{{u"name"_s, printableText(font.fontName)},
+                                {u"faces"_s, QJsonArray::fromStringList(font.faces)}});
+    return list;
+}
+
+QString embeddedFontsForPeople(const QList<EmbeddedFont> &fonts)
+{
+    QString text;
+    for (const EmbeddedFont &font : fonts)
+        text += u"  Embedded in the presentation: "_s + printableText(font.fontName) + u" ("_s +
+                font.faces.join(u", "_s) + u")\n"_s;
+    return text;
+}
+
+} // namespace kernwick::fontmeta
