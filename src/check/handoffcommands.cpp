@@ -245,6 +245,14 @@ std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
         return std::nullopt;
     QTextStream out(stdout);
     QTextStream err(stderr);
+    for (const QCommandLineOption &option : {verify, install, uninstall}) {
+        // "--verify --json PACKAGE": the option took the next word as its package.
+        if (parser.isSet(option) && parser.value(option).startsWith(u'-')) {
+            err << u"kernwick-check: --"_s << option.names().constLast()
+                << u" takes the package folder right after it\n"_s;
+            return 2;
+        }
+    }
     if (given > 1 || !parser.positionalArguments().isEmpty() || parser.isSet(u"package"_s)) {
         err << u"kernwick-check: --verify, --install-fonts and --uninstall-fonts take one package and nothing else\n"_s;
         return 2;
