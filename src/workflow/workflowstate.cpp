@@ -259,8 +259,11 @@ void WorkflowState::buildPackage(const QString &presentation)
     }
     // The copying runs on a worker so that the window keeps drawing; it works from a snapshot of the
     // list and the options as they are now.
-    const PackageRequest request{presentation, *destination, m_fontItems, m_includePresentation,
-                                 m_includeReport};
+    PackageRequest request{presentation, *destination, m_fontItems, m_includePresentation, m_includeReport};
+    // The manifest records where the deck uses each font, as far as the scan could tell.
+    for (auto usage = m_fontUsage.cbegin(); usage != m_fontUsage.cend(); ++usage)
+        request.fontPlaces.insert(usage.key(),
+                                  {usage->used, usage->usedInKnown ? usage->usedIn : QStringList()});
     setPackaging(true);
     auto *watcher = new QFutureWatcher<PackageOutcome>(this);
     connect(watcher, &QFutureWatcher<PackageOutcome>::finished, this, [this, watcher, destination] {

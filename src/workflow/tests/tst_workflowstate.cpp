@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMutex>
 #include <QScopeGuard>
 #include <QSettings>
@@ -354,7 +357,15 @@ private Q_SLOTS:
             state->setIncludeReport(includeReport);
             QVERIFY(build(*state, m_folder->path()) && !state->isPackaging());
             QCOMPARE(QFileInfo::exists(package + u"/font-report.txt"_s), includeReport);
-            QVERIFY(QFileInfo::exists(package + u"/handoff-manifest.json"_s));
+            // The manifest tells where text uses each font and, for an installed one, its licence.
+            QFile manifest(package + u"/handoff-manifest.json"_s);
+            QVERIFY(manifest.open(QIODevice::ReadOnly));
+            for (const QJsonValue font :
+                 QJsonDocument::fromJson(manifest.readAll()).object()[u"fonts"_s].toArray()) {
+                QVERIFY2(font[u"used"_s].isBool() &&
+                             (font[u"status"_s] != u"Installed"_s || font[u"permission"_s].isString()),
+                         qPrintable(font[u"name"_s].toString()));
+            }
             QVERIFY(noticed.size() == 2 - includeReport || noticed.wait(10'000));
             QVERIFY(shown.size() == 2 - includeReport || shown.wait(10'000));
             QCOMPARE(m_fileManager.shownItems.last(), QStringList{QUrl::fromLocalFile(package).toString()});
