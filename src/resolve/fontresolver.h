@@ -30,7 +30,7 @@ enum class FontNaming
 FontNaming fontNamingFor(const QString &presentationPath);
 
 // The embedding permission that the OS/2 fsType bits grant; with several bits set the least restrictive
-// wins, as the OpenType specification says for fonts made before the bits became exclusive.
+// wins, as OpenType reads fonts made before the bits became exclusive.
 EmbeddingPermission permissionFromFsType(quint16 fsType);
 
 // One snapshot of the installed fonts, prepared for the resolver's look-ups: exact look-ups by name and
