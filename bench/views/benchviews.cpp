@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
     if (const qsizetype at = app.arguments().indexOf(u"--runs"_s); at >= 0)
         runs = std::max(1, app.arguments().value(at + 1).toInt());
 
-    test::ViewWorld world(QCoreApplication::applicationDirPath());
+    test::ViewWorld world(QCoreApplication::applicationDirPath(), fonts);
     QStringList names;
     for (int index = 0; index < 500; ++index) {
         // A mix like a large deck's: mostly fonts this machine lacks, some installed, system and restricted.

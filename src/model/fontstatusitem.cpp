@@ -17,6 +17,18 @@ FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, co
     return item;
 }
 
+QStringList travellingFiles(const FontStatusItem &item)
+{
+    QStringList files;
+    if (item.hasFile())
+        files.append(item.filePath());
+    for (const QString &face : distinctFiles(item.faces)) {
+        if (!files.contains(face))
+            files.append(face);
+    }
+    return files;
+}
+
 bool isSelectedByDefault(const FontStatusItem &item)
 {
     return item.status == FontStatus::installed && !item.isRestricted();

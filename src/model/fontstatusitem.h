@@ -38,6 +38,10 @@ FontStatusItem makeFontStatusItem(const QString &fontName, FontStatus status, co
 
 using FontStatusItems = QList<FontStatusItem>;
 
+// The files a package takes along for an installed font: its own file first, then the other files of the
+// faces that travel with it, each once.
+QStringList travellingFiles(const FontStatusItem &item);
+
 // Whether a fresh item goes into the package until the user says otherwise: installed fonts whose
 // license allows passing them on.
 bool isSelectedByDefault(const FontStatusItem &item);

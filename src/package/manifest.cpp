@@ -197,14 +197,7 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
         font.permission = item.status == FontStatus::installed ? permissionLabel(item.permission) : QString();
         font.embeddedFaces = item.embeddedFaces;
         // The font's own file first, then the other faces of its family that travel with it.
-        QStringList sources;
-        if (item.hasFile())
-            sources.append(item.filePath());
-        for (const QString &face : distinctFiles(item.faces)) {
-            if (!sources.contains(face))
-                sources.append(face);
-        }
-        for (const QString &path : std::as_const(sources)) {
+        for (const QString &path : travellingFiles(item)) {
             const QString source = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
             if (item.status != FontStatus::installed || !packagedFiles.contains(source))
                 continue;

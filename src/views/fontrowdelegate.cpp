@@ -151,27 +151,32 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         }
         break;
     }
-    case FontTableModel::nameColumn:
-        if (item.status == FontStatus::missing) {
-            QFont font = systemFont(14);
-            font.setUnderline(true);
-            const QColor red = m_appearance.color(colors::red);
-            const int glassSpace = 4 + 10;
-            const QFontMetrics metrics(font);
-            const QString shown = metrics.elidedText(text, Qt::ElideRight, cell.width() - glassSpace);
-            drawText(painter, cell.adjusted(0, 0, -glassSpace, 0), shown, font, red);
-            const int glassLeft = cell.left() + metrics.horizontalAdvance(shown) + 4;
-            paintSymbol(*painter, u"magnifyingglass"_s, QRectF(glassLeft, cell.center().y() - 4.5, 10, 10),
+    case FontTableModel::nameColumn: {
+        // The name, with the search glass of a missing font or the mark of a license that keeps the font
+        // home after it, and below it the row's notes.
+        const QString note = index.data(FontTableModel::noteRole).toString();
+        const bool missing = item.status == FontStatus::missing;
+        const bool licenseMark = index.data(FontTableModel::licenseMarkRole).toBool();
+        QFont font = systemFont(14);
+        font.setUnderline(missing);
+        const QColor color = m_appearance.color(missing ? colors::red : colors::primary);
+        const QRect nameLine = note.isEmpty() ? cell : QRect(cell.left(), cell.top() + 3, cell.width(), 18);
+        const int markSpace = missing || licenseMark ? 4 + 12 : 0;
+        const QFontMetrics metrics(font);
+        const QString shown = metrics.elidedText(text, Qt::ElideRight, nameLine.width() - markSpace);
+        drawText(painter, nameLine.adjusted(0, 0, -markSpace, 0), shown, font, color);
+        const qreal markLeft = nameLine.left() + metrics.horizontalAdvance(shown) + 4;
+        if (missing)
+            paintSymbol(*painter, u"magnifyingglass"_s, QRectF(markLeft, nameLine.center().y() - 4.5, 10, 10),
                         m_appearance.color(colors::red.withOpacity(0.7)));
-        } else if (declaredOnly) {
-            drawText(painter, QRect(cell.left(), cell.top() + 3, cell.width(), 18), text, systemFont(14),
-                     m_appearance.color(colors::primary));
-            drawText(painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13),
-                     FontTableModel::notUsedMark(), systemFont(11), secondary);
-        } else {
-            drawText(painter, cell, text, systemFont(14), m_appearance.color(colors::primary));
-        }
+        else if (licenseMark)
+            paintSymbol(*painter, u"c.circle.fill"_s, QRectF(markLeft, nameLine.center().y() - 5.5, 12, 12),
+                        m_appearance.color(restrictedPurple));
+        if (!note.isEmpty())
+            drawText(painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13), note, systemFont(11),
+                     secondary);
         break;
+    }
     case FontTableModel::statusColumn:
         drawText(painter, cell, text, systemFont(13, QFont::Medium),
                  m_appearance.color(statusPresentation(item.status).badgeColor));

@@ -108,9 +108,18 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
     }
     if (role == declaredOnlyRole)
         return !m_workflow.fontUsage(font.fontName).used;
+    if (role == noteRole)
+        return notes(font, data(index, declaredOnlyRole).toBool(), true).join(u" · "_s);
+    if (role == licenseMarkRole)
+        return installed && font.isRestricted();
     if (role == Qt::AccessibleTextRole) {
-        if (index.column() == nameColumn && data(index, declaredOnlyRole).toBool())
-            return QString(font.fontName + u", "_s + notUsedMark());
+        if (index.column() == nameColumn) {
+            QStringList parts = {font.fontName};
+            parts += notes(font, data(index, declaredOnlyRole).toBool(), false);
+            if (data(index, licenseMarkRole).toBool())
+                parts.append(permissionLabel(font.permission));
+            return parts.join(u", "_s);
+        }
         if (index.column() != includeColumn)
             return data(index, Qt::DisplayRole);
         if (installed)
@@ -130,12 +139,15 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         if (index.column() == includeColumn && font.status == FontStatus::adobe)
             return adobeToolTip;
         if (index.column() == nameColumn) {
-            // Where the font is used, then for a missing font what a click does.
+            // Where the font is used, what else the row knows, then for a missing font what a click does.
             QStringList lines;
             if (QString usage = describeUsage(m_workflow.fontUsage(font.fontName)); !usage.isEmpty()) {
                 usage[0] = usage[0].toUpper();
                 lines.append(usage);
             }
+            lines += notes(font, false, false);
+            if (data(index, licenseMarkRole).toBool())
+                lines.append(permissionDescription(font.permission));
             if (font.status == FontStatus::missing)
                 lines.append(u"Search Google for \""_s + font.fontName + u"\" font"_s);
             if (!lines.isEmpty())
@@ -148,17 +160,24 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         if (index.column() == inPackageColumn && installed && !font.faces.isEmpty())
             return facesToolTip(font);
         if (index.column() == statusColumn) {
-            // What the row knows besides its status: the faces the presentation carries, a metric twin.
-            QStringList lines;
-            if (font.isEmbedded())
-                lines.append(u"Embedded in the presentation ("_s + faceStylesText(font.embeddedFaces) + u')');
-            if (!font.metricTwins.isEmpty())
-                lines.append(metricTwinText(font.metricTwins));
-            if (!lines.isEmpty())
+            if (const QStringList lines = notes(font, false, false); !lines.isEmpty())
                 return lines.join(u'\n');
         }
     }
     return {};
+}
+
+QStringList FontTableModel::notes(const FontStatusItem &font, bool declaredOnly, bool brief)
+{
+    QStringList notes;
+    if (declaredOnly)
+        notes.append(notUsedMark());
+    if (font.isEmbedded())
+        notes.append(u"Embedded in the presentation ("_s + faceStylesText(font.embeddedFaces) + u')');
+    if (font.status == FontStatus::missing && !font.metricTwins.isEmpty())
+        notes.append(brief ? u"Same metrics: "_s + font.metricTwins.join(u", "_s)
+                           : metricTwinText(font.metricTwins));
+    return notes;
 }
 
 QString FontTableModel::facesToolTip(const FontStatusItem &font)

@@ -31,6 +31,11 @@ public:
     {
         // True for a font the document only declares: no text uses it.
         declaredOnlyRole = Qt::UserRole + 1,
+        // The name cell's second line: what the row knows besides its status ("Not used by any text",
+        // "Embedded in the presentation (Regular, Bold)", "Same metrics: Carlito"), or empty.
+        noteRole,
+        // True for an installed font whose license does not let it be passed on: the row shows a mark.
+        licenseMarkRole,
     };
 
     FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent = nullptr);
@@ -54,6 +59,9 @@ public:
     qsizetype listIndex(int row) const { return m_rows.at(row); }
     const QString &homeFolder() const { return m_homeFolder; }
 
+    // What the row knows besides its status: a font no text uses, the faces the presentation embeds, a
+    // metric twin. `brief` words the twin for the row's second line rather than a sentence.
+    static QStringList notes(const FontStatusItem &font, bool declaredOnly, bool brief);
     // "4 faces travel: Regular, Bold, Italic, Bold Italic (3 files)", for the In Package cell.
     static QString facesToolTip(const FontStatusItem &font);
 

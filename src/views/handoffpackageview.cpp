@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QSet>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -154,16 +155,31 @@ void HandoffPackageView::rebuildTree()
         m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"doc.fill"_s, colors::secondary,
                                                   QFileInfo(file).fileName(), 1, m_tree));
     m_treeLayout->addWidget(FolderTreeRow::folder(m_appearance, u"Fonts"_s, 1, m_tree));
+    // The files of the first selected fonts, each once: a font's own file, then the faces of its family
+    // that go along, drawn lighter.
     int shown = 0;
+    QSet<QString> listed;
     for (const FontStatusItem &item : items) {
         if (shown == shownFontRows)
             break;
         if (item.status != FontStatus::installed || !item.isSelected)
             continue;
-        const QString name = item.hasFile() ? QFileInfo(item.filePath()).fileName() : item.fontName;
-        m_treeLayout->addWidget(
-            new FolderTreeRow(m_appearance, u"a.circle.fill"_s, colors::secondary, name, 2, m_tree));
         ++shown;
+        if (!item.hasFile()) {
+            m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"a.circle.fill"_s, colors::secondary,
+                                                      item.fontName, 2, m_tree));
+            continue;
+        }
+        const QStringList files = travellingFiles(item);
+        for (const QString &path : files) {
+            if (listed.contains(path))
+                continue;
+            listed.insert(path);
+            const ColorSpec color =
+                path == files.first() ? colors::secondary : colors::secondary.withOpacity(0.5);
+            m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"a.circle.fill"_s, color,
+                                                      QFileInfo(path).fileName(), 2, m_tree));
+        }
     }
     if (const QString overflow = overflowText(installedCount(items)); !overflow.isEmpty()) {
         m_overflow = new TextLabel(m_appearance, overflow, 13, QFont::Normal, colors::secondary, m_tree);

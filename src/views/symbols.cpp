@@ -22,6 +22,7 @@ const QHash<QString, QString> &symbolTable()
         {u"arrow.clockwise"_s, u"arrow-clockwise"_s},
         {u"arrow.down.circle.fill"_s, u"arrow-down-circle-fill"_s},
         {u"arrow.turn.down.right"_s, u"arrow-return-right"_s},
+        {u"c.circle.fill"_s, u"c-circle-fill"_s},
         {u"checkmark"_s, u"check-lg"_s},
         {u"checkmark.circle.fill"_s, u"check-circle-fill"_s},
         {u"chevron.down"_s, u"chevron-down"_s},

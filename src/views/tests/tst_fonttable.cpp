@@ -1,10 +1,12 @@
 #include <views/checkbox.h>
 #include <views/contentview.h>
+#include <views/foldertreerow.h>
 #include <views/fontlistheader.h>
 #include <views/fontrowdelegate.h>
 #include <views/fonttableheader.h>
 #include <views/fonttablemodel.h>
 #include <views/fonttableview.h>
+#include <views/handoffpackageview.h>
 #include <views/tools/viewworld.h>
 
 #include <QAction>
@@ -189,6 +191,69 @@ private Q_SLOTS:
         const QModelIndex used = cell(test::names::installed[0], FontTableModel::nameColumn);
         QVERIFY(!used.data(FontTableModel::declaredOnlyRole).toBool());
         QCOMPARE(used.data(Qt::ToolTipRole).toString(), u"Used on slide 1"_s);
+    }
+
+    void whatTravelsAndWhy()
+    {
+        // A family's faces travel with its name; a font whose license keeps it home starts unticked and
+        // marked, and ticking it is the user's call; embedded fonts and metric twins are named in the row,
+        // none of it changing a status.
+        const QString embedded = u"Source Sans Pro"_s;
+        const QString deck = m_world.deck(
+            u"Faces.pptx"_s, {u"Liberation Sans"_s, test::names::licensed, test::names::twinned, embedded},
+            {}, {embedded});
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
+        QCOMPARE(cell(u"Liberation Sans"_s, FontTableModel::inPackageColumn).data(Qt::ToolTipRole).toString(),
+                 u"3 faces travel: Regular, Bold, Bold Italic (3 files)"_s);
+
+        const QModelIndex licensed = cell(test::names::licensed, FontTableModel::nameColumn);
+        const QString why = permissionDescription(EmbeddingPermission::restricted);
+        QCOMPARE(cell(test::names::licensed, FontTableModel::includeColumn).data(Qt::CheckStateRole),
+                 QVariant(Qt::Unchecked));
+        QCOMPARE(cell(test::names::licensed, FontTableModel::includeColumn).data(Qt::ToolTipRole).toString(),
+                 why);
+        QVERIFY(licensed.data(FontTableModel::licenseMarkRole).toBool());
+        QVERIFY(licensed.data(Qt::ToolTipRole).toString().endsWith(u'\n' + why));
+        QCOMPARE(licensed.data(Qt::AccessibleTextRole).toString(), u"Caladea, Restricted License"_s);
+        // The mark is drawn after the name, in the purple of licensed fonts.
+        const QImage image = table()->table()->viewport()->grab().toImage();
+        const QRect nameCell = table()->table()->visualRect(licensed);
+        bool marked = false;
+        for (int x = nameCell.left(); x < nameCell.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, nameCell.center().y());
+            marked = marked || (pixel.hue() > 250 && pixel.hue() < 290 && pixel.saturation() > 120);
+        }
+        QVERIFY(marked);
+        QVERIFY(!cell(u"Liberation Sans"_s, FontTableModel::nameColumn)
+                     .data(FontTableModel::licenseMarkRole)
+                     .toBool());
+
+        const QString embeddedNote = u"Embedded in the presentation (Regular, Bold)"_s;
+        const QString twinNote = u"Liberation Sans is installed and has the same metrics"_s;
+        for (const auto &[name, note, toolTip] :
+             {std::tuple{embedded, embeddedNote, embeddedNote},
+              {test::names::twinned, u"Same metrics: Liberation Sans"_s, twinNote}}) {
+            QCOMPARE(cell(name, FontTableModel::statusColumn).data().toString(), u"Missing"_s);
+            QCOMPARE(cell(name, FontTableModel::nameColumn).data(FontTableModel::noteRole).toString(), note);
+            QCOMPARE(cell(name, FontTableModel::statusColumn).data(Qt::ToolTipRole).toString(), toolTip);
+            QVERIFY(
+                cell(name, FontTableModel::nameColumn).data(Qt::ToolTipRole).toString().contains(toolTip));
+        }
+
+        // The preview lists every file a font takes along, each once; the licensed font's once ticked.
+        auto files = [&] {
+            QStringList names;
+            for (FolderTreeRow *row : m_window->packageView()->treeRows()) {
+                if (row->indent() == 2)
+                    names.append(row->name());
+            }
+            return names;
+        };
+        const QStringList family = {u"LiberationSans-Regular.ttf"_s, u"LiberationSans-Bold.ttf"_s,
+                                    u"LiberationSans-BoldItalic.ttf"_s};
+        QCOMPARE(files(), family);
+        clickCell(test::names::licensed, FontTableModel::includeColumn, 12 + 14);
+        QCOMPARE(files(), (QStringList{u"Caladea-Regular.ttf"_s, u"Caladea-Bold.ttf"_s} + family));
     }
 
     void checkboxAndRowTint()

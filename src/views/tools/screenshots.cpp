@@ -85,18 +85,23 @@ int main(int argc, char *argv[])
     if (!QDir().mkpath(output.path()))
         return 2;
 
-    test::ViewWorld world(QCoreApplication::applicationDirPath());
+    test::ViewWorld world(QCoreApplication::applicationDirPath(), fonts);
+    if (!world.isValid())
+        return 2;
+    // One font the deck embeds: missing here, carried by the presentation.
+    const QString embedded = u"Source Sans Pro"_s;
     const QStringList mixed = {test::names::installed[0], test::names::installed[3], test::names::system,
-                               u"DejaVuSerif"_s,          test::names::restricted,   test::names::missing};
+                               u"DejaVuSerif"_s,          test::names::restricted,   test::names::missing,
+                               test::names::licensed,     test::names::twinned,      embedded};
     // One installed font only a master's bullet level names: no text uses it.
     const QStringList declaredOnly = {test::names::installed[1]};
-    const QString mixedDeck = world.deck(u"Quarterly Review.pptx"_s, mixed, declaredOnly);
+    const QString mixedDeck = world.deck(u"Quarterly Review.pptx"_s, mixed, declaredOnly, {embedded});
     const QString readyDeck =
         world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
     const QString emptyDeck = world.deck(u"Blank.pptx"_s, {});
     const QString longDeck = world.deck(
         u"Annual Partner Summit 2026 — Keynote Rehearsal Draft for the Regional AV Team (final v7).pptx"_s,
-        mixed, declaredOnly);
+        mixed, declaredOnly, {embedded});
 
     std::shared_ptr<void> held;
     const QList<Shot> shots = {

@@ -2,14 +2,33 @@
 
 #include <QSignalSpy>
 
+#include <testsupport/testfontfiles.h>
 #include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 
 namespace kernwick::test {
 
-ViewWorld::ViewWorld(const QString &helperDir)
-    : m_resolver(m_fontSource)
+namespace {
+
+bool addLicensedFonts(const TestFonts &fonts)
+{
+    for (const QString &face : {u"Caladea-Regular.ttf"_s, u"Caladea-Bold.ttf"_s}) {
+        const QString copy = fonts.userFontFolder() + u'/' + face;
+        // Restricted License: may not be embedded or passed on.
+        if (!TestFonts::copyFontFile(u"/usr/share/fonts/truetype/crosextra/"_s + face,
+                                     fonts.userFontFolder()) ||
+            !setEmbeddingBits(copy, 0x0002))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ViewWorld::ViewWorld(const QString &helperDir, const TestFonts &fonts)
+    : m_licensedFontsAdded(addLicensedFonts(fonts))
+    , m_resolver(m_fontSource)
     , m_scanner(MetadataQuery(helperDir + u"/kernwick-fontmeta"_s))
 {
     // One worker: a held worker holds every scan queued behind it.
@@ -37,7 +56,8 @@ std::unique_ptr<WorkflowState> ViewWorld::makeWorkflow()
                                                             }});
 }
 
-QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly) const
+QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly,
+                        const QStringList &embedded) const
 {
     const QByteArray namespaces =
         " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
@@ -68,6 +88,11 @@ QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QSt
         levels += '<' + tag + "><a:buFont typeface=\"" + typeface(declaredOnly[level]) + "\"/></" + tag + '>';
     }
 
+    QByteArray embeddedList;
+    for (const QString &font : embedded)
+        embeddedList += "<p:embeddedFont><p:font typeface=\"" + typeface(font) +
+                        "\"/><p:regular r:id=\"rId8\"/><p:bold r:id=\"rId9\"/></p:embeddedFont>";
+
     const QString path = m_folder.filePath(name);
     TestZip zip(path);
     zip.add(u"[Content_Types].xml"_s,
@@ -76,7 +101,9 @@ QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QSt
     zip.add(u"ppt/presentation.xml"_s,
             "<p:presentation" + namespaces +
                 "><p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rId1\"/></p:sldMasterIdLst>"
-                "<p:sldIdLst><p:sldId id=\"256\" r:id=\"rId2\"/></p:sldIdLst></p:presentation>");
+                "<p:sldIdLst><p:sldId id=\"256\" r:id=\"rId2\"/></p:sldIdLst>"
+                "<p:embeddedFontLst>" +
+                embeddedList + "</p:embeddedFontLst></p:presentation>");
     zip.add(
         u"ppt/_rels/presentation.xml.rels"_s,
         relationships({{"slideMaster", "slideMasters/slideMaster1.xml"}, {"slide", "slides/slide1.xml"}}));

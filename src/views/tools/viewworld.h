@@ -40,8 +40,8 @@ public:
 class ViewWorld final
 {
 public:
-    // `helperDir`: where kernwick-fontmeta lies.
-    explicit ViewWorld(const QString &helperDir);
+    // `helperDir`: where kernwick-fontmeta lies. Adds the fonts of names::licensed to the world of `fonts`.
+    ViewWorld(const QString &helperDir, const TestFonts &fonts);
     ~ViewWorld();
     Q_DISABLE_COPY_MOVE(ViewWorld)
 
@@ -49,8 +49,10 @@ public:
     std::unique_ptr<WorkflowState> makeWorkflow();
 
     // A PowerPoint deck whose one slide's text is set in `fonts`, in this world's folder; its master
-    // names `declaredOnly` for a bullet level that no text reaches.
-    QString deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly = {}) const;
+    // names `declaredOnly` for a bullet level that no text reaches; it embeds the regular and bold faces
+    // of `embedded`.
+    QString deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly = {},
+                 const QStringList &embedded = {}) const;
     // Takes `file` in as a drop does and waits until its scan has been applied.
     static bool dropAndScan(WorkflowState &workflow, const QString &file);
     static bool waitForScan(WorkflowState &workflow);
@@ -59,12 +61,14 @@ public:
     // scanning phase for as long as a test or a picture needs it.
     std::shared_ptr<void> holdScans();
 
+    bool isValid() const { return m_licensedFontsAdded && m_folder.isValid(); }
     QString folder() const { return m_folder.path(); }
     Appearance appearance;
     ScriptedFileChooser chooser;
     RecordingDesktop desktop;
 
 private:
+    bool m_licensedFontsAdded; // before the font source first looks
     QTemporaryDir m_folder;
     std::unique_ptr<QSettings> m_settings;
     FontconfigFontSource m_fontSource;
@@ -84,6 +88,10 @@ inline const QStringList installed = {QStringLiteral("LiberationSans"), QStringL
 inline const QString system = QStringLiteral("DejaVuSans");
 inline const QString restricted = QStringLiteral("LiberationMono");
 inline const QString missing = QStringLiteral("Helvetica Neue");
+// Installed, with a license that does not let it be passed on (Regular and Bold faces).
+inline const QString licensed = QStringLiteral("Caladea");
+// Missing, with an installed metric-compatible twin (Liberation Sans).
+inline const QString twinned = QStringLiteral("Arial");
 } // namespace names
 
 } // namespace kernwick::test
@@ -97,7 +105,9 @@ inline const QString missing = QStringLiteral("Helvetica Neue");
         QApplication app(argc, argv);                                                                        \
         if (!fonts.isValid())                                                                                \
             return 1;                                                                                        \
-        kernwick::test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR));                                   \
+        kernwick::test::ViewWorld world(QStringLiteral(KERNWICK_BIN_DIR), fonts);                            \
+        if (!world.isValid())                                                                                \
+            return 1;                                                                                        \
         TestClass test(world);                                                                               \
         return QTest::qExec(&test, argc, argv);                                                              \
     }
