@@ -1,3 +1,4 @@
+#include <scan/fontmatching.h>
 #include <scan/fontscanner.h>
 #include <scan/keynoteextraction.h>
 #include <scan/powerpointextraction.h>
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,16 +37,7 @@ public:
     QString makeArchive(const QString &name, const QList<std::pair<QString, QByteArray>> &members) const
     {
         const QString path = deckPath(name);
-        kernwick::test::TestZip zip(path);
-        for (const auto &[member, data] : members)
-            zip.add(member, data);
-        return zip.close() ? path : QString();
-    }
-
-    QStringList scratchEntries() const
-    {
-        return QDir(m_scratch.path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        return test::writeFile(path, test::TestZip::build(members)) ? path : QString();
     }
 
     static QStringList sorted(QStringList names)
@@ -59,7 +52,12 @@ public:
     }
 
 private Q_SLOTS:
-    void cleanup() { QCOMPARE(scratchEntries(), QStringList()); }
+    void cleanup()
+    {
+        QCOMPARE(QDir(m_scratch.path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
     void initTestCase();
     void sourcesByExtension_data();
     void sourcesByExtension();
@@ -77,6 +75,9 @@ private Q_SLOTS:
     void indexFileArchiveAndTopLevel();
     void packagesThatCannotBeRead();
     void extractionBudgets();
+    void latinPassAgreesWithThePattern_data();
+    void latinPassAgreesWithThePattern();
+    void latinPassAgreesOnRandomText();
 
 private:
     // A metadata tool that answers with `names` for any document.
@@ -230,9 +231,7 @@ void FontScannerTest::documentsThatAreNotArchives_data()
     test::writeFile(deckPath(u"text.pptx"_s), "<a:latin typeface=\"Arial\"/>");
 
     // The end of a real archive cut off: its directory is gone.
-    QFile whole(fixture(u"pptx/txt-font-typeface.pptx"_s));
-    QVERIFY(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
+    const QByteArray bytes = test::readFile(fixture(u"pptx/txt-font-typeface.pptx"_s));
     test::writeFile(deckPath(u"truncated.pptx"_s), bytes.left(bytes.size() / 2));
     QTest::newRow("truncated archive") << deckPath(u"truncated.pptx"_s);
     test::writeFile(deckPath(u"empty.pptx"_s), {});
@@ -446,6 +445,64 @@ void FontScannerTest::extractionBudgets()
     result = powerPointPackageFonts(crowded);
     QCOMPARE(result.fonts, QStringList());
     QCOMPARE(result.notes, QStringList{u"the archive lists 100001 entries, more than any document holds"_s});
+}
+
+// The pass that finds <a:latin> names against the pattern it stands in for.
+namespace {
+QSet<QString> byPattern(const QString &text)
+{
+    ScanCollector collected;
+    collectFontMatches(text, fontPattern(uR"re(<a:latin[^>]*typeface=\"([^^\"]+)\")re"_s),
+                       CaptureGroups::first, collected);
+    return collected.names();
+}
+
+QSet<QString> byPass(const QString &text)
+{
+    ScanCollector collected;
+    collectLatinTypefaces(text, collected);
+    return collected.names();
+}
+} // namespace
+
+void FontScannerTest::latinPassAgreesWithThePattern_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << uR"(<a:latin typeface="Arial" pitchFamily="34"/>)"_s;
+    QTest::newRow("last attribute before the bracket wins")
+        << uR"(<a:latin typeface="First" typeface="Second"/>)"_s;
+    QTest::newRow("a later value that cannot close") << uR"(<a:latin typeface="Good" typeface="Ba^d"/>)"_s;
+    QTest::newRow("value runs over a bracket") << uR"(<a:latin typeface="A>B"/>)"_s;
+    QTest::newRow("attribute after the bracket") << uR"(<a:latin><x typeface="Late"/>)"_s;
+    QTest::newRow("empty value") << uR"(<a:latin typeface=""/><a:latin typeface="Next"/>)"_s;
+    QTest::newRow("nested starts") << uR"(<a:latin <a:latin typeface="Inner"/>)"_s;
+    QTest::newRow("no closing quote") << uR"(<a:latin typeface="Open)"_s;
+    QTest::newRow("element name prefix") << uR"(<a:latinx typeface="Prefix"/>)"_s;
+    QTest::newRow("line breaks") << u"<a:latin\r\n typeface=\"Multi\nLine\"/>"_s;
+    QTest::newRow("text ends in the run") << u"<a:latin typeface"_s;
+}
+
+void FontScannerTest::latinPassAgreesWithThePattern()
+{
+    QFETCH(QString, text);
+    QCOMPARE(byPass(text), byPattern(text));
+}
+
+void FontScannerTest::latinPassAgreesOnRandomText()
+{
+    // Texts made of the pieces that matter, in every order: the pass must find what the pattern finds.
+    const QStringList pieces = {u"<a:latin"_s, u" typeface=\""_s, u"typeface="_s, u"\""_s, u"^"_s, u">"_s,
+                                u"/>"_s,       u"Name"_s,         u" "_s,         u"\n"_s, u"<"_s, u"x"_s};
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int count = random.bounded(1, 40);
+        for (int i = 0; i < count; ++i)
+            text += pieces[random.bounded(qsizetype(pieces.size()))];
+        const QSet<QString> expected = byPattern(text);
+        if (byPass(text) != expected)
+            QFAIL(qPrintable(u"differs on: "_s + text));
+    }
 }
 
 QTEST_GUILESS_MAIN(FontScannerTest)

@@ -1,3 +1,5 @@
+// The helper's answers as the scan reads them, the helper asked, and where-used as people read it.
+#include <scan/fontusage.h>
 #include <scan/metadataquery.h>
 
 #include <QDir>
@@ -5,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -20,6 +24,9 @@ private Q_SLOTS:
     void askingTheTool();
     void toolThatMisbehaves();
     void findingTheHelper();
+    void answerCarriesUsage();
+    void usageForPeople_data();
+    void usageForPeople();
 
 private:
     QString script(const QString &name, const QByteArray &body);
@@ -29,11 +36,9 @@ private:
 QString MetadataQueryTest::script(const QString &name, const QByteArray &body)
 {
     const QString path = QDir(m_folder.path()).filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write("#!/bin/sh\n" + body) < 0)
+    if (!test::writeFile(path, "#!/bin/sh\n" + body))
         return {};
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
 }
 
@@ -130,6 +135,62 @@ void MetadataQueryTest::findingTheHelper()
     QCOMPARE(QFileInfo(locate()).canonicalFilePath(), QFileInfo(moved).canonicalFilePath());
     const QString beside = script(u"prefix/bin/kernwick-fontmeta"_s, "exit 0\n");
     QCOMPARE(locate(), beside);
+}
+
+void MetadataQueryTest::answerCarriesUsage()
+{
+    const MetadataAnswer answer = parseMetadataAnswer(
+        R"({"fonts": [{"name": "Used", "places": ["slide 1"], "used": true, "usedIn": ["slide 1", "notes page 2"]},
+                      {"name": "Ghost", "places": ["slide master 1"], "used": false, "usedIn": []},
+                      {"name": "Somewhere", "places": ["font collection"], "used": true, "usedIn": null},
+                      {"name": "Older\u0007Helper", "places": []}]})");
+    QCOMPARE(answer.fonts.size(), 4);
+    QCOMPARE(answer.fonts[0].usedIn, (QStringList{u"slide 1"_s, u"notes page 2"_s}));
+    QVERIFY(answer.fonts[0].used && answer.fonts[0].usedInKnown);
+    QVERIFY(!answer.fonts[1].used && answer.fonts[1].usedInKnown);
+    QVERIFY(answer.fonts[2].used && !answer.fonts[2].usedInKnown);
+    // An answer without the usage fields counts every font as used, places unknown.
+    QCOMPARE(answer.fonts[3].name, u"Older Helper"_s);
+    QVERIFY(answer.fonts[3].used && !answer.fonts[3].usedInKnown);
+}
+
+void MetadataQueryTest::usageForPeople_data()
+{
+    QTest::addColumn<FontUsage>("usage");
+    QTest::addColumn<QString>("line");
+    const auto slides = [](std::initializer_list<int> numbers) {
+        QStringList places;
+        for (const int number : numbers)
+            places.append(u"slide %1"_s.arg(number));
+        return places;
+    };
+    QTest::newRow("slides and notes")
+        << FontUsage{{}, true, slides({7, 2, 5, 6}) + QStringList{u"notes page 3"_s}, true}
+        << u"used on slides 2, 5–7 · notes page 3"_s;
+    QTest::newRow("declared only, qualifiers dropped")
+        << FontUsage{{u"slide master 1 (theme minor font)"_s, u"slide layout 2"_s,
+                      u"slide layout 3 (theme minor font)"_s},
+                     false,
+                     {},
+                     true}
+        << u"not used by any text (slide master 1 · slide layouts 2–3)"_s;
+    QTest::newRow("used, places unknown")
+        << FontUsage{{u"font collection"_s}, true, {}, false} << u"used (places not known)"_s;
+    QTest::newRow("nothing known") << FontUsage{} << QString();
+    QTest::newRow("long, cut")
+        << FontUsage{{},
+                     true,
+                     slides({1,  3,  5,  7,  9,  11, 13, 15, 17, 19, 21, 23, 25,
+                             27, 29, 31, 33, 35, 37, 39, 41, 43, 45, 47, 49}),
+                     true}
+        << u"used on slides 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31, 33, 35, 37, 39, 41, 43, 4…"_s;
+}
+
+void MetadataQueryTest::usageForPeople()
+{
+    QFETCH(FontUsage, usage);
+    QFETCH(QString, line);
+    QCOMPARE(describeUsage(usage), line);
 }
 
 QTEST_GUILESS_MAIN(MetadataQueryTest)
