@@ -25,10 +25,8 @@ private Q_SLOTS:
     void verdictByWhereTheFileLies();
     void installedNamesAndLooseMatches();
     void fontInstalledWhileRunningIsFoundByTheNextPass();
-    void typeLabel_data();
-    void typeLabel();
-    void locationLabel_data();
-    void locationLabel();
+    void labels_data();
+    void labels();
     void facesAndPermissions_data();
     void facesAndPermissions();
     void permissionBits_data();
@@ -165,56 +163,37 @@ void FontResolverTest::fontInstalledWhileRunningIsFoundByTheNextPass()
     QCOMPARE(resolver.resolveFont(name).status, FontStatus::missing);
 }
 
-void FontResolverTest::typeLabel_data()
+void FontResolverTest::labels_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("ttf") << u"/f/A.ttf"_s << u"TrueType"_s;
-    QTest::newRow("upper-case collection") << u"/f/Font.TTC"_s << u"TrueType"_s;
-    QTest::newRow("otf") << u"/f/A.otf"_s << u"OpenType"_s;
-    QTest::newRow("other extension") << u"/f/Font.dfont"_s << u"DFONT"_s;
-    QTest::newRow("no extension") << u"/f/Font"_s << QString();
-    QTest::newRow("no file") << QString() << u"—"_s;
-}
-
-void FontResolverTest::typeLabel()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, label);
-    QCOMPARE(fontTypeLabel(makeFontStatusItem(u"A"_s, FontStatus::installed, file)), label);
-}
-
-void FontResolverTest::locationLabel_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("home folder") << u"/Users/u1/Library/Fonts/X.otf"_s << u"/Users/u1"_s
-                                 << u"~/Library/Fonts"_s;
-    QTest::newRow("user fonts") << u"/home/ann/.local/share/fonts/X.ttf"_s << u"/home/ann"_s
-                                << u"~/.local/share/fonts"_s;
-    QTest::newRow("a longer user name is not the home folder")
-        << u"/home/anna/fonts/X.ttf"_s << u"/home/ann"_s << u"/home/anna/fonts"_s;
-    QTest::newRow("system prefix") << u"/usr/share/fonts/truetype/dejavu/X.ttf"_s << u"/home/ann"_s
-                                   << u"System"_s;
-    QTest::newRow("assets prefix is a character prefix")
-        << u"/System/Library/AssetsV2/X.ttf"_s << u"/home/ann"_s << u"System"_s;
-    QTest::newRow("Adobe folder shows its path")
-        << u"/home/ann/Library/Application Support/Adobe/CoreSync/X.otf"_s << u"/home/ann"_s
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("location"); // with /home/ann as the home folder
+    QTest::newRow("user fonts, TrueType")
+        << u"/home/ann/.local/share/fonts/X.ttf"_s << u"TrueType"_s << u"~/.local/share/fonts"_s;
+    QTest::newRow("a longer user name is not the home folder, upper-case collection")
+        << u"/home/anna/fonts/X.TTC"_s << u"TrueType"_s << u"/home/anna/fonts"_s;
+    QTest::newRow("system prefix, OpenType")
+        << u"/usr/share/fonts/truetype/dejavu/X.otf"_s << u"OpenType"_s << u"System"_s;
+    QTest::newRow("assets prefix is a character prefix, other extension")
+        << u"/System/Library/AssetsV2/X.dfont"_s << u"DFONT"_s << u"System"_s;
+    QTest::newRow("Adobe folder shows its path, no extension")
+        << u"/home/ann/Library/Application Support/Adobe/CoreSync/X"_s << QString()
         << u"~/Library/Application Support/Adobe/CoreSync"_s;
     QTest::newRow("Adobe folder under a system prefix")
-        << u"/Library/Fonts/Adobe/CoreSync/X.otf"_s << u"/home/ann"_s << u"System"_s;
+        << u"/Library/Fonts/Adobe/CoreSync/X.otf"_s << u"OpenType"_s << u"System"_s;
     QTest::newRow("prefixes are case-sensitive")
-        << u"/usr/share/Fonts/X.otf"_s << u"/home/ann"_s << u"/usr/share/Fonts"_s;
-    QTest::newRow("no file") << QString() << u"/home/ann"_s << u"—"_s;
+        << u"/usr/share/Fonts/X.otf"_s << u"OpenType"_s << u"/usr/share/Fonts"_s;
+    QTest::newRow("no file") << QString() << u"—"_s << u"—"_s;
 }
 
-void FontResolverTest::locationLabel()
+void FontResolverTest::labels()
 {
     QFETCH(QString, file);
-    QFETCH(QString, home);
-    QFETCH(QString, label);
-    QCOMPARE(fontLocationLabel(makeFontStatusItem(u"A"_s, FontStatus::installed, file), home), label);
+    QFETCH(QString, type);
+    QFETCH(QString, location);
+    const FontStatusItem item = makeFontStatusItem(u"A"_s, FontStatus::installed, file);
+    QCOMPARE(fontTypeLabel(item), type);
+    QCOMPARE(fontLocationLabel(item, u"/home/ann"_s), location);
 }
 
 void FontResolverTest::facesAndPermissions_data()
