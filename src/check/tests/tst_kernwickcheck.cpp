@@ -61,10 +61,7 @@ private Q_SLOTS:
     void declaredOnlyFonts();
     void walksAFolderTreeOnce();
     void severalDecks();
-    void unreadableFolder();
-    void packagesOfSeveralDecks();
     void facesLicensesEmbeddedAndTwins();
-    void realDocumentNamesGetTwins();
 
 private:
     test::ProgramRun check(const QStringList &arguments) const
@@ -240,6 +237,17 @@ void KernwickCheckTest::packagesForTheShow()
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!run.out.contains(u"Left out"_s));
     QVERIFY(fonts.exists(u"Caladea-Regular.ttf"_s));
+
+    // Packages of several decks. A second deck of the same name would replace the first one's package: it
+    // is not built.
+    const QString other = path(u"other/Ready Talk.pptx"_s);
+    QVERIFY(QDir().mkpath(path(u"other"_s)) && QFile::copy(m_readyDeck, other));
+    run = check({u"--package"_s, destination, m_readyDeck, m_typeface, other});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Fonts/LiberationSans-Bold.ttf"_s).isFile());
+    QVERIFY(QFileInfo(destination + u"/Typeface_package/handoff-manifest.json"_s).isFile());
+    QVERIFY(run.err.contains(other + u": another presentation's package is named Ready Talk_package"_s));
+    QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Ready Talk.pptx"_s).isFile());
 }
 
 void KernwickCheckTest::declaredOnlyFonts()
@@ -302,6 +310,19 @@ void KernwickCheckTest::walksAFolderTreeOnce()
              qPrintable(run.err));
     // With one worker the answer is the same.
     QCOMPARE(check({u"-j"_s, u"1"_s, path(u"decks"_s)}).out, run.out);
+
+    // A folder that cannot be read is told: not everything could be checked.
+    if (::geteuid() == 0)
+        QSKIP("the superuser reads every folder");
+    const QString locked = path(u"locked"_s);
+    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
+    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
+    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
+    const test::ProgramRun unreadable = check({locked});
+    QVERIFY(
+        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(unreadable.exitCode, 1);
+    QVERIFY2(unreadable.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(unreadable.err));
 }
 
 void KernwickCheckTest::severalDecks()
@@ -313,8 +334,6 @@ void KernwickCheckTest::severalDecks()
              qPrintable(summary));
     QVERIFY(summary.simplified().contains(u"Verdana Missing 1 presentation "_s + m_typeface));
     QVERIFY(!summary.contains(u"LiberationSans-Bold"_s)); // installed: ready
-    QVERIFY(run.out.contains(u" Missing     —\n"_s));
-    QVERIFY(run.out.contains(u"  Needs Attention: "_s));
 
     run = check({u"--json"_s, m_readyDeck, m_typeface, m_keynote});
     QCOMPARE(run.exitCode, 1);
@@ -341,36 +360,6 @@ void KernwickCheckTest::severalDecks()
 
     // Every deck ready: exit status 0.
     QCOMPARE(check({m_readyDeck, path(u"decks/ready"_s)}).exitCode, 0);
-}
-
-void KernwickCheckTest::unreadableFolder()
-{
-    if (::geteuid() == 0)
-        QSKIP("the superuser reads every folder");
-    const QString locked = path(u"locked"_s);
-    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
-    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
-    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
-    const test::ProgramRun run = check({locked});
-    QVERIFY(
-        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QCOMPARE(run.exitCode, 1); // not everything could be checked
-    QVERIFY2(run.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(run.err));
-}
-
-void KernwickCheckTest::packagesOfSeveralDecks()
-{
-    const QString destination = path(u"packages"_s);
-    const QString other = path(u"other/Ready Talk.pptx"_s);
-    QVERIFY(QDir().mkpath(destination) && QDir().mkpath(path(u"other"_s)));
-    QVERIFY(QFile::copy(m_readyDeck, other));
-    const test::ProgramRun run = check({u"--package"_s, destination, m_readyDeck, m_typeface, other});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Fonts/LiberationSans-Bold.ttf"_s).isFile());
-    QVERIFY(QFileInfo(destination + u"/Typeface_package/handoff-manifest.json"_s).isFile());
-    // A second deck of the same name would replace the first one's package: it is not built.
-    QVERIFY(run.err.contains(other + u": another presentation's package is named Ready Talk_package"_s));
-    QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Ready Talk.pptx"_s).isFile());
 }
 
 void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
@@ -404,10 +393,8 @@ void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
     QVERIFY(!fonts[1].toObject().contains(u"faces"_s));
     QCOMPARE(fonts[2][u"embeddedFaces"_s].toArray(), (QJsonArray{u"Regular"_s, u"Bold"_s}));
     QCOMPARE(fonts[2][u"faces"_s][3][u"style"_s].toString(), u"Bold Italic"_s);
-}
 
-void KernwickCheckTest::realDocumentNamesGetTwins()
-{
+    // The names of a real document get their twins too.
     const QString out = withoutUsage(check({fixture(u"pptx/fixture-office365.pptx"_s)}).out);
     QVERIFY2(out.contains(u"  "_s + u"Arial"_s.leftJustified(14) + u"  Missing     —\n"_s +
                           u"      Liberation Sans is installed and has the same metrics\n"_s),

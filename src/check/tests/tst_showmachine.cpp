@@ -28,8 +28,6 @@ private:
     {
         return test::runProgram(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments, world);
     }
-    // A copy of the package that the test may spoil.
-    QString packageCopy(const QString &name) const;
     QString installedFolder(const QString &packageName) const
     {
         return m_show->userFontFolder() + u'/' + packageName;
@@ -42,13 +40,6 @@ private:
     QTemporaryDir m_folder;
     QString m_package;
 };
-
-QString ShowMachineTest::packageCopy(const QString &name) const
-{
-    const QString copy = QDir(m_folder.path()).filePath(name);
-    QProcess::execute(u"cp"_s, {u"-a"_s, m_package, copy});
-    return copy;
-}
 
 void ShowMachineTest::initTestCase()
 {
@@ -143,23 +134,21 @@ void ShowMachineTest::hostilePackages_data()
     QTest::addColumn<QStringList>("installed"); // what --install-fonts puts into the user's font folder
 
     const QString font = u"LiberationSans-Bold.ttf"_s;
-    QTest::newRow("damaged font") << u"damage"_s << 1
-                                  << QStringList{u"Problem: Fonts/"_s + font + u" is damaged or changed"_s}
-                                  << QStringList();
-    QTest::newRow("manifest lies about the hash")
-        << u"lie-hash"_s << 1 << QStringList{u"Problem: Fonts/"_s + font + u" is damaged or changed"_s}
-        << QStringList();
+    const QStringList damaged = {u"Problem: Fonts/"_s + font + u" is damaged or changed"_s};
+    const QStringList nothing;
+    QTest::newRow("damaged font") << u"damage"_s << 1 << damaged << nothing;
+    QTest::newRow("manifest lies about the hash") << u"lie-hash"_s << 1 << damaged << nothing;
     QTest::newRow("manifest names files outside")
         << u"lie-path"_s << 1
         << QStringList{u"names a place outside the package: ../../outside.ttf"_s,
                        u"names a place outside the package: /etc/passwd"_s}
-        << QStringList();
+        << nothing;
     QTest::newRow("font is a link out of the package")
         << u"link"_s << 1 << QStringList{u"Problem: Fonts/"_s + font + u" is not a regular file"_s}
-        << QStringList();
+        << nothing;
     QTest::newRow("manifest is not JSON")
         << u"not-json"_s << 1 << QStringList{u"Problem: the manifest is not JSON"_s, u"In the package"_s}
-        << QStringList();
+        << nothing;
     QTest::newRow("presentation changed")
         << u"presentation"_s << 1 << QStringList{u"Problem: the presentation has changed"_s}
         << QStringList{font};
@@ -175,11 +164,12 @@ void ShowMachineTest::hostilePackages()
     QFETCH(int, exitCode);
     QFETCH(QStringList, told);
     QFETCH(QStringList, installed);
-    const QString package = packageCopy(spoil + u"_package"_s);
+    // A copy of the package, spoilt.
+    const QString package = QDir(m_folder.path()).filePath(spoil + u"_package"_s);
+    QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, m_package, package}), 0);
     const QString fontPath = package + u"/Fonts/LiberationSans-Bold.ttf"_s;
-    QFile manifestFile(package + u"/handoff-manifest.json"_s);
-    QVERIFY(manifestFile.open(QIODevice::ReadWrite));
-    QByteArray manifest = manifestFile.readAll();
+    const QString manifestPath = package + u"/handoff-manifest.json"_s;
+    QByteArray manifest = test::readFile(manifestPath);
     const QByteArray fontHash =
         QJsonDocument::fromJson(manifest)[u"fonts"_s][1][u"files"_s][0][u"sha256"_s].toString().toLatin1();
     if (spoil == u"damage") {
@@ -198,14 +188,8 @@ void ShowMachineTest::hostilePackages()
     } else if (spoil == u"presentation") {
         QFile deck(package + u"/Talk.pptx"_s);
         QVERIFY(deck.open(QIODevice::Append) && deck.write("tail") == 4);
-    } else if (spoil == u"no-manifest") {
-        QVERIFY(manifestFile.remove());
     }
-    if (manifestFile.isOpen()) {
-        QVERIFY(manifestFile.resize(0) && manifestFile.seek(0) &&
-                manifestFile.write(manifest) == manifest.size());
-        manifestFile.close();
-    }
+    QVERIFY(spoil == u"no-manifest" ? QFile::remove(manifestPath) : test::writeFile(manifestPath, manifest));
 
     const test::ProgramRun verified = check(m_showWorld, {u"--verify"_s, package});
     QCOMPARE(verified.exitCode, exitCode);

@@ -68,7 +68,6 @@ private Q_SLOTS:
     void recordedAnswers_data();
     void recordedAnswers();
     void askingTheTool();
-    void toolThatMisbehaves();
     void findingTheHelper();
     void answerCarriesUsage();
     void usageForPeople_data();
@@ -189,11 +188,8 @@ echo '{"name": "Last"}]}'
     const MetadataAnswer many = MetadataQuery(chatty).query(deck);
     QCOMPARE(many.fonts.size(), 10000);
     QCOMPARE(many.notes, QStringList{u"stopped at 10000 font names: 2001 more are not listed"_s});
-}
 
-void FontScannerTest::toolThatMisbehaves()
-{
-    const QString deck = deckPath(u"deck.ppt"_s);
+    // No tool, or none there.
     QCOMPARE(MetadataQuery().query(deck).notes, QStringList());
     QVERIFY(MetadataQuery(deckPath(u"absent"_s)).metadataFonts(deck).isEmpty());
 
@@ -286,7 +282,6 @@ void FontScannerTest::sourcesByExtension_data()
 
     const QStringList fromSlides = {u"Arial"_s, u"Café"_s, u"Verdana"_s};
     QTest::newRow("upper-case extension") << u"A.PPTX"_s << QStringList() << fromSlides;
-    QTest::newRow("metadata says null") << u"B.pptx"_s << QStringList() << fromSlides;
     QTest::newRow("both sources") << u"C.pptx"_s << QStringList{u"Gill Sans"_s, u"Arial"_s}
                                   << QStringList{u"Arial"_s, u"Café"_s, u"Gill Sans"_s, u"Verdana"_s};
     // Once each in code-point order; the metadata's "Cafe" with a combining accent is the slide's "Café".
