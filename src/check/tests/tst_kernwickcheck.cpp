@@ -54,7 +54,6 @@ class KernwickCheckTest : public QObject
 private Q_SLOTS:
     void initTestCase();
     void oneDeck();
-    void longNamesNotesAndPaths();
     void usageErrorsAndUnreadableArguments_data();
     void usageErrorsAndUnreadableArguments();
     void packagesForTheShow();
@@ -85,18 +84,17 @@ void KernwickCheckTest::initTestCase()
     QVERIFY(m_fonts->isValid());
     // decks/ready/Ready Talk.pptx, decks/office/Typeface.pptx, decks/keynote/Talk.key/ (a package folder),
     // and beside them what is no deck: a lock file, a hidden folder, a link back up the tree.
-    QVERIFY(QDir().mkpath(path(u"decks/ready"_s)) && QDir().mkpath(path(u"decks/office/.hidden"_s)));
+    for (const QString &folder : {u"decks/ready"_s, u"decks/office/.hidden"_s, u"decks/keynote"_s})
+        QVERIFY(QDir().mkpath(path(folder)));
     m_readyDeck = path(u"decks/ready/Ready Talk.pptx"_s);
-    test::TestZip zip(m_readyDeck);
-    zip.add(u"ppt/slides/slide1.xml"_s,
-            R"(<p:sld><a:latin typeface="DejaVu Sans"/><a:latin typeface="LiberationSans-Bold"/></p:sld>)");
-    QVERIFY(zip.close());
+    const QByteArray slide =
+        R"(<p:sld><a:latin typeface="DejaVu Sans"/><a:latin typeface="LiberationSans-Bold"/></p:sld>)";
+    QVERIFY(test::writeFile(m_readyDeck, test::TestZip::build({{u"ppt/slides/slide1.xml"_s, slide}})));
     m_typeface = path(u"decks/office/Typeface.pptx"_s);
     QVERIFY(QFile::copy(fixture(u"pptx/txt-font-typeface.pptx"_s), m_typeface));
     QVERIFY(QFile::copy(m_typeface, path(u"decks/office/~$Typeface.pptx"_s)));
     QVERIFY(QFile::copy(m_typeface, path(u"decks/office/.hidden/Hidden.pptx"_s)));
     m_keynote = path(u"decks/keynote/Talk.key"_s);
-    QVERIFY(QDir().mkpath(path(u"decks/keynote"_s)));
     QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, fixture(u"key/package-keynote6.key"_s), m_keynote}), 0);
     QVERIFY(QFile::link(path(u"decks"_s), path(u"decks/office/loop"_s)));
     QVERIFY(QFile::link(m_readyDeck, path(u"decks/office/Same.pptx"_s))); // the same deck, reached twice
@@ -127,7 +125,7 @@ void KernwickCheckTest::initTestCase()
 
 void KernwickCheckTest::oneDeck()
 {
-    const test::ProgramRun run = check({m_readyDeck});
+    test::ProgramRun run = check({m_readyDeck});
     QCOMPARE(run.exitCode, 0);
     // The lines under each font (faces, license) are facesLicensesEmbeddedAndTwins's to check.
     QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
@@ -139,19 +137,15 @@ void KernwickCheckTest::oneDeck()
              u"LiberationSans-Bold Installed "_s + m_fonts->userFontFolder() + u"/LiberationSans-Bold.ttf"_s);
     QCOMPARE(lines[3].trimmed(),
              u"Ready for Handoff: Installed: 1 | System: 1 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
-}
 
-void KernwickCheckTest::longNamesNotesAndPaths()
-{
     // A long name is cut in the text, whole in JSON; one longer than any font name, and what else the
     // scan leaves out, is told on standard error.
     const QString longName = u"Long "_s.repeated(20).trimmed();
     const QString deck = path(u"Long.pptx"_s);
-    test::TestZip zip(deck);
-    zip.add(u"ppt/slides/slide1.xml"_s, "<a:latin typeface=\"" + longName.toUtf8() +
-                                            "\"/><a:latin typeface=\"" + QByteArray(300, 'X') + "\"/>");
-    QVERIFY(zip.close());
-    test::ProgramRun run = check({deck});
+    const QByteArray slide = "<a:latin typeface=\"" + longName.toUtf8() + "\"/><a:latin typeface=\"" +
+                             QByteArray(300, 'X') + "\"/>";
+    QVERIFY(test::writeFile(deck, test::TestZip::build({{u"ppt/slides/slide1.xml"_s, slide}})));
+    run = check({deck});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.contains(u"\n  "_s + longName.first(59) + u"…  Missing"_s));
     QVERIFY2(run.err.contains(deck + u": left out 1 font name(s) longer than 256 characters\n"_s),
@@ -304,8 +298,8 @@ void KernwickCheckTest::walksAFolderTreeOnce()
     const test::ProgramRun run = check({u"-j"_s, u"2"_s, path(u"decks"_s)});
     QCOMPARE(run.exitCode, 1);
     // Each deck once, the Keynote package as one document; the loop told, not followed.
-    const QStringList decks = run.out.split(u'\n').filter(QRegularExpression(u"^/"_s));
-    QCOMPARE(decks, (QStringList{m_keynote, path(u"decks/office/Same.pptx"_s), m_typeface}));
+    QCOMPARE(run.out.split(u'\n').filter(QRegularExpression(u"^/"_s)),
+             (QStringList{m_keynote, path(u"decks/office/Same.pptx"_s), m_typeface}));
     QVERIFY2(run.err.contains(path(u"decks/office/loop"_s) + u": a folder walked already"_s),
              qPrintable(run.err));
     // With one worker the answer is the same.

@@ -28,10 +28,6 @@ private:
     {
         return test::runProgram(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments, world);
     }
-    QString installedFolder(const QString &packageName) const
-    {
-        return m_show->userFontFolder() + u'/' + packageName;
-    }
 
     std::unique_ptr<test::TestFonts> m_maker;
     std::unique_ptr<test::TestFonts> m_show;
@@ -77,7 +73,7 @@ void ShowMachineTest::initTestCase()
 void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
 {
     const QString font = u"LiberationSans-Bold.ttf"_s;
-    const QString folder = installedFolder(u"Talk_package"_s);
+    const QString folder = m_show->userFontFolder() + u"/Talk_package"_s; // where the fonts are installed
     const QString installed = folder + u'/' + font;
     test::ProgramRun run = check(m_showWorld, {u"--verify"_s, m_package});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err + run.out));
@@ -200,7 +196,7 @@ void ShowMachineTest::hostilePackages()
     const test::ProgramRun install = check(m_showWorld, {u"--install-fonts"_s, package});
     QVERIFY2(install.exitCode == (installed.isEmpty() ? 1 : 0) || spoil == u"not-json",
              qPrintable(install.out));
-    const QDir folder(installedFolder(spoil + u"_package"_s));
+    const QDir folder(m_show->userFontFolder() + u'/' + spoil + u"_package"_s);
     QCOMPARE(folder.entryList(QDir::Files), installed);
     QCOMPARE(QDir(m_show->userFontFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              installed.isEmpty() ? QStringList() : QStringList{spoil + u"_package"_s});

@@ -37,11 +37,10 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
                       QDirIterator::Subdirectories);
     while (walk.hasNext()) {
         const QFileInfo entry(walk.next());
-        QFile file(entry.filePath());
         found[QDir(folder).relativeFilePath(entry.filePath())] =
             entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
             : entry.isDir()   ? QByteArray("/")
-                              : (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+                              : test::readFile(entry.filePath());
     }
     return found;
 }

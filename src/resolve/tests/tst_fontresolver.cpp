@@ -23,8 +23,7 @@ private Q_SLOTS:
     void initTestCase();
     void verdictByWhereTheFileLies_data();
     void verdictByWhereTheFileLies();
-    void installedNamesAndLooseMatches();
-    void fontInstalledWhileRunningIsFoundByTheNextPass();
+    void installedNames();
     void labels_data();
     void labels();
     void facesAndPermissions_data();
@@ -121,7 +120,7 @@ void FontResolverTest::verdictByWhereTheFileLies()
     QCOMPARE(item.filePath(), QDir(folder).filePath(file));
 }
 
-void FontResolverTest::installedNamesAndLooseMatches()
+void FontResolverTest::installedNames()
 {
     // Installed PostScript names come sorted and distinct.
     const QStringList names = m_source->snapshot()->postScriptNames();
@@ -144,11 +143,8 @@ void FontResolverTest::installedNamesAndLooseMatches()
 
     // Two items for the same name are two different items.
     QVERIFY(fonts.resolveFont(u"DejaVu Sans"_s).id != fonts.resolveFont(u"DejaVu Sans"_s).id);
-}
 
-void FontResolverTest::fontInstalledWhileRunningIsFoundByTheNextPass()
-{
-    FontResolver resolver(*m_source);
+    // A font installed while running is found by the next pass.
     const QString name = u"Noto Serif Georgian"_s;
     const QString file = u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s;
     QCOMPARE(resolver.resolveFont(name).status, FontStatus::missing);

@@ -81,12 +81,10 @@ private Q_SLOTS:
     void partsReadAndPartsLeftAlone();
     void documentsThatAreNotArchives_data();
     void documentsThatAreNotArchives();
-    void hostileNamesAndLinks();
-    void largeAndHostileSlides();
+    void hostileMembersAndSlides();
     void namesInTopLevelText_data();
     void namesInTopLevelText();
-    void indexFileArchiveAndTopLevel();
-    void packagesThatCannotBeRead();
+    void hostileKeynotePackages();
     void extractionBudgets();
     void latinPassAgreesWithThePattern_data();
     void latinPassAgreesWithThePattern();
@@ -409,7 +407,7 @@ void FontScannerTest::documentsThatAreNotArchives()
     QCOMPARE(powerPointPackageFonts(path).fonts, QStringList());
 }
 
-void FontScannerTest::hostileNamesAndLinks()
+void FontScannerTest::hostileMembersAndSlides()
 {
     const QString outside = deckPath(u"outside"_s);
     const QByteArray body = slide(R"(<a:latin typeface="Escaped"/>)");
@@ -438,10 +436,7 @@ void FontScannerTest::hostileNamesAndLinks()
         QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QVERIFY(!besideTheDecks.contains(u"ppt"_s));
     QVERIFY(!besideTheDecks.contains(u"x.xml"_s));
-}
 
-void FontScannerTest::largeAndHostileSlides()
-{
     // A 50 MB slide is still read whole.
     QByteArray large =
         slide(QByteArray(R"(<a:r><a:rPr><a:latin typeface="Common"/></a:rPr><a:t>text</a:t></a:r>)")
@@ -467,7 +462,6 @@ QString FontScannerTest::makePackage(const QString &name, const QList<std::pair<
 {
     const QString package = deckPath(name);
     QDir(package).removeRecursively();
-    QDir().mkpath(package);
     for (const auto &[file, contents] : files)
         test::writeFile(QDir(package).filePath(file), contents);
     return package;
@@ -509,7 +503,7 @@ void FontScannerTest::namesInTopLevelText()
     QCOMPARE(sorted(keynotePackageFonts(makePackage(u"Talk.key"_s, {{file, text}})).fonts), names);
 }
 
-void FontScannerTest::indexFileArchiveAndTopLevel()
+void FontScannerTest::hostileKeynotePackages()
 {
     // The index file, the index archive whole but for its hostile members, and the package's top level.
     const QString package =
@@ -531,10 +525,8 @@ void FontScannerTest::indexFileArchiveAndTopLevel()
              (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
     QVERIFY(!QFileInfo::exists(deckPath(u"escaped.xml"_s)));
     QVERIFY(!QFileInfo::exists(u"/tmp/absolute.xml"_s));
-}
 
-void FontScannerTest::packagesThatCannotBeRead()
-{
+    // Packages that cannot be read, or hold what must not be read.
     QCOMPARE(keynotePackageFonts(deckPath(u"absent.key"_s)).fonts, QStringList());
 
     // Entries that are not regular files are never read: a pipe would never end.
