@@ -1,6 +1,7 @@
 #include "testfontfiles.h"
 
-#include <QFile>
+#include "testzip.h"
+
 #include <QtEndian>
 
 namespace kernwick::test {
@@ -41,23 +42,11 @@ QList<TableRecord> tableRecords(const QByteArray &font)
     return tables;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 bool setEmbeddingBits(const QString &path, quint16 fsType)
 {
-    QByteArray font = readAll(path);
+    QByteArray font = readFile(path);
     const QList<TableRecord> tables = tableRecords(font);
     for (qsizetype i = 0; i < tables.size(); ++i) {
         const TableRecord &table = tables[i];
@@ -65,7 +54,7 @@ bool setEmbeddingBits(const QString &path, quint16 fsType)
             continue;
         qToBigEndian<quint16>(fsType, font.data() + table.offset + 8);
         qToBigEndian<quint32>(tableChecksum(font, table.offset, table.length), font.data() + 12 + 16 * i + 4);
-        return writeAll(path, font);
+        return writeFile(path, font);
     }
     return false;
 }
@@ -74,7 +63,7 @@ bool writeCollection(const QStringList &fonts, const QString &path)
 {
     QList<QByteArray> sources;
     for (const QString &font : fonts)
-        sources.append(readAll(font));
+        sources.append(readFile(font));
     // Header, then each face's table directory, then every table, four-byte aligned.
     QByteArray out(12 + 4 * sources.size(), '\0');
     out.replace(0, 4, "ttcf");
@@ -98,7 +87,7 @@ bool writeCollection(const QStringList &fonts, const QString &path)
             out += sources[f].mid(tables[i].offset, tables[i].length);
         }
     }
-    return writeAll(path, out);
+    return writeFile(path, out);
 }
 
 } // namespace kernwick::test

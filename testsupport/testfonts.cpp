@@ -1,10 +1,10 @@
 #include "testfonts.h"
 
+#include "testzip.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -34,42 +34,19 @@ TestFonts::TestFonts()
         return;
 
     const QString config = root.filePath(u"fonts.conf"_s);
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
     const QString text =
         u"<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n"
         u"<fontconfig>\n  <dir>"_s +
         systemFontFolder() + u"</dir>\n  <dir>"_s + userFontFolder() + u"</dir>\n  <dir>"_s +
         adobeFontFolder() + u"</dir>\n  <cachedir>"_s + cache + u"</cachedir>\n"_s +
         u"  <include ignore_missing=\"yes\">"_s + metricAliases + u"</include>\n</fontconfig>\n"_s;
-    file.write(text.toUtf8());
-    file.close();
+    if (!writeFile(config, text.toUtf8()))
+        return;
 
     qputenv("FONTCONFIG_FILE", QFile::encodeName(config));
     qputenv("HOME", QFile::encodeName(homeFolder()));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
     m_valid = true;
-}
-
-QString TestFonts::homeFolder() const
-{
-    return QDir(m_root.path()).filePath(u"home"_s);
-}
-
-QString TestFonts::userFontFolder() const
-{
-    return homeFolder() + u"/.local/share/fonts"_s;
-}
-
-QString TestFonts::adobeFontFolder() const
-{
-    return homeFolder() + u"/Library/Application Support/Adobe/CoreSync/plugins/livetype/r"_s;
-}
-
-QString TestFonts::systemFontFolder()
-{
-    return u"/usr/share/fonts/truetype/dejavu"_s;
 }
 
 QProcessEnvironment TestFonts::environment() const

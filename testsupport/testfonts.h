@@ -17,10 +17,14 @@ public:
     Q_DISABLE_COPY_MOVE(TestFonts)
 
     bool isValid() const { return m_valid; }
-    QString homeFolder() const;
-    QString userFontFolder() const;
-    QString adobeFontFolder() const;
-    static QString systemFontFolder();
+    QString homeFolder() const { return m_root.filePath(QStringLiteral("home")); }
+    QString userFontFolder() const { return homeFolder() + QStringLiteral("/.local/share/fonts"); }
+    QString adobeFontFolder() const
+    {
+        return homeFolder() +
+               QStringLiteral("/Library/Application Support/Adobe/CoreSync/plugins/livetype/r");
+    }
+    static QString systemFontFolder() { return QStringLiteral("/usr/share/fonts/truetype/dejavu"); }
     // The environment that makes a child process see the same fonts.
     QProcessEnvironment environment() const;
 

@@ -87,11 +87,6 @@ void TestZip::add(const QString &name, const QByteArray &data, Compression compr
                              compression == Compression::stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
 }
 
-void TestZip::addFolder(const QString &name)
-{
-    zip_dir_add(m_archive, name.toUtf8().constData(), ZIP_FL_ENC_UTF_8);
-}
-
 void TestZip::addLink(const QString &name, const QString &target)
 {
     add(name, target.toUtf8(), Compression::stored);
@@ -131,8 +126,7 @@ QByteArray TestZip::build(const QList<std::pair<QString, QByteArray>> &members, 
         if (!zip.close())
             return {};
     }
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(path);
 }
 
 bool writeFile(const QString &path, const QByteArray &contents)
@@ -141,6 +135,12 @@ bool writeFile(const QString &path, const QByteArray &contents)
         return false;
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace kernwick::test

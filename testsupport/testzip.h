@@ -26,7 +26,6 @@ public:
     Q_DISABLE_COPY_MOVE(TestZip)
 
     void add(const QString &name, const QByteArray &data, Compression compression = Compression::deflated);
-    void addFolder(const QString &name);
     // A symbolic link named `name` pointing at `target`, as a Unix zip tool stores one.
     void addLink(const QString &name, const QString &target);
     // A member of `size` bytes, each chunk asked of `fill` as it streams into the archive.
@@ -45,5 +44,7 @@ private:
 
 // Writes `contents` to `path`, creating folders on the way; false on failure.
 bool writeFile(const QString &path, const QByteArray &contents);
+// The bytes of the file at `path`; empty when it cannot be read.
+QByteArray readFile(const QString &path);
 
 } // namespace kernwick::test

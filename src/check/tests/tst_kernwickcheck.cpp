@@ -1,16 +1,51 @@
+// kernwick-check in one font world: one deck and many, folders walked, where fonts are used, faces,
+// licenses, embedded fonts and metric twins, packages.
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <testsupport/testfontfiles.h>
 #include <testsupport/testfonts.h>
+#include <testsupport/testprocess.h>
 #include <testsupport/testzip.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
+
+namespace {
+
+const QByteArray Ns = "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\" "
+                      "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+                      "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+
+QByteArray rels(const QByteArray &type, const QByteArray &target)
+{
+    return "<Relationships "
+           "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+           "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
+           type + "\" Target=\"" + target + "\"/></Relationships>";
+}
+
+// The text without the lines that tell where each font is used.
+QString withoutUsage(const QString &text)
+{
+    QStringList lines = text.split(u'\n');
+    lines.removeIf(
+        [](const QString &line) { return line.startsWith(u"    "_s) && !line.startsWith(u"      "_s); });
+    return lines.join(u'\n');
+}
+
+QString fixture(const QString &relative)
+{
+    return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(relative);
+}
+
+} // namespace
 
 class KernwickCheckTest : public QObject
 {
@@ -18,60 +53,81 @@ class KernwickCheckTest : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void textAndJson();
-    void longNamesNotesAndPaths();
+    void oneDeck();
     void usageErrorsAndUnreadableArguments_data();
     void usageErrorsAndUnreadableArguments();
     void packagesForTheShow();
+    void declaredOnlyFonts();
+    void walksAFolderTreeOnce();
+    void severalDecks();
+    void facesLicensesEmbeddedAndTwins();
 
 private:
-    struct Run
+    test::ProgramRun check(const QStringList &arguments) const
     {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
-    Run check(const QStringList &arguments) const;
-    static QString fixture(const QString &path)
-    {
-        return QDir(QStringLiteral(KERNWICK_FIXTURES_DIR)).filePath(path);
+        return test::runProgram(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments,
+                                m_fonts->environment());
     }
+    QString path(const QString &relative) const { return QDir(m_folder.path()).filePath(relative); }
 
     std::unique_ptr<test::TestFonts> m_fonts;
     QTemporaryDir m_folder;
     QString m_readyDeck;
+    QString m_typeface;
+    QString m_keynote;
+    QString m_showDeck;
 };
-
-KernwickCheckTest::Run KernwickCheckTest::check(const QStringList &arguments) const
-{
-    QProcess process;
-    process.setProcessEnvironment(m_fonts->environment());
-    process.start(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments);
-    Run run;
-    if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 void KernwickCheckTest::initTestCase()
 {
     m_fonts = std::make_unique<test::TestFonts>();
     QVERIFY(m_fonts->isValid());
-    m_readyDeck = QDir(m_folder.path()).filePath(u"Ready Talk.pptx"_s);
-    test::TestZip zip(m_readyDeck);
-    zip.add(u"ppt/slides/slide1.xml"_s,
-            R"(<p:sld><a:latin typeface="DejaVu Sans"/><a:latin typeface="LiberationSans-Bold"/></p:sld>)");
-    QVERIFY(zip.close());
+    // decks/ready/Ready Talk.pptx, decks/office/Typeface.pptx, decks/keynote/Talk.key/ (a package folder),
+    // and beside them what is no deck: a lock file, a hidden folder, a link back up the tree.
+    for (const QString &folder : {u"decks/ready"_s, u"decks/office/.hidden"_s, u"decks/keynote"_s})
+        QVERIFY(QDir().mkpath(path(folder)));
+    m_readyDeck = path(u"decks/ready/Ready Talk.pptx"_s);
+    const QByteArray slide =
+        R"(<p:sld><a:latin typeface="DejaVu Sans"/><a:latin typeface="LiberationSans-Bold"/></p:sld>)";
+    QVERIFY(test::writeFile(m_readyDeck, test::TestZip::build({{u"ppt/slides/slide1.xml"_s, slide}})));
+    m_typeface = path(u"decks/office/Typeface.pptx"_s);
+    QVERIFY(QFile::copy(fixture(u"pptx/txt-font-typeface.pptx"_s), m_typeface));
+    QVERIFY(QFile::copy(m_typeface, path(u"decks/office/~$Typeface.pptx"_s)));
+    QVERIFY(QFile::copy(m_typeface, path(u"decks/office/.hidden/Hidden.pptx"_s)));
+    m_keynote = path(u"decks/keynote/Talk.key"_s);
+    QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, fixture(u"key/package-keynote6.key"_s), m_keynote}), 0);
+    QVERIFY(QFile::link(path(u"decks"_s), path(u"decks/office/loop"_s)));
+    QVERIFY(QFile::link(m_readyDeck, path(u"decks/office/Same.pptx"_s))); // the same deck, reached twice
+
+    // Liberation Sans gets its fourth face; Caladea's regular face has a restricted license.
+    const QString user = m_fonts->userFontFolder();
+    const QString crosextra = u"/usr/share/fonts/truetype/crosextra/"_s;
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSans-Italic.ttf"_s, user));
+    for (const QString &font : {u"Carlito-Regular.ttf"_s, u"Caladea-Regular.ttf"_s, u"Caladea-Bold.ttf"_s})
+        QVERIFY(test::TestFonts::copyFontFile(crosextra + font, user));
+    QVERIFY(test::setEmbeddingBits(user + u"/Caladea-Regular.ttf"_s, 0x0002));
+
+    // A deck that embeds two faces of Liberation Sans and names a restricted and a missing font.
+    m_showDeck = path(u"Show.pptx"_s);
+    test::TestZip faces(m_showDeck);
+    faces.add(u"[Content_Types].xml"_s, "<Types/>");
+    faces.add(u"_rels/.rels"_s, rels("officeDocument", "ppt/presentation.xml"));
+    faces.add(u"ppt/presentation.xml"_s,
+              "<p:presentation " + Ns +
+                  R"(><p:embeddedFontLst><p:embeddedFont><p:font typeface="Liberation Sans"/>)"
+                  R"(<p:regular r:id="rId8"/><p:bold r:id="rId9"/></p:embeddedFont></p:embeddedFontLst>)"
+                  R"(<p:defaultTextStyle><a:defRPr><a:latin typeface="Caladea"/><a:ea typeface="Calibri"/>)"
+                  R"(</a:defRPr></p:defaultTextStyle></p:presentation>)");
+    faces.add(u"ppt/fonts/font1.fntdata"_s, "regular");
+    faces.add(u"ppt/fonts/font2.fntdata"_s, "bold");
+    QVERIFY(faces.close());
 }
 
-void KernwickCheckTest::textAndJson()
+void KernwickCheckTest::oneDeck()
 {
-    Run run = check({m_readyDeck});
+    test::ProgramRun run = check({m_readyDeck});
     QCOMPARE(run.exitCode, 0);
-    // The lines under each font (faces, license) are the faces test's to check.
+    // The lines under each font (faces, license) are facesLicensesEmbeddedAndTwins's to check.
     QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     lines.removeIf([](const QString &line) { return line.startsWith(u"      "_s); });
     QCOMPARE(lines.size(), 4);
@@ -82,47 +138,19 @@ void KernwickCheckTest::textAndJson()
     QCOMPARE(lines[3].trimmed(),
              u"Ready for Handoff: Installed: 1 | System: 1 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
 
-    run = check({fixture(u"pptx/txt-font-typeface.pptx"_s), m_readyDeck});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY(run.out.contains(u" Missing     —\n"_s));
-    QVERIFY(run.out.contains(u"  Needs Attention: "_s));
-
-    run = check({u"--json"_s, m_readyDeck, fixture(u"pptx/txt-font-typeface.pptx"_s)});
-    QCOMPARE(run.exitCode, 1);
-    QJsonParseError error;
-    const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(result[u"readyForHandoff"_s].toBool(true), false);
-    const QJsonArray files = result[u"files"_s].toArray();
-    QCOMPARE(files.size(), 2);
-    const QJsonObject ready = files[0].toObject();
-    QCOMPARE(ready[u"path"_s].toString(), m_readyDeck);
-    QCOMPARE(ready[u"readyForHandoff"_s].toBool(), true);
-    QCOMPARE(ready[u"counts"_s].toObject()[u"system"_s].toInt(), 1);
-    QCOMPARE(ready[u"fonts"_s].toArray()[0][u"status"_s].toString(), u"System"_s);
-    for (const QJsonValue font : files[1][u"fonts"_s].toArray()) {
-        if (font[u"status"_s].toString() == u"Missing")
-            QVERIFY(font[u"file"_s].isNull());
-    }
-}
-
-void KernwickCheckTest::longNamesNotesAndPaths()
-{
     // A long name is cut in the text, whole in JSON; one longer than any font name, and what else the
     // scan leaves out, is told on standard error.
     const QString longName = u"Long "_s.repeated(20).trimmed();
-    const QString deck = QDir(m_folder.path()).filePath(u"Long.pptx"_s);
-    test::TestZip zip(deck);
-    zip.add(u"ppt/slides/slide1.xml"_s, "<a:latin typeface=\"" + longName.toUtf8() +
-                                            "\"/><a:latin typeface=\"" + QByteArray(300, 'X') + "\"/>");
-    QVERIFY(zip.close());
-    Run run = check({deck});
+    const QString deck = path(u"Long.pptx"_s);
+    const QByteArray slide = "<a:latin typeface=\"" + longName.toUtf8() + "\"/><a:latin typeface=\"" +
+                             QByteArray(300, 'X') + "\"/>";
+    QVERIFY(test::writeFile(deck, test::TestZip::build({{u"ppt/slides/slide1.xml"_s, slide}})));
+    run = check({deck});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.contains(u"\n  "_s + longName.first(59) + u"…  Missing"_s));
     QVERIFY2(run.err.contains(deck + u": left out 1 font name(s) longer than 256 characters\n"_s),
              qPrintable(run.err));
-    run = check({u"--json"_s, deck});
-    const QJsonObject file = QJsonDocument::fromJson(run.out.toUtf8())[u"files"_s][0].toObject();
+    const QJsonValue file = check({u"--json"_s, deck}).json()[u"files"_s][0];
     QCOMPARE(file[u"fonts"_s][0][u"name"_s].toString(), longName);
     QVERIFY(file[u"notes"_s].toArray().contains(u"left out 1 font name(s) longer than 256 characters"_s));
 
@@ -145,24 +173,26 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
         << QStringList{fixture(u"licenses"_s)} << u"no presentations in this folder"_s;
     QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
                                              << u"/nonexistent/Talk.key: no such file or folder"_s;
+    QTest::newRow("no workers") << QStringList{u"-j"_s, u"0"_s, m_readyDeck}
+                                << u"-j takes a number of workers from 1 to 256"_s;
 }
 
 void KernwickCheckTest::usageErrorsAndUnreadableArguments()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
-    const Run run = check(arguments);
+    const test::ProgramRun run = check(arguments);
     QCOMPARE(run.exitCode, 2);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
-    if (arguments.contains(m_readyDeck) && !arguments.contains(u"--frobnicate"_s))
+    if (arguments.startsWith(m_readyDeck))
         QVERIFY(run.out.contains(u"Ready for Handoff"_s));
 }
 
 void KernwickCheckTest::packagesForTheShow()
 {
-    const QString destination = QDir(m_folder.path()).filePath(u"show"_s);
+    const QString destination = path(u"show"_s);
     QVERIFY(QDir().mkpath(destination));
-    Run run = check({u"--package"_s, destination, m_readyDeck});
+    test::ProgramRun run = check({u"--package"_s, destination, m_readyDeck});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, m_readyDeck + u"\n"
                                     u"[Presenter] Begin handoff package export...\n"
@@ -189,6 +219,182 @@ void KernwickCheckTest::packagesForTheShow()
     run = check({u"--package"_s, destination + u"/absent"_s, m_readyDeck});
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.err.contains(u"the destination must be an existing folder"_s));
+
+    // A font whose license restricts passing it on stays out unless asked for.
+    const QDir fonts(destination + u"/Show_package/Fonts"_s);
+    run = check({u"--package"_s, destination, m_showDeck});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.contains(
+        u"Left out, its license restricts passing it on: Caladea (--include-restricted puts it in)\n"_s));
+    QVERIFY(!fonts.entryList().join(u' ').contains(u"Caladea"_s));
+    run = check({u"--package"_s, destination, u"--include-restricted"_s, m_showDeck});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(!run.out.contains(u"Left out"_s));
+    QVERIFY(fonts.exists(u"Caladea-Regular.ttf"_s));
+
+    // Packages of several decks. A second deck of the same name would replace the first one's package: it
+    // is not built.
+    const QString other = path(u"other/Ready Talk.pptx"_s);
+    QVERIFY(QDir().mkpath(path(u"other"_s)) && QFile::copy(m_readyDeck, other));
+    run = check({u"--package"_s, destination, m_readyDeck, m_typeface, other});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Fonts/LiberationSans-Bold.ttf"_s).isFile());
+    QVERIFY(QFileInfo(destination + u"/Typeface_package/handoff-manifest.json"_s).isFile());
+    QVERIFY(run.err.contains(other + u": another presentation's package is named Ready Talk_package"_s));
+    QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Ready Talk.pptx"_s).isFile());
+}
+
+void KernwickCheckTest::declaredOnlyFonts()
+{
+    const QString deck = path(u"Ghost.pptx"_s);
+    test::TestZip zip(deck);
+    zip.add(u"[Content_Types].xml"_s, "<Types/>");
+    zip.add(u"_rels/.rels"_s, rels("officeDocument", "ppt/presentation.xml"));
+    zip.add(u"ppt/presentation.xml"_s,
+            "<p:presentation " + Ns + "><p:sldIdLst><p:sldId r:id=\"rId1\"/></p:sldIdLst></p:presentation>");
+    zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels("slide", "slides/slide1.xml"));
+    // The slide's text draws DejaVu Sans; the master's second bullet level names a face nobody has.
+    zip.add(u"ppt/slides/slide1.xml"_s, "<p:sld " + Ns +
+                                            "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:rPr><a:latin "
+                                            "typeface=\"DejaVu Sans\"/></a:rPr><a:t>x</a:t></a:r></a:p>"
+                                            "</p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
+    zip.add(u"ppt/slides/_rels/slide1.xml.rels"_s, rels("slideLayout", "../slideLayouts/slideLayout1.xml"));
+    zip.add(u"ppt/slideLayouts/slideLayout1.xml"_s, "<p:sldLayout " + Ns + "/>");
+    zip.add(u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s, rels("slideMaster", "../slideMasters/m1.xml"));
+    zip.add(
+        u"ppt/slideMasters/m1.xml"_s,
+        "<p:sldMaster " + Ns +
+            "><p:txStyles><p:bodyStyle><a:lvl2pPr><a:buFont typeface=\"Ghost Face\"/><a:buChar char=\"-\"/>"
+            "</a:lvl2pPr></p:bodyStyle></p:txStyles></p:sldMaster>");
+    QVERIFY(zip.close());
+
+    test::ProgramRun run = check({deck});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.contains(u"  Ghost Face   Missing     —\n    not used by any text (slide master 1)\n"_s),
+             qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"\n    used on slide 1\n"_s), qPrintable(run.out));
+    QVERIFY(run.out.contains(u"Needs Attention: "_s));
+
+    // Only the drawn text counts: ready, and the left-out font is still listed.
+    run = check({u"--used-only"_s, deck});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains(u"Ready for Handoff: "_s) &&
+                 run.out.contains(u"(leaving out 1 font(s) no text uses)"),
+             qPrintable(run.out));
+    QVERIFY(run.out.contains(u"  Ghost Face "_s));
+
+    run = check({u"--json"_s, deck});
+    QCOMPARE(run.exitCode, 1);
+    for (const QJsonValue font : run.json()[u"files"_s][0][u"fonts"_s].toArray()) {
+        const bool ghost = font[u"name"_s] == u"Ghost Face"_s;
+        QCOMPARE(font[u"used"_s].toBool(), !ghost);
+        QCOMPARE(font[u"usedIn"_s].toArray(), ghost ? QJsonArray() : QJsonArray{u"slide 1"_s});
+        QCOMPARE(font[u"places"_s].toArray(), QJsonArray{ghost ? u"slide master 1"_s : u"slide 1"_s});
+    }
+}
+
+void KernwickCheckTest::walksAFolderTreeOnce()
+{
+    const test::ProgramRun run = check({u"-j"_s, u"2"_s, path(u"decks"_s)});
+    QCOMPARE(run.exitCode, 1);
+    // Each deck once, the Keynote package as one document; the loop told, not followed.
+    QCOMPARE(run.out.split(u'\n').filter(QRegularExpression(u"^/"_s)),
+             (QStringList{m_keynote, path(u"decks/office/Same.pptx"_s), m_typeface}));
+    QVERIFY2(run.err.contains(path(u"decks/office/loop"_s) + u": a folder walked already"_s),
+             qPrintable(run.err));
+    // With one worker the answer is the same.
+    QCOMPARE(check({u"-j"_s, u"1"_s, path(u"decks"_s)}).out, run.out);
+
+    // A folder that cannot be read is told: not everything could be checked.
+    if (::geteuid() == 0)
+        QSKIP("the superuser reads every folder");
+    const QString locked = path(u"locked"_s);
+    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
+    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
+    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
+    const test::ProgramRun unreadable = check({locked});
+    QVERIFY(
+        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(unreadable.exitCode, 1);
+    QVERIFY2(unreadable.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(unreadable.err));
+}
+
+void KernwickCheckTest::severalDecks()
+{
+    test::ProgramRun run = check({m_readyDeck, m_typeface, m_keynote});
+    QCOMPARE(run.exitCode, 1);
+    const QString summary = run.out.mid(run.out.indexOf(u"\nSummary: "_s) + 1);
+    QVERIFY2(summary.startsWith(u"Summary: 3 presentations, 1 ready for handoff, 2 need attention\n"_s),
+             qPrintable(summary));
+    QVERIFY(summary.simplified().contains(u"Verdana Missing 1 presentation "_s + m_typeface));
+    QVERIFY(!summary.contains(u"LiberationSans-Bold"_s)); // installed: ready
+
+    run = check({u"--json"_s, m_readyDeck, m_typeface, m_keynote});
+    QCOMPARE(run.exitCode, 1);
+    const QJsonValue result = run.json();
+    QCOMPARE(result[u"readyForHandoff"_s].toBool(true), false);
+    const QJsonArray files = result[u"files"_s].toArray();
+    QCOMPARE(files.size(), 3);
+    const QJsonValue ready = files[0];
+    QCOMPARE(ready[u"path"_s].toString(), m_readyDeck);
+    QCOMPARE(ready[u"readyForHandoff"_s].toBool(), true);
+    QCOMPARE(ready[u"counts"_s][u"system"_s].toInt(), 1);
+    QCOMPARE(ready[u"fonts"_s][0][u"status"_s].toString(), u"System"_s);
+    for (const QJsonValue font : files[1][u"fonts"_s].toArray()) {
+        if (font[u"status"_s].toString() == u"Missing")
+            QVERIFY(font[u"file"_s].isNull());
+    }
+    QJsonValue gillSans;
+    for (const QJsonValue font : result[u"fontsNotReady"_s].toArray()) {
+        if (font[u"name"_s].toString() == u"GillSans")
+            gillSans = font;
+        QCOMPARE(font[u"status"_s].toString(), u"Missing"_s);
+    }
+    QCOMPARE(gillSans[u"presentations"_s].toArray(), QJsonArray{m_keynote});
+
+    // Every deck ready: exit status 0.
+    QCOMPARE(check({m_readyDeck, path(u"decks/ready"_s)}).exitCode, 0);
+}
+
+void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
+{
+    test::ProgramRun run = check({m_showDeck});
+    QVERIFY2(run.exitCode == 1, qPrintable(run.out)); // Calibri is missing, twin or not
+    const QString expected = uR"(%1
+  Caladea          Installed   %2/Caladea-Regular.ttf
+      Regular:     %2/Caladea-Regular.ttf
+      Bold:        %2/Caladea-Bold.ttf
+      License: Restricted License
+  Calibri          Missing     —
+      Carlito is installed and has the same metrics
+  Liberation Sans  Installed   %2/LiberationSans-Regular.ttf
+      Regular:     %2/LiberationSans-Regular.ttf
+      Bold:        %2/LiberationSans-Bold.ttf
+      Italic:      %2/LiberationSans-Italic.ttf
+      Bold Italic: %2/LiberationSans-BoldItalic.ttf
+      License: Installable
+      Embedded in the presentation (Regular, Bold)
+  Needs Attention: Installed: 2 | System: 0 | Restricted: 0 | Missing: 1 | Unresolved: 0
+)"_s;
+    QCOMPARE(withoutUsage(run.out), expected.arg(m_showDeck, m_fonts->userFontFolder()));
+
+    run = check({u"--json"_s, m_showDeck});
+    const QJsonArray fonts = run.json()[u"files"_s][0][u"fonts"_s].toArray();
+    QCOMPARE(fonts.size(), 3);
+    QCOMPARE(fonts[0][u"license"_s].toString(), u"Restricted License"_s);
+    QCOMPARE(fonts[0][u"faces"_s].toArray().size(), 2);
+    QCOMPARE(fonts[1][u"metricTwins"_s].toArray(), QJsonArray{u"Carlito"_s});
+    QVERIFY(!fonts[1].toObject().contains(u"faces"_s));
+    QCOMPARE(fonts[2][u"embeddedFaces"_s].toArray(), (QJsonArray{u"Regular"_s, u"Bold"_s}));
+    QCOMPARE(fonts[2][u"faces"_s][3][u"style"_s].toString(), u"Bold Italic"_s);
+
+    // The names of a real document get their twins too.
+    const QString out = withoutUsage(check({fixture(u"pptx/fixture-office365.pptx"_s)}).out);
+    QVERIFY2(out.contains(u"  "_s + u"Arial"_s.leftJustified(14) + u"  Missing     —\n"_s +
+                          u"      Liberation Sans is installed and has the same metrics\n"_s),
+             qPrintable(out));
+    QVERIFY(out.contains(u"Carlito is installed and has the same metrics"_s));
+    QVERIFY(!out.contains(u"Segoe UI Light is installed"_s));
 }
 
 QTEST_GUILESS_MAIN(KernwickCheckTest)

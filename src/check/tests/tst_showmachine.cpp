@@ -1,14 +1,13 @@
 // A package made in one font world, verified and installed in another: the show machine.
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <testsupport/testfonts.h>
+#include <testsupport/testprocess.h>
 #include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
@@ -25,18 +24,9 @@ private Q_SLOTS:
     void hostilePackages();
 
 private:
-    struct Run
+    static test::ProgramRun check(const QProcessEnvironment &world, const QStringList &arguments)
     {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
-    Run check(const QProcessEnvironment &world, const QStringList &arguments) const;
-    // A copy of the package that the test may spoil.
-    QString packageCopy(const QString &name) const;
-    QString installedFolder(const QString &packageName) const
-    {
-        return m_show->userFontFolder() + u'/' + packageName;
+        return test::runProgram(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments, world);
     }
 
     std::unique_ptr<test::TestFonts> m_maker;
@@ -46,28 +36,6 @@ private:
     QTemporaryDir m_folder;
     QString m_package;
 };
-
-ShowMachineTest::Run ShowMachineTest::check(const QProcessEnvironment &world,
-                                            const QStringList &arguments) const
-{
-    QProcess process;
-    process.setProcessEnvironment(world);
-    process.start(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), arguments);
-    Run run;
-    if (!process.waitForFinished(120'000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-QString ShowMachineTest::packageCopy(const QString &name) const
-{
-    const QString copy = QDir(m_folder.path()).filePath(name);
-    QProcess::execute(u"cp"_s, {u"-a"_s, m_package, copy});
-    return copy;
-}
 
 void ShowMachineTest::initTestCase()
 {
@@ -92,14 +60,12 @@ void ShowMachineTest::initTestCase()
     QVERIFY(zip.close());
     const QString destination = QDir(m_folder.path()).filePath(u"out"_s);
     QVERIFY(QDir().mkpath(destination));
-    const Run built = check(m_makerWorld, {u"--package"_s, destination, deck});
+    const test::ProgramRun built = check(m_makerWorld, {u"--package"_s, destination, deck});
     QCOMPARE(built.exitCode, 0);
     m_package = destination + u"/Talk_package"_s;
     // The manifest records whether text uses each font (this deck does not say on which slide).
-    QFile manifest(m_package + u"/handoff-manifest.json"_s);
-    QVERIFY(manifest.open(QIODevice::ReadOnly));
-    const QJsonObject liberation =
-        QJsonDocument::fromJson(manifest.readAll()).object()[u"fonts"_s].toArray()[1].toObject();
+    const QJsonValue liberation =
+        QJsonDocument::fromJson(test::readFile(m_package + u"/handoff-manifest.json"_s))[u"fonts"_s][1];
     QCOMPARE(liberation[u"name"_s].toString(), u"LiberationSans-Bold"_s);
     QCOMPARE(liberation[u"used"_s].toBool(false), true);
 }
@@ -107,7 +73,9 @@ void ShowMachineTest::initTestCase()
 void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
 {
     const QString font = u"LiberationSans-Bold.ttf"_s;
-    Run run = check(m_showWorld, {u"--verify"_s, m_package});
+    const QString folder = m_show->userFontFolder() + u"/Talk_package"_s; // where the fonts are installed
+    const QString installed = folder + u'/' + font;
+    test::ProgramRun run = check(m_showWorld, {u"--verify"_s, m_package});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err + run.out));
     QVERIFY2(run.out.contains(u"  Presentation: Talk.pptx (hash right)\n"_s), qPrintable(run.out));
     QVERIFY(run.out.contains(
@@ -117,20 +85,17 @@ void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
     QVERIFY(run.out.endsWith(u"  Ready on this machine\n"_s));
 
     // Installed once, then found there already; a different file of the same name is never replaced.
-    run = check(m_showWorld, {u"--install-fonts"_s, m_package});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, installedFolder(u"Talk_package"_s) + u"\n  Installed: "_s + font + u'\n');
-    run = check(m_showWorld, {u"--install-fonts"_s, m_package});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, installedFolder(u"Talk_package"_s) + u"\n  Already present: "_s + font + u'\n');
+    for (const QString &told : {u"Installed: "_s, u"Already present: "_s}) {
+        run = check(m_showWorld, {u"--install-fonts"_s, m_package});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, folder + u"\n  "_s + told + font + u'\n');
+    }
 
     // Fontconfig knows it at once: the verdict names the installed file.
-    const QString installed = installedFolder(u"Talk_package"_s) + u'/' + font;
     run = check(m_showWorld, {u"--json"_s, u"--verify"_s, m_package});
     QCOMPARE(run.exitCode, 0);
-    const QJsonObject verdict = QJsonDocument::fromJson(run.out.toUtf8()).object();
-    QCOMPARE(verdict[u"readyOnThisMachine"_s].toBool(), true);
-    const QJsonObject liberation = verdict[u"fonts"_s].toArray()[1].toObject();
+    QCOMPARE(run.json()[u"readyOnThisMachine"_s].toBool(), true);
+    const QJsonValue liberation = run.json()[u"fonts"_s][1];
     QCOMPARE(liberation[u"place"_s].toString(), u"Installed here"_s);
     QCOMPARE(liberation[u"installedFile"_s].toString(), installed);
     QCOMPARE(liberation[u"sourceStatus"_s].toString(), u"Installed"_s);
@@ -138,24 +103,23 @@ void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
     // Uninstalled exactly, twice; the package's fonts are then brought by the package again.
     run = check(m_showWorld, {u"--uninstall-fonts"_s, m_package});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, installedFolder(u"Talk_package"_s) + u"\n  Removed: "_s + font + u'\n');
-    QVERIFY(!QFileInfo::exists(installedFolder(u"Talk_package"_s)));
+    QCOMPARE(run.out, folder + u"\n  Removed: "_s + font + u'\n');
+    QVERIFY(!QFileInfo::exists(folder));
     run = check(m_showWorld, {u"--uninstall-fonts"_s, m_package});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.endsWith(u"  No fonts of this package are installed.\n"_s));
     QVERIFY(check(m_showWorld, {u"--verify"_s, m_package}).out.contains(u"In the package"_s));
 
     // The user's own file of that name stays, and so does anything of theirs beside what was installed.
-    QVERIFY(QDir().mkpath(installedFolder(u"Talk_package"_s)));
-    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSerif-Regular.ttf"_s,
-                                                installedFolder(u"Talk_package"_s)));
-    QVERIFY(QFile::rename(installedFolder(u"Talk_package"_s) + u"/LiberationSerif-Regular.ttf"_s, installed));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSerif-Regular.ttf"_s, folder));
+    QVERIFY(QFile::rename(folder + u"/LiberationSerif-Regular.ttf"_s, installed));
     run = check(m_showWorld, {u"--install-fonts"_s, m_package});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.contains(u"Not done: "_s + font + u": a different file of that name is installed"_s));
     run = check(m_showWorld, {u"--uninstall-fonts"_s, m_package});
     QVERIFY(QFileInfo::exists(installed));
-    QVERIFY(QDir(installedFolder(u"Talk_package"_s)).removeRecursively());
+    QVERIFY(QDir(folder).removeRecursively());
 }
 
 void ShowMachineTest::hostilePackages_data()
@@ -166,23 +130,21 @@ void ShowMachineTest::hostilePackages_data()
     QTest::addColumn<QStringList>("installed"); // what --install-fonts puts into the user's font folder
 
     const QString font = u"LiberationSans-Bold.ttf"_s;
-    QTest::newRow("damaged font") << u"damage"_s << 1
-                                  << QStringList{u"Problem: Fonts/"_s + font + u" is damaged or changed"_s}
-                                  << QStringList();
-    QTest::newRow("manifest lies about the hash")
-        << u"lie-hash"_s << 1 << QStringList{u"Problem: Fonts/"_s + font + u" is damaged or changed"_s}
-        << QStringList();
+    const QStringList damaged = {u"Problem: Fonts/"_s + font + u" is damaged or changed"_s};
+    const QStringList nothing;
+    QTest::newRow("damaged font") << u"damage"_s << 1 << damaged << nothing;
+    QTest::newRow("manifest lies about the hash") << u"lie-hash"_s << 1 << damaged << nothing;
     QTest::newRow("manifest names files outside")
         << u"lie-path"_s << 1
         << QStringList{u"names a place outside the package: ../../outside.ttf"_s,
                        u"names a place outside the package: /etc/passwd"_s}
-        << QStringList();
+        << nothing;
     QTest::newRow("font is a link out of the package")
         << u"link"_s << 1 << QStringList{u"Problem: Fonts/"_s + font + u" is not a regular file"_s}
-        << QStringList();
+        << nothing;
     QTest::newRow("manifest is not JSON")
         << u"not-json"_s << 1 << QStringList{u"Problem: the manifest is not JSON"_s, u"In the package"_s}
-        << QStringList();
+        << nothing;
     QTest::newRow("presentation changed")
         << u"presentation"_s << 1 << QStringList{u"Problem: the presentation has changed"_s}
         << QStringList{font};
@@ -198,16 +160,14 @@ void ShowMachineTest::hostilePackages()
     QFETCH(int, exitCode);
     QFETCH(QStringList, told);
     QFETCH(QStringList, installed);
-    const QString package = packageCopy(spoil + u"_package"_s);
+    // A copy of the package, spoilt.
+    const QString package = QDir(m_folder.path()).filePath(spoil + u"_package"_s);
+    QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, m_package, package}), 0);
     const QString fontPath = package + u"/Fonts/LiberationSans-Bold.ttf"_s;
-    QFile manifestFile(package + u"/handoff-manifest.json"_s);
-    QVERIFY(manifestFile.open(QIODevice::ReadWrite));
-    QByteArray manifest = manifestFile.readAll();
-    const QByteArray fontHash = QJsonDocument::fromJson(manifest)
-                                    .object()[u"fonts"_s]
-                                    .toArray()[1][u"files"_s][0][u"sha256"_s]
-                                    .toString()
-                                    .toLatin1();
+    const QString manifestPath = package + u"/handoff-manifest.json"_s;
+    QByteArray manifest = test::readFile(manifestPath);
+    const QByteArray fontHash =
+        QJsonDocument::fromJson(manifest)[u"fonts"_s][1][u"files"_s][0][u"sha256"_s].toString().toLatin1();
     if (spoil == u"damage") {
         QFile file(fontPath);
         QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(2000) && file.write("spoilt") == 6);
@@ -224,25 +184,19 @@ void ShowMachineTest::hostilePackages()
     } else if (spoil == u"presentation") {
         QFile deck(package + u"/Talk.pptx"_s);
         QVERIFY(deck.open(QIODevice::Append) && deck.write("tail") == 4);
-    } else if (spoil == u"no-manifest") {
-        QVERIFY(manifestFile.remove());
     }
-    if (manifestFile.isOpen()) {
-        QVERIFY(manifestFile.resize(0) && manifestFile.seek(0) &&
-                manifestFile.write(manifest) == manifest.size());
-        manifestFile.close();
-    }
+    QVERIFY(spoil == u"no-manifest" ? QFile::remove(manifestPath) : test::writeFile(manifestPath, manifest));
 
-    const Run verified = check(m_showWorld, {u"--verify"_s, package});
+    const test::ProgramRun verified = check(m_showWorld, {u"--verify"_s, package});
     QCOMPARE(verified.exitCode, exitCode);
     for (const QString &text : told)
         QVERIFY2(verified.out.contains(text), qPrintable(verified.out));
 
     // Only what the package brings intact is installed, and only into the package's own folder.
-    const Run install = check(m_showWorld, {u"--install-fonts"_s, package});
+    const test::ProgramRun install = check(m_showWorld, {u"--install-fonts"_s, package});
     QVERIFY2(install.exitCode == (installed.isEmpty() ? 1 : 0) || spoil == u"not-json",
              qPrintable(install.out));
-    const QDir folder(installedFolder(spoil + u"_package"_s));
+    const QDir folder(m_show->userFontFolder() + u'/' + spoil + u"_package"_s);
     QCOMPARE(folder.entryList(QDir::Files), installed);
     QCOMPARE(QDir(m_show->userFontFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              installed.isEmpty() ? QStringList() : QStringList{spoil + u"_package"_s});

@@ -1,6 +1,9 @@
+// Handoff packages: what travels and how, the report and manifest, and builds that fail or meet hostile
+// folders.
 #include <package/completionnotice.h>
 #include <package/manifest.h>
 #include <package/packagebuilder.h>
+#include <resolve/fontresolver.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -13,6 +16,8 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <testsupport/testfontfiles.h>
+#include <testsupport/testfonts.h>
 #include <testsupport/testzip.h>
 #include <unistd.h>
 
@@ -32,19 +37,12 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
                       QDirIterator::Subdirectories);
     while (walk.hasNext()) {
         const QFileInfo entry(walk.next());
-        QFile file(entry.filePath());
         found[QDir(folder).relativeFilePath(entry.filePath())] =
             entry.isSymLink() ? "-> " + QFile::encodeName(entry.symLinkTarget())
             : entry.isDir()   ? QByteArray("/")
-                              : (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+                              : test::readFile(entry.filePath());
     }
     return found;
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
 // Builds in a child process, under a file-size limit or to be killed half-way; gives the status that
@@ -83,12 +81,18 @@ private Q_SLOTS:
     void replacingAnOlderPackage_data();
     void replacingAnOlderPackage();
     void destinations();
+    void everyFaceOnceNamesCounted();
 
 private:
     QString path(const QString &relative) const { return QDir(m_root->path()).filePath(relative); }
     QString file(const QString &relative, const QByteArray &bytes)
     {
         return test::writeFile(path(relative), bytes) ? path(relative) : QString();
+    }
+    // One installed font with a file of its own.
+    FontStatusItems oneFace()
+    {
+        return {makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
     }
     PackageOutcome build(const PackageRequest &request)
     {
@@ -138,12 +142,12 @@ void PackageBuilderTest::wholePackage()
     QCOMPARE(snapshot(outcome.packagePath).keys(),
              (QStringList{u"Fonts"_s, u"Fonts/Family.ttc"_s, u"Fonts/Serif 2.ttf"_s, u"Fonts/Serif.ttf"_s,
                           u"Quarterly Review.pptx"_s, u"font-report.txt"_s, u"handoff-manifest.json"_s}));
-    QCOMPARE(contents(outcome.packagePath + u"/Fonts/Serif 2.ttf"_s), QByteArray("other"));
+    QCOMPARE(test::readFile(outcome.packagePath + u"/Fonts/Serif 2.ttf"_s), QByteArray("other"));
     // The manifest names each font's file in Fonts/ (one collection for two names), with its hash.
     QString error;
     QStringList unsafe;
     const std::optional<Manifest> manifest =
-        parseManifest(contents(outcome.packagePath + u"/handoff-manifest.json"_s), &error, &unsafe);
+        parseManifest(test::readFile(outcome.packagePath + u"/handoff-manifest.json"_s), &error, &unsafe);
     QVERIFY2(manifest && unsafe.isEmpty(), qPrintable(error));
     QCOMPARE(manifest->presentationSha256, sha256OfItem(outcome.packagePath + u"/Quarterly Review.pptx"_s));
     QStringList travelling;
@@ -164,7 +168,7 @@ void PackageBuilderTest::wholePackage()
                                  u"[Package][Warn] No fileURL for: No File"_s,
                                  u"[Package] Copied font: ＭＳ Ｐゴシック"_s,
                                  u"[Package] Done. Exported: 3, Failed: 2, Duplicates skipped: 2"_s}));
-    QCOMPARE(contents(outcome.packagePath + u"/font-report.txt"_s),
+    QCOMPARE(test::readFile(outcome.packagePath + u"/font-report.txt"_s),
              u"Presentation Font Handoff Report\n================================\n\n"
              u"Source File: Quarterly Review.pptx\n\nAll Fonts Used (12):\n- Serif [Installed]\n"
              u"- Sans [System]\n- Family [Installed]\n- Family Bold [Installed]\n- Licensed [Adobe]\n"
@@ -228,14 +232,10 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
     }
     QCOMPARE(m_log.contains(leftOut + u"null (not a regular file or folder)"_s), device);
 
-    // A presentation chosen through a link travels as the file it points to. Neither presentation nor report:
-    // the fonts folder and the manifest.
+    // A presentation chosen through a link travels as the file it points to.
     QVERIFY(QFile::link(u"Talk.key"_s, path(u"Shortcut.key"_s)));
     outcome = build({path(u"Shortcut.key"_s), path(u"out"_s), {}, true, false});
     QCOMPARE(snapshot(outcome.packagePath).value(u"Shortcut.key/Index.zip"_s), QByteArray("index"));
-    outcome = build({deck, path(u"out"_s), items, false, false});
-    QCOMPARE(snapshot(outcome.packagePath).keys(),
-             (QStringList{u"Fonts"_s, u"Fonts/Linked.otf"_s, u"handoff-manifest.json"_s}));
 }
 
 void PackageBuilderTest::failedWritesLeaveTheOldPackage_data()
@@ -259,8 +259,7 @@ void PackageBuilderTest::failedWritesLeaveTheOldPackage()
     QFETCH(bool, killed);
     QFETCH(QString, message);
     const QString deck = file(u"Talk.pptx"_s, QByteArray(10'000, 'd'));
-    const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = oneFace();
     QVERIFY(build({deck, path(u"out"_s), items, false, true}).isBuilt);
     const QMap<QString, QByteArray> old = snapshot(path(u"out/Talk_package"_s));
 
@@ -277,7 +276,7 @@ void PackageBuilderTest::failedWritesLeaveTheOldPackage()
         buildInChild({deck, path(u"out"_s), items, true, true}, rlim_t(sizeLimit), write, path(u"answer"_s));
     QVERIFY(killed ? WIFSIGNALED(status) : WIFEXITED(status) && WEXITSTATUS(status) == 1);
     if (!killed)
-        QCOMPARE(QString::fromUtf8(contents(path(u"answer"_s))),
+        QCOMPARE(QString::fromUtf8(test::readFile(path(u"answer"_s))),
                  u"Could not create package folder: Talk_package/"_s + message);
     QCOMPARE(snapshot(path(u"out/Talk_package"_s)), old); // byte for byte
     const QStringList packageOnly = {u"Talk_package"_s};
@@ -302,7 +301,6 @@ void PackageBuilderTest::messages()
     QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
     QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
     QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
-    QCOMPARE(packageFolderName(QString()), u"My Presentation_package"_s);
 }
 
 void PackageBuilderTest::replacingAnOlderPackage_data()
@@ -328,22 +326,20 @@ void PackageBuilderTest::replacingAnOlderPackage()
     QFETCH(QStringList, package);
     const QString deck = file(presentation, "the only copy");
     file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
-    const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = oneFace();
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
     QVERIFY(outcome.isBuilt);
     // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept.
     QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"Talk_package"_s});
     QCOMPARE(snapshot(outcome.packagePath).keys(), package);
-    QCOMPARE(contents(deck), QByteArray("the only copy"));
+    QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
 }
 
 void PackageBuilderTest::destinations()
 {
     // A destination that is no folder stops the build with one message and one line.
-    const FontStatusItems items = {
-        makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    const FontStatusItems items = oneFace();
     PackageOutcome outcome =
         build({file(u"Talk.pptx"_s, "deck"), file(u"not a folder"_s, ""), items, true, true});
     QCOMPARE(outcome.statusMessage, u"Could not create package folder: Talk_package: Not a directory"_s);
@@ -376,7 +372,53 @@ void PackageBuilderTest::destinations()
     const QString name = QString(78, QChar(0x65E5)) + u".pptx"_s;
     outcome = build({file(name, "deck"), path(u"out"_s), items, true, true});
     QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
-    QCOMPARE(contents(outcome.packagePath + u'/' + name), QByteArray("deck"));
+    QCOMPARE(test::readFile(outcome.packagePath + u'/' + name), QByteArray("deck"));
+}
+
+void PackageBuilderTest::everyFaceOnceNamesCounted()
+{
+    test::TestFonts world;
+    QVERIFY(world.isValid());
+    const QString user = world.userFontFolder();
+    const QString crosextra = u"/usr/share/fonts/truetype/crosextra/"_s;
+    // Liberation Sans gets its italic twice, in two folders; Caladea's italics share a collection file.
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSans-Italic.ttf"_s, user));
+    QVERIFY(QDir().mkpath(user + u"/more"_s));
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSans-Italic.ttf"_s, user + u"/more"_s));
+    for (const QString &font : {u"Caladea-Regular.ttf"_s, u"Caladea-Bold.ttf"_s})
+        QVERIFY(test::TestFonts::copyFontFile(crosextra + font, user));
+    QVERIFY(
+        test::writeCollection({crosextra + u"Caladea-Italic.ttf"_s, crosextra + u"Caladea-BoldItalic.ttf"_s},
+                              user + u"/Caladea-Italics.ttc"_s));
+
+    FontconfigFontSource source;
+    FontResolver resolver(source);
+    FontStatusItems items = resolver.resolveFonts(
+        {u"Caladea"_s, u"Liberation Sans"_s, u"LiberationSans-Bold"_s, u"Liberation Serif"_s},
+        FontNaming::family);
+    // Keynote names one face: only that face travels.
+    items += resolver.resolveFonts({u"LiberationSerif-Italic"_s}, FontNaming::postScript);
+    items[3].isSelected = false; // Liberation Serif's regular face stays home
+    // A face that vanished since the scan stays out; its font still travels.
+    QVERIFY(QFile::remove(user + u"/Caladea-Bold.ttf"_s));
+
+    const PackageOutcome outcome = build({{}, path(u"out"_s), items, false, true});
+    QVERIFY(outcome.isBuilt);
+    QCOMPARE(outcome.exported, (QStringList{u"Caladea"_s, u"Liberation Sans"_s, u"LiberationSans-Bold"_s,
+                                            u"LiberationSerif-Italic"_s}));
+    QCOMPARE(outcome.statusMessage, u"Package created: My Presentation_package (4 fonts)."_s);
+    QVERIFY(
+        m_log.contains(u"[Package][Warn] Face of 'Caladea' left out: "_s + user + u"/Caladea-Bold.ttf"_s));
+    QCOMPARE(QDir(outcome.packagePath + u"/Fonts"_s).entryList(QDir::Files, QDir::Name),
+             (QStringList{u"Caladea-Italics.ttc"_s, u"Caladea-Regular.ttf"_s, u"LiberationSans-Bold.ttf"_s,
+                          u"LiberationSans-BoldItalic.ttf"_s, u"LiberationSans-Italic 2.ttf"_s,
+                          u"LiberationSans-Italic.ttf"_s, u"LiberationSans-Regular.ttf"_s,
+                          u"LiberationSerif-Italic.ttf"_s}));
+    // The report names fonts, one line each, as it always has.
+    const QString text = QString::fromUtf8(test::readFile(outcome.packagePath + u"/font-report.txt"_s));
+    QVERIFY(text.contains(u"Exported Fonts (4):\n- Caladea\n- Liberation Sans\n- LiberationSans-Bold\n"
+                          u"- LiberationSerif-Italic\n\n"_s));
+    QVERIFY(!text.contains(u".ttf"_s));
 }
 
 QTEST_GUILESS_MAIN(PackageBuilderTest)

@@ -1,10 +1,16 @@
+// Font names resolved in a private fontconfig world: the verdict by where the file lies, the faces that
+// travel with a font, their embedding permissions, and the metric twins of missing fonts.
 #include <resolve/fontresolver.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <testsupport/testfontfiles.h>
 #include <testsupport/testfonts.h>
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -17,15 +23,22 @@ private Q_SLOTS:
     void initTestCase();
     void verdictByWhereTheFileLies_data();
     void verdictByWhereTheFileLies();
-    void looseMatchTakesTheFirstResemblingName();
-    void installedNamesAreSortedAndDistinct();
-    void fontInstalledWhileRunningIsFoundByTheNextPass();
-    void typeLabel_data();
-    void typeLabel();
-    void locationLabel_data();
-    void locationLabel();
+    void installedNames();
+    void labels_data();
+    void labels();
+    void facesAndPermissions_data();
+    void facesAndPermissions();
+    void permissionBits_data();
+    void permissionBits();
+    void metricTwinsOfMissingFonts_data();
+    void metricTwinsOfMissingFonts();
+    void badFontFiles_data();
+    void badFontFiles();
+    void fileThatStoppedBeingAFontIsTakenAsInstallable();
 
 private:
+    QString userFont(const QString &name) const { return QDir(m_fonts->userFontFolder()).filePath(name); }
+
     std::unique_ptr<test::TestFonts> m_fonts;
     std::unique_ptr<FontconfigFontSource> m_source;
 };
@@ -34,6 +47,22 @@ void FontResolverTest::initTestCase()
 {
     m_fonts = std::make_unique<test::TestFonts>();
     QVERIFY(m_fonts->isValid());
+    // Liberation Sans gets its fourth face; Caladea is a family whose bold face has a restricted licence
+    // and whose italics lie in one collection file; Liberation Serif's two faces have different licences.
+    const QString user = m_fonts->userFontFolder();
+    const QString crosextra = u"/usr/share/fonts/truetype/crosextra/"_s;
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSans-Italic.ttf"_s, user));
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSerif-Bold.ttf"_s, user));
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationMono-Italic.ttf"_s, user));
+    for (const QString &font : {u"Carlito-Regular.ttf"_s, u"Caladea-Regular.ttf"_s, u"Caladea-Bold.ttf"_s})
+        QVERIFY(test::TestFonts::copyFontFile(crosextra + font, user));
+    QVERIFY(
+        test::writeCollection({crosextra + u"Caladea-Italic.ttf"_s, crosextra + u"Caladea-BoldItalic.ttf"_s},
+                              userFont(u"Caladea-Italics.ttc"_s)));
+    QVERIFY(test::setEmbeddingBits(userFont(u"Caladea-Bold.ttf"_s), 0x0002));
+    QVERIFY(test::setEmbeddingBits(userFont(u"LiberationSerif-Regular.ttf"_s), 0x0004));
+    QVERIFY(test::setEmbeddingBits(userFont(u"LiberationSerif-Italic.ttf"_s), 0x0008));
+    QVERIFY(test::setEmbeddingBits(userFont(u"Carlito-Regular.ttf"_s), 0x000C));
     m_source = std::make_unique<FontconfigFontSource>();
     QVERIFY(m_source->snapshot()->faceCount() > 10);
 }
@@ -91,8 +120,17 @@ void FontResolverTest::verdictByWhereTheFileLies()
     QCOMPARE(item.filePath(), QDir(folder).filePath(file));
 }
 
-void FontResolverTest::looseMatchTakesTheFirstResemblingName()
+void FontResolverTest::installedNames()
 {
+    // Installed PostScript names come sorted and distinct.
+    const QStringList names = m_source->snapshot()->postScriptNames();
+    QVERIFY(names.contains(u"DejaVuSans-Bold"_s));
+    QVERIFY(names.contains(u"LiberationSerif-Italic"_s));
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QCOMPARE(names, sorted);
+
     // DejaVuSans-Bold, DejaVuSans-BoldOblique and DejaVuSansCondensed-Bold all contain the wanted name;
     // the first in the list's order wins and its own file is taken.
     FontResolver resolver(*m_source);
@@ -105,22 +143,8 @@ void FontResolverTest::looseMatchTakesTheFirstResemblingName()
 
     // Two items for the same name are two different items.
     QVERIFY(fonts.resolveFont(u"DejaVu Sans"_s).id != fonts.resolveFont(u"DejaVu Sans"_s).id);
-}
 
-void FontResolverTest::installedNamesAreSortedAndDistinct()
-{
-    const QStringList names = m_source->snapshot()->postScriptNames();
-    QVERIFY(names.contains(u"DejaVuSans-Bold"_s));
-    QVERIFY(names.contains(u"LiberationSerif-Italic"_s));
-    QStringList sorted = names;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    QCOMPARE(names, sorted);
-}
-
-void FontResolverTest::fontInstalledWhileRunningIsFoundByTheNextPass()
-{
-    FontResolver resolver(*m_source);
+    // A font installed while running is found by the next pass.
     const QString name = u"Noto Serif Georgian"_s;
     const QString file = u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s;
     QCOMPARE(resolver.resolveFont(name).status, FontStatus::missing);
@@ -135,56 +159,188 @@ void FontResolverTest::fontInstalledWhileRunningIsFoundByTheNextPass()
     QCOMPARE(resolver.resolveFont(name).status, FontStatus::missing);
 }
 
-void FontResolverTest::typeLabel_data()
+void FontResolverTest::labels_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("ttf") << u"/f/A.ttf"_s << u"TrueType"_s;
-    QTest::newRow("upper-case collection") << u"/f/Font.TTC"_s << u"TrueType"_s;
-    QTest::newRow("otf") << u"/f/A.otf"_s << u"OpenType"_s;
-    QTest::newRow("other extension") << u"/f/Font.dfont"_s << u"DFONT"_s;
-    QTest::newRow("no extension") << u"/f/Font"_s << QString();
-    QTest::newRow("no file") << QString() << u"—"_s;
-}
-
-void FontResolverTest::typeLabel()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, label);
-    QCOMPARE(fontTypeLabel(makeFontStatusItem(u"A"_s, FontStatus::installed, file)), label);
-}
-
-void FontResolverTest::locationLabel_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("home");
-    QTest::addColumn<QString>("label");
-    QTest::newRow("home folder") << u"/Users/u1/Library/Fonts/X.otf"_s << u"/Users/u1"_s
-                                 << u"~/Library/Fonts"_s;
-    QTest::newRow("user fonts") << u"/home/ann/.local/share/fonts/X.ttf"_s << u"/home/ann"_s
-                                << u"~/.local/share/fonts"_s;
-    QTest::newRow("a longer user name is not the home folder")
-        << u"/home/anna/fonts/X.ttf"_s << u"/home/ann"_s << u"/home/anna/fonts"_s;
-    QTest::newRow("system prefix") << u"/usr/share/fonts/truetype/dejavu/X.ttf"_s << u"/home/ann"_s
-                                   << u"System"_s;
-    QTest::newRow("assets prefix is a character prefix")
-        << u"/System/Library/AssetsV2/X.ttf"_s << u"/home/ann"_s << u"System"_s;
-    QTest::newRow("Adobe folder shows its path")
-        << u"/home/ann/Library/Application Support/Adobe/CoreSync/X.otf"_s << u"/home/ann"_s
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("location"); // with /home/ann as the home folder
+    QTest::newRow("user fonts, TrueType")
+        << u"/home/ann/.local/share/fonts/X.ttf"_s << u"TrueType"_s << u"~/.local/share/fonts"_s;
+    QTest::newRow("a longer user name is not the home folder, upper-case collection")
+        << u"/home/anna/fonts/X.TTC"_s << u"TrueType"_s << u"/home/anna/fonts"_s;
+    QTest::newRow("system prefix, OpenType")
+        << u"/usr/share/fonts/truetype/dejavu/X.otf"_s << u"OpenType"_s << u"System"_s;
+    QTest::newRow("assets prefix is a character prefix, other extension")
+        << u"/System/Library/AssetsV2/X.dfont"_s << u"DFONT"_s << u"System"_s;
+    QTest::newRow("Adobe folder shows its path, no extension")
+        << u"/home/ann/Library/Application Support/Adobe/CoreSync/X"_s << QString()
         << u"~/Library/Application Support/Adobe/CoreSync"_s;
     QTest::newRow("Adobe folder under a system prefix")
-        << u"/Library/Fonts/Adobe/CoreSync/X.otf"_s << u"/home/ann"_s << u"System"_s;
+        << u"/Library/Fonts/Adobe/CoreSync/X.otf"_s << u"OpenType"_s << u"System"_s;
     QTest::newRow("prefixes are case-sensitive")
-        << u"/usr/share/Fonts/X.otf"_s << u"/home/ann"_s << u"/usr/share/Fonts"_s;
-    QTest::newRow("no file") << QString() << u"/home/ann"_s << u"—"_s;
+        << u"/usr/share/Fonts/X.otf"_s << u"OpenType"_s << u"/usr/share/Fonts"_s;
+    QTest::newRow("no file") << QString() << u"—"_s << u"—"_s;
 }
 
-void FontResolverTest::locationLabel()
+void FontResolverTest::labels()
 {
     QFETCH(QString, file);
-    QFETCH(QString, home);
-    QFETCH(QString, label);
-    QCOMPARE(fontLocationLabel(makeFontStatusItem(u"A"_s, FontStatus::installed, file), home), label);
+    QFETCH(QString, type);
+    QFETCH(QString, location);
+    const FontStatusItem item = makeFontStatusItem(u"A"_s, FontStatus::installed, file);
+    QCOMPARE(fontTypeLabel(item), type);
+    QCOMPARE(fontLocationLabel(item, u"/home/ann"_s), location);
+}
+
+void FontResolverTest::facesAndPermissions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<FontNaming>("naming");
+    QTest::addColumn<QStringList>("faces"); // style:file name
+    QTest::addColumn<EmbeddingPermission>("permission");
+
+    const auto family = FontNaming::family;
+    const QStringList liberationSans = {
+        u"Regular:LiberationSans-Regular.ttf"_s, u"Bold:LiberationSans-Bold.ttf"_s,
+        u"Italic:LiberationSans-Italic.ttf"_s, u"Bold Italic:LiberationSans-BoldItalic.ttf"_s};
+    QTest::newRow("four-face family")
+        << u"Liberation Sans"_s << family << liberationSans << EmbeddingPermission::installable;
+    QTest::newRow("a face's PostScript name from PowerPoint links its family")
+        << u"LiberationSans-Bold"_s << family << liberationSans << EmbeddingPermission::installable;
+    QTest::newRow("Keynote's PostScript name is one face")
+        << u"LiberationSans-Bold"_s << FontNaming::postScript
+        << QStringList{u"Bold:LiberationSans-Bold.ttf"_s} << EmbeddingPermission::installable;
+    // DejaVu Sans also has ExtraLight and Condensed faces under the same typographic family; their
+    // legacy families are their own, and their older style names (Book, Oblique) still link.
+    QTest::newRow("other weights and widths stay home")
+        << u"DejaVu Sans"_s << family
+        << QStringList{u"Regular:DejaVuSans.ttf"_s, u"Bold:DejaVuSans-Bold.ttf"_s,
+                       u"Italic:DejaVuSans-Oblique.ttf"_s, u"Bold Italic:DejaVuSans-BoldOblique.ttf"_s}
+        << EmbeddingPermission::installable;
+    QTest::newRow("collection file, restricted bold face")
+        << u"Caladea"_s << family
+        << QStringList{u"Regular:Caladea-Regular.ttf"_s, u"Bold:Caladea-Bold.ttf"_s,
+                       u"Italic:Caladea-Italics.ttc"_s, u"Bold Italic:Caladea-Italics.ttc"_s}
+        << EmbeddingPermission::restricted;
+    QTest::newRow("the strictest face decides")
+        << u"Liberation Serif"_s << family
+        << QStringList{u"Regular:LiberationSerif-Regular.ttf"_s, u"Bold:LiberationSerif-Bold.ttf"_s,
+                       u"Italic:LiberationSerif-Italic.ttf"_s}
+        << EmbeddingPermission::previewAndPrint;
+    QTest::newRow("missing") << u"Absent Face"_s << family << QStringList{}
+                             << EmbeddingPermission::installable;
+}
+
+void FontResolverTest::facesAndPermissions()
+{
+    QFETCH(QString, name);
+    QFETCH(FontNaming, naming);
+    QFETCH(QStringList, faces);
+    QFETCH(EmbeddingPermission, permission);
+
+    const InstalledFonts fonts(m_source->snapshot());
+    const FontStatusItem item = fonts.resolveFont(name, naming);
+    const FontStatusItem plain = fonts.resolveFont(name);
+    QCOMPARE(item.status, plain.status);
+    QCOMPARE(item.fileURL, plain.fileURL);
+    QStringList described;
+    for (const FontFace &face : item.faces)
+        described.append(face.style + u':' + QFileInfo(face.file).fileName());
+    QCOMPARE(described, faces);
+    QCOMPARE(item.permission, permission);
+    QVERIFY(item.permissionNote.isEmpty());
+    QCOMPARE(item.isRestricted(), permission == EmbeddingPermission::restricted);
+    QCOMPARE(isSelectedByDefault(item), item.status == FontStatus::installed && !item.isRestricted());
+    if (name == u"Caladea")
+        QCOMPARE(distinctFiles(item.faces).size(), 3);
+}
+
+void FontResolverTest::permissionBits_data()
+{
+    QTest::addColumn<int>("fsType");
+    QTest::addColumn<EmbeddingPermission>("permission");
+    QTest::newRow("none") << 0x0000 << EmbeddingPermission::installable;
+    QTest::newRow("restricted") << 0x0002 << EmbeddingPermission::restricted;
+    QTest::newRow("restricted, bitmaps only") << 0x0202 << EmbeddingPermission::restricted;
+    QTest::newRow("preview and print") << 0x0004 << EmbeddingPermission::previewAndPrint;
+    QTest::newRow("editable, no subsetting") << 0x0108 << EmbeddingPermission::editable;
+    QTest::newRow("old font: least restrictive wins") << 0x000E << EmbeddingPermission::editable;
+}
+
+void FontResolverTest::permissionBits()
+{
+    QFETCH(int, fsType);
+    QFETCH(EmbeddingPermission, permission);
+    QCOMPARE(permissionFromFsType(quint16(fsType)), permission);
+}
+
+void FontResolverTest::metricTwinsOfMissingFonts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("twins");
+    QTest::newRow("Calibri") << u"Calibri"_s << QStringList{u"Carlito"_s};
+    QTest::newRow("Cambria") << u"Cambria"_s << QStringList{u"Caladea"_s};
+    QTest::newRow("Arial, of whose twins one is installed")
+        << u"Arial"_s << QStringList{u"Liberation Sans"_s};
+    QTest::newRow("no rule") << u"Absent Face"_s << QStringList{};
+    QTest::newRow("an installed font has none") << u"Carlito"_s << QStringList{};
+}
+
+void FontResolverTest::metricTwinsOfMissingFonts()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, twins);
+    const FontStatusItem item = InstalledFonts(m_source->snapshot()).resolveFont(name, FontNaming::family);
+    QCOMPARE(item.metricTwins, twins);
+    // A twin is a hint, never a substitute.
+    if (!twins.isEmpty()) {
+        QCOMPARE(item.status, FontStatus::missing);
+        QVERIFY(!item.hasFile());
+        QCOMPARE(metricTwinText(twins), twins.first() + u" is installed and has the same metrics"_s);
+    }
+}
+
+void FontResolverTest::badFontFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray font =
+        test::readFile(u"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"_s);
+    QVERIFY(!font.isEmpty());
+    const QByteArray collection("ttcf\x00\x01\x00\x00\x00\x00\x00\x01\xff\xff\xff\x00", 16);
+    QTest::newRow("truncated") << font.left(700);
+    QTest::newRow("not a font") << QByteArray("Quarterly figures\n").repeated(50);
+    QTest::newRow("collection with an offset past its end") << collection + font;
+    QTest::newRow("empty") << QByteArray();
+}
+
+void FontResolverTest::badFontFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"Broken.ttf"_s);
+    QVERIFY(test::writeFile(path, bytes));
+    const FontFileFace face = readFontFileFace(path, 0);
+    QVERIFY(!face.isReadable);
+    QVERIFY(!face.problem.isEmpty());
+    QCOMPARE(permissionFromFsType(face.fsType), EmbeddingPermission::installable);
+}
+
+void FontResolverTest::fileThatStoppedBeingAFontIsTakenAsInstallable()
+{
+    // Fontconfig still lists the face; its file is cut short behind its back.
+    const FontStatusItem before =
+        InstalledFonts(m_source->snapshot()).resolveFont(u"LiberationMono-Italic"_s);
+    QCOMPARE(before.status, FontStatus::installed);
+    QFile file(userFont(u"LiberationMono-Italic.ttf"_s));
+    QVERIFY(file.resize(512));
+    const FontStatusItem item =
+        InstalledFonts(m_source->snapshot()).resolveFont(u"LiberationMono-Italic"_s, FontNaming::postScript);
+    QCOMPARE(item.status, FontStatus::installed);
+    QCOMPARE(item.faces.size(), 1);
+    QCOMPARE(item.permission, EmbeddingPermission::installable);
+    QVERIFY2(
+        item.permissionNote.startsWith(u"LiberationMono-Italic.ttf: the file cannot be read as a font"_s),
+        qPrintable(item.permissionNote));
 }
 
 QTEST_GUILESS_MAIN(FontResolverTest)

@@ -1,12 +1,19 @@
+// The scan library: the helper's answers as the scan reads them and the helper asked, the scan driver, the
+// package extractions and the pass that stands in for their pattern, and where-used as people read it.
+#include <scan/fontmatching.h>
 #include <scan/fontscanner.h>
+#include <scan/fontusage.h>
 #include <scan/keynoteextraction.h>
+#include <scan/metadataquery.h>
 #include <scan/powerpointextraction.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,10 +25,11 @@
 #include <future>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 using namespace kernwick;
 
-// The scan driver and the package extractions. Decks are built in a folder of their own, and every scan
-// must leave its private temporary directory as empty as it found it.
+// Decks are built in a folder of their own, and every scan must leave its private temporary directory as
+// empty as it found it.
 class FontScannerTest : public QObject
 {
     Q_OBJECT
@@ -35,16 +43,7 @@ public:
     QString makeArchive(const QString &name, const QList<std::pair<QString, QByteArray>> &members) const
     {
         const QString path = deckPath(name);
-        kernwick::test::TestZip zip(path);
-        for (const auto &[member, data] : members)
-            zip.add(member, data);
-        return zip.close() ? path : QString();
-    }
-
-    QStringList scratchEntries() const
-    {
-        return QDir(m_scratch.path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        return test::writeFile(path, test::TestZip::build(members)) ? path : QString();
     }
 
     static QStringList sorted(QStringList names)
@@ -59,8 +58,20 @@ public:
     }
 
 private Q_SLOTS:
-    void cleanup() { QCOMPARE(scratchEntries(), QStringList()); }
+    void cleanup()
+    {
+        QCOMPARE(QDir(m_scratch.path())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
     void initTestCase();
+    void recordedAnswers_data();
+    void recordedAnswers();
+    void askingTheTool();
+    void findingTheHelper();
+    void answerCarriesUsage();
+    void usageForPeople_data();
+    void usageForPeople();
     void sourcesByExtension_data();
     void sourcesByExtension();
     void scansSideBySide();
@@ -70,15 +81,18 @@ private Q_SLOTS:
     void partsReadAndPartsLeftAlone();
     void documentsThatAreNotArchives_data();
     void documentsThatAreNotArchives();
-    void hostileNamesAndLinks();
-    void largeAndHostileSlides();
+    void hostileMembersAndSlides();
     void namesInTopLevelText_data();
     void namesInTopLevelText();
-    void indexFileArchiveAndTopLevel();
-    void packagesThatCannotBeRead();
+    void hostileKeynotePackages();
     void extractionBudgets();
+    void latinPassAgreesWithThePattern_data();
+    void latinPassAgreesWithThePattern();
+    void latinPassAgreesOnRandomText();
 
 private:
+    // A shell script that runs `body`.
+    QString script(const QString &name, const QByteArray &body);
     // A metadata tool that answers with `names` for any document.
     QString tool(const QString &name, const QStringList &names);
     QString makePackage(const QString &name, const QList<std::pair<QString, QByteArray>> &files);
@@ -87,17 +101,23 @@ private:
     QTemporaryDir m_scratch;
 };
 
+QString FontScannerTest::script(const QString &name, const QByteArray &body)
+{
+    const QString path = deckPath(name);
+    if (!test::writeFile(path, "#!/bin/sh\n" + body))
+        return {};
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
 QString FontScannerTest::tool(const QString &name, const QStringList &names)
 {
     QJsonArray fonts;
     for (const QString &font : names)
         fonts.append(QJsonObject{{u"name"_s, font}});
-    const QString path = deckPath(name);
-    test::writeFile(path, "#!/bin/sh\ncat <<'EOF'\n" +
-                              QJsonDocument(QJsonObject{{u"fonts"_s, fonts}}).toJson(QJsonDocument::Compact) +
-                              "\nEOF\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-    return path;
+    return script(name, "cat <<'EOF'\n" +
+                            QJsonDocument(QJsonObject{{u"fonts"_s, fonts}}).toJson(QJsonDocument::Compact) +
+                            "\nEOF\n");
 }
 
 void FontScannerTest::initTestCase()
@@ -105,6 +125,151 @@ void FontScannerTest::initTestCase()
     const QByteArray slide = R"(<p:sld><a:latin typeface="Arial"/><a:latin typeface="Verdana"/>)"
                              "<a:latin typeface=\"Caf\xc3\xa9\"/></p:sld>";
     m_slideDeck = makeArchive(u"deck.zip"_s, {{u"ppt/slides/slide1.xml"_s, slide}});
+}
+
+void FontScannerTest::recordedAnswers_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("notes");
+
+    QTest::newRow("names in order, twice kept")
+        << QByteArray(R"({"fonts": [{"name": "Arial", "places": ["slide 1"]}, {"name": "Gill Sans"},)"
+                      R"( {"name": "Arial"}], "notes": []})")
+        << QStringList{u"Arial"_s, u"Gill Sans"_s, u"Arial"_s} << QStringList();
+    QTest::newRow("each name filtered on its own")
+        << QByteArray(R"({"fonts": [{"name": " \u00a0Padded\n"}, {"name": "NULL"}, {"name": "Null Sans"},)"
+                      R"( {"name": "/Users/x/Deck.key"}, {"name": "old.PPT"}, {"name": ""}, {"name": 7},)"
+                      R"( {"name": "Bell\u0007\u001b[2JRing"}, {"name": "Lone\ud800"}]})")
+        << QStringList{u"Padded"_s, u"Null Sans"_s, u"Bell  [2JRing"_s, u"Lone\uFFFD"_s} << QStringList();
+    QTest::newRow("notes passed on, made printable")
+        << QByteArray(R"({"fonts": [], "notes": ["encrypted", "slide\u001b[31m1: damaged"]})")
+        << QStringList() << QStringList{u"encrypted"_s, u"slide [31m1: damaged"_s};
+    QTest::newRow("a name longer than any font name")
+        << "{\"fonts\": [{\"name\": \"" + QByteArray(300, 'A') + "\"}, {\"name\": \"Arial\"}]}"
+        << QStringList{u"Arial"_s} << QStringList{u"left out 1 font name(s) longer than 256 characters"_s};
+    const QStringList unreadable{
+        u"kernwick-fontmeta gave no readable answer: the fonts the document lists itself are not included"_s};
+    QTest::newRow("nothing") << QByteArray() << QStringList() << unreadable;
+    QTest::newRow("the old text form is not read")
+        << QByteArray("kMDItemFonts = (\n    \"Arial\"\n)\n") << QStringList() << unreadable;
+    QTest::newRow("cut short") << QByteArray(R"({"fonts": [{"name": "Arial"})") << QStringList()
+                               << unreadable;
+}
+
+void FontScannerTest::recordedAnswers()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, notes);
+    const MetadataAnswer parsed = parseMetadataAnswer(answer);
+    QCOMPARE(parsed.names(), names);
+    QCOMPARE(parsed.notes, notes);
+}
+
+void FontScannerTest::askingTheTool()
+{
+    // The two arguments arrive as they are, the path with its spaces.
+    const QString tool = script(u"tool"_s, R"([ "$#" = 2 ] && [ "$1" = --query ] && [ -f "$2" ] || exit 1
+echo '{"fonts": [{"name": "Arial"},'
+echo '  {"name": "Gill Sans"}]}'
+)");
+    const QString deck = deckPath(u"My Talk (final).pptx"_s);
+    QFile(deck).open(QIODevice::WriteOnly);
+    QCOMPARE(MetadataQuery(tool).metadataFonts(deck), (QStringList{u"Arial"_s, u"Gill Sans"_s}));
+
+    // A long answer is read while the tool writes it; past the number of names any deck has, it is cut.
+    const QString chatty = script(u"chatty"_s, R"(echo '{"fonts": ['
+i=0; while [ $i -lt 12000 ]; do echo "{\"name\": \"Font Number $i\"},"; i=$((i+1)); done
+echo '{"name": "Last"}]}'
+)");
+    const MetadataAnswer many = MetadataQuery(chatty).query(deck);
+    QCOMPARE(many.fonts.size(), 10000);
+    QCOMPARE(many.notes, QStringList{u"stopped at 10000 font names: 2001 more are not listed"_s});
+
+    // No tool, or none there.
+    QCOMPARE(MetadataQuery().query(deck).notes, QStringList());
+    QVERIFY(MetadataQuery(deckPath(u"absent"_s)).metadataFonts(deck).isEmpty());
+
+    // A tool that never ends, or never stops talking, is stopped; a half answer is not trusted.
+    const QString stuck = script(u"stuck"_s, "echo '{\"fonts\": [{\"name\": \"Arial\"}]}'\nexec sleep 600\n");
+    QVERIFY(MetadataQuery(stuck, {300ms, 1 << 20}).metadataFonts(deck).isEmpty());
+    const QString endless = script(u"endless"_s, "echo '{\"fonts\": ['\nexec yes '{\"name\": \"Arial\"},'\n");
+    QVERIFY(MetadataQuery(endless, {60s, 1 << 20}).metadataFonts(deck).isEmpty());
+    // The exit status plays no part.
+    const QString failing = script(u"failing"_s, "echo '{\"fonts\": [{\"name\": \"Arial\"}]}'\nexit 3\n");
+    QCOMPARE(MetadataQuery(failing).metadataFonts(deck), QStringList{u"Arial"_s});
+}
+
+void FontScannerTest::findingTheHelper()
+{
+    const QDir folder(m_decks.path());
+    QVERIFY(folder.mkpath(u"prefix/bin"_s) && folder.mkpath(u"prefix/lib/kernwick"_s) &&
+            folder.mkpath(u"configured"_s));
+    const auto locate = [&folder] {
+        return MetadataQuery::locateHelper(folder.filePath(u"prefix/bin"_s), u"../lib/kernwick"_s,
+                                           folder.filePath(u"configured"_s));
+    };
+    QCOMPARE(locate(), QString());
+    const QString configured = script(u"configured/kernwick-fontmeta"_s, "exit 0\n");
+    QCOMPARE(locate(), configured);
+    const QString moved = script(u"prefix/lib/kernwick/kernwick-fontmeta"_s, "exit 0\n");
+    QCOMPARE(QFileInfo(locate()).canonicalFilePath(), QFileInfo(moved).canonicalFilePath());
+    const QString beside = script(u"prefix/bin/kernwick-fontmeta"_s, "exit 0\n");
+    QCOMPARE(locate(), beside);
+}
+
+void FontScannerTest::answerCarriesUsage()
+{
+    const MetadataAnswer answer = parseMetadataAnswer(
+        R"({"fonts": [{"name": "Used", "places": ["slide 1"], "used": true, "usedIn": ["slide 1", "notes page 2"]},
+                      {"name": "Ghost", "places": ["slide master 1"], "used": false, "usedIn": []},
+                      {"name": "Somewhere", "places": ["font collection"], "used": true, "usedIn": null},
+                      {"name": "Older\u0007Helper", "places": []}]})");
+    QCOMPARE(answer.fonts.size(), 4);
+    QCOMPARE(answer.fonts[0].usedIn, (QStringList{u"slide 1"_s, u"notes page 2"_s}));
+    QVERIFY(answer.fonts[0].used && answer.fonts[0].usedInKnown);
+    QVERIFY(!answer.fonts[1].used && answer.fonts[1].usedInKnown);
+    QVERIFY(answer.fonts[2].used && !answer.fonts[2].usedInKnown);
+    // An answer without the usage fields counts every font as used, places unknown.
+    QCOMPARE(answer.fonts[3].name, u"Older Helper"_s);
+    QVERIFY(answer.fonts[3].used && !answer.fonts[3].usedInKnown);
+}
+
+void FontScannerTest::usageForPeople_data()
+{
+    QTest::addColumn<FontUsage>("usage");
+    QTest::addColumn<QString>("line");
+    const auto usedOnSlides = [](const QList<int> &slides) {
+        FontUsage usage{{}, true, {}, true};
+        for (const int slide : slides)
+            usage.usedIn.append(u"slide %1"_s.arg(slide));
+        return usage;
+    };
+    FontUsage slidesAndNotes = usedOnSlides({7, 2, 5, 6});
+    slidesAndNotes.usedIn.append(u"notes page 3"_s);
+    QTest::newRow("slides and notes") << slidesAndNotes << u"used on slides 2, 5–7 · notes page 3"_s;
+    const QStringList declared = {u"slide master 1 (theme minor font)"_s, u"slide layout 2"_s,
+                                  u"slide layout 3 (theme minor font)"_s};
+    QTest::newRow("declared only, qualifiers dropped")
+        << FontUsage{declared, false, {}, true}
+        << u"not used by any text (slide master 1 · slide layouts 2–3)"_s;
+    QTest::newRow("used, places unknown")
+        << FontUsage{{u"font collection"_s}, true, {}, false} << u"used (places not known)"_s;
+    QTest::newRow("nothing known") << FontUsage{} << QString();
+    QList<int> everyOther;
+    for (int slide = 1; slide < 50; slide += 2)
+        everyOther.append(slide);
+    QTest::newRow("long, cut")
+        << usedOnSlides(everyOther)
+        << u"used on slides 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31, 33, 35, 37, 39, 41, 43, 4…"_s;
+}
+
+void FontScannerTest::usageForPeople()
+{
+    QFETCH(FontUsage, usage);
+    QFETCH(QString, line);
+    QCOMPARE(describeUsage(usage), line);
 }
 
 void FontScannerTest::sourcesByExtension_data()
@@ -115,7 +280,6 @@ void FontScannerTest::sourcesByExtension_data()
 
     const QStringList fromSlides = {u"Arial"_s, u"Café"_s, u"Verdana"_s};
     QTest::newRow("upper-case extension") << u"A.PPTX"_s << QStringList() << fromSlides;
-    QTest::newRow("metadata says null") << u"B.pptx"_s << QStringList() << fromSlides;
     QTest::newRow("both sources") << u"C.pptx"_s << QStringList{u"Gill Sans"_s, u"Arial"_s}
                                   << QStringList{u"Arial"_s, u"Café"_s, u"Gill Sans"_s, u"Verdana"_s};
     // Once each in code-point order; the metadata's "Cafe" with a combining accent is the slide's "Café".
@@ -230,9 +394,7 @@ void FontScannerTest::documentsThatAreNotArchives_data()
     test::writeFile(deckPath(u"text.pptx"_s), "<a:latin typeface=\"Arial\"/>");
 
     // The end of a real archive cut off: its directory is gone.
-    QFile whole(fixture(u"pptx/txt-font-typeface.pptx"_s));
-    QVERIFY(whole.open(QIODevice::ReadOnly));
-    const QByteArray bytes = whole.readAll();
+    const QByteArray bytes = test::readFile(fixture(u"pptx/txt-font-typeface.pptx"_s));
     test::writeFile(deckPath(u"truncated.pptx"_s), bytes.left(bytes.size() / 2));
     QTest::newRow("truncated archive") << deckPath(u"truncated.pptx"_s);
     test::writeFile(deckPath(u"empty.pptx"_s), {});
@@ -245,7 +407,7 @@ void FontScannerTest::documentsThatAreNotArchives()
     QCOMPARE(powerPointPackageFonts(path).fonts, QStringList());
 }
 
-void FontScannerTest::hostileNamesAndLinks()
+void FontScannerTest::hostileMembersAndSlides()
 {
     const QString outside = deckPath(u"outside"_s);
     const QByteArray body = slide(R"(<a:latin typeface="Escaped"/>)");
@@ -274,10 +436,7 @@ void FontScannerTest::hostileNamesAndLinks()
         QDir(deckPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QVERIFY(!besideTheDecks.contains(u"ppt"_s));
     QVERIFY(!besideTheDecks.contains(u"x.xml"_s));
-}
 
-void FontScannerTest::largeAndHostileSlides()
-{
     // A 50 MB slide is still read whole.
     QByteArray large =
         slide(QByteArray(R"(<a:r><a:rPr><a:latin typeface="Common"/></a:rPr><a:t>text</a:t></a:r>)")
@@ -303,7 +462,6 @@ QString FontScannerTest::makePackage(const QString &name, const QList<std::pair<
 {
     const QString package = deckPath(name);
     QDir(package).removeRecursively();
-    QDir().mkpath(package);
     for (const auto &[file, contents] : files)
         test::writeFile(QDir(package).filePath(file), contents);
     return package;
@@ -345,7 +503,7 @@ void FontScannerTest::namesInTopLevelText()
     QCOMPARE(sorted(keynotePackageFonts(makePackage(u"Talk.key"_s, {{file, text}})).fonts), names);
 }
 
-void FontScannerTest::indexFileArchiveAndTopLevel()
+void FontScannerTest::hostileKeynotePackages()
 {
     // The index file, the index archive whole but for its hostile members, and the package's top level.
     const QString package =
@@ -367,10 +525,8 @@ void FontScannerTest::indexFileArchiveAndTopLevel()
              (QStringList{u"FromArchive"_s, u"FromIndex"_s, u"Nested"_s, u"Shared"_s, u"TopLevel"_s}));
     QVERIFY(!QFileInfo::exists(deckPath(u"escaped.xml"_s)));
     QVERIFY(!QFileInfo::exists(u"/tmp/absolute.xml"_s));
-}
 
-void FontScannerTest::packagesThatCannotBeRead()
-{
+    // Packages that cannot be read, or hold what must not be read.
     QCOMPARE(keynotePackageFonts(deckPath(u"absent.key"_s)).fonts, QStringList());
 
     // Entries that are not regular files are never read: a pipe would never end.
@@ -446,6 +602,64 @@ void FontScannerTest::extractionBudgets()
     result = powerPointPackageFonts(crowded);
     QCOMPARE(result.fonts, QStringList());
     QCOMPARE(result.notes, QStringList{u"the archive lists 100001 entries, more than any document holds"_s});
+}
+
+// The pass that finds <a:latin> names against the pattern it stands in for.
+namespace {
+QSet<QString> byPattern(const QString &text)
+{
+    ScanCollector collected;
+    collectFontMatches(text, fontPattern(uR"re(<a:latin[^>]*typeface=\"([^^\"]+)\")re"_s),
+                       CaptureGroups::first, collected);
+    return collected.names();
+}
+
+QSet<QString> byPass(const QString &text)
+{
+    ScanCollector collected;
+    collectLatinTypefaces(text, collected);
+    return collected.names();
+}
+} // namespace
+
+void FontScannerTest::latinPassAgreesWithThePattern_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << uR"(<a:latin typeface="Arial" pitchFamily="34"/>)"_s;
+    QTest::newRow("last attribute before the bracket wins")
+        << uR"(<a:latin typeface="First" typeface="Second"/>)"_s;
+    QTest::newRow("a later value that cannot close") << uR"(<a:latin typeface="Good" typeface="Ba^d"/>)"_s;
+    QTest::newRow("value runs over a bracket") << uR"(<a:latin typeface="A>B"/>)"_s;
+    QTest::newRow("attribute after the bracket") << uR"(<a:latin><x typeface="Late"/>)"_s;
+    QTest::newRow("empty value") << uR"(<a:latin typeface=""/><a:latin typeface="Next"/>)"_s;
+    QTest::newRow("nested starts") << uR"(<a:latin <a:latin typeface="Inner"/>)"_s;
+    QTest::newRow("no closing quote") << uR"(<a:latin typeface="Open)"_s;
+    QTest::newRow("element name prefix") << uR"(<a:latinx typeface="Prefix"/>)"_s;
+    QTest::newRow("line breaks") << u"<a:latin\r\n typeface=\"Multi\nLine\"/>"_s;
+    QTest::newRow("text ends in the run") << u"<a:latin typeface"_s;
+}
+
+void FontScannerTest::latinPassAgreesWithThePattern()
+{
+    QFETCH(QString, text);
+    QCOMPARE(byPass(text), byPattern(text));
+}
+
+void FontScannerTest::latinPassAgreesOnRandomText()
+{
+    // Texts made of the pieces that matter, in every order: the pass must find what the pattern finds.
+    const QStringList pieces = {u"<a:latin"_s, u" typeface=\""_s, u"typeface="_s, u"\""_s, u"^"_s, u">"_s,
+                                u"/>"_s,       u"Name"_s,         u" "_s,         u"\n"_s, u"<"_s, u"x"_s};
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int count = random.bounded(1, 40);
+        for (int i = 0; i < count; ++i)
+            text += pieces[random.bounded(qsizetype(pieces.size()))];
+        const QSet<QString> expected = byPattern(text);
+        if (byPass(text) != expected)
+            QFAIL(qPrintable(u"differs on: "_s + text));
+    }
 }
 
 QTEST_GUILESS_MAIN(FontScannerTest)
