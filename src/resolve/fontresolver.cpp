@@ -283,12 +283,11 @@ QString fontLocationLabel(const FontStatusItem &item, const QString &homeFolder)
     QString folder = QFileInfo(path).path();
     if (homeFolder.isEmpty() || homeFolder == u"/")
         return folder;
-    // Only whole folder names: with the home folder /home/ann, /home/anna stays as it is.
-    for (qsizetype at = folder.indexOf(homeFolder); at >= 0; at = folder.indexOf(homeFolder, at + 1)) {
-        const qsizetype end = at + homeFolder.size();
-        if (end == folder.size() || folder[end] == u'/')
-            folder.replace(at, homeFolder.size(), u"~"_s);
-    }
+    // Only where the path starts, and only whole folder names: with the home folder /home/ann,
+    // /home/anna and /srv/backup/home/ann stay as they are.
+    const qsizetype end = homeFolder.size();
+    if (folder.startsWith(homeFolder) && (end == folder.size() || folder[end] == u'/'))
+        folder.replace(0, end, u"~"_s);
     return folder;
 }
 

@@ -91,7 +91,7 @@ private:
 
 // The Type column: "TrueType", "OpenType", the upper-cased extension, or "—" without a file.
 QString fontTypeLabel(const FontStatusItem &item);
-// The Location column: "System", the folder with the home folder written "~", or "—" without a file.
+// The Location column: "System", the folder with a leading home folder written "~", or "—" without a file.
 QString fontLocationLabel(const FontStatusItem &item, const QString &homeFolder);
 
 } // namespace kernwick

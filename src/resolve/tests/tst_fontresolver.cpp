@@ -168,6 +168,9 @@ void FontResolverTest::labels_data()
         << u"/home/ann/.local/share/fonts/X.ttf"_s << u"TrueType"_s << u"~/.local/share/fonts"_s;
     QTest::newRow("a longer user name is not the home folder, upper-case collection")
         << u"/home/anna/fonts/X.TTC"_s << u"TrueType"_s << u"/home/anna/fonts"_s;
+    QTest::newRow("the home folder's path further down is another folder")
+        << u"/srv/backup/home/ann/fonts/X.ttf"_s << u"TrueType"_s << u"/srv/backup/home/ann/fonts"_s;
+    QTest::newRow("the home folder itself") << u"/home/ann/X.ttf"_s << u"TrueType"_s << u"~"_s;
     QTest::newRow("system prefix, OpenType")
         << u"/usr/share/fonts/truetype/dejavu/X.otf"_s << u"OpenType"_s << u"System"_s;
     QTest::newRow("assets prefix is a character prefix, other extension")
