@@ -10,14 +10,41 @@
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-memory.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kernwick::fontmeta::testing {
 
 using ppt::record;
 
-QByteArray buildZip(const Members &members, bool store)
+QByteArray buildZip(const Members &members)
 {
-    return test::TestZip::build(members, store ? test::TestZip::Compression::stored
-                                               : test::TestZip::Compression::deflated);
+    return test::TestZip::build(members);
+}
+
+QByteArray rels(const QByteArray &relationships)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    for (const QByteArray &relationship : relationships.split(';')) {
+        const QList<QByteArray> fields = relationship.trimmed().split(' ');
+        xml += "<Relationship Id=\"" + fields[0] + "\" Type=\"" + Rel + '/' + fields[1] + "\" Target=\"" +
+               fields[2] + "\"/>";
+    }
+    return xml + "</Relationships>";
+}
+
+QByteArray part(const char *root, const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml +
+           "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
+}
+
+QStringList names(const ReadResult &result)
+{
+    QStringList list;
+    for (const FontUse &use : result.uses)
+        list.append(use.fontName);
+    return list;
 }
 
 QByteArray buildCompoundFile(const Members &streams)
@@ -58,7 +85,7 @@ QByteArray buildCompoundFile(const Members &streams)
     return bytes;
 }
 
-QByteArray u32Bytes(quint32 value)
+static QByteArray u32Bytes(quint32 value)
 {
     QByteArray bytes(4, Qt::Uninitialized);
     qToLittleEndian(value, bytes.data());
@@ -74,13 +101,23 @@ QByteArray fontEntity(const QString &name)
     return record(0x0000, 0x0FB7, data);
 }
 
-QByteArray documentContainer(const QStringList &fonts)
+static QByteArray fontEntities(const QStringList &fonts)
 {
     QByteArray entities;
     for (const QString &font : fonts)
         entities += fontEntity(font);
-    const QByteArray textInfo = record(0x000F, 0x03F2, record(0x001F, 0x07D5, entities));
+    return entities;
+}
+
+static QByteArray documentContainer(const QByteArray &fontRecords)
+{
+    const QByteArray textInfo = record(0x000F, 0x03F2, record(0x001F, 0x07D5, fontRecords));
     return record(0x000F, 0x03E8, record(0x0001, 0x03E9, QByteArray(40, '\0')) + textInfo);
+}
+
+QByteArray documentContainer(const QStringList &fonts)
+{
+    return documentContainer(fontEntities(fonts));
 }
 
 QByteArray persistDirectory(quint32 firstId, const QList<quint32> &offsets)
@@ -108,12 +145,22 @@ QByteArray currentUser(quint32 offsetToCurrentEdit, quint32 headerToken)
 
 std::pair<QByteArray, QByteArray> presentationStreams(const QStringList &fonts)
 {
-    QByteArray document = documentContainer(fonts);
+    return presentationStreams(fontEntities(fonts));
+}
+
+std::pair<QByteArray, QByteArray> presentationStreams(const QByteArray &fontRecords)
+{
+    QByteArray document = documentContainer(fontRecords);
     const quint32 directory = quint32(document.size());
     document += persistDirectory(1, {0});
     const quint32 edit = quint32(document.size());
     document += userEdit(0, directory, 1);
     return {document, currentUser(edit)};
+}
+
+Members presentationMembers(const QByteArray &document, const QByteArray &user)
+{
+    return {{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}};
 }
 
 QByteArray documentSummary(const QString &heading, const QStringList &fonts, bool paddedStrings)

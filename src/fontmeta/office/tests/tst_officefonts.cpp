@@ -2,6 +2,7 @@
 #include <fontmeta/office/compounddocumentfonts.h>
 #include <fontmeta/office/compounddocumentreader.h>
 #include <fontmeta/office/documentsummary.h>
+#include <fontmeta/office/embeddedfontlist.h>
 #include <fontmeta/office/ooxmlfonts.h>
 #include <fontmeta/office/pptdocument.h>
 #include <platform/ziparchive.h>
@@ -16,30 +17,6 @@ using namespace kernwick::fontmeta;
 using namespace kernwick::fontmeta::testing;
 
 namespace {
-
-const QByteArray Pml = "http://schemas.openxmlformats.org/presentationml/2006/main";
-const QByteArray Dml = "http://schemas.openxmlformats.org/drawingml/2006/main";
-const QByteArray Rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
-
-// Relationships given as "Id Type Target", separated by semicolons.
-QByteArray rels(const QByteArray &relationships)
-{
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
-    for (const QByteArray &relationship : relationships.split(';')) {
-        const QList<QByteArray> fields = relationship.trimmed().split(' ');
-        xml += "<Relationship Id=\"" + fields[0] + "\" Type=\"" + Rel + '/' + fields[1] + "\" Target=\"" +
-               fields[2] + "\"/>";
-    }
-    return xml + "</Relationships>";
-}
-
-// A part of PresentationML whose body is DrawingML text (prefixes p: and a:, relationships r:).
-QByteArray part(const char *root, const QByteArray &body)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml +
-           "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
-}
 
 QByteArray run(const QByteArray &typefaces)
 {
@@ -199,14 +176,6 @@ QList<std::pair<QString, QString>> usePairs(const ReadResult &result)
     return pairs;
 }
 
-QStringList names(const ReadResult &result)
-{
-    QStringList list;
-    for (const FontUse &use : result.uses)
-        list.append(use.fontName);
-    return list;
-}
-
 ReadResult readCompoundData(const QByteArray &bytes)
 {
     return ppt::CompoundDocumentReader::fromData(bytes).read();
@@ -273,6 +242,14 @@ std::pair<QByteArray, QByteArray> incrementallySaved()
     return {document, currentUser(newEdit)};
 }
 
+QStringList described(const QList<EmbeddedFont> &fonts)
+{
+    QStringList lines;
+    for (const EmbeddedFont &font : fonts)
+        lines.append(font.fontName + u": "_s + font.faces.join(u", "_s));
+    return lines;
+}
+
 } // namespace
 
 // The Office readers on packages and Compound Files built here, hostile ones included.
@@ -289,11 +266,12 @@ private Q_SLOTS:
     void builtDocuments_data();
     void builtDocuments();
     void documentSummaryStrings();
-    void hostileRecords_data();
-    void hostileRecords();
     void hostileCompoundFiles_data();
     void hostileCompoundFiles();
     void damagedFiles();
+    void embeddedFontList_data();
+    void embeddedFontList();
+    void embeddedInBinaryPresentation();
 };
 
 void TestOfficeFonts::themeResolution_data()
@@ -390,19 +368,51 @@ void TestOfficeFonts::builtDocuments_data()
     QTest::addColumn<QString>("place");
     QTest::addColumn<QString>("note");
 
+    // The records of one presentation, damaged: what can be read is, or a note says what cannot.
+    const auto addRecords = [](const char *name, const QByteArray &document, const QByteArray &user,
+                               const QStringList &yields, const QString &note = {}) {
+        QTest::newRow(name) << presentationMembers(document, user) << yields << u"font collection"_s << note;
+    };
     const auto [document, user] = presentationStreams(SampleFonts);
-    QTest::newRow("plain") << Members{{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}}
-                           << SampleFonts << u"font collection"_s << QString();
+    addRecords("plain", document, user, SampleFonts);
     const auto [savedTwice, savedTwiceUser] = incrementallySaved();
-    QTest::newRow("saved twice") << Members{{u"Current User"_s, savedTwiceUser},
-                                            {u"PowerPoint Document"_s, savedTwice}}
-                                 << SampleFonts << u"font collection"_s << QString();
+    addRecords("saved twice", savedTwice, savedTwiceUser, SampleFonts);
+
+    const quint32 edit = getU32(user, 16);
+    const qint64 directory = getU32(document, edit + 8 + 12);
+    QByteArray selfLoop = document;
+    putU32(&selfLoop, edit + 8 + 8, edit); // the edit names itself as the previous one
+    addRecords("edit names itself", selfLoop, user, SampleFonts);
+    QByteArray twoEdits = document + userEdit(edit, quint32(directory), 1);
+    putU32(&twoEdits, edit + 8 + 8, quint32(document.size())); // ... and the older one points forward
+    addRecords("edits point at each other", twoEdits, currentUser(quint32(document.size())), SampleFonts);
+    QByteArray hugeLength = document;
+    putU32(&hugeLength, 4, 0xFFFFFFFF); // the document container claims 4 GB
+    addRecords("huge record length", hugeLength, user, SampleFonts);
+    QByteArray hugeCount = document;
+    putU32(&hugeCount, directory + 8, 1 | (0xFFFu << 20)); // 4095 offsets, 1 present
+    addRecords("huge persist count", hugeCount, user, SampleFonts);
+    const QString noDocument = u"the document record cannot be found"_s;
+    const QString noEdit = u"the document's current edit cannot be found"_s;
+    QByteArray missingDocument = document;
+    putU32(&missingDocument, directory + 12, 0xFFFFFF00);
+    addRecords("document beyond the stream", missingDocument, user, {}, noDocument);
+    addRecords("edit beyond the stream", document, currentUser(0xFFFFFFF0), {}, noEdit);
+    addRecords("short current user", document, user.left(19), {},
+               u"the Current User stream holds no current user record"_s);
+    addRecords("truncated document", document.left(edit + 12), user, {}, noEdit);
+    QByteArray atomNotContainer = document;
+    atomNotContainer[0] = '\0';
+    addRecords("document record is an atom", atomNotContainer, user, {}, noDocument);
+    // A name that fills all 32 units without a NUL is cut there; an empty one is dropped.
+    const auto [odd, oddUser] =
+        presentationStreams({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()});
+    addRecords("odd names", odd, oddUser, {u"01234567890123456789012345678901"_s, u"Short"_s});
+
     const auto [oldDocument, oldUser] = presentationStreams({u"Old Face"_s});
-    QTest::newRow("dual storage") << Members{{u"PP40"_s, "old"},
-                                             {u"Current User"_s, oldUser},
-                                             {u"PowerPoint Document"_s, oldDocument},
-                                             {u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
-                                             {u"PP97_DUALSTORAGE/Current User"_s, user}}
+    QTest::newRow("dual storage") << Members{{u"PP40"_s, "old"}} + presentationMembers(oldDocument, oldUser) +
+                                         Members{{u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
+                                                 {u"PP97_DUALSTORAGE/Current User"_s, user}}
                                   << SampleFonts << u"font collection"_s << QString();
     QTest::newRow("PowerPoint 95") << Members{{u"PP40"_s, QByteArray(600, 'x')},
                                               {u"PowerPoint Document"_s, oldDocument}}
@@ -415,29 +425,23 @@ void TestOfficeFonts::builtDocuments_data()
         << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
         << u"taken from the document summary"_s;
     QTest::newRow("damaged records, summary readable")
-        << Members{{u"Current User"_s, user},
-                   {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')},
-                   {u"\005DocumentSummaryInformation"_s, summary}}
+        << presentationMembers(QByteArray(5000, '\x5a'), user) +
+               Members{{u"\005DocumentSummaryInformation"_s, summary}}
         << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
         << u"taken from the document summary"_s;
     const QByteArray encryptedUser = currentUser(getU32(user, 16), 0xF3D1C4DF);
     QTest::newRow("encrypted, summary readable")
-        << Members{{u"Current User"_s, encryptedUser},
-                   {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')},
-                   {u"\005DocumentSummaryInformation"_s,
-                    documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false)}}
+        << presentationMembers(QByteArray(5000, '\x5a'), encryptedUser) +
+               Members{{u"\005DocumentSummaryInformation"_s, summary}}
         << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s << u"password-protected"_s;
-    QTest::newRow("encrypted, no summary")
-        << Members{{u"Current User"_s, encryptedUser}, {u"PowerPoint Document"_s, QByteArray(5000, '\x5a')}}
-        << QStringList{} << QString() << u"password-protected; its fonts cannot be read"_s;
+    addRecords("encrypted, no summary", QByteArray(5000, '\x5a'), encryptedUser, {},
+               u"password-protected; its fonts cannot be read"_s);
     QTest::newRow("encrypted package") << Members{{u"EncryptionInfo"_s, QByteArray(200, '\1')},
                                                   {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}
                                        << QStringList{} << QString() << u"password-protected"_s;
     QTest::newRow("word document") << Members{{u"WordDocument"_s, QByteArray(9000, '\2')}} << QStringList{}
                                    << QString() << u"holds no PowerPoint presentation"_s;
-    QTest::newRow("not PowerPoint 97")
-        << Members{{u"Current User"_s, currentUser(0, 0x12345678)}, {u"PowerPoint Document"_s, document}}
-        << QStringList{} << QString() << u"not a PowerPoint 97"_s;
+    addRecords("not PowerPoint 97", document, currentUser(0, 0x12345678), {}, u"not a PowerPoint 97"_s);
 }
 
 void TestOfficeFonts::builtDocuments()
@@ -471,66 +475,11 @@ void TestOfficeFonts::documentSummaryStrings()
     QCOMPARE(ppt::fontsFromDocumentSummary(QByteArray(48, '\xff')), QStringList{});
 }
 
-void TestOfficeFonts::hostileRecords_data()
-{
-    QTest::addColumn<QByteArray>("user");
-    QTest::addColumn<QByteArray>("document");
-    QTest::addColumn<QStringList>("yields");
-
-    const auto [document, user] = presentationStreams(SampleFonts);
-    const quint32 edit = getU32(user, 16);
-    const qint64 directory = getU32(document, edit + 8 + 12);
-
-    QByteArray selfLoop = document;
-    putU32(&selfLoop, edit + 8 + 8, edit); // the edit names itself as the previous one
-    QTest::newRow("edit names itself") << user << selfLoop << SampleFonts;
-
-    QByteArray twoEdits = document + userEdit(edit, quint32(directory), 1);
-    putU32(&twoEdits, edit + 8 + 8, quint32(document.size())); // ... and the older one points forward
-    QTest::newRow("edits point at each other")
-        << currentUser(quint32(document.size())) << twoEdits << SampleFonts;
-
-    QByteArray hugeLength = document;
-    putU32(&hugeLength, 4, 0xFFFFFFFF); // the document container claims 4 GB
-    QTest::newRow("huge record length") << user << hugeLength << SampleFonts;
-
-    QByteArray hugeCount = document;
-    putU32(&hugeCount, directory + 8, 1 | (0xFFFu << 20)); // 4095 offsets, 1 present
-    QTest::newRow("huge persist count") << user << hugeCount << SampleFonts;
-
-    QByteArray missingDocument = document;
-    putU32(&missingDocument, directory + 12, 0xFFFFFF00);
-    QTest::newRow("document beyond the stream") << user << missingDocument << QStringList{};
-    QTest::newRow("edit beyond the stream") << currentUser(0xFFFFFFF0) << document << QStringList{};
-    QTest::newRow("short current user") << user.left(19) << document << QStringList{};
-    QTest::newRow("truncated document") << user << document.left(edit + 12) << QStringList{};
-
-    QByteArray atomNotContainer = document;
-    atomNotContainer[0] = '\0';
-    QTest::newRow("document record is an atom") << user << atomNotContainer << QStringList{};
-
-    // A name that fills all 32 units without a NUL is cut there; an empty one is dropped.
-    const auto [odd, oddUser] =
-        presentationStreams({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()});
-    QTest::newRow("odd names") << oddUser << odd
-                               << QStringList{u"01234567890123456789012345678901"_s, u"Short"_s};
-}
-
-void TestOfficeFonts::hostileRecords()
-{
-    QFETCH(QByteArray, user);
-    QFETCH(QByteArray, document);
-    QFETCH(QStringList, yields);
-    const ReadResult result = readCompoundData(
-        buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}}));
-    QCOMPARE(names(result), yields);
-}
-
 void TestOfficeFonts::hostileCompoundFiles_data()
 {
     QTest::addColumn<QByteArray>("file");
     const auto [document, user] = incrementallySaved(); // large enough for the big-sector FAT
-    CompoundLayout good{buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}})};
+    CompoundLayout good{buildCompoundFile(presentationMembers(document, user))};
     const int documentEntry = good.findEntry(u"PowerPoint Document"_s);
     const int userEntry = good.findEntry(u"Current User"_s);
     QTest::newRow("intact") << good.bytes;
@@ -588,8 +537,7 @@ void TestOfficeFonts::damagedFiles()
     // Truncations and flipped bytes, mostly where damage matters (headers, tables, directories):
     // whatever opens is read without harm.
     const auto [document, user] = incrementallySaved();
-    const QByteArray compound =
-        buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}});
+    const QByteArray compound = buildCompoundFile(presentationMembers(document, user));
     const QByteArray zip = buildZip(themedPackage());
     QRandomGenerator random(7);
     for (int round = 0; round < 600; ++round) {
@@ -610,6 +558,69 @@ void TestOfficeFonts::damagedFiles()
     }
     QCOMPARE(readCompoundData(QByteArray()).notes.size(), 1);
     QCOMPARE(readCompoundDocumentFonts(u"/nonexistent/file.ppt"_s).notes.size(), 1);
+}
+
+void TestOfficeFonts::embeddedFontList_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<QStringList>("fonts");
+
+    const QByteArray open =
+        R"(<p:presentation xmlns:p="http://schemas.openxmlformats.org/presentationml/2006/main" )"
+        R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)";
+    const QByteArray twoFaces =
+        R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Example Sans"/>)"
+        R"(<p:bold r:id="rId9"/><p:regular r:id="rId8"/></p:embeddedFont>)"
+        R"(<p:embeddedFont><p:font typeface="Example Serif"/><p:boldItalic r:id="rId10"/>)"
+        R"(</p:embeddedFont></p:embeddedFontLst>)";
+    QTest::newRow("faces in their own order")
+        << open + twoFaces + "</p:presentation>"
+        << QStringList{u"Example Sans: Regular, Bold"_s, u"Example Serif: Bold Italic"_s};
+    QTest::newRow("strict namespace")
+        << QByteArray(R"(<p:presentation xmlns:p="http://purl.oclc.org/ooxml/presentationml/main" )"
+                      R"(xmlns:r="http://purl.oclc.org/ooxml/officeDocument/relationships">)"
+                      R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Strict Sans"/>)"
+                      R"(<p:italic r:id="rId3"/></p:embeddedFont></p:embeddedFontLst></p:presentation>)")
+        << QStringList{u"Strict Sans: Italic"_s};
+    QTest::newRow("no face, no name, face without part")
+        << open + R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Listed Only"/></p:embeddedFont>)"
+                  R"(<p:embeddedFont><p:font typeface=" "/><p:regular r:id="rId2"/></p:embeddedFont>)"
+                  R"(<p:embeddedFont><p:font typeface="No Part"/><p:regular r:id=""/></p:embeddedFont>)"
+                  R"(</p:embeddedFontLst></p:presentation>)"
+        << QStringList{};
+    QTest::newRow("embedded font outside the list")
+        << open + R"(<p:embeddedFont><p:font typeface="Stray"/><p:regular r:id="rId2"/></p:embeddedFont>)"
+                  R"(</p:presentation>)"
+        << QStringList{};
+    QTest::newRow("cut short: what came before")
+        << open + twoFaces.left(twoFaces.indexOf("<p:embeddedFont><p:font typeface=\"Example Serif")) +
+               "<p:emb"
+        << QStringList{u"Example Sans: Regular, Bold"_s};
+    QTest::newRow("document type declaration")
+        << "<!DOCTYPE p [<!ENTITY e \"Example\">]>" + open + twoFaces + "</p:presentation>" << QStringList{};
+}
+
+void TestOfficeFonts::embeddedFontList()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(QStringList, fonts);
+    QCOMPARE(described(ooxml::readEmbeddedFontList(xml)), fonts);
+}
+
+void TestOfficeFonts::embeddedInBinaryPresentation()
+{
+    // Each font entry is followed by one embedded-data record per face it carries; the record's instance
+    // is the style.
+    const auto blob = [](quint16 style) {
+        return ppt::record(quint16(style << 4), 0x0FB8, "font data");
+    };
+    const auto [document, user] =
+        presentationStreams(fontEntity(u"Example Sans"_s) + blob(0) + blob(1) + fontEntity(u"Plain"_s) +
+                            fontEntity(u"Example Serif"_s) + blob(3) + blob(7));
+    const ReadResult result = readCompoundData(buildCompoundFile(presentationMembers(document, user)));
+    QCOMPARE(names(result), (QStringList{u"Example Sans"_s, u"Plain"_s, u"Example Serif"_s}));
+    QCOMPARE(described(result.embedded),
+             (QStringList{u"Example Sans: Regular, Bold"_s, u"Example Serif: Bold Italic"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestOfficeFonts)
