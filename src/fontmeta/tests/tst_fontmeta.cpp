@@ -17,6 +17,7 @@
 #include <QXmlStreamReader>
 
 #include <sys/stat.h>
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -31,10 +32,10 @@ QByteArray shapes(const QByteArray &body)
 }
 
 // A shape: a placeholder when `placeholder` is given ("type=\"title\""), its paragraphs as given.
-QByteArray shape(const QByteArray &placeholder, const QByteArray &paragraphs, const QByteArray &style = {})
+QByteArray shape(const QByteArray &placeholder, const QByteArray &paragraphs)
 {
     const QByteArray ph = placeholder.isNull() ? QByteArray() : "<p:ph " + placeholder + "/>";
-    return "<p:sp><p:nvSpPr><p:nvPr>" + ph + "</p:nvPr></p:nvSpPr>" + style + "<p:txBody>" + paragraphs +
+    return "<p:sp><p:nvSpPr><p:nvPr>" + ph + "</p:nvPr></p:nvSpPr><p:txBody>" + paragraphs +
            "</p:txBody></p:sp>";
 }
 
@@ -74,8 +75,8 @@ Members deckMembers()
                               "<p:defaultTextStyle>" +
                                   level(1, latin("+mn-lt")) + "</p:defaultTextStyle>")},
         {u"ppt/_rels/presentation.xml.rels"_s,
-         rels("rId1 slideMaster slideMasters/slideMaster1.xml; rId2 slide slides/slide1.xml; rId3 slide "
-              "slides/slide2.xml; rId4 notesMaster notesMasters/notesMaster1.xml")},
+         rels("rId1 slideMaster slideMasters/slideMaster1.xml; rId2 slide slides/slide1.xml; "
+              "rId3 slide slides/slide2.xml; rId4 notesMaster notesMasters/notesMaster1.xml")},
         {u"ppt/theme/theme1.xml"_s, theme("Major Face", "Minor Face")},
         {u"ppt/theme/theme2.xml"_s, theme("Notes Major", "Notes Minor")},
         {u"ppt/slideMasters/slideMaster1.xml"_s,
@@ -104,8 +105,8 @@ Members deckMembers()
                                "</a:r></a:p>") +
                      "<p:sp><p:style><a:fontRef idx=\"major\"/></p:style></p:sp>"))},
         {u"ppt/slides/_rels/slide2.xml.rels"_s,
-         rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml; rId2 chart ../charts/chart1.xml; rId3 "
-              "notesSlide ../notesSlides/notesSlide1.xml")},
+         rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml; rId2 chart ../charts/chart1.xml; "
+              "rId3 notesSlide ../notesSlides/notesSlide1.xml")},
         {u"ppt/charts/chart1.xml"_s,
          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"><c:chart/>"
          "</c:chartSpace>"},
@@ -256,11 +257,7 @@ void FontMetaTest::hostileNamesRoundTrip()
         u"Null Sans|Gill Sans|[31mRed [0m|Lone \uFFFD Half"_s.split(u'|');
     const auto [document, user] = presentationStreams(fonts);
     const QString path = QDir(m_folder.path()).filePath(u"hostile.ppt"_s);
-    QFile file(path);
-    const QByteArray bytes =
-        buildCompoundFile({{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}});
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    file.close();
+    QVERIFY(test::writeFile(path, buildCompoundFile(presentationMembers(document, user))));
     const MetadataAnswer answer = MetadataQuery(helper()).query(path);
     QCOMPARE(answer.names(), names);
     QCOMPARE(answer.notes, QStringList());
