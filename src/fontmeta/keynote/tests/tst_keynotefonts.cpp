@@ -61,11 +61,9 @@ Members modernComponents()
             {u"Index/Slide-8060.iwa"_s, slide.component(4096)}};
 }
 
-QSet<QString> modernFonts()
-{
-    return {u"GillSans"_s, u"HelveticaNeue-Bold"_s, u"Avenir-Compat"_s, u"ZapfDingbatsITC"_s,
-            u"Didot"_s,    u"Futura-Medium"_s,      u"HiraKakuPro-W3"_s};
-}
+const QSet<QString> ModernFonts{
+    u"GillSans"_s, u"HelveticaNeue-Bold"_s, u"Avenir-Compat"_s, u"ZapfDingbatsITC"_s,
+    u"Didot"_s,    u"Futura-Medium"_s,      u"HiraKakuPro-W3"_s};
 
 // A legacy index.apxl whose prefixes are not the usual ones: only the namespace URIs count.
 QByteArray legacyXml(const QByteArray &fontName = "MarkerFelt-Thin")
@@ -88,10 +86,7 @@ QByteArray legacyXml(const QByteArray &fontName = "MarkerFelt-Thin")
            "</s:styles></k:presentation>\n";
 }
 
-QSet<QString> legacyFonts()
-{
-    return {u"GillSans"_s, u"MarkerFelt-Thin"_s};
-}
+const QSet<QString> LegacyFonts{u"GillSans"_s, u"MarkerFelt-Thin"_s};
 
 QByteArray snappyBlock(const QByteArray &bytes)
 {
@@ -106,17 +101,6 @@ QStringList names(const ReadResult &result)
     for (const FontUse &use : result.uses)
         list.append(use.fontName);
     return list;
-}
-
-QSet<QString> nameSet(const ReadResult &result)
-{
-    const QStringList list = names(result);
-    return QSet<QString>(list.cbegin(), list.cend());
-}
-
-bool hasNote(const ReadResult &result, QStringView text)
-{
-    return result.notes.join(u'\n').contains(text);
 }
 
 QByteArray styleObject(quint64 identifier, quint32 type, const QByteArray &payload)
@@ -158,12 +142,6 @@ QByteArray stored(const Members &members)
     return TestZip::build(members, TestZip::Compression::stored);
 }
 
-ReadResult readZip(const QByteArray &zip, const KeynoteLimits &limits = {})
-{
-    const auto archive = ZipArchive::openData(zip);
-    return archive ? readKeynoteArchiveFonts(*archive, limits) : ReadResult{{}, {u"not a zip"_s}};
-}
-
 } // namespace
 
 class TestKeynoteReaders final : public QObject
@@ -202,35 +180,35 @@ void TestKeynoteReaders::documents_data()
     Members singleFile = components;
     singleFile.append({u"Data/photo-12.jpg"_s, QByteArray(1000, '\xff')});
     singleFile.append({u"preview.jpg"_s, QByteArray(100, '\xff')});
-    inZip("single file, stored", stored(singleFile), modernFonts());
-    inZip("single file, deflated", TestZip::build(singleFile), modernFonts());
+    inZip("single file, stored", stored(singleFile), ModernFonts);
+    inZip("single file, deflated", TestZip::build(singleFile), ModernFonts);
     // Zipped on a Mac: the package folder, and Finder's resource forks beside it.
     inZip("zipped package",
           TestZip::build({{u"Talk.key/Index.zip"_s, indexZip},
                           {u"Talk.key/Data/a.jpg"_s, "jpeg"},
                           {u"__MACOSX/Talk.key/._Index.zip"_s, "fork"},
                           {u".DS_Store"_s, "finder"}}),
-          modernFonts());
-    inZip("package contents zipped at the root", stored({{u"Index.zip"_s, indexZip}}), modernFonts());
+          ModernFonts);
+    inZip("package contents zipped at the root", stored({{u"Index.zip"_s, indexZip}}), ModernFonts);
     Members lowerCase;
     for (const auto &[name, data] : components)
         lowerCase.append({u"talk.key/"_s + name.toLower(), data});
-    inZip("zipped unpacked package, lower-case names", TestZip::build(lowerCase), modernFonts());
+    inZip("zipped unpacked package, lower-case names", TestZip::build(lowerCase), ModernFonts);
     // Index.zip is found among more entries than a listing goes through.
-    inFolder("package folder", {{u"Index.zip"_s, indexZip}}, modernFonts());
+    inFolder("package folder", {{u"Index.zip"_s, indexZip}}, ModernFonts);
 
     const QByteArray xml = legacyXml();
     const qsizetype split = xml.indexOf("<s:characterstyle>");
     inZip("'09 single file", TestZip::build({{u"index.apxl"_s, xml}, {u"thumbs/st0.jpg"_s, "jpeg"}}),
-          legacyFonts());
+          LegacyFonts);
     inZip("zipped '08 package, gzip preferred",
           TestZip::build({{u"Old.key/index.apxl.gz"_s, gzipBomb(xml, 0, {})},
                           {u"Old.key/index.apxl"_s, legacyXml("NotPreferred")}}),
-          legacyFonts());
+          LegacyFonts);
     // A gzip file of two members, as concatenated files make, inflates whole.
     inFolder("gzip of two members",
              {{u"index.apxl.gz"_s, gzipBomb(xml.first(split), 0, {}) + gzipBomb(xml.sliced(split), 0, {})}},
-             legacyFonts());
+             LegacyFonts);
     inFolder("legacy folder", {{u"index.apxl"_s, legacyXml("NotPreferred")}},
              {u"GillSans"_s, u"NotPreferred"_s});
 
@@ -263,12 +241,11 @@ void TestKeynoteReaders::documents_data()
           stored({{u"Index/Document.iwa"_s, encrypted}, {u"Index/Slide-1.iwa"_s, encrypted}}), {}, locked);
     Members mixed = components;
     mixed.append({u"Index/Collaboration.iwa"_s, IwaWriter::chunk("bvxn-compressed", 0x62)});
-    inZip("some components in another codec", stored(mixed), modernFonts(),
-          u"1 component(s) are encrypted"_s);
+    inZip("some components in another codec", stored(mixed), ModernFonts, u"1 component(s) are encrypted"_s);
 
     Members members = components;
     members.append({u"Index/Huge.iwa"_s, QByteArray(3 << 20, '\0')});
-    inZip("member inflating past its cap", TestZip::build(members), modernFonts(),
+    inZip("member inflating past its cap", TestZip::build(members), ModernFonts,
           u"Index/Huge.iwa cannot be read"_s);
     IwaWriter big;
     big.addObject(1, {{2022, IwaWriter::textStyle("Early")}});
@@ -299,7 +276,7 @@ void TestKeynoteReaders::documents_data()
     damaged.append({u"Index/Slide-9.iwa"_s,
                     IwaWriter::chunked(QByteArray(styleObject(9, 2022, IwaWriter::textStyle("GillSans")) +
                                                   "\x7f\x08\x01"))});
-    inZip("a damaged object", stored(damaged), modernFonts(), u"Index/Slide-9.iwa holds a damaged object"_s);
+    inZip("a damaged object", stored(damaged), ModernFonts, u"Index/Slide-9.iwa holds a damaged object"_s);
     IwaWriter odd;
     for (const QByteArray &name :
          {QByteArray("Caf\xc3\xa9"), QByteArray("Bad\xc3\x28"), QByteArray("\xff\xfe"),
@@ -365,20 +342,23 @@ void TestKeynoteReaders::documents()
                                .maxPackageEntries = 0};
     ReadResult result;
     if (!zip.isEmpty()) {
-        result = readZip(zip, limits);
+        const auto archive = ZipArchive::openData(zip);
+        QVERIFY(archive);
+        result = readKeynoteArchiveFonts(*archive, limits);
     } else {
         QTemporaryDir dir;
         for (const auto &[name, bytes] : folder)
             QVERIFY(test::writeFile(dir.filePath(u"Talk.key/"_s + name), bytes));
         result = readKeynotePackageFonts(dir.filePath(u"Talk.key"_s), limits);
     }
-    QCOMPARE(nameSet(result), fonts);
+    const QStringList found = names(result);
+    QCOMPARE(QSet<QString>(found.cbegin(), found.cend()), fonts);
     if (note.isEmpty()) {
         QCOMPARE(result.notes, QStringList());
         // Each style's name where it occurs; the caller de-duplicates.
         QCOMPARE(result.uses.size(), fonts.size());
     } else {
-        QVERIFY2(hasNote(result, note), qPrintable(result.notes.join(u'\n')));
+        QVERIFY2(result.notes.join(u'\n').contains(note), qPrintable(result.notes.join(u'\n')));
     }
     // Where each name was found: a list style's label, a legacy paragraph or character style.
     for (const FontUse &use : std::as_const(result.uses)) {
@@ -394,27 +374,25 @@ void TestKeynoteReaders::chunks_data()
     QTest::addColumn<QByteArray>("component");
     QTest::addColumn<Status>("status");
     QTest::addColumn<qsizetype>("decoded");
+    const auto add = [](const char *name, const QByteArray &component, Status status, qsizetype decoded) {
+        QTest::newRow(name) << component << status << decoded;
+    };
 
     const QByteArray good = IwaWriter::chunk(snappyBlock("hello, world"));
-    QTest::newRow("length past the end")
-        << good + good.first(good.size() - 1) << Status::Damaged << qsizetype(12);
-    QTest::newRow("length of 16 MB, no bytes")
-        << QByteArray("\0\xff\xff\xff", 4) << Status::Damaged << qsizetype(0);
+    add("length past the end", good + good.first(good.size() - 1), Status::Damaged, 12);
+    add("length of 16 MB, no bytes", QByteArray("\0\xff\xff\xff", 4), Status::Damaged, 0);
     // varint 100, then a 5-byte literal: the block promises more than it holds.
-    QTest::newRow("block says more than it holds")
-        << IwaWriter::chunk(QByteArray("\x64\x10hello", 7)) << Status::Damaged << qsizetype(0);
-    QTest::newRow("block claims 4 GB")
-        << IwaWriter::chunk(QByteArray("\xff\xff\xff\xff\x0f\x00", 6)) << Status::Damaged << qsizetype(0);
-    QTest::newRow("block over 64 KiB") << IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize + 1, 'a')))
-                                       << Status::Damaged << qsizetype(0);
+    add("block says more than it holds", IwaWriter::chunk(QByteArray("\x64\x10hello", 7)), Status::Damaged,
+        0);
+    add("block claims 4 GB", IwaWriter::chunk(QByteArray("\xff\xff\xff\xff\x0f\x00", 6)), Status::Damaged, 0);
+    add("block over 64 KiB", IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize + 1, 'a'))),
+        Status::Damaged, 0);
     // varint 10, literal "a", then a copy reaching 5 bytes back into an output of 1.
-    QTest::newRow("copy before the start")
-        << IwaWriter::chunk(QByteArray("\x0a\x00\x61\x15\x05", 5)) << Status::Damaged << qsizetype(0);
-    QTest::newRow("block of 64 KiB exactly")
-        << IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize, 'a'))) << Status::Complete
-        << MaxIwaBlockSize;
-    QTest::newRow("past the size it is given")
-        << IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')) << Status::TooLarge << MaxIwaBlockSize;
+    add("copy before the start", IwaWriter::chunk(QByteArray("\x0a\x00\x61\x15\x05", 5)), Status::Damaged, 0);
+    add("block of 64 KiB exactly", IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize, 'a'))),
+        Status::Complete, MaxIwaBlockSize);
+    add("past the size it is given", IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')),
+        Status::TooLarge, MaxIwaBlockSize);
 }
 
 void TestKeynoteReaders::chunks()
@@ -432,60 +410,60 @@ void TestKeynoteReaders::objects_data()
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QStringList>("fonts");
     QTest::addColumn<bool>("damaged");
+    const auto add = [](const char *name, const QByteArray &stream, const QStringList &fonts, bool damaged) {
+        QTest::newRow(name) << stream << fonts << damaged;
+    };
 
     const QByteArray gill = styleObject(1, 2022, IwaWriter::textStyle("GillSans"));
-    QTest::newRow("varint of 11 bytes")
-        << gill + QByteArray(10, '\xff') + "\x01" << QStringList{u"GillSans"_s} << true;
-    QTest::newRow("ArchiveInfo past the end") << gill + "\x7f\x08\x01" << QStringList{u"GillSans"_s} << true;
-    QTest::newRow("payload past the end") << gill.first(gill.size() - 1) << QStringList() << true;
-    QTest::newRow("payload length of 2^64 - 1")
-        << IwaWriter::varint(15) + IwaWriter::varintField(1, 1) +
-               IwaWriter::bytesField(2,
-                                     IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, ~quint64(0)))
-        << QStringList() << true;
+    add("varint of 11 bytes", gill + QByteArray(10, '\xff') + "\x01", {u"GillSans"_s}, true);
+    add("ArchiveInfo past the end", gill + "\x7f\x08\x01", {u"GillSans"_s}, true);
+    add("payload past the end", gill.first(gill.size() - 1), {}, true);
+    add("payload length of 2^64 - 1",
+        IwaWriter::varint(15) + IwaWriter::varintField(1, 1) +
+            IwaWriter::bytesField(2,
+                                  IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, ~quint64(0))),
+        {}, true);
     // A damaged payload spoils only itself: its length is known, the next object is still read.
-    QTest::newRow("wire type 4 in a payload, after the name")
-        << styleObject(1, 2022, IwaWriter::textStyle("Didot") + "\x0c") + gill
-        << QStringList{u"Didot"_s, u"GillSans"_s} << false;
-    QTest::newRow("text properties longer than the payload")
-        << styleObject(1, 2022, QByteArray("\x5a\x7f", 2) + IwaWriter::bytesField(5, "Lost")) + gill
-        << QStringList{u"GillSans"_s} << false;
-    QTest::newRow("unknown fields of every wire type")
-        << styleObject(1, 2022,
-                       IwaWriter::varintField(99, 5) + "\x99\x06" + QByteArray(8, '\1') + "\x9d\x06" +
-                           QByteArray(4, '\1') + IwaWriter::textStyle("GillSans"))
-        << QStringList{u"GillSans"_s} << false;
+    add("wire type 4 in a payload, after the name",
+        styleObject(1, 2022, IwaWriter::textStyle("Didot") + "\x0c") + gill, {u"Didot"_s, u"GillSans"_s},
+        false);
+    add("text properties longer than the payload",
+        styleObject(1, 2022, QByteArray("\x5a\x7f", 2) + IwaWriter::bytesField(5, "Lost")) + gill,
+        {u"GillSans"_s}, false);
+    add("unknown fields of every wire type",
+        styleObject(1, 2022,
+                    IwaWriter::varintField(99, 5) + "\x99\x06" + QByteArray(8, '\1') + "\x9d\x06" +
+                        QByteArray(4, '\1') + IwaWriter::textStyle("GillSans")),
+        {u"GillSans"_s}, false);
     QByteArray nested = IwaWriter::bytesField(5, "TooDeep");
     for (int depth = 0; depth < 2000; ++depth)
         nested = IwaWriter::bytesField(11, nested);
-    QTest::newRow("text properties nested 2000 deep")
-        << styleObject(1, 2022, nested) << QStringList() << false;
+    add("text properties nested 2000 deep", styleObject(1, 2022, nested), {}, false);
     // A style whose base is itself: references are never followed, so a cycle costs nothing.
-    QTest::newRow("style based on itself")
-        << styleObject(7, 2022,
-                       IwaWriter::bytesField(1, IwaWriter::bytesField(3, IwaWriter::varintField(1, 7))))
-        << QStringList() << false;
+    add("style based on itself",
+        styleObject(7, 2022,
+                    IwaWriter::bytesField(1, IwaWriter::bytesField(3, IwaWriter::varintField(1, 7)))),
+        {}, false);
     const QByteArray packedPayload = IwaWriter::textStyle("Packed");
     const QByteArray packedInfo = IwaWriter::varintField(1, 2022) + IwaWriter::bytesField(2, "\x01\x00\x05") +
                                   IwaWriter::varintField(3, quint64(packedPayload.size()));
     const QByteArray packedArchive = IwaWriter::varintField(1, 9) + IwaWriter::bytesField(2, packedInfo);
-    QTest::newRow("empty ArchiveInfo, packed and unpacked versions")
-        << IwaWriter::varint(0) + gill + IwaWriter::varint(quint64(packedArchive.size())) + packedArchive +
-               packedPayload
-        << QStringList{u"GillSans"_s, u"Packed"_s} << false;
+    add("empty ArchiveInfo, packed and unpacked versions",
+        IwaWriter::varint(0) + gill + IwaWriter::varint(quint64(packedArchive.size())) + packedArchive +
+            packedPayload,
+        {u"GillSans"_s, u"Packed"_s}, false);
     // Two million empty MessageInfos: walked in step with their (empty) payloads, nothing kept per message.
     const QByteArray emptyInfo = IwaWriter::varintField(1, 5) +
                                  IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022)).repeated(2000000);
-    QTest::newRow("two million empty messages")
-        << IwaWriter::varint(quint64(emptyInfo.size())) + emptyInfo + gill << QStringList{u"GillSans"_s}
-        << false;
+    add("two million empty messages", IwaWriter::varint(quint64(emptyInfo.size())) + emptyInfo + gill,
+        {u"GillSans"_s}, false);
     // A million MessageInfos of 1000 bytes each, with nothing after them.
     const QByteArray hugeInfo =
         IwaWriter::varintField(1, 5) +
         IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, 1000))
             .repeated(1000000);
-    QTest::newRow("a million messages of 1000 bytes, none there")
-        << IwaWriter::varint(quint64(hugeInfo.size())) + hugeInfo << QStringList() << true;
+    add("a million messages of 1000 bytes, none there",
+        IwaWriter::varint(quint64(hugeInfo.size())) + hugeInfo, {}, true);
 }
 
 void TestKeynoteReaders::objects()
@@ -510,7 +488,8 @@ void TestKeynoteReaders::hostilePackageFiles()
     QVERIFY(::mkfifo(QFile::encodeName(linked + u"/index.apxl"_s).constData(), 0600) == 0);
     const ReadResult result = readKeynotePackageFonts(linked);
     QVERIFY(result.uses.isEmpty());
-    QVERIFY(hasNote(result, u"not a Keynote document"));
+    QCOMPARE(result.notes,
+             QStringList{u"not a Keynote document: the folder holds no Index.zip or index.apxl"_s});
 }
 
 QTEST_GUILESS_MAIN(TestKeynoteReaders)
