@@ -320,10 +320,9 @@ void TestKeynoteReaders::documents_data()
           apxl("<?xml version=\"1.0\"?><!DOCTYPE k:presentation [<!ENTITY a \"aaaaaaaaaa\">"
                "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
                "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
-               "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
-               "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"
-               "<k:presentation xmlns:k=\"http://developer.apple.com/namespaces/keynote2\">&g;&g;&g;&g;&g;"
-               "</k:presentation>"),
+               "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">"
+               "]><k:presentation xmlns:k=\"http://developer.apple.com/namespaces/keynote2\">"
+               "&g;&g;&g;&g;&g;</k:presentation>"),
           {}, u"is damaged"_s);
 }
 

@@ -2,6 +2,7 @@
 
 #include <fontmeta/office/pptdocument.h>
 
+#include <QMap>
 #include <QtEndian>
 
 #include <testsupport/testzip.h>
@@ -51,33 +52,24 @@ QByteArray buildCompoundFile(const Members &streams)
 {
     GsfOutput *memory = gsf_output_memory_new();
     GsfOutfile *root = gsf_outfile_msole_new(memory);
-    QList<std::pair<QString, GsfOutfile *>> storages;
+    QMap<QString, GsfOutfile *> storages{{QString(), root}};
     for (const auto &[path, data] : streams) {
-        GsfOutfile *parent = root;
-        const QStringList parts = path.split(u'/');
-        if (parts.size() == 2) {
-            parent = nullptr;
-            for (const auto &[storageName, storage] : std::as_const(storages)) {
-                if (storageName == parts[0])
-                    parent = storage;
-            }
-            if (!parent) {
-                parent = reinterpret_cast<GsfOutfile *>(
-                    gsf_outfile_new_child(root, parts[0].toUtf8().constData(), TRUE));
-                storages.append({parts[0], parent});
-            }
-        }
-        GsfOutput *stream = gsf_outfile_new_child(parent, parts.last().toUtf8().constData(), FALSE);
+        const QString storageName = path.section(u'/', 0, -2);
+        if (!storages.contains(storageName))
+            storages.insert(storageName, reinterpret_cast<GsfOutfile *>(gsf_outfile_new_child(
+                                             root, storageName.toUtf8().constData(), TRUE)));
+        GsfOutput *stream =
+            gsf_outfile_new_child(storages[storageName], path.section(u'/', -1).toUtf8().constData(), FALSE);
         gsf_output_write(stream, size_t(data.size()), reinterpret_cast<const guint8 *>(data.constData()));
         gsf_output_close(stream);
         g_object_unref(stream);
     }
-    for (const auto &[storageName, storage] : std::as_const(storages)) {
-        gsf_output_close(reinterpret_cast<GsfOutput *>(storage));
-        g_object_unref(storage);
+    // Each storage closes before the root, whose empty name sorts first.
+    const QList<GsfOutfile *> outfiles = storages.values();
+    for (auto outfile = outfiles.crbegin(); outfile != outfiles.crend(); ++outfile) {
+        gsf_output_close(reinterpret_cast<GsfOutput *>(*outfile));
+        g_object_unref(*outfile);
     }
-    gsf_output_close(reinterpret_cast<GsfOutput *>(root));
-    g_object_unref(root);
     const QByteArray bytes(reinterpret_cast<const char *>(
                                gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory *>(memory))),
                            qsizetype(gsf_output_size(memory)));

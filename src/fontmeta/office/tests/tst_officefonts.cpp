@@ -26,20 +26,14 @@ QByteArray run(const QByteArray &typefaces)
 
 QByteArray theme(const QByteArray &major, const QByteArray &minor, const QByteArray &minorEa = {})
 {
-    return "<a:theme xmlns:a=\"" + Dml +
-           "\" name=\"T\"><a:themeElements><a:fontScheme name=\"F\">"
-           "<a:majorFont><a:latin typeface=\"" +
-           major +
-           "\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/>"
-           "<a:font script=\"Jpan\" typeface=\"Supplemental Major\"/></a:majorFont>"
-           "<a:minorFont><a:latin typeface=\"" +
-           minor + "\"/><a:ea typeface=\"" + minorEa +
-           "\"/><a:cs typeface=\"\"/>"
-           "<a:font script=\"Hang\" typeface=\"Supplemental Minor\"/></a:minorFont>"
-           "</a:fontScheme></a:themeElements>"
-           "<a:objectDefaults><a:txDef><a:bodyPr/><a:lstStyle/><a:p><a:pPr><a:defRPr><a:latin "
-           "typeface=\"Theme Default\"/>"
-           "</a:defRPr></a:pPr></a:p></a:txDef></a:objectDefaults></a:theme>";
+    return "<a:theme xmlns:a=\"" + Dml + "\" name=\"T\"><a:themeElements><a:fontScheme name=\"F\">" +
+           "<a:majorFont><a:latin typeface=\"" + major + "\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/>" +
+           "<a:font script=\"Jpan\" typeface=\"Supplemental Major\"/></a:majorFont>" +
+           "<a:minorFont><a:latin typeface=\"" + minor + "\"/><a:ea typeface=\"" + minorEa + "\"/>" +
+           "<a:cs typeface=\"\"/><a:font script=\"Hang\" typeface=\"Supplemental Minor\"/></a:minorFont>" +
+           "</a:fontScheme></a:themeElements><a:objectDefaults><a:txDef><a:bodyPr/><a:lstStyle/>" +
+           "<a:p><a:pPr><a:defRPr><a:latin typeface=\"Theme Default\"/></a:defRPr></a:pPr></a:p>" +
+           "</a:txDef></a:objectDefaults></a:theme>";
 }
 
 // Two masters with their own themes, layouts, slides on each, notes, a chart with a theme override.
@@ -50,17 +44,14 @@ Members themedPackage()
          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
         {u"_rels/.rels"_s, rels("rId1 officeDocument ppt/presentation.xml")},
         {u"ppt/presentation.xml"_s,
-         part(
-             "presentation",
-             "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rId1\"/>"
-             "<p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst>"
-             "<p:notesMasterIdLst><p:notesMasterId r:id=\"rId5\"/></p:notesMasterIdLst>"
-             "<p:sldIdLst><p:sldId id=\"256\" r:id=\"rId4\"/><p:sldId id=\"257\" r:id=\"rId3\"/></p:sldIdLst>"
-             "<p:embeddedFontLst><p:embeddedFont><p:font typeface=\"Embedded Face\"/><p:regular "
-             "r:id=\"rId9\"/>"
-             "</p:embeddedFont></p:embeddedFontLst>"
-             "<p:defaultTextStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:lvl1pPr>"
-             "</p:defaultTextStyle>")},
+         part("presentation",
+              "<p:sldMasterIdLst><p:sldMasterId id=\"2147483648\" r:id=\"rId1\"/>"
+              "<p:sldMasterId id=\"2147483650\" r:id=\"rId2\"/></p:sldMasterIdLst><p:notesMasterIdLst>"
+              "<p:notesMasterId r:id=\"rId5\"/></p:notesMasterIdLst><p:sldIdLst>"
+              "<p:sldId id=\"256\" r:id=\"rId4\"/><p:sldId id=\"257\" r:id=\"rId3\"/></p:sldIdLst>"
+              "<p:embeddedFontLst><p:embeddedFont><p:font typeface=\"Embedded Face\"/>"
+              "<p:regular r:id=\"rId9\"/></p:embeddedFont></p:embeddedFontLst><p:defaultTextStyle><a:lvl1pPr>"
+              "<a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:lvl1pPr></p:defaultTextStyle>")},
         {u"ppt/_rels/presentation.xml.rels"_s,
          rels("rId1 slideMaster slideMasters/slideMaster1.xml; "
               "rId2 slideMaster /ppt/slideMasters/slideMaster2.xml; rId3 slide slides/slide1.xml; "
@@ -105,9 +96,8 @@ Members themedPackage()
         {u"ppt/slides/_rels/slide1.xml.rels"_s, rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml")},
         {u"ppt/charts/chart1.xml"_s,
          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" + Dml +
-             "\"><c:txPr><a:p><a:pPr><a:defRPr><a:latin "
-             "typeface=\"+mn-lt\"/></a:defRPr></a:pPr></a:p></c:txPr>"
-             "</c:chartSpace>"},
+             "\"><c:txPr><a:p><a:pPr><a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:pPr></a:p>"
+             "</c:txPr></c:chartSpace>"},
         {u"ppt/charts/_rels/chart1.xml.rels"_s, rels("rId1 themeOverride ../theme/themeOverride1.xml")},
         {u"ppt/notesSlides/notesSlide1.xml"_s, part("notes", run("<a:latin typeface=\"+mn-lt\"/>"))},
         {u"ppt/notesSlides/_rels/notesSlide1.xml.rels"_s,
