@@ -400,37 +400,38 @@ void TestOfficeFonts::builtDocuments_data()
     addRecords("odd names", odd, oddUser, {u"01234567890123456789012345678901"_s, u"Short"_s});
 
     const auto [oldDocument, oldUser] = presentationStreams({u"Old Face"_s});
-    QTest::newRow("dual storage") << Members{{u"PP40"_s, "old"}} + presentationMembers(oldDocument, oldUser) +
-                                         Members{{u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
-                                                 {u"PP97_DUALSTORAGE/Current User"_s, user}}
-                                  << SampleFonts << u"font collection"_s << QString();
-    QTest::newRow("PowerPoint 95") << Members{{u"PP40"_s, QByteArray(600, 'x')},
-                                              {u"PowerPoint Document"_s, oldDocument}}
-                                   << QStringList{} << QString()
-                                   << u"PowerPoint 95 documents are not supported"_s;
+    // Other members beside the records, or in their place.
+    const auto add = [](const char *name, const Members &streams, const QStringList &yields,
+                        const QString &place, const QString &note) {
+        QTest::newRow(name) << streams << yields << place << note;
+    };
+    add("dual storage",
+        Members{{u"PP40"_s, "old"}} + presentationMembers(oldDocument, oldUser) +
+            Members{{u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
+                    {u"PP97_DUALSTORAGE/Current User"_s, user}},
+        SampleFonts, u"font collection"_s, {});
+    const Members powerPoint95{{u"PP40"_s, QByteArray(600, 'x')}};
+    add("PowerPoint 95", powerPoint95 + Members{{u"PowerPoint Document"_s, oldDocument}}, {}, {},
+        u"PowerPoint 95 documents are not supported"_s);
     // Records that cannot be walked: the summary still lists the fonts.
-    const QByteArray summary = documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false);
-    QTest::newRow("PowerPoint 95, summary readable")
-        << Members{{u"PP40"_s, QByteArray(600, 'x')}, {u"\005DocumentSummaryInformation"_s, summary}}
-        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
-        << u"taken from the document summary"_s;
-    QTest::newRow("damaged records, summary readable")
-        << presentationMembers(QByteArray(5000, '\x5a'), user) +
-               Members{{u"\005DocumentSummaryInformation"_s, summary}}
-        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s
-        << u"taken from the document summary"_s;
+    const Members summary{{u"\005DocumentSummaryInformation"_s,
+                           documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false)}};
+    const QStringList summaryFonts{u"Arial"_s, u"Tahoma"_s};
+    const QString fromSummary = u"taken from the document summary"_s;
+    add("PowerPoint 95, summary readable", powerPoint95 + summary, summaryFonts, u"document summary"_s,
+        fromSummary);
+    add("damaged records, summary readable", presentationMembers(QByteArray(5000, '\x5a'), user) + summary,
+        summaryFonts, u"document summary"_s, fromSummary);
     const QByteArray encryptedUser = currentUser(getU32(user, 16), 0xF3D1C4DF);
-    QTest::newRow("encrypted, summary readable")
-        << presentationMembers(QByteArray(5000, '\x5a'), encryptedUser) +
-               Members{{u"\005DocumentSummaryInformation"_s, summary}}
-        << QStringList{u"Arial"_s, u"Tahoma"_s} << u"document summary"_s << u"password-protected"_s;
+    add("encrypted, summary readable", presentationMembers(QByteArray(5000, '\x5a'), encryptedUser) + summary,
+        summaryFonts, u"document summary"_s, u"password-protected"_s);
     addRecords("encrypted, no summary", QByteArray(5000, '\x5a'), encryptedUser, {},
                u"password-protected; its fonts cannot be read"_s);
-    QTest::newRow("encrypted package") << Members{{u"EncryptionInfo"_s, QByteArray(200, '\1')},
-                                                  {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}
-                                       << QStringList{} << QString() << u"password-protected"_s;
-    QTest::newRow("word document") << Members{{u"WordDocument"_s, QByteArray(9000, '\2')}} << QStringList{}
-                                   << QString() << u"holds no PowerPoint presentation"_s;
+    add("encrypted package",
+        {{u"EncryptionInfo"_s, QByteArray(200, '\1')}, {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}, {},
+        {}, u"password-protected"_s);
+    add("word document", {{u"WordDocument"_s, QByteArray(9000, '\2')}}, {}, {},
+        u"holds no PowerPoint presentation"_s);
     addRecords("not PowerPoint 97", document, currentUser(0, 0x12345678), {}, u"not a PowerPoint 97"_s);
 }
 
@@ -469,45 +470,35 @@ void TestOfficeFonts::hostileCompoundFiles_data()
 {
     QTest::addColumn<QByteArray>("file");
     const auto [document, user] = incrementallySaved(); // large enough for the big-sector FAT
-    CompoundLayout good{buildCompoundFile(presentationMembers(document, user))};
+    const CompoundLayout good{buildCompoundFile(presentationMembers(document, user))};
+    QTest::newRow("intact") << good.bytes;
+    // Each damaged file is the intact one with 32-bit words written at these offsets.
+    const auto addDamaged = [&good](const char *name, const QList<std::pair<qint64, quint32>> &words) {
+        QByteArray bytes = good.bytes;
+        for (const auto &[offset, value] : words)
+            putU32(&bytes, offset, value);
+        QTest::newRow(name) << bytes;
+    };
     const int documentEntry = good.findEntry(u"PowerPoint Document"_s);
     const int userEntry = good.findEntry(u"Current User"_s);
-    QTest::newRow("intact") << good.bytes;
-
-    const quint32 documentStart = getU32(good.bytes, good.directoryEntry(documentEntry) + 0x74);
-    CompoundLayout fatCycle = good;
-    putU32(&fatCycle.bytes, fatCycle.fatEntry(documentStart + 3), documentStart);
-    QTest::newRow("FAT cycle") << fatCycle.bytes;
-
-    CompoundLayout directoryCycle = good;
-    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x44, 0);
-    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(documentEntry) + 0x48,
-           quint32(documentEntry));
-    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(userEntry) + 0x44, quint32(documentEntry));
-    putU32(&directoryCycle.bytes, directoryCycle.directoryEntry(userEntry) + 0x48, quint32(userEntry));
-    QTest::newRow("directory cycle") << directoryCycle.bytes;
-
-    CompoundLayout miniCycle = good;
+    const qint64 documentDirectory = good.directoryEntry(documentEntry);
+    const qint64 userDirectory = good.directoryEntry(userEntry);
+    const quint32 documentStart = getU32(good.bytes, documentDirectory + 0x74);
+    addDamaged("FAT cycle", {{good.fatEntry(documentStart + 3), documentStart}});
+    addDamaged("directory cycle", {{documentDirectory + 0x44, 0},
+                                   {documentDirectory + 0x48, quint32(documentEntry)},
+                                   {userDirectory + 0x44, quint32(documentEntry)},
+                                   {userDirectory + 0x48, quint32(userEntry)}});
+    QList<std::pair<qint64, quint32>> miniCycle;
     const qint64 miniFat = CompoundLayout::sector(getU32(good.bytes, 0x3C));
-    for (int entry = 0; entry < 128; ++entry)
-        putU32(&miniCycle.bytes, miniFat + 4 * entry, quint32(entry));
-    QTest::newRow("mini FAT cycle") << miniCycle.bytes;
-
-    CompoundLayout hugeSizes = good;
-    putU32(&hugeSizes.bytes, hugeSizes.directoryEntry(documentEntry) + 0x78, 0xFFFFFFF0);
-    putU32(&hugeSizes.bytes, hugeSizes.directoryEntry(userEntry) + 0x78, 0x7FFFFFF0);
-    QTest::newRow("huge stream sizes") << hugeSizes.bytes;
-
-    CompoundLayout hugeCounts = good;
-    putU32(&hugeCounts.bytes, 0x2C, 0x7FFFFFFF); // FAT sectors
-    putU32(&hugeCounts.bytes, 0x40, 0x7FFFFFFF); // mini FAT sectors
-    putU32(&hugeCounts.bytes, 0x48, 0x7FFFFFFF); // DIFAT sectors
-    QTest::newRow("huge counts") << hugeCounts.bytes;
-
-    CompoundLayout chainOutside = good;
-    putU32(&chainOutside.bytes, chainOutside.directoryEntry(documentEntry) + 0x74, 0x00FFFFFF);
-    putU32(&chainOutside.bytes, 0x30, 0xFFFFFFF0);
-    QTest::newRow("chains outside the file") << chainOutside.bytes;
+    for (quint32 entry = 0; entry < 128; ++entry)
+        miniCycle.append({miniFat + 4 * entry, entry});
+    addDamaged("mini FAT cycle", miniCycle);
+    addDamaged("huge stream sizes",
+               {{documentDirectory + 0x78, 0xFFFFFFF0}, {userDirectory + 0x78, 0x7FFFFFF0}});
+    // The counts of FAT, mini FAT and DIFAT sectors.
+    addDamaged("huge counts", {{0x2C, 0x7FFFFFFF}, {0x40, 0x7FFFFFFF}, {0x48, 0x7FFFFFFF}});
+    addDamaged("chains outside the file", {{documentDirectory + 0x74, 0x00FFFFFF}, {0x30, 0xFFFFFFF0}});
 }
 
 void TestOfficeFonts::hostileCompoundFiles()
