@@ -255,7 +255,7 @@ void FontMetaTest::hostileNamesRoundTrip()
     const QStringList names =
         u"Anchor|Gill Sans\", \"Injected|kMDItemFonts = (null)|Bodoni 72, Book|Font (Pro) \"Q\"|"
         u"Null Sans|Gill Sans|[31mRed [0m|Lone \uFFFD Half"_s.split(u'|');
-    const auto [document, user] = presentationStreams(fonts);
+    const auto [document, user] = presentationStreams(fontEntities(fonts));
     const QString path = QDir(m_folder.path()).filePath(u"hostile.ppt"_s);
     QVERIFY(test::writeFile(path, buildCompoundFile(presentationMembers(document, user))));
     const MetadataAnswer answer = MetadataQuery(helper()).query(path);

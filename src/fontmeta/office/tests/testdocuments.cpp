@@ -93,7 +93,7 @@ QByteArray fontEntity(const QString &name)
     return record(0x0000, 0x0FB7, data);
 }
 
-static QByteArray fontEntities(const QStringList &fonts)
+QByteArray fontEntities(const QStringList &fonts)
 {
     QByteArray entities;
     for (const QString &font : fonts)
@@ -101,15 +101,10 @@ static QByteArray fontEntities(const QStringList &fonts)
     return entities;
 }
 
-static QByteArray documentContainer(const QByteArray &fontRecords)
+QByteArray documentContainer(const QByteArray &fontRecords)
 {
     const QByteArray textInfo = record(0x000F, 0x03F2, record(0x001F, 0x07D5, fontRecords));
     return record(0x000F, 0x03E8, record(0x0001, 0x03E9, QByteArray(40, '\0')) + textInfo);
-}
-
-QByteArray documentContainer(const QStringList &fonts)
-{
-    return documentContainer(fontEntities(fonts));
 }
 
 QByteArray persistDirectory(quint32 firstId, const QList<quint32> &offsets)
@@ -133,11 +128,6 @@ QByteArray currentUser(quint32 offsetToCurrentEdit, quint32 headerToken)
     const QByteArray data = u32Bytes(0x14) + u32Bytes(headerToken) + u32Bytes(offsetToCurrentEdit) +
                             QByteArray::fromHex("0000f403030000000000");
     return record(0x0000, 0x0FF6, data);
-}
-
-std::pair<QByteArray, QByteArray> presentationStreams(const QStringList &fonts)
-{
-    return presentationStreams(fontEntities(fonts));
 }
 
 std::pair<QByteArray, QByteArray> presentationStreams(const QByteArray &fontRecords)

@@ -35,14 +35,13 @@ QByteArray buildCompoundFile(const Members &streams);
 
 // Records of a PowerPoint document stream.
 QByteArray fontEntity(const QString &name);
-QByteArray documentContainer(const QStringList &fonts);
+QByteArray fontEntities(const QStringList &fonts); // an entity for each name
+QByteArray documentContainer(const QByteArray &fontRecords);
 QByteArray persistDirectory(quint32 firstId, const QList<quint32> &offsets);
 QByteArray userEdit(quint32 offsetLastEdit, quint32 offsetPersistDirectory, quint32 documentPersistId);
 QByteArray currentUser(quint32 offsetToCurrentEdit, quint32 headerToken = 0xE391C05F);
 
-// A whole one-edit document stream and its Current User stream for `fonts`, or for the records of the
-// font collection as given.
-std::pair<QByteArray, QByteArray> presentationStreams(const QStringList &fonts);
+// A whole one-edit document stream and its Current User stream, with these records in its font collection.
 std::pair<QByteArray, QByteArray> presentationStreams(const QByteArray &fontRecords);
 // The two streams as the members of a Compound File.
 Members presentationMembers(const QByteArray &document, const QByteArray &user);

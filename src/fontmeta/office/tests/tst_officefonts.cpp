@@ -217,14 +217,14 @@ const QStringList SampleFonts = {u"Alpha Sans"_s, u"ＭＳ Ｐゴシック"_s, u
 // and a run of zero bytes sits between records, as in files patched by tools.
 std::pair<QByteArray, QByteArray> incrementallySaved()
 {
-    QByteArray document = QByteArray(8000, '\0') + documentContainer({u"Old Face"_s});
+    QByteArray document = QByteArray(8000, '\0') + documentContainer(fontEntity(u"Old Face"_s));
     const quint32 oldDirectory = quint32(document.size());
     document += persistDirectory(1, {8000});
     const quint32 oldEdit = quint32(document.size());
     document += userEdit(0, oldDirectory, 1);
     document += QByteArray(300, '\0');
     const quint32 newContainer = quint32(document.size());
-    document += documentContainer(SampleFonts);
+    document += documentContainer(fontEntities(SampleFonts));
     const quint32 newDirectory = quint32(document.size());
     document += persistDirectory(1, {newContainer});
     const quint32 newEdit = quint32(document.size());
@@ -363,7 +363,7 @@ void TestOfficeFonts::builtDocuments_data()
                                const QStringList &yields, const QString &note = {}) {
         QTest::newRow(name) << presentationMembers(document, user) << yields << u"font collection"_s << note;
     };
-    const auto [document, user] = presentationStreams(SampleFonts);
+    const auto [document, user] = presentationStreams(fontEntities(SampleFonts));
     addRecords("plain", document, user, SampleFonts);
     const auto [savedTwice, savedTwiceUser] = incrementallySaved();
     addRecords("saved twice", savedTwice, savedTwiceUser, SampleFonts);
@@ -396,10 +396,10 @@ void TestOfficeFonts::builtDocuments_data()
     addRecords("document record is an atom", atomNotContainer, user, {}, noDocument);
     // A name that fills all 32 units without a NUL is cut there; an empty one is dropped.
     const auto [odd, oddUser] =
-        presentationStreams({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()});
+        presentationStreams(fontEntities({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()}));
     addRecords("odd names", odd, oddUser, {u"01234567890123456789012345678901"_s, u"Short"_s});
 
-    const auto [oldDocument, oldUser] = presentationStreams({u"Old Face"_s});
+    const auto [oldDocument, oldUser] = presentationStreams(fontEntity(u"Old Face"_s));
     // Other members beside the records, or in their place.
     const auto add = [](const char *name, const Members &streams, const QStringList &yields,
                         const QString &place, const QString &note) {
