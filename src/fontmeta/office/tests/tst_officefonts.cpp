@@ -422,7 +422,7 @@ void TestOfficeFonts::builtDocuments_data()
         fromSummary);
     add("damaged records, summary readable", presentationMembers(QByteArray(5000, '\x5a'), user) + summary,
         summaryFonts, u"document summary"_s, fromSummary);
-    const QByteArray encryptedUser = currentUser(getU32(user, 16), 0xF3D1C4DF);
+    const QByteArray encryptedUser = currentUser(edit, 0xF3D1C4DF);
     add("encrypted, summary readable", presentationMembers(QByteArray(5000, '\x5a'), encryptedUser) + summary,
         summaryFonts, u"document summary"_s, u"password-protected"_s);
     addRecords("encrypted, no summary", QByteArray(5000, '\x5a'), encryptedUser, {},
