@@ -2,6 +2,7 @@
 
 #include <fontmeta/office/pptdocument.h>
 
+#include <QMap>
 #include <QtEndian>
 
 #include <testsupport/testzip.h>
@@ -10,47 +11,65 @@
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-memory.h>
 
+using namespace Qt::StringLiterals;
+
 namespace kernwick::fontmeta::testing {
 
 using ppt::record;
 
-QByteArray buildZip(const Members &members, bool store)
+QByteArray buildZip(const Members &members)
 {
-    return test::TestZip::build(members, store ? test::TestZip::Compression::stored
-                                               : test::TestZip::Compression::deflated);
+    return test::TestZip::build(members);
+}
+
+QByteArray rels(const QByteArray &relationships)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    for (const QByteArray &relationship : relationships.split(';')) {
+        const QList<QByteArray> fields = relationship.trimmed().split(' ');
+        xml += "<Relationship Id=\"" + fields[0] + "\" Type=\"" + Rel + '/' + fields[1] + "\" Target=\"" +
+               fields[2] + "\"/>";
+    }
+    return xml + "</Relationships>";
+}
+
+QByteArray part(const char *root, const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><p:" + QByteArray(root) + " xmlns:p=\"" + Pml +
+           "\" xmlns:a=\"" + Dml + "\" xmlns:r=\"" + Rel + "\">" + body + "</p:" + root + '>';
+}
+
+QStringList names(const ReadResult &result)
+{
+    QStringList list;
+    for (const FontUse &use : result.uses)
+        list.append(use.fontName);
+    return list;
 }
 
 QByteArray buildCompoundFile(const Members &streams)
 {
     GsfOutput *memory = gsf_output_memory_new();
     GsfOutfile *root = gsf_outfile_msole_new(memory);
-    QList<std::pair<QString, GsfOutfile *>> storages;
+    QMap<QString, GsfOutfile *> storages{{QString(), root}};
     for (const auto &[path, data] : streams) {
-        GsfOutfile *parent = root;
-        const QStringList parts = path.split(u'/');
-        if (parts.size() == 2) {
-            parent = nullptr;
-            for (const auto &[storageName, storage] : std::as_const(storages)) {
-                if (storageName == parts[0])
-                    parent = storage;
-            }
-            if (!parent) {
-                parent = reinterpret_cast<GsfOutfile *>(
-                    gsf_outfile_new_child(root, parts[0].toUtf8().constData(), TRUE));
-                storages.append({parts[0], parent});
-            }
-        }
-        GsfOutput *stream = gsf_outfile_new_child(parent, parts.last().toUtf8().constData(), FALSE);
+        const QString storageName = path.section(u'/', 0, -2);
+        if (!storages.contains(storageName))
+            storages.insert(storageName, reinterpret_cast<GsfOutfile *>(gsf_outfile_new_child(
+                                             root, storageName.toUtf8().constData(), TRUE)));
+        GsfOutput *stream =
+            gsf_outfile_new_child(storages[storageName], path.section(u'/', -1).toUtf8().constData(), FALSE);
         gsf_output_write(stream, size_t(data.size()), reinterpret_cast<const guint8 *>(data.constData()));
         gsf_output_close(stream);
         g_object_unref(stream);
     }
-    for (const auto &[storageName, storage] : std::as_const(storages)) {
-        gsf_output_close(reinterpret_cast<GsfOutput *>(storage));
-        g_object_unref(storage);
+    // Each storage closes before the root, whose empty name sorts first.
+    const QList<GsfOutfile *> outfiles = storages.values();
+    for (auto outfile = outfiles.crbegin(); outfile != outfiles.crend(); ++outfile) {
+        gsf_output_close(reinterpret_cast<GsfOutput *>(*outfile));
+        g_object_unref(*outfile);
     }
-    gsf_output_close(reinterpret_cast<GsfOutput *>(root));
-    g_object_unref(root);
     const QByteArray bytes(reinterpret_cast<const char *>(
                                gsf_output_memory_get_bytes(reinterpret_cast<GsfOutputMemory *>(memory))),
                            qsizetype(gsf_output_size(memory)));
@@ -58,7 +77,7 @@ QByteArray buildCompoundFile(const Members &streams)
     return bytes;
 }
 
-QByteArray u32Bytes(quint32 value)
+static QByteArray u32Bytes(quint32 value)
 {
     QByteArray bytes(4, Qt::Uninitialized);
     qToLittleEndian(value, bytes.data());
@@ -74,12 +93,17 @@ QByteArray fontEntity(const QString &name)
     return record(0x0000, 0x0FB7, data);
 }
 
-QByteArray documentContainer(const QStringList &fonts)
+QByteArray fontEntities(const QStringList &fonts)
 {
     QByteArray entities;
     for (const QString &font : fonts)
         entities += fontEntity(font);
-    const QByteArray textInfo = record(0x000F, 0x03F2, record(0x001F, 0x07D5, entities));
+    return entities;
+}
+
+QByteArray documentContainer(const QByteArray &fontRecords)
+{
+    const QByteArray textInfo = record(0x000F, 0x03F2, record(0x001F, 0x07D5, fontRecords));
     return record(0x000F, 0x03E8, record(0x0001, 0x03E9, QByteArray(40, '\0')) + textInfo);
 }
 
@@ -106,14 +130,19 @@ QByteArray currentUser(quint32 offsetToCurrentEdit, quint32 headerToken)
     return record(0x0000, 0x0FF6, data);
 }
 
-std::pair<QByteArray, QByteArray> presentationStreams(const QStringList &fonts)
+std::pair<QByteArray, QByteArray> presentationStreams(const QByteArray &fontRecords)
 {
-    QByteArray document = documentContainer(fonts);
+    QByteArray document = documentContainer(fontRecords);
     const quint32 directory = quint32(document.size());
     document += persistDirectory(1, {0});
     const quint32 edit = quint32(document.size());
     document += userEdit(0, directory, 1);
     return {document, currentUser(edit)};
+}
+
+Members presentationMembers(const QByteArray &document, const QByteArray &user)
+{
+    return {{u"Current User"_s, user}, {u"PowerPoint Document"_s, document}};
 }
 
 QByteArray documentSummary(const QString &heading, const QStringList &fonts, bool paddedStrings)
