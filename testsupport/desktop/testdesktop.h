@@ -38,11 +38,8 @@ class TestNotificationService final : public QObject
 public:
     struct Notice
     {
-        QString applicationName;
-        uint replacesId = 0;
         QString summary;
         QString body;
-        QVariantMap hints;
     };
 
     // Registers on a connection of its own; false when the bus cannot be reached or the name is taken.
@@ -52,7 +49,6 @@ public:
 public Q_SLOTS:
     uint Notify(const QString &applicationName, uint replacesId, const QString &icon, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &hints, int timeout);
-    QStringList GetCapabilities();
 
 Q_SIGNALS:
     void noticeReceived();
@@ -72,8 +68,11 @@ public:
     QList<QStringList> shownItems;
 
 public Q_SLOTS:
-    void ShowItems(const QStringList &uris, const QString &startupId);
-    void ShowFolders(const QStringList &uris, const QString &startupId);
+    void ShowItems(const QStringList &uris, const QString & /*startupId*/)
+    {
+        shownItems.append(uris);
+        Q_EMIT itemsShown();
+    }
 
 Q_SIGNALS:
     void itemsShown();
@@ -87,14 +86,20 @@ class TestSettingsPortal final : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
 
 public:
-    explicit TestSettingsPortal(uint colorScheme = 0);
+    explicit TestSettingsPortal(uint colorScheme = 0)
+        : m_colorScheme(colorScheme)
+    {}
     bool registerOnSessionBus();
     // Changes the preference and says so on the bus, as the desktop does.
     void setColorScheme(uint colorScheme);
 
 public Q_SLOTS:
     QDBusVariant ReadOne(const QString &group, const QString &key);
-    QDBusVariant Read(const QString &group, const QString &key);
+    // The older method wraps the value once more.
+    QDBusVariant Read(const QString &group, const QString &key)
+    {
+        return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
+    }
 
 Q_SIGNALS:
     void SettingChanged(const QString &group, const QString &key, const QDBusVariant &value);

@@ -2,7 +2,6 @@
 #include <platform/desktop/singleinstance.h>
 #include <platform/desktop/updatechecker.h>
 
-#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -25,48 +24,11 @@ private Q_SLOTS:
     void initTestCase();
     void colorSchemeFromThePortal();
     void oneRunningCopy();
-    void updateFeed_data();
     void updateFeed();
 
 private:
     QTemporaryDir m_runtime;
 };
-
-namespace {
-
-// An HTTP server on loopback that answers every request with one response.
-class FeedServer final : public QTcpServer
-{
-public:
-    QByteArray status = "200 OK";
-    QByteArray body;
-
-    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(serverPort())); }
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto *socket = new QTcpSocket(this);
-        socket->setSocketDescriptor(descriptor);
-        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-            if (!socket->readAll().contains("\r\n\r\n"))
-                return;
-            socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-            socket->disconnectFromHost();
-        });
-    }
-};
-
-QByteArray feed(const QByteArray &items)
-{
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-<channel><title>Kernwick</title>)" +
-           items + "</channel></rss>";
-}
-
-} // namespace
 
 void ShellServicesTest::initTestCase()
 {
@@ -117,13 +79,14 @@ void ShellServicesTest::oneRunningCopy()
     QVERIFY(!other.forwardToRunningCopy({}));
 }
 
-void ShellServicesTest::updateFeed_data()
+void ShellServicesTest::updateFeed()
 {
-    QTest::addColumn<QByteArray>("status");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<UpdateChecker::Outcome>("outcome");
-    QTest::addColumn<QString>("version");
-
+    const auto feed = [](const QByteArray &items) -> QByteArray {
+        return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><title>Kernwick</title>)" +
+               items + "</channel></rss>";
+    };
     const QByteArray older = R"(<item><title>Version 0.0.9</title><sparkle:version>0.0.9</sparkle:version>
         <enclosure url="https://example.org/kernwick-0.0.9.tar.gz" length="1" type="application/octet-stream"/></item>)";
     const QByteArray newer = R"(<item><title>Version 1.2</title>
@@ -132,46 +95,46 @@ void ShellServicesTest::updateFeed_data()
                    length="1" type="application/octet-stream"/></item>)";
     const QByteArray newest = R"(<item><title>Version 1.10</title><sparkle:version>1.10.0</sparkle:version>
         <enclosure url="https://example.org/kernwick-1.10.tar.gz" length="1" type="application/octet-stream"/></item>)";
-    QTest::newRow("up to date") << QByteArray("200 OK") << feed(older) << UpdateChecker::Outcome::upToDate
-                                << QString();
-    QTest::newRow("newer versions") << QByteArray("200 OK") << feed(newer + older + newest)
-                                    << UpdateChecker::Outcome::updateAvailable << u"1.10.0"_s;
-    QTest::newRow("broken feed") << QByteArray("200 OK") << QByteArray("<rss><channel><item>")
-                                 << UpdateChecker::Outcome::brokenFeed << QString();
-    QTest::newRow("not found") << QByteArray("404 Not Found") << QByteArray("gone")
-                               << UpdateChecker::Outcome::unreachable << QString();
-    QTest::newRow("server down") << QByteArray() << QByteArray() << UpdateChecker::Outcome::unreachable
-                                 << QString();
-    QTest::newRow("no feed") << QByteArray("-") << QByteArray() << UpdateChecker::Outcome::noFeed
-                             << QString();
-}
-
-void ShellServicesTest::updateFeed()
-{
-    QFETCH(QByteArray, status);
-    QFETCH(QByteArray, body);
-    QFETCH(UpdateChecker::Outcome, outcome);
-    QFETCH(QString, version);
-
-    // An empty status: nothing listens any more; "-": no feed configured.
-    FeedServer server;
-    server.status = status;
-    server.body = body;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    const QUrl url = status == "-" ? QUrl() : server.url();
-    if (status.isEmpty())
-        server.close();
-    UpdateChecker checker(url, u"0.1.0"_s);
-    QSignalSpy finished(&checker, &UpdateChecker::finished);
-    checker.checkForUpdates();
-    QVERIFY(finished.wait(10'000));
-    QCOMPARE(finished.first().at(0).value<UpdateChecker::Outcome>(), outcome);
-    const AppcastItem update = finished.first().at(1).value<AppcastItem>();
-    QCOMPARE(update.version, version);
-    if (outcome == UpdateChecker::Outcome::updateAvailable)
-        QCOMPARE(update.downloadUrl, QUrl(u"https://example.org/kernwick-1.10.tar.gz"_s));
-    QCOMPARE(finished.first().at(2).toString().isEmpty(),
-             outcome != UpdateChecker::Outcome::brokenFeed && outcome != UpdateChecker::Outcome::unreachable);
+    // The server's status line and its answer; an empty status: nothing listens any more; "-": no feed
+    // configured.
+    using Outcome = UpdateChecker::Outcome;
+    for (const auto &[status, body, outcome, version] :
+         {std::tuple{QByteArray("200 OK"), feed(older), Outcome::upToDate, QString()},
+          {"200 OK", feed(newer + older + newest), Outcome::updateAvailable, u"1.10.0"_s},
+          {"200 OK", "<rss><channel><item>", Outcome::brokenFeed, {}},
+          {"404 Not Found", "gone", Outcome::unreachable, {}},
+          {{}, {}, Outcome::unreachable, {}},
+          {"-", {}, Outcome::noFeed, {}}}) {
+        // An HTTP server on loopback that answers every request with one response.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, answer = status, body = body] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, answer, body] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 " + answer +
+                              "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+        const QUrl url =
+            status == "-" ? QUrl() : QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(server.serverPort()));
+        if (status.isEmpty())
+            server.close();
+        UpdateChecker checker(url, u"0.1.0"_s);
+        QSignalSpy finished(&checker, &UpdateChecker::finished);
+        checker.checkForUpdates();
+        QVERIFY2(finished.wait(10'000), status.constData());
+        QCOMPARE(finished.first().at(0).value<Outcome>(), outcome);
+        const AppcastItem update = finished.first().at(1).value<AppcastItem>();
+        QCOMPARE(update.version, version);
+        if (outcome == Outcome::updateAvailable)
+            QCOMPARE(update.downloadUrl, QUrl(u"https://example.org/kernwick-1.10.tar.gz"_s));
+        QCOMPARE(finished.first().at(2).toString().isEmpty(),
+                 outcome != Outcome::brokenFeed && outcome != Outcome::unreachable);
+    }
 }
 
 QTEST_GUILESS_MAIN(ShellServicesTest)
