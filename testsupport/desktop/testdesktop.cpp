@@ -22,26 +22,7 @@ bool registerService(QObject *object, const QString &path, const QString &servic
     QDBusConnection bus = serviceConnection();
     return bus.isConnected() && bus.registerObject(path, object, options) && bus.registerService(service);
 }
-
-std::optional<QString> takeFirst(QList<std::optional<QString>> &answers)
-{
-    return answers.isEmpty() ? std::nullopt : answers.takeFirst();
-}
 } // namespace
-
-std::optional<QString> ScriptedFileChooser::chooseFile(const QString &prompt, const QString &message)
-{
-    asked.append(prompt + u'|' + message);
-    return takeFirst(files);
-}
-
-std::optional<QString> ScriptedFileChooser::chooseFolder(const QString &prompt, const QString &message,
-                                                         const QString &startFolder)
-{
-    asked.append(prompt + u'|' + message);
-    startFolders.append(startFolder);
-    return takeFirst(folders);
-}
 
 bool TestNotificationService::registerOnSessionBus()
 {

@@ -24,9 +24,18 @@ public:
     QStringList asked;                     // "prompt|message" of every question, in order
     QStringList startFolders;              // where each folder chooser opened
 
-    std::optional<QString> chooseFile(const QString &prompt, const QString &message) override;
+    std::optional<QString> chooseFile(const QString &prompt, const QString &message) override
+    {
+        asked.append(prompt + u'|' + message);
+        return files.isEmpty() ? std::nullopt : files.takeFirst();
+    }
     std::optional<QString> chooseFolder(const QString &prompt, const QString &message,
-                                        const QString &startFolder) override;
+                                        const QString &startFolder) override
+    {
+        asked.append(prompt + u'|' + message);
+        startFolders.append(startFolder);
+        return folders.isEmpty() ? std::nullopt : folders.takeFirst();
+    }
 };
 
 // A notification service on the session bus, org.freedesktop.Notifications, that keeps what it is sent.

@@ -1,4 +1,3 @@
-#include <views/appbackground.h>
 #include <views/contentview.h>
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
@@ -6,7 +5,6 @@
 #include <views/foldertreerow.h>
 #include <views/fontemptystateview.h>
 #include <views/fontlistheader.h>
-#include <views/fonttableview.h>
 #include <views/handoffpackageview.h>
 #include <views/packagerow.h>
 #include <views/readinesscard.h>
@@ -20,7 +18,6 @@
 #include <views/tools/viewworld.h>
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
