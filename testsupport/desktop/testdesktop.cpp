@@ -32,7 +32,7 @@ bool TestNotificationService::registerOnSessionBus()
 uint TestNotificationService::Notify(const QString &, uint, const QString &, const QString &summary,
                                      const QString &body, const QStringList &, const QVariantMap &, int)
 {
-    notices.append({summary, body});
+    notices.append(summary + u'|' + body);
     Q_EMIT noticeReceived();
     return ++m_lastId;
 }

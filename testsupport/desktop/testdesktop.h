@@ -45,15 +45,9 @@ class TestNotificationService final : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    struct Notice
-    {
-        QString summary;
-        QString body;
-    };
-
     // Registers on a connection of its own; false when the bus cannot be reached or the name is taken.
     bool registerOnSessionBus();
-    QList<Notice> notices;
+    QStringList notices; // "summary|body" of every notice, in order
 
 public Q_SLOTS:
     uint Notify(const QString &applicationName, uint replacesId, const QString &icon, const QString &summary,

@@ -31,6 +31,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <testsupport/testzip.h>
+
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
@@ -258,11 +260,8 @@ private Q_SLOTS:
         QLocale::setDefault(saved);
         // A Keynote package is a folder: its size is the sum of its files; its kind is known whatever its
         // case.
-        QVERIFY(QDir(folder.path()).mkpath(u"Talk.KEY/Data"_s));
-        for (const QString &member : {u"Talk.KEY/Index.zip"_s, u"Talk.KEY/Data/image.png"_s}) {
-            QFile part(folder.filePath(member));
-            QVERIFY(part.open(QIODevice::WriteOnly) && part.resize(786432));
-        }
+        for (const QString &member : {u"Talk.KEY/Index.zip"_s, u"Talk.KEY/Data/image.png"_s})
+            QVERIFY(test::writeFile(folder.filePath(member), QByteArray(786432, 'x')));
         QCOMPARE(FileCardView::sizeLabel(folder.filePath(u"Talk.KEY"_s)), u"1.5 MB"_s);
         QCOMPARE(FileCardView::kindLabel(folder.filePath(u"Talk.KEY"_s)), u"Keynote (.key)"_s);
         FileCardView card(m_world.appearance, file, {}, {});

@@ -375,7 +375,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(package + u'/' + QFileInfo(document).fileName()));
         QCOMPARE(state->statusMessage(),
                  packageStatusMessage(packageFolderName(document), installed.size(), 0, 0));
-        QCOMPARE(m_notifications.notices.last().body, packageReadyNoticeBody(package, installed.size()));
+        QCOMPARE(m_notifications.notices.last(),
+                 u"Package Ready|"_s + packageReadyNoticeBody(package, installed.size()));
     }
 };
 
