@@ -15,79 +15,37 @@ QDBusConnection serviceConnection()
     return QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"kernwick-test-services"_s);
 }
 
-std::optional<QString> takeFirst(QList<std::optional<QString>> &answers)
+// Registers `object` at `path` under the name `service`, on the services' connection.
+bool registerService(QObject *object, const QString &path, const QString &service,
+                     QDBusConnection::RegisterOptions options = QDBusConnection::ExportAllSlots)
 {
-    return answers.isEmpty() ? std::nullopt : answers.takeFirst();
+    QDBusConnection bus = serviceConnection();
+    return bus.isConnected() && bus.registerObject(path, object, options) && bus.registerService(service);
 }
 } // namespace
 
-std::optional<QString> ScriptedFileChooser::chooseFile(const QString &prompt, const QString &message)
-{
-    asked.append(prompt + u'|' + message);
-    return takeFirst(files);
-}
-
-std::optional<QString> ScriptedFileChooser::chooseFolder(const QString &prompt, const QString &message,
-                                                         const QString &startFolder)
-{
-    asked.append(prompt + u'|' + message);
-    startFolders.append(startFolder);
-    return takeFirst(folders);
-}
-
 bool TestNotificationService::registerOnSessionBus()
 {
-    QDBusConnection bus = serviceConnection();
-    return bus.isConnected() &&
-           bus.registerObject(u"/org/freedesktop/Notifications"_s, this, QDBusConnection::ExportAllSlots) &&
-           bus.registerService(u"org.freedesktop.Notifications"_s);
+    return registerService(this, u"/org/freedesktop/Notifications"_s, u"org.freedesktop.Notifications"_s);
 }
 
-uint TestNotificationService::Notify(const QString &applicationName, uint replacesId, const QString &,
-                                     const QString &summary, const QString &body, const QStringList &,
-                                     const QVariantMap &hints, int)
+uint TestNotificationService::Notify(const QString &, uint, const QString &, const QString &summary,
+                                     const QString &body, const QStringList &, const QVariantMap &, int)
 {
-    notices.append({applicationName, replacesId, summary, body, hints});
+    notices.append(summary + u'|' + body);
     Q_EMIT noticeReceived();
     return ++m_lastId;
 }
 
-QStringList TestNotificationService::GetCapabilities()
-{
-    return {u"body"_s, u"sound"_s};
-}
-
 bool TestFileManagerService::registerOnSessionBus()
 {
-    QDBusConnection bus = serviceConnection();
-    return bus.isConnected() &&
-           bus.registerObject(u"/org/freedesktop/FileManager1"_s, this, QDBusConnection::ExportAllSlots) &&
-           bus.registerService(u"org.freedesktop.FileManager1"_s);
+    return registerService(this, u"/org/freedesktop/FileManager1"_s, u"org.freedesktop.FileManager1"_s);
 }
-
-void TestFileManagerService::ShowItems(const QStringList &uris, const QString &)
-{
-    shownItems.append(uris);
-    Q_EMIT itemsShown();
-}
-
-void TestFileManagerService::ShowFolders(const QStringList &uris, const QString &)
-{
-    shownItems.append(uris);
-    Q_EMIT itemsShown();
-}
-
-TestSettingsPortal::TestSettingsPortal(uint colorScheme)
-    : m_colorScheme(colorScheme)
-{}
 
 bool TestSettingsPortal::registerOnSessionBus()
 {
-    QDBusConnection bus = serviceConnection();
-    return bus.isConnected() &&
-           bus.registerObject(u"/org/freedesktop/portal/desktop"_s, this,
-                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
-           bus.registerService(u"org.freedesktop.portal.Desktop"_s);
+    return registerService(this, u"/org/freedesktop/portal/desktop"_s, u"org.freedesktop.portal.Desktop"_s,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
 }
 
 void TestSettingsPortal::setColorScheme(uint colorScheme)
@@ -103,19 +61,10 @@ QDBusVariant TestSettingsPortal::ReadOne(const QString &group, const QString &ke
     return QDBusVariant(QVariant());
 }
 
-QDBusVariant TestSettingsPortal::Read(const QString &group, const QString &key)
-{
-    // The older method wraps the value once more.
-    return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
-}
-
 bool TestFileChooserPortal::registerOnSessionBus()
 {
-    QDBusConnection bus = serviceConnection();
-    return bus.isConnected() &&
-           bus.registerObject(u"/org/freedesktop/portal/desktop"_s, this,
-                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties) &&
-           bus.registerService(u"org.freedesktop.portal.Desktop"_s);
+    return registerService(this, u"/org/freedesktop/portal/desktop"_s, u"org.freedesktop.portal.Desktop"_s,
+                           QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
 }
 
 QDBusObjectPath TestFileChooserPortal::OpenFile(const QString &, const QString &title,

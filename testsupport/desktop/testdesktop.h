@@ -24,9 +24,18 @@ public:
     QStringList asked;                     // "prompt|message" of every question, in order
     QStringList startFolders;              // where each folder chooser opened
 
-    std::optional<QString> chooseFile(const QString &prompt, const QString &message) override;
+    std::optional<QString> chooseFile(const QString &prompt, const QString &message) override
+    {
+        asked.append(prompt + u'|' + message);
+        return files.isEmpty() ? std::nullopt : files.takeFirst();
+    }
     std::optional<QString> chooseFolder(const QString &prompt, const QString &message,
-                                        const QString &startFolder) override;
+                                        const QString &startFolder) override
+    {
+        asked.append(prompt + u'|' + message);
+        startFolders.append(startFolder);
+        return folders.isEmpty() ? std::nullopt : folders.takeFirst();
+    }
 };
 
 // A notification service on the session bus, org.freedesktop.Notifications, that keeps what it is sent.
@@ -36,23 +45,13 @@ class TestNotificationService final : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    struct Notice
-    {
-        QString applicationName;
-        uint replacesId = 0;
-        QString summary;
-        QString body;
-        QVariantMap hints;
-    };
-
     // Registers on a connection of its own; false when the bus cannot be reached or the name is taken.
     bool registerOnSessionBus();
-    QList<Notice> notices;
+    QStringList notices; // "summary|body" of every notice, in order
 
 public Q_SLOTS:
     uint Notify(const QString &applicationName, uint replacesId, const QString &icon, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &hints, int timeout);
-    QStringList GetCapabilities();
 
 Q_SIGNALS:
     void noticeReceived();
@@ -72,8 +71,11 @@ public:
     QList<QStringList> shownItems;
 
 public Q_SLOTS:
-    void ShowItems(const QStringList &uris, const QString &startupId);
-    void ShowFolders(const QStringList &uris, const QString &startupId);
+    void ShowItems(const QStringList &uris, const QString & /*startupId*/)
+    {
+        shownItems.append(uris);
+        Q_EMIT itemsShown();
+    }
 
 Q_SIGNALS:
     void itemsShown();
@@ -87,14 +89,20 @@ class TestSettingsPortal final : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
 
 public:
-    explicit TestSettingsPortal(uint colorScheme = 0);
+    explicit TestSettingsPortal(uint colorScheme = 0)
+        : m_colorScheme(colorScheme)
+    {}
     bool registerOnSessionBus();
     // Changes the preference and says so on the bus, as the desktop does.
     void setColorScheme(uint colorScheme);
 
 public Q_SLOTS:
     QDBusVariant ReadOne(const QString &group, const QString &key);
-    QDBusVariant Read(const QString &group, const QString &key);
+    // The older method wraps the value once more.
+    QDBusVariant Read(const QString &group, const QString &key)
+    {
+        return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
+    }
 
 Q_SIGNALS:
     void SettingChanged(const QString &group, const QString &key, const QDBusVariant &value);

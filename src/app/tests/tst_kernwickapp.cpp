@@ -2,7 +2,6 @@
 #include <platform/desktop/colorschemeportal.h>
 #include <views/appearance.h>
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QDir>
@@ -46,7 +45,7 @@ private Q_SLOTS:
         }
     }
 
-    void viewMenuAndItsSetting()
+    void viewMenuSettingAndTheDesktop()
     {
         Shell shell = makeShell();
         const QList<QAction *> menus = shell.window->menuBar()->actions();
@@ -69,9 +68,8 @@ private Q_SLOTS:
         shell.app->darkAction()->trigger();
         QCOMPARE(checkedItems(*shell.app), QStringList{u"Dark"_s});
         // The menu follows, and marks the mode with a checkmark, not a radio bullet.
-        QMenu *view = menus[1]->menu();
         QVERIFY(!shell.app->darkAction()->actionGroup()->isExclusive());
-        const QImage menu = view->grab().toImage();
+        const QImage menu = menus[1]->menu()->grab().toImage();
         QVERIFY(menu.pixelColor(menu.width() - 4, menu.height() / 2).lightness() < 90);
         shell = {};
         m_appearance.setColorScheme(Appearance::ColorScheme::light);
@@ -88,11 +86,8 @@ private Q_SLOTS:
         shell.app->autoAction()->trigger();
         QCOMPARE(checkedItems(*shell.app), QStringList{u"Auto (Follow System)"_s});
         QCOMPARE(m_settings->value(u"appearanceMode"_s).toString(), u"auto"_s);
-    }
 
-    void autoFollowsTheDesktop()
-    {
-        Shell shell = makeShell();
+        // Auto follows the desktop's preference as it changes.
         QSignalSpy changed(m_colorScheme.get(), &ColorSchemePortal::prefersDarkChanged);
         m_portal.setColorScheme(1);
         QVERIFY(changed.wait(5000));

@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -19,7 +20,6 @@ class PlatformTest : public QObject
 private Q_SLOTS:
     void versionOrder();
     void appcastItems();
-    void removableVolumes_data();
     void removableVolumes();
 };
 
@@ -63,53 +63,34 @@ void PlatformTest::appcastItems()
     QCOMPARE(parseAppcast("<rss><channel/></rss>")->size(), 0);
 }
 
-void PlatformTest::removableVolumes_data()
-{
-    QTest::addColumn<QString>("device"); // where the block device sits in the device tree
-    QTest::addColumn<bool>("partition");
-    QTest::addColumn<QByteArray>("removable");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("internal disk") << u"devices/pci0000:00/0000:00:1f.2/ata1/host0/block/sda"_s << true
-                                   << QByteArray("0\n") << false;
-    QTest::newRow("card reader") << u"devices/pci0000:00/0000:00:14.0/mmc0/block/mmcblk0"_s << true
-                                 << QByteArray("1\n") << true;
-    QTest::newRow("disk on USB that calls itself fixed")
-        << u"devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb"_s << false << QByteArray("0\n")
-        << true;
-    QTest::newRow("no word about it") << u"devices/virtual/block/dm-0"_s << false << QByteArray() << false;
-}
-
 void PlatformTest::removableVolumes()
 {
-    QFETCH(QString, device);
-    QFETCH(bool, partition);
-    QFETCH(QByteArray, removable);
-    QFETCH(bool, expected);
-
-    // A device tree laid out as the kernel lays out /sys, for the device that holds this very file.
-    QTemporaryDir sysfs;
-    const QString file = sysfs.filePath(u"probe"_s);
-    QVERIFY(QFile(file).open(QIODevice::WriteOnly));
-    struct stat info = {};
-    QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
-    const QDir root(sysfs.path());
-    const QString disk = root.filePath(device);
-    QVERIFY(QDir().mkpath(disk));
-    QFile flag(disk + u"/removable"_s);
-    if (!removable.isEmpty())
-        QVERIFY(flag.open(QIODevice::WriteOnly) && flag.write(removable) == removable.size() && flag.flush());
-    QString target = disk;
-    if (partition) {
-        target = disk + u"/part1"_s;
-        QVERIFY(QDir().mkpath(target) && QFile(target + u"/partition"_s).open(QIODevice::WriteOnly));
+    // Where the block device sits in the device tree, whether the file is on a partition of it, and its
+    // removable flag (none: no word about it).
+    for (const auto &[name, device, partition, removable, expected] :
+         {std::tuple{"internal disk", u"devices/pci0000:00/0000:00:1f.2/ata1/host0/block/sda"_s, true,
+                     QByteArray("0\n"), false},
+          {"card reader", u"devices/pci0000:00/0000:00:14.0/mmc0/block/mmcblk0"_s, true, "1\n", true},
+          {"disk on USB that calls itself fixed",
+           u"devices/pci0000:00/0000:00:14.0/usb2/2-1/host6/block/sdb"_s, false, "0\n", true},
+          {"no word about it", u"devices/virtual/block/dm-0"_s, false, {}, false}}) {
+        // A device tree laid out as the kernel lays out /sys, for the device that holds this very file.
+        QTemporaryDir sysfs;
+        const QString file = sysfs.filePath(u"probe"_s);
+        QVERIFY(test::writeFile(file, {}));
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
+        const QString disk = sysfs.filePath(device);
+        const QString target = partition ? disk + u"/part1"_s : disk;
+        QVERIFY(QDir().mkpath(target) && QDir().mkpath(sysfs.filePath(u"dev/block"_s)));
+        QVERIFY(!partition || test::writeFile(target + u"/partition"_s, {}));
+        QVERIFY(removable.isEmpty() || test::writeFile(disk + u"/removable"_s, removable));
+        const QString block = u"dev/block/%1:%2"_s.arg(major(info.st_dev)).arg(minor(info.st_dev));
+        QVERIFY(QFile::link(target, sysfs.filePath(block)));
+        QVERIFY2(isOnRemovableVolume(file, sysfs.path()) == expected, name);
+        // Where nothing can be read, the volume counts as fixed.
+        QVERIFY(!isOnRemovableVolume(file, sysfs.filePath(u"nowhere"_s)));
     }
-    QVERIFY(root.mkpath(u"dev/block"_s));
-    QVERIFY(QFile::link(target,
-                        root.filePath(u"dev/block/%1:%2"_s.arg(major(info.st_dev)).arg(minor(info.st_dev)))));
-
-    QCOMPARE(isOnRemovableVolume(file, sysfs.path()), expected);
-    // Where nothing can be read, the volume counts as fixed.
-    QVERIFY(!isOnRemovableVolume(file, sysfs.filePath(u"nowhere"_s)));
 }
 
 QTEST_GUILESS_MAIN(PlatformTest)

@@ -1,4 +1,3 @@
-#include <views/appbackground.h>
 #include <views/contentview.h>
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
@@ -6,7 +5,6 @@
 #include <views/foldertreerow.h>
 #include <views/fontemptystateview.h>
 #include <views/fontlistheader.h>
-#include <views/fonttableview.h>
 #include <views/handoffpackageview.h>
 #include <views/packagerow.h>
 #include <views/readinesscard.h>
@@ -20,7 +18,6 @@
 #include <views/tools/viewworld.h>
 
 #include <QAccessible>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -33,6 +30,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <testsupport/testzip.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -262,11 +261,8 @@ private Q_SLOTS:
         QLocale::setDefault(saved);
         // A Keynote package is a folder: its size is the sum of its files; its kind is known whatever its
         // case.
-        QVERIFY(QDir(folder.path()).mkpath(u"Talk.KEY/Data"_s));
-        for (const QString &member : {u"Talk.KEY/Index.zip"_s, u"Talk.KEY/Data/image.png"_s}) {
-            QFile part(folder.filePath(member));
-            QVERIFY(part.open(QIODevice::WriteOnly) && part.resize(786432));
-        }
+        for (const QString &member : {u"Talk.KEY/Index.zip"_s, u"Talk.KEY/Data/image.png"_s})
+            QVERIFY(test::writeFile(folder.filePath(member), QByteArray(786432, 'x')));
         QCOMPARE(FileCardView::sizeLabel(folder.filePath(u"Talk.KEY"_s)), u"1.5 MB"_s);
         QCOMPARE(FileCardView::kindLabel(folder.filePath(u"Talk.KEY"_s)), u"Keynote (.key)"_s);
         FileCardView card(m_world.appearance, file, {}, {});

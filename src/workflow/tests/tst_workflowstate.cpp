@@ -34,8 +34,8 @@ private:
     std::unique_ptr<WorkflowState> makeState(const FontScanner *scanner = nullptr)
     {
         return std::make_unique<WorkflowState>(
-            WorkflowServices{scanner ? *scanner : *m_scanner, *m_resolver, m_chooser, *m_notifier,
-                             *m_revealer, *m_settings, m_workers, [this](const QString &line) {
+            WorkflowServices{scanner ? *scanner : m_scanner, m_resolver, m_chooser, m_notifier, m_revealer,
+                             *m_settings, m_workers, [this](const QString &line) {
                                  // The scan's notes say of every deck built here that it is only slides.
                                  QMutexLocker lock(&m_logMutex);
                                  if (!line.startsWith(u"[Scan]"))
@@ -76,18 +76,21 @@ private:
         return m_log;
     }
 
-    std::unique_ptr<test::TestFonts> m_fonts;
-    std::unique_ptr<FontconfigFontSource> m_fontSource;
-    std::unique_ptr<FontResolver> m_resolver;
-    std::unique_ptr<FontScanner> m_scanner;
+    // The fonts' world comes first: fontconfig is asked after it is in place.
+    test::TestFonts m_fonts;
+    FontconfigFontSource m_fontSource;
+    FontResolver m_resolver{m_fontSource};
+    FontScanner m_scanner{MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta"))};
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<QSettings> m_settings;
     test::ScriptedFileChooser m_chooser;
     test::TestNotificationService m_notifications;
     test::TestFileManagerService m_fileManager;
-    std::unique_ptr<DBusNotifier> m_notifier;
-    std::unique_ptr<DBusFileRevealer> m_revealer;
     QList<QUrl> m_openedFolders;
+    DBusNotifier m_notifier{QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s};
+    DBusFileRevealer m_revealer{QDBusConnection::sessionBus(), [this](const QUrl &folder) {
+                                    m_openedFolders.append(folder);
+                                }};
     QThreadPool m_workers;
     mutable QMutex m_logMutex;
     QStringList m_log;
@@ -95,18 +98,9 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        m_fonts = std::make_unique<test::TestFonts>();
-        QVERIFY(m_fonts->isValid());
-        m_fontSource = std::make_unique<FontconfigFontSource>();
-        m_resolver = std::make_unique<FontResolver>(*m_fontSource);
-        m_scanner = std::make_unique<FontScanner>(
-            MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")));
+        QVERIFY(m_fonts.isValid());
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
         QVERIFY(m_notifications.registerOnSessionBus() && m_fileManager.registerOnSessionBus());
-        m_notifier =
-            std::make_unique<DBusNotifier>(QDBusConnection::sessionBus(), u"Kernwick"_s, u"kernwick"_s);
-        m_revealer = std::make_unique<DBusFileRevealer>(
-            QDBusConnection::sessionBus(), [this](const QUrl &folder) { m_openedFolders.append(folder); });
     }
 
     void init()
@@ -122,18 +116,6 @@ private Q_SLOTS:
     }
 
     void cleanup() { m_workers.waitForDone(); }
-
-    void settingsOutliveTheWindow()
-    {
-        auto state = makeState();
-        QVERIFY(!state->hideSystemFonts() && state->openPackageWhenDone());
-        state->setHideSystemFonts(true);
-        state->setOpenPackageWhenDone(false);
-        state.reset();
-        m_settings = std::make_unique<QSettings>(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
-        state = makeState();
-        QVERIFY(state->hideSystemFonts() && !state->openPackageWhenDone());
-    }
 
     void chooseScanAndClear()
     {
@@ -158,7 +140,10 @@ private Q_SLOTS:
         QCOMPARE(m_chooser.startFolders, QStringList{m_folder->path()});
         QCOMPARE(QDir(m_folder->path()).entryList({u"*_package"_s}, QDir::AllEntries), QStringList());
 
-        // Clearing keeps the user's options.
+        // Clearing keeps the user's options; those that are settings outlive the window.
+        QVERIFY(!state->hideSystemFonts() && state->openPackageWhenDone());
+        state->setHideSystemFonts(true);
+        state->setOpenPackageWhenDone(false);
         state->setIncludePresentation(true);
         state->toggleFontList();
         state->clearFile();
@@ -166,6 +151,10 @@ private Q_SLOTS:
         QVERIFY(state->fonts().isEmpty() && state->fontItems().isEmpty());
         QCOMPARE(state->statusMessage(), u"Choose a Presentation file."_s);
         QVERIFY(state->includePresentation() && !state->fontListExpanded());
+        state.reset();
+        m_settings = std::make_unique<QSettings>(m_folder->filePath(u"settings.ini"_s), QSettings::IniFormat);
+        state = makeState();
+        QVERIFY(state->hideSystemFonts() && !state->openPackageWhenDone());
     }
 
     void refusedCancelledAndDroppedFiles()
@@ -253,9 +242,9 @@ private Q_SLOTS:
         QCOMPARE(state->fontItems()[1].status, FontStatus::missing);
         state->setFontSelected(state->fontItems()[0].id, false);
         QVERIFY(test::TestFonts::copyFontFile(
-            u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s, m_fonts->userFontFolder()));
+            u"/usr/share/fonts/truetype/noto/NotoSerifGeorgian-Regular.ttf"_s, m_fonts.userFontFolder()));
         state->refreshFontStatus();
-        QFile::remove(m_fonts->userFontFolder() + u"/NotoSerifGeorgian-Regular.ttf"_s);
+        QFile::remove(m_fonts.userFontFolder() + u"/NotoSerifGeorgian-Regular.ttf"_s);
         QCOMPARE(state->fontItems()[1].status, FontStatus::installed);
         QVERIFY(state->fontItems()[1].isSelected && state->fontItems()[0].isSelected);
     }
@@ -275,7 +264,7 @@ private Q_SLOTS:
         QCOMPARE(state->fontsToInstallFromPackage(), QStringList{u"Noto Serif Georgian"_s});
 
         state->installFontsFromPackage();
-        const QString installed = m_fonts->userFontFolder() + u"/Georgian_package"_s;
+        const QString installed = m_fonts.userFontFolder() + u"/Georgian_package"_s;
         const FontStatusItem georgian = state->fontItems()[1];
         QDir(installed).removeRecursively();
         QCOMPARE(georgian.status, FontStatus::installed);
@@ -292,7 +281,7 @@ private Q_SLOTS:
         DBusFileRevealer noFileManager(QDBusConnection(u"nowhere"_s),
                                        [this](const QUrl &folder) { m_openedFolders.append(folder); });
         auto state = std::make_unique<WorkflowState>(WorkflowServices{
-            *m_scanner, *m_resolver, m_chooser, unreachable, noFileManager, *m_settings, m_workers});
+            m_scanner, m_resolver, m_chooser, unreachable, noFileManager, *m_settings, m_workers});
         QVERIFY(choose(*state, deck(u"Quiet.pptx"_s, {u"LiberationSans-Bold"_s})));
         for (const bool openWhenDone : {false, true}) {
             state->setOpenPackageWhenDone(openWhenDone);
@@ -335,9 +324,9 @@ private Q_SLOTS:
         // font travel wherever a document uses it.
         QFETCH(QString, document);
         QVERIFY(test::TestFonts::copyFontFile(test::TestFonts::systemFontFolder() + u"/DejaVuSans.ttf"_s,
-                                              m_fonts->userFontFolder()));
+                                              m_fonts.userFontFolder()));
         const auto removeCopy =
-            qScopeGuard([&] { QFile::remove(m_fonts->userFontFolder() + u"/DejaVuSans.ttf"_s); });
+            qScopeGuard([&] { QFile::remove(m_fonts.userFontFolder() + u"/DejaVuSans.ttf"_s); });
 
         auto state = makeState();
         state->setIncludePresentation(true);
@@ -386,7 +375,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(package + u'/' + QFileInfo(document).fileName()));
         QCOMPARE(state->statusMessage(),
                  packageStatusMessage(packageFolderName(document), installed.size(), 0, 0));
-        QCOMPARE(m_notifications.notices.last().body, packageReadyNoticeBody(package, installed.size()));
+        QCOMPARE(m_notifications.notices.last(),
+                 u"Package Ready|"_s + packageReadyNoticeBody(package, installed.size()));
     }
 };
 

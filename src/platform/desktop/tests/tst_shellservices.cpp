@@ -1,22 +1,28 @@
 #include <platform/desktop/colorschemeportal.h>
+#include <platform/desktop/dialogfilechooser.h>
+#include <platform/desktop/portalfilechooser.h>
 #include <platform/desktop/singleinstance.h>
 #include <platform/desktop/updatechecker.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <testsupport/desktop/testdesktop.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
-// The services the application shell stands on, against real counterparts: a portal and a second
-// launch on a private session bus and socket, an update feed served over loopback.
+// The services the application shell stands on, against real counterparts: portals and a second launch on
+// a private session bus and socket, an update feed served over loopback, and Qt's own file dialog, answered
+// as a person would answer it.
 class ShellServicesTest : public QObject
 {
     Q_OBJECT
@@ -25,48 +31,13 @@ private Q_SLOTS:
     void initTestCase();
     void colorSchemeFromThePortal();
     void oneRunningCopy();
-    void updateFeed_data();
     void updateFeed();
+    void fileChooserPortal();
+    void fileDialog();
 
 private:
     QTemporaryDir m_runtime;
 };
-
-namespace {
-
-// An HTTP server on loopback that answers every request with one response.
-class FeedServer final : public QTcpServer
-{
-public:
-    QByteArray status = "200 OK";
-    QByteArray body;
-
-    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(serverPort())); }
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto *socket = new QTcpSocket(this);
-        socket->setSocketDescriptor(descriptor);
-        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-            if (!socket->readAll().contains("\r\n\r\n"))
-                return;
-            socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-            socket->disconnectFromHost();
-        });
-    }
-};
-
-QByteArray feed(const QByteArray &items)
-{
-    return R"(<?xml version="1.0" encoding="utf-8"?>
-<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
-<channel><title>Kernwick</title>)" +
-           items + "</channel></rss>";
-}
-
-} // namespace
 
 void ShellServicesTest::initTestCase()
 {
@@ -117,13 +88,14 @@ void ShellServicesTest::oneRunningCopy()
     QVERIFY(!other.forwardToRunningCopy({}));
 }
 
-void ShellServicesTest::updateFeed_data()
+void ShellServicesTest::updateFeed()
 {
-    QTest::addColumn<QByteArray>("status");
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<UpdateChecker::Outcome>("outcome");
-    QTest::addColumn<QString>("version");
-
+    const auto feed = [](const QByteArray &items) -> QByteArray {
+        return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+<channel><title>Kernwick</title>)" +
+               items + "</channel></rss>";
+    };
     const QByteArray older = R"(<item><title>Version 0.0.9</title><sparkle:version>0.0.9</sparkle:version>
         <enclosure url="https://example.org/kernwick-0.0.9.tar.gz" length="1" type="application/octet-stream"/></item>)";
     const QByteArray newer = R"(<item><title>Version 1.2</title>
@@ -132,47 +104,119 @@ void ShellServicesTest::updateFeed_data()
                    length="1" type="application/octet-stream"/></item>)";
     const QByteArray newest = R"(<item><title>Version 1.10</title><sparkle:version>1.10.0</sparkle:version>
         <enclosure url="https://example.org/kernwick-1.10.tar.gz" length="1" type="application/octet-stream"/></item>)";
-    QTest::newRow("up to date") << QByteArray("200 OK") << feed(older) << UpdateChecker::Outcome::upToDate
-                                << QString();
-    QTest::newRow("newer versions") << QByteArray("200 OK") << feed(newer + older + newest)
-                                    << UpdateChecker::Outcome::updateAvailable << u"1.10.0"_s;
-    QTest::newRow("broken feed") << QByteArray("200 OK") << QByteArray("<rss><channel><item>")
-                                 << UpdateChecker::Outcome::brokenFeed << QString();
-    QTest::newRow("not found") << QByteArray("404 Not Found") << QByteArray("gone")
-                               << UpdateChecker::Outcome::unreachable << QString();
-    QTest::newRow("server down") << QByteArray() << QByteArray() << UpdateChecker::Outcome::unreachable
-                                 << QString();
-    QTest::newRow("no feed") << QByteArray("-") << QByteArray() << UpdateChecker::Outcome::noFeed
-                             << QString();
+    // The server's status line and its answer; an empty status: nothing listens any more; "-": no feed
+    // configured.
+    using Outcome = UpdateChecker::Outcome;
+    for (const auto &[status, body, outcome, version] :
+         {std::tuple{QByteArray("200 OK"), feed(older), Outcome::upToDate, QString()},
+          {"200 OK", feed(newer + older + newest), Outcome::updateAvailable, u"1.10.0"_s},
+          {"200 OK", "<rss><channel><item>", Outcome::brokenFeed, {}},
+          {"404 Not Found", "gone", Outcome::unreachable, {}},
+          {{}, {}, Outcome::unreachable, {}},
+          {"-", {}, Outcome::noFeed, {}}}) {
+        // An HTTP server on loopback that answers every request with one response.
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, answer = status, body = body] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, answer, body] {
+                if (!socket->readAll().contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 " + answer +
+                              "\r\nContent-Type: application/rss+xml\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+                socket->disconnectFromHost();
+            });
+        });
+        const QUrl url =
+            status == "-" ? QUrl() : QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(server.serverPort()));
+        if (status.isEmpty())
+            server.close();
+        UpdateChecker checker(url, u"0.1.0"_s);
+        QSignalSpy finished(&checker, &UpdateChecker::finished);
+        checker.checkForUpdates();
+        QVERIFY2(finished.wait(10'000), status.constData());
+        QCOMPARE(finished.first().at(0).value<Outcome>(), outcome);
+        const AppcastItem update = finished.first().at(1).value<AppcastItem>();
+        QCOMPARE(update.version, version);
+        if (outcome == Outcome::updateAvailable)
+            QCOMPARE(update.downloadUrl, QUrl(u"https://example.org/kernwick-1.10.tar.gz"_s));
+        QCOMPARE(finished.first().at(2).toString().isEmpty(),
+                 outcome != Outcome::brokenFeed && outcome != Outcome::unreachable);
+    }
 }
 
-void ShellServicesTest::updateFeed()
+void ShellServicesTest::fileChooserPortal()
 {
-    QFETCH(QByteArray, status);
-    QFETCH(QByteArray, body);
-    QFETCH(UpdateChecker::Outcome, outcome);
-    QFETCH(QString, version);
+    QTemporaryDir files;
+    QVERIFY(QDir(files.path()).mkpath(u"Talk.key/Data"_s));
+    test::ScriptedFileChooser fallback;
+    // No portal to ask: Qt's dialog answers.
+    fallback.files = {u"/from/the/dialog.pptx"_s};
+    PortalFileChooser unreachable(QDBusConnection(u"nowhere"_s), fallback);
+    QVERIFY(!unreachable.isPortalAvailable());
+    QCOMPARE(unreachable.chooseFile(u"Choose File"_s, u"Which?"_s), u"/from/the/dialog.pptx"_s);
 
-    // An empty status: nothing listens any more; "-": no feed configured.
-    FeedServer server;
-    server.status = status;
-    server.body = body;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    const QUrl url = status == "-" ? QUrl() : server.url();
-    if (status.isEmpty())
-        server.close();
-    UpdateChecker checker(url, u"0.1.0"_s);
-    QSignalSpy finished(&checker, &UpdateChecker::finished);
-    checker.checkForUpdates();
-    QVERIFY(finished.wait(10'000));
-    QCOMPARE(finished.first().at(0).value<UpdateChecker::Outcome>(), outcome);
-    const AppcastItem update = finished.first().at(1).value<AppcastItem>();
-    QCOMPARE(update.version, version);
-    if (outcome == UpdateChecker::Outcome::updateAvailable)
-        QCOMPARE(update.downloadUrl, QUrl(u"https://example.org/kernwick-1.10.tar.gz"_s));
-    QCOMPARE(finished.first().at(2).toString().isEmpty(),
-             outcome != UpdateChecker::Outcome::brokenFeed && outcome != UpdateChecker::Outcome::unreachable);
+    test::TestFileChooserPortal portal;
+    QVERIFY(portal.registerOnSessionBus());
+    PortalFileChooser chooser(QDBusConnection::sessionBus(), fallback);
+    QVERIFY(chooser.isPortalAvailable());
+    // A file; anything chosen inside a Keynote package chooses the package; cancelled; a folder.
+    portal.answers = {QStringList{files.filePath(u"Deck.pptx"_s)},
+                      QStringList{files.filePath(u"Talk.key/Data/image.png"_s)}, std::nullopt,
+                      QStringList{files.filePath(u"Talk.key"_s)}};
+    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Which?"_s), files.filePath(u"Deck.pptx"_s));
+    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Which?"_s), files.filePath(u"Talk.key"_s));
+    QCOMPARE(chooser.chooseFile(u"Choose File"_s, u"Which?"_s), std::nullopt);
+    QCOMPARE(chooser.chooseFolder(u"Choose Destination Folder"_s, u"Where?"_s, files.path()),
+             files.filePath(u"Talk.key"_s));
+    QCOMPARE(fallback.asked.size(), 1);
+
+    QCOMPARE(portal.requests.size(), 4);
+    const QVariantMap file = portal.requests[0].options;
+    QCOMPARE(portal.requests[0].title, u"Which?"_s);
+    QCOMPARE(file.value(u"accept_label"_s).toString(), u"Choose File"_s);
+    QVERIFY(!file.value(u"directory"_s).toBool() && file.value(u"modal"_s).toBool() &&
+            file.contains(u"filters"_s));
+    // The folder chooser opens in the folder it was given.
+    const QVariantMap folder = portal.requests[3].options;
+    QVERIFY(folder.value(u"directory"_s).toBool());
+    QCOMPARE(folder.value(u"current_folder"_s).toByteArray(), QFile::encodeName(files.path()) + '\0');
 }
 
-QTEST_GUILESS_MAIN(ShellServicesTest)
+void ShellServicesTest::fileDialog()
+{
+    // Accepting a selected folder opens it, as "Choose File" or a double click does; a Keynote package is
+    // taken as one file instead. Nothing selected: cancel.
+    for (const auto &[folder, selected, expected] : {std::tuple{false, u"Talk.key"_s, u"Talk.key"_s},
+                                                     {false, u"Deck.pptx"_s, u"Deck.pptx"_s},
+                                                     {false, QString(), QString()},
+                                                     {true, u"."_s, u"."_s},
+                                                     {true, QString(), QString()}}) {
+        QTemporaryDir files;
+        QVERIFY(QDir(files.path()).mkpath(u"Talk.key/Data"_s));
+        QFile(files.filePath(u"Deck.pptx"_s)).open(QIODevice::WriteOnly);
+
+        const QString prompt = folder ? u"Choose Destination Folder"_s : u"Choose File"_s;
+        QTimer::singleShot(0, [&] {
+            QTRY_VERIFY(qobject_cast<QFileDialog *>(QApplication::activeModalWidget()));
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QCOMPARE(dialog->labelText(QFileDialog::Accept), prompt);
+            if (selected.isEmpty())
+                return dialog->reject();
+            QCOMPARE(dialog->directory().absolutePath(), folder ? files.path() : QDir::homePath());
+            dialog->setDirectory(files.path());
+            if (selected != u".")
+                dialog->selectFile(selected);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        DialogFileChooser chooser;
+        const auto answer = folder ? chooser.chooseFolder(prompt, u"Where?"_s, files.path())
+                                   : chooser.chooseFile(prompt, u"Which?"_s);
+        QCOMPARE(answer, expected.isEmpty() ? std::nullopt
+                                            : std::optional(QDir::cleanPath(files.filePath(expected))));
+    }
+}
+
+QTEST_MAIN(ShellServicesTest)
 #include "tst_shellservices.moc"
