@@ -25,7 +25,6 @@ using namespace Qt::StringLiterals;
 using test::TestZip;
 
 using Status = IwaStream::Status;
-Q_DECLARE_METATYPE(IwaStream::Status)
 
 // Small Keynote documents with the font names they must yield.
 namespace {
@@ -151,9 +150,7 @@ class TestKeynoteReaders final : public QObject
 private Q_SLOTS:
     void documents_data();
     void documents();
-    void chunks_data();
     void chunks();
-    void objects_data();
     void objects();
     void hostilePackageFiles();
 };
@@ -368,112 +365,92 @@ void TestKeynoteReaders::documents()
     }
 }
 
-void TestKeynoteReaders::chunks_data()
-{
-    QTest::addColumn<QByteArray>("component");
-    QTest::addColumn<Status>("status");
-    QTest::addColumn<qsizetype>("decoded");
-    const auto add = [](const char *name, const QByteArray &component, Status status, qsizetype decoded) {
-        QTest::newRow(name) << component << status << decoded;
-    };
-
-    const QByteArray good = IwaWriter::chunk(snappyBlock("hello, world"));
-    add("length past the end", good + good.first(good.size() - 1), Status::Damaged, 12);
-    add("length of 16 MB, no bytes", QByteArray("\0\xff\xff\xff", 4), Status::Damaged, 0);
-    // varint 100, then a 5-byte literal: the block promises more than it holds.
-    add("block says more than it holds", IwaWriter::chunk(QByteArray("\x64\x10hello", 7)), Status::Damaged,
-        0);
-    add("block claims 4 GB", IwaWriter::chunk(QByteArray("\xff\xff\xff\xff\x0f\x00", 6)), Status::Damaged, 0);
-    add("block over 64 KiB", IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize + 1, 'a'))),
-        Status::Damaged, 0);
-    // varint 10, literal "a", then a copy reaching 5 bytes back into an output of 1.
-    add("copy before the start", IwaWriter::chunk(QByteArray("\x0a\x00\x61\x15\x05", 5)), Status::Damaged, 0);
-    add("block of 64 KiB exactly", IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize, 'a'))),
-        Status::Complete, MaxIwaBlockSize);
-    add("past the size it is given", IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')),
-        Status::TooLarge, MaxIwaBlockSize);
-}
-
 void TestKeynoteReaders::chunks()
 {
-    QFETCH(QByteArray, component);
-    QFETCH(Status, status);
-    QFETCH(qsizetype, decoded);
-    const IwaStream stream = decodeIwaChunks(component, 100000);
-    QCOMPARE(stream.status, status);
-    QCOMPARE(stream.bytes.size(), decoded);
+    // A component, what decoding it up to 100000 bytes says and how many bytes it gives.
+    const QByteArray good = IwaWriter::chunk(snappyBlock("hello, world"));
+    const QList<std::tuple<QByteArray, Status, qsizetype>> cases = {
+        // A chunk length past the end; a length of 16 MB with no bytes.
+        {good + good.first(good.size() - 1), Status::Damaged, 12},
+        {QByteArray("\0\xff\xff\xff", 4), Status::Damaged, 0},
+        // varint 100, then a 5-byte literal: the block promises more than it holds.
+        {IwaWriter::chunk(QByteArray("\x64\x10hello", 7)), Status::Damaged, 0},
+        // A block that claims 4 GB; one over 64 KiB.
+        {IwaWriter::chunk(QByteArray("\xff\xff\xff\xff\x0f\x00", 6)), Status::Damaged, 0},
+        {IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize + 1, 'a'))), Status::Damaged, 0},
+        // varint 10, literal "a", then a copy reaching 5 bytes back into an output of 1.
+        {IwaWriter::chunk(QByteArray("\x0a\x00\x61\x15\x05", 5)), Status::Damaged, 0},
+        // A block of 64 KiB exactly; more than the size it is given.
+        {IwaWriter::chunk(snappyBlock(QByteArray(MaxIwaBlockSize, 'a'))), Status::Complete, MaxIwaBlockSize},
+        {IwaWriter::chunked(QByteArray(3 * MaxIwaBlockSize, 'z')), Status::TooLarge, MaxIwaBlockSize},
+    };
+    for (const auto &[component, status, decoded] : cases) {
+        const IwaStream stream = decodeIwaChunks(component, 100000);
+        QCOMPARE(stream.status, status);
+        QCOMPARE(stream.bytes.size(), decoded);
+    }
 }
 
-void TestKeynoteReaders::objects_data()
+void TestKeynoteReaders::objects()
 {
-    QTest::addColumn<QByteArray>("stream");
-    QTest::addColumn<QStringList>("fonts");
-    QTest::addColumn<bool>("damaged");
-    const auto add = [](const char *name, const QByteArray &stream, const QStringList &fonts, bool damaged) {
-        QTest::newRow(name) << stream << fonts << damaged;
+    // An object stream, the names read from it and whether it is damaged.
+    const auto check = [](const char *name, const QByteArray &stream, const QStringList &fonts,
+                          bool damaged) {
+        FontCollector collector(1000);
+        QVERIFY2(readIwaObjectFonts(stream, collector).damaged == damaged, name);
+        QCOMPARE(names(collector.take()), fonts);
     };
 
     const QByteArray gill = styleObject(1, 2022, IwaWriter::textStyle("GillSans"));
-    add("varint of 11 bytes", gill + QByteArray(10, '\xff') + "\x01", {u"GillSans"_s}, true);
-    add("ArchiveInfo past the end", gill + "\x7f\x08\x01", {u"GillSans"_s}, true);
-    add("payload past the end", gill.first(gill.size() - 1), {}, true);
-    add("payload length of 2^64 - 1",
-        IwaWriter::varint(15) + IwaWriter::varintField(1, 1) +
-            IwaWriter::bytesField(2,
-                                  IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, ~quint64(0))),
-        {}, true);
+    check("varint of 11 bytes", gill + QByteArray(10, '\xff') + "\x01", {u"GillSans"_s}, true);
+    check("ArchiveInfo past the end", gill + "\x7f\x08\x01", {u"GillSans"_s}, true);
+    check("payload past the end", gill.first(gill.size() - 1), {}, true);
+    check("payload length of 2^64 - 1",
+          IwaWriter::varint(15) + IwaWriter::varintField(1, 1) +
+              IwaWriter::bytesField(2,
+                                    IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, ~quint64(0))),
+          {}, true);
     // A damaged payload spoils only itself: its length is known, the next object is still read.
-    add("wire type 4 in a payload, after the name",
-        styleObject(1, 2022, IwaWriter::textStyle("Didot") + "\x0c") + gill, {u"Didot"_s, u"GillSans"_s},
-        false);
-    add("text properties longer than the payload",
-        styleObject(1, 2022, QByteArray("\x5a\x7f", 2) + IwaWriter::bytesField(5, "Lost")) + gill,
-        {u"GillSans"_s}, false);
-    add("unknown fields of every wire type",
-        styleObject(1, 2022,
-                    IwaWriter::varintField(99, 5) + "\x99\x06" + QByteArray(8, '\1') + "\x9d\x06" +
-                        QByteArray(4, '\1') + IwaWriter::textStyle("GillSans")),
-        {u"GillSans"_s}, false);
+    check("wire type 4 in a payload, after the name",
+          styleObject(1, 2022, IwaWriter::textStyle("Didot") + "\x0c") + gill, {u"Didot"_s, u"GillSans"_s},
+          false);
+    check("text properties longer than the payload",
+          styleObject(1, 2022, QByteArray("\x5a\x7f", 2) + IwaWriter::bytesField(5, "Lost")) + gill,
+          {u"GillSans"_s}, false);
+    check("unknown fields of every wire type",
+          styleObject(1, 2022,
+                      IwaWriter::varintField(99, 5) + "\x99\x06" + QByteArray(8, '\1') + "\x9d\x06" +
+                          QByteArray(4, '\1') + IwaWriter::textStyle("GillSans")),
+          {u"GillSans"_s}, false);
     QByteArray nested = IwaWriter::bytesField(5, "TooDeep");
     for (int depth = 0; depth < 2000; ++depth)
         nested = IwaWriter::bytesField(11, nested);
-    add("text properties nested 2000 deep", styleObject(1, 2022, nested), {}, false);
+    check("text properties nested 2000 deep", styleObject(1, 2022, nested), {}, false);
     // A style whose base is itself: references are never followed, so a cycle costs nothing.
-    add("style based on itself",
-        styleObject(7, 2022,
-                    IwaWriter::bytesField(1, IwaWriter::bytesField(3, IwaWriter::varintField(1, 7)))),
-        {}, false);
+    check("style based on itself",
+          styleObject(7, 2022,
+                      IwaWriter::bytesField(1, IwaWriter::bytesField(3, IwaWriter::varintField(1, 7)))),
+          {}, false);
     const QByteArray packedPayload = IwaWriter::textStyle("Packed");
     const QByteArray packedInfo = IwaWriter::varintField(1, 2022) + IwaWriter::bytesField(2, "\x01\x00\x05") +
                                   IwaWriter::varintField(3, quint64(packedPayload.size()));
     const QByteArray packedArchive = IwaWriter::varintField(1, 9) + IwaWriter::bytesField(2, packedInfo);
-    add("empty ArchiveInfo, packed and unpacked versions",
-        IwaWriter::varint(0) + gill + IwaWriter::varint(quint64(packedArchive.size())) + packedArchive +
-            packedPayload,
-        {u"GillSans"_s, u"Packed"_s}, false);
+    check("empty ArchiveInfo, packed and unpacked versions",
+          IwaWriter::varint(0) + gill + IwaWriter::varint(quint64(packedArchive.size())) + packedArchive +
+              packedPayload,
+          {u"GillSans"_s, u"Packed"_s}, false);
     // Two million empty MessageInfos: walked in step with their (empty) payloads, nothing kept per message.
     const QByteArray emptyInfo = IwaWriter::varintField(1, 5) +
                                  IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022)).repeated(2000000);
-    add("two million empty messages", IwaWriter::varint(quint64(emptyInfo.size())) + emptyInfo + gill,
-        {u"GillSans"_s}, false);
+    check("two million empty messages", IwaWriter::varint(quint64(emptyInfo.size())) + emptyInfo + gill,
+          {u"GillSans"_s}, false);
     // A million MessageInfos of 1000 bytes each, with nothing after them.
     const QByteArray hugeInfo =
         IwaWriter::varintField(1, 5) +
         IwaWriter::bytesField(2, IwaWriter::varintField(1, 2022) + IwaWriter::varintField(3, 1000))
             .repeated(1000000);
-    add("a million messages of 1000 bytes, none there",
-        IwaWriter::varint(quint64(hugeInfo.size())) + hugeInfo, {}, true);
-}
-
-void TestKeynoteReaders::objects()
-{
-    QFETCH(QByteArray, stream);
-    QFETCH(QStringList, fonts);
-    QFETCH(bool, damaged);
-    FontCollector collector(1000);
-    const IwaObjectsResult objects = readIwaObjectFonts(stream, collector);
-    QCOMPARE(objects.damaged, damaged);
-    QCOMPARE(names(collector.take()), fonts);
+    check("a million messages of 1000 bytes, none there",
+          IwaWriter::varint(quint64(hugeInfo.size())) + hugeInfo, {}, true);
 }
 
 void TestKeynoteReaders::hostilePackageFiles()
