@@ -248,38 +248,29 @@ class TestOfficeFonts final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void themeResolution_data();
     void themeResolution();
     void relationshipCycles();
-    void brokenParts_data();
     void brokenParts();
     void builtDocuments_data();
     void builtDocuments();
     void documentSummaryStrings();
-    void hostileCompoundFiles_data();
     void hostileCompoundFiles();
     void damagedFiles();
-    void embeddedFontList_data();
     void embeddedFontList();
     void embeddedInBinaryPresentation();
 };
 
-void TestOfficeFonts::themeResolution_data()
-{
-    QTest::addColumn<Members>("members");
-    QTest::newRow("transitional") << themedPackage();
-    QTest::newRow("strict") << strict(themedPackage());
-    // Part names in Open Packaging are case-insensitive, and targets are URIs.
-    QTest::newRow("odd names") << replaced(themedPackage(), u"_rels/.rels"_s,
-                                           rels("rId1 officeDocument /PPT/%70resentation.xml"));
-}
-
 void TestOfficeFonts::themeResolution()
 {
-    QFETCH(Members, members);
-    const ReadResult result = readPackage(members);
-    QCOMPARE(usePairs(result), ThemedPackageUses);
-    QVERIFY2(result.notes.isEmpty(), qPrintable(result.notes.join(u'\n')));
+    // As written, in the strict namespaces, and with odd names: part names in Open Packaging are
+    // case-insensitive, and targets are URIs.
+    for (const Members &members :
+         {themedPackage(), strict(themedPackage()),
+          replaced(themedPackage(), u"_rels/.rels"_s, rels("rId1 officeDocument /PPT/%70resentation.xml"))}) {
+        const ReadResult result = readPackage(members);
+        QCOMPARE(usePairs(result), ThemedPackageUses);
+        QVERIFY2(result.notes.isEmpty(), qPrintable(result.notes.join(u'\n')));
+    }
 }
 
 void TestOfficeFonts::relationshipCycles()
@@ -306,46 +297,39 @@ void TestOfficeFonts::relationshipCycles()
              (QStringList{u"Embedded Face"_s, u"Bullet One"_s, u"Layout Face"_s, u"Third"_s}));
 }
 
-void TestOfficeFonts::brokenParts_data()
+void TestOfficeFonts::brokenParts()
 {
-    QTest::addColumn<QByteArray>("slide");
-    QTest::addColumn<QString>("note");
-    QTest::addColumn<bool>("keepsEarlierFonts");
+    // A first slide that cannot be read whole: a note names it, the other parts are still read, and the
+    // fonts before the damage are kept where the reader got that far.
+    const auto check = [](const char *name, const QByteArray &slide, const QString &note,
+                          bool keepsEarlierFonts) {
+        const ReadResult result = readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, slide));
+        QVERIFY2(result.notes.join(u'\n').contains(u"ppt/slides/slide1.xml: "_s + note),
+                 qPrintable(QLatin1StringView(name) + u": "_s + result.notes.join(u'\n')));
+        const QStringList found = names(result);
+        QVERIFY2(found.contains(u"Major One"_s), name);
+        QCOMPARE(found.contains(u"Before"_s), keepsEarlierFonts);
+        for (const QString &font : found)
+            QVERIFY2(!font.contains(u"aaaa"), name);
+    };
     const QByteArray before = part("sld", run("<a:latin typeface=\"Before\"/>"));
     QByteArray nested = before;
     nested.insert(nested.lastIndexOf("</p:sld>"), QByteArray("<a:p>").repeated(200000));
-    QTest::newRow("deeply nested") << nested << u"elements nested too deeply"_s << true;
-    QTest::newRow("truncated") << before.left(400) << u"not well-formed"_s << true;
+    check("deeply nested", nested, u"elements nested too deeply"_s, true);
+    check("truncated", before.left(400), u"not well-formed"_s, true);
     // Qt rejects a wrongly encoded part as a whole.
-    QTest::newRow("not UTF-8")
-        << part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"\xff\xfe\x80\"/>"))
-        << u"not well-formed"_s << false;
+    check("not UTF-8", part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"\xff\xfe\x80\"/>")),
+          u"not well-formed"_s, false);
     const QByteArray laughs =
         "<?xml version=\"1.0\"?><!DOCTYPE p:sld [<!ENTITY a \"aaaaaaaaaa\">"
         "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>";
-    QTest::newRow("entities")
-        << laughs + part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"&c;\"/>")).mid(38)
-        << u"document type declarations are not allowed"_s << false;
-    QTest::newRow("garbage") << QByteArray("\x00\x01garbage<<<>>>&&&", 17) << u"not well-formed"_s << false;
+    check("entities",
+          laughs + part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"&c;\"/>")).mid(38),
+          u"document type declarations are not allowed"_s, false);
+    check("garbage", QByteArray("\x00\x01garbage<<<>>>&&&", 17), u"not well-formed"_s, false);
     // Inflates past the per-part cap from a small archive.
-    QTest::newRow("oversized") << part("sld",
-                                       run("<a:latin typeface=\"Before\"/>") + QByteArray(40 << 20, ' '))
-                               << u"skipped"_s << false;
-}
-
-void TestOfficeFonts::brokenParts()
-{
-    QFETCH(QByteArray, slide);
-    QFETCH(QString, note);
-    QFETCH(bool, keepsEarlierFonts);
-    const ReadResult result = readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, slide));
-    QVERIFY2(result.notes.join(u'\n').contains(u"ppt/slides/slide1.xml: "_s + note),
-             qPrintable(result.notes.join(u'\n')));
-    const QStringList found = names(result);
-    QVERIFY(found.contains(u"Major One"_s)); // the other parts are still read
-    QCOMPARE(found.contains(u"Before"_s), keepsEarlierFonts);
-    for (const QString &name : found)
-        QVERIFY(!name.contains(u"aaaa"));
+    check("oversized", part("sld", run("<a:latin typeface=\"Before\"/>") + QByteArray(40 << 20, ' ')),
+          u"skipped"_s, false);
 }
 
 void TestOfficeFonts::builtDocuments_data()
@@ -463,51 +447,42 @@ void TestOfficeFonts::documentSummaryStrings()
     QCOMPARE(ppt::fontsFromDocumentSummary(QByteArray(48, '\xff')), QStringList{});
 }
 
-void TestOfficeFonts::hostileCompoundFiles_data()
+void TestOfficeFonts::hostileCompoundFiles()
 {
-    QTest::addColumn<QByteArray>("file");
     const auto [document, user] = incrementallySaved(); // large enough for the big-sector FAT
     const CompoundLayout good{buildCompoundFile(presentationMembers(document, user))};
-    QTest::newRow("intact") << good.bytes;
-    // Each damaged file is the intact one with 32-bit words written at these offsets.
-    const auto addDamaged = [&good](const char *name, const QList<std::pair<qint64, quint32>> &words) {
+    QCOMPARE(names(readCompoundData(good.bytes)), SampleFonts);
+    // Each damaged file is the intact one with 32-bit words written at these offsets. Whatever survives the
+    // damage is read; nothing else may happen.
+    const auto checkDamaged = [&good](const char *name, const QList<std::pair<qint64, quint32>> &words) {
         QByteArray bytes = good.bytes;
         for (const auto &[offset, value] : words)
             putU32(&bytes, offset, value);
-        QTest::newRow(name) << bytes;
+        const ReadResult result = readCompoundData(bytes);
+        QVERIFY2(!result.notes.isEmpty() || !result.uses.isEmpty(), name);
+        for (const FontUse &use : result.uses)
+            QVERIFY2(SampleFonts.contains(use.fontName), name);
     };
     const int documentEntry = good.findEntry(u"PowerPoint Document"_s);
     const int userEntry = good.findEntry(u"Current User"_s);
     const qint64 documentDirectory = good.directoryEntry(documentEntry);
     const qint64 userDirectory = good.directoryEntry(userEntry);
     const quint32 documentStart = getU32(good.bytes, documentDirectory + 0x74);
-    addDamaged("FAT cycle", {{good.fatEntry(documentStart + 3), documentStart}});
-    addDamaged("directory cycle", {{documentDirectory + 0x44, 0},
-                                   {documentDirectory + 0x48, quint32(documentEntry)},
-                                   {userDirectory + 0x44, quint32(documentEntry)},
-                                   {userDirectory + 0x48, quint32(userEntry)}});
+    checkDamaged("FAT cycle", {{good.fatEntry(documentStart + 3), documentStart}});
+    checkDamaged("directory cycle", {{documentDirectory + 0x44, 0},
+                                     {documentDirectory + 0x48, quint32(documentEntry)},
+                                     {userDirectory + 0x44, quint32(documentEntry)},
+                                     {userDirectory + 0x48, quint32(userEntry)}});
     QList<std::pair<qint64, quint32>> miniCycle;
     const qint64 miniFat = CompoundLayout::sector(getU32(good.bytes, 0x3C));
     for (quint32 entry = 0; entry < 128; ++entry)
         miniCycle.append({miniFat + 4 * entry, entry});
-    addDamaged("mini FAT cycle", miniCycle);
-    addDamaged("huge stream sizes",
-               {{documentDirectory + 0x78, 0xFFFFFFF0}, {userDirectory + 0x78, 0x7FFFFFF0}});
+    checkDamaged("mini FAT cycle", miniCycle);
+    checkDamaged("huge stream sizes",
+                 {{documentDirectory + 0x78, 0xFFFFFFF0}, {userDirectory + 0x78, 0x7FFFFFF0}});
     // The counts of FAT, mini FAT and DIFAT sectors.
-    addDamaged("huge counts", {{0x2C, 0x7FFFFFFF}, {0x40, 0x7FFFFFFF}, {0x48, 0x7FFFFFFF}});
-    addDamaged("chains outside the file", {{documentDirectory + 0x74, 0x00FFFFFF}, {0x30, 0xFFFFFFF0}});
-}
-
-void TestOfficeFonts::hostileCompoundFiles()
-{
-    QFETCH(QByteArray, file);
-    const ReadResult result = readCompoundData(file);
-    if (qstrcmp(QTest::currentDataTag(), "intact") == 0)
-        QCOMPARE(names(result), SampleFonts);
-    // Whatever survives the damage is read; nothing else may happen.
-    QVERIFY(!result.notes.isEmpty() || !result.uses.isEmpty());
-    for (const FontUse &use : result.uses)
-        QVERIFY(SampleFonts.contains(use.fontName));
+    checkDamaged("huge counts", {{0x2C, 0x7FFFFFFF}, {0x40, 0x7FFFFFFF}, {0x48, 0x7FFFFFFF}});
+    checkDamaged("chains outside the file", {{documentDirectory + 0x74, 0x00FFFFFF}, {0x30, 0xFFFFFFF0}});
 }
 
 void TestOfficeFonts::damagedFiles()
@@ -538,48 +513,41 @@ void TestOfficeFonts::damagedFiles()
     QCOMPARE(readCompoundDocumentFonts(u"/nonexistent/file.ppt"_s).notes.size(), 1);
 }
 
-void TestOfficeFonts::embeddedFontList_data()
+void TestOfficeFonts::embeddedFontList()
 {
-    QTest::addColumn<QByteArray>("xml");
-    QTest::addColumn<QStringList>("fonts");
-
+    const auto read = [](const QByteArray &xml) {
+        return described(ooxml::readEmbeddedFontList(xml));
+    };
     const QByteArray twoFaces = part(
         "presentation", R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Example Sans"/>)"
                         R"(<p:bold r:id="rId9"/><p:regular r:id="rId8"/></p:embeddedFont>)"
                         R"(<p:embeddedFont><p:font typeface="Example Serif"/><p:boldItalic r:id="rId10"/>)"
                         R"(</p:embeddedFont></p:embeddedFontLst>)");
-    QTest::newRow("faces in their own order")
-        << twoFaces << QStringList{u"Example Sans: Regular, Bold"_s, u"Example Serif: Bold Italic"_s};
-    QTest::newRow("strict namespace")
-        << QByteArray(R"(<p:presentation xmlns:p="http://purl.oclc.org/ooxml/presentationml/main" )"
-                      R"(xmlns:r="http://purl.oclc.org/ooxml/officeDocument/relationships">)"
-                      R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Strict Sans"/>)"
-                      R"(<p:italic r:id="rId3"/></p:embeddedFont></p:embeddedFontLst></p:presentation>)")
-        << QStringList{u"Strict Sans: Italic"_s};
-    QTest::newRow("no face, no name, face without part")
-        << part("presentation",
-                R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Listed Only"/></p:embeddedFont>)"
-                R"(<p:embeddedFont><p:font typeface=" "/><p:regular r:id="rId2"/></p:embeddedFont>)"
-                R"(<p:embeddedFont><p:font typeface="No Part"/><p:regular r:id=""/></p:embeddedFont>)"
-                R"(</p:embeddedFontLst>)")
-        << QStringList{};
-    QTest::newRow("embedded font outside the list")
-        << part("presentation",
-                R"(<p:embeddedFont><p:font typeface="Stray"/><p:regular r:id="rId2"/></p:embeddedFont>)")
-        << QStringList{};
-    QTest::newRow("cut short: what came before")
-        << twoFaces.left(twoFaces.indexOf("<p:embeddedFont><p:font typeface=\"Example Serif") + 6)
-        << QStringList{u"Example Sans: Regular, Bold"_s};
-    // After the XML declaration.
-    QTest::newRow("document type declaration")
-        << QByteArray(twoFaces).insert(38, "<!DOCTYPE p [<!ENTITY e \"Example\">]>") << QStringList{};
-}
-
-void TestOfficeFonts::embeddedFontList()
-{
-    QFETCH(QByteArray, xml);
-    QFETCH(QStringList, fonts);
-    QCOMPARE(described(ooxml::readEmbeddedFontList(xml)), fonts);
+    // Faces in their own order.
+    QCOMPARE(read(twoFaces),
+             (QStringList{u"Example Sans: Regular, Bold"_s, u"Example Serif: Bold Italic"_s}));
+    QCOMPARE(read(R"(<p:presentation xmlns:p="http://purl.oclc.org/ooxml/presentationml/main" )"
+                  R"(xmlns:r="http://purl.oclc.org/ooxml/officeDocument/relationships">)"
+                  R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Strict Sans"/>)"
+                  R"(<p:italic r:id="rId3"/></p:embeddedFont></p:embeddedFontLst></p:presentation>)"),
+             QStringList{u"Strict Sans: Italic"_s});
+    // No face, no name, a face without a part; an embedded font outside the list.
+    QCOMPARE(
+        read(part("presentation",
+                  R"(<p:embeddedFontLst><p:embeddedFont><p:font typeface="Listed Only"/></p:embeddedFont>)"
+                  R"(<p:embeddedFont><p:font typeface=" "/><p:regular r:id="rId2"/></p:embeddedFont>)"
+                  R"(<p:embeddedFont><p:font typeface="No Part"/><p:regular r:id=""/></p:embeddedFont>)"
+                  R"(</p:embeddedFontLst>)")),
+        QStringList{});
+    QCOMPARE(
+        read(part("presentation",
+                  R"(<p:embeddedFont><p:font typeface="Stray"/><p:regular r:id="rId2"/></p:embeddedFont>)")),
+        QStringList{});
+    // Cut short: what came before.
+    QCOMPARE(read(twoFaces.left(twoFaces.indexOf("<p:embeddedFont><p:font typeface=\"Example Serif") + 6)),
+             QStringList{u"Example Sans: Regular, Bold"_s});
+    // A document type declaration after the XML declaration.
+    QCOMPARE(read(QByteArray(twoFaces).insert(38, "<!DOCTYPE p [<!ENTITY e \"Example\">]>")), QStringList{});
 }
 
 void TestOfficeFonts::embeddedInBinaryPresentation()
