@@ -251,7 +251,6 @@ private Q_SLOTS:
     void themeResolution();
     void relationshipCycles();
     void brokenParts();
-    void builtDocuments_data();
     void builtDocuments();
     void documentSummaryStrings();
     void hostileCompoundFiles();
@@ -332,105 +331,94 @@ void TestOfficeFonts::brokenParts()
           u"skipped"_s, false);
 }
 
-void TestOfficeFonts::builtDocuments_data()
+void TestOfficeFonts::builtDocuments()
 {
-    QTest::addColumn<Members>("streams");
-    QTest::addColumn<QStringList>("yields");
-    QTest::addColumn<QString>("place");
-    QTest::addColumn<QString>("note");
-
+    // The streams of a Compound File: the names read from it, where each was found, and the one note
+    // expected (none where it is empty).
+    const auto check = [](const char *name, const Members &streams, const QStringList &yields,
+                          const QString &place, const QString &note) {
+        const ReadResult result = readCompoundData(buildCompoundFile(streams));
+        QCOMPARE(names(result), yields);
+        for (const FontUse &use : result.uses)
+            QCOMPARE(use.place, place);
+        const QString notes = QLatin1StringView(name) + u": "_s + result.notes.join(u'\n');
+        if (note.isEmpty())
+            QVERIFY2(result.notes.isEmpty(), qPrintable(notes));
+        else
+            QVERIFY2(result.notes.size() == 1 && result.notes[0].contains(note), qPrintable(notes));
+    };
     // The records of one presentation, damaged: what can be read is, or a note says what cannot.
-    const auto addRecords = [](const char *name, const QByteArray &document, const QByteArray &user,
-                               const QStringList &yields, const QString &note = {}) {
-        QTest::newRow(name) << presentationMembers(document, user) << yields << u"font collection"_s << note;
+    const auto checkRecords = [&check](const char *name, const QByteArray &document, const QByteArray &user,
+                                       const QStringList &yields, const QString &note = {}) {
+        check(name, presentationMembers(document, user), yields, u"font collection"_s, note);
     };
     const auto [document, user] = presentationStreams(fontEntities(SampleFonts));
-    addRecords("plain", document, user, SampleFonts);
+    checkRecords("plain", document, user, SampleFonts);
     const auto [savedTwice, savedTwiceUser] = incrementallySaved();
-    addRecords("saved twice", savedTwice, savedTwiceUser, SampleFonts);
+    checkRecords("saved twice", savedTwice, savedTwiceUser, SampleFonts);
 
     const quint32 edit = getU32(user, 16);
     const qint64 directory = getU32(document, edit + 8 + 12);
     QByteArray selfLoop = document;
     putU32(&selfLoop, edit + 8 + 8, edit); // the edit names itself as the previous one
-    addRecords("edit names itself", selfLoop, user, SampleFonts);
+    checkRecords("edit names itself", selfLoop, user, SampleFonts);
     QByteArray twoEdits = document + userEdit(edit, quint32(directory), 1);
     putU32(&twoEdits, edit + 8 + 8, quint32(document.size())); // ... and the older one points forward
-    addRecords("edits point at each other", twoEdits, currentUser(quint32(document.size())), SampleFonts);
+    checkRecords("edits point at each other", twoEdits, currentUser(quint32(document.size())), SampleFonts);
     QByteArray hugeLength = document;
     putU32(&hugeLength, 4, 0xFFFFFFFF); // the document container claims 4 GB
-    addRecords("huge record length", hugeLength, user, SampleFonts);
+    checkRecords("huge record length", hugeLength, user, SampleFonts);
     QByteArray hugeCount = document;
     putU32(&hugeCount, directory + 8, 1 | (0xFFFu << 20)); // 4095 offsets, 1 present
-    addRecords("huge persist count", hugeCount, user, SampleFonts);
+    checkRecords("huge persist count", hugeCount, user, SampleFonts);
     const QString noDocument = u"the document record cannot be found"_s;
     const QString noEdit = u"the document's current edit cannot be found"_s;
     QByteArray missingDocument = document;
     putU32(&missingDocument, directory + 12, 0xFFFFFF00);
-    addRecords("document beyond the stream", missingDocument, user, {}, noDocument);
-    addRecords("edit beyond the stream", document, currentUser(0xFFFFFFF0), {}, noEdit);
-    addRecords("short current user", document, user.left(19), {},
-               u"the Current User stream holds no current user record"_s);
-    addRecords("truncated document", document.left(edit + 12), user, {}, noEdit);
+    checkRecords("document beyond the stream", missingDocument, user, {}, noDocument);
+    checkRecords("edit beyond the stream", document, currentUser(0xFFFFFFF0), {}, noEdit);
+    checkRecords("short current user", document, user.left(19), {},
+                 u"the Current User stream holds no current user record"_s);
+    checkRecords("truncated document", document.left(edit + 12), user, {}, noEdit);
     QByteArray atomNotContainer = document;
     atomNotContainer[0] = '\0';
-    addRecords("document record is an atom", atomNotContainer, user, {}, noDocument);
+    checkRecords("document record is an atom", atomNotContainer, user, {}, noDocument);
     // A name that fills all 32 units without a NUL is cut there; an empty one is dropped.
     const auto [odd, oddUser] =
         presentationStreams(fontEntities({u"0123456789012345678901234567890123"_s, u"Short"_s, QString()}));
-    addRecords("odd names", odd, oddUser, {u"01234567890123456789012345678901"_s, u"Short"_s});
+    checkRecords("odd names", odd, oddUser, {u"01234567890123456789012345678901"_s, u"Short"_s});
 
     const auto [oldDocument, oldUser] = presentationStreams(fontEntity(u"Old Face"_s));
     // Other members beside the records, or in their place.
-    const auto add = [](const char *name, const Members &streams, const QStringList &yields,
-                        const QString &place, const QString &note) {
-        QTest::newRow(name) << streams << yields << place << note;
-    };
-    add("dual storage",
-        Members{{u"PP40"_s, "old"}} + presentationMembers(oldDocument, oldUser) +
-            Members{{u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
-                    {u"PP97_DUALSTORAGE/Current User"_s, user}},
-        SampleFonts, u"font collection"_s, {});
+    check("dual storage",
+          Members{{u"PP40"_s, "old"}} + presentationMembers(oldDocument, oldUser) +
+              Members{{u"PP97_DUALSTORAGE/PowerPoint Document"_s, document},
+                      {u"PP97_DUALSTORAGE/Current User"_s, user}},
+          SampleFonts, u"font collection"_s, {});
     const Members powerPoint95{{u"PP40"_s, QByteArray(600, 'x')}};
-    add("PowerPoint 95", powerPoint95 + Members{{u"PowerPoint Document"_s, oldDocument}}, {}, {},
-        u"PowerPoint 95 documents are not supported"_s);
+    check("PowerPoint 95", powerPoint95 + Members{{u"PowerPoint Document"_s, oldDocument}}, {}, {},
+          u"PowerPoint 95 documents are not supported"_s);
     // Records that cannot be walked: the summary still lists the fonts.
     const Members summary{{u"\005DocumentSummaryInformation"_s,
                            documentSummary(u"Fonts Used"_s, {u"Arial"_s, u"Tahoma"_s}, false)}};
     const QStringList summaryFonts{u"Arial"_s, u"Tahoma"_s};
     const QString fromSummary = u"taken from the document summary"_s;
-    add("PowerPoint 95, summary readable", powerPoint95 + summary, summaryFonts, u"document summary"_s,
-        fromSummary);
-    add("damaged records, summary readable", presentationMembers(QByteArray(5000, '\x5a'), user) + summary,
-        summaryFonts, u"document summary"_s, fromSummary);
+    check("PowerPoint 95, summary readable", powerPoint95 + summary, summaryFonts, u"document summary"_s,
+          fromSummary);
+    check("damaged records, summary readable", presentationMembers(QByteArray(5000, '\x5a'), user) + summary,
+          summaryFonts, u"document summary"_s, fromSummary);
     const QByteArray encryptedUser = currentUser(edit, 0xF3D1C4DF);
-    add("encrypted, summary readable", presentationMembers(QByteArray(5000, '\x5a'), encryptedUser) + summary,
-        summaryFonts, u"document summary"_s, u"password-protected"_s);
-    addRecords("encrypted, no summary", QByteArray(5000, '\x5a'), encryptedUser, {},
-               u"password-protected; its fonts cannot be read"_s);
-    add("encrypted package",
-        {{u"EncryptionInfo"_s, QByteArray(200, '\1')}, {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}, {},
-        {}, u"password-protected"_s);
-    add("word document", {{u"WordDocument"_s, QByteArray(9000, '\2')}}, {}, {},
-        u"holds no PowerPoint presentation"_s);
-    addRecords("not PowerPoint 97", document, currentUser(0, 0x12345678), {}, u"not a PowerPoint 97"_s);
-}
-
-void TestOfficeFonts::builtDocuments()
-{
-    QFETCH(Members, streams);
-    QFETCH(QStringList, yields);
-    QFETCH(QString, place);
-    QFETCH(QString, note);
-    const ReadResult result = readCompoundData(buildCompoundFile(streams));
-    QCOMPARE(names(result), yields);
-    for (const FontUse &use : result.uses)
-        QCOMPARE(use.place, place);
-    if (note.isEmpty())
-        QVERIFY(result.notes.isEmpty());
-    else
-        QVERIFY2(result.notes.size() == 1 && result.notes[0].contains(note),
-                 qPrintable(result.notes.join(u'\n')));
+    check("encrypted, summary readable",
+          presentationMembers(QByteArray(5000, '\x5a'), encryptedUser) + summary, summaryFonts,
+          u"document summary"_s, u"password-protected"_s);
+    checkRecords("encrypted, no summary", QByteArray(5000, '\x5a'), encryptedUser, {},
+                 u"password-protected; its fonts cannot be read"_s);
+    check("encrypted package",
+          {{u"EncryptionInfo"_s, QByteArray(200, '\1')}, {u"EncryptedPackage"_s, QByteArray(9000, '\2')}}, {},
+          {}, u"password-protected"_s);
+    check("word document", {{u"WordDocument"_s, QByteArray(9000, '\2')}}, {}, {},
+          u"holds no PowerPoint presentation"_s);
+    checkRecords("not PowerPoint 97", document, currentUser(0, 0x12345678), {}, u"not a PowerPoint 97"_s);
 }
 
 void TestOfficeFonts::documentSummaryStrings()
