@@ -148,31 +148,63 @@ class TestKeynoteReaders final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void documents_data();
     void documents();
     void chunks();
     void objects();
     void hostilePackageFiles();
 };
 
-void TestKeynoteReaders::documents_data()
+void TestKeynoteReaders::documents()
 {
     // Each document, a zip or a package folder, is read up to small limits: what lies within them is found,
     // what cannot be read is told in a note (none expected where the note is empty).
-    QTest::addColumn<QByteArray>("zip");
-    QTest::addColumn<Members>("folder"); // the files of a package folder, when there is no zip
-    QTest::addColumn<QSet<QString>>("fonts");
-    QTest::addColumn<QString>("note");
+    const auto check = [](const char *name, const ReadResult &result, const QSet<QString> &fonts,
+                          const QString &note) {
+        QStringList found = names(result);
+        found.removeDuplicates();
+        found.sort();
+        QStringList expected = fonts.values();
+        expected.sort();
+        QCOMPARE(found, expected);
+        if (note.isEmpty()) {
+            QCOMPARE(result.notes, QStringList());
+            // Each style's name where it occurs; the caller de-duplicates.
+            QCOMPARE(result.uses.size(), fonts.size());
+        } else {
+            QVERIFY2(result.notes.join(u'\n').contains(note),
+                     qPrintable(QLatin1StringView(name) + u": "_s + result.notes.join(u'\n')));
+        }
+        // Where each name was found: a list style's label, a legacy paragraph or character style.
+        for (const FontUse &use : result.uses) {
+            if (use.fontName == u"ZapfDingbatsITC")
+                QCOMPARE(use.place, u"list style"_s);
+            if (use.fontName == u"MarkerFelt-Thin")
+                QCOMPARE(use.place, u"character style"_s);
+        }
+    };
+    const KeynoteLimits limits{.maxComponentSize = 1 << 20,
+                               .maxDecodedComponentSize = 2 << 20,
+                               .maxTotalSize = 4 << 20,
+                               .maxIndexArchiveSize = 1 << 20,
+                               .maxXmlSize = 4 << 20,
+                               .maxFontUses = 10,
+                               .maxPackageEntries = 0};
+    const auto inZip = [&](const char *name, const QByteArray &zip, const QSet<QString> &fonts,
+                           const QString &note = {}) {
+        const auto archive = ZipArchive::openData(zip);
+        QVERIFY2(archive, name);
+        check(name, readKeynoteArchiveFonts(*archive, limits), fonts, note);
+    };
+    const auto inFolder = [&](const char *name, const Members &folder, const QSet<QString> &fonts,
+                              const QString &note = {}) {
+        QTemporaryDir dir;
+        for (const auto &[file, bytes] : folder)
+            QVERIFY(test::writeFile(dir.filePath(u"Talk.key/"_s + file), bytes));
+        check(name, readKeynotePackageFonts(dir.filePath(u"Talk.key"_s), limits), fonts, note);
+    };
+
     const Members components = modernComponents();
     const QByteArray indexZip = stored(components);
-    const auto inZip = [](const char *name, const QByteArray &zip, const QSet<QString> &fonts,
-                          const QString &note = {}) {
-        QTest::newRow(name) << zip << Members() << fonts << note;
-    };
-    const auto inFolder = [](const char *name, const Members &folder, const QSet<QString> &fonts,
-                             const QString &note = {}) {
-        QTest::newRow(name) << QByteArray() << folder << fonts << note;
-    };
 
     Members singleFile = components;
     singleFile.append({u"Data/photo-12.jpg"_s, QByteArray(1000, '\xff')});
@@ -321,48 +353,6 @@ void TestKeynoteReaders::documents_data()
                "]><k:presentation xmlns:k=\"http://developer.apple.com/namespaces/keynote2\">"
                "&g;&g;&g;&g;&g;</k:presentation>"),
           {}, u"is damaged"_s);
-}
-
-void TestKeynoteReaders::documents()
-{
-    QFETCH(QByteArray, zip);
-    QFETCH(Members, folder);
-    QFETCH(QSet<QString>, fonts);
-    QFETCH(QString, note);
-    const KeynoteLimits limits{.maxComponentSize = 1 << 20,
-                               .maxDecodedComponentSize = 2 << 20,
-                               .maxTotalSize = 4 << 20,
-                               .maxIndexArchiveSize = 1 << 20,
-                               .maxXmlSize = 4 << 20,
-                               .maxFontUses = 10,
-                               .maxPackageEntries = 0};
-    ReadResult result;
-    if (!zip.isEmpty()) {
-        const auto archive = ZipArchive::openData(zip);
-        QVERIFY(archive);
-        result = readKeynoteArchiveFonts(*archive, limits);
-    } else {
-        QTemporaryDir dir;
-        for (const auto &[name, bytes] : folder)
-            QVERIFY(test::writeFile(dir.filePath(u"Talk.key/"_s + name), bytes));
-        result = readKeynotePackageFonts(dir.filePath(u"Talk.key"_s), limits);
-    }
-    const QStringList found = names(result);
-    QCOMPARE(QSet<QString>(found.cbegin(), found.cend()), fonts);
-    if (note.isEmpty()) {
-        QCOMPARE(result.notes, QStringList());
-        // Each style's name where it occurs; the caller de-duplicates.
-        QCOMPARE(result.uses.size(), fonts.size());
-    } else {
-        QVERIFY2(result.notes.join(u'\n').contains(note), qPrintable(result.notes.join(u'\n')));
-    }
-    // Where each name was found: a list style's label, a legacy paragraph or character style.
-    for (const FontUse &use : std::as_const(result.uses)) {
-        if (use.fontName == u"ZapfDingbatsITC")
-            QCOMPARE(use.place, u"list style"_s);
-        if (use.fontName == u"MarkerFelt-Thin")
-            QCOMPARE(use.place, u"character style"_s);
-    }
 }
 
 void TestKeynoteReaders::chunks()
