@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;

@@ -18,6 +18,7 @@
 #include <zlib.h>
 
 #include <string>
+#include <tuple>
 
 using namespace kernwick;
 using namespace kernwick::fontmeta;
