@@ -78,7 +78,6 @@ private Q_SLOTS:
     void failedWritesLeaveTheOldPackage_data();
     void failedWritesLeaveTheOldPackage();
     void messages();
-    void replacingAnOlderPackage_data();
     void replacingAnOlderPackage();
     void destinations();
     void everyFaceOnceNamesCounted();
@@ -303,37 +302,26 @@ void PackageBuilderTest::messages()
     QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
 }
 
-void PackageBuilderTest::replacingAnOlderPackage_data()
-{
-    // Where the presentation lies, and whether the package takes a copy of it.
-    QTest::addColumn<QString>("presentation");
-    QTest::addColumn<bool>("includePresentation");
-    QTest::addColumn<QStringList>("package");
-    const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
-    // The manifest is written without the report too.
-    const QString manifest = u"handoff-manifest.json"_s;
-    QTest::newRow("beside it") << u"Talk.pptx"_s << false << fontsOnly + QStringList{manifest};
-    QTest::newRow("inside it, copied")
-        << u"out/Talk_package/Talk.pptx"_s << true << fontsOnly + QStringList{u"Talk.pptx"_s, manifest};
-    QTest::newRow("inside it, left out")
-        << u"out/Talk_package/Talk.pptx"_s << false << fontsOnly + QStringList{u"Talk.pptx"_s, manifest};
-}
-
 void PackageBuilderTest::replacingAnOlderPackage()
 {
-    QFETCH(QString, presentation);
-    QFETCH(bool, includePresentation);
-    QFETCH(QStringList, package);
-    const QString deck = file(presentation, "the only copy");
-    file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
+    // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept, wherever
+    // it lies and whether the package takes a copy of it. The manifest is written without the report too.
     const FontStatusItems items = oneFace();
-    const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
-    QVERIFY(outcome.isBuilt);
-    // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept.
-    QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"Talk_package"_s});
-    QCOMPARE(snapshot(outcome.packagePath).keys(), package);
-    QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
+    const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
+    const QString manifest = u"handoff-manifest.json"_s;
+    for (const auto &[presentation, includePresentation, package] :
+         {std::tuple{u"Talk.pptx"_s, false, fontsOnly + QStringList{manifest}},
+          {u"out/Talk_package/Talk.pptx"_s, true, fontsOnly + QStringList{u"Talk.pptx"_s, manifest}},
+          {u"out/Talk_package/Talk.pptx"_s, false, fontsOnly + QStringList{u"Talk.pptx"_s, manifest}}}) {
+        const QString deck = file(presentation, "the only copy");
+        file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
+        const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
+        QVERIFY(outcome.isBuilt);
+        QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"Talk_package"_s});
+        QCOMPARE(snapshot(outcome.packagePath).keys(), package);
+        QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
+    }
 }
 
 void PackageBuilderTest::destinations()
