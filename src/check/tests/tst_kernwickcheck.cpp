@@ -59,8 +59,7 @@ private Q_SLOTS:
     void usageErrorsAndUnreadableArguments();
     void packagesForTheShow();
     void declaredOnlyFonts();
-    void walksAFolderTreeOnce();
-    void severalDecks();
+    void severalDecksAndFolders();
     void facesLicensesEmbeddedAndTwins();
 
 private:
@@ -288,7 +287,7 @@ void KernwickCheckTest::declaredOnlyFonts()
     }
 }
 
-void KernwickCheckTest::walksAFolderTreeOnce()
+void KernwickCheckTest::severalDecksAndFolders()
 {
     const test::ProgramRun run = check({u"-j"_s, u"2"_s, path(u"decks"_s)});
     QCOMPARE(run.exitCode, 1);
@@ -299,34 +298,17 @@ void KernwickCheckTest::walksAFolderTreeOnce()
              qPrintable(run.err));
     // With one worker the answer is the same.
     QCOMPARE(check({u"-j"_s, u"1"_s, path(u"decks"_s)}).out, run.out);
-
-    // A folder that cannot be read is told: not everything could be checked.
-    if (::geteuid() == 0)
-        QSKIP("the superuser reads every folder");
-    const QString locked = path(u"locked"_s);
-    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
-    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
-    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
-    const test::ProgramRun unreadable = check({locked});
-    QVERIFY(
-        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QCOMPARE(unreadable.exitCode, 1);
-    QVERIFY2(unreadable.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(unreadable.err));
-}
-
-void KernwickCheckTest::severalDecks()
-{
-    test::ProgramRun run = check({m_readyDeck, m_typeface, m_keynote});
-    QCOMPARE(run.exitCode, 1);
+    // The summary under the decks names what is not ready, and where.
     const QString summary = run.out.mid(run.out.indexOf(u"\nSummary: "_s) + 1);
     QVERIFY2(summary.startsWith(u"Summary: 3 presentations, 1 ready for handoff, 2 need attention\n"_s),
              qPrintable(summary));
     QVERIFY(summary.simplified().contains(u"Verdana Missing 1 presentation "_s + m_typeface));
     QVERIFY(!summary.contains(u"LiberationSans-Bold"_s)); // installed: ready
 
-    run = check({u"--json"_s, m_readyDeck, m_typeface, m_keynote});
-    QCOMPARE(run.exitCode, 1);
-    const QJsonValue result = run.json();
+    // The same decks given one by one, in JSON.
+    const test::ProgramRun json = check({u"--json"_s, m_readyDeck, m_typeface, m_keynote});
+    QCOMPARE(json.exitCode, 1);
+    const QJsonValue result = json.json();
     QCOMPARE(result[u"readyForHandoff"_s].toBool(true), false);
     const QJsonArray files = result[u"files"_s].toArray();
     QCOMPARE(files.size(), 3);
@@ -349,6 +331,19 @@ void KernwickCheckTest::severalDecks()
 
     // Every deck ready: exit status 0.
     QCOMPARE(check({m_readyDeck, path(u"decks/ready"_s)}).exitCode, 0);
+
+    // A folder that cannot be read is told: not everything could be checked.
+    if (::geteuid() == 0)
+        QSKIP("the superuser reads every folder");
+    const QString locked = path(u"locked"_s);
+    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
+    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
+    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
+    const test::ProgramRun unreadable = check({locked});
+    QVERIFY(
+        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(unreadable.exitCode, 1);
+    QVERIFY2(unreadable.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(unreadable.err));
 }
 
 void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
