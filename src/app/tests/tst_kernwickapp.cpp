@@ -45,7 +45,7 @@ private Q_SLOTS:
         }
     }
 
-    void viewMenuSettingAndTheDesktop()
+    void menusSettingAndTheDesktop()
     {
         Shell shell = makeShell();
         const QList<QAction *> menus = shell.window->menuBar()->actions();
@@ -99,14 +99,13 @@ private Q_SLOTS:
         m_portal.setColorScheme(0);
         QVERIFY(changed.wait(5000));
         QVERIFY(!m_appearance.isDark());
-    }
 
-    void checkForUpdates()
-    {
-        // Where updates are not offered the item is there but disabled; without a feed it still answers.
-        QVERIFY(!makeShell(nullptr).app->checkForUpdatesAction()->isEnabled());
+        // Where updates are not offered the update item is there but disabled; without a feed it still
+        // answers.
+        QVERIFY(!shell.app->checkForUpdatesAction()->isEnabled());
         UpdateChecker unconfigured(QUrl(), u"0.1.0"_s);
-        Shell shell = makeShell(&unconfigured);
+        shell = {};
+        shell = makeShell(&unconfigured);
         shell.app->setAppearanceMode(u"dark"_s);
         shell.app->checkForUpdatesAction()->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(shell.app->updateMessage(), 5000);

@@ -12,11 +12,10 @@ class FontStatusTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void statusTextAndOrder();
-    void countsAndReadiness();
+    void statusesCountsAndReadiness();
 };
 
-void FontStatusTest::statusTextAndOrder()
+void FontStatusTest::statusesCountsAndReadiness()
 {
     QCOMPARE(fontStatusFromRawValue(u"Installed"), FontStatus::installed);
     QCOMPARE(fontStatusFromRawValue(u"Adobe"), FontStatus::adobe);
@@ -32,10 +31,7 @@ void FontStatusTest::statusTextAndOrder()
     std::ranges::stable_sort(order, {}, statusSortKey);
     QCOMPARE(order, (QList{FontStatus::installed, FontStatus::missing, FontStatus::unresolved,
                            FontStatus::system, FontStatus::adobe}));
-}
 
-void FontStatusTest::countsAndReadiness()
-{
     FontStatusItems items;
     QVERIFY(!isReadyForHandoff(items));
     // Fonts that need review or are restricted do not stand in the way; one missing font does.

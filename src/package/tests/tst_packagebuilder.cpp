@@ -77,7 +77,6 @@ private Q_SLOTS:
     void linksAndWhatIsNoFile();
     void failedWritesLeaveTheOldPackage_data();
     void failedWritesLeaveTheOldPackage();
-    void messages();
     void replacingAnOlderPackage();
     void destinations();
     void everyFaceOnceNamesCounted();
@@ -179,6 +178,16 @@ void PackageBuilderTest::wholePackage()
              u"- Adobe Creative Cloud fonts cannot be redistributed. The receiving Mac needs its own "
              u"Adobe CC subscription with those fonts activated.\n"
              u"- Some fonts may fail due to macOS restrictions or licensing."_s.toUtf8());
+
+    // The status message's singular forms, the plural ones being this package's; the notice and the folder.
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
+             u"Package created: T_package (1 font). 1 duplicate file skipped."_s);
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 1, 3),
+             u"No fonts were found to export. 1 font(s) could not be copied."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 1), u"T_package — 1 font packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
+    QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
 }
 
 void PackageBuilderTest::linksAndWhatIsNoFile()
@@ -287,19 +296,6 @@ void PackageBuilderTest::failedWritesLeaveTheOldPackage()
     // The next build cleans up what a killed one left behind.
     QVERIFY(build({deck, path(u"out"_s), items, true, true}).isBuilt);
     QCOMPARE(destination(), packageOnly);
-}
-
-void PackageBuilderTest::messages()
-{
-    // The singular forms; the plural ones are the whole package's.
-    QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
-             u"Package created: T_package (1 font). 1 duplicate file skipped."_s);
-    QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 1, 3),
-             u"No fonts were found to export. 1 font(s) could not be copied."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 1), u"T_package — 1 font packaged."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
-    QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
 }
 
 void PackageBuilderTest::replacingAnOlderPackage()
