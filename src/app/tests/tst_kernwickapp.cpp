@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <testsupport/desktop/testdesktop.h>
+#include <testsupport/testprocess.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -136,11 +137,7 @@ private Q_SLOTS:
         // The second launch ends at once and the first takes its file in: this file is gone, so the first
         // copy says so as it tries to remember it.
         const QString gone = m_folder.filePath(u"Gone Talk.key"_s);
-        QProcess second;
-        second.setProcessEnvironment(environment);
-        second.start(program, {gone});
-        QVERIFY(second.waitForFinished(20'000));
-        QVERIFY(second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0);
+        QCOMPARE(test::runProgram(program, {gone}, environment).exitCode, 0);
         QByteArray output;
         QTRY_VERIFY_WITH_TIMEOUT((output += first.readAllStandardOutput())
                                      .contains("[Drop] Bookmark failed: The file “Gone Talk.key”"),

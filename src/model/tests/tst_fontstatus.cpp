@@ -19,9 +19,8 @@ void FontStatusTest::statusesCountsAndReadiness()
 {
     QCOMPARE(fontStatusFromRawValue(u"Installed"), FontStatus::installed);
     QCOMPARE(fontStatusFromRawValue(u"Adobe"), FontStatus::adobe);
-    QVERIFY(!fontStatusFromRawValue(u"installed"));
-    QVERIFY(!fontStatusFromRawValue(u"System "));
-    QVERIFY(!fontStatusFromRawValue(u""));
+    for (const QStringView text : {u"installed", u"System ", u""})
+        QVERIFY2(!fontStatusFromRawValue(text), qPrintable(text.toString()));
     for (const FontStatus status : allFontStatuses)
         QCOMPARE(fontStatusFromRawValue(rawValue(status)), status);
 
