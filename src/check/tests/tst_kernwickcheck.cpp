@@ -368,8 +368,7 @@ void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
 )"_s;
     QCOMPARE(withoutLines(run.out, 4), expected.arg(m_showDeck, m_fonts->userFontFolder()));
 
-    run = check({u"--json"_s, m_showDeck});
-    const QJsonArray fonts = run.json()[u"files"_s][0][u"fonts"_s].toArray();
+    const QJsonArray fonts = check({u"--json"_s, m_showDeck}).json()[u"files"_s][0][u"fonts"_s].toArray();
     QCOMPARE(fonts.size(), 3);
     QCOMPARE(fonts[0][u"license"_s].toString(), u"Restricted License"_s);
     QCOMPARE(fonts[0][u"faces"_s].toArray().size(), 2);

@@ -100,8 +100,7 @@ void FontResolverTest::verdictByWhereTheFileLies()
     QFETCH(FontStatus, status);
     QFETCH(QString, file);
 
-    FontResolver resolver(*m_source);
-    const FontStatusItem item = resolver.resolveFont(name);
+    const FontStatusItem item = FontResolver(*m_source).resolveFont(name);
     QCOMPARE(item.fontName, name);
     QCOMPARE(item.status, status);
     if (file.isEmpty()) {
