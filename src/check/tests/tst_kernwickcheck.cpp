@@ -118,8 +118,6 @@ void KernwickCheckTest::initTestCase()
                   R"(<p:regular r:id="rId8"/><p:bold r:id="rId9"/></p:embeddedFont></p:embeddedFontLst>)"
                   R"(<p:defaultTextStyle><a:defRPr><a:latin typeface="Caladea"/><a:ea typeface="Calibri"/>)"
                   R"(</a:defRPr></p:defaultTextStyle></p:presentation>)");
-    faces.add(u"ppt/fonts/font1.fntdata"_s, "regular");
-    faces.add(u"ppt/fonts/font2.fntdata"_s, "bold");
     QVERIFY(faces.close());
 }
 
