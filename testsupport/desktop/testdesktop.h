@@ -98,11 +98,6 @@ public:
 
 public Q_SLOTS:
     QDBusVariant ReadOne(const QString &group, const QString &key);
-    // The older method wraps the value once more.
-    QDBusVariant Read(const QString &group, const QString &key)
-    {
-        return QDBusVariant(QVariant::fromValue(ReadOne(group, key)));
-    }
 
 Q_SIGNALS:
     void SettingChanged(const QString &group, const QString &key, const QDBusVariant &value);

@@ -31,12 +31,13 @@ QByteArray rels(const QByteArray &type, const QByteArray &target)
            type + "\" Target=\"" + target + "\"/></Relationships>";
 }
 
-// The text without the lines that tell where each font is used.
-QString withoutUsage(const QString &text)
+// The text without the lines indented by `spaces`: 4 tell where each font is used, 6 its faces and license.
+QString withoutLines(const QString &text, qsizetype spaces)
 {
     QStringList lines = text.split(u'\n');
-    lines.removeIf(
-        [](const QString &line) { return line.startsWith(u"    "_s) && !line.startsWith(u"      "_s); });
+    lines.removeIf([spaces](const QString &line) {
+        return line.startsWith(QString(spaces, u' ')) && !line.startsWith(QString(spaces + 1, u' '));
+    });
     return lines.join(u'\n');
 }
 
@@ -58,8 +59,7 @@ private Q_SLOTS:
     void usageErrorsAndUnreadableArguments();
     void packagesForTheShow();
     void declaredOnlyFonts();
-    void walksAFolderTreeOnce();
-    void severalDecks();
+    void severalDecksAndFolders();
     void facesLicensesEmbeddedAndTwins();
 
 private:
@@ -118,8 +118,6 @@ void KernwickCheckTest::initTestCase()
                   R"(<p:regular r:id="rId8"/><p:bold r:id="rId9"/></p:embeddedFont></p:embeddedFontLst>)"
                   R"(<p:defaultTextStyle><a:defRPr><a:latin typeface="Caladea"/><a:ea typeface="Calibri"/>)"
                   R"(</a:defRPr></p:defaultTextStyle></p:presentation>)");
-    faces.add(u"ppt/fonts/font1.fntdata"_s, "regular");
-    faces.add(u"ppt/fonts/font2.fntdata"_s, "bold");
     QVERIFY(faces.close());
 }
 
@@ -128,15 +126,12 @@ void KernwickCheckTest::oneDeck()
     test::ProgramRun run = check({m_readyDeck});
     QCOMPARE(run.exitCode, 0);
     // The lines under each font (faces, license) are facesLicensesEmbeddedAndTwins's to check.
-    QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
-    lines.removeIf([](const QString &line) { return line.startsWith(u"      "_s); });
-    QCOMPARE(lines.size(), 4);
-    QCOMPARE(lines[0], m_readyDeck);
-    QCOMPARE(lines[1].simplified(), u"DejaVu Sans System /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
-    QCOMPARE(lines[2].simplified(),
-             u"LiberationSans-Bold Installed "_s + m_fonts->userFontFolder() + u"/LiberationSans-Bold.ttf"_s);
-    QCOMPARE(lines[3].trimmed(),
-             u"Ready for Handoff: Installed: 1 | System: 1 | Restricted: 0 | Missing: 0 | Unresolved: 0"_s);
+    const QString expected = uR"(%1
+  DejaVu Sans          System      /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+  LiberationSans-Bold  Installed   %2/LiberationSans-Bold.ttf
+  Ready for Handoff: Installed: 1 | System: 1 | Restricted: 0 | Missing: 0 | Unresolved: 0
+)"_s;
+    QCOMPARE(withoutLines(run.out, 6), expected.arg(m_readyDeck, m_fonts->userFontFolder()));
 
     // A long name is cut in the text, whole in JSON; one longer than any font name, and what else the
     // scan leaves out, is told on standard error.
@@ -166,13 +161,13 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("nothing to check") << QStringList() << u"no presentation given"_s;
     QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s, m_readyDeck} << u"frobnicate"_s;
-    QTest::newRow("no such file") << QStringList{m_readyDeck + u".gone.pptx"_s}
-                                  << u"no such file or folder"_s;
     QTest::newRow("not a presentation") << QStringList{fixture(u"README.md"_s)} << u"not a presentation"_s;
     QTest::newRow("a folder without presentations")
         << QStringList{fixture(u"licenses"_s)} << u"no presentations in this folder"_s;
     QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
                                              << u"/nonexistent/Talk.key: no such file or folder"_s;
+    QTest::newRow("package into no folder") << QStringList{u"--package"_s, path(u"absent"_s), m_readyDeck}
+                                            << u"the destination must be an existing folder"_s;
     QTest::newRow("no workers") << QStringList{u"-j"_s, u"0"_s, m_readyDeck}
                                 << u"-j takes a number of workers from 1 to 256"_s;
 }
@@ -212,13 +207,10 @@ void KernwickCheckTest::packagesForTheShow()
     QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              (QStringList{u"Fonts"_s, u"handoff-manifest.json"_s}));
 
-    // A deck without fonts has nothing to package; a destination that is not a folder is a usage error.
+    // A deck without fonts has nothing to package.
     run = check({u"--package"_s, destination, fixture(u"ppt/encrypted.ppt"_s)});
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.endsWith(u"[Presenter] Begin handoff package export...\nNo font data available.\n"_s));
-    run = check({u"--package"_s, destination + u"/absent"_s, m_readyDeck});
-    QCOMPARE(run.exitCode, 2);
-    QVERIFY(run.err.contains(u"the destination must be an existing folder"_s));
 
     // A font whose license restricts passing it on stays out unless asked for.
     const QDir fonts(destination + u"/Show_package/Fonts"_s);
@@ -293,7 +285,7 @@ void KernwickCheckTest::declaredOnlyFonts()
     }
 }
 
-void KernwickCheckTest::walksAFolderTreeOnce()
+void KernwickCheckTest::severalDecksAndFolders()
 {
     const test::ProgramRun run = check({u"-j"_s, u"2"_s, path(u"decks"_s)});
     QCOMPARE(run.exitCode, 1);
@@ -304,34 +296,17 @@ void KernwickCheckTest::walksAFolderTreeOnce()
              qPrintable(run.err));
     // With one worker the answer is the same.
     QCOMPARE(check({u"-j"_s, u"1"_s, path(u"decks"_s)}).out, run.out);
-
-    // A folder that cannot be read is told: not everything could be checked.
-    if (::geteuid() == 0)
-        QSKIP("the superuser reads every folder");
-    const QString locked = path(u"locked"_s);
-    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
-    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
-    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
-    const test::ProgramRun unreadable = check({locked});
-    QVERIFY(
-        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QCOMPARE(unreadable.exitCode, 1);
-    QVERIFY2(unreadable.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(unreadable.err));
-}
-
-void KernwickCheckTest::severalDecks()
-{
-    test::ProgramRun run = check({m_readyDeck, m_typeface, m_keynote});
-    QCOMPARE(run.exitCode, 1);
+    // The summary under the decks names what is not ready, and where.
     const QString summary = run.out.mid(run.out.indexOf(u"\nSummary: "_s) + 1);
     QVERIFY2(summary.startsWith(u"Summary: 3 presentations, 1 ready for handoff, 2 need attention\n"_s),
              qPrintable(summary));
     QVERIFY(summary.simplified().contains(u"Verdana Missing 1 presentation "_s + m_typeface));
     QVERIFY(!summary.contains(u"LiberationSans-Bold"_s)); // installed: ready
 
-    run = check({u"--json"_s, m_readyDeck, m_typeface, m_keynote});
-    QCOMPARE(run.exitCode, 1);
-    const QJsonValue result = run.json();
+    // The same decks given one by one, in JSON.
+    const test::ProgramRun json = check({u"--json"_s, m_readyDeck, m_typeface, m_keynote});
+    QCOMPARE(json.exitCode, 1);
+    const QJsonValue result = json.json();
     QCOMPARE(result[u"readyForHandoff"_s].toBool(true), false);
     const QJsonArray files = result[u"files"_s].toArray();
     QCOMPARE(files.size(), 3);
@@ -354,6 +329,19 @@ void KernwickCheckTest::severalDecks()
 
     // Every deck ready: exit status 0.
     QCOMPARE(check({m_readyDeck, path(u"decks/ready"_s)}).exitCode, 0);
+
+    // A folder that cannot be read is told: not everything could be checked.
+    if (::geteuid() == 0)
+        QSKIP("the superuser reads every folder");
+    const QString locked = path(u"locked"_s);
+    QVERIFY(QDir().mkpath(locked + u"/inner"_s));
+    QVERIFY(QFile::copy(m_readyDeck, locked + u"/inner/Deck.pptx"_s));
+    QVERIFY(QFile::setPermissions(locked + u"/inner"_s, QFile::Permissions()));
+    const test::ProgramRun unreadable = check({locked});
+    QVERIFY(
+        QFile::setPermissions(locked + u"/inner"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(unreadable.exitCode, 1);
+    QVERIFY2(unreadable.err.contains(locked + u"/inner: cannot be read"_s), qPrintable(unreadable.err));
 }
 
 void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
@@ -376,10 +364,9 @@ void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
       Embedded in the presentation (Regular, Bold)
   Needs Attention: Installed: 2 | System: 0 | Restricted: 0 | Missing: 1 | Unresolved: 0
 )"_s;
-    QCOMPARE(withoutUsage(run.out), expected.arg(m_showDeck, m_fonts->userFontFolder()));
+    QCOMPARE(withoutLines(run.out, 4), expected.arg(m_showDeck, m_fonts->userFontFolder()));
 
-    run = check({u"--json"_s, m_showDeck});
-    const QJsonArray fonts = run.json()[u"files"_s][0][u"fonts"_s].toArray();
+    const QJsonArray fonts = check({u"--json"_s, m_showDeck}).json()[u"files"_s][0][u"fonts"_s].toArray();
     QCOMPARE(fonts.size(), 3);
     QCOMPARE(fonts[0][u"license"_s].toString(), u"Restricted License"_s);
     QCOMPARE(fonts[0][u"faces"_s].toArray().size(), 2);
@@ -387,14 +374,6 @@ void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
     QVERIFY(!fonts[1].toObject().contains(u"faces"_s));
     QCOMPARE(fonts[2][u"embeddedFaces"_s].toArray(), (QJsonArray{u"Regular"_s, u"Bold"_s}));
     QCOMPARE(fonts[2][u"faces"_s][3][u"style"_s].toString(), u"Bold Italic"_s);
-
-    // The names of a real document get their twins too.
-    const QString out = withoutUsage(check({fixture(u"pptx/fixture-office365.pptx"_s)}).out);
-    QVERIFY2(out.contains(u"  "_s + u"Arial"_s.leftJustified(14) + u"  Missing     —\n"_s +
-                          u"      Liberation Sans is installed and has the same metrics\n"_s),
-             qPrintable(out));
-    QVERIFY(out.contains(u"Carlito is installed and has the same metrics"_s));
-    QVERIFY(!out.contains(u"Segoe UI Light is installed"_s));
 }
 
 QTEST_GUILESS_MAIN(KernwickCheckTest)

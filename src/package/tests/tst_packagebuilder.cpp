@@ -77,8 +77,6 @@ private Q_SLOTS:
     void linksAndWhatIsNoFile();
     void failedWritesLeaveTheOldPackage_data();
     void failedWritesLeaveTheOldPackage();
-    void messages();
-    void replacingAnOlderPackage_data();
     void replacingAnOlderPackage();
     void destinations();
     void everyFaceOnceNamesCounted();
@@ -180,6 +178,16 @@ void PackageBuilderTest::wholePackage()
              u"- Adobe Creative Cloud fonts cannot be redistributed. The receiving Mac needs its own "
              u"Adobe CC subscription with those fonts activated.\n"
              u"- Some fonts may fail due to macOS restrictions or licensing."_s.toUtf8());
+
+    // The status message's singular forms, the plural ones being this package's; the notice and the folder.
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
+             u"Package created: T_package (1 font). 1 duplicate file skipped."_s);
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 1, 3),
+             u"No fonts were found to export. 1 font(s) could not be copied."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 1), u"T_package — 1 font packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
+    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
+    QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
 }
 
 void PackageBuilderTest::linksAndWhatIsNoFile()
@@ -290,50 +298,26 @@ void PackageBuilderTest::failedWritesLeaveTheOldPackage()
     QCOMPARE(destination(), packageOnly);
 }
 
-void PackageBuilderTest::messages()
-{
-    // The singular forms; the plural ones are the whole package's.
-    QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
-             u"Package created: T_package (1 font). 1 duplicate file skipped."_s);
-    QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 1, 3),
-             u"No fonts were found to export. 1 font(s) could not be copied."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 1), u"T_package — 1 font packaged."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
-    QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
-    QCOMPARE(packageFolderName(u"/x/talk.final.pptx"_s), u"talk.final_package"_s);
-}
-
-void PackageBuilderTest::replacingAnOlderPackage_data()
-{
-    // Where the presentation lies, and whether the package takes a copy of it.
-    QTest::addColumn<QString>("presentation");
-    QTest::addColumn<bool>("includePresentation");
-    QTest::addColumn<QStringList>("package");
-    const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
-    // The manifest is written without the report too.
-    const QString manifest = u"handoff-manifest.json"_s;
-    QTest::newRow("beside it") << u"Talk.pptx"_s << false << fontsOnly + QStringList{manifest};
-    QTest::newRow("inside it, copied")
-        << u"out/Talk_package/Talk.pptx"_s << true << fontsOnly + QStringList{u"Talk.pptx"_s, manifest};
-    QTest::newRow("inside it, left out")
-        << u"out/Talk_package/Talk.pptx"_s << false << fontsOnly + QStringList{u"Talk.pptx"_s, manifest};
-}
-
 void PackageBuilderTest::replacingAnOlderPackage()
 {
-    QFETCH(QString, presentation);
-    QFETCH(bool, includePresentation);
-    QFETCH(QStringList, package);
-    const QString deck = file(presentation, "the only copy");
-    file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
+    // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept, wherever
+    // it lies and whether the package takes a copy of it. The manifest is written without the report too.
     const FontStatusItems items = oneFace();
-    const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
-    QVERIFY(outcome.isBuilt);
-    // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept.
-    QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"Talk_package"_s});
-    QCOMPARE(snapshot(outcome.packagePath).keys(), package);
-    QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
+    const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
+    const QString manifest = u"handoff-manifest.json"_s;
+    for (const auto &[presentation, includePresentation, package] :
+         {std::tuple{u"Talk.pptx"_s, false, fontsOnly + QStringList{manifest}},
+          {u"out/Talk_package/Talk.pptx"_s, true, fontsOnly + QStringList{u"Talk.pptx"_s, manifest}},
+          {u"out/Talk_package/Talk.pptx"_s, false, fontsOnly + QStringList{u"Talk.pptx"_s, manifest}}}) {
+        const QString deck = file(presentation, "the only copy");
+        file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
+        const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
+        QVERIFY(outcome.isBuilt);
+        QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"Talk_package"_s});
+        QCOMPARE(snapshot(outcome.packagePath).keys(), package);
+        QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
+    }
 }
 
 void PackageBuilderTest::destinations()

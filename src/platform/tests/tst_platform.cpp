@@ -18,12 +18,11 @@ class PlatformTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void versionOrder();
-    void appcastItems();
+    void updateFeedItems();
     void removableVolumes();
 };
 
-void PlatformTest::versionOrder()
+void PlatformTest::updateFeedItems()
 {
     // Numbers, not text; a further component; pre-release before release; betas in order; leading zeros;
     // build numbers.
@@ -36,10 +35,8 @@ void PlatformTest::versionOrder()
         QVERIFY2(compareVersions(older, newer) < 0 && compareVersions(newer, older) > 0, qPrintable(older));
         QCOMPARE(compareVersions(newer, newer), 0);
     }
-}
 
-void PlatformTest::appcastItems()
-{
+    // Items of a feed, one without a version left out; the newest above the running version is offered.
     const QByteArray feed =
         R"(<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
     <item>
