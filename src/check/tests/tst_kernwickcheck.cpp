@@ -23,12 +23,18 @@ const QByteArray Ns = "xmlns:p=\"http://schemas.openxmlformats.org/presentationm
                       "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
                       "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
 
-QByteArray rels(const QByteArray &type, const QByteArray &target)
+// A relationships part: "Type Target" pairs separated by semicolons, numbered rId1, rId2, ...
+QByteArray rels(const QByteArray &relationships)
 {
-    return "<Relationships "
-           "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-           "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
-           type + "\" Target=\"" + target + "\"/></Relationships>";
+    QByteArray xml = "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    int id = 0;
+    for (const QByteArray &relationship : relationships.split(';')) {
+        const QList<QByteArray> fields = relationship.trimmed().split(' ');
+        xml += "<Relationship Id=\"rId" + QByteArray::number(++id) +
+               "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/" +
+               fields.value(0) + "\" Target=\"" + fields.value(1) + "\"/>";
+    }
+    return xml + "</Relationships>";
 }
 
 // The text without the lines indented by `spaces`: 4 tell where each font is used, 6 its faces and license.
@@ -111,13 +117,17 @@ void KernwickCheckTest::initTestCase()
     m_showDeck = path(u"Show.pptx"_s);
     test::TestZip faces(m_showDeck);
     faces.add(u"[Content_Types].xml"_s, "<Types/>");
-    faces.add(u"_rels/.rels"_s, rels("officeDocument", "ppt/presentation.xml"));
+    faces.add(u"_rels/.rels"_s, rels("officeDocument ppt/presentation.xml"));
     faces.add(u"ppt/presentation.xml"_s,
               "<p:presentation " + Ns +
                   R"(><p:embeddedFontLst><p:embeddedFont><p:font typeface="Liberation Sans"/>)"
-                  R"(<p:regular r:id="rId8"/><p:bold r:id="rId9"/></p:embeddedFont></p:embeddedFontLst>)"
+                  R"(<p:regular r:id="rId1"/><p:bold r:id="rId2"/></p:embeddedFont></p:embeddedFontLst>)"
                   R"(<p:defaultTextStyle><a:defRPr><a:latin typeface="Caladea"/><a:ea typeface="Calibri"/>)"
                   R"(</a:defRPr></p:defaultTextStyle></p:presentation>)");
+    faces.add(u"ppt/_rels/presentation.xml.rels"_s,
+              rels("font fonts/font1.fntdata; font fonts/font2.fntdata"));
+    faces.add(u"ppt/fonts/font1.fntdata"_s, "regular");
+    faces.add(u"ppt/fonts/font2.fntdata"_s, "bold");
     QVERIFY(faces.close());
 }
 
@@ -241,18 +251,18 @@ void KernwickCheckTest::declaredOnlyFonts()
     const QString deck = path(u"Ghost.pptx"_s);
     test::TestZip zip(deck);
     zip.add(u"[Content_Types].xml"_s, "<Types/>");
-    zip.add(u"_rels/.rels"_s, rels("officeDocument", "ppt/presentation.xml"));
+    zip.add(u"_rels/.rels"_s, rels("officeDocument ppt/presentation.xml"));
     zip.add(u"ppt/presentation.xml"_s,
             "<p:presentation " + Ns + "><p:sldIdLst><p:sldId r:id=\"rId1\"/></p:sldIdLst></p:presentation>");
-    zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels("slide", "slides/slide1.xml"));
+    zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels("slide slides/slide1.xml"));
     // The slide's text draws DejaVu Sans; the master's second bullet level names a face nobody has.
     zip.add(u"ppt/slides/slide1.xml"_s, "<p:sld " + Ns +
                                             "><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r><a:rPr><a:latin "
                                             "typeface=\"DejaVu Sans\"/></a:rPr><a:t>x</a:t></a:r></a:p>"
                                             "</p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
-    zip.add(u"ppt/slides/_rels/slide1.xml.rels"_s, rels("slideLayout", "../slideLayouts/slideLayout1.xml"));
+    zip.add(u"ppt/slides/_rels/slide1.xml.rels"_s, rels("slideLayout ../slideLayouts/slideLayout1.xml"));
     zip.add(u"ppt/slideLayouts/slideLayout1.xml"_s, "<p:sldLayout " + Ns + "/>");
-    zip.add(u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s, rels("slideMaster", "../slideMasters/m1.xml"));
+    zip.add(u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s, rels("slideMaster ../slideMasters/m1.xml"));
     zip.add(
         u"ppt/slideMasters/m1.xml"_s,
         "<p:sldMaster " + Ns +

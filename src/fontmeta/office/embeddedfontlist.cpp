@@ -22,7 +22,8 @@ const std::array<QString, 4> faceNames = {u"Regular"_s, u"Bold"_s, u"Italic"_s, 
 
 } // namespace
 
-QList<EmbeddedFont> readEmbeddedFontList(const QByteArray &presentationXml)
+QList<EmbeddedFont> readEmbeddedFontList(const QByteArray &presentationXml,
+                                         const std::function<bool(QStringView id)> &isFontPart)
 {
     QList<EmbeddedFont> fonts;
     QXmlStreamReader xml(presentationXml);
@@ -72,7 +73,8 @@ QList<EmbeddedFont> readEmbeddedFontList(const QByteArray &presentationXml)
             for (size_t i = 0; i < faceElements.size(); ++i) {
                 if (element == faceElements[i]) {
                     for (const QXmlStreamAttribute &attribute : xml.attributes()) {
-                        if (attribute.name() == u"id" && !attribute.value().trimmed().isEmpty())
+                        const QStringView id = attribute.value().trimmed();
+                        if (attribute.name() == u"id" && !id.isEmpty() && (!isFontPart || isFontPart(id)))
                             present[i] = true;
                     }
                 }

@@ -2,6 +2,8 @@
 
 #include <fontmeta/office/embeddedfontlist.h>
 
+#include <QSet>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta::ooxml {
@@ -66,8 +68,16 @@ ReadResult OoxmlFontReader::read()
         return m_result;
     }
     m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}, {}});
-    if (const std::optional<QByteArray> bytes = m_package.readPart(presentation))
-        m_result.embedded = readEmbeddedFontList(*bytes);
+    if (const std::optional<QByteArray> bytes = m_package.readPart(presentation)) {
+        // A face is carried only when its relationship leads to a part the package holds.
+        QSet<QString> heldParts; // relationship ids
+        for (const Relationship &relationship : m_package.relationships(presentation)) {
+            if (!relationship.target.isEmpty() && !m_package.storedName(relationship.target).isEmpty())
+                heldParts.insert(relationship.id);
+        }
+        m_result.embedded = readEmbeddedFontList(
+            *bytes, [&heldParts](QStringView id) { return heldParts.contains(id.toString()); });
+    }
     m_result.drawnFonts = DrawnFonts::WithPlaces;
     m_defaultStyle = presentationScan->styles[DefaultTextStyle];
 

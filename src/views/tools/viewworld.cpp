@@ -88,10 +88,19 @@ QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QSt
         levels += '<' + tag + "><a:buFont typeface=\"" + typeface(declaredOnly[level]) + "\"/></" + tag + '>';
     }
 
+    // The presentation's relationships: its master, its slide, then a part for each embedded face.
+    QList<std::pair<QByteArray, QByteArray>> presentationTargets = {
+        {"slideMaster", "slideMasters/slideMaster1.xml"}, {"slide", "slides/slide1.xml"}};
     QByteArray embeddedList;
-    for (const QString &font : embedded)
-        embeddedList += "<p:embeddedFont><p:font typeface=\"" + typeface(font) +
-                        "\"/><p:regular r:id=\"rId8\"/><p:bold r:id=\"rId9\"/></p:embeddedFont>";
+    for (const QString &font : embedded) {
+        embeddedList += "<p:embeddedFont><p:font typeface=\"" + typeface(font) + "\"/>";
+        for (const char *face : {"regular", "bold"}) {
+            const QByteArray number = QByteArray::number(presentationTargets.size() + 1);
+            embeddedList += QByteArray("<p:") + face + " r:id=\"rId" + number + "\"/>";
+            presentationTargets.append({"font", "fonts/font" + number + ".fntdata"});
+        }
+        embeddedList += "</p:embeddedFont>";
+    }
 
     const QString path = m_folder.filePath(name);
     TestZip zip(path);
@@ -104,9 +113,11 @@ QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QSt
                 "<p:sldIdLst><p:sldId id=\"256\" r:id=\"rId2\"/></p:sldIdLst>"
                 "<p:embeddedFontLst>" +
                 embeddedList + "</p:embeddedFontLst></p:presentation>");
-    zip.add(
-        u"ppt/_rels/presentation.xml.rels"_s,
-        relationships({{"slideMaster", "slideMasters/slideMaster1.xml"}, {"slide", "slides/slide1.xml"}}));
+    zip.add(u"ppt/_rels/presentation.xml.rels"_s, relationships(presentationTargets));
+    for (const auto &[type, target] : std::as_const(presentationTargets)) {
+        if (type == "font")
+            zip.add(u"ppt/"_s + QString::fromLatin1(target), "font data");
+    }
     zip.add(u"ppt/slideMasters/slideMaster1.xml"_s,
             "<p:sldMaster" + namespaces + "><p:cSld><p:spTree/></p:cSld><p:txStyles><p:bodyStyle>" + levels +
                 "</p:bodyStyle></p:txStyles></p:sldMaster>");

@@ -53,10 +53,12 @@ Members themedPackage()
               "<p:regular r:id=\"rId9\"/></p:embeddedFont></p:embeddedFontLst><p:defaultTextStyle><a:lvl1pPr>"
               "<a:defRPr><a:latin typeface=\"+mn-lt\"/></a:defRPr></a:lvl1pPr></p:defaultTextStyle>")},
         {u"ppt/_rels/presentation.xml.rels"_s,
-         rels("rId1 slideMaster slideMasters/slideMaster1.xml; "
-              "rId2 slideMaster /ppt/slideMasters/slideMaster2.xml; rId3 slide slides/slide1.xml; "
-              "rId4 slide slides/slide2.xml; rId5 notesMaster notesMasters/notesMaster1.xml; "
-              "rId6 theme theme/theme1.xml; rId7 tableStyles tableStyles.xml")},
+         rels(
+             "rId1 slideMaster slideMasters/slideMaster1.xml; "
+             "rId2 slideMaster /ppt/slideMasters/slideMaster2.xml; rId3 slide slides/slide1.xml; "
+             "rId4 slide slides/slide2.xml; rId5 notesMaster notesMasters/notesMaster1.xml; "
+             "rId6 theme theme/theme1.xml; rId7 tableStyles tableStyles.xml; rId9 font fonts/font1.fntdata")},
+        {u"ppt/fonts/font1.fntdata"_s, "font data"},
         {u"ppt/theme/theme1.xml"_s, theme("Major One", "Minor One")},
         {u"ppt/theme/theme2.xml"_s, theme("Major Two", "Minor Two", "EA Two")},
         {u"ppt/theme/theme3.xml"_s, theme("Notes Major", "Notes Minor")},
@@ -268,6 +270,7 @@ void TestOfficeFonts::themeResolution()
           replaced(themedPackage(), u"_rels/.rels"_s, rels("rId1 officeDocument /PPT/%70resentation.xml"))}) {
         const ReadResult result = readPackage(members);
         QCOMPARE(usePairs(result), ThemedPackageUses);
+        QCOMPARE(described(result.embedded), QStringList{u"Embedded Face: Regular"_s});
         QVERIFY2(result.notes.isEmpty(), qPrintable(result.notes.join(u'\n')));
     }
 }
@@ -291,9 +294,10 @@ void TestOfficeFonts::relationshipCycles()
                        rels("rId1 slideMaster slideMasters/slideMaster1.xml; rId3 slide slides/slide1.xml; "
                             "rId4 slide presentation.xml; rId5 slide slides/slide3.xml; "
                             "rId6 slide slides/slide3.xml"));
-    // No theme can be reached any more.
-    QCOMPARE(names(readPackage(members)),
-             (QStringList{u"Embedded Face"_s, u"Bullet One"_s, u"Layout Face"_s, u"Third"_s}));
+    // No theme can be reached any more, nor the embedded face's part.
+    const ReadResult result = readPackage(members);
+    QCOMPARE(names(result), (QStringList{u"Embedded Face"_s, u"Bullet One"_s, u"Layout Face"_s, u"Third"_s}));
+    QVERIFY(result.embedded.isEmpty());
 }
 
 void TestOfficeFonts::brokenParts()
