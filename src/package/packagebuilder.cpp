@@ -30,7 +30,13 @@ QString freeFileName(const QDir &folder, const QString &fileName)
     const QString base = info.completeBaseName();
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     for (int n = 2;; ++n) {
-        const QString candidate = base + u' ' + QString::number(n) + suffix;
+        // The number goes in, cutting the base name where the whole would be longer than a file name may
+        // be (255 bytes), never inside a character.
+        const QString number = u' ' + QString::number(n);
+        QString stem = base;
+        while (!stem.isEmpty() && (stem + number + suffix).toUtf8().size() > 255)
+            stem.chop(stem.size() > 1 && stem.back().isLowSurrogate() ? 2 : 1);
+        const QString candidate = stem + number + suffix;
         if (!QFileInfo::exists(folder.filePath(candidate)))
             return candidate;
     }

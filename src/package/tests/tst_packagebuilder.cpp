@@ -357,6 +357,16 @@ void PackageBuilderTest::destinations()
     outcome = build({file(name, "deck"), path(u"out"_s), items, true, true});
     QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
     QCOMPARE(test::readFile(outcome.packagePath + u'/' + name), QByteArray("deck"));
+    // Two fonts of one name of 254 bytes: the second's own name is cut to fit.
+    const QString face = QString(83, QChar(0x65E5)) + u"x.otf"_s;
+    const FontStatusItems sameName = {
+        makeFontStatusItem(u"A"_s, FontStatus::installed, file(u"a/"_s + face, "a")),
+        makeFontStatusItem(u"B"_s, FontStatus::installed, file(u"b/"_s + face, "b")),
+    };
+    outcome = build({file(u"Faces.pptx"_s, "deck"), path(u"out"_s), sameName, false, false});
+    QVERIFY2(outcome.isBuilt && outcome.exported.size() == 2, qPrintable(outcome.statusMessage));
+    QCOMPARE(test::readFile(outcome.packagePath + u"/Fonts/"_s + QString(83, QChar(0x65E5)) + u" 2.otf"_s),
+             QByteArray("b"));
 }
 
 void PackageBuilderTest::everyFaceOnceNamesCounted()
