@@ -77,10 +77,14 @@ TestZip::~TestZip()
 
 void TestZip::add(const QString &name, const QByteArray &data, Compression compression)
 {
-    // libzip copies nothing until the archive is written, so the bytes must outlive this call.
-    auto *copy = static_cast<char *>(std::malloc(size_t(std::max<qsizetype>(data.size(), 1))));
-    std::memcpy(copy, data.constData(), size_t(data.size()));
-    zip_source_t *source = zip_source_buffer(m_archive, copy, zip_uint64_t(data.size()), 1);
+    // libzip copies nothing until the archive is written, so the bytes must outlive this call; it takes
+    // them over, but only when there are any.
+    char *copy = nullptr;
+    if (!data.isEmpty()) {
+        copy = static_cast<char *>(std::malloc(size_t(data.size())));
+        std::memcpy(copy, data.constData(), size_t(data.size()));
+    }
+    zip_source_t *source = zip_source_buffer(m_archive, copy, zip_uint64_t(data.size()), copy != nullptr);
     const zip_int64_t index = zip_file_add(m_archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     Q_ASSERT(index >= 0);
     zip_set_file_compression(m_archive, zip_uint64_t(index),

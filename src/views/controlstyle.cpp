@@ -62,6 +62,9 @@ namespace {
 // thing the person pressed. (Focus that moves on because its widget went away is no keyboard's doing.)
 class FocusTracker final : public QObject
 {
+public:
+    using QObject::QObject;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -111,7 +114,7 @@ void installAccessibility()
 {
     static const bool installed = [] {
         QAccessible::installFactory(accessibleWithRole);
-        qApp->installEventFilter(new FocusTracker);
+        qApp->installEventFilter(new FocusTracker(qApp));
         return true;
     }();
     Q_UNUSED(installed);
