@@ -50,59 +50,71 @@ bool isString(const ProtoReader &reader, quint32 field)
     return reader.fieldNumber() == field && reader.wireType() == ProtoReader::WireType::LengthDelimited;
 }
 
-// Reads the string fields `fields` of every field-11 sub-message of a style.
-void collectNestedNames(QByteArrayView payload, std::initializer_list<quint32> fields, const QString &place,
-                        FontCollector &collector)
+// Calls `found` with each font name a style of `type` holds, in the order it holds them: the string
+// fields of its text properties (field 11), or a list style's label fonts.
+template <typename Found>
+void forEachStyleFont(quint32 type, QByteArrayView payload, Found found)
 {
-    ProtoReader style(payload);
-    while (style.next()) {
-        if (!isString(style, TextPropertiesField))
-            continue;
-        ProtoReader properties(style.bytes());
-        while (properties.next()) {
-            for (const quint32 field : fields) {
-                if (isString(properties, field))
-                    collector.addUtf8(properties.bytes(), place);
+    const auto nested = [&](std::initializer_list<quint32> fields) {
+        ProtoReader style(payload);
+        while (style.next()) {
+            if (!isString(style, TextPropertiesField))
+                continue;
+            ProtoReader properties(style.bytes());
+            while (properties.next()) {
+                for (const quint32 field : fields) {
+                    if (isString(properties, field))
+                        found(properties.bytes());
+                }
             }
         }
+    };
+    switch (type) {
+    case CharacterStyle:
+    case ParagraphStyle:
+    case DropCapStyle:
+        nested({FontNameField, CompatibilityFontNameField});
+        break;
+    case TableStyle:
+        nested({TableMasterFontField});
+        break;
+    case ListStyle: {
+        ProtoReader style(payload);
+        while (style.next()) {
+            if (isString(style, ListLabelFontField))
+                found(style.bytes());
+        }
+        break;
+    }
+    default:
+        // Command and undo records name fonts too, but as edits rather than the document's state.
+        break;
     }
 }
 
-void collectTopLevelNames(QByteArrayView payload, quint32 field, const QString &place,
-                          FontCollector &collector)
+QString stylePlace(quint32 type)
 {
-    ProtoReader style(payload);
-    while (style.next()) {
-        if (isString(style, field))
-            collector.addUtf8(style.bytes(), place);
+    switch (type) {
+    case CharacterStyle:
+        return u"character style"_s;
+    case ParagraphStyle:
+        return u"paragraph style"_s;
+    case DropCapStyle:
+        return u"drop-cap style"_s;
+    case ListStyle:
+        return u"list style"_s;
+    case TableStyle:
+        return u"table style"_s;
+    default:
+        return {};
     }
 }
 
 void collectStyleFonts(quint32 type, QByteArrayView payload, FontCollector &collector)
 {
-    switch (type) {
-    case CharacterStyle:
-        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"character style"_s,
-                           collector);
-        break;
-    case ParagraphStyle:
-        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"paragraph style"_s,
-                           collector);
-        break;
-    case DropCapStyle:
-        collectNestedNames(payload, {FontNameField, CompatibilityFontNameField}, u"drop-cap style"_s,
-                           collector);
-        break;
-    case ListStyle:
-        collectTopLevelNames(payload, ListLabelFontField, u"list style"_s, collector);
-        break;
-    case TableStyle:
-        collectNestedNames(payload, {TableMasterFontField}, u"table style"_s, collector);
-        break;
-    default:
-        // Command and undo records name fonts too, but as edits rather than the document's state.
-        break;
-    }
+    const QString place = stylePlace(type);
+    if (!place.isEmpty())
+        forEachStyleFont(type, payload, [&](QByteArrayView name) { collector.addUtf8(name, place); });
 }
 
 // The identifier in a reference message {1: identifier}; 0 when there is none.
@@ -120,40 +132,10 @@ quint64 referenceIdentifier(QByteArrayView reference)
 QList<QByteArray> styleFontNames(quint32 type, QByteArrayView payload)
 {
     QList<QByteArray> fonts;
-    const auto nested = [&](std::initializer_list<quint32> fields) {
-        ProtoReader style(payload);
-        while (style.next()) {
-            if (!isString(style, TextPropertiesField))
-                continue;
-            ProtoReader properties(style.bytes());
-            while (properties.next()) {
-                for (const quint32 field : fields) {
-                    if (isString(properties, field) && !properties.bytes().isEmpty())
-                        fonts.append(properties.bytes().toByteArray());
-                }
-            }
-        }
-    };
-    switch (type) {
-    case CharacterStyle:
-    case ParagraphStyle:
-    case DropCapStyle:
-        nested({FontNameField, CompatibilityFontNameField});
-        break;
-    case TableStyle:
-        nested({TableMasterFontField});
-        break;
-    case ListStyle: {
-        ProtoReader style(payload);
-        while (style.next()) {
-            if (isString(style, ListLabelFontField) && !style.bytes().isEmpty())
-                fonts.append(style.bytes().toByteArray());
-        }
-        break;
-    }
-    default:
-        break;
-    }
+    forEachStyleFont(type, payload, [&fonts](QByteArrayView name) {
+        if (!name.isEmpty())
+            fonts.append(name.toByteArray());
+    });
     return fonts;
 }
 
