@@ -42,7 +42,89 @@ QList<TableRecord> tableRecords(const QByteArray &font)
     return tables;
 }
 
+QByteArray nameTable(const FontNames &names)
+{
+    QList<std::pair<quint16, QString>> records = {
+        {1, names.family}, {2, names.subfamily}, {4, names.fullName}, {6, names.postScriptName}};
+    if (!names.typographicFamily.isEmpty())
+        records.append({16, names.typographicFamily});
+    if (!names.typographicSubfamily.isEmpty())
+        records.append({17, names.typographicSubfamily});
+    QByteArray table(6 + 12 * records.size(), '\0');
+    QByteArray strings;
+    qToBigEndian<quint16>(quint16(records.size()), table.data() + 2);
+    qToBigEndian<quint16>(quint16(table.size()), table.data() + 4);
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        QByteArray text;
+        for (const QChar c : records[i].second) {
+            text += char(c.unicode() >> 8);
+            text += char(c.unicode() & 0xFF);
+        }
+        char *record = table.data() + 6 + 12 * i;
+        // Windows, Unicode BMP, US English.
+        for (const auto &[at, value] : {std::pair{0, 3},
+                                        {2, 1},
+                                        {4, 0x0409},
+                                        {6, int(records[i].first)},
+                                        {8, int(text.size())},
+                                        {10, int(strings.size())}})
+            qToBigEndian<quint16>(quint16(value), record + at);
+        strings += text;
+    }
+    return table + strings;
+}
+
 } // namespace
+
+bool writeRenamedFont(const QString &source, const QString &target, const FontNames &names)
+{
+    QByteArray font = readFile(source);
+    const QList<TableRecord> tables = tableRecords(font);
+    bool renamed = false;
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        const TableRecord &table = tables[i];
+        char *record = font.data() + 12 + 16 * i;
+        if (table.offset + table.length > quint32(font.size()))
+            return false;
+        char *data = font.data() + table.offset;
+        if (table.tag == "OS/2" && table.length >= 64) {
+            if (names.weightClass > 0)
+                qToBigEndian<quint16>(quint16(names.weightClass), data + 4);
+            if (names.widthClass > 0)
+                qToBigEndian<quint16>(quint16(names.widthClass), data + 6);
+            if (names.isItalic) {
+                // fsSelection: italic (bit 0), bold (bit 5) and regular (bit 6) told anew.
+                quint16 selection = qFromBigEndian<quint16>(data + 62) & ~quint16(0x0061);
+                const bool isBold = (names.weightClass > 0 ? names.weightClass : 400) >= 700;
+                selection |= *names.isItalic ? 0x0001 : 0;
+                selection |= isBold ? 0x0020 : 0;
+                selection |= !*names.isItalic && !isBold ? 0x0040 : 0;
+                qToBigEndian<quint16>(selection, data + 62);
+            }
+        } else if (table.tag == "head" && table.length >= 46 && names.isItalic) {
+            const quint16 style = qFromBigEndian<quint16>(data + 44) & ~quint16(0x0002);
+            qToBigEndian<quint16>(style | (*names.isItalic ? 0x0002 : 0), data + 44);
+        }
+        if (table.tag == "OS/2" || table.tag == "head")
+            qToBigEndian<quint32>(tableChecksum(font, table.offset, table.length), record + 4);
+    }
+    // The new name table goes at the end; the old one stays behind, read by nobody.
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+        if (tables[i].tag != "name")
+            continue;
+        while (font.size() % 4)
+            font += '\0';
+        const QByteArray table = nameTable(names);
+        char *record = font.data() + 12 + 16 * i;
+        qToBigEndian<quint32>(quint32(font.size()), record + 8);
+        qToBigEndian<quint32>(quint32(table.size()), record + 12);
+        const qsizetype offset = font.size();
+        font += table;
+        qToBigEndian<quint32>(tableChecksum(font, offset, table.size()), font.data() + 12 + 16 * i + 4);
+        renamed = true;
+    }
+    return renamed && writeFile(target, font);
+}
 
 bool setEmbeddingBits(const QString &path, quint16 fsType)
 {

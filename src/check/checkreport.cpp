@@ -38,6 +38,8 @@ QString fontDetailsText(const FontStatusItem &item)
     }
     if (item.isEmbedded())
         text += u"      Embedded in the presentation ("_s + faceStylesText(item.embeddedFaces) + u")\n"_s;
+    if (!item.familyWithoutFace.isEmpty())
+        text += u"      "_s + familyWithoutFaceText(item.familyWithoutFace, item.missingFaceStyle) + u'\n';
     if (!item.metricTwins.isEmpty())
         text += u"      "_s + metricTwinText(item.metricTwins) + u'\n';
     return text;
@@ -96,6 +98,10 @@ QJsonObject checkToJson(const PresentationCheck &check)
                                            : QJsonValue()},
                          {u"embeddedFaces"_s, QJsonArray::fromStringList(item.embeddedFaces)},
                          {u"metricTwins"_s, QJsonArray::fromStringList(item.metricTwins)}};
+        if (!item.familyWithoutFace.isEmpty()) {
+            font.insert(u"installedFamily"_s, item.familyWithoutFace);
+            font.insert(u"missingFace"_s, item.missingFaceStyle);
+        }
         if (item.hasFile()) {
             QJsonArray faces;
             for (const FontFace &face : item.faces) {

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -74,18 +75,6 @@ struct Verification
     bool isReady = false;
 };
 
-// The names a font file answers to, as match keys.
-QStringList faceKeys(const PackagedFile &file)
-{
-    QStringList keys{fontMatchKey(QFileInfo(file.name).completeBaseName())};
-    for (const FontFileNames &face : readFontFileFaces(file.path)) {
-        keys << fontMatchKey(face.fullName) << fontMatchKey(face.postScriptName);
-        for (const QString &family : face.families)
-            keys << fontMatchKey(family);
-    }
-    return keys;
-}
-
 Verification verifyPackage(const QString &packagePath, const FontScanner &scanner)
 {
     Verification result;
@@ -137,21 +126,23 @@ Verification verifyPackage(const QString &packagePath, const FontScanner &scanne
         if (!contents.hasManifest)
             result.notes.append(
                 u"no manifest: the fonts come from the presentation, the files' hashes are not checked"_s);
-        QList<QPair<PackagedFile, QStringList>> files;
+        QList<FontCatalog::Face> faces;
+        QHash<QString, QString> fileNames; // by path
         for (const PackagedFile &file : contents.unlistedFiles) {
-            if (file.isUsable())
-                files.append({file, faceKeys(file)});
-            else
+            if (file.isUsable()) {
+                faces += readFontFileFaces(file.path);
+                fileNames.insert(file.path, file.name);
+            } else {
                 result.notes.append(u"Fonts/"_s + file.name +
                                     u" is a link or not a font file; it is not read"_s);
+            }
         }
+        // The files bring a font as installed files would: the face its name stands for.
+        const FontIdentity identity(faces);
         for (const QString &name : scanner.scanFonts(contents.presentationPath)) {
             VerifiedFont font{name, {}, FontPlace::missing, {}, {}};
-            const QString key = fontMatchKey(name);
-            for (const auto &[file, keys] : std::as_const(files)) {
-                if (keys.contains(key))
-                    font.packageFiles.append(file.name);
-            }
+            if (const FontMatch match = identity.match(name); match.isFound())
+                font.packageFiles.append(fileNames.value(faces[match.face].file));
             if (!installedHere(font) && !font.packageFiles.isEmpty())
                 font.place = FontPlace::inPackage;
             result.fonts.append(font);

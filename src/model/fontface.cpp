@@ -60,6 +60,13 @@ QString faceStylesText(const QStringList &styles)
     return styles.join(u", "_s);
 }
 
+QString familyWithoutFaceText(const QString &family, const QString &style)
+{
+    if (family.isEmpty())
+        return {};
+    return family + u" is installed, but not its "_s + style + u" face"_s;
+}
+
 QString metricTwinText(const QStringList &twins)
 {
     if (twins.isEmpty())

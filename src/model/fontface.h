@@ -39,6 +39,9 @@ QStringList distinctFiles(const QList<FontFace> &faces);
 // "Regular, Bold" for people; "Regular, Bold, Italic, Bold Italic".
 QString faceStylesText(const QStringList &styles);
 
+// "Helvetica Neue is installed, but not its Light face"; empty without a family.
+QString familyWithoutFaceText(const QString &family, const QString &style);
+
 // "Carlito is installed and has the same metrics"; "Liberation Sans and Arimo are installed and have the
 // same metrics"; empty without twins.
 QString metricTwinText(const QStringList &twins);

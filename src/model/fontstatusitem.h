@@ -24,6 +24,10 @@ struct FontStatusItem
     EmbeddingPermission permission = EmbeddingPermission::installable; // the strictest of the faces'
     QString permissionNote;  // why a file's permission could not be read; empty when every one was
     QStringList metricTwins; // missing: installed families that fontconfig binds to it with the same metrics
+    // Missing, though its family is installed: the family as installed and the style of the face the name
+    // asks for, which the family lacks ("Helvetica Neue", "Light").
+    QString familyWithoutFace;
+    QString missingFaceStyle;
     QStringList embeddedFaces; // the faces the presentation carries itself ("Regular", "Bold", …)
 
     bool isEmbedded() const { return !embeddedFaces.isEmpty(); }

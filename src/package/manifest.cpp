@@ -109,6 +109,10 @@ QByteArray manifestToJson(const Manifest &manifest)
         if (!font.permission.isEmpty())
             entry.insert(u"permission"_s, font.permission);
         entry.insert(u"embedded"_s, QJsonArray::fromStringList(font.embeddedFaces));
+        if (!font.installedFamily.isEmpty()) {
+            entry.insert(u"installedFamily"_s, font.installedFamily);
+            entry.insert(u"missingFace"_s, font.missingFace);
+        }
         fonts.append(entry);
     }
     const QJsonObject presentation{{u"name"_s, manifest.presentationName},
@@ -160,6 +164,8 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
             entry.places = places;
         }
         entry.permission = font[u"permission"_s].toString();
+        entry.installedFamily = font[u"installedFamily"_s].toString();
+        entry.missingFace = font[u"missingFace"_s].toString();
         for (const QJsonValue &face : font[u"embedded"_s].toArray())
             entry.embeddedFaces.append(face.toString());
         if (entry.name.isEmpty())
@@ -196,6 +202,8 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
             font.places = *found;
         font.permission = item.status == FontStatus::installed ? permissionLabel(item.permission) : QString();
         font.embeddedFaces = item.embeddedFaces;
+        font.installedFamily = item.familyWithoutFace;
+        font.missingFace = item.missingFaceStyle;
         // The font's own file first, then the other faces of its family that travel with it.
         for (const QString &path : travellingFiles(item)) {
             const QString source = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -205,8 +213,9 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
             if (!described.contains(name)) {
                 const QString copy = QDir(fontsFolder).filePath(name);
                 ManifestFile file{name, {}, sha256OfItem(copy)};
-                for (const FontFileNames &face : readFontFileFaces(copy))
-                    file.faces.append(face.fullName.isEmpty() ? face.postScriptName : face.fullName);
+                for (const FontCatalog::Face &face : readFontFileFaces(copy))
+                    file.faces.append(face.fullNames.isEmpty() ? face.postScriptName
+                                                               : face.fullNames.first());
                 described.insert(name, file);
             }
             font.files.append(described.value(name));

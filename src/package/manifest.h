@@ -40,6 +40,9 @@ struct ManifestFont
     std::optional<FontPlaces> places; // nothing when the scan did not tell
     QString permission = {};          // of an installed font: its licence's embedding permission
     QStringList embeddedFaces = {};   // the faces the presentation carries itself; empty: none
+    // Missing, though its family was installed without the face it asks for: that family and style.
+    QString installedFamily = {};
+    QString missingFace = {};
 };
 
 struct Manifest

@@ -1,6 +1,7 @@
 #include "packagecontents.h"
 
 #include <platform/fontfilefaces.h>
+#include <resolve/fontidentity.h>
 
 #include <QDir>
 #include <QFile>
@@ -49,8 +50,8 @@ QByteArray fileStart(const QString &path, qint64 size)
 QStringList faceNames(const QString &path)
 {
     QStringList names;
-    for (const FontFileNames &face : readFontFileFaces(path))
-        names.append(face.fullName.isEmpty() ? face.postScriptName : face.fullName);
+    for (const FontCatalog::Face &face : readFontFileFaces(path))
+        names.append(face.fullNames.isEmpty() ? face.postScriptName : face.fullNames.first());
     return names;
 }
 
@@ -232,9 +233,9 @@ QString enclosingHandoffPackage(const QString &presentationPath)
 
 QStringList namesBroughtByPackage(const PackageContents &package, const QStringList &names)
 {
-    // Names meet as the resolver lets them: case, spaces and hyphens aside.
-    const auto key = [](QString name) {
-        return name.toCaseFolded().remove(u' ').remove(u'-');
+    // The manifest's names are the ones the presentation gave: case, spaces and hyphens aside.
+    const auto key = [](const QString &name) {
+        return fontMatchKey(name);
     };
     QSet<QString> brought;
     for (const PackagedFont &font : package.fonts) {
@@ -242,20 +243,18 @@ QStringList namesBroughtByPackage(const PackageContents &package, const QStringL
                                                  [](const PackagedFile &file) { return file.isUsable(); }))
             brought.insert(key(font.name));
     }
+    // Without a manifest, the names inside the font files tell, as the resolver reads installed ones.
+    QList<FontCatalog::Face> faces;
     if (!package.hasManifest) {
         for (const PackagedFile &file : package.unlistedFiles) {
-            if (!file.isUsable())
-                continue;
-            for (const FontFileNames &face : readFontFileFaces(file.path)) {
-                brought << key(face.fullName) << key(face.postScriptName);
-                for (const QString &family : face.families)
-                    brought << key(family);
-            }
+            if (file.isUsable())
+                faces += readFontFileFaces(file.path);
         }
     }
+    const FontIdentity identity(faces);
     QStringList found;
     for (const QString &name : names) {
-        if (brought.contains(key(name)))
+        if (brought.contains(key(name)) || identity.match(name).isFound())
             found.append(name);
     }
     return found;

@@ -1,5 +1,7 @@
 #include "fontcatalog.h"
 
+#include "fontpattern.h"
+
 #include <QFile>
 
 #include <fontconfig/fontconfig.h>
@@ -11,39 +13,6 @@
 namespace kernwick {
 
 namespace {
-
-QString patternString(FcPattern *pattern, const char *object, int n = 0)
-{
-    FcChar8 *value = nullptr;
-    if (FcPatternGetString(pattern, object, n, &value) != FcResultMatch || !value)
-        return {};
-    return QString::fromUtf8(reinterpret_cast<const char *>(value));
-}
-
-QStringList patternStrings(FcPattern *pattern, const char *object)
-{
-    QStringList values;
-    for (int n = 0;; ++n) {
-        FcChar8 *value = nullptr;
-        if (FcPatternGetString(pattern, object, n, &value) != FcResultMatch || !value)
-            return values;
-        values.append(QString::fromUtf8(reinterpret_cast<const char *>(value)));
-    }
-}
-
-int patternInteger(FcPattern *pattern, const char *object, int fallback)
-{
-    int value = fallback;
-    FcPatternGetInteger(pattern, object, 0, &value);
-    return value;
-}
-
-// How far a face is from the regular one of its family: upright first, then weight, then width.
-auto regularity(const FontCatalog::Face &face)
-{
-    return std::make_tuple(face.slant != FC_SLANT_ROMAN, std::abs(face.weight - FC_WEIGHT_REGULAR),
-                           std::abs(face.width - FC_WIDTH_NORMAL));
-}
 
 // Modification times of every folder fontconfig reads fonts from, and of those configured folders that
 // do not exist yet: adding or removing a font changes its folder's time.
@@ -124,46 +93,12 @@ FontCatalog::FontCatalog(QList<Face> faces, MetricAliases metricAliases)
         return std::tie(a.file, a.index, a.postScriptName) < std::tie(b.file, b.index, b.postScriptName);
     });
     for (qsizetype i = 0; i < m_faces.size(); ++i) {
-        const Face &face = m_faces[i];
-        if (!face.postScriptName.isEmpty()) {
-            if (!m_faceByPostScriptName.contains(face.postScriptName))
-                m_faceByPostScriptName.insert(face.postScriptName, i);
-            m_postScriptNames.append(face.postScriptName);
-        }
-        for (const QString &fullName : face.fullNames) {
-            if (!m_faceByFullName.contains(fullName))
-                m_faceByFullName.insert(fullName, i);
-        }
-        for (const QString &family : face.families) {
-            const auto best = m_faceByFamily.constFind(family);
-            if (best == m_faceByFamily.cend() || regularity(face) < regularity(m_faces[*best]))
-                m_faceByFamily.insert(family, i);
+        for (const QString &family : m_faces[i].families) {
             QList<qsizetype> &members = m_facesByFoldedFamily[family.toCaseFolded()];
             if (members.isEmpty() || members.last() != i)
                 members.append(i);
         }
     }
-
-    std::sort(m_postScriptNames.begin(), m_postScriptNames.end());
-    m_postScriptNames.erase(std::unique(m_postScriptNames.begin(), m_postScriptNames.end()),
-                            m_postScriptNames.end());
-}
-
-const FontCatalog::Face *FontCatalog::faceForName(const QString &name) const
-{
-    for (const auto *index : {&m_faceByPostScriptName, &m_faceByFullName, &m_faceByFamily}) {
-        const auto found = index->constFind(name);
-        if (found != index->cend())
-            return &m_faces[*found];
-    }
-    return nullptr;
-}
-
-std::optional<QString> FontCatalog::fileForName(const QString &name) const
-{
-    if (const Face *face = faceForName(name))
-        return face->file;
-    return std::nullopt;
 }
 
 QList<const FontCatalog::Face *> FontCatalog::facesOfFamily(const QString &family) const
@@ -245,17 +180,9 @@ void FontconfigFontSource::reload()
             faces.reserve(set->nfont);
             for (int i = 0; i < set->nfont; ++i) {
                 FcPattern *pattern = set->fonts[i];
-                FontCatalog::Face face;
-                face.file = patternString(pattern, FC_FILE);
+                FontCatalog::Face face = faceFromPattern(pattern);
                 if (face.file.isEmpty())
                     continue;
-                face.postScriptName = patternString(pattern, FC_POSTSCRIPT_NAME);
-                face.fullNames = patternStrings(pattern, FC_FULLNAME);
-                face.families = patternStrings(pattern, FC_FAMILY);
-                face.weight = patternInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
-                face.slant = patternInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-                face.width = patternInteger(pattern, FC_WIDTH, FC_WIDTH_NORMAL);
-                face.index = patternInteger(pattern, FC_INDEX, 0);
                 faces.append(std::move(face));
             }
         }

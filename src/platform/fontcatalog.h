@@ -15,8 +15,9 @@ struct _FcConfig;
 
 namespace kernwick {
 
-// What fontconfig knew about the installed fonts at one moment: name look-ups that answer only for a
-// font really known under that name (never a substitute), and the list of every font's PostScript name.
+// What fontconfig knew about the installed fonts at one moment: every face with its names and style, and
+// fontconfig's own rules on which families share metrics. Never a substitute: which face a name stands
+// for is the resolver's to tell.
 class FontCatalog final
 {
 public:
@@ -24,8 +25,9 @@ public:
     {
         QString file;
         QString postScriptName;
-        QStringList fullNames;
+        QStringList fullNames; // in every language the font gives
         QStringList families;
+        QStringList styles; // "Bold Italic", "Condensed ExtraBold", in every language the font gives
         int weight = 0;
         int slant = 0;
         int width = 100;
@@ -37,12 +39,6 @@ public:
 
     explicit FontCatalog(QList<Face> faces, MetricAliases metricAliases = {});
 
-    // The file of the font known under `name`: an exact PostScript name first, then an exact full name,
-    // then an exact family name, whose regular face is preferred.
-    std::optional<QString> fileForName(const QString &name) const;
-    // The face behind fileForName(), or nullptr.
-    const Face *faceForName(const QString &name) const;
-
     // Every face, in the catalog's stable order (file, then index).
     const QList<Face> &faces() const { return m_faces; }
     // The faces that fontconfig lists under `family`, compared without regard to case.
@@ -53,18 +49,11 @@ public:
     // What the face's file says about itself, read on first use and kept with this catalog.
     FontFileFace fileFace(const Face &face) const;
 
-    // Every installed font's PostScript name, once each, in code-point order.
-    const QStringList &postScriptNames() const { return m_postScriptNames; }
-
     qsizetype faceCount() const { return m_faceCount; }
 
 private:
     QList<Face> m_faces;
-    QHash<QString, qsizetype> m_faceByPostScriptName;
-    QHash<QString, qsizetype> m_faceByFullName;
-    QHash<QString, qsizetype> m_faceByFamily;
     QHash<QString, QList<qsizetype>> m_facesByFoldedFamily;
-    QStringList m_postScriptNames;
     qsizetype m_faceCount = 0;
     MetricAliases m_metricAliases;
     mutable QMutex m_fileFacesLock; // guards both caches

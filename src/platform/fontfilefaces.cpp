@@ -1,27 +1,16 @@
 #include "fontfilefaces.h"
 
+#include "fontpattern.h"
+
 #include <QFile>
 
 #include <fontconfig/fontconfig.h>
 
 namespace kernwick {
 
-namespace {
-
-QStringList strings(FcPattern *pattern, const char *object)
+QList<FontCatalog::Face> readFontFileFaces(const QString &path)
 {
-    QStringList values;
-    FcChar8 *value = nullptr;
-    for (int n = 0; FcPatternGetString(pattern, object, n, &value) == FcResultMatch && value; ++n)
-        values.append(QString::fromUtf8(reinterpret_cast<const char *>(value)));
-    return values;
-}
-
-} // namespace
-
-QList<FontFileNames> readFontFileFaces(const QString &path)
-{
-    QList<FontFileNames> faces;
+    QList<FontCatalog::Face> faces;
     const QByteArray file = QFile::encodeName(path);
     int count = 1;
     // A collection says how many faces it holds when its first face is read; the cap guards against a
@@ -31,9 +20,10 @@ QList<FontFileNames> readFontFileFaces(const QString &path)
             FcFreeTypeQuery(reinterpret_cast<const FcChar8 *>(file.constData()), index, nullptr, &count);
         if (!pattern)
             break;
-        const QStringList fullNames = strings(pattern, FC_FULLNAME);
-        const QStringList postScriptNames = strings(pattern, FC_POSTSCRIPT_NAME);
-        faces.append({fullNames.value(0), postScriptNames.value(0), strings(pattern, FC_FAMILY)});
+        FontCatalog::Face face = faceFromPattern(pattern);
+        face.file = path;
+        face.index = index;
+        faces.append(std::move(face));
         FcPatternDestroy(pattern);
     }
     return faces;

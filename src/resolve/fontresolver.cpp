@@ -72,94 +72,64 @@ bool isAdobeFontLocation(QStringView path)
     return false;
 }
 
-QString fontMatchKey(QStringView name)
-{
-    QString key = name.toString().toLower();
-    key.remove(u'-');
-    key.remove(u' ');
-    return key;
-}
-
 InstalledFonts::InstalledFonts(std::shared_ptr<const FontCatalog> catalog)
     : m_catalog(std::move(catalog))
-{
-    const QStringList &names = m_catalog->postScriptNames();
-    m_keys.reserve(names.size());
-    m_folded.reserve(names.size());
-    for (const QString &name : names) {
-        m_keys.append(fontMatchKey(name));
-        m_folded.append(name.toCaseFolded());
-    }
-}
-
-qsizetype InstalledFonts::firstLooseMatch(const QString &name) const
-{
-    const QString key = fontMatchKey(name);
-    const QString folded = name.toCaseFolded();
-    for (qsizetype i = 0; i < m_keys.size(); ++i) {
-        if (m_keys[i] == key || m_folded[i].contains(folded) || folded.contains(m_folded[i]))
-            return i;
-    }
-    return -1;
-}
+    , m_identity(m_catalog->faces())
+{}
 
 std::optional<QString> InstalledFonts::findFontFile(const QString &name) const
 {
-    if (auto file = m_catalog->fileForName(name))
-        return file;
-    const qsizetype match = firstLooseMatch(name);
-    if (match < 0)
+    const FontMatch match = m_identity.match(name);
+    if (!match.isFound())
         return std::nullopt;
-    return m_catalog->fileForName(m_catalog->postScriptNames()[match]);
+    return m_catalog->faces()[match.face].file;
 }
 
 bool InstalledFonts::isFontAvailable(const QString &name) const
 {
-    return firstLooseMatch(name) >= 0;
-}
-
-const FontCatalog::Face *InstalledFonts::resolvedFace(const QString &name, bool *resembles) const
-{
-    // The loose walk of findFontFile() and isFontAvailable() is the same walk over the same snapshot, so
-    // it runs once: a name that resembles some font but still yields no file is unresolved.
-    *resembles = false;
-    if (const FontCatalog::Face *face = m_catalog->faceForName(name))
-        return face;
-    const qsizetype match = firstLooseMatch(name);
-    *resembles = match >= 0;
-    return *resembles ? m_catalog->faceForName(m_catalog->postScriptNames()[match]) : nullptr;
+    return m_identity.match(name).isFound();
 }
 
 FontStatusItem InstalledFonts::resolveFont(const QString &name) const
 {
-    bool resembles = false;
-    const FontCatalog::Face *face = resolvedFace(name, &resembles);
-    if (!face)
-        return makeFontStatusItem(name, resembles ? FontStatus::unresolved : FontStatus::missing);
+    return verdict(name, m_identity.match(name));
+}
 
+FontStatusItem InstalledFonts::verdict(const QString &name, const FontMatch &match) const
+{
+    if (!match.isFound()) {
+        FontStatusItem item = makeFontStatusItem(name, FontStatus::missing);
+        item.familyWithoutFace = match.family;
+        item.missingFaceStyle = match.style;
+        return item;
+    }
+    const QString &file = m_catalog->faces()[match.face].file;
+    // Fontconfig's list outlives a file deleted behind its back: the font is known, its file is not.
+    if (!QFileInfo::exists(file))
+        return makeFontStatusItem(name, FontStatus::unresolved);
     FontStatus status = FontStatus::installed;
-    if (isAdobeFontLocation(face->file))
+    if (isAdobeFontLocation(file))
         status = FontStatus::adobe;
-    else if (isSystemFontLocation(face->file))
+    else if (isSystemFontLocation(file))
         status = FontStatus::system;
-    return makeFontStatusItem(name, status, face->file);
+    return makeFontStatusItem(name, status, file);
 }
 
 FontStatusItem InstalledFonts::resolveFont(const QString &name, FontNaming naming) const
 {
-    bool resembles = false;
-    const FontCatalog::Face *face = resolvedFace(name, &resembles);
-    FontStatusItem item = resolveFont(name);
-    if (!face) {
+    const FontMatch match = m_identity.match(name);
+    FontStatusItem item = verdict(name, match);
+    if (!item.hasFile()) {
         if (item.status == FontStatus::missing)
             item.metricTwins = m_catalog->metricTwins(name);
         return item;
     }
+    const FontCatalog::Face &face = m_catalog->faces()[match.face];
     if (naming == FontNaming::family) {
-        item.faces = styleLinkedFaces(*face);
+        item.faces = styleLinkedFaces(face);
     } else {
-        const FontFileFace file = m_catalog->fileFace(*face);
-        item.faces = {describedFace(*face, file, file.subfamily)};
+        const FontFileFace file = m_catalog->fileFace(face);
+        item.faces = {describedFace(face, file, file.subfamily)};
     }
     QStringList notes;
     for (const FontFace &travelling : std::as_const(item.faces)) {

@@ -2,6 +2,7 @@
 
 #include <model/fontstatusitem.h>
 #include <platform/fontcatalog.h>
+#include <resolve/fontidentity.h>
 
 #include <QString>
 #include <QStringList>
@@ -14,9 +15,6 @@ namespace kernwick {
 // Where font files lie, as the verdicts read it.
 bool isSystemFontLocation(QStringView path);
 bool isAdobeFontLocation(QStringView path);
-
-// A name lower-cased without hyphens and spaces, so that "Helvetica-Bold" and "helvetica bold" meet.
-QString fontMatchKey(QStringView name);
 
 // How a presentation names its fonts. PowerPoint names a family and reaches its bold and italic faces by
 // style linking; Keynote names one face by its PostScript name.
@@ -33,20 +31,20 @@ FontNaming fontNamingFor(const QString &presentationPath);
 // wins, as OpenType reads fonts made before the bits became exclusive.
 EmbeddingPermission permissionFromFsType(quint16 fsType);
 
-// One snapshot of the installed fonts, prepared for the resolver's look-ups: exact look-ups by name and
-// the loose walk over every installed name in the catalog's order.
+// One snapshot of the installed fonts, prepared for the resolver's look-ups: which installed face, if
+// any, each name stands for.
 class InstalledFonts final
 {
 public:
     explicit InstalledFonts(std::shared_ptr<const FontCatalog> catalog);
 
-    // The file of the font known under `name`; else the file of the first installed font whose name
-    // resembles it (equal match keys, or one name containing the other regardless of case).
+    // The file of the installed face that `name` stands for.
     std::optional<QString> findFontFile(const QString &name) const;
-    // Some installed font's name resembles `name`.
+    // Some installed face is the one `name` stands for.
     bool isFontAvailable(const QString &name) const;
-    // The verdict on one name: adobe, system or installed by where its file lies; unresolved when only a
-    // resembling name is known; missing otherwise.
+    // The verdict on one name: adobe, system or installed by where the file of the face it stands for
+    // lies; unresolved when that face's file is gone; missing when no installed face is the one it names
+    // (with the family, when that is installed without the face).
     FontStatusItem resolveFont(const QString &name) const;
     // The same verdict, with what travels beside it: the faces that go with a font that has a file (its
     // style-linked family for a family name, the one face for a PostScript name), their embedding
@@ -61,16 +59,12 @@ public:
     const FontCatalog &catalog() const { return *m_catalog; }
 
 private:
-    // The catalog's face the name resolves to, and whether some installed name resembles it.
-    const FontCatalog::Face *resolvedFace(const QString &name, bool *resembles) const;
+    FontStatusItem verdict(const QString &name, const FontMatch &match) const;
     FontFace describedFace(const FontCatalog::Face &face, const FontFileFace &file,
                            const QString &style) const;
-    // Index in the catalog's name list of the first name that resembles `name`, or -1.
-    qsizetype firstLooseMatch(const QString &name) const;
 
     std::shared_ptr<const FontCatalog> m_catalog;
-    QStringList m_keys;
-    QStringList m_folded;
+    FontIdentity m_identity;
 };
 
 // Turns font names into font items against the fonts installed now. One snapshot of the installed fonts

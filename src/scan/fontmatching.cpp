@@ -36,6 +36,7 @@ void ScanCollector::add(QStringView captured)
         return;
     }
     m_names.insert(name);
+    m_order.append(name);
     m_added.append(name);
 }
 
@@ -54,6 +55,7 @@ void ScanCollector::endText(bool keep)
     if (!keep) {
         for (const QString &name : std::as_const(m_added))
             m_names.remove(name);
+        m_order.resize(m_order.size() - m_added.size()); // they were the last ones found
     }
     m_added.clear();
 }
@@ -171,7 +173,7 @@ void readArchiveMembers(const ZipArchive &archive, const std::function<bool(QStr
     }
 }
 
-QStringList cleanFontNames(const QSet<QString> &collected)
+QStringList cleanFontNames(const QStringList &collected)
 {
     QStringList names;
     names.reserve(collected.size());

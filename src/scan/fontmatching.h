@@ -31,7 +31,8 @@ public:
     // Adds a captured name, trimmed, unless it is empty or begins with "+". A name longer than
     // maxFontNameLength, or a new name beyond the first maxFontNames, is counted and left out.
     void add(QStringView captured);
-    const QSet<QString> &names() const { return m_names; }
+    // The names in the order they were first found.
+    const QStringList &names() const { return m_order; }
 
     // The bytes still to be read; once none are left, a note says so (once).
     qint64 bytesLeft();
@@ -49,6 +50,7 @@ public:
 private:
     ScanLimits m_limits;
     QSet<QString> m_names;
+    QStringList m_order;
     QStringList m_added;
     QStringList m_notes;
     qint64 m_bytesLeft;
@@ -84,6 +86,6 @@ void readArchiveMembers(const ZipArchive &archive, const std::function<bool(QStr
                         const std::function<void(const QString &name, const QByteArray &bytes)> &use);
 
 // The collected names with no-break spaces made ordinary spaces, trimmed.
-QStringList cleanFontNames(const QSet<QString> &collected);
+QStringList cleanFontNames(const QStringList &collected);
 
 } // namespace kernwick

@@ -30,14 +30,39 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
     else if (extension == u"key")
         extracted = keynotePackageFonts(path, m_limits);
     result.fonts = sortedDistinctNames(result.fonts + extracted.fonts);
+    // Spellings that differ only by case are one font, under the spelling kept.
+    QHash<QString, QString> kept;
+    for (const QString &name : std::as_const(result.fonts))
+        kept.insert(fontNameIdentity(name), name);
+    const auto keptName = [&kept](const QString &name) {
+        return kept.value(fontNameIdentity(name), name);
+    };
+    QList<EmbeddedFontFaces> embedded;
+    for (const EmbeddedFontFaces &font : std::as_const(result.embedded)) {
+        const QString name = keptName(font.fontName);
+        const auto same =
+            std::find_if(embedded.begin(), embedded.end(),
+                         [&name](const EmbeddedFontFaces &entry) { return entry.fontName == name; });
+        if (same == embedded.end()) {
+            embedded.append({name, font.faces});
+            continue;
+        }
+        for (const QString &face : font.faces) {
+            if (!same->faces.contains(face))
+                same->faces.append(face);
+        }
+    }
+    result.embedded = embedded;
     for (const MetadataFont &font : metadata.fonts) {
-        const auto found = result.usage.find(font.name);
+        const QString name = keptName(font.name);
+        const auto found = result.usage.find(name);
         if (found == result.usage.end()) {
-            result.usage.insert(font.name, {font.places, font.used, font.usedIn, font.usedInKnown});
+            result.usage.insert(name, {font.places, font.used, font.usedIn, font.usedInKnown});
             continue;
         }
         // A name given twice: used when either says so, with the places of both.
         found->used = found->used || font.used;
+        found->usedInKnown = found->usedInKnown || font.usedInKnown;
         for (const QString &place : font.places) {
             if (!found->places.contains(place))
                 found->places.append(place);
@@ -58,6 +83,11 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
     return result;
 }
 
+QString fontNameIdentity(const QString &name)
+{
+    return name.normalized(QString::NormalizationForm_C).toCaseFolded();
+}
+
 QStringList sortedDistinctNames(const QStringList &names)
 {
     struct Entry
@@ -68,11 +98,11 @@ QStringList sortedDistinctNames(const QStringList &names)
     QList<Entry> entries;
     QSet<QString> seen;
     for (const QString &name : names) {
-        const QString composed = name.normalized(QString::NormalizationForm_C);
-        if (seen.contains(composed))
+        const QString identity = fontNameIdentity(name);
+        if (seen.contains(identity))
             continue;
-        seen.insert(composed);
-        entries.append({composed.toUcs4(), name});
+        seen.insert(identity);
+        entries.append({name.normalized(QString::NormalizationForm_C).toUcs4(), name});
     }
     std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.key < b.key; });
     QStringList sorted;

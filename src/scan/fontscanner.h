@@ -26,7 +26,10 @@ private:
     ScanLimits m_limits;
 };
 
-// Distinct names (canonically equivalent spellings count as one, the first kept) in code-point order.
+// What makes two font names one font: canonically equivalent spellings that differ at most by case.
+QString fontNameIdentity(const QString &name);
+
+// Distinct names (spellings of one font count as one, the first kept) in code-point order.
 QStringList sortedDistinctNames(const QStringList &names);
 
 } // namespace kernwick

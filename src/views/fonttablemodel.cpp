@@ -174,6 +174,8 @@ QStringList FontTableModel::notes(const FontStatusItem &font, bool declaredOnly,
         notes.append(notUsedMark());
     if (font.isEmbedded())
         notes.append(u"Embedded in the presentation ("_s + faceStylesText(font.embeddedFaces) + u')');
+    if (font.status == FontStatus::missing && !font.familyWithoutFace.isEmpty())
+        notes.append(familyWithoutFaceText(font.familyWithoutFace, font.missingFaceStyle));
     if (font.status == FontStatus::missing && !font.metricTwins.isEmpty())
         notes.append(brief ? u"Same metrics: "_s + font.metricTwins.join(u", "_s)
                            : metricTwinText(font.metricTwins));

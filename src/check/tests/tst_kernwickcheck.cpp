@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +69,7 @@ private Q_SLOTS:
     void declaredOnlyFonts();
     void severalDecksAndFolders();
     void facesLicensesEmbeddedAndTwins();
+    void onlyTheFacesTheDeckNames();
 
 private:
     test::ProgramRun check(const QStringList &arguments) const
@@ -384,6 +387,82 @@ void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
     QVERIFY(!fonts[1].toObject().contains(u"faces"_s));
     QCOMPARE(fonts[2][u"embeddedFaces"_s].toArray(), (QJsonArray{u"Regular"_s, u"Bold"_s}));
     QCOMPARE(fonts[2][u"faces"_s][3][u"style"_s].toString(), u"Bold Italic"_s);
+}
+
+void KernwickCheckTest::onlyTheFacesTheDeckNames()
+{
+    // Families whose names contain or are contained in the deck's, and one without the face it asks for.
+    const QString user = m_fonts->userFontFolder();
+    const QString liberation = u"/usr/share/fonts/truetype/liberation2/LiberationSans-"_s;
+    const QStringList added = {user + u"/NotoSansGeorgian-Regular.ttf"_s, user + u"/Arial-Black.ttf"_s,
+                               user + u"/HelveticaNeue.ttf"_s};
+    auto removeAdded = qScopeGuard([&added] {
+        for (const QString &file : added)
+            QFile::remove(file);
+    });
+    QVERIFY(QFile::copy(u"/usr/share/fonts/truetype/noto/NotoSansGeorgian-Regular.ttf"_s, added[0]));
+    QVERIFY(test::writeRenamedFont(
+        liberation + u"Bold.ttf"_s, added[1],
+        {u"Arial Black"_s, u"Regular"_s, u"Arial Black"_s, u"Arial-Black"_s, {}, {}, 900}));
+    QVERIFY(
+        test::writeRenamedFont(liberation + u"Regular.ttf"_s, added[2],
+                               {u"Helvetica Neue"_s, u"Regular"_s, u"Helvetica Neue"_s, u"HelveticaNeue"_s}));
+
+    const QString deck = path(u"Families.pptx"_s);
+    const QByteArray slide =
+        R"(<p:sld><a:latin typeface="Georgia"/><a:latin typeface="Arial"/><a:latin typeface="Helvetica Neue"/>)"
+        R"(<a:latin typeface="Helvetica Neue Light"/><a:latin typeface="Times New Roman"/>)"
+        R"(<a:latin typeface="times new roman"/></p:sld>)";
+    QVERIFY(test::writeFile(deck, test::TestZip::build({{u"ppt/slides/slide1.xml"_s, slide}})));
+
+    test::ProgramRun run = check({deck});
+    QCOMPARE(run.exitCode, 1);
+    const QString expected = uR"(%1
+  Arial                 Missing     —
+      Liberation Sans is installed and has the same metrics
+  Georgia               Missing     —
+  Helvetica Neue        Installed   %2/HelveticaNeue.ttf
+      Regular:     %2/HelveticaNeue.ttf
+      License: Installable
+  Helvetica Neue Light  Missing     —
+      Helvetica Neue is installed, but not its Light face
+  Times New Roman       Missing     —
+      Liberation Serif is installed and has the same metrics
+  Needs Attention: Installed: 1 | System: 0 | Restricted: 0 | Missing: 4 | Unresolved: 0
+)"_s;
+    QCOMPARE(withoutLines(run.out, 4), expected.arg(deck, user));
+    const QJsonArray fonts = check({u"--json"_s, deck}).json()[u"files"_s][0][u"fonts"_s].toArray();
+    QCOMPARE(fonts[3][u"installedFamily"_s].toString(), u"Helvetica Neue"_s);
+    QCOMPARE(fonts[3][u"missingFace"_s].toString(), u"Light"_s);
+
+    // The package takes Helvetica Neue alone, and its manifest tells what of the family is missing.
+    const QString destination = path(u"families"_s);
+    QVERIFY(QDir().mkpath(destination));
+    QCOMPARE(check({u"--package"_s, destination, deck}).exitCode, 0);
+    const QString package = destination + u"/Families_package"_s;
+    QCOMPARE(QDir(package + u"/Fonts"_s).entryList(QDir::Files), QStringList{u"HelveticaNeue.ttf"_s});
+    const QJsonDocument manifest =
+        QJsonDocument::fromJson(test::readFile(package + u"/handoff-manifest.json"_s));
+    QCOMPARE(manifest[u"fonts"_s][3][u"installedFamily"_s].toString(), u"Helvetica Neue"_s);
+    QVERIFY(test::readFile(package + u"/font-report.txt"_s)
+                .contains("Helvetica Neue is installed, but not its Light face"));
+
+    // On a machine without those fonts, the package brings Helvetica Neue and nothing else, with its
+    // manifest or without.
+    removeAdded.dismiss();
+    for (const QString &file : added)
+        QVERIFY(QFile::remove(file));
+    for (const bool withManifest : {true, false}) {
+        if (!withManifest)
+            QVERIFY(QFile::remove(package + u"/handoff-manifest.json"_s));
+        const QJsonArray verified = check({u"--json"_s, u"--verify"_s, package}).json()[u"fonts"_s].toArray();
+        QStringList places;
+        for (const QJsonValue &font : verified)
+            places.append(font[u"name"_s].toString() + u": "_s + font[u"place"_s].toString());
+        QCOMPARE(places,
+                 (QStringList{u"Arial: Missing"_s, u"Georgia: Missing"_s, u"Helvetica Neue: In the package"_s,
+                              u"Helvetica Neue Light: Missing"_s, u"Times New Roman: Missing"_s}));
+    }
 }
 
 QTEST_GUILESS_MAIN(KernwickCheckTest)

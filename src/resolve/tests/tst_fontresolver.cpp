@@ -1,5 +1,6 @@
-// Font names resolved in a private fontconfig world: the verdict by where the file lies, the faces that
-// travel with a font, their embedding permissions, and the metric twins of missing fonts.
+// Font names resolved in a private fontconfig world: which face a name stands for, the verdict by where
+// its file lies, the faces that travel with a font, their embedding permissions, and the metric twins of
+// missing fonts.
 #include <resolve/fontresolver.h>
 
 #include <QDir>
@@ -23,7 +24,7 @@ private Q_SLOTS:
     void initTestCase();
     void verdictByWhereTheFileLies_data();
     void verdictByWhereTheFileLies();
-    void installedNames();
+    void passes();
     void labels_data();
     void labels();
     void facesAndPermissions_data();
@@ -59,6 +60,38 @@ void FontResolverTest::initTestCase()
     QVERIFY(test::setEmbeddingBits(userFont(u"LiberationSerif-Regular.ttf"_s), 0x0004));
     QVERIFY(test::setEmbeddingBits(userFont(u"LiberationSerif-Italic.ttf"_s), 0x0008));
     QVERIFY(test::setEmbeddingBits(userFont(u"Carlito-Regular.ttf"_s), 0x000C));
+
+    // Families whose names contain or are contained in others', made from real faces under new names.
+    const QString liberation = u"/usr/share/fonts/truetype/liberation2/LiberationSans-"_s;
+    const QString serif = u"/usr/share/fonts/truetype/liberation2/LiberationSerif-"_s;
+    const QList<std::pair<QString, test::FontNames>> renamed = {
+        {liberation + u"Bold.ttf"_s,
+         {u"Arial Black"_s, u"Regular"_s, u"Arial Black"_s, u"Arial-Black"_s, {}, {}, 900}},
+        {liberation + u"Regular.ttf"_s,
+         {u"Helvetica Neue"_s, u"Regular"_s, u"Helvetica Neue"_s, u"HelveticaNeue"_s}},
+        {liberation + u"Regular.ttf"_s,
+         {u"Calibri Light"_s, u"Regular"_s, u"Calibri Light"_s, u"Calibri-Light"_s, u"Calibri"_s, u"Light"_s,
+          300}},
+        {serif + u"Regular.ttf"_s, {u"Gill Sans"_s, u"Regular"_s, u"Gill Sans"_s, u"GillSans"_s}},
+        {serif + u"Bold.ttf"_s,
+         {u"Gill Sans"_s, u"Bold"_s, u"Gill Sans Bold"_s, u"GillSans-Bold"_s, {}, {}, 700}},
+        {liberation + u"Regular.ttf"_s, {u"Segoe UI"_s, u"Regular"_s, u"Segoe UI"_s, u"SegoeUI"_s}},
+        {liberation + u"Bold.ttf"_s,
+         {u"Segoe UI Semibold"_s, u"Regular"_s, u"Segoe UI Semibold"_s, u"SegoeUI-Semibold"_s, u"Segoe UI"_s,
+          u"Semibold"_s, 600}},
+        {liberation + u"Regular.ttf"_s, {u"Futura"_s, u"Regular"_s, u"Futura"_s, u"Futura"_s}},
+        {liberation + u"Bold.ttf"_s,
+         {u"Futura Condensed ExtraBold"_s, u"Regular"_s, u"Futura Condensed ExtraBold"_s,
+          u"Futura-CondensedExtraBold"_s, u"Futura"_s, u"Condensed ExtraBold"_s, 800, 3}},
+        {serif + u"Bold.ttf"_s,
+         {u"Rockwell"_s, u"Bold"_s, u"Rockwell Bold"_s, u"Rockwell-Bold"_s, {}, {}, 700}},
+    };
+    for (const auto &[source, names] : renamed) {
+        const QString file = userFont(names.postScriptName + u".ttf"_s);
+        QVERIFY2(test::writeRenamedFont(source, file, names), qPrintable(file));
+    }
+    for (const QString &font : {u"NotoSansGeorgian-Regular.ttf"_s, u"NotoSansSymbols-Regular.ttf"_s})
+        QVERIFY(test::TestFonts::copyFontFile(u"/usr/share/fonts/truetype/noto/"_s + font, user));
     m_source = std::make_unique<FontconfigFontSource>();
     QVERIFY(m_source->snapshot()->faceCount() > 10);
 }
@@ -68,30 +101,79 @@ void FontResolverTest::verdictByWhereTheFileLies_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<FontStatus>("status");
     QTest::addColumn<QString>("file"); // relative to the folder the status implies; empty: none
+    QTest::addColumn<int>("face");     // in a collection file
+    QTest::addColumn<QString>("note"); // missing: what of its family is installed
 
+    const auto installed = FontStatus::installed;
+    const auto missing = FontStatus::missing;
     // Exact names: PostScript, full, and family (whose regular face wins).
     QTest::newRow("PostScript name in the user's folder")
-        << u"LiberationSans-Bold"_s << FontStatus::installed << u"LiberationSans-Bold.ttf"_s;
-    QTest::newRow("full name") << u"Liberation Sans Bold Italic"_s << FontStatus::installed
-                               << u"LiberationSans-BoldItalic.ttf"_s;
+        << u"LiberationSans-Bold"_s << installed << u"LiberationSans-Bold.ttf"_s << 0 << QString();
+    QTest::newRow("full name") << u"Liberation Sans Bold Italic"_s << installed
+                               << u"LiberationSans-BoldItalic.ttf"_s << 0 << QString();
     QTest::newRow("family name picks the regular face")
-        << u"Liberation Serif"_s << FontStatus::installed << u"LiberationSerif-Regular.ttf"_s;
-    QTest::newRow("distribution font") << u"DejaVu Sans"_s << FontStatus::system << u"DejaVuSans.ttf"_s;
+        << u"Liberation Serif"_s << installed << u"LiberationSerif-Regular.ttf"_s << 0 << QString();
+    QTest::newRow("distribution font")
+        << u"DejaVu Sans"_s << FontStatus::system << u"DejaVuSans.ttf"_s << 0 << QString();
     QTest::newRow("Adobe-synced font")
-        << u"LiberationMono"_s << FontStatus::adobe << u"LiberationMono-Regular.ttf"_s;
-    // Loose matches: the match key ignores case, hyphens and spaces; containment works both ways.
-    QTest::newRow("match key") << u"liberation sans-bold"_s << FontStatus::installed
-                               << u"LiberationSans-Bold.ttf"_s;
-    // LiberationSerif, the regular face's PostScript name, is the first installed name that the wanted
-    // one contains.
-    QTest::newRow("wanted name contains an installed one")
-        << u"LiberationSerif Condensed ExtraBold"_s << FontStatus::installed
-        << u"LiberationSerif-Regular.ttf"_s;
-    // Never a substitute: a name no installed font resembles is missing, whatever fontconfig would offer.
-    QTest::newRow("unknown") << u"Calibri"_s << FontStatus::missing << QString();
+        << u"LiberationMono"_s << FontStatus::adobe << u"LiberationMono-Regular.ttf"_s << 0 << QString();
+    QTest::newRow("face of a collection")
+        << u"Caladea Bold Italic"_s << installed << u"Caladea-Italics.ttc"_s << 1 << QString();
+
+    // Case, spaces and hyphens aside; a vendor mark after the family or the face.
+    QTest::newRow("match key") << u"liberation sans-bold"_s << installed << u"LiberationSans-Bold.ttf"_s << 0
+                               << QString();
+    QTest::newRow("vendor mark") << u"GillSansMT"_s << installed << u"GillSans.ttf"_s << 0 << QString();
+    QTest::newRow("vendor mark after the style")
+        << u"GillSans-BoldMT"_s << installed << u"GillSans-Bold.ttf"_s << 0 << QString();
+    QTest::newRow("vendor mark between family and style")
+        << u"Gill Sans MT Bold"_s << installed << u"GillSans-Bold.ttf"_s << 0 << QString();
+    // A family followed by the style of one of its faces, read by what the face says of itself.
+    QTest::newRow("style word of a face")
+        << u"Gill Sans Bold"_s << installed << u"GillSans-Bold.ttf"_s << 0 << QString();
+    QTest::newRow("legacy family of a weight")
+        << u"Segoe UI Semibold"_s << installed << u"SegoeUI-Semibold.ttf"_s << 0 << QString();
+    QTest::newRow("family with a weight of its own still has a regular face")
+        << u"Segoe UI"_s << installed << u"SegoeUI.ttf"_s << 0 << QString();
+    QTest::newRow("abbreviated width and weight")
+        << u"Futura-CondExtraBold"_s << installed << u"Futura-CondensedExtraBold.ttf"_s << 0 << QString();
+    QTest::newRow("family name with only its bold face")
+        << u"Rockwell"_s << installed << u"Rockwell-Bold.ttf"_s << 0 << QString();
+    QTest::newRow("older style words of a system family, in another order")
+        << u"DejaVu Sans Oblique Bold"_s << FontStatus::system << u"DejaVuSans-BoldOblique.ttf"_s << 0
+        << QString();
+
+    // Never another family, whichever name contains the other.
+    QTest::newRow("Georgia is not Noto Sans Georgian")
+        << u"Georgia"_s << missing << QString() << 0 << QString();
+    QTest::newRow("Symbol is not Noto Sans Symbols") << u"Symbol"_s << missing << QString() << 0 << QString();
+    QTest::newRow("Arial is not Arial Black") << u"Arial"_s << missing << QString() << 0 << QString();
+    QTest::newRow("Helvetica is not Helvetica Neue")
+        << u"Helvetica"_s << missing << QString() << 0 << QString();
+    QTest::newRow("a name inside installed ones") << u"Sans-Bol"_s << missing << QString() << 0 << QString();
+    QTest::newRow("Calibri is not Calibri Light")
+        << u"Calibri"_s << missing << QString() << 0 << u"Calibri is installed, but not its Regular face"_s;
+    QTest::newRow("Calibri Light is")
+        << u"Calibri Light"_s << installed << u"Calibri-Light.ttf"_s << 0 << QString();
+    // A face the machine lacks is not a face it has.
+    for (const QString &style : {u"Bold"_s, u"Italic"_s, u"Light"_s}) {
+        QTest::addRow("HelveticaNeue-%s", qPrintable(style))
+            << u"HelveticaNeue-"_s + style << missing << QString() << 0
+            << u"Helvetica Neue is installed, but not its "_s + style + u" face"_s;
+    }
+    QTest::newRow("Helvetica Neue itself")
+        << u"HelveticaNeue"_s << installed << u"HelveticaNeue.ttf"_s << 0 << QString();
+    QTest::newRow("Arial Black has no italic") << u"Arial Black Italic"_s << missing << QString() << 0
+                                               << u"Arial Black is installed, but not its Italic face"_s;
+    QTest::newRow("weight judged by the face") << u"Futura Bold Condensed"_s << missing << QString() << 0
+                                               << u"Futura is installed, but not its Bold Condensed face"_s;
+    QTest::newRow("a wanted name that contains an installed one")
+        << u"LiberationSerif Condensed ExtraBold"_s << missing << QString() << 0
+        << u"Liberation Serif is installed, but not its Condensed ExtraBold face"_s;
+    // Never a substitute: a name no installed font stands for is missing, whatever fontconfig would offer.
     QTest::newRow("underscore is not removed by the key")
-        << u"Liberation_Sans_Bold"_s << FontStatus::missing << QString();
-    QTest::newRow("serif is not sans") << u"Times New Roman"_s << FontStatus::missing << QString();
+        << u"Liberation_Sans_Bold"_s << missing << QString() << 0 << QString();
+    QTest::newRow("serif is not sans") << u"Times New Roman"_s << missing << QString() << 0 << QString();
 }
 
 void FontResolverTest::verdictByWhereTheFileLies()
@@ -99,10 +181,15 @@ void FontResolverTest::verdictByWhereTheFileLies()
     QFETCH(QString, name);
     QFETCH(FontStatus, status);
     QFETCH(QString, file);
+    QFETCH(int, face);
+    QFETCH(QString, note);
 
-    const FontStatusItem item = FontResolver(*m_source).resolveFont(name);
+    const InstalledFonts fonts(m_source->snapshot());
+    const FontStatusItem item = fonts.resolveFont(name, FontNaming::postScript);
     QCOMPARE(item.fontName, name);
     QCOMPARE(item.status, status);
+    QCOMPARE(familyWithoutFaceText(item.familyWithoutFace, item.missingFaceStyle), note);
+    QCOMPARE(fonts.isFontAvailable(name), !file.isEmpty());
     if (file.isEmpty()) {
         QVERIFY(!item.hasFile());
         return;
@@ -111,26 +198,13 @@ void FontResolverTest::verdictByWhereTheFileLies()
                            : status == FontStatus::adobe ? m_fonts->adobeFontFolder()
                                                          : m_fonts->userFontFolder();
     QCOMPARE(item.filePath(), QDir(folder).filePath(file));
+    QCOMPARE(item.faces.value(0).index, face);
 }
 
-void FontResolverTest::installedNames()
+void FontResolverTest::passes()
 {
-    // Installed PostScript names come sorted and distinct.
-    const QStringList names = m_source->snapshot()->postScriptNames();
-    QVERIFY(names.contains(u"DejaVuSans-Bold"_s));
-    QVERIFY(names.contains(u"LiberationSerif-Italic"_s));
-    QVERIFY(std::ranges::adjacent_find(names, std::greater_equal<>()) == names.end()); // each above the last
-
-    // DejaVuSans-Bold, DejaVuSans-BoldOblique and DejaVuSansCondensed-Bold all contain the wanted name;
-    // the first in the list's order wins and its own file is taken.
     FontResolver resolver(*m_source);
     const InstalledFonts fonts = resolver.installedFonts();
-    QVERIFY(!fonts.catalog().fileForName(u"Sans-Bol"_s));
-    QCOMPARE(fonts.findFontFile(u"Sans-Bol"_s).value_or(QString()),
-             QDir(test::TestFonts::systemFontFolder()).filePath(u"DejaVuSans-Bold.ttf"_s));
-    QVERIFY(fonts.isFontAvailable(u"dejavusans"_s));
-    QVERIFY(!fonts.isFontAvailable(u"Calibri"_s));
-
     // Two items for the same name are two different items.
     QVERIFY(fonts.resolveFont(u"DejaVu Sans"_s).id != fonts.resolveFont(u"DejaVu Sans"_s).id);
 
@@ -145,7 +219,12 @@ void FontResolverTest::installedNames()
     QCOMPARE(items[0].status, FontStatus::installed);
     QCOMPARE(items[1].status, FontStatus::system);
 
+    // Removed, it is unresolved to a pass that still knows it, and missing to the next.
+    const InstalledFonts knowing = resolver.installedFonts();
     QVERIFY(QFile::remove(QDir(m_fonts->userFontFolder()).filePath(u"NotoSerifGeorgian-Regular.ttf"_s)));
+    const FontStatusItem gone = knowing.resolveFont(name);
+    QCOMPARE(gone.status, FontStatus::unresolved);
+    QVERIFY(!gone.hasFile());
     QCOMPARE(resolver.resolveFont(name).status, FontStatus::missing);
 }
 
