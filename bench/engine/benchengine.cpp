@@ -151,7 +151,7 @@ int main(int argc, char *argv[])
     std::printf("  the first pass, fontconfig loading included: %5.1f ms\n", firstPass);
     std::printf("with faces and permissions (%lld faces):\n", qlonglong(faceCount));
     std::printf(
-        "  a pass:                                   %8.1f ms   (target < 100)   with / without = %.2f\n",
+        "  a pass:                                   %8.1f ms   (target < 50)   with / without = %.2f\n",
         resolveDetailed, resolveDetailed / resolve);
     std::printf("  the first pass, every face file read:     %8.1f ms\n", firstDetailedPass);
 
@@ -159,9 +159,12 @@ int main(int argc, char *argv[])
     QStringList hostile;
     for (int i = 0; i < 10000; ++i)
         hostile.append(u"Typeface %1 "_s.arg(i).leftJustified(255, u'x'));
-    const double hostilePass = medianMilliseconds(
-        std::min(runs, 3), [&] { detailResolver.resolveFonts(hostile, FontNaming::family); });
-    std::printf("10,000 distinct 255-character names, faces and twins: %8.1f ms   (target < 1000)\n",
+    const double hostilePass = medianMilliseconds(std::min(runs, 3), [&] {
+        FontconfigFontSource freshSource;
+        FontResolver(freshSource).resolveFonts(hostile, FontNaming::family);
+    });
+    std::printf("10,000 distinct 255-character names, a first pass with faces and twins:\n"
+                "                                            %8.1f ms   (target < 1000)\n",
                 hostilePass);
     return 0;
 }

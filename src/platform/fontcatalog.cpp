@@ -3,6 +3,9 @@
 #include "fontpattern.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QXmlStreamReader>
 
 #include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
@@ -67,6 +70,10 @@ QStringList sameBoundFamilies(FcConfig *config, const QString &family)
         return values;
     };
     const auto strong = substitute(true);
+    // Most names meet no rule that binds strongly: then there is nothing to tell apart.
+    if (std::none_of(strong.begin() + std::min<qsizetype>(1, strong.size()), strong.end(),
+                     [](const auto &entry) { return entry.second == FcValueBindingStrong; }))
+        return {};
     const auto weak = substitute(false);
     QStringList families;
     for (qsizetype i = 1; i < strong.size(); ++i) { // the first value is the family itself
@@ -78,6 +85,87 @@ QStringList sameBoundFamilies(FcConfig *config, const QString &family)
         if (followsTheName && !families.contains(strong[i].first))
             families.append(strong[i].first);
     }
+    return families;
+}
+
+using SharedConfig = std::shared_ptr<FcConfig>;
+
+SharedConfig sharedConfig(FcConfig *config)
+{
+    return SharedConfig(config, [](FcConfig *loaded) {
+        if (loaded)
+            FcConfigDestroy(loaded);
+    });
+}
+
+// A family as fontconfig compares them in its rules, or coarser: blanks and case aside.
+QString ruleKey(const QString &family)
+{
+    return QString(family).remove(u' ').toCaseFolded();
+}
+
+// The families that the configuration's rules bind others to with the same metrics, as rule keys: asking
+// fontconfig's rules costs far more than the rest of resolving a name, and most names meet no such rule.
+// Nothing when a file binds that way in a form other than an alias, so that every family is asked.
+std::optional<QSet<QString>> sameBoundAliasFamilies(FcConfig *config)
+{
+    QSet<QString> families;
+    bool complete = true;
+    FcStrList *files = FcConfigGetConfigFiles(config);
+    while (FcChar8 *file = FcStrListNext(files)) {
+        QFile text(QFile::decodeName(reinterpret_cast<const char *>(file)));
+        if (QFileInfo(text).isDir()) // the folders whose files are read, listed with them
+            continue;
+        if (!text.open(QIODevice::ReadOnly) || text.size() > (16 << 20)) {
+            complete = false;
+            continue;
+        }
+        const QByteArray bytes = text.readAll();
+        if (!bytes.contains("same"))
+            continue;
+        QXmlStreamReader xml(bytes);
+        bool expectFamily = false; // the first family of an alias is the one its rule reacts to
+        bool inFamilyTest = false;
+        bool matchBindsSame = false;
+        QStringList matchFamilies; // the families a match rule tests for
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                const bool same = xml.attributes().value(QLatin1StringView("binding")) == u"same";
+                if (xml.name() == u"alias") {
+                    expectFamily = same;
+                } else if (xml.name() == u"family" && expectFamily) {
+                    families.insert(ruleKey(xml.readElementText()));
+                    expectFamily = false;
+                } else if (xml.name() == u"match") {
+                    matchBindsSame = false;
+                    matchFamilies.clear();
+                } else if (xml.name() == u"test") {
+                    inFamilyTest = xml.attributes().value(QLatin1StringView("name")) == u"family";
+                } else if (xml.name() == u"string" && inFamilyTest) {
+                    matchFamilies.append(xml.readElementText());
+                } else if (xml.name() == u"edit") {
+                    matchBindsSame = matchBindsSame || same;
+                }
+            } else if (xml.isEndElement()) {
+                if (xml.name() == u"alias") {
+                    expectFamily = false;
+                } else if (xml.name() == u"test") {
+                    inFamilyTest = false;
+                } else if (xml.name() == u"match" && matchBindsSame) {
+                    // A rule that binds that way whatever the family is makes every family worth asking.
+                    complete = complete && !matchFamilies.isEmpty();
+                    for (const QString &family : std::as_const(matchFamilies))
+                        families.insert(ruleKey(family));
+                }
+            }
+        }
+        if (xml.hasError())
+            complete = false;
+    }
+    FcStrListDone(files);
+    if (!complete)
+        return std::nullopt;
     return families;
 }
 
@@ -164,16 +252,16 @@ std::shared_ptr<const FontCatalog> FontconfigFontSource::snapshot()
 
 void FontconfigFontSource::reload()
 {
-    // The configuration lives as long as the last catalog that asks its alias rules.
-    m_config.reset(FcInitLoadConfigAndFonts(), [](FcConfig *config) {
-        if (config)
-            FcConfigDestroy(config);
-    });
+    // The alias rules live as long as the last catalog that asks them.
+    m_config = sharedConfig(FcInitLoadConfigAndFonts());
     QList<FontCatalog::Face> faces;
     FontCatalog::MetricAliases metricAliases;
     if (m_config) {
         m_folderState = fontFolderState(m_config.get());
-        metricAliases = [config = m_config](const QString &family) {
+        metricAliases = [config = m_config,
+                         families = sameBoundAliasFamilies(m_config.get())](const QString &family) {
+            if (families && !families->contains(ruleKey(family)))
+                return QStringList();
             return sameBoundFamilies(config.get(), family);
         };
         if (FcFontSet *set = FcConfigGetFonts(m_config.get(), FcSetSystem)) {
