@@ -81,7 +81,10 @@ void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
         u"  DejaVu Sans          Installed here  /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n"_s));
     QVERIFY2(run.out.contains(u"  LiberationSans-Bold  In the package  Fonts/"_s + font + u'\n'),
              qPrintable(run.out));
-    QVERIFY(run.out.endsWith(u"  Ready on this machine\n"_s));
+    // Brought but not installed yet: ready once installed, and how.
+    QVERIFY2(run.out.endsWith(u"  Ready once its fonts are installed (kernwick-check --install-fonts "_s +
+                              m_package + u")\n"_s),
+             qPrintable(run.out));
 
     // Installed once, then found there already; a different file of the same name is never replaced.
     for (const QString &told : {u"Installed: "_s, u"Already present: "_s}) {
@@ -94,6 +97,7 @@ void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
     run = check(m_showWorld, {u"--json"_s, u"--verify"_s, m_package});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.json()[u"readyOnThisMachine"_s].toBool(), true);
+    QCOMPARE(run.json()[u"verdict"_s].toString(), u"Ready on this machine"_s);
     const QJsonValue liberation = run.json()[u"fonts"_s][1];
     QCOMPARE(liberation[u"place"_s].toString(), u"Installed here"_s);
     QCOMPARE(liberation[u"installedFile"_s].toString(), installed);

@@ -93,7 +93,7 @@ private Q_SLOTS:
         ReadinessCard *readiness = m_window->readinessCard();
         QCOMPARE(readiness->title(), u"Needs Attention"_s);
         QCOMPARE(readiness->message(),
-                 u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+                 u"Found: 2 | System: 1 | Restricted: 1 | Missing: 1 | Needs Review: 0"_s);
         QStringList tiles;
         for (StatCard *tile : m_window->statCards())
             tiles.append(tile->valueText() + u' ' + tile->label() + u'/' + tile->sublabel());

@@ -214,7 +214,7 @@ private Q_SLOTS:
                  why);
         QVERIFY(licensed.data(FontTableModel::licenseMarkRole).toBool());
         QVERIFY(licensed.data(Qt::ToolTipRole).toString().endsWith(u'\n' + why));
-        QCOMPARE(licensed.data(Qt::AccessibleTextRole).toString(), u"Caladea, Restricted License"_s);
+        QCOMPARE(licensed.data(Qt::AccessibleTextRole).toString(), u"Caladea, No Redistribution"_s);
         // The mark is drawn after the name, in the purple of licensed fonts.
         const QImage image = table()->table()->viewport()->grab().toImage();
         const QRect nameCell = table()->table()->visualRect(licensed);
