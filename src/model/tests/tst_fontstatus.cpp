@@ -14,7 +14,6 @@ class FontStatusTest : public QObject
 
 private Q_SLOTS:
     void statusesCountsAndReadiness();
-    void travelListAndVerdict_data();
     void travelListAndVerdict();
 };
 
@@ -49,67 +48,44 @@ void FontStatusTest::statusesCountsAndReadiness()
     QCOMPARE(countsSummary(items), u"Found: 2 | System: 1 | Restricted: 1 | Missing: 1 | Needs Review: 1"_s);
 }
 
-namespace {
-FontStatusItem installedFont(const QString &name, bool restricted, bool selected)
-{
-    FontStatusItem item = makeFontStatusItem(name, FontStatus::installed, u"/h/"_s + name + u".ttf"_s);
-    const auto permission = restricted ? EmbeddingPermission::restricted : EmbeddingPermission::installable;
-    item.faces = {{u"/h/"_s + name + u".ttf"_s, 0, u"Regular"_s, permission, {}},
-                  {u"/h/"_s + name + u"-Bold.ttf"_s, 0, u"Bold"_s, permission, {}}};
-    item.permission = restricted ? EmbeddingPermission::restricted : EmbeddingPermission::installable;
-    item.isSelected = selected;
-    return item;
-}
-} // namespace
-
-void FontStatusTest::travelListAndVerdict_data()
-{
-    QTest::addColumn<bool>("restricted");
-    QTest::addColumn<bool>("selected");
-    QTest::addColumn<bool>("used");
-    QTest::addColumn<QString>("cell");
-    QTest::addColumn<bool>("ready");
-    QTest::newRow("ticked") << false << true << true << u"Yes"_s << true;
-    QTest::newRow("unticked by the user") << false << false << true << u"Left out"_s << true;
-    QTest::newRow("held by its licence") << true << false << true << u"Left out: licence"_s << false;
-    QTest::newRow("held, but no text uses it") << true << false << false << u"Left out: licence"_s << true;
-    QTest::newRow("ticked despite its licence") << true << true << true << u"Yes"_s << true;
-}
-
 void FontStatusTest::travelListAndVerdict()
 {
-    QFETCH(bool, restricted);
-    QFETCH(bool, selected);
-    QFETCH(bool, used);
-    QFETCH(QString, cell);
-    QFETCH(bool, ready);
-    // A system font of the same licence never counts: the show computer's system has its own.
-    FontStatusItem system = makeFontStatusItem(u"Sys"_s, FontStatus::system, u"/usr/share/fonts/Sys.ttf"_s);
-    system.permission = EmbeddingPermission::restricted;
-    system.isSelected = false;
-    const FontStatusItems items = {system, installedFont(u"Brand"_s, restricted, selected),
-                                   installedFont(u"Other"_s, false, true)};
-    const TravelList travel = makeTravelList(items);
-    QCOMPARE(travel.fonts.size(), 2);
-    QVERIFY(!travel.find(system.id));
-    const TravellingFont *brand = travel.find(items[1].id);
-    QVERIFY(brand);
-    QCOMPARE(travelCellText(brand->travel), cell);
-    QCOMPARE(brand->files, (QStringList{u"/h/Brand.ttf"_s, u"/h/Brand-Bold.ttf"_s}));
-    QCOMPARE(travel.travellingCount(), selected ? 2 : 1);
-    QCOMPARE(travel.files().size(), selected ? 4 : 2);
-    QCOMPARE(travel.leftOut().size(), selected ? 0 : 1);
-    QCOMPARE(leftOutReason(brand->travel).isEmpty(), selected);
-
-    const HandoffVerdict verdict =
-        handoffVerdict(items, travel, [used](const QString &name) { return name != u"Brand" || used; });
-    QCOMPARE(verdict.isReady, ready);
-    QCOMPARE(verdict.attention.isEmpty(), ready);
-    if (!ready) {
-        QCOMPARE(verdict.heldByLicence, QStringList{u"Brand"_s});
-        QCOMPARE(verdict.attention,
-                 u"Brand cannot travel: its licence does not allow passing it on. The show "
-                 u"computer needs its own licensed copy."_s);
+    struct Case
+    {
+        bool restricted, selected, used;
+        QString cell;
+        bool ready;
+    };
+    // Ticked fonts travel whatever their licence; an unticked one stays by choice, or for its licence,
+    // which keeps the deck from being ready only while text uses the font.
+    const Case cases[] = {{false, true, true, u"Yes"_s, true},
+                          {false, false, true, u"Left out"_s, true},
+                          {true, false, true, u"Left out: licence"_s, false},
+                          {true, false, false, u"Left out: licence"_s, true},
+                          {true, true, true, u"Yes"_s, true}};
+    for (const auto &[restricted, selected, used, cell, ready] : cases) {
+        // A system font of the same licence never counts: the show computer's system has its own.
+        FontStatusItem system = makeFontStatusItem(u"Sys"_s, FontStatus::system, u"/usr/share/fonts/S.ttf"_s);
+        system.permission = EmbeddingPermission::restricted;
+        FontStatusItem brand = makeFontStatusItem(u"Brand"_s, FontStatus::installed, u"/h/Brand.ttf"_s);
+        brand.permission = restricted ? EmbeddingPermission::restricted : EmbeddingPermission::installable;
+        brand.faces = {{u"/h/Brand.ttf"_s, 0, u"Regular"_s, brand.permission, {}},
+                       {u"/h/Brand-Bold.ttf"_s, 0, u"Bold"_s, brand.permission, {}}};
+        brand.isSelected = selected;
+        const FontStatusItems items = {system, brand,
+                                       makeFontStatusItem(u"Other"_s, FontStatus::installed, u"/h/O.ttf"_s)};
+        const TravelList travel = makeTravelList(items);
+        QVERIFY(!travel.find(system.id) && travel.fonts.size() == 2);
+        QCOMPARE(travelCellText(travel.find(brand.id)->travel), cell);
+        QCOMPARE(travel.find(brand.id)->files, (QStringList{u"/h/Brand.ttf"_s, u"/h/Brand-Bold.ttf"_s}));
+        QCOMPARE(travel.files().size(), selected ? 3 : 1);
+        QCOMPARE(travel.leftOut().size(), selected ? 0 : 1);
+        const HandoffVerdict verdict =
+            handoffVerdict(items, travel, [&](const QString &name) { return name != u"Brand" || used; });
+        QCOMPARE(verdict.isReady, ready);
+        QCOMPARE(verdict.attention, ready ? QString()
+                                          : u"Brand cannot travel: its licence does not allow passing it on. "
+                                            u"The show computer needs its own licensed copy."_s);
     }
 }
 

@@ -225,21 +225,17 @@ private Q_SLOTS:
         auto state = makeState();
         QVERIFY(choose(*state,
                        deck(u"Held.pptx"_s, {u"LiberationSans-Bold"_s, u"Caladea"_s, u"LiberationSerif"_s})));
-        const auto cells = [&] {
-            QStringList texts;
-            for (const TravellingFont &font : state->travelList().fonts)
-                texts.append(font.fontName + u": "_s + travelCellText(font.travel));
-            return texts;
+        const auto cell = [&](qsizetype index) {
+            return travelCellText(state->travelList().fonts[index].travel);
         };
-        QCOMPARE(cells(), (QStringList{u"Caladea: Left out: licence"_s, u"LiberationSans-Bold: Yes"_s,
-                                       u"LiberationSerif: Yes"_s}));
+        QCOMPARE(cell(0) + u'|' + cell(1) + u'|' + cell(2), u"Left out: licence|Yes|Yes"_s);
         QVERIFY(!state->verdict().isReady);
         const QString held = u"Caladea cannot travel: its licence does not allow passing it on. The show "
                              u"computer needs its own licensed copy."_s;
         QCOMPARE(state->statusMessage(), held);
         const FontStatusItems items = state->fontItems();
         state->setFontSelected(items[2].id, false);
-        QCOMPARE(cells().last(), u"LiberationSerif: Left out"_s);
+        QCOMPARE(cell(2), u"Left out"_s);
         QCOMPARE(state->statusMessage(), held);
         state->setFontSelected(items[0].id, true); // the owner said yes
         QVERIFY(state->verdict().isReady);
