@@ -113,6 +113,13 @@ private Q_SLOTS:
         m_workflow->toggleFontList();
         QVERIFY(m_window->fontTable());
 
+        // What the scan left out shows under the table.
+        QVERIFY(!m_window->scanNotes());
+        QVERIFY(test::ViewWorld::dropAndScan(
+            *m_workflow, m_world.deck(u"Noted.pptx"_s, {test::names::installed[0], QString(300, u'X')})));
+        QVERIFY(m_window->scanNotes() && m_window->scanNotes()->text().contains(
+                                             u"left out 1 font name(s) longer than 256 characters"_s));
+
         // Scanned without fonts: the empty state for a chosen file.
         QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Blank.pptx"_s, {})));
         QCOMPARE(emptyTitle(), u"No fonts detected"_s);
