@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include <model/statuspresentation.h>
 #include <scan/presentationwalk.h>
 #include <scan/scantext.h>
 
@@ -29,8 +30,10 @@ int notReadyRank(FontStatus status)
         return 0;
     case FontStatus::unresolved:
         return 1;
-    default:
+    case FontStatus::installed: // held by its licence
         return 2;
+    default:
+        return 3;
     }
 }
 
@@ -99,14 +102,16 @@ QList<FontNotReady> fontsNotReady(const QList<PresentationCheck> &checks)
     QList<FontNotReady> fonts;
     QHash<QPair<QString, FontStatus>, qsizetype> indexOf;
     for (const PresentationCheck &check : checks) {
+        const QStringList held = check.verdict().heldByLicence;
         for (const FontStatusItem &item : check.judgedItems()) {
-            if (item.status == FontStatus::installed || item.status == FontStatus::system)
+            const bool isHeld = item.status == FontStatus::installed && held.contains(item.fontName);
+            if ((item.status == FontStatus::installed && !isHeld) || item.status == FontStatus::system)
                 continue;
             const QPair key{item.fontName, item.status};
             auto found = indexOf.find(key);
             if (found == indexOf.end()) {
                 found = indexOf.insert(key, fonts.size());
-                fonts.append({item.fontName, item.status, {}});
+                fonts.append({item.fontName, item.status, {}, isHeld});
             }
             QStringList &decks = fonts[*found].presentations;
             if (!decks.contains(check.path))
@@ -123,9 +128,8 @@ QList<FontNotReady> fontsNotReady(const QList<PresentationCheck> &checks)
 
 QString formatBatchSummary(const QList<PresentationCheck> &checks, const QList<FontNotReady> &fonts)
 {
-    const auto ready = std::count_if(checks.begin(), checks.end(), [](const PresentationCheck &check) {
-        return isReadyForHandoff(check.items);
-    });
+    const auto ready = std::count_if(checks.begin(), checks.end(),
+                                     [](const PresentationCheck &check) { return check.verdict().isReady; });
     QString text = u"Summary: "_s + QString::number(checks.size()) + u" presentations, "_s +
                    QString::number(ready) + u" ready for handoff, "_s +
                    QString::number(checks.size() - ready) + u" need attention\n"_s;
@@ -134,11 +138,12 @@ QString formatBatchSummary(const QList<PresentationCheck> &checks, const QList<F
     qsizetype nameWidth = 0;
     for (const FontNotReady &font : fonts)
         nameWidth = std::max(nameWidth, font.name.size());
-    constexpr int statusWidth = 10; // "Unresolved"
+    constexpr int statusWidth = 17; // "Left out: licence"
     for (const FontNotReady &font : fonts) {
-        text += u"  "_s + font.name.leftJustified(nameWidth) + u"  "_s +
-                rawValue(font.status).leftJustified(statusWidth) + u"  "_s +
-                QString::number(font.presentations.size()) +
+        const QString status = font.heldByLicence ? travelCellText(Travel::heldByLicence)
+                                                  : statusPresentation(font.status).badgeText;
+        text += u"  "_s + font.name.leftJustified(nameWidth) + u"  "_s + status.leftJustified(statusWidth) +
+                u"  "_s + QString::number(font.presentations.size()) +
                 (font.presentations.size() == 1 ? u" presentation\n"_s : u" presentations\n"_s);
         for (const QString &path : font.presentations)
             text += u"      "_s + path + u'\n';
@@ -150,9 +155,12 @@ QJsonArray fontsNotReadyToJson(const QList<FontNotReady> &fonts)
 {
     QJsonArray array;
     for (const FontNotReady &font : fonts) {
-        array.append(QJsonObject{{u"name"_s, font.name},
-                                 {u"status"_s, rawValue(font.status)},
-                                 {u"presentations"_s, QJsonArray::fromStringList(font.presentations)}});
+        QJsonObject entry{{u"name"_s, font.name},
+                          {u"status"_s, rawValue(font.status)},
+                          {u"presentations"_s, QJsonArray::fromStringList(font.presentations)}};
+        if (font.heldByLicence)
+            entry.insert(u"inPackage"_s, travelCellText(Travel::heldByLicence));
+        array.append(entry);
     }
     return array;
 }

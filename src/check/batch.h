@@ -46,9 +46,11 @@ struct FontNotReady
     QString name;
     FontStatus status;
     QStringList presentations;
+    bool heldByLicence = false; // installed, but its licence keeps it out of the package
 };
 
-// Missing fonts first, then those to review, then the restricted ones; by name within each.
+// Missing fonts first, then those to review, then those a licence keeps out of the package, then the
+// restricted ones; by name within each.
 QList<FontNotReady> fontsNotReady(const QList<PresentationCheck> &checks);
 
 QString formatBatchSummary(const QList<PresentationCheck> &checks, const QList<FontNotReady> &fonts);

@@ -32,7 +32,12 @@ QString fontDetailsText(const FontStatusItem &item)
             text += u"      "_s + QString(style + u':').leftJustified(12) + u" "_s + face.file +
                     (face.index > 0 ? u" (face %1)"_s.arg(face.index) : QString()) + u'\n';
         }
-        text += u"      License: "_s + permissionLabel(item.permission) + u'\n';
+        text += u"      Licence: "_s + permissionLabel(item.permission) + u'\n';
+        // The package leaves it out unless asked to: say so where the font is named.
+        if (!item.isSelected)
+            text += u"      In package: "_s +
+                    travelCellText(item.isRestricted() ? Travel::heldByLicence : Travel::leftOutByChoice) +
+                    u'\n';
         if (!item.permissionNote.isEmpty())
             text += u"      "_s + item.permissionNote + u'\n';
     }
@@ -43,6 +48,13 @@ QString fontDetailsText(const FontStatusItem &item)
     if (!item.metricTwins.isEmpty())
         text += u"      "_s + metricTwinText(item.metricTwins) + u'\n';
     return text;
+}
+
+HandoffVerdict PresentationCheck::verdict() const
+{
+    const FontStatusItems judged = judgedItems();
+    return handoffVerdict(judged, makeTravelList(judged),
+                          [this](const QString &name) { return usage.value(name).used; });
 }
 
 FontStatusItems PresentationCheck::judgedItems() const
@@ -65,26 +77,29 @@ QString formatCheckText(const PresentationCheck &check)
     qsizetype nameWidth = 0;
     for (const FontStatusItem &item : check.items)
         nameWidth = std::max(nameWidth, std::min(item.fontName.size(), maxShownNameLength));
-    constexpr int statusWidth = 10; // "Unresolved"
+    constexpr int statusWidth = 12; // "Needs Review"
     for (const FontStatusItem &item : check.items) {
         text += u"  "_s + shownName(item.fontName).leftJustified(nameWidth) + u"  "_s +
-                rawValue(item.status).leftJustified(statusWidth) + u"  "_s +
+                statusPresentation(item.status).badgeText.leftJustified(statusWidth) + u"  "_s +
                 (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
         if (const QString usage = describeUsage(check.usage.value(item.fontName)); !usage.isEmpty())
             text += u"    "_s + usage + u'\n';
         text += fontDetailsText(item);
     }
     const FontStatusItems judged = check.judgedItems();
-    text +=
-        u"  "_s + readinessPresentation(isReadyForHandoff(judged)).title + u": "_s + countsSummary(judged);
+    const HandoffVerdict verdict = check.verdict();
+    text += u"  "_s + readinessPresentation(verdict.isReady).title + u": "_s + countsSummary(judged);
     if (judged.size() < check.items.size())
         text += u" (leaving out %1 font(s) no text uses)"_s.arg(check.items.size() - judged.size());
     text += u'\n';
+    if (!verdict.attention.isEmpty())
+        text += u"  "_s + verdict.attention + u'\n';
     return text;
 }
 
 QJsonObject checkToJson(const PresentationCheck &check)
 {
+    const TravelList travel = makeTravelList(check.items);
     QJsonArray fonts;
     for (const FontStatusItem &item : check.items) {
         const FontUsage usage = check.usage.value(item.fontName);
@@ -108,24 +123,32 @@ QJsonObject checkToJson(const PresentationCheck &check)
                 faces.append(QJsonObject{{u"style"_s, face.style},
                                          {u"file"_s, face.file},
                                          {u"index"_s, face.index},
-                                         {u"license"_s, permissionLabel(face.permission)}});
+                                         {u"permission"_s, permissionLabel(face.permission)}});
             }
             font.insert(u"faces"_s, faces);
-            font.insert(u"license"_s, permissionLabel(item.permission));
+            font.insert(u"permission"_s, permissionLabel(item.permission));
             if (!item.permissionNote.isEmpty())
-                font.insert(u"licenseNote"_s, item.permissionNote);
+                font.insert(u"permissionNote"_s, item.permissionNote);
         }
+        if (travel.find(item.id))
+            font.insert(u"inPackage"_s, travelCellText(travel.find(item.id)->travel));
         fonts.append(font);
     }
     const FontStatusItems judged = check.judgedItems();
+    const HandoffVerdict verdict = check.verdict();
     const QJsonObject counts{{u"installed"_s, installedCount(judged)},
                              {u"system"_s, systemCount(judged)},
                              {u"adobe"_s, adobeCount(judged)},
                              {u"missing"_s, missingCount(judged)},
                              {u"unresolved"_s, unresolvedCount(judged)}};
-    return QJsonObject{{u"path"_s, check.path},         {u"fonts"_s, fonts},
-                       {u"counts"_s, counts},           {u"notes"_s, QJsonArray::fromStringList(check.notes)},
-                       {u"usedOnly"_s, check.usedOnly}, {u"readyForHandoff"_s, isReadyForHandoff(judged)}};
+    return QJsonObject{{u"path"_s, check.path},
+                       {u"fonts"_s, fonts},
+                       {u"counts"_s, counts},
+                       {u"notes"_s, QJsonArray::fromStringList(check.notes)},
+                       {u"usedOnly"_s, check.usedOnly},
+                       {u"readyForHandoff"_s, verdict.isReady},
+                       {u"heldByLicence"_s, QJsonArray::fromStringList(verdict.heldByLicence)},
+                       {u"attention"_s, verdict.attention}};
 }
 
 } // namespace kernwick

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/fontstatusitem.h>
+#include <model/travel.h>
 #include <scan/scantext.h>
 
 #include <QJsonObject>
@@ -18,9 +19,12 @@ struct PresentationCheck
     QStringList notes;
     QHash<QString, FontUsage> usage = {}; // where each font is used, by name
     bool usedOnly = false;                // the verdict leaves out fonts that no text uses
+    QString failure = {};                 // why the deck could not be read at all; empty when it was
 
     // The fonts the verdict and the counts are about.
     FontStatusItems judgedItems() const;
+    // The verdict on them, with the fonts a licence keeps out of the package.
+    HandoffVerdict verdict() const;
 };
 
 // Names longer than this are cut in the text form, with an ellipsis, so that one absurd name cannot widen
@@ -31,8 +35,8 @@ inline constexpr qsizetype maxShownNameLength = 60;
 // the presentation embeds, the metric twins of a missing font.
 QString fontDetailsText(const FontStatusItem &item);
 
-// One line per font (name, status word, file or "—") with its details, under it one short line on where
-// it is used when that is known, then the verdict with the counts.
+// One line per font (name, status in the window's words, file or "—") with its details, under it one short
+// line on where it is used when that is known, then the verdict with the counts.
 QString formatCheckText(const PresentationCheck &check);
 QJsonObject checkToJson(const PresentationCheck &check);
 

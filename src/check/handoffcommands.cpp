@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <algorithm>
@@ -64,6 +65,7 @@ struct VerifiedFont
     FontPlace place = FontPlace::missing;
     QString installedFile;
     QStringList packageFiles; // the files in Fonts/ that bring it
+    QString leftOut = {};     // why the package does not bring it, as the manifest says
 };
 
 struct Verification
@@ -72,7 +74,8 @@ struct Verification
     QList<VerifiedFont> fonts;
     QStringList problems;
     QStringList notes;
-    bool isReady = false;
+    bool isReady = false;         // every font is installed here, or brought intact by the package
+    bool needsInstalling = false; // … and some of them still have to be installed
 };
 
 Verification verifyPackage(const QString &packagePath, const FontScanner &scanner)
@@ -97,7 +100,8 @@ Verification verifyPackage(const QString &packagePath, const FontScanner &scanne
     const bool manifestRead = contents.hasManifest && !contents.fonts.isEmpty();
     if (manifestRead || (contents.hasManifest && contents.presentationPath.isEmpty())) {
         for (const PackagedFont &packaged : contents.fonts) {
-            VerifiedFont font{packaged.name, packaged.sourceStatus, FontPlace::missing, {}, {}};
+            VerifiedFont font{packaged.name,   packaged.sourceStatus, FontPlace::missing, {}, {},
+                              packaged.leftOut};
             for (const PackagedFile &file : packaged.files) {
                 if (file.state == PackagedFileState::changed)
                     result.problems.append(u"Fonts/"_s + file.name +
@@ -153,7 +157,28 @@ Verification verifyPackage(const QString &packagePath, const FontScanner &scanne
     result.isReady = result.problems.isEmpty() && !result.fonts.isEmpty() &&
                      std::none_of(result.fonts.begin(), result.fonts.end(),
                                   [](const VerifiedFont &font) { return font.place == FontPlace::missing; });
+    result.needsInstalling =
+        result.isReady && std::any_of(result.fonts.begin(), result.fonts.end(), [](const VerifiedFont &font) {
+            return font.place == FontPlace::inPackage;
+        });
     return result;
+}
+
+// "Ready on this machine"; with fonts still to install "Ready once its fonts are installed
+// (kernwick-check --install-fonts PACKAGE)"; else "Not ready on this machine".
+QString verdictText(const Verification &result)
+{
+    if (!result.isReady)
+        return u"Not ready on this machine"_s;
+    if (result.needsInstalling) {
+        // The command as it can be pasted into a shell.
+        QString package = result.contents.packagePath;
+        static const QRegularExpression plain(u"^[A-Za-z0-9._/+-]+$"_s);
+        if (!plain.match(package).hasMatch())
+            package = u'\'' + package.replace(u"'"_s, u"'\\''"_s) + u'\'';
+        return u"Ready once its fonts are installed (kernwick-check --install-fonts "_s + package + u')';
+    }
+    return u"Ready on this machine"_s;
 }
 
 QString verificationText(const Verification &result)
@@ -172,6 +197,8 @@ QString verificationText(const Verification &result)
             where = font.installedFile;
         else if (!font.packageFiles.isEmpty())
             where = u"Fonts/"_s + font.packageFiles.join(u", Fonts/"_s);
+        if (font.place == FontPlace::missing && !font.leftOut.isEmpty())
+            where = u"left out of the package: "_s + font.leftOut;
         text += u"  "_s + font.name.leftJustified(nameWidth) + u"  "_s +
                 placeWord(font.place).leftJustified(14) + u"  "_s + where + u'\n';
     }
@@ -179,7 +206,7 @@ QString verificationText(const Verification &result)
         text += u"  Problem: "_s + problem + u'\n';
     for (const QString &note : result.notes)
         text += u"  Note: "_s + note + u'\n';
-    text += result.isReady ? u"  Ready on this machine\n"_s : u"  Not ready on this machine\n"_s;
+    text += u"  "_s + verdictText(result) + u'\n';
     return text;
 }
 
@@ -193,7 +220,8 @@ QJsonObject verificationJson(const Verification &result)
             {u"place"_s, placeWord(font.place)},
             {u"installedFile"_s,
              font.installedFile.isEmpty() ? QJsonValue() : QJsonValue(font.installedFile)},
-            {u"packageFiles"_s, QJsonArray::fromStringList(font.packageFiles)}});
+            {u"packageFiles"_s, QJsonArray::fromStringList(font.packageFiles)},
+            {u"leftOut"_s, font.leftOut.isEmpty() ? QJsonValue() : QJsonValue(font.leftOut)}});
     }
     const PackageContents &contents = result.contents;
     return QJsonObject{
@@ -204,7 +232,9 @@ QJsonObject verificationJson(const Verification &result)
         {u"fonts"_s, fonts},
         {u"problems"_s, QJsonArray::fromStringList(result.problems)},
         {u"notes"_s, QJsonArray::fromStringList(result.notes)},
-        {u"readyOnThisMachine"_s, result.isReady}};
+        {u"readyOnThisMachine"_s, result.isReady && !result.needsInstalling},
+        {u"readyOnceFontsInstalled"_s, result.isReady},
+        {u"verdict"_s, verdictText(result)}};
 }
 
 QString outcomeText(const FontInstallOutcome &outcome, bool installing)

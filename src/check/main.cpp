@@ -83,14 +83,17 @@ int main(int argc, char *argv[])
         u"PACKAGE"_s);
     const QCommandLineOption includeRestrictedOption(
         u"include-restricted"_s,
-        u"Put fonts whose license restricts passing them on into the package too (you need the owner's "
-        u"permission)."_s);
+        u"Put fonts whose licence does not allow passing them on (No Redistribution) into the package too "
+        u"(you need the owner's permission); the verdict then counts them as travelling."_s);
     const QCommandLineOption usedOnlyOption(
         u"used-only"_s,
         u"Leave fonts that no text uses (only declared by a theme, master or style) out of the "
         u"verdict."_s);
+    const QCommandLineOption verboseOption(
+        u"verbose"_s, u"With --package: print the builder's diagnostic lines on standard error."_s);
     parser.addOptions({jsonOption, packageOption, noPresentationOption, noReportOption, usedOnlyOption,
-                       jobsOption, verifyOption, installOption, uninstallOption, includeRestrictedOption});
+                       jobsOption, verifyOption, installOption, uninstallOption, includeRestrictedOption,
+                       verboseOption});
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"PATH"_s, u"A .key, .pptx or .ppt presentation (a .key may be a folder)."_s,
@@ -141,6 +144,7 @@ int main(int argc, char *argv[])
 
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
+    const bool includeRestricted = parser.isSet(includeRestrictedOption);
 
     // Folders become the presentations in them; every presentation is scanned, side by side, against one
     // list of the installed fonts, before anything is printed or packaged.
@@ -168,8 +172,14 @@ int main(int argc, char *argv[])
                 for (const QString &name : scanned.fonts)
                     items.append(installed.resolveFont(name, naming));
                 markEmbeddedFonts(items, scanned.embedded);
-                return PresentationCheck{path, items, scanned.notes, scanned.usage,
-                                         parser.isSet(usedOnlyOption)};
+                // As the window does it: the installed fonts are selected, every other one is not, and a
+                // font whose licence does not allow passing it on only when asked for.
+                for (FontStatusItem &item : items) {
+                    item.isSelected = isSelectedByDefault(item) ||
+                                      (includeRestricted && item.status == FontStatus::installed);
+                }
+                return PresentationCheck{
+                    path, items, scanned.notes, scanned.usage, parser.isSet(usedOnlyOption), scanned.failure};
             },
             workers,
             [&](qsizetype done, qsizetype total, const QString &path) { progress.show(done, total, path); });
@@ -194,6 +204,15 @@ int main(int argc, char *argv[])
             continue;
         }
         PresentationCheck check = checks.value(path);
+        // A deck that could not be read at all is no deck without fonts: say why, and exit 2.
+        if (!check.failure.isEmpty()) {
+            err << u"kernwick-check: "_s << path << u": cannot be read: "_s << check.failure << u'\n';
+            err.flush();
+            if (json)
+                results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, check.failure}});
+            status = usageError;
+            continue;
+        }
         checkedInOrder.append(check);
         for (const QString &note : check.notes)
             err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
@@ -209,37 +228,36 @@ int main(int argc, char *argv[])
                 continue;
             }
             packageNames.insert(packageName);
-            // As the window does it: the installed fonts are selected, every other one is not, and a font
-            // whose license restricts passing it on only when asked for.
-            const bool includeRestricted = parser.isSet(includeRestrictedOption);
-            for (FontStatusItem &item : check.items) {
-                item.isSelected =
-                    isSelectedByDefault(item) || (includeRestricted && item.status == FontStatus::installed);
-            }
+            // The builder's lines are diagnostics: on standard error when asked for, else nowhere.
+            const DiagnosticSink log =
+                parser.isSet(verboseOption)
+                    ? DiagnosticSink([](const QString &line) { QTextStream(stderr) << line << u'\n'; })
+                    : DiagnosticSink([](const QString &) {});
             out << path << u'\n' << Qt::flush;
-            for (const FontStatusItem &item : std::as_const(check.items)) {
-                if (item.status == FontStatus::installed && item.isRestricted() && !item.isSelected) {
-                    out << u"Left out, its license restricts passing it on: "_s << item.fontName
-                        << u" (--include-restricted puts it in)\n"_s << Qt::flush;
-                }
-            }
-            writeDiagnosticLine(u"[Presenter] Begin handoff package export..."_s);
+            log(u"[Presenter] Begin handoff package export..."_s);
             QString message = u"No font data available."_s;
             bool built = false;
             if (!check.items.isEmpty()) {
                 const PackageOutcome outcome =
                     buildPackage({path, destination, check.items, !parser.isSet(noPresentationOption),
                                   !parser.isSet(noReportOption), fontPlaces(check.usage)},
-                                 writeDiagnosticLine);
+                                 log);
                 message = outcome.statusMessage;
                 built = outcome.isBuilt;
+                if (built)
+                    out << u"  "_s << outcome.packagePath << u'\n';
+                for (const LeftOutFont &font : outcome.leftOut) {
+                    if (font.travel == Travel::heldByLicence)
+                        out << u"  Left out: "_s << font.fontName << u": "_s << font.reason
+                            << u" (--include-restricted puts it in)\n"_s;
+                }
             }
-            out << message << u'\n' << Qt::flush;
+            out << u"  "_s << message << u'\n' << Qt::flush;
             if (!built && status == allReady)
                 status = notReady;
             continue;
         }
-        if (!isReadyForHandoff(check.judgedItems()) && status == allReady)
+        if (!check.verdict().isReady && status == allReady)
             status = notReady;
         if (json)
             results.append(checkToJson(check));

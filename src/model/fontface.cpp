@@ -16,7 +16,7 @@ QString permissionLabel(EmbeddingPermission permission)
     case EmbeddingPermission::previewAndPrint:
         return u"Preview & Print"_s;
     case EmbeddingPermission::restricted:
-        return u"Restricted License"_s;
+        return u"No Redistribution"_s;
     }
     return {};
 }
@@ -25,14 +25,16 @@ QString permissionDescription(EmbeddingPermission permission)
 {
     switch (permission) {
     case EmbeddingPermission::installable:
-        return u"The font's license lets it be passed on and installed on another computer."_s;
+        return u"The font's licence lets it be passed on and installed on another computer."_s;
     case EmbeddingPermission::editable:
-        return u"The font's license lets it travel with a document that is shown and edited elsewhere."_s;
+        return u"The font's licence lets it travel with a document that is shown and edited elsewhere."_s;
     case EmbeddingPermission::previewAndPrint:
-        return u"The font's license lets it travel with a document only to show and print it."_s;
+        return u"The font's licence lets it travel with a document only to show and print it."_s;
     case EmbeddingPermission::restricted:
-        return u"The font's license does not allow passing it on without the permission of its owner. "
-               u"It is left out of the package unless you tick it."_s;
+        return u"No Redistribution: the font's licence does not allow passing it on without the permission "
+               u"of "
+               u"its owner. It is left out of the package unless you tick it; the show computer then needs "
+               u"its own licensed copy."_s;
     }
     return {};
 }

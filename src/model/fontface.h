@@ -16,7 +16,8 @@ enum class EmbeddingPermission
     restricted,      // must not be passed on without the owner's permission
 };
 
-// "Installable", "Editable", "Preview & Print", "Restricted License".
+// "Installable", "Editable", "Preview & Print", "No Redistribution": a name of its own, which no status
+// uses.
 QString permissionLabel(EmbeddingPermission permission);
 // What the permission means for the handoff, in plain words, for a tooltip.
 QString permissionDescription(EmbeddingPermission permission);

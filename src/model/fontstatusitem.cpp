@@ -47,9 +47,10 @@ bool isReadyForHandoff(const FontStatusItems &items)
 
 QString countsSummary(const FontStatusItems &items)
 {
-    return u"Installed: "_s + QString::number(installedCount(items)) + u" | System: "_s +
+    // In the words of the summary tiles, so that the line and the tiles above it say the same.
+    return u"Found: "_s + QString::number(installedCount(items)) + u" | System: "_s +
            QString::number(systemCount(items)) + u" | Restricted: "_s + QString::number(adobeCount(items)) +
-           u" | Missing: "_s + QString::number(missingCount(items)) + u" | Unresolved: "_s +
+           u" | Missing: "_s + QString::number(missingCount(items)) + u" | Needs Review: "_s +
            QString::number(unresolvedCount(items));
 }
 

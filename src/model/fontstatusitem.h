@@ -76,8 +76,8 @@ inline qsizetype adobeCount(const FontStatusItems &items)
 // are restricted do not stand in the way.
 bool isReadyForHandoff(const FontStatusItems &items);
 
-// The one-line summary of the five counts: "Installed: 4 | System: 7 | Restricted: 1 | Missing: 2 |
-// Unresolved: 0".
+// The one-line summary of the five counts: "Found: 4 | System: 7 | Restricted: 1 | Missing: 2 |
+// Needs Review: 0".
 QString countsSummary(const FontStatusItems &items);
 
 } // namespace kernwick

@@ -1,5 +1,6 @@
 #include "manifest.h"
 
+#include <model/travel.h>
 #include <platform/fontfilefaces.h>
 
 #include <QCryptographicHash>
@@ -50,6 +51,16 @@ bool isSha256(const QString &text)
     return hex.match(text).hasMatch();
 }
 
+// The licence of one of an item's files: of the face that lies in it, else the item's own.
+QString permissionOfFile(const FontStatusItem &item, const QString &path)
+{
+    for (const FontFace &face : item.faces) {
+        if (face.file == path)
+            return permissionLabel(face.permission);
+    }
+    return permissionLabel(item.permission);
+}
+
 } // namespace
 
 bool isPlainFileName(const QString &name)
@@ -97,9 +108,12 @@ QByteArray manifestToJson(const Manifest &manifest)
     for (const ManifestFont &font : manifest.fonts) {
         QJsonArray files;
         for (const ManifestFile &file : font.files) {
-            files.append(QJsonObject{{u"file"_s, file.name},
-                                     {u"faces"_s, QJsonArray::fromStringList(file.faces)},
-                                     {u"sha256"_s, file.sha256}});
+            QJsonObject entry{{u"file"_s, file.name},
+                              {u"faces"_s, QJsonArray::fromStringList(file.faces)},
+                              {u"sha256"_s, file.sha256}};
+            if (!file.permission.isEmpty())
+                entry.insert(u"permission"_s, file.permission);
+            files.append(entry);
         }
         QJsonObject entry{{u"name"_s, font.name}, {u"status"_s, font.status}, {u"files"_s, files}};
         if (font.places) {
@@ -113,6 +127,8 @@ QByteArray manifestToJson(const Manifest &manifest)
             entry.insert(u"installedFamily"_s, font.installedFamily);
             entry.insert(u"missingFace"_s, font.missingFace);
         }
+        if (!font.leftOut.isEmpty())
+            entry.insert(u"leftOut"_s, font.leftOut);
         fonts.append(entry);
     }
     const QJsonObject presentation{{u"name"_s, manifest.presentationName},
@@ -166,13 +182,17 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
         entry.permission = font[u"permission"_s].toString();
         entry.installedFamily = font[u"installedFamily"_s].toString();
         entry.missingFace = font[u"missingFace"_s].toString();
+        entry.leftOut = font[u"leftOut"_s].toString();
         for (const QJsonValue &face : font[u"embedded"_s].toArray())
             entry.embeddedFaces.append(face.toString());
         if (entry.name.isEmpty())
             continue;
         for (const QJsonValue &fileValue : font[u"files"_s].toArray()) {
             const QJsonObject file = fileValue.toObject();
-            ManifestFile packaged{file[u"file"_s].toString(), {}, file[u"sha256"_s].toString()};
+            ManifestFile packaged{file[u"file"_s].toString(),
+                                  {},
+                                  file[u"sha256"_s].toString(),
+                                  file[u"permission"_s].toString()};
             for (const QJsonValue &face : file[u"faces"_s].toArray())
                 packaged.faces.append(face.toString());
             if (!isPlainFileName(packaged.name)) {
@@ -189,9 +209,10 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
 Manifest makeManifest(const QString &presentationPath, bool presentationInPackage,
                       const QString &presentationSha256, const FontStatusItems &fontItems,
                       const QHash<QString, QString> &packagedFiles, const QString &fontsFolder,
-                      const QHash<QString, FontPlaces> &places)
+                      const QHash<QString, FontPlaces> &places, const QStringList &failed)
 {
     Manifest manifest;
+    const TravelList travel = makeTravelList(fontItems);
     manifest.presentationName = QFileInfo(presentationPath).fileName();
     manifest.presentationSha256 = presentationSha256;
     manifest.presentationInPackage = presentationInPackage;
@@ -204,15 +225,20 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
         font.embeddedFaces = item.embeddedFaces;
         font.installedFamily = item.familyWithoutFace;
         font.missingFace = item.missingFaceStyle;
+        const TravellingFont *travelling = travel.find(item.id);
+        if (travelling && travelling->travel != Travel::inPackage)
+            font.leftOut = leftOutReason(travelling->travel);
+        else if (travelling && failed.contains(item.fontName))
+            font.leftOut = u"could not be copied"_s;
         // The font's own file first, then the other faces of its family that travel with it.
-        for (const QString &path : travellingFiles(item)) {
+        for (const QString &path : travelling ? travelling->files : QStringList()) {
             const QString source = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-            if (item.status != FontStatus::installed || !packagedFiles.contains(source))
+            if (travelling->travel != Travel::inPackage || !packagedFiles.contains(source))
                 continue;
             const QString name = packagedFiles.value(source);
             if (!described.contains(name)) {
                 const QString copy = QDir(fontsFolder).filePath(name);
-                ManifestFile file{name, {}, sha256OfItem(copy)};
+                ManifestFile file{name, {}, sha256OfItem(copy), permissionOfFile(item, path)};
                 for (const FontCatalog::Face &face : readFontFileFaces(copy))
                     file.faces.append(face.fullNames.isEmpty() ? face.postScriptName
                                                                : face.fullNames.first());

@@ -22,7 +22,8 @@ struct ManifestFile
 {
     QString name; // a file name inside Fonts/, nothing more
     QStringList faces;
-    QString sha256; // lower-case hex
+    QString sha256;          // lower-case hex
+    QString permission = {}; // its licence's embedding permission, when the machine that made it read it
 };
 
 // Where a deck uses one font, as its scan told it.
@@ -40,6 +41,8 @@ struct ManifestFont
     std::optional<FontPlaces> places; // nothing when the scan did not tell
     QString permission = {};          // of an installed font: its licence's embedding permission
     QStringList embeddedFaces = {};   // the faces the presentation carries itself; empty: none
+    // Why an installed font is not in the package: "Left out by choice", …; empty if it is.
+    QString leftOut = {};
     // Missing, though its family was installed without the face it asks for: that family and style.
     QString installedFamily = {};
     QString missingFace = {};
@@ -70,10 +73,11 @@ QString sha256OfItem(const QString &path);
 
 // The manifest of a package: `packagedFiles` maps the path of each installed font file that was copied to
 // its name in Fonts/ (folder `fontsFolder`); every font item is listed, a font with no file in the package
-// with no files.
+// with no files. Only the fonts that travel (see makeTravelList) list files; an installed font that does
+// not says why: left out by choice or for its licence, or `failed` to copy.
 Manifest makeManifest(const QString &presentationPath, bool presentationInPackage,
                       const QString &presentationSha256, const FontStatusItems &fontItems,
                       const QHash<QString, QString> &packagedFiles, const QString &fontsFolder,
-                      const QHash<QString, FontPlaces> &places = {});
+                      const QHash<QString, FontPlaces> &places = {}, const QStringList &failed = {});
 
 } // namespace kernwick

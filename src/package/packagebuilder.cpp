@@ -5,6 +5,7 @@
 #include <platform/fileoperations.h>
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -104,16 +105,26 @@ QString packageFolderName(const QString &presentationPath)
 }
 
 QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed,
-                             qsizetype duplicates)
+                             qsizetype duplicates, const QList<LeftOutFont> &leftOut)
 {
     const QString failedPart =
         failed == 0 ? QString() : u" "_s + QString::number(failed) + u" font(s) could not be copied."_s;
-    if (exported == 0)
+    if (exported == 0 && leftOut.isEmpty())
         return u"No fonts were found to export."_s + failedPart;
-    const QString duplicatePart =
-        duplicates < 1 ? QString() : u" "_s + plural(duplicates, u"duplicate file"_s) + u" skipped."_s;
+    const QString duplicatePart = duplicates < 1 || exported == 0
+                                      ? QString()
+                                      : u" "_s + plural(duplicates, u"duplicate file"_s) + u" skipped."_s;
+    QString leftOutPart;
+    if (!leftOut.isEmpty()) {
+        QStringList names;
+        for (const LeftOutFont &font : leftOut)
+            names.append(font.fontName +
+                         (font.travel == Travel::heldByLicence ? u" (licence)"_s : u" (by choice)"_s));
+        leftOutPart =
+            u" "_s + plural(leftOut.size(), u"font"_s) + u" left out: "_s + names.join(u", "_s) + u'.';
+    }
     return u"Package created: "_s + packageName + u" ("_s + plural(exported, u"font"_s) + u")."_s +
-           failedPart + duplicatePart;
+           failedPart + duplicatePart + leftOutPart;
 }
 
 PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log,
@@ -182,11 +193,16 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
         log(u"[Package] Copied presentation: "_s + fileName);
     }
 
+    // What travels is decided once, by the same rule the window shows.
+    const TravelList travel = makeTravelList(request.fontItems);
+    for (const TravellingFont &font : travel.leftOut())
+        outcome.leftOut.append({font.fontName, leftOutReason(font.travel), font.travel});
     FontStatusItems exportList;
     QSet<QString> seen;
     qsizetype candidates = 0;
     for (const FontStatusItem &item : request.fontItems) {
-        if (item.status != FontStatus::installed || !item.isSelected)
+        const TravellingFont *travelling = travel.find(item.id);
+        if (!travelling || travelling->travel != Travel::inPackage)
             continue;
         ++candidates;
         if (item.hasFile()) {
@@ -255,19 +271,24 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
             return failure(u"Fonts/"_s + fileName, error);
     }
 
-    if (request.includeReport) {
-        const QString report =
-            makeFontReport(presentation, request.fontItems, outcome.exported, outcome.failed);
-        if (!writeNewFile(package.filePath(u"font-report.txt"_s), report.toUtf8(), &error, write))
-            return failure(u"font-report.txt"_s, error);
-    }
     // The manifest is what the show machine reads, so it is written whatever the report option says.
     const QString presentationCopy = package.filePath(QFileInfo(presentation).fileName());
     const Manifest manifest = makeManifest(
         presentation, request.includePresentation,
         presentation.isEmpty() ? QString()
                                : sha256OfItem(request.includePresentation ? presentationCopy : presentation),
-        request.fontItems, packagedFiles, fonts.path(), request.fontPlaces);
+        request.fontItems, packagedFiles, fonts.path(), request.fontPlaces, outcome.failed);
+    if (request.includeReport) {
+        const HandoffVerdict verdict = handoffVerdict(request.fontItems, travel, [&](const QString &name) {
+            return request.fontPlaces.value(name).used;
+        });
+        const QString report =
+            makeFontReport({presentation.isEmpty() ? std::nullopt : std::optional(presentation), packageName,
+                            request.fontItems, manifest, outcome.failed, verdict,
+                            QDateTime::currentDateTimeUtc(), QStringLiteral(KERNWICK_VERSION)});
+        if (!writeNewFile(package.filePath(u"font-report.txt"_s), report.toUtf8(), &error, write))
+            return failure(u"font-report.txt"_s, error);
+    }
     const QString manifestName = QString::fromLatin1(manifestFileName);
     if (!writeNewFile(package.filePath(manifestName), manifestToJson(manifest), &error, write))
         return failure(manifestName, error);
@@ -292,8 +313,10 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
     }
 
     outcome.isBuilt = true;
+    outcome.files = packagedFiles.values();
+    std::sort(outcome.files.begin(), outcome.files.end());
     outcome.statusMessage = packageStatusMessage(packageName, outcome.exported.size(), outcome.failed.size(),
-                                                 outcome.duplicateCount);
+                                                 outcome.duplicateCount, outcome.leftOut);
     log(u"[Package] Done. Exported: "_s + QString::number(outcome.exported.size()) + u", Failed: "_s +
         QString::number(outcome.failed.size()) + u", Duplicates skipped: "_s +
         QString::number(outcome.duplicateCount));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/fontstatusitem.h>
+#include <model/travel.h>
 #include <package/manifest.h>
 #include <platform/diagnostics.h>
 #include <platform/fileoperations.h>
@@ -21,13 +22,23 @@ struct PackageRequest
     QHash<QString, FontPlaces> fontPlaces = {}; // where the deck uses each font, by name, when known
 };
 
+// An installed font that stays out of the package, and why, in words.
+struct LeftOutFont
+{
+    QString fontName;
+    QString reason; // "Left out by choice", "its licence does not allow passing it on (…)"
+    Travel travel = Travel::leftOutByChoice;
+};
+
 struct PackageOutcome
 {
     bool isBuilt = false; // false: the package could not be made whole, and any old one is as it was
-    QString packagePath;
+    QString packagePath;  // absolute
     QStringList exported;
     QStringList failed;
     qsizetype duplicateCount = 0;
+    QList<LeftOutFont> leftOut; // by choice or by licence, in the list's order
+    QStringList files;          // the files in Fonts/, by name
     QString statusMessage;
 };
 
@@ -36,7 +47,8 @@ struct PackageOutcome
 QString packageFolderName(const QString &presentationPath);
 
 // Builds the package folder inside the destination: a copy of the presentation, the Fonts folder with the
-// files of every installed, selected font (the faces listed with it too; each file once) and the font
+// files of every font that travels (makeTravelList: installed and ticked; the faces listed with it too;
+// each file once) and the font
 // report, all of them real files. It is built in a hidden folder beside the destination's old package
 // folder of the same name and takes its place only when complete: a presentation that cannot be copied or
 // anything that cannot be written (a full disk, a file-size limit) fails the whole build and leaves the old
@@ -48,9 +60,10 @@ QString packageFolderName(const QString &presentationPath);
 PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log,
                             const WriteFunction &write = {});
 
-// "Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 1 duplicate file skipped." and
-// its variants.
+// "Package created: Talk_package (3 fonts). 1 font(s) could not be copied. 1 duplicate file skipped. 1 font
+// left out: Brand Sans (licence)." and its variants; "No fonts were found to export." only when there were
+// none to copy and none was left out.
 QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed,
-                             qsizetype duplicates);
+                             qsizetype duplicates, const QList<LeftOutFont> &leftOut = {});
 
 } // namespace kernwick

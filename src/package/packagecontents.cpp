@@ -161,7 +161,7 @@ PackageContents readPackage(const QString &packagePath)
     if (manifest) {
         contents.presentationName = manifest->presentationName;
         for (const ManifestFont &font : std::as_const(manifest->fonts)) {
-            PackagedFont packaged{font.name, font.status, {}};
+            PackagedFont packaged{font.name, font.status, {}, font.leftOut};
             for (const ManifestFile &file : font.files) {
                 if (file.name.isEmpty()) {
                     packaged.files.append(

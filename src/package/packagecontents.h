@@ -38,6 +38,7 @@ struct PackagedFont
     QString name;
     QString sourceStatus; // as the manifest gives it; empty without one
     QList<PackagedFile> files;
+    QString leftOut = {}; // why the machine that made the package left it out; empty when it did not
 };
 
 enum class PresentationState

@@ -80,6 +80,14 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
         if (!result.notes.contains(note))
             result.notes.append(note);
     }
+    // No name at all, and a source that said why: the document was not read, which is not the same as a
+    // document without fonts. A file that is not there says so even without any source.
+    if (result.fonts.isEmpty()) {
+        if (!QFileInfo::exists(path))
+            result.failure = u"no such file or folder"_s;
+        else if (!result.notes.isEmpty())
+            result.failure = result.notes.join(u"; "_s);
+    }
     return result;
 }
 

@@ -17,7 +17,8 @@ class FontScanner final
 public:
     explicit FontScanner(MetadataQuery metadata, ScanLimits limits = {});
 
-    // The names, and notes on what the sources could not read or left out (for a diagnostic log).
+    // The names, notes on what the sources could not read or left out, and why a document that yielded no
+    // name at all could not be read.
     ScanResult scan(const QString &presentationPath) const;
     QStringList scanFonts(const QString &presentationPath) const { return scan(presentationPath).fonts; }
 

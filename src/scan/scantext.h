@@ -42,6 +42,9 @@ struct ScanResult
     QList<EmbeddedFontFaces> embedded = {}; // which of the fonts the presentation embeds
     // By name as in `fonts`; names found only by the package extractions have no places.
     QHash<QString, FontUsage> usage = {};
+    // Why the document could not be read at all (gone, not a presentation, damaged, encrypted without a
+    // readable summary), in the sources' own words; empty when it could, fonts or not.
+    QString failure = {};
 };
 
 // Trims the white space and line breaks of the scanning code from both ends: the Unicode space, line and

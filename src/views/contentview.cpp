@@ -247,6 +247,9 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     });
     connect(&m_workflow, &WorkflowState::selectedFileChanged, this, &ContentView::rebuildSecondStep);
     connect(&m_workflow, &WorkflowState::fontItemsChanged, this, &ContentView::rebuildSecondStep);
+    connect(&m_workflow, &WorkflowState::isScanningChanged, this, &ContentView::rebuildSecondStep);
+    // A failure changes the phase; the notes come with the list they qualify.
+    connect(&m_workflow, &WorkflowState::scanReportChanged, this, &ContentView::rebuildSecondStep);
     connect(&m_workflow, &WorkflowState::statusMessageChanged, this, &ContentView::refreshSummary);
     connect(&m_workflow, &WorkflowState::fontListExpandedChanged, this, &ContentView::refreshTable);
     rebuildFirstStep();
@@ -401,10 +404,20 @@ void ContentView::rebuildFirstStep()
 
 void ContentView::rebuildSecondStep()
 {
+    using Kind = FontEmptyStateView::Kind;
     const FontStatusItems &items = m_workflow.fontItems();
-    const int phase = items.isEmpty() ? (m_workflow.selectedFile().isEmpty() ? 0 : 1) : 2;
+    // 0 to 3: the empty state of that kind; 4: the list, which stays on screen while a refresh runs.
+    int phase = 4;
+    if (items.isEmpty() && m_workflow.selectedFile().isEmpty())
+        phase = int(Kind::noFile);
+    else if (items.isEmpty() && m_workflow.isScanning())
+        phase = int(Kind::scanning);
+    else if (items.isEmpty() && !m_workflow.scanFailure().isEmpty())
+        phase = int(Kind::unreadable);
+    else if (items.isEmpty())
+        phase = int(Kind::noFonts);
     if (phase == m_secondStepPhase) {
-        if (phase == 2)
+        if (phase == 4)
             refreshSummary();
         return;
     }
@@ -415,8 +428,9 @@ void ContentView::rebuildSecondStep()
     m_listHeader = nullptr;
     m_listColumn = nullptr;
     m_table = nullptr;
-    if (phase < 2) {
-        m_emptyState = new FontEmptyStateView(m_appearance, phase == 1);
+    m_scanNotes = nullptr;
+    if (phase < 4) {
+        m_emptyState = new FontEmptyStateView(m_appearance, Kind(phase), m_workflow.scanFailure());
         m_steps[1]->setContent(m_emptyState);
         updateTabOrder();
         return;
@@ -436,6 +450,15 @@ void ContentView::rebuildSecondStep()
     m_listColumn->addWidget(new SummaryRow(m_readiness, m_statCards, body));
     m_listHeader = new FontListHeader(m_appearance, m_workflow, body);
     m_listColumn->addWidget(m_listHeader);
+    // What the scan could not read or left out, under the table, where the list it qualifies ends.
+    if (const QStringList &notes = m_workflow.scanNotes(); !notes.isEmpty()) {
+        m_scanNotes = new TextLabel(m_appearance, u"Scan notes: "_s + notes.join(u"; "_s), 12, QFont::Normal,
+                                    colors::secondary, body);
+        m_scanNotes->setObjectName(u"scanNotes"_s);
+        m_scanNotes->setWordWrap(true);
+        m_scanNotes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_listColumn->addWidget(m_scanNotes);
+    }
     m_steps[1]->setContent(body);
     refreshSummary();
     refreshTable();
@@ -447,7 +470,7 @@ void ContentView::refreshSummary()
     if (!m_readiness)
         return;
     const FontStatusItems &items = m_workflow.fontItems();
-    m_readiness->setState(isReadyForHandoff(items), m_workflow.statusMessage());
+    m_readiness->setState(m_workflow.verdict().isReady, m_workflow.statusMessage());
     const qsizetype counts[] = {installedCount(items), systemCount(items), adobeCount(items),
                                 missingCount(items), unresolvedCount(items)};
     for (qsizetype index = 0; index < m_statCards.size(); ++index)
@@ -470,7 +493,9 @@ void ContentView::refreshTable()
     }
     // A fresh table each time the list unfolds: its sort state starts unsorted.
     m_table = new FontTableView(m_appearance, m_workflow, m_revealer);
-    m_listColumn->addWidget(m_table);
+    // Above the scan's notes, which stay last.
+    m_listColumn->insertWidget(m_scanNotes ? m_listColumn->indexOf(m_scanNotes) : m_listColumn->count(),
+                               m_table);
     updateTabOrder();
 }
 

@@ -21,6 +21,7 @@ class ScanningProgressView;
 class StatCard;
 class StepCard;
 class SwitchToggle;
+class TextLabel;
 class WorkflowState;
 
 // The main window's root view: the header bar with the application's name, and under it a scrolling
@@ -45,6 +46,8 @@ public:
     const QList<StatCard *> &statCards() const { return m_statCards; }
     FontListHeader *fontListHeader() const { return m_listHeader; }
     FontTableView *fontTable() const { return m_table; }
+    // What the scan could not read or left out, under the table; nothing when it had nothing to say.
+    TextLabel *scanNotes() const { return m_scanNotes; }
     HandoffPackageView *packageView() const { return m_package; }
     SwitchToggle *openWhenDoneSwitch() const { return m_openWhenDone; }
 
@@ -79,6 +82,7 @@ private:
     FontListHeader *m_listHeader = nullptr;
     QVBoxLayout *m_listColumn = nullptr;
     FontTableView *m_table = nullptr;
+    TextLabel *m_scanNotes = nullptr;
     HandoffPackageView *m_package = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "fontemptystateview.h"
 
+#include <model/statuspresentation.h>
 #include <views/cardframe.h>
 #include <views/fontlegendrow.h>
 #include <views/symbolicon.h>
@@ -12,9 +13,10 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
-FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected, QWidget *parent)
+FontEmptyStateView::FontEmptyStateView(Appearance &appearance, Kind kind, const QString &reason,
+                                       QWidget *parent)
     : QWidget(parent)
-    , m_fileSelected(fileSelected)
+    , m_kind(kind)
 {
     setObjectName(u"fontEmptyState"_s);
     auto *row = new QHBoxLayout(this);
@@ -24,7 +26,8 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
     auto *message = new QHBoxLayout;
     message->setSpacing(18);
     auto *icon =
-        new SymbolIcon(appearance, symbol(fileSelected), 44, colors::accentBlue.withOpacity(0.35), this);
+        new SymbolIcon(appearance, symbol(kind), 44,
+                       (kind == Kind::unreadable ? colors::red : colors::accentBlue).withOpacity(0.35), this);
     icon->setObjectName(u"emptyStateIcon"_s);
     message->addWidget(icon);
     auto *textBlock = new QWidget(this);
@@ -32,15 +35,16 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
     texts->setContentsMargins(0, 0, 0, 0);
     texts->setSpacing(8);
     texts->addStretch(1);
-    auto *titleLabel =
-        new TextLabel(appearance, title(fileSelected), 15, QFont::DemiBold, colors::primary, this);
+    auto *titleLabel = new TextLabel(appearance, title(kind), 15, QFont::DemiBold, colors::primary, this);
     titleLabel->setObjectName(u"emptyStateTitle"_s);
     texts->addWidget(titleLabel);
     // The explanation wraps within 380 with 2 of extra space between its lines.
     auto *body = new TextLabel(appearance, {}, 13, QFont::Normal, colors::secondary, this);
+    body->setObjectName(u"emptyStateExplanation"_s);
+    body->setTextInteractionFlags(Qt::TextSelectableByMouse);
     body->setTextFormat(Qt::RichText);
     body->setText(u"<div style=\"line-height: %1px;\">"_s.arg(body->fontMetrics().lineSpacing() + 2) +
-                  explanation(fileSelected).toHtmlEscaped() + u"</div>"_s);
+                  explanation(kind, reason).toHtmlEscaped() + u"</div>"_s);
     body->setWordWrap(true);
     body->setMaximumWidth(380);
     body->setAlignment(Qt::AlignLeading | Qt::AlignTop);
@@ -59,33 +63,63 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
         new TextLabel(appearance, u"What we'll show you"_s, 13, QFont::DemiBold, colors::primary, legend);
     column->addWidget(heading);
     column->addSpacing(2);
-    const std::pair<ColorSpec, QString> entries[] = {
-        {colors::green, u"Installed fonts"_s},          {colors::red, u"Missing fonts"_s},
-        {colors::accentBlue, u"Found fonts"_s},         {colors::secondary, u"System fonts"_s},
-        {restrictedPurple, u"Restricted (licensed)"_s},
-    };
-    for (const auto &[color, label] : entries)
-        column->addWidget(new FontLegendRow(appearance, color, label, legend));
+    // The statuses in the table's own words and colours.
+    for (const FontStatus status : {FontStatus::installed, FontStatus::missing, FontStatus::unresolved,
+                                    FontStatus::system, FontStatus::adobe}) {
+        const StatusPresentation look = statusPresentation(status);
+        column->addWidget(new FontLegendRow(appearance, look.badgeColor, look.badgeText, legend));
+    }
     row->addWidget(legend, 0, Qt::AlignVCenter);
 }
 
-QString FontEmptyStateView::title(bool fileSelected)
+QString FontEmptyStateView::title(Kind kind)
 {
-    return fileSelected ? u"No fonts detected"_s : u"No presentation selected yet"_s;
+    switch (kind) {
+    case Kind::noFile:
+        break;
+    case Kind::scanning:
+        return u"Scanning the presentation"_s;
+    case Kind::noFonts:
+        return u"No fonts detected"_s;
+    case Kind::unreadable:
+        return u"This file could not be read"_s;
+    }
+    return u"No presentation selected yet"_s;
 }
 
-QString FontEmptyStateView::explanation(bool fileSelected)
+QString FontEmptyStateView::explanation(Kind kind, const QString &reason)
 {
-    return fileSelected
-               ? u"Kernwick couldn't detect any fonts in this file. The presentation may use only system "
-                 u"fonts, or the file format may not be fully supported."_s
-               : u"Once you choose a file, Kernwick will scan the deck and show which fonts are found, "
-                 u"missing, system, or need review."_s;
+    switch (kind) {
+    case Kind::noFile:
+        break;
+    case Kind::scanning:
+        return u"Kernwick is reading the fonts the deck names and looking for each one on this computer. "
+               u"Large decks take a moment."_s;
+    case Kind::noFonts:
+        return u"Kernwick read this file and found no font names in it. The presentation may use only the "
+               u"fonts of its application's theme without naming them."_s;
+    case Kind::unreadable:
+        return u"Kernwick could not read any fonts from it: "_s +
+               (reason.endsWith(u'.') ? reason.chopped(1) : reason) +
+               u". Check that it is a Keynote or PowerPoint presentation that opens in its application; save "
+               u"a copy without a password, or export a fresh copy, and choose that."_s;
+    }
+    return u"Once you choose a file, Kernwick will scan the deck and show which fonts are found, "
+           u"missing, system, or need review."_s;
 }
 
-QString FontEmptyStateView::symbol(bool fileSelected)
+QString FontEmptyStateView::symbol(Kind kind)
 {
-    return fileSelected ? u"questionmark.circle"_s : u"doc.text.magnifyingglass"_s;
+    switch (kind) {
+    case Kind::noFile:
+    case Kind::scanning:
+        break;
+    case Kind::noFonts:
+        return u"questionmark.circle"_s;
+    case Kind::unreadable:
+        return u"exclamationmark.circle.fill"_s;
+    }
+    return u"doc.text.magnifyingglass"_s;
 }
 
 } // namespace kernwick

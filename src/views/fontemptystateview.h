@@ -6,22 +6,34 @@
 
 namespace kernwick {
 
-// The second step's body while there are no fonts to list: why (no file yet, or a file without fonts),
-// and a legend of what the table will show.
+// The second step's body while there are no fonts to list: why (no file yet, a scan under way, a file
+// without fonts, a file that could not be read, with the scan's own reason and what to do), and a legend
+// of what the table will show.
 class FontEmptyStateView final : public QWidget
 {
     Q_OBJECT
 
 public:
-    FontEmptyStateView(Appearance &appearance, bool fileSelected, QWidget *parent = nullptr);
+    enum class Kind
+    {
+        noFile,
+        scanning,
+        noFonts,
+        unreadable,
+    };
 
-    bool fileSelected() const { return m_fileSelected; }
-    static QString title(bool fileSelected);
-    static QString explanation(bool fileSelected);
-    static QString symbol(bool fileSelected);
+    // `reason`: why an unreadable file could not be read, in the scan's words.
+    FontEmptyStateView(Appearance &appearance, Kind kind, const QString &reason = {},
+                       QWidget *parent = nullptr);
+
+    Kind kind() const { return m_kind; }
+    bool fileSelected() const { return m_kind != Kind::noFile; }
+    static QString title(Kind kind);
+    static QString explanation(Kind kind, const QString &reason = {});
+    static QString symbol(Kind kind);
 
 private:
-    bool m_fileSelected;
+    Kind m_kind;
 };
 
 } // namespace kernwick

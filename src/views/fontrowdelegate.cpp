@@ -188,12 +188,19 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         drawText(painter, cell.adjusted(0, 0, -6, 0), text, systemFont(12), secondary, Qt::ElideMiddle);
         break;
     case FontTableModel::inPackageColumn:
-        if (installed) {
+        if (index.data(FontTableModel::travelRole) == QVariant(int(Travel::inPackage))) {
             paintSymbol(*painter, u"checkmark.circle.fill"_s,
                         QRectF(cell.left(), cell.center().y() - 6.5, 13, 13),
                         m_appearance.color(colors::green));
             drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13),
                      m_appearance.color(colors::primary));
+        } else if (const qsizetype colon = text.indexOf(u": "_s);
+                   colon > 0 && QFontMetrics(systemFont(13)).horizontalAdvance(text) > cell.width()) {
+            // "Left out: licence" where it does not fit: the reason under the words, as the name's notes.
+            drawText(painter, QRect(cell.left(), cell.top() + 3, cell.width(), 18), text.first(colon + 1),
+                     systemFont(13), secondary);
+            drawText(painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13), text.mid(colon + 2),
+                     systemFont(11), secondary);
         } else {
             drawText(painter, cell, text, systemFont(13), secondary);
         }

@@ -14,7 +14,7 @@ namespace kernwick {
 namespace {
 const QString emDash = u"—"_s;
 const QString adobeToolTip =
-    u"Licensed Adobe font — cannot be redistributed. The receiving Mac needs its own Adobe "
+    u"Licensed Adobe font — cannot be redistributed. The show computer needs its own Adobe "
     u"Creative Cloud subscription to use this font."_s;
 } // namespace
 
@@ -88,6 +88,10 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         return {};
     const FontStatusItem &font = item(index.row());
     const bool installed = font.status == FontStatus::installed;
+    // The package's one answer on whether the font travels.
+    const TravellingFont *travelling = installed ? m_workflow.travelList().find(font.id) : nullptr;
+    if (role == travelRole)
+        return travelling ? QVariant(int(travelling->travel)) : QVariant();
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case nameColumn:
@@ -99,7 +103,7 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         case locationColumn:
             return fontLocationLabel(font, m_homeFolder);
         case inPackageColumn:
-            return installed ? u"Yes"_s : emDash;
+            return travelling ? travelCellText(travelling->travel) : emDash;
         case previewColumn:
             return installed && font.hasFile() ? font.fontName : emDash;
         default:
@@ -122,8 +126,9 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
         }
         if (index.column() != includeColumn)
             return data(index, Qt::DisplayRole);
-        if (installed)
-            return font.isSelected ? u"Included"_s : u"Left out"_s;
+        if (travelling)
+            return travelling->travel == Travel::inPackage ? u"Included"_s
+                                                           : travelCellText(travelling->travel);
         return font.status == FontStatus::adobe ? u"Licensed, cannot be included"_s : u"Not included"_s;
     }
     if (role == Qt::AccessibleDescriptionRole) {
@@ -157,8 +162,8 @@ QVariant FontTableModel::data(const QModelIndex &index, int role) const
             return u"Show in File Manager"_s;
         if (index.column() == includeColumn && installed && font.isRestricted())
             return permissionDescription(font.permission);
-        if (index.column() == inPackageColumn && installed && !font.faces.isEmpty())
-            return facesToolTip(font);
+        if (index.column() == inPackageColumn && travelling)
+            return inPackageToolTip(font, travelling->travel);
         if (index.column() == statusColumn) {
             if (const QStringList lines = notes(font, false, false); !lines.isEmpty())
                 return lines.join(u'\n');
@@ -180,6 +185,21 @@ QStringList FontTableModel::notes(const FontStatusItem &font, bool declaredOnly,
         notes.append(brief ? u"Same metrics: "_s + font.metricTwins.join(u", "_s)
                            : metricTwinText(font.metricTwins));
     return notes;
+}
+
+QString FontTableModel::inPackageToolTip(const FontStatusItem &font, Travel travel)
+{
+    switch (travel) {
+    case Travel::inPackage:
+        return font.faces.isEmpty() ? u"Its file travels in the package's Fonts folder."_s
+                                    : facesToolTip(font);
+    case Travel::leftOutByChoice:
+        return u"Left out by choice: tick it to put it into the package. The show computer then needs it "
+               u"installed some other way."_s;
+    case Travel::heldByLicence:
+        return permissionDescription(EmbeddingPermission::restricted);
+    }
+    return {};
 }
 
 QString FontTableModel::facesToolTip(const FontStatusItem &font)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/fontstatusitem.h>
+#include <model/travel.h>
 
 #include <QAbstractTableModel>
 
@@ -34,8 +35,10 @@ public:
         // The name cell's second line: what the row knows besides its status ("Not used by any text",
         // "Embedded in the presentation (Regular, Bold)", "Same metrics: Carlito"), or empty.
         noteRole,
-        // True for an installed font whose license does not let it be passed on: the row shows a mark.
+        // True for an installed font whose licence does not let it be passed on: the row shows a mark.
         licenseMarkRole,
+        // An installed font's Travel (as an int) in the workflow's travel list; nothing for other fonts.
+        travelRole,
     };
 
     FontTableModel(WorkflowState &workflow, QString homeFolder, QObject *parent = nullptr);
@@ -64,6 +67,8 @@ public:
     static QStringList notes(const FontStatusItem &font, bool declaredOnly, bool brief);
     // "4 faces travel: Regular, Bold, Italic, Bold Italic (3 files)", for the In Package cell.
     static QString facesToolTip(const FontStatusItem &font);
+    // The In Package cell's tooltip: the faces that travel, or why the font stays out.
+    static QString inPackageToolTip(const FontStatusItem &font, Travel travel);
 
 private:
     void listChanged();

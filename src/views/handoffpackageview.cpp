@@ -2,6 +2,7 @@
 
 #include <package/manifest.h>
 #include <package/packagebuilder.h>
+#include <views/borderedbutton.h>
 #include <views/cardframe.h>
 #include <views/filledbutton.h>
 #include <views/foldertreerow.h>
@@ -37,6 +38,22 @@ QFrame *divider(Appearance &appearance, QWidget *parent)
     return line;
 }
 
+// The lines of a built package's result: what was copied, left out and why, and what failed.
+QStringList resultTexts(const PackageOutcome &outcome)
+{
+    QStringList texts;
+    const qsizetype files = outcome.files.size();
+    texts.append(outcome.exported.isEmpty()
+                     ? u"Copied: no fonts"_s
+                     : u"Copied: "_s + outcome.exported.join(u", "_s) + u" ("_s + QString::number(files) +
+                           (files == 1 ? u" file in Fonts)"_s : u" files in Fonts)"_s));
+    for (const LeftOutFont &font : outcome.leftOut)
+        texts.append(u"Left out: "_s + font.fontName + u" — "_s + font.reason);
+    for (const QString &name : outcome.failed)
+        texts.append(u"Could not copy: "_s + name);
+    return texts;
+}
+
 } // namespace
 
 QString HandoffPackageView::fontsSubtitle(qsizetype transferableCount)
@@ -58,9 +75,13 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     , m_workflow(workflow)
 {
     setObjectName(u"handoffPackage"_s);
-    auto *cards = new QHBoxLayout(this);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(16);
+    auto *cards = new QHBoxLayout;
     cards->setContentsMargins(0, 0, 0, 0);
     cards->setSpacing(16);
+    column->addLayout(cards);
 
     auto *contents = new CardFrame(appearance, CardStyle::innerCard({12, 12, 12, 12}), this);
     contents->setObjectName(u"packageContents"_s);
@@ -106,6 +127,20 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     previewColumn->addWidget(m_create);
     cards->addWidget(preview, 1, Qt::AlignTop);
 
+    m_result = new CardFrame(appearance, CardStyle::innerCard({12, 12, 12, 12}), this);
+    m_result->setObjectName(u"packageResult"_s);
+    auto *resultRow = new QHBoxLayout(m_result);
+    resultRow->setContentsMargins(0, 0, 0, 0);
+    resultRow->setSpacing(16);
+    m_resultLines = new QVBoxLayout;
+    m_resultLines->setSpacing(6);
+    resultRow->addLayout(m_resultLines, 1);
+    m_reveal = new BorderedButton(appearance, u"Show in File Manager"_s, u"folder"_s, m_result);
+    m_reveal->setObjectName(u"showPackage"_s);
+    resultRow->addWidget(m_reveal, 0, Qt::AlignTop);
+    connect(m_reveal, &QPushButton::clicked, &m_workflow, &WorkflowState::revealLastPackage);
+    column->addWidget(m_result);
+
     m_presentationRow->checkBox()->setObjectName(u"includePresentation"_s);
     m_reportRow->checkBox()->setObjectName(u"includeReport"_s);
     connect(m_presentationRow->checkBox(), &QCheckBox::toggled, &m_workflow,
@@ -116,7 +151,51 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
                         &WorkflowState::includePresentationChanged, &WorkflowState::includeReportChanged,
                         &WorkflowState::isPackagingChanged})
         connect(&m_workflow, signal, this, &HandoffPackageView::refresh);
+    connect(&m_workflow, &WorkflowState::lastPackageChanged, this, &HandoffPackageView::rebuildResult);
     refresh();
+    rebuildResult();
+}
+
+void HandoffPackageView::rebuildResult()
+{
+    while (QLayoutItem *item = m_resultLines->takeAt(0)) {
+        if (QWidget *widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+    const std::optional<PackageOutcome> &outcome = m_workflow.lastPackage();
+    m_result->setVisible(outcome.has_value());
+    if (!outcome)
+        return;
+    const auto line = [&](const QString &text, int size, QFont::Weight weight, ColorSpec color) {
+        auto *label = new TextLabel(m_appearance, text, size, weight, color, m_result);
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_resultLines->addWidget(label);
+        return label;
+    };
+    m_reveal->setVisible(outcome->isBuilt);
+    if (!outcome->isBuilt) {
+        line(u"Package not created"_s, 13, QFont::Bold, colors::red);
+        line(outcome->statusMessage, 12, QFont::Normal, colors::secondary);
+        return;
+    }
+    line(u"Package created"_s, 13, QFont::Bold, colors::green);
+    line(outcome->packagePath, 12, QFont::Normal, colors::primary)->setObjectName(u"packagePath"_s);
+    for (const QString &text : resultTexts(*outcome))
+        line(text, 12, QFont::Normal, colors::secondary);
+}
+
+QStringList HandoffPackageView::resultLines() const
+{
+    QStringList lines;
+    for (int index = 0; index < m_resultLines->count(); ++index) {
+        if (auto *label = qobject_cast<TextLabel *>(m_resultLines->itemAt(index)->widget()))
+            lines.append(label->text());
+    }
+    return lines;
 }
 
 void HandoffPackageView::refresh()
@@ -124,7 +203,7 @@ void HandoffPackageView::refresh()
     const QString &file = m_workflow.selectedFile();
     m_presentationRow->setSubtitle(file.isEmpty() ? u"Your selected presentation"_s
                                                   : QFileInfo(file).fileName());
-    m_fontsRow->setSubtitle(fontsSubtitle(installedCount(m_workflow.fontItems())));
+    m_fontsRow->setSubtitle(fontsSubtitle(m_workflow.travelList().travellingCount()));
     {
         const QSignalBlocker presentation(m_presentationRow->checkBox());
         const QSignalBlocker report(m_reportRow->checkBox());
@@ -149,28 +228,28 @@ void HandoffPackageView::rebuildTree()
     m_overflow = nullptr;
 
     const QString &file = m_workflow.selectedFile();
-    const FontStatusItems &items = m_workflow.fontItems();
     m_treeLayout->addWidget(FolderTreeRow::folder(m_appearance, packageFolderName(file), 0, m_tree));
     if (m_workflow.includePresentation() && !file.isEmpty())
         m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"doc.fill"_s, colors::secondary,
                                                   QFileInfo(file).fileName(), 1, m_tree));
     m_treeLayout->addWidget(FolderTreeRow::folder(m_appearance, u"Fonts"_s, 1, m_tree));
-    // The files of the first selected fonts, each once: a font's own file, then the faces of its family
-    // that go along, drawn lighter.
+    // The files of the first fonts that travel, each once: a font's own file, then the faces of its
+    // family that go along, drawn lighter.
+    const TravelList &travel = m_workflow.travelList();
     int shown = 0;
     QSet<QString> listed;
-    for (const FontStatusItem &item : items) {
+    for (const TravellingFont &font : travel.fonts) {
         if (shown == shownFontRows)
             break;
-        if (item.status != FontStatus::installed || !item.isSelected)
+        if (font.travel != Travel::inPackage)
             continue;
         ++shown;
-        if (!item.hasFile()) {
+        if (font.files.isEmpty()) {
             m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"a.circle.fill"_s, colors::secondary,
-                                                      item.fontName, 2, m_tree));
+                                                      font.fontName, 2, m_tree));
             continue;
         }
-        const QStringList files = travellingFiles(item);
+        const QStringList &files = font.files;
         for (const QString &path : files) {
             if (listed.contains(path))
                 continue;
@@ -181,7 +260,7 @@ void HandoffPackageView::rebuildTree()
                                                       QFileInfo(path).fileName(), 2, m_tree));
         }
     }
-    if (const QString overflow = overflowText(installedCount(items)); !overflow.isEmpty()) {
+    if (const QString overflow = overflowText(travel.travellingCount()); !overflow.isEmpty()) {
         m_overflow = new TextLabel(m_appearance, overflow, 13, QFont::Normal, colors::secondary, m_tree);
         m_overflow->setObjectName(u"overflow"_s);
         m_treeLayout->addWidget(m_overflow);

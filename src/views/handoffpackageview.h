@@ -8,6 +8,8 @@ class QVBoxLayout;
 
 namespace kernwick {
 
+class BorderedButton;
+class CardFrame;
 class FilledButton;
 class FolderTreeRow;
 class PackageRow;
@@ -36,10 +38,16 @@ public:
     // The overflow line, or nothing when it is not shown.
     TextLabel *overflowLine() const { return m_overflow; }
     FilledButton *createButton() const { return m_create; }
+    // What the last build made: its full path, what was copied, what was left out and why; hidden until
+    // a package has been built for the file.
+    CardFrame *resultCard() const { return m_result; }
+    QStringList resultLines() const;
+    BorderedButton *revealButton() const { return m_reveal; }
 
 private:
     void refresh();
     void rebuildTree();
+    void rebuildResult();
 
     Appearance &m_appearance;
     WorkflowState &m_workflow;
@@ -50,6 +58,9 @@ private:
     QVBoxLayout *m_treeLayout;
     TextLabel *m_overflow = nullptr;
     FilledButton *m_create;
+    CardFrame *m_result;
+    QVBoxLayout *m_resultLines;
+    BorderedButton *m_reveal;
 };
 
 } // namespace kernwick

@@ -24,6 +24,12 @@ namespace kernwick {
 
 namespace {
 const QString noFileMessage = u"Choose a Presentation file."_s;
+
+// The line under the verdict: why a licence stands in the way, else the five counts.
+QString verdictMessage(const FontStatusItems &items, const HandoffVerdict &verdict)
+{
+    return verdict.attention.isEmpty() ? countsSummary(items) : verdict.attention;
+}
 const QString hideSystemFontsKey = u"hideSystemFonts"_s;
 const QString openPackageWhenDoneKey = u"openPackageWhenDone"_s;
 } // namespace
@@ -84,7 +90,12 @@ void WorkflowState::setFontSelected(const QUuid &id, bool isSelected)
 {
     for (FontStatusItem &item : m_fontItems) {
         if (item.id == id && item.isSelected != isSelected) {
+            // A tick can change the verdict; the line under it follows unless it tells something else.
+            const bool showsVerdict = m_statusMessage == verdictMessage(m_fontItems, m_verdict);
             item.isSelected = isSelected;
+            updateTravel();
+            if (showsVerdict)
+                setStatusMessage(verdictMessage(m_fontItems, m_verdict));
             Q_EMIT fontItemsChanged();
             return;
         }
@@ -95,6 +106,7 @@ void WorkflowState::sortFontItems(
     const std::function<bool(const FontStatusItem &, const FontStatusItem &)> &isBefore)
 {
     std::stable_sort(m_fontItems.begin(), m_fontItems.end(), isBefore);
+    updateTravel();
     Q_EMIT fontItemsChanged();
 }
 
@@ -132,7 +144,13 @@ void WorkflowState::takeFile(const QString &path, const QString &bookmarkLogPref
     if (!m_selectedFileBookmark)
         m_services.log(bookmarkLogPrefix + error);
     setSelectedFile(path);
+    setLastPackage(std::nullopt);
     setFontItems({});
+    if (!m_scanFailure.isEmpty() || !m_scanNotes.isEmpty()) {
+        m_scanFailure.clear();
+        m_scanNotes.clear();
+        Q_EMIT scanReportChanged();
+    }
     setScanning(true);
     scanSelectedFile(path);
 }
@@ -167,6 +185,9 @@ void WorkflowState::applyScanResult(quint64 scan, const QString &path, const Sca
     if (path == m_selectedFile) {
         m_fonts = result.fonts;
         m_fontUsage = result.usage;
+        m_scanFailure = result.failure;
+        m_scanNotes = result.failure.isEmpty() ? result.notes : QStringList();
+        Q_EMIT scanReportChanged();
         Q_EMIT fontsChanged();
         rebuildFontItems();
     }
@@ -186,7 +207,7 @@ void WorkflowState::rebuildFontItems()
     for (FontStatusItem &item : items)
         item.isSelected = isSelectedByDefault(item);
     setFontItems(std::move(items));
-    setStatusMessage(countsSummary(m_fontItems));
+    setStatusMessage(verdictMessage(m_fontItems, m_verdict));
 }
 
 void WorkflowState::refreshFontStatus()
@@ -200,6 +221,11 @@ void WorkflowState::clearFile()
     m_selectedFileBookmark.reset();
     m_embedded.clear();
     m_fontUsage.clear();
+    if (!m_scanFailure.isEmpty() || !m_scanNotes.isEmpty()) {
+        m_scanFailure.clear();
+        m_scanNotes.clear();
+        Q_EMIT scanReportChanged();
+    }
     if (!m_fonts.isEmpty()) {
         m_fonts.clear();
         Q_EMIT fontsChanged();
@@ -277,6 +303,8 @@ void WorkflowState::buildPackage(const QString &presentation)
 
 void WorkflowState::finishPackage(const PackageOutcome &outcome, const QString &destination)
 {
+    m_packageDestination = destination;
+    setLastPackage(outcome);
     setStatusMessage(outcome.statusMessage);
     if (outcome.isBuilt) {
         postPackageReadyNotice(m_services.notifier, outcome.exported, outcome.packagePath);
@@ -287,9 +315,31 @@ void WorkflowState::finishPackage(const PackageOutcome &outcome, const QString &
     Q_EMIT packageFinished(outcome);
 }
 
+void WorkflowState::revealLastPackage()
+{
+    if (m_lastPackage && m_lastPackage->isBuilt)
+        m_services.revealer.revealItem(m_lastPackage->packagePath, m_packageDestination);
+}
+
+void WorkflowState::setLastPackage(std::optional<PackageOutcome> outcome)
+{
+    if (!outcome && !m_lastPackage)
+        return;
+    m_lastPackage = std::move(outcome);
+    Q_EMIT lastPackageChanged();
+}
+
+void WorkflowState::updateTravel()
+{
+    m_travel = makeTravelList(m_fontItems);
+    m_verdict =
+        handoffVerdict(m_fontItems, m_travel, [this](const QString &name) { return fontUsage(name).used; });
+}
+
 void WorkflowState::setSelectedFile(const QString &path)
 {
     if (std::exchange(m_selectedFile, path) != path) {
+        setLastPackage(std::nullopt);
         updateHandoffPackage();
         Q_EMIT selectedFileChanged();
     }
@@ -300,6 +350,7 @@ void WorkflowState::setFontItems(FontStatusItems items)
     if (items.isEmpty() && m_fontItems.isEmpty())
         return;
     m_fontItems = std::move(items);
+    updateTravel();
     updateHandoffPackage();
     Q_EMIT fontItemsChanged();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <model/fontstatusitem.h>
+#include <model/travel.h>
 #include <package/packagebuilder.h>
 #include <platform/desktopservices.h>
 #include <platform/diagnostics.h>
@@ -57,6 +58,16 @@ public:
     const FontStatusItems &fontItems() const { return m_fontItems; }
     // Where the last scan found a font used; a name it says nothing of counts as used, places unknown.
     FontUsage fontUsage(const QString &name) const { return m_fontUsage.value(name); }
+    // What travels into the package, worked out once each time the list or a tick changes; and the
+    // verdict on the list, which counts a used font that its licence keeps out of the package.
+    const TravelList &travelList() const { return m_travel; }
+    const HandoffVerdict &verdict() const { return m_verdict; }
+    // Why the selected file could not be read at all; empty when it was read (or not yet).
+    const QString &scanFailure() const { return m_scanFailure; }
+    // What the last scan could not read or left out, one line each.
+    const QStringList &scanNotes() const { return m_scanNotes; }
+    // The last package built or attempted for this file; nothing before the first, or after a new file.
+    const std::optional<PackageOutcome> &lastPackage() const { return m_lastPackage; }
     const QString &statusMessage() const { return m_statusMessage; }
     bool includePresentation() const { return m_includePresentation; }
     bool includeReport() const { return m_includeReport; }
@@ -91,6 +102,8 @@ public:
     void toggleFontList();
     // Asks for a destination and builds the handoff package there.
     void createPackage();
+    // Shows the last package built in the file manager.
+    void revealLastPackage();
     // The presentation as its bookmark finds it now, else selectedFile().
     QString resolvedPresentationURL();
     // Installs the fonts of the package the presentation lies in for this user, as kernwick-check
@@ -111,6 +124,9 @@ Q_SIGNALS:
     void openPackageWhenDoneChanged();
     void isPackagingChanged();
     void handoffPackageChanged();
+    // The scan's failure or notes changed.
+    void scanReportChanged();
+    void lastPackageChanged();
     // A package build has ended, built or not.
     void packageFinished(const kernwick::PackageOutcome &outcome);
 
@@ -128,6 +144,8 @@ private:
     void setScanning(bool isScanning);
     void setPackaging(bool isPackaging);
     void updateHandoffPackage();
+    void updateTravel();
+    void setLastPackage(std::optional<PackageOutcome> outcome);
 
     WorkflowServices m_services;
     QString m_selectedFile;
@@ -136,6 +154,12 @@ private:
     QList<EmbeddedFontFaces> m_embedded; // of the latest scan: the fonts the presentation carries itself
     FontStatusItems m_fontItems;
     QHash<QString, FontUsage> m_fontUsage;
+    TravelList m_travel;
+    HandoffVerdict m_verdict;
+    QString m_scanFailure;
+    QStringList m_scanNotes;
+    std::optional<PackageOutcome> m_lastPackage;
+    QString m_packageDestination;
     QString m_statusMessage;
     bool m_includePresentation = false;
     bool m_includeReport = true;

@@ -70,6 +70,7 @@ private Q_SLOTS:
     void severalDecksAndFolders();
     void facesLicensesEmbeddedAndTwins();
     void onlyTheFacesTheDeckNames();
+    void licenceHeldFonts();
 
 private:
     test::ProgramRun check(const QStringList &arguments) const
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<test::TestFonts> m_fonts;
     QTemporaryDir m_folder;
     QString m_readyDeck;
+    QString m_noise;
     QString m_typeface;
     QString m_keynote;
     QString m_showDeck;
@@ -99,6 +101,8 @@ void KernwickCheckTest::initTestCase()
     const QByteArray slide =
         R"(<p:sld><a:latin typeface="DejaVu Sans"/><a:latin typeface="LiberationSans-Bold"/></p:sld>)";
     QVERIFY(test::writeFile(m_readyDeck, test::TestZip::build({{u"ppt/slides/slide1.xml"_s, slide}})));
+    m_noise = path(u"Noise.pptx"_s);
+    QVERIFY(test::writeFile(m_noise, QByteArray(4096, '\x5a')));
     m_typeface = path(u"decks/office/Typeface.pptx"_s);
     QVERIFY(QFile::copy(fixture(u"pptx/txt-font-typeface.pptx"_s), m_typeface));
     QVERIFY(QFile::copy(m_typeface, path(u"decks/office/~$Typeface.pptx"_s)));
@@ -140,9 +144,9 @@ void KernwickCheckTest::oneDeck()
     QCOMPARE(run.exitCode, 0);
     // The lines under each font (faces, license) are facesLicensesEmbeddedAndTwins's to check.
     const QString expected = uR"(%1
-  DejaVu Sans          System      /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
-  LiberationSans-Bold  Installed   %2/LiberationSans-Bold.ttf
-  Ready for Handoff: Installed: 1 | System: 1 | Restricted: 0 | Missing: 0 | Unresolved: 0
+  DejaVu Sans          System Font   /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+  LiberationSans-Bold  Found         %2/LiberationSans-Bold.ttf
+  Ready for Handoff: Found: 1 | System: 1 | Restricted: 0 | Missing: 0 | Needs Review: 0
 )"_s;
     QCOMPARE(withoutLines(run.out, 6), expected.arg(m_readyDeck, m_fonts->userFontFolder()));
 
@@ -175,6 +179,8 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
     QTest::newRow("nothing to check") << QStringList() << u"no presentation given"_s;
     QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s, m_readyDeck} << u"frobnicate"_s;
     QTest::newRow("not a presentation") << QStringList{fixture(u"README.md"_s)} << u"not a presentation"_s;
+    QTest::newRow("not a presentation, JSON")
+        << QStringList{u"--json"_s, m_noise} << u"not a presentation this tool can read"_s;
     QTest::newRow("a folder without presentations")
         << QStringList{fixture(u"licenses"_s)} << u"no presentations in this folder"_s;
     QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
@@ -183,6 +189,13 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
                                             << u"the destination must be an existing folder"_s;
     QTest::newRow("no workers") << QStringList{u"-j"_s, u"0"_s, m_readyDeck}
                                 << u"-j takes a number of workers from 1 to 256"_s;
+    // Decks that cannot be read at all are no decks without fonts: their own reason, exit status 2.
+    QTest::newRow("random bytes named .pptx")
+        << QStringList{m_noise} << m_noise + u": cannot be read: not a presentation this tool can read"_s;
+    QTest::newRow("encrypted, no summary")
+        << QStringList{fixture(u"pptx/encrypted.pptx"_s)} << u"encrypted.pptx: cannot be read: "_s;
+    QTest::newRow("encrypted, among ready ones")
+        << QStringList{m_readyDeck, fixture(u"ppt/encrypted.ppt"_s)} << u"password-protected"_s;
 }
 
 void KernwickCheckTest::usageErrorsAndUnreadableArguments()
@@ -202,13 +215,11 @@ void KernwickCheckTest::packagesForTheShow()
     QVERIFY(QDir().mkpath(destination));
     test::ProgramRun run = check({u"--package"_s, destination, m_readyDeck});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, m_readyDeck + u"\n"
-                                    u"[Presenter] Begin handoff package export...\n"
-                                    u"[Package] Copied presentation: Ready Talk.pptx\n"
-                                    u"[Package] Fonts to export: 1 (0 duplicates skipped)\n"
-                                    u"[Package] Copied font: LiberationSans-Bold\n"
-                                    u"[Package] Done. Exported: 1, Failed: 0, Duplicates skipped: 0\n"
-                                    u"Package created: Ready Talk_package (1 font).\n"_s);
+    // The package's full path and a one-line outcome; the builder's diagnostics only with --verbose.
+    QCOMPARE(run.out, m_readyDeck + u"\n  "_s + destination +
+                          u"/Ready Talk_package\n"
+                          u"  Package created: Ready Talk_package (1 font).\n"_s);
+    QVERIFY(!run.err.contains(u"[Package]"_s));
     const QDir package(destination + u"/Ready Talk_package"_s);
     QCOMPARE(
         package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
@@ -220,21 +231,32 @@ void KernwickCheckTest::packagesForTheShow()
     QCOMPARE(package.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              (QStringList{u"Fonts"_s, u"handoff-manifest.json"_s}));
 
-    // A deck without fonts has nothing to package.
+    // A deck that cannot be read is not packaged.
     run = check({u"--package"_s, destination, fixture(u"ppt/encrypted.ppt"_s)});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY(run.out.endsWith(u"[Presenter] Begin handoff package export...\nNo font data available.\n"_s));
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.err.contains(u"encrypted.ppt: cannot be read: "_s), qPrintable(run.err));
+    QVERIFY(!QFileInfo::exists(destination + u"/encrypted_package"_s));
 
-    // A font whose license restricts passing it on stays out unless asked for.
+    // A font whose licence does not allow passing it on stays out unless asked for, and says so; the
+    // manifest and the report tell why.
     const QDir fonts(destination + u"/Show_package/Fonts"_s);
     run = check({u"--package"_s, destination, m_showDeck});
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(run.out.contains(
-        u"Left out, its license restricts passing it on: Caladea (--include-restricted puts it in)\n"_s));
+    QCOMPARE(run.out,
+             m_showDeck + u"\n  "_s + destination +
+                 u"/Show_package\n"
+                 u"  Left out: Caladea: its licence does not allow passing it on (No Redistribution) "
+                 u"(--include-restricted puts it in)\n"
+                 u"  Package created: Show_package (1 font). 1 font left out: Caladea (licence).\n"_s);
     QVERIFY(!fonts.entryList().join(u' ').contains(u"Caladea"_s));
-    run = check({u"--package"_s, destination, u"--include-restricted"_s, m_showDeck});
+    QVERIFY(test::readFile(destination + u"/Show_package/handoff-manifest.json"_s)
+                .contains(R"x("leftOut": "its licence does not allow passing it on (No Redistribution)")x"));
+    QVERIFY(QString::fromUtf8(test::readFile(destination + u"/Show_package/font-report.txt"_s))
+                .contains(u"\nLeft Out (1):\n- Caladea: its licence"_s));
+    run = check({u"--package"_s, destination, u"--include-restricted"_s, u"--verbose"_s, m_showDeck});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!run.out.contains(u"Left out"_s));
+    QVERIFY(run.err.contains(u"[Package] Copied font: Caladea\n"_s));
     QVERIFY(fonts.exists(u"Caladea-Regular.ttf"_s));
 
     // Packages of several decks. A second deck of the same name would replace the first one's package: it
@@ -275,8 +297,9 @@ void KernwickCheckTest::declaredOnlyFonts()
 
     test::ProgramRun run = check({deck});
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.out.contains(u"  Ghost Face   Missing     —\n    not used by any text (slide master 1)\n"_s),
-             qPrintable(run.out));
+    QVERIFY2(
+        run.out.contains(u"  Ghost Face   Missing       —\n    not used by any text (slide master 1)\n"_s),
+        qPrintable(run.out));
     QVERIFY2(run.out.contains(u"\n    used on slide 1\n"_s), qPrintable(run.out));
     QVERIFY(run.out.contains(u"Needs Attention: "_s));
 
@@ -362,26 +385,28 @@ void KernwickCheckTest::facesLicensesEmbeddedAndTwins()
     test::ProgramRun run = check({m_showDeck});
     QVERIFY2(run.exitCode == 1, qPrintable(run.out)); // Calibri is missing, twin or not
     const QString expected = uR"(%1
-  Caladea          Installed   %2/Caladea-Regular.ttf
+  Caladea          Found         %2/Caladea-Regular.ttf
       Regular:     %2/Caladea-Regular.ttf
       Bold:        %2/Caladea-Bold.ttf
-      License: Restricted License
-  Calibri          Missing     —
+      Licence: No Redistribution
+      In package: Left out: licence
+  Calibri          Missing       —
       Carlito is installed and has the same metrics
-  Liberation Sans  Installed   %2/LiberationSans-Regular.ttf
+  Liberation Sans  Found         %2/LiberationSans-Regular.ttf
       Regular:     %2/LiberationSans-Regular.ttf
       Bold:        %2/LiberationSans-Bold.ttf
       Italic:      %2/LiberationSans-Italic.ttf
       Bold Italic: %2/LiberationSans-BoldItalic.ttf
-      License: Installable
+      Licence: Installable
       Embedded in the presentation (Regular, Bold)
-  Needs Attention: Installed: 2 | System: 0 | Restricted: 0 | Missing: 1 | Unresolved: 0
+  Needs Attention: Found: 2 | System: 0 | Restricted: 0 | Missing: 1 | Needs Review: 0
 )"_s;
     QCOMPARE(withoutLines(run.out, 4), expected.arg(m_showDeck, m_fonts->userFontFolder()));
 
     const QJsonArray fonts = check({u"--json"_s, m_showDeck}).json()[u"files"_s][0][u"fonts"_s].toArray();
     QCOMPARE(fonts.size(), 3);
-    QCOMPARE(fonts[0][u"license"_s].toString(), u"Restricted License"_s);
+    QCOMPARE(fonts[0][u"permission"_s].toString(), u"No Redistribution"_s);
+    QCOMPARE(fonts[0][u"inPackage"_s].toString(), u"Left out: licence"_s);
     QCOMPARE(fonts[0][u"faces"_s].toArray().size(), 2);
     QCOMPARE(fonts[1][u"metricTwins"_s].toArray(), QJsonArray{u"Carlito"_s});
     QVERIFY(!fonts[1].toObject().contains(u"faces"_s));
@@ -418,17 +443,17 @@ void KernwickCheckTest::onlyTheFacesTheDeckNames()
     test::ProgramRun run = check({deck});
     QCOMPARE(run.exitCode, 1);
     const QString expected = uR"(%1
-  Arial                 Missing     —
+  Arial                 Missing       —
       Liberation Sans is installed and has the same metrics
-  Georgia               Missing     —
-  Helvetica Neue        Installed   %2/HelveticaNeue.ttf
+  Georgia               Missing       —
+  Helvetica Neue        Found         %2/HelveticaNeue.ttf
       Regular:     %2/HelveticaNeue.ttf
-      License: Installable
-  Helvetica Neue Light  Missing     —
+      Licence: Installable
+  Helvetica Neue Light  Missing       —
       Helvetica Neue is installed, but not its Light face
-  Times New Roman       Missing     —
+  Times New Roman       Missing       —
       Liberation Serif is installed and has the same metrics
-  Needs Attention: Installed: 1 | System: 0 | Restricted: 0 | Missing: 4 | Unresolved: 0
+  Needs Attention: Found: 1 | System: 0 | Restricted: 0 | Missing: 4 | Needs Review: 0
 )"_s;
     QCOMPARE(withoutLines(run.out, 4), expected.arg(deck, user));
     const QJsonArray fonts = check({u"--json"_s, deck}).json()[u"files"_s][0][u"fonts"_s].toArray();
@@ -463,6 +488,32 @@ void KernwickCheckTest::onlyTheFacesTheDeckNames()
                  (QStringList{u"Arial: Missing"_s, u"Georgia: Missing"_s, u"Helvetica Neue: In the package"_s,
                               u"Helvetica Neue Light: Missing"_s, u"Times New Roman: Missing"_s}));
     }
+}
+
+void KernwickCheckTest::licenceHeldFonts()
+{
+    // A deck whose one used font is installed but may not be passed on is not ready, and says why; with
+    // the owner's leave (--include-restricted) it travels and the deck is ready.
+    const QString deck = path(u"Held.pptx"_s);
+    QVERIFY(test::writeFile(
+        deck, test::TestZip::build(
+                  {{u"ppt/slides/slide1.xml"_s, R"(<p:sld><a:latin typeface="Caladea"/></p:sld>)"}})));
+    test::ProgramRun run = check({deck});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.out.endsWith(
+                 u"  Needs Attention: Found: 1 | System: 0 | Restricted: 0 | Missing: 0 | Needs Review: 0\n"
+                 u"  Caladea cannot travel: its licence does not allow passing it on. The show "
+                 u"computer needs its own licensed copy.\n"_s),
+             qPrintable(run.out));
+    const QJsonValue json = check({u"--json"_s, deck}).json()[u"files"_s][0];
+    QCOMPARE(json[u"readyForHandoff"_s].toBool(), false);
+    QCOMPARE(json[u"heldByLicence"_s].toArray(), QJsonArray{u"Caladea"_s});
+    run = check({u"--include-restricted"_s, deck});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.contains(u"  Ready for Handoff: "_s));
+    // With other decks, the summary names it with the reason.
+    run = check({deck, m_readyDeck});
+    QVERIFY2(run.out.contains(u"  Caladea  Left out: licence  1 presentation\n"_s), qPrintable(run.out));
 }
 
 QTEST_GUILESS_MAIN(KernwickCheckTest)

@@ -1,7 +1,9 @@
 // A package made in one font world, verified and installed in another: the show machine.
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -81,7 +83,10 @@ void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
         u"  DejaVu Sans          Installed here  /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf\n"_s));
     QVERIFY2(run.out.contains(u"  LiberationSans-Bold  In the package  Fonts/"_s + font + u'\n'),
              qPrintable(run.out));
-    QVERIFY(run.out.endsWith(u"  Ready on this machine\n"_s));
+    // Brought but not installed yet: ready once installed, and how.
+    QVERIFY2(run.out.endsWith(u"  Ready once its fonts are installed (kernwick-check --install-fonts "_s +
+                              m_package + u")\n"_s),
+             qPrintable(run.out));
 
     // Installed once, then found there already; a different file of the same name is never replaced.
     for (const QString &told : {u"Installed: "_s, u"Already present: "_s}) {
@@ -94,6 +99,7 @@ void ShowMachineTest::verifiesAndInstallsOnTheShowMachine()
     run = check(m_showWorld, {u"--json"_s, u"--verify"_s, m_package});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.json()[u"readyOnThisMachine"_s].toBool(), true);
+    QCOMPARE(run.json()[u"verdict"_s].toString(), u"Ready on this machine"_s);
     const QJsonValue liberation = run.json()[u"fonts"_s][1];
     QCOMPARE(liberation[u"place"_s].toString(), u"Installed here"_s);
     QCOMPARE(liberation[u"installedFile"_s].toString(), installed);
@@ -147,6 +153,11 @@ void ShowMachineTest::hostilePackages_data()
     QTest::newRow("presentation changed")
         << u"presentation"_s << 1 << QStringList{u"Problem: the presentation has changed"_s}
         << QStringList{font};
+    QTest::newRow("font left out by the maker")
+        << u"left-out"_s << 1
+        << QStringList{u"LiberationSans-Bold  Missing         left out of the package: Left out by choice\n"_s,
+                       u"Not ready on this machine"_s}
+        << nothing;
     QTest::newRow("no manifest, fonts told by their names")
         << u"no-manifest"_s << 0
         << QStringList{u"Note: no manifest"_s, u"LiberationSans-Bold  In the package  Fonts/"_s + font}
@@ -180,6 +191,15 @@ void ShowMachineTest::hostilePackages()
         QVERIFY(QFile::link(m_maker->userFontFolder() + u"/LiberationSans-Bold.ttf"_s, fontPath));
     } else if (spoil == u"not-json") {
         manifest = "{\"manifestVersion\": 1, \"fonts\": [";
+    } else if (spoil == u"left-out") {
+        QJsonObject root = QJsonDocument::fromJson(manifest).object();
+        QJsonArray fonts = root[u"fonts"_s].toArray();
+        QJsonObject font = fonts[1].toObject();
+        font[u"files"_s] = QJsonArray();
+        font[u"leftOut"_s] = u"Left out by choice"_s;
+        fonts[1] = font;
+        root[u"fonts"_s] = fonts;
+        manifest = QJsonDocument(root).toJson();
     } else if (spoil == u"presentation") {
         QFile deck(package + u"/Talk.pptx"_s);
         QVERIFY(deck.open(QIODevice::Append) && deck.write("tail") == 4);
@@ -193,7 +213,9 @@ void ShowMachineTest::hostilePackages()
 
     // Only what the package brings intact is installed, and only into the package's own folder.
     const test::ProgramRun install = check(m_showWorld, {u"--install-fonts"_s, package});
-    QVERIFY2(install.exitCode == (installed.isEmpty() ? 1 : 0) || spoil == u"not-json",
+    // A package that brings nothing to install has nothing to refuse either.
+    QVERIFY2(install.exitCode == (installed.isEmpty() ? 1 : 0) || spoil == u"not-json" ||
+                 spoil == u"left-out",
              qPrintable(install.out));
     const QDir folder(m_show->userFontFolder() + u'/' + spoil + u"_package"_s);
     QCOMPARE(folder.entryList(QDir::Files), installed);

@@ -1,4 +1,5 @@
 #include <model/fontstatusitem.h>
+#include <model/travel.h>
 
 #include <QTest>
 
@@ -13,6 +14,7 @@ class FontStatusTest : public QObject
 
 private Q_SLOTS:
     void statusesCountsAndReadiness();
+    void travelListAndVerdict();
 };
 
 void FontStatusTest::statusesCountsAndReadiness()
@@ -43,8 +45,48 @@ void FontStatusTest::statusesCountsAndReadiness()
     items.append(makeFontStatusItem(u"D"_s, FontStatus::installed, u"/h/D.ttf"_s));
     items.append(makeFontStatusItem(u"E"_s, FontStatus::installed, u"/h/E.ttf"_s));
     items.append(makeFontStatusItem(u"F"_s, FontStatus::system, u"/usr/share/fonts/F.ttf"_s));
-    QCOMPARE(countsSummary(items),
-             u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 1"_s);
+    QCOMPARE(countsSummary(items), u"Found: 2 | System: 1 | Restricted: 1 | Missing: 1 | Needs Review: 1"_s);
+}
+
+void FontStatusTest::travelListAndVerdict()
+{
+    struct Case
+    {
+        bool restricted, selected, used;
+        QString cell;
+        bool ready;
+    };
+    // Ticked fonts travel whatever their licence; an unticked one stays by choice, or for its licence,
+    // which keeps the deck from being ready only while text uses the font.
+    const Case cases[] = {{false, true, true, u"Yes"_s, true},
+                          {false, false, true, u"Left out"_s, true},
+                          {true, false, true, u"Left out: licence"_s, false},
+                          {true, false, false, u"Left out: licence"_s, true},
+                          {true, true, true, u"Yes"_s, true}};
+    for (const auto &[restricted, selected, used, cell, ready] : cases) {
+        // A system font of the same licence never counts: the show computer's system has its own.
+        FontStatusItem system = makeFontStatusItem(u"Sys"_s, FontStatus::system, u"/usr/share/fonts/S.ttf"_s);
+        system.permission = EmbeddingPermission::restricted;
+        FontStatusItem brand = makeFontStatusItem(u"Brand"_s, FontStatus::installed, u"/h/Brand.ttf"_s);
+        brand.permission = restricted ? EmbeddingPermission::restricted : EmbeddingPermission::installable;
+        brand.faces = {{u"/h/Brand.ttf"_s, 0, u"Regular"_s, brand.permission, {}},
+                       {u"/h/Brand-Bold.ttf"_s, 0, u"Bold"_s, brand.permission, {}}};
+        brand.isSelected = selected;
+        const FontStatusItems items = {system, brand,
+                                       makeFontStatusItem(u"Other"_s, FontStatus::installed, u"/h/O.ttf"_s)};
+        const TravelList travel = makeTravelList(items);
+        QVERIFY(!travel.find(system.id) && travel.fonts.size() == 2);
+        QCOMPARE(travelCellText(travel.find(brand.id)->travel), cell);
+        QCOMPARE(travel.find(brand.id)->files, (QStringList{u"/h/Brand.ttf"_s, u"/h/Brand-Bold.ttf"_s}));
+        QCOMPARE(travel.files().size(), selected ? 3 : 1);
+        QCOMPARE(travel.leftOut().size(), selected ? 0 : 1);
+        const HandoffVerdict verdict =
+            handoffVerdict(items, travel, [&](const QString &name) { return name != u"Brand" || used; });
+        QCOMPARE(verdict.isReady, ready);
+        QCOMPARE(verdict.attention, ready ? QString()
+                                          : u"Brand cannot travel: its licence does not allow passing it on. "
+                                            u"The show computer needs its own licensed copy."_s);
+    }
 }
 
 QTEST_GUILESS_MAIN(FontStatusTest)

@@ -1,6 +1,7 @@
 // Handoff packages: what travels and how, the report and manifest, and builds that fail or meet hostile
 // folders.
 #include <package/completionnotice.h>
+#include <package/fontreport.h>
 #include <package/manifest.h>
 #include <package/packagebuilder.h>
 #include <resolve/fontresolver.h>
@@ -80,6 +81,7 @@ private Q_SLOTS:
     void replacingAnOlderPackage();
     void destinations();
     void everyFaceOnceNamesCounted();
+    void reportForAnyShowComputer();
 
 private:
     QString path(const QString &relative) const { return QDir(m_root->path()).filePath(relative); }
@@ -122,6 +124,8 @@ void PackageBuilderTest::wholePackage()
         makeFontStatusItem(u"Licensed"_s, FontStatus::adobe, file(u"Adobe Fonts/L.otf"_s, "licensed")),
         makeFontStatusItem(u"Absent"_s, FontStatus::missing),
         makeFontStatusItem(u"Unticked"_s, FontStatus::installed, file(u"fonts/Unticked.otf"_s, "unticked")),
+        // Its licence keeps it home: unticked by default, left out with its reason.
+        makeFontStatusItem(u"Held"_s, FontStatus::installed, file(u"fonts/Held.otf"_s, "held")),
         makeFontStatusItem(u"Vanished"_s, FontStatus::installed, vanished),
         makeFontStatusItem(u"No File"_s, FontStatus::unresolved),
         makeFontStatusItem(u"No File"_s, FontStatus::installed),
@@ -130,13 +134,18 @@ void PackageBuilderTest::wholePackage()
         makeFontStatusItem(u"ＭＳ Ｐゴシック"_s, FontStatus::installed, file(u"b/Serif.ttf"_s, "other")),
     };
     items[6].isSelected = false;
+    items[7].permission = EmbeddingPermission::restricted;
+    items[7].isSelected = false;
     items[4].isSelected = true; // never honoured for a restricted font
 
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
     QVERIFY(outcome.isBuilt);
     QCOMPARE(outcome.packagePath, path(u"out/Quarterly Review_package"_s));
-    QCOMPARE(outcome.statusMessage, u"Package created: Quarterly Review_package (3 fonts). 2 font(s) could "
-                                    u"not be copied. 2 duplicate files skipped."_s);
+    QCOMPARE(outcome.statusMessage,
+             u"Package created: Quarterly Review_package (3 fonts). 2 font(s) could "
+             u"not be copied. 2 duplicate files skipped. 2 fonts left out: Unticked (by "
+             u"choice), Held (licence)."_s);
+    QCOMPARE(outcome.files, (QStringList{u"Family.ttc"_s, u"Serif 2.ttf"_s, u"Serif.ttf"_s}));
     QCOMPARE(snapshot(outcome.packagePath).keys(),
              (QStringList{u"Fonts"_s, u"Fonts/Family.ttc"_s, u"Fonts/Serif 2.ttf"_s, u"Fonts/Serif.ttf"_s,
                           u"Quarterly Review.pptx"_s, u"font-report.txt"_s, u"handoff-manifest.json"_s}));
@@ -166,24 +175,30 @@ void PackageBuilderTest::wholePackage()
                                  u"[Package][Warn] No fileURL for: No File"_s,
                                  u"[Package] Copied font: ＭＳ Ｐゴシック"_s,
                                  u"[Package] Done. Exported: 3, Failed: 2, Duplicates skipped: 2"_s}));
-    QCOMPARE(test::readFile(outcome.packagePath + u"/font-report.txt"_s),
-             u"Presentation Font Handoff Report\n================================\n\n"
-             u"Source File: Quarterly Review.pptx\n\nAll Fonts Used (12):\n- Serif [Installed]\n"
-             u"- Sans [System]\n- Family [Installed]\n- Family Bold [Installed]\n- Licensed [Adobe]\n"
-             u"- Absent [Missing]\n- Unticked [Installed]\n- Vanished [Installed]\n- No File [Unresolved]\n"
-             u"- No File [Installed]\n- Vanished Bold [Installed]\n- ＭＳ Ｐゴシック [Installed]\n\n"
-             u"Exported Fonts (3):\n- Serif\n- Family\n- ＭＳ Ｐゴシック\n\nExport Failed (2):\n"
-             u"- Vanished\n- No File\n\nNotes:\n"
-             u"- System fonts usually do not need to be provided to another Mac.\n"
-             u"- Adobe Creative Cloud fonts cannot be redistributed. The receiving Mac needs its own "
-             u"Adobe CC subscription with those fonts activated.\n"
-             u"- Some fonts may fail due to macOS restrictions or licensing."_s.toUtf8());
+    // Each font that does not travel says why; the report follows the same list (its text is checked
+    // whole below).
+    QStringList reasons;
+    for (const ManifestFont &font : manifest->fonts) {
+        if (!font.leftOut.isEmpty())
+            reasons.append(font.name + u": "_s + font.leftOut);
+    }
+    QCOMPARE(reasons, (QStringList{u"Unticked: Left out by choice"_s,
+                                   u"Held: its licence does not allow passing it on (No Redistribution)"_s,
+                                   u"Vanished: could not be copied"_s, u"No File: could not be copied"_s}));
+    const QString report = QString::fromUtf8(test::readFile(outcome.packagePath + u"/font-report.txt"_s));
+    QVERIFY2(report.contains(u"\nExported Fonts (4):\n- Serif: Fonts/Serif.ttf\n- Family: Fonts/Family.ttc\n"
+                             u"- Family Bold: Fonts/Family.ttc\n- ＭＳ Ｐゴシック: Fonts/Serif 2.ttf\n"_s) &&
+                 report.contains(u"kernwick-check --install-fonts 'Quarterly Review_package'"_s),
+             qPrintable(report));
 
     // The status message's singular forms, the plural ones being this package's; the notice and the folder.
     QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
              u"Package created: T_package (1 font). 1 duplicate file skipped."_s);
     QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 1, 3),
              u"No fonts were found to export. 1 font(s) could not be copied."_s);
+    // Nothing copied because everything was left out is no package without fonts.
+    QCOMPARE(packageStatusMessage(u"T_package"_s, 0, 0, 0, {{u"Held"_s, {}, Travel::heldByLicence}}),
+             u"Package created: T_package (0 fonts). 1 font left out: Held (licence)."_s);
     QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 1), u"T_package — 1 font packaged."_s);
     QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 2), u"T_package — 2 fonts packaged."_s);
     QCOMPARE(packageReadyNoticeBody(u"/out/T_package"_s, 0), u"No fonts were exported."_s);
@@ -400,7 +415,9 @@ void PackageBuilderTest::everyFaceOnceNamesCounted()
     QVERIFY(outcome.isBuilt);
     QCOMPARE(outcome.exported, (QStringList{u"Caladea"_s, u"Liberation Sans"_s, u"LiberationSans-Bold"_s,
                                             u"LiberationSerif-Italic"_s}));
-    QCOMPARE(outcome.statusMessage, u"Package created: My Presentation_package (4 fonts)."_s);
+    QCOMPARE(outcome.statusMessage,
+             u"Package created: My Presentation_package (4 fonts). 1 font left out: Liberation Serif (by "
+             u"choice)."_s);
     QVERIFY(
         m_log.contains(u"[Package][Warn] Face of 'Caladea' left out: "_s + user + u"/Caladea-Bold.ttf"_s));
     QCOMPARE(QDir(outcome.packagePath + u"/Fonts"_s).entryList(QDir::Files, QDir::Name),
@@ -408,11 +425,64 @@ void PackageBuilderTest::everyFaceOnceNamesCounted()
                           u"LiberationSans-BoldItalic.ttf"_s, u"LiberationSans-Italic 2.ttf"_s,
                           u"LiberationSans-Italic.ttf"_s, u"LiberationSans-Regular.ttf"_s,
                           u"LiberationSerif-Italic.ttf"_s}));
-    // The report names fonts, one line each, as it always has.
+    // The report names every file in Fonts/ once, with what it serves; a font that shares its file with
+    // another is exported all the same.
     const QString text = QString::fromUtf8(test::readFile(outcome.packagePath + u"/font-report.txt"_s));
-    QVERIFY(text.contains(u"Exported Fonts (4):\n- Caladea\n- Liberation Sans\n- LiberationSans-Bold\n"
-                          u"- LiberationSerif-Italic\n\n"_s));
-    QVERIFY(!text.contains(u".ttf"_s));
+    for (const QString &line :
+         {u"\n- LiberationSans-Bold: Fonts/LiberationSans-Bold.ttf, Fonts/LiberationSans-Regular.ttf, "_s,
+          u"\nFiles in Fonts/ (8):\n"_s,
+          u"\n- LiberationSans-Bold.ttf: Liberation Sans Bold · licence: Installable · for Liberation Sans, "
+          u"LiberationSans-Bold\n"_s,
+          u"\nLeft Out (1):\n- Liberation Serif: Left out by choice\n"_s})
+        QVERIFY2(text.contains(line), qPrintable(line));
+    QVERIFY(text.contains(u"\nExported Fonts (4):\n- Caladea: Fonts/Caladea-Regular.ttf, "_s));
+}
+
+void PackageBuilderTest::reportForAnyShowComputer()
+{
+    // The whole text, from a package's manifest: where each font is used, every file with what it serves.
+    FontStatusItems items = {makeFontStatusItem(u"Serif"_s, FontStatus::installed, u"/f/Serif.ttf"_s),
+                             makeFontStatusItem(u"Serif Bold"_s, FontStatus::installed, u"/f/Serif.ttf"_s),
+                             makeFontStatusItem(u"Held"_s, FontStatus::installed, u"/f/Held.otf"_s),
+                             makeFontStatusItem(u"Gone"_s, FontStatus::missing)};
+    Manifest manifest;
+    manifest.presentationName = u"Talk.key"_s;
+    const ManifestFile serif{u"Serif.ttf"_s, {u"Serif Regular"_s, u"Serif Bold"_s}, {}, u"Installable"_s};
+    manifest.fonts = {
+        {u"Serif"_s, u"Installed"_s, {serif}, FontPlaces{true, {u"slide 2"_s, u"slide 3"_s}}},
+        {u"Serif Bold"_s, u"Installed"_s, {serif}, FontPlaces{false, {}}},
+        {u"Held"_s, u"Installed"_s, {}, {}, u"No Redistribution"_s, {}, leftOutReason(Travel::heldByLicence)},
+        {u"Gone"_s, u"Missing"_s, {}, FontPlaces{true, {u"notes page 1"_s}}}};
+    const HandoffVerdict verdict{false, {u"Held"_s}, u"Held cannot travel: …"_s};
+    const QString text = makeFontReport({u"/x/Talk.key"_s,
+                                         u"Talk_package"_s,
+                                         items,
+                                         manifest,
+                                         {},
+                                         verdict,
+                                         QDateTime(QDate(2026, 12, 6), QTime(21, 5), Qt::UTC),
+                                         u"0.1.0"_s});
+    const qsizetype notes = text.indexOf(u"Notes:\n"_s);
+    QCOMPARE(
+        text.left(notes),
+        u"Presentation Font Handoff Report\n================================\n\n"
+        u"Source File: Talk.key\n\n"
+        u"Verdict: Needs Attention (Found: 3 | System: 0 | Restricted: 0 | Missing: 1 | Needs Review: 0)\n"
+        u"  Held cannot travel: …\n"
+        u"Made: 2026-12-06 21:05 UTC by Kernwick 0.1.0\n\n"
+        u"All Fonts Used (4):\n- Serif [Installed]\n    used on slides 2–3\n- Serif Bold [Installed]\n"
+        u"    not used by any text\n- Held [Installed]\n- Gone [Missing]\n    used on notes page 1\n\n"
+        u"Exported Fonts (2):\n- Serif: Fonts/Serif.ttf\n- Serif Bold: Fonts/Serif.ttf\n\n"
+        u"Files in Fonts/ (1):\n- Serif.ttf: Serif Regular, Serif Bold · licence: Installable · for Serif, "
+        u"Serif Bold\n\n"
+        u"Left Out (1):\n- Held: its licence does not allow passing it on (No Redistribution)\n\n"
+        u"Export Failed (0):\n\n"_s);
+    // The notes name no platform for the show computer, and give the steps on each.
+    for (const QString &step :
+         {u"\n  Linux: kernwick-check --install-fonts Talk_package "_s, u"\n  macOS: "_s, u"\n  Windows: "_s,
+          u"the show computer needs its own licensed copy"_s})
+        QVERIFY2(text.indexOf(step) > notes, qPrintable(step));
+    QVERIFY(!text.contains(u"Mac"_s) && text.endsWith(u"(or Install).\n"_s));
 }
 
 QTEST_GUILESS_MAIN(PackageBuilderTest)

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void namesInSlides();
     void partsReadAndPartsLeftAlone();
     void documentsThatAreNotArchives();
+    void documentsThatWereNotRead();
     void hostileMembersAndSlides();
     void namesInTopLevelText();
     void hostileKeynotePackages();
@@ -345,6 +346,26 @@ void FontScannerTest::documentsThatAreNotArchives()
          {fixture(u"ppt/plain.ppt"_s), fixture(u"key/package-keynote6.key"_s), deckPath(u"absent.pptx"_s),
           deckPath(u"text.pptx"_s), deckPath(u"truncated.pptx"_s), deckPath(u"empty.pptx"_s)})
         QCOMPARE(powerPointPackageFonts(path).fonts, QStringList());
+}
+
+void FontScannerTest::documentsThatWereNotRead()
+{
+    // The helper's own reason is the scan's; a deck read without a single name is not a failure, nor is
+    // a deck whose names came with notes.
+    const QString notRead = script(u"not-read"_s, "echo '{\"fonts\": [], \"notes\": [\"the document is "
+                                                  "password-protected; its fonts cannot be read\"]}'\n");
+    const QString silent = tool(u"silent"_s, {});
+    const QString noted = script(u"noted"_s, "echo '{\"fonts\": [{\"name\": \"Arial\"}], \"notes\": "
+                                             "[\"slide 2: damaged\"]}'\n");
+    const QString empty = makeArchive(u"empty.pptx"_s, {{u"ppt/presentation.xml"_s, "<p:presentation/>"}});
+    const QList<std::tuple<QString, QString, QString>> cases = {
+        {notRead, empty, u"the document is password-protected; its fonts cannot be read"_s},
+        {silent, empty, QString()},
+        {noted, empty, QString()},
+        {silent, deckPath(u"gone.pptx"_s), u"no such file or folder"_s},
+    };
+    for (const auto &[helper, deck, failure] : cases)
+        QCOMPARE(FontScanner(MetadataQuery(helper)).scan(deck).failure, failure);
 }
 
 void FontScannerTest::hostileMembersAndSlides()

@@ -1,3 +1,5 @@
+#include <views/borderedbutton.h>
+#include <views/cardframe.h>
 #include <views/contentview.h>
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -81,7 +84,7 @@ private Q_SLOTS:
             u"Review.pptx"_s, {test::names::installed[0], test::names::installed[1], test::names::system,
                                test::names::restricted, test::names::missing}))}));
         QVERIFY(!m_window->dropZone() && m_window->fileCard() && m_window->scanningProgress());
-        QVERIFY(m_window->emptyState()->fileSelected());
+        QCOMPARE(emptyTitle(), u"Scanning the presentation"_s);
         held.reset();
 
         // Scanned: the indicator is gone, the summary, the list header and the table are there; folding the
@@ -93,7 +96,7 @@ private Q_SLOTS:
         ReadinessCard *readiness = m_window->readinessCard();
         QCOMPARE(readiness->title(), u"Needs Attention"_s);
         QCOMPARE(readiness->message(),
-                 u"Installed: 2 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+                 u"Found: 2 | System: 1 | Restricted: 1 | Missing: 1 | Needs Review: 0"_s);
         QStringList tiles;
         for (StatCard *tile : m_window->statCards())
             tiles.append(tile->valueText() + u' ' + tile->label() + u'/' + tile->sublabel());
@@ -110,9 +113,25 @@ private Q_SLOTS:
         m_workflow->toggleFontList();
         QVERIFY(m_window->fontTable());
 
+        // What the scan left out shows under the table.
+        QVERIFY(!m_window->scanNotes());
+        QVERIFY(test::ViewWorld::dropAndScan(
+            *m_workflow, m_world.deck(u"Noted.pptx"_s, {test::names::installed[0], QString(300, u'X')})));
+        QVERIFY(m_window->scanNotes() && m_window->scanNotes()->text().contains(
+                                             u"left out 1 font name(s) longer than 256 characters"_s));
+
         // Scanned without fonts: the empty state for a chosen file.
         QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Blank.pptx"_s, {})));
         QCOMPARE(emptyTitle(), u"No fonts detected"_s);
+
+        // A file that is no presentation: its error state, with the scan's reason and what to do.
+        const QString noise = m_world.folder() + u"/Noise.pptx"_s;
+        QVERIFY(test::writeFile(noise, QByteArray(2048, 'z')));
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, noise));
+        QCOMPARE(emptyTitle(), u"This file could not be read"_s);
+        const QString why = m_window->emptyState()->findChild<QLabel *>(u"emptyStateExplanation"_s)->text();
+        QVERIFY2(why.contains(u"not a presentation this tool can read"_s) && why.contains(u"save a copy"_s),
+                 qPrintable(why));
 
         // Removing the file brings the drop zone back.
         m_window->fileCard()->removeButton()->click();
@@ -221,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
 
         // The options' checkboxes take rows away at once (never the manifest's); deselected fonts leave the
-        // tree (a face of a kept font's family still travels) while the overflow counts every installed font.
+        // tree (a face of a kept font's family still travels), and the count and the overflow with them.
         package->reportRow()->checkBox()->click();
         package->presentationRow()->checkBox()->click();
         QVERIFY(!m_workflow->includeReport() && !m_workflow->includePresentation());
@@ -232,8 +251,37 @@ private Q_SLOTS:
                                       u">>LiberationSans-Regular.ttf"_s, u">>LiberationSans-Bold.ttf"_s,
                                       u">>LiberationSerif-Regular.ttf"_s, u">>LiberationSerif-Italic.ttf"_s,
                                       u">handoff-manifest.json"_s}));
-        QCOMPARE(package->overflowLine()->text(), u"        + 2 more…"_s);
+        QVERIFY(!package->overflowLine());
+        QCOMPARE(package->fontsRow()->subtitle(), u"3 fonts · Fonts found on this computer"_s);
         QCOMPARE(HandoffPackageView::fontsSubtitle(1), u"1 font · Fonts found on this computer"_s);
+    }
+
+    void packageResult()
+    {
+        // After a build, step 3 tells where the package is, what went in and what stayed out and why, and
+        // shows it in the file manager on request.
+        HandoffPackageView *package = m_window->packageView();
+        QVERIFY(!package->resultCard()->isVisibleTo(package));
+        const QString deck =
+            m_world.deck(u"Result.pptx"_s, {test::names::installed[0], test::names::licensed});
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
+        m_workflow->setOpenPackageWhenDone(false);
+        m_world.chooser.folders = {m_world.folder()};
+        QSignalSpy finished(m_workflow.get(), &WorkflowState::packageFinished);
+        m_workflow->createPackage();
+        QVERIFY(finished.wait(30'000));
+        const QString path = m_world.folder() + u"/Result_package"_s;
+        QVERIFY(package->resultCard()->isVisibleTo(package));
+        QCOMPARE(package->resultLines(),
+                 (QStringList{u"Package created"_s, path,
+                              u"Copied: "_s + test::names::installed[0] + u" (3 files in Fonts)"_s,
+                              u"Left out: Caladea — its licence does not allow passing it on (No "
+                              u"Redistribution)"_s}));
+        package->revealButton()->click();
+        QCOMPARE(m_world.desktop.revealed, QStringList{path});
+        // A new file starts without a result.
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
+        QVERIFY(!package->resultCard()->isVisibleTo(package));
     }
 
     void fileCardLabels()

@@ -212,9 +212,14 @@ private Q_SLOTS:
                  QVariant(Qt::Unchecked));
         QCOMPARE(cell(test::names::licensed, FontTableModel::includeColumn).data(Qt::ToolTipRole).toString(),
                  why);
+        QCOMPARE(cell(test::names::licensed, FontTableModel::inPackageColumn).data().toString(),
+                 u"Left out: licence"_s);
+        QCOMPARE(
+            cell(test::names::licensed, FontTableModel::inPackageColumn).data(Qt::ToolTipRole).toString(),
+            why);
         QVERIFY(licensed.data(FontTableModel::licenseMarkRole).toBool());
         QVERIFY(licensed.data(Qt::ToolTipRole).toString().endsWith(u'\n' + why));
-        QCOMPARE(licensed.data(Qt::AccessibleTextRole).toString(), u"Caladea, Restricted License"_s);
+        QCOMPARE(licensed.data(Qt::AccessibleTextRole).toString(), u"Caladea, No Redistribution"_s);
         // The mark is drawn after the name, in the purple of licensed fonts.
         const QImage image = table()->table()->viewport()->grab().toImage();
         const QRect nameCell = table()->table()->visualRect(licensed);
@@ -272,9 +277,15 @@ private Q_SLOTS:
         clickCell(installed, FontTableModel::includeColumn, 12 + 14);
         QVERIFY(!m_workflow->fontItems()[model()->listIndex(rowOf(installed))].isSelected);
         QCOMPARE(background(installed), plain);
-        QCOMPARE(cell(installed, FontTableModel::inPackageColumn).data().toString(), u"Yes"_s);
+        // The In Package cell says what the tick says.
+        QCOMPARE(cell(installed, FontTableModel::inPackageColumn).data().toString(), u"Left out"_s);
+        QVERIFY(cell(installed, FontTableModel::inPackageColumn)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(u"Left out by choice"_s));
         clickCell(installed, FontTableModel::includeColumn, 12 + 14);
         QVERIFY(m_workflow->fontItems()[model()->listIndex(rowOf(installed))].isSelected);
+        QCOMPARE(cell(installed, FontTableModel::inPackageColumn).data().toString(), u"Yes"_s);
         // A font that cannot travel has no checkbox to click.
         clickCell(missing, FontTableModel::includeColumn, 12 + 14);
         QVERIFY(!m_workflow->fontItems()[model()->listIndex(rowOf(missing))].isSelected);

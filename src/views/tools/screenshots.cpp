@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTextStream>
 
 #include <memory>
@@ -99,6 +101,16 @@ int main(int argc, char *argv[])
     const QString readyDeck =
         world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
     const QString emptyDeck = world.deck(u"Blank.pptx"_s, {});
+    // Bytes that are no presentation, named as one.
+    const QString noiseDeck = world.folder() + u"/Sales Kickoff.pptx"_s;
+    if (QFile noise(noiseDeck);
+        !noise.open(QIODevice::WriteOnly) || noise.write(QByteArray(4096, 'z')) != 4096)
+        return 2;
+    // A deck whose text uses a font that its licence keeps at home, and a name too long to be a font's,
+    // which the scan leaves out with a note.
+    const QString heldDeck =
+        world.deck(u"Brand Launch.pptx"_s, {test::names::installed[0], test::names::licensed,
+                                            test::names::system, QString(300, u'X')});
     const QString longDeck = world.deck(
         u"Annual Partner Summit 2026 — Keynote Rehearsal Draft for the Regional AV Team (final v7).pptx"_s,
         mixed, declaredOnly, {embedded});
@@ -147,6 +159,27 @@ int main(int argc, char *argv[])
         {u"8-narrowest-window"_s, 860,
          [&](test::ViewWorld &, WorkflowState &workflow) {
              return test::ViewWorld::dropAndScan(workflow, mixedDeck);
+         }},
+        // A deck that cannot be read: its error state, with the reason and what to do.
+        {u"10-error-unreadable"_s, 1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, noiseDeck) && !workflow.scanFailure().isEmpty();
+         }},
+        // After Create Package: the path, what went in, what stayed out and why.
+        {u"11-package-result"_s, 1100,
+         [&](test::ViewWorld &shotWorld, WorkflowState &workflow) {
+             if (!test::ViewWorld::dropAndScan(workflow, heldDeck))
+                 return false;
+             workflow.setOpenPackageWhenDone(false);
+             shotWorld.chooser.folders = {shotWorld.folder()};
+             QSignalSpy finished(&workflow, &WorkflowState::packageFinished);
+             workflow.createPackage();
+             return finished.wait(30'000) && workflow.lastPackage() && workflow.lastPackage()->isBuilt;
+         }},
+        // A used font whose licence keeps it out of the package: not ready, and why.
+        {u"12-licence-held"_s, 1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, heldDeck) && !workflow.verdict().isReady;
          }},
         // A long name at the narrowest width.
         {u"9-long-name"_s, 860,

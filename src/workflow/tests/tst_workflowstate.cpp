@@ -17,6 +17,7 @@
 #include <QThreadPool>
 
 #include <testsupport/desktop/testdesktop.h>
+#include <testsupport/testfontfiles.h>
 #include <testsupport/testfonts.h>
 #include <testsupport/testzip.h>
 
@@ -75,8 +76,13 @@ private:
         return m_log;
     }
 
-    // The fonts' world comes first: fontconfig is asked after it is in place.
+    // The fonts' world comes first: fontconfig is asked after it is in place. Caladea's licence does not
+    // let it be passed on.
     test::TestFonts m_fonts;
+    bool m_heldFontAdded =
+        test::TestFonts::copyFontFile(u"/usr/share/fonts/truetype/crosextra/Caladea-Regular.ttf"_s,
+                                      m_fonts.userFontFolder()) &&
+        test::setEmbeddingBits(m_fonts.userFontFolder() + u"/Caladea-Regular.ttf"_s, 0x0002);
     FontconfigFontSource m_fontSource;
     FontResolver m_resolver{m_fontSource};
     FontScanner m_scanner{MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta"))};
@@ -97,7 +103,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_fonts.isValid());
+        QVERIFY(m_fonts.isValid() && m_heldFontAdded);
         QVERIFY2(QDBusConnection::sessionBus().isConnected(), "run under dbus-run-session");
         QVERIFY(m_notifications.registerOnSessionBus() && m_fileManager.registerOnSessionBus());
     }
@@ -132,7 +138,7 @@ private Q_SLOTS:
             verdicts.append(rawValue(item.status) + (item.isSelected ? u"+"_s : u""_s));
         QCOMPARE(verdicts, (QStringList{u"System"_s, u"Adobe"_s, u"Installed+"_s, u"Missing"_s}));
         QCOMPARE(state->statusMessage(),
-                 u"Installed: 1 | System: 1 | Restricted: 1 | Missing: 1 | Unresolved: 0"_s);
+                 u"Found: 1 | System: 1 | Restricted: 1 | Missing: 1 | Needs Review: 0"_s);
         // A cancelled destination chooser, opened beside the presentation, builds nothing.
         state->createPackage();
         QTRY_COMPARE(state->statusMessage(), u"Export canceled."_s);
@@ -195,6 +201,8 @@ private Q_SLOTS:
             log().first().startsWith(u"[Drop] Bookmark failed: The file “Gone.key” couldn’t be opened"_s));
         QVERIFY(waitForScan(*state));
         QCOMPARE(state->statusMessage(), u"No fonts found."_s);
+        QVERIFY2(state->scanFailure().startsWith(u"no such file or folder"_s),
+                 qPrintable(state->scanFailure()));
 
         // A file that is gone by the time its package is built: the package cannot copy it, and says so.
         const QString talk = deck(u"Vanishing.pptx"_s, {u"LiberationSans-Bold"_s});
@@ -208,6 +216,52 @@ private Q_SLOTS:
         QCOMPARE(state->statusMessage(),
                  u"Could not create package folder: Vanishing_package/Vanishing.pptx: "
                  u"No such file or directory"_s);
+    }
+
+    void whatTravelsAndTheVerdict()
+    {
+        // One list of what travels: a ticked font goes, an unticked one stays by choice, one whose licence
+        // forbids passing it on stays and, used, keeps the deck from being ready until someone ticks it.
+        auto state = makeState();
+        QVERIFY(choose(*state,
+                       deck(u"Held.pptx"_s, {u"LiberationSans-Bold"_s, u"Caladea"_s, u"LiberationSerif"_s})));
+        const auto cell = [&](qsizetype index) {
+            return travelCellText(state->travelList().fonts[index].travel);
+        };
+        QCOMPARE(cell(0) + u'|' + cell(1) + u'|' + cell(2), u"Left out: licence|Yes|Yes"_s);
+        QVERIFY(!state->verdict().isReady);
+        const QString held = u"Caladea cannot travel: its licence does not allow passing it on. The show "
+                             u"computer needs its own licensed copy."_s;
+        QCOMPARE(state->statusMessage(), held);
+        const FontStatusItems items = state->fontItems();
+        state->setFontSelected(items[2].id, false);
+        QCOMPARE(cell(2), u"Left out"_s);
+        QCOMPARE(state->statusMessage(), held);
+        state->setFontSelected(items[0].id, true); // the owner said yes
+        QVERIFY(state->verdict().isReady);
+        QCOMPARE(state->statusMessage(),
+                 u"Found: 3 | System: 0 | Restricted: 0 | Missing: 0 | Needs Review: 0"_s);
+        state->setFontSelected(items[0].id, false);
+
+        // The package follows the same list, and step 3 gets its whole outcome.
+        QVERIFY(!state->lastPackage());
+        state->setOpenPackageWhenDone(false);
+        QVERIFY(build(*state, m_folder->path()));
+        QCOMPARE(state->statusMessage(), u"Package created: Held_package (1 font). 2 fonts left out: Caladea "
+                                         u"(licence), LiberationSerif (by choice)."_s);
+        QVERIFY(state->lastPackage() && state->lastPackage()->isBuilt);
+        QCOMPARE(state->lastPackage()->packagePath, m_folder->filePath(u"Held_package"_s));
+        QVERIFY(state->lastPackage()->files.contains(u"LiberationSans-Bold.ttf"_s));
+        state->revealLastPackage();
+        QTRY_COMPARE(m_fileManager.shownItems.size(), 1);
+
+        // A deck that is no presentation is a failure with the scan's reason, not a deck without fonts.
+        const QString noise = m_folder->filePath(u"Noise.pptx"_s);
+        QVERIFY(test::writeFile(noise, QByteArray(2048, 'z')));
+        QVERIFY(choose(*state, noise));
+        QVERIFY(!state->lastPackage() && state->fontItems().isEmpty() && state->scanNotes().isEmpty());
+        QVERIFY2(state->scanFailure().contains(u"not a presentation this tool can read"_s),
+                 qPrintable(state->scanFailure()));
     }
 
     void aLateScanNeverShowsAnotherFilesFonts()
