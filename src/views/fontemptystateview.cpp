@@ -24,7 +24,7 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, bool fileSelected
     auto *message = new QHBoxLayout;
     message->setSpacing(18);
     auto *icon =
-        new SymbolIcon(appearance, symbol(fileSelected), 44, colors::accentBlue.withOpacity(0.35), this);
+        new SymbolIcon(appearance, symbol(fileSelected), 44, colors::accentText.withOpacity(0.8), this);
     icon->setObjectName(u"emptyStateIcon"_s);
     message->addWidget(icon);
     auto *textBlock = new QWidget(this);
