@@ -96,7 +96,7 @@ bool renderKeyboardWalk(test::ViewWorld &world, const QString &deck, Appearance:
             first = focus;
         const QRect area =
             QRect(focus->mapTo(&window, QPoint(0, 0)), focus->size()).adjusted(-24, -14, 24, 14);
-        crops.append(window.grab(area.intersected(window.rect())).toImage());
+        crops.append(window.grab().toImage().copy(area.intersected(window.rect())));
         names.append(focus->objectName().isEmpty() ? QString::fromLatin1(focus->metaObject()->className())
                                                    : focus->objectName());
     }
