@@ -30,7 +30,7 @@ app=org.kernwick.Kernwick
 for file in usr/bin/kernwick usr/bin/kernwick-check usr/libexec/kernwick/kernwick-fontmeta \
             usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml \
             usr/share/icons/hicolor/scalable/apps/$app.svg usr/share/mime/packages/$app.mime.xml \
-            usr/share/doc/kernwick/copyright usr/share/doc/kernwick/changelog.gz \
+            usr/share/doc/kernwick/copyright usr/share/doc/kernwick/changelog.gz usr/share/doc/kernwick/README.md \
             usr/share/man/man1/kernwick.1.gz usr/share/man/man1/kernwick-check.1.gz; do
   grep -qx "\./$file" <<< "$contents" || fail "not in the package: $file"
 done

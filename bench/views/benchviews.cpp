@@ -1,8 +1,10 @@
 // Measures how long the window takes to show a font table of 500 names, next to a baseline taken in the
 // same run: a plain QStandardItemModel of the same 500 rows and seven text columns in a plain QTableView.
 // Also: one sort by name, the whole window showing the 500 fonts, and the whole road from the drop to the
-// painted list, the scan of the deck and the resolution of its 500 names included.
-// Run by hand: QT_QPA_PLATFORM=offscreen build/bin/bench-views [--runs N]
+// painted list, the scan of the deck and the resolution of its 500 names included. With 1,000 names:
+// scrolling the table a page at a time and narrowing it by name, each beside a plain QTableView doing the
+// same (a QSortFilterProxyModel for the filter). Run by hand: QT_QPA_PLATFORM=offscreen build/bin/bench-views
+// [--runs N]
 #include <views/contentview.h>
 #include <views/fonttableview.h>
 #include <views/tools/viewworld.h>
@@ -10,7 +12,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
 
@@ -130,11 +136,92 @@ int main(int argc, char *argv[])
         content.grab();
     });
 
+    // A thousand names: a page of scrolling and a change of the filter, each painted.
+    QStringList thousand;
+    for (int index = 0; index < 1000; ++index) {
+        thousand.append(index % 10 == 0
+                            ? QString(test::names::installed[index / 10 % test::names::installed.size()] +
+                                      u" "_s + QString::number(index))
+                            : QString(u"Corporate Face "_s + QString::number(index)));
+    }
+    auto large = world.makeWorkflow();
+    if (!test::ViewWorld::dropAndScan(*large, world.deck(u"Huge.pptx"_s, thousand)) ||
+        large->fontItems().size() != 1000) {
+        std::fprintf(stderr, "the 1,000-name deck did not scan\n");
+        return 1;
+    }
+    QStandardItemModel plainModel(0, 7);
+    for (const FontStatusItem &item : large->fontItems()) {
+        plainModel.appendRow({new QStandardItem(QString()), new QStandardItem(item.fontName),
+                              new QStandardItem(rawValue(item.status)), new QStandardItem(u"TrueType"_s),
+                              new QStandardItem(item.filePath()), new QStandardItem(u"—"_s),
+                              new QStandardItem(item.fontName)});
+    }
+    QSortFilterProxyModel plainFilter;
+    plainFilter.setSourceModel(&plainModel);
+    plainFilter.setFilterKeyColumn(1);
+    plainFilter.setFilterCaseSensitivity(Qt::CaseInsensitive);
+    QTableView plainTable;
+    plainTable.setModel(&plainFilter);
+    plainTable.resize(1024, 16 * 36 + 30);
+    plainTable.verticalHeader()->setDefaultSectionSize(36);
+    plainTable.show();
+    ContentView big(world.appearance, *large, world.desktop);
+    big.resize(1100, 900);
+    big.show();
+    QCoreApplication::processEvents();
+    FontTableView *bigTable = big.fontTable();
+    const auto scrollThrough = [](QTableView *view) {
+        QScrollBar *bar = view->verticalScrollBar();
+        return [view, bar] {
+            for (int value = 0; value <= bar->maximum(); value += bar->pageStep()) {
+                bar->setValue(value);
+                view->viewport()->repaint();
+            }
+            bar->setValue(0);
+        };
+    };
+    const auto pages = [](QTableView *view) {
+        const QScrollBar *bar = view->verticalScrollBar();
+        return double(bar->maximum() / std::max(1, bar->pageStep()) + 1);
+    };
+    const double scrollPage =
+        medianMilliseconds(runs, scrollThrough(bigTable->table())) / pages(bigTable->table());
+    const double plainScrollPage = medianMilliseconds(runs, scrollThrough(&plainTable)) / pages(&plainTable);
+    const QStringList filters = {u"Face 1"_s, u"Face 12"_s, u"Liberation"_s, u"zz"_s, QString()};
+    const double filter = medianMilliseconds(runs,
+                                             [&] {
+                                                 for (const QString &text : filters) {
+                                                     bigTable->filterField()->setText(text);
+                                                     QCoreApplication::processEvents();
+                                                     big.repaint();
+                                                 }
+                                             }) /
+                          double(filters.size());
+    const double plainFilterChange = medianMilliseconds(runs,
+                                                        [&] {
+                                                            for (const QString &text : filters) {
+                                                                plainFilter.setFilterFixedString(text);
+                                                                QCoreApplication::processEvents();
+                                                                plainTable.repaint();
+                                                            }
+                                                        }) /
+                                     double(filters.size());
+    const bool headerKept = bigTable->table()->verticalScrollBar()->maximum() > 0 &&
+                            bigTable->height() < 1000 && big.scrollArea()->widget()->height() < 3000;
+
     std::printf("font table, 500 names (build, lay out, paint)   %8.1f ms\n", table);
     std::printf("baseline: QStandardItemModel 500 x 7 + QTableView %6.1f ms\n", baseline);
     std::printf("ratio                                            %8.2f\n", table / baseline);
     std::printf("sort 500 names by name (one header click)        %8.1f ms\n", sort);
     std::printf("whole window showing the 500 fonts (build, lay out, paint) %6.1f ms\n", listed);
     std::printf("whole window, drop to painted list (scan included) %6.1f ms\n", window);
+    std::printf("1,000 names: one page of scrolling, painted        %6.2f ms\n", scrollPage);
+    std::printf("baseline: QTableView page of scrolling             %6.2f ms\n", plainScrollPage);
+    std::printf("ratio                                            %8.2f\n", scrollPage / plainScrollPage);
+    std::printf("1,000 names: one change of the filter, painted     %6.2f ms\n", filter);
+    std::printf("baseline: QSortFilterProxyModel change, painted    %6.2f ms\n", plainFilterChange);
+    std::printf("ratio                                            %8.2f\n", filter / plainFilterChange);
+    std::printf("header in view (table scrolls in itself)         %8s\n", headerKept ? "yes" : "NO");
     return 0;
 }

@@ -88,7 +88,16 @@ int main(int argc, char *argv[])
     PortalFileChooser chooser(QDBusConnection::sessionBus(), dialogChooser, &window);
     WorkflowState workflow({scanner, resolver, chooser, notifier, revealer, settings, workers});
     window.setCentralWidget(new ContentView(appearance, workflow, revealer));
-    shell.installMenus(*window.menuBar(), &window);
+    shell.installMenus(
+        *window.menuBar(), &window,
+        {[&workflow] { workflow.chooseFile(); },
+         [&workflow](const QString &path) { workflow.handleDrop({QUrl::fromLocalFile(path)}); },
+         [&workflow] {
+             workflow.clearFile();
+         }});
+    // Every presentation taken in goes on the recent list.
+    QObject::connect(&workflow, &WorkflowState::selectedFileChanged, &shell,
+                     [&] { shell.noteOpened(workflow.selectedFile()); });
     window.resize(1100, 860);
     window.show();
 

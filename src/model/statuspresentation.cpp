@@ -35,13 +35,14 @@ StatusPresentation statusPresentation(FontStatus status)
 ReadinessPresentation readinessPresentation(bool isReadyForHandoff)
 {
     if (isReadyForHandoff) {
-        return {u"checkmark.circle.fill"_s,
-                green,
-                u"Ready for Handoff"_s,
-                ColorSpec::fromRgb(0.05, 0.5, 0.3),
-                ColorSpec::fromRgb(0.1, 0.55, 0.35),
-                green.withOpacity(0.13),
-                green.withOpacity(0.55)};
+        return {
+            u"checkmark.circle.fill"_s,
+            green,
+            u"Ready for Handoff"_s,
+            ColorSpec::perScheme(ColorSpec::fromRgb(0.04, 0.4, 0.24), ColorSpec::fromRgb(0.2, 0.78, 0.48)),
+            ColorSpec::perScheme(ColorSpec::fromRgb(0.06, 0.4, 0.25), ColorSpec::fromRgb(0.3, 0.8, 0.55)),
+            green.withOpacity(0.13),
+            green.withOpacity(0.55)};
     }
     return {u"exclamationmark.circle.fill"_s,
             orange,

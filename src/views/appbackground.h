@@ -16,6 +16,8 @@ public:
     explicit AppBackground(Appearance &appearance, QWidget *parent = nullptr);
 
     static void paint(QPainter &painter, const QRectF &area, Appearance::ColorScheme scheme);
+    // The gradient's three colours, top-leading first.
+    static QList<QColor> gradientStops(Appearance::ColorScheme scheme);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

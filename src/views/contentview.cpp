@@ -5,6 +5,7 @@
 #include <views/controlstyle.h>
 #include <views/dropzoneview.h>
 #include <views/filecardview.h>
+#include <views/filledbutton.h>
 #include <views/fontemptystateview.h>
 #include <views/fontlistheader.h>
 #include <views/fonttableheader.h>
@@ -21,12 +22,15 @@
 #include <views/textlabel.h>
 #include <workflow/workflowstate.h>
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -52,8 +56,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.fillRect(rect(),
-                         m_appearance.isDark() ? QColor(20, 24, 34, 110) : QColor(255, 255, 255, 100));
+        painter.fillRect(rect(), colors::headerBarFill(m_appearance.isDark()));
     }
 
 private:
@@ -194,6 +197,13 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     main->addWidget(new Divider(appearance, this));
 
     m_scroll = new QScrollArea(this);
+    // Where the steps' scroll bar shows, their column is centred in what it leaves: so is the name.
+    auto *headerRow = findChild<QWidget *>(u"headerBar"_s)->layout();
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this, headerRow](int, int maximum) {
+                headerRow->setContentsMargins(
+                    0, 0, maximum > 0 ? m_scroll->verticalScrollBar()->sizeHint().width() : 0, 0);
+            });
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     // Nothing may make the column wider than the window; the scroll bar shows only when there is more to
@@ -254,18 +264,37 @@ ContentView::ContentView(Appearance &appearance, WorkflowState &workflow, FileRe
     connect(&m_workflow, &WorkflowState::fontListExpandedChanged, this, &ContentView::refreshTable);
     rebuildFirstStep();
     rebuildSecondStep();
+
+    // Ctrl+F finds a font by name: the list unfolds if it was folded, and the keyboard goes to its filter.
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    find->setObjectName(u"findFont"_s);
+    connect(find, &QShortcut::activated, this, [this] {
+        if (m_workflow.fontItems().isEmpty())
+            return;
+        if (!m_workflow.fontListExpanded())
+            m_workflow.toggleFontList();
+        if (m_table) {
+            m_scroll->ensureWidgetVisible(m_table, 0, 80);
+            m_table->focusFilter();
+        }
+    });
 }
 
 QWidget *ContentView::makeHeaderBar()
 {
     auto *bar = new HeaderBar(m_appearance, this);
     bar->setObjectName(u"headerBar"_s);
-    auto *row = new QHBoxLayout(bar);
+    auto *barRow = new QHBoxLayout(bar);
+    barRow->setContentsMargins(0, 0, 0, 0);
+    // The name stands over the steps' column, also where a wide window centres that column.
+    auto *inner = new QWidget(bar);
+    inner->setObjectName(u"headerContent"_s);
+    auto *row = new QHBoxLayout(inner);
     row->setContentsMargins(24, 18, 24, 18);
     row->setSpacing(16);
     auto *group = new QHBoxLayout;
     group->setSpacing(12);
-    auto *logo = new QLabel(bar);
+    auto *logo = new QLabel(inner);
     logo->setObjectName(u"logo"_s);
     logo->setFixedSize(44, 44);
     logo->setPixmap(logoPixmap(44, devicePixelRatioF()));
@@ -273,14 +302,16 @@ QWidget *ContentView::makeHeaderBar()
     auto *names = new QVBoxLayout;
     names->setSpacing(2);
     // The name is one line joined from its first four letters and the rest, both in the accent.
-    auto *name = new TextLabel(m_appearance, u"Kern"_s + u"wick"_s, 22, QFont::Bold, colors::accentBlue, bar);
+    auto *name =
+        new TextLabel(m_appearance, u"Kern"_s + u"wick"_s, 22, QFont::Bold, colors::accentBlue, inner);
     name->setObjectName(u"appName"_s);
     names->addWidget(name);
-    names->addWidget(
-        new TextLabel(m_appearance, u"Scan · Review · Package"_s, 13, QFont::Normal, colors::secondary, bar));
+    names->addWidget(new TextLabel(m_appearance, u"Scan · Review · Package"_s, 13, QFont::Normal,
+                                   colors::secondary, inner));
     group->addLayout(names);
     row->addLayout(group);
     row->addStretch(1);
+    barRow->addWidget(centredColumn(inner, 1100, bar));
     return bar;
 }
 
@@ -292,11 +323,10 @@ QWidget *ContentView::makeFooter()
     row->setContentsMargins(0, 16, 0, 16);
     row->setSpacing(6);
     row->addStretch(1);
-    row->addWidget(
-        new SymbolIcon(m_appearance, u"lock.fill"_s, 13, colors::primary.withOpacity(0.3), footer));
+    row->addWidget(new SymbolIcon(m_appearance, u"lock.fill"_s, 13, colors::secondary, footer));
     row->addWidget(new TextLabel(
         m_appearance, u"Your files never leave your computer.  •  All processing is done locally."_s, 13,
-        QFont::Normal, colors::primary.withOpacity(0.35), footer));
+        QFont::Normal, colors::secondary, footer));
     row->addStretch(1);
     return footer;
 }
@@ -367,9 +397,46 @@ void ContentView::scheduleChooseFile()
     QTimer::singleShot(0, &m_workflow, [workflow = &m_workflow] { workflow->chooseFile(); });
 }
 
+ContentView::FocusPlace ContentView::focusPlace(QWidget *card) const
+{
+    // Focus on its way to a part just made counts as where it goes.
+    if (m_pendingFocus)
+        return *m_pendingFocus;
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && focus->window() != window())
+        return {};
+    return {!focus || card->isAncestorOf(focus), focus && focus->property(keyboardFocusProperty).toBool()};
+}
+
+void ContentView::giveFocus(QWidget *target, const FocusPlace &place)
+{
+    if (!target || !place.isWithin)
+        return;
+    // Once the new part is on screen; the ring shows if the keyboard had it before. A later request wins.
+    m_pendingFocus = place;
+    const int request = ++m_focusRequest;
+    QTimer::singleShot(0, target, [this, target, request, ring = place.showsRing] {
+        if (request != m_focusRequest)
+            return;
+        m_pendingFocus.reset();
+        target->setFocus(Qt::OtherFocusReason);
+        target->setProperty(keyboardFocusProperty, ring);
+        target->update();
+    });
+}
+
+void ContentView::parkFocus(QWidget *card, const FocusPlace &place)
+{
+    // The control with the keyboard is about to go: the card holds the keyboard meanwhile, so that it does
+    // not wander off to a later step (and the window scroll there) before it goes where it belongs.
+    if (place.isWithin && QApplication::focusWidget() && card->isAncestorOf(QApplication::focusWidget()))
+        card->setFocus(Qt::OtherFocusReason);
+}
+
 void ContentView::rebuildFirstStep()
 {
     const QString &file = m_workflow.selectedFile();
+    const FocusPlace focus = focusPlace(m_steps[0]);
     if (file.isEmpty()) {
         if (m_dropZone)
             return;
@@ -378,13 +445,21 @@ void ContentView::rebuildFirstStep()
         m_shownFile.clear();
         m_dropZone =
             new DropZoneView(m_appearance, m_workflow.isDraggingOver(), [this] { scheduleChooseFile(); });
+        parkFocus(m_steps[0], focus);
         m_steps[0]->setContent(m_dropZone);
         updateTabOrder();
+        // With the file removed, the keyboard goes to choosing another.
+        giveFocus(m_dropZone->browseButton(), focus);
         return;
     }
     const bool scanning = m_workflow.isScanning();
     if (m_fileCard && m_shownFile == file && (m_scanning != nullptr) == scanning)
         return;
+    const bool scanEnded = m_scanning && !scanning;
+    if (m_shownFile != file) {
+        // A presentation just opened shows from the top of its first step, once the steps are laid out.
+        QTimer::singleShot(0, this, [this] { m_scroll->verticalScrollBar()->setValue(0); });
+    }
     m_dropZone = nullptr;
     m_shownFile = file;
     auto *body = new QWidget;
@@ -398,8 +473,12 @@ void ContentView::rebuildFirstStep()
     m_scanning = scanning ? new ScanningProgressView(m_appearance, body) : nullptr;
     if (m_scanning)
         column->addWidget(m_scanning);
+    parkFocus(m_steps[0], focus);
     m_steps[0]->setContent(body);
     updateTabOrder();
+    // When a scan that the keyboard started is done, the keyboard moves on to its results, if there are any.
+    QWidget *results = m_table ? static_cast<QWidget *>(m_table->table()) : m_listHeader;
+    giveFocus(scanEnded && results && focus.showsRing ? results : m_fileCard->changeButton(), focus);
 }
 
 void ContentView::rebuildSecondStep()

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <optional>
+
 class QScrollArea;
 class QVBoxLayout;
 
@@ -61,6 +63,16 @@ private:
     void refreshTable();
     void scheduleChooseFile();
     void updateTabOrder();
+    // Whether the keyboard is in `card` (or nowhere), and whether it shows its ring there; taken before
+    // the card's content is replaced, so that the keyboard can be put where it makes sense afterwards.
+    struct FocusPlace
+    {
+        bool isWithin = false;
+        bool showsRing = false;
+    };
+    FocusPlace focusPlace(QWidget *card) const;
+    void giveFocus(QWidget *target, const FocusPlace &place);
+    void parkFocus(QWidget *card, const FocusPlace &place);
 
     Appearance &m_appearance;
     WorkflowState &m_workflow;
@@ -73,6 +85,8 @@ private:
     FileCardView *m_fileCard = nullptr;
     ScanningProgressView *m_scanning = nullptr;
     QString m_shownFile;
+    std::optional<FocusPlace> m_pendingFocus;
+    int m_focusRequest = 0;
 
     // -1 no second-step body yet; 0 empty without a file; 1 empty with a file; 2 the font list.
     int m_secondStepPhase = -1;

@@ -18,7 +18,7 @@ void paintFocusRing(QPainter &painter, const QRectF &rect, qreal radius, const A
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(appearance.color(colors::accentBlue.withOpacity(0.75)), 2));
+    painter.setPen(QPen(appearance.color(colors::focusRing), 2));
     painter.drawRoundedRect(rect.adjusted(1, 1, -1, -1), radius, radius);
     painter.restore();
 }
@@ -78,6 +78,9 @@ protected:
         case QEvent::FocusIn:
             if (watched->isWidgetType()) {
                 const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+                // Back from a menu or another window, a control shows the ring it had.
+                if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+                    break;
                 watched->setProperty(keyboardFocusProperty,
                                      m_lastPressWasKey &&
                                          (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||

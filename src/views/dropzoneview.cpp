@@ -58,7 +58,7 @@ DropZoneView::DropZoneView(Appearance &appearance, bool isDraggingOver, std::fun
     auto *circle = new BadgeCircle(appearance, this, this);
     auto *circleLayout = new QHBoxLayout(circle);
     circleLayout->setContentsMargins(0, 0, 0, 0);
-    m_badge = new SymbolIcon(appearance, {}, 18, colors::accentBlue, circle);
+    m_badge = new SymbolIcon(appearance, {}, 18, colors::accentText, circle);
     circleLayout->addWidget(m_badge, 0, Qt::AlignCenter);
     row->addWidget(circle);
 
@@ -89,9 +89,9 @@ void DropZoneView::setDraggingOver(bool isDraggingOver)
     if (m_isDraggingOver == isDraggingOver)
         return;
     m_isDraggingOver = isDraggingOver;
-    m_badge->setSymbol(badgeSymbol(), colors::accentBlue);
+    m_badge->setSymbol(badgeSymbol(), colors::accentText);
     m_title->setText(title());
-    m_title->setColor(isDraggingOver ? colors::accentBlue : colors::primary);
+    m_title->setColor(isDraggingOver ? colors::accentText : colors::primary);
     update();
 }
 

@@ -24,13 +24,14 @@ namespace {
 
 const QString emDash = u"—"_s;
 
-// The kind's initial in white on a rounded red-orange square.
+// The kind's initial in white on a rounded square in the kind's own colour.
 class KindBadge final : public QWidget
 {
 public:
     KindBadge(const QString &letter, const QString &kind, QWidget *parent)
         : QWidget(parent)
         , m_letter(letter)
+        , m_fill(colors::kindBadgeFill(letter == u"K"))
     {
         setObjectName(u"kindBadge"_s);
         setFixedSize(42, 42);
@@ -45,7 +46,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor::fromRgbF(0.95f, 0.27f, 0.18f));
+        painter.setBrush(m_fill);
         painter.drawRoundedRect(QRectF(rect()), 8, 8);
         painter.setPen(Qt::white);
         painter.drawText(rect(), Qt::AlignCenter, m_letter);
@@ -53,6 +54,7 @@ protected:
 
 private:
     QString m_letter;
+    QColor m_fill;
 };
 
 QString extensionOf(const QString &file)
@@ -66,7 +68,7 @@ QString FileCardView::kindLabel(const QString &file)
 {
     const QString extension = extensionOf(file);
     if (extension == u"pptx" || extension == u"ppt")
-        return u"PowerPoint (.pptx)"_s;
+        return u"PowerPoint (."_s + extension + u')';
     if (extension == u"key")
         return u"Keynote (.key)"_s;
     return extension.toUpper();
@@ -92,7 +94,19 @@ QString FileCardView::sizeLabel(const QString &file)
         while (files.hasNext())
             bytes += files.nextFileInfo().size();
     }
-    return QString::asprintf("%.1f MB", double(bytes) / 1048576.0);
+    return sizeText(bytes);
+}
+
+QString FileCardView::sizeText(qint64 bytes)
+{
+    // Megabytes with one decimal from what would show as 1.0 MB; below that whole kilobytes, and bytes
+    // below one kilobyte: a small deck never reads "0.0 MB".
+    const double megabytes = double(bytes) / 1048576.0;
+    if (megabytes >= 0.95)
+        return QString::asprintf("%.1f MB", megabytes);
+    if (bytes >= 1024)
+        return QString::asprintf("%.0f KB", double(bytes) / 1024.0);
+    return bytes == 1 ? u"1 byte"_s : QString::number(bytes) + u" bytes"_s;
 }
 
 QString FileCardView::modificationLabel(const QString &file)
@@ -140,7 +154,7 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
     names->addWidget(folder);
     row->addLayout(names, 0);
 
-    m_change = new BorderedButton(appearance, u"Change File..."_s, {}, this);
+    m_change = new BorderedButton(appearance, u"Change File…"_s, {}, this);
     m_change->setObjectName(u"changeFile"_s);
     connect(m_change, &QPushButton::clicked, this, [onChangeFile = std::move(onChangeFile)] {
         if (onChangeFile)
@@ -148,8 +162,7 @@ FileCardView::FileCardView(Appearance &appearance, const QString &file, std::fun
     });
     row->addWidget(m_change);
 
-    m_remove =
-        new SymbolButton(appearance, u"xmark.circle.fill"_s, 16, colors::secondary.withOpacity(0.5), this);
+    m_remove = new SymbolButton(appearance, u"xmark.circle.fill"_s, 16, colors::secondary, this);
     m_remove->setObjectName(u"removeFile"_s);
     m_remove->setToolTip(u"Remove file"_s);
     m_remove->setAccessibleName(u"Remove file"_s);

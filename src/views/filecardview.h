@@ -26,6 +26,8 @@ public:
     static QString badgeLetter(const QString &file);
     // Size in mebibytes with one decimal ("1.0 MB"), or "—" when it cannot be read.
     static QString sizeLabel(const QString &file);
+    // A size in bytes as the card shows it: "812 bytes", "25 KB", "1.5 MB".
+    static QString sizeText(qint64 bytes);
     // Medium date and short time in the user's locale, or "—".
     static QString modificationLabel(const QString &file);
 

@@ -46,8 +46,13 @@ void FilledButton::paintEvent(QPaintEvent *)
         fill = fill.darker(115);
     painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(rect()), m_look.radius, m_look.radius);
-    if (showsFocusRing(*this))
-        paintFocusRing(painter, QRectF(rect()).adjusted(1, 1, -1, -1), m_look.radius, m_appearance);
+    if (showsFocusRing(*this)) {
+        // An accent ring would vanish on the accent fill: a white ring inside the edge shows instead.
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(3, 3, -3, -3), m_look.radius - 2, m_look.radius - 2);
+        painter.setPen(Qt::NoPen);
+    }
     // Disabled, the label dims with the fill, so that the button reads as unavailable in either appearance.
     const QColor ink = isEnabled() ? QColor(Qt::white) : QColor(255, 255, 255, 140);
 

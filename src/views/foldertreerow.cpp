@@ -21,8 +21,7 @@ FolderTreeRow::FolderTreeRow(Appearance &appearance, const QString &icon, ColorS
     row->setSpacing(5);
     if (indent > 0) {
         row->addSpacing(indent * 14);
-        row->addWidget(new SymbolIcon(appearance, u"arrow.turn.down.right"_s, 8,
-                                      colors::secondary.withOpacity(0.4), this));
+        row->addWidget(new SymbolIcon(appearance, u"arrow.turn.down.right"_s, 8, colors::secondary, this));
     }
     row->addWidget(new SymbolIcon(appearance, icon, 13, iconColor, this));
     auto *label = new TextLabel(appearance, name, 13, QFont::Normal, colors::primary, this);

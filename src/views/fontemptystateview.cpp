@@ -27,7 +27,7 @@ FontEmptyStateView::FontEmptyStateView(Appearance &appearance, Kind kind, const 
     message->setSpacing(18);
     auto *icon =
         new SymbolIcon(appearance, symbol(kind), 44,
-                       (kind == Kind::unreadable ? colors::red : colors::accentBlue).withOpacity(0.35), this);
+                       (kind == Kind::unreadable ? colors::red : colors::accentText).withOpacity(0.8), this);
     icon->setObjectName(u"emptyStateIcon"_s);
     message->addWidget(icon);
     auto *textBlock = new QWidget(this);

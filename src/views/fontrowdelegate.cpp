@@ -60,9 +60,8 @@ QRawFont FontRowDelegate::previewFont(const QString &file) const
 }
 
 void FontRowDelegate::paintPreview(QPainter *painter, const QRect &cell, const QString &file,
-                                   const QString &text) const
+                                   const QString &text, const QColor &color) const
 {
-    const QColor color = m_appearance.color(colors::primary);
     const QRawFont face = previewFont(file);
     if (!face.isValid()) {
         // A file this machine cannot read as a font: the default face stands in.
@@ -132,10 +131,10 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
     const QString text = index.data().toString();
     const QColor secondary = m_appearance.color(colors::secondary);
-    // A font that no text uses is shown dimmed, its name marked as such.
+    // A font that no text uses is shown dimmed, its name marked as such: its name and preview in the
+    // secondary colour, which still reads well, rather than faded.
     const bool declaredOnly = index.data(FontTableModel::declaredOnlyRole).toBool();
-    if (declaredOnly && index.column() != FontTableModel::includeColumn)
-        painter->setOpacity(0.55);
+    const QColor primary = m_appearance.color(declaredOnly ? colors::secondary : colors::primary);
     switch (index.column()) {
     case FontTableModel::includeColumn: {
         const QRect box = checkBoxRect(cell);
@@ -143,11 +142,11 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             paintCheckBox(*painter, box, item.isSelected, true, m_appearance);
         } else if (item.status == FontStatus::adobe) {
             paintSymbol(*painter, u"lock.fill"_s, QRectF(box.center().x() - 6, box.center().y() - 6, 12, 12),
-                        m_appearance.color(restrictedPurple.withOpacity(0.6)));
+                        m_appearance.color(restrictedPurple));
         } else {
             paintSymbol(*painter, u"minus.circle.fill"_s,
                         QRectF(box.center().x() - 6.5, box.center().y() - 6.5, 13, 13),
-                        m_appearance.color(colors::secondary.withOpacity(0.3)));
+                        m_appearance.color(colors::secondary));
         }
         break;
     }
@@ -157,9 +156,10 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         const QString note = index.data(FontTableModel::noteRole).toString();
         const bool missing = item.status == FontStatus::missing;
         const bool licenseMark = index.data(FontTableModel::licenseMarkRole).toBool();
-        QFont font = systemFont(14);
-        font.setUnderline(missing);
-        const QColor color = m_appearance.color(missing ? colors::red : colors::primary);
+        // Red with the search glass, not underlined: a line would read as a spelling mark and cut through
+        // the dots below some scripts' letters.
+        const QFont font = systemFont(14);
+        const QColor color = missing ? m_appearance.color(colors::red) : primary;
         const QRect nameLine = note.isEmpty() ? cell : QRect(cell.left(), cell.top() + 3, cell.width(), 18);
         const int markSpace = missing || licenseMark ? 4 + 12 : 0;
         const QFontMetrics metrics(font);
@@ -168,7 +168,7 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         const qreal markLeft = nameLine.left() + metrics.horizontalAdvance(shown) + 4;
         if (missing)
             paintSymbol(*painter, u"magnifyingglass"_s, QRectF(markLeft, nameLine.center().y() - 4.5, 10, 10),
-                        m_appearance.color(colors::red.withOpacity(0.7)));
+                        m_appearance.color(colors::red));
         else if (licenseMark)
             paintSymbol(*painter, u"c.circle.fill"_s, QRectF(markLeft, nameLine.center().y() - 5.5, 12, 12),
                         m_appearance.color(restrictedPurple));
@@ -192,8 +192,7 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             paintSymbol(*painter, u"checkmark.circle.fill"_s,
                         QRectF(cell.left(), cell.center().y() - 6.5, 13, 13),
                         m_appearance.color(colors::green));
-            drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13),
-                     m_appearance.color(colors::primary));
+            drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13), primary);
         } else if (const qsizetype colon = text.indexOf(u": "_s);
                    colon > 0 && QFontMetrics(systemFont(13)).horizontalAdvance(text) > cell.width()) {
             // "Left out: licence" where it does not fit: the reason under the words, as the name's notes.
@@ -208,7 +207,7 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     case FontTableModel::previewColumn:
         if (installed && item.hasFile())
             paintPreview(painter, QRect(cell.left(), cell.top(), std::min(cell.width(), 180), cell.height()),
-                         item.filePath(), text);
+                         item.filePath(), text, primary);
         else
             drawText(painter, cell, text, systemFont(13), secondary);
         break;

@@ -27,7 +27,8 @@ public:
     QRawFont previewFont(const QString &file) const;
 
 private:
-    void paintPreview(QPainter *painter, const QRect &cell, const QString &file, const QString &text) const;
+    void paintPreview(QPainter *painter, const QRect &cell, const QString &file, const QString &text,
+                      const QColor &color) const;
 
     Appearance &m_appearance;
     mutable QHash<QString, QRawFont> m_previewFonts;

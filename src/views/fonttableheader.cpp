@@ -27,6 +27,9 @@ FontTableHeader::FontTableHeader(Appearance &appearance, std::function<Indicator
     setFont(systemFont(13, QFont::Medium));
     // The sortable titles are reached with Tab; the arrows go from one to the other, Space or Return sorts.
     setFocusPolicy(Qt::TabFocus);
+    // The header paints its own fill with the table's rounded corners: nothing square goes under it.
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
     updateAccessibleName();
 }
 
@@ -124,10 +127,8 @@ void FontTableHeader::paintSection(QPainter *painter, const QRect &rect, int log
     painter->drawText(rect, Qt::AlignVCenter | Qt::AlignLeft, shown);
     if (isSortable(logicalIndex)) {
         const Indicator indicator = m_indicator ? m_indicator(logicalIndex) : Indicator::neutral;
-        const ColorSpec color =
-            indicator == Indicator::neutral ? colors::secondary.withOpacity(0.35) : colors::secondary;
         const QRectF glyph(rect.left() + metrics.horizontalAdvance(shown) + 4, rect.center().y() - 5, 11, 11);
-        paintSymbol(*painter, indicatorSymbol(indicator), glyph, m_appearance.color(color));
+        paintSymbol(*painter, indicatorSymbol(indicator), glyph, m_appearance.color(colors::secondary));
         if (logicalIndex == m_focusSection && showsFocusRing(*this)) {
             const int right = int(glyph.right()) + 5;
             paintFocusRing(

@@ -33,14 +33,35 @@ void FontTableModel::rebuildRows()
     m_rows.clear();
     m_shownIds.clear();
     m_hidingSystem = m_workflow.hideSystemFonts();
+    m_unfilteredRows = 0;
     const FontStatusItems &items = m_workflow.fontItems();
     m_rows.reserve(items.size());
     for (qsizetype index = 0; index < items.size(); ++index) {
         if (m_hidingSystem && items[index].status == FontStatus::system)
             continue;
+        ++m_unfilteredRows;
+        if (!m_nameFilter.isEmpty() && !items[index].fontName.contains(m_nameFilter, Qt::CaseInsensitive))
+            continue;
         m_rows.append(index);
         m_shownIds.append(items[index].id);
     }
+}
+
+bool FontTableModel::isShown(const FontStatusItem &item) const
+{
+    return !(m_hidingSystem && item.status == FontStatus::system) &&
+           (m_nameFilter.isEmpty() || item.fontName.contains(m_nameFilter, Qt::CaseInsensitive));
+}
+
+void FontTableModel::setNameFilter(const QString &text)
+{
+    const QString filter = text.trimmed();
+    if (filter == m_nameFilter)
+        return;
+    beginResetModel();
+    m_nameFilter = filter;
+    rebuildRows();
+    endResetModel();
 }
 
 void FontTableModel::listChanged()
@@ -54,7 +75,7 @@ void FontTableModel::listChanged()
     if (sameRows) {
         qsizetype expected = 0;
         for (const FontStatusItem &item : items)
-            expected += !(m_hidingSystem && item.status == FontStatus::system);
+            expected += isShown(item);
         sameRows = expected == m_rows.size();
     }
     if (sameRows) {
@@ -216,7 +237,12 @@ QString FontTableModel::facesToolTip(const FontStatusItem &font)
 
 QVariant FontTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    // The tick column shows no title, but a screen reader names it.
+    if (role == Qt::AccessibleTextRole)
+        return section == includeColumn ? u"Include in package"_s : headerData(section, orientation);
+    if (role != Qt::DisplayRole)
         return {};
     switch (section) {
     case nameColumn:

@@ -56,6 +56,12 @@ public:
     // The mark of a font no text uses.
     static QString notUsedMark() { return QStringLiteral("Not used by any text"); }
 
+    // Shows only the fonts whose name holds `text` (ignoring case); empty shows every font.
+    void setNameFilter(const QString &text);
+    const QString &nameFilter() const { return m_nameFilter; }
+    // How many rows there would be without the name filter.
+    int unfilteredRowCount() const { return m_unfilteredRows; }
+
     // The item a row shows.
     const FontStatusItem &item(int row) const;
     // Where in the workflow's list a row's item stands.
@@ -73,12 +79,15 @@ public:
 private:
     void listChanged();
     void rebuildRows();
+    bool isShown(const FontStatusItem &item) const;
 
     WorkflowState &m_workflow;
     QString m_homeFolder;
     QList<qsizetype> m_rows;
     QList<QUuid> m_shownIds;
     bool m_hidingSystem = false;
+    QString m_nameFilter;
+    int m_unfilteredRows = 0;
 };
 
 } // namespace kernwick

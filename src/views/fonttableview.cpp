@@ -6,6 +6,7 @@
 #include <views/fonttableheader.h>
 #include <views/fonttablemodel.h>
 #include <views/symbols.h>
+#include <views/textlabel.h>
 #include <workflow/workflowstate.h>
 
 #include <QApplication>
@@ -16,9 +17,11 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -41,6 +44,35 @@ constexpr int fixedWidths =
 constexpr int nameMinimum = 140;
 constexpr int nameMaximum = 260;
 constexpr int locationMinimum = 100;
+// However tall the window, the table shows between these many rows at once and scrolls the rest.
+constexpr int fewestShownRows = 6;
+constexpr int mostShownRows = 16;
+// What the window keeps for the rest of the second step and its header bar beside the table.
+constexpr int roomAroundTable = 320;
+constexpr int filterGap = 8;
+
+// The table's rounded outline, drawn around the rows and their header.
+class TableFrame final : public QWidget
+{
+public:
+    TableFrame(Appearance &appearance, QWidget *parent)
+        : QWidget(parent)
+        , m_appearance(appearance)
+    {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(m_appearance.color(colors::black.withOpacity(0.08)), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    }
+
+private:
+    Appearance &m_appearance;
+};
 
 void putOnClipboard(const QString &text)
 {
@@ -59,9 +91,28 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
     , m_revealer(revealer)
 {
     setObjectName(u"fontTable"_s);
-    auto *layout = new QVBoxLayout(this);
+    auto *parts = new QVBoxLayout(this);
+    parts->setContentsMargins(0, 0, 0, 0);
+    parts->setSpacing(filterGap);
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(u"fontFilter"_s);
+    m_filter->setPlaceholderText(u"Filter by name"_s);
+    m_filter->setAccessibleName(u"Filter fonts by name"_s);
+    m_filter->setClearButtonEnabled(true);
+    m_filter->setFont(systemFont(13));
+    m_filter->setMaximumWidth(280);
+    const auto filterIcon = [this] {
+        return QIcon(symbolPixmap(u"magnifyingglass"_s, 12, m_appearance.color(colors::secondary),
+                                  devicePixelRatioF()));
+    };
+    QAction *glass = m_filter->addAction(filterIcon(), QLineEdit::LeadingPosition);
+    parts->addWidget(m_filter);
+    m_frame = new TableFrame(appearance, this);
+    auto *layout = new QVBoxLayout(m_frame);
     layout->setContentsMargins(1, 1, 1, 1);
-    m_table = new QTableView(this);
+    layout->setSpacing(0);
+    parts->addWidget(m_frame);
+    m_table = new QTableView(m_frame);
     m_model = new FontTableModel(workflow, QDir::homePath(), this);
     m_delegate = new FontRowDelegate(appearance, this);
     m_header = new FontTableHeader(
@@ -89,8 +140,25 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
     m_header->setStretchLastSection(true);
     m_header->setMinimumSectionSize(1);
     m_header->setFixedHeight(m_header->sizeHint().height());
+    // A long list scrolls inside the table, under its header, which stays in view.
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_table->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_table->verticalScrollBar()->setSingleStep(rowHeight / 2);
+    // The scroll bar runs beside the rows only, slim and rounded like the rest of the window.
+    auto *besideHeader = new QWidget(m_table);
+    besideHeader->setFixedHeight(m_header->height());
+    m_table->addScrollBarWidget(besideHeader, Qt::AlignTop);
+    const auto styleScrollBar = [this] {
+        m_table->verticalScrollBar()->setStyleSheet(
+            u"QScrollBar:vertical { background: transparent; width: 12px; margin: 2px 3px 2px 1px; }"
+            u"QScrollBar::handle:vertical { background: %1; border-radius: 4px; min-height: 28px; }"
+            u"QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+            u"QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"_s.arg(
+                m_appearance.color(colors::secondary.withOpacity(0.6)).name(QColor::HexArgb)));
+    };
+    styleScrollBar();
+    connect(&m_appearance, &Appearance::colorSchemeChanged, m_table, styleScrollBar);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -116,6 +184,17 @@ FontTableView::FontTableView(Appearance &appearance, WorkflowState &workflow, Fi
     m_table->setAutoFillBackground(false);
     m_table->viewport()->installEventFilter(this);
     layout->addWidget(m_table);
+    m_noMatch = new TextLabel(appearance, {}, 13, QFont::Normal, colors::secondary, m_frame);
+    m_noMatch->setObjectName(u"noMatch"_s);
+    m_noMatch->setAlignment(Qt::AlignCenter);
+    m_noMatch->setFixedHeight(rowHeight + 8);
+    m_noMatch->hide();
+    layout->addWidget(m_noMatch);
+
+    connect(m_filter, &QLineEdit::textChanged, m_model, &FontTableModel::setNameFilter);
+    m_filter->installEventFilter(this);
+    connect(&m_appearance, &Appearance::colorSchemeChanged, m_filter,
+            [this, glass, filterIcon] { glass->setIcon(filterIcon()); });
 
     connect(m_header, &QHeaderView::sectionClicked, this, [this](int section) {
         if (section == FontTableModel::nameColumn)
@@ -326,6 +405,21 @@ bool FontTableView::handleKey(QKeyEvent *event)
 
 bool FontTableView::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_watchedWindow && event->type() == QEvent::Resize)
+        fitHeight();
+    if (watched == m_filter && event->type() == QEvent::KeyPress) {
+        // Down goes on to the rows; Escape empties the field.
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Down && m_model->rowCount() > 0) {
+            m_table->setFocus(Qt::TabFocusReason);
+            m_table->setCurrentIndex(m_model->index(0, FontTableModel::nameColumn));
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && !m_filter->text().isEmpty()) {
+            m_filter->clear();
+            return true;
+        }
+    }
     if (watched == m_table && event->type() == QEvent::KeyPress) {
         // Moving with the keys shows the current row, even after a click brought the focus.
         m_table->setProperty(keyboardFocusProperty, true);
@@ -358,7 +452,9 @@ void FontTableView::fitColumns()
     // The name takes what the fixed columns leave, within its bounds. In the narrowest window the
     // location, which shortens in its middle anyway, gives up what is still missing, so that no column is
     // cut off.
-    const int available = std::max(0, width() - 2);
+    int available = std::max(0, width() - 2);
+    if (m_model->rowCount() > visibleRowCount())
+        available -= m_table->verticalScrollBar()->sizeHint().width();
     const int name = std::clamp(available - fixedWidths, nameMinimum, nameMaximum);
     const int location =
         std::max(locationMinimum, locationWidth - std::max(0, fixedWidths + name - available));
@@ -374,10 +470,30 @@ void FontTableView::fitColumns()
         std::max(previewWidth, available - fixedWidths - name + locationWidth - location + previewWidth));
 }
 
+int FontTableView::visibleRowCount() const
+{
+    const int room = m_watchedWindow ? m_watchedWindow->height() - roomAroundTable : 0;
+    return std::min(m_model->rowCount(), std::clamp(room / rowHeight, fewestShownRows, mostShownRows));
+}
+
+void FontTableView::focusFilter()
+{
+    m_filter->setFocus(Qt::ShortcutFocusReason);
+    m_filter->selectAll();
+}
+
 void FontTableView::fitHeight()
 {
-    // The table is as tall as its rows: the window's scroll area scrolls it, not the table itself.
-    setFixedHeight(2 + m_header->height() + m_model->rowCount() * rowHeight);
+    // As tall as its rows up to what the window holds; beyond that the rows scroll under the header.
+    const bool noMatch = m_model->rowCount() == 0 && !m_model->nameFilter().isEmpty();
+    if (noMatch)
+        m_noMatch->setText(u"No font name contains “"_s + m_model->nameFilter() + u"”."_s);
+    m_noMatch->setVisible(noMatch);
+    const int frame =
+        2 + m_header->height() + visibleRowCount() * rowHeight + (noMatch ? m_noMatch->height() : 0);
+    m_frame->setFixedHeight(frame);
+    setFixedHeight(m_filter->sizeHint().height() + filterGap + frame);
+    fitColumns();
 }
 
 void FontTableView::resizeEvent(QResizeEvent *event)
@@ -386,13 +502,17 @@ void FontTableView::resizeEvent(QResizeEvent *event)
     fitColumns();
 }
 
-void FontTableView::paintEvent(QPaintEvent *)
+void FontTableView::showEvent(QShowEvent *event)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(m_appearance.color(colors::black.withOpacity(0.08)), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+    QWidget::showEvent(event);
+    // How many rows show at once follows the window's height.
+    if (window() != m_watchedWindow && window() != this) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = window();
+        m_watchedWindow->installEventFilter(this);
+        fitHeight();
+    }
 }
 
 } // namespace kernwick

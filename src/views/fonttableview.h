@@ -9,6 +9,7 @@
 #include <functional>
 
 class QKeyEvent;
+class QLineEdit;
 class QMenu;
 class QTableView;
 
@@ -18,6 +19,7 @@ class FileRevealer;
 class FontRowDelegate;
 class FontTableHeader;
 class FontTableModel;
+class TextLabel;
 class WorkflowState;
 
 // The font list of the second step. Works on the workflow's own list: a header click sorts that list in
@@ -61,12 +63,18 @@ public:
     void showContextMenu(int row, const QPoint &globalPos);
 
     QTableView *table() const { return m_table; }
+    // The field above the table that narrows the rows to the names holding its text.
+    QLineEdit *filterField() const { return m_filter; }
+    // Puts the keyboard in the filter field, its text selected.
+    void focusFilter();
+    // The most rows the table shows at once; it scrolls the rest under its header.
+    int visibleRowCount() const;
     FontTableModel *model() const { return m_model; }
     FontTableHeader *header() const { return m_header; }
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -83,10 +91,14 @@ private:
     Appearance &m_appearance;
     WorkflowState &m_workflow;
     FileRevealer &m_revealer;
-    QTableView *m_table;
+    QLineEdit *m_filter;
+    QWidget *m_frame;
+    TextLabel *m_noMatch;
+    QTableView *m_table = nullptr;
     FontTableModel *m_model;
     FontTableHeader *m_header;
     FontRowDelegate *m_delegate;
+    QWidget *m_watchedWindow = nullptr;
     SortColumn m_sortColumn = SortColumn::none;
     bool m_sortAscending = true;
 };

@@ -88,8 +88,8 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     auto *contentsColumn = new QVBoxLayout(contents);
     contentsColumn->setContentsMargins(0, 0, 0, 0);
     contentsColumn->setSpacing(10);
-    contentsColumn->addWidget(new TextLabel(appearance, u"Package Contents"_s, 13, QFont::Bold,
-                                            colors::primary.withOpacity(0.5), contents));
+    contentsColumn->addWidget(
+        new TextLabel(appearance, u"Package Contents"_s, 13, QFont::Bold, colors::secondary, contents));
     m_presentationRow = new PackageRow(appearance, u"doc.fill"_s, u"Presentation file"_s, {}, true, contents);
     contentsColumn->addWidget(m_presentationRow);
     contentsColumn->addWidget(divider(appearance, contents));
@@ -107,8 +107,8 @@ HandoffPackageView::HandoffPackageView(Appearance &appearance, WorkflowState &wo
     auto *previewColumn = new QVBoxLayout(preview);
     previewColumn->setContentsMargins(0, 0, 0, 0);
     previewColumn->setSpacing(8);
-    previewColumn->addWidget(new TextLabel(appearance, u"Handoff Folder Preview"_s, 13, QFont::Bold,
-                                           colors::primary.withOpacity(0.5), preview));
+    previewColumn->addWidget(
+        new TextLabel(appearance, u"Handoff Folder Preview"_s, 13, QFont::Bold, colors::secondary, preview));
     m_tree = new QWidget(preview);
     m_treeLayout = new QVBoxLayout(m_tree);
     m_treeLayout->setContentsMargins(0, 0, 0, 0);
@@ -204,6 +204,7 @@ void HandoffPackageView::refresh()
     m_presentationRow->setSubtitle(file.isEmpty() ? u"Your selected presentation"_s
                                                   : QFileInfo(file).fileName());
     m_fontsRow->setSubtitle(fontsSubtitle(m_workflow.travelList().travellingCount()));
+    m_fontsRow->setTicked(m_workflow.travelList().travellingCount() > 0);
     {
         const QSignalBlocker presentation(m_presentationRow->checkBox());
         const QSignalBlocker report(m_reportRow->checkBox());
@@ -254,9 +255,7 @@ void HandoffPackageView::rebuildTree()
             if (listed.contains(path))
                 continue;
             listed.insert(path);
-            const ColorSpec color =
-                path == files.first() ? colors::secondary : colors::secondary.withOpacity(0.5);
-            m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"a.circle.fill"_s, color,
+            m_treeLayout->addWidget(new FolderTreeRow(m_appearance, u"a.circle.fill"_s, colors::secondary,
                                                       QFileInfo(path).fileName(), 2, m_tree));
         }
     }

@@ -35,15 +35,30 @@ PackageRow::PackageRow(Appearance &appearance, const QString &icon, const QStrin
         m_checkBox->setAccessibleName(title);
         row->addWidget(m_checkBox);
     } else {
-        auto *tick = new SymbolIcon(appearance, u"checkmark.circle.fill"_s, 13, colors::green, this);
-        tick->setObjectName(u"tick"_s);
-        row->addWidget(tick);
+        m_tick = new SymbolIcon(appearance, u"checkmark.circle.fill"_s, 13, colors::green, this);
+        m_tick->setObjectName(u"tick"_s);
+        row->addWidget(m_tick);
     }
 }
 
 void PackageRow::setSubtitle(const QString &subtitle)
 {
     m_subtitle->setText(subtitle);
+}
+
+void PackageRow::setTicked(bool ticked)
+{
+    if (!m_tick)
+        return;
+    // Nothing to take along: a plain dash rather than a tick.
+    m_tick->setSymbol(ticked ? u"checkmark.circle.fill"_s : u"minus.circle.fill"_s,
+                      ticked ? colors::green : colors::secondary);
+    m_tick->setAccessibleName(ticked ? u"Included"_s : u"Nothing to include"_s);
+}
+
+bool PackageRow::isTicked() const
+{
+    return m_tick && m_tick->symbolName() == u"checkmark.circle.fill"_s;
 }
 
 QString PackageRow::title() const

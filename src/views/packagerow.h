@@ -8,6 +8,7 @@ class QCheckBox;
 
 namespace kernwick {
 
+class SymbolIcon;
 class TextLabel;
 
 // One line of the package contents: symbol, title and subtitle, and at its end either a checkbox for
@@ -22,6 +23,9 @@ public:
                bool isToggle, QWidget *parent = nullptr);
 
     void setSubtitle(const QString &subtitle);
+    // The tick of a row without a checkbox: a green tick, or a grey dash when there is nothing to include.
+    void setTicked(bool ticked);
+    bool isTicked() const;
     QString title() const;
     QString subtitle() const;
     QCheckBox *checkBox() const { return m_checkBox; }
@@ -30,6 +34,7 @@ private:
     TextLabel *m_title;
     TextLabel *m_subtitle;
     QCheckBox *m_checkBox = nullptr;
+    SymbolIcon *m_tick = nullptr;
 };
 
 } // namespace kernwick

@@ -95,8 +95,7 @@ StepCard::StepCard(Appearance &appearance, int number, const QString &title, con
     auto *titleLabel = new TextLabel(appearance, title, 16, QFont::Bold, colors::primary, this);
     titleLabel->setObjectName(u"stepTitle"_s);
     titles->addWidget(titleLabel);
-    titles->addWidget(
-        new TextLabel(appearance, subtitle, 13, QFont::Normal, colors::primary.withOpacity(0.45), this));
+    titles->addWidget(new TextLabel(appearance, subtitle, 13, QFont::Normal, colors::secondary, this));
     header->addLayout(titles);
     header->addStretch(1);
     if (trailingHeader)

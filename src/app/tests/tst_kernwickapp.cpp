@@ -1,6 +1,8 @@
 #include <app/kernwickapp.h>
+#include <app/messagedialog.h>
 #include <platform/desktop/colorschemeportal.h>
 #include <views/appearance.h>
+#include <views/filledbutton.h>
 
 #include <QAction>
 #include <QActionGroup>
@@ -48,22 +50,78 @@ private Q_SLOTS:
 
     void menusSettingAndTheDesktop()
     {
-        Shell shell = makeShell();
+        QStringList opened;
+        Shell shell = makeShell(nullptr, {[&] { opened.append(u"chooser"_s); },
+                                          [&](const QString &path) { opened.append(path); },
+                                          [&] {
+                                              opened.append(u"closed"_s);
+                                          }});
         const QList<QAction *> menus = shell.window->menuBar()->actions();
         QStringList items;
-        for (const QAction *item : menus[0]->menu()->actions().mid(0, 2) + menus[1]->menu()->actions())
-            items.append(item->isSeparator() ? u"—"_s : item->text() + u' ' + item->shortcut().toString());
-        QCOMPARE(items,
-                 (QStringList{u"About Kernwick "_s, u"Check for Updates... "_s, u"Light Ctrl+Shift+1"_s,
-                              u"Dark Ctrl+Shift+2"_s, u"—"_s, u"Auto (Follow System) Ctrl+Shift+3"_s}));
+        for (const QAction *menu : menus) {
+            items.append(menu->text() + u':');
+            QString mnemonics;
+            for (const QAction *item : menu->menu()->actions()) {
+                items.append(item->isSeparator() ? u"—"_s
+                                                 : item->text() + u' ' + item->shortcut().toString());
+                // Every item has a letter of its own to press.
+                const qsizetype amp = item->text().indexOf(u'&');
+                QVERIFY2(item->isSeparator() || amp >= 0, qPrintable(item->text()));
+                if (amp >= 0) {
+                    QVERIFY2(!mnemonics.contains(item->text()[amp + 1].toLower()), qPrintable(item->text()));
+                    mnemonics += item->text()[amp + 1].toLower();
+                }
+            }
+        }
+        QCOMPARE(
+            items,
+            (QStringList{u"&File:"_s, u"&Open… Ctrl+O"_s, u"Open &Recent "_s, u"—"_s, u"&Close Ctrl+W"_s,
+                         u"&Quit Ctrl+Q"_s, u"&View:"_s, u"&Light Ctrl+Shift+1"_s, u"&Dark Ctrl+Shift+2"_s,
+                         u"—"_s, u"&Auto (Follow System) Ctrl+Shift+3"_s, u"&Help:"_s, u"Kernwick &Help F1"_s,
+                         u"—"_s, u"Check for &Updates… "_s, u"&About Kernwick "_s}));
+        // The build names no address for reports: no such item. Help leads to the installed README, or to
+        // the manual page where there is none.
+        QVERIFY(!shell.app->reportProblemAction());
+        QCOMPARE(KernwickApp::helpUrl(m_folder.filePath(u"nothing.md"_s)), QUrl(u"man:kernwick(1)"_s));
+        QCOMPARE(KernwickApp::helpUrl(QStringLiteral(KERNWICK_FIXTURES_DIR "/README.md")),
+                 QUrl::fromLocalFile(QStringLiteral(KERNWICK_FIXTURES_DIR "/README.md")));
+
+        // The shortcuts reach the window's presentation.
+        shell.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shell.window.get()));
+        QTest::keyClick(shell.window.get(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(shell.window.get(), Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(opened, (QStringList{u"chooser"_s, u"closed"_s}));
+
+        // Open Recent: the last ten presentations taken in, newest first, each once; a gone file is greyed.
+        QStringList decks;
+        for (int index = 0; index < 12; ++index) {
+            decks.append(m_folder.filePath(u"Deck %1 & more.pptx"_s.arg(index)));
+            if (index != 11)
+                QVERIFY(QFile(decks.last()).open(QIODevice::WriteOnly));
+            shell.app->noteOpened(decks.last());
+        }
+        shell.app->noteOpened(decks[5]);
+        QMenu *recent = shell.app->recentMenu();
+        Q_EMIT recent->aboutToShow();
+        QCOMPARE(shell.app->recentFiles().size(), 10);
+        QCOMPARE(shell.app->recentFiles().mid(0, 3), (QStringList{decks[5], decks[11], decks[10]}));
+        QCOMPARE(recent->actions()[0]->text(), u"&1 Deck 5 && more.pptx"_s);
+        QCOMPARE(recent->actions()[9]->text(), u"1&0 Deck 2 && more.pptx"_s);
+        QVERIFY(recent->actions()[0]->isEnabled() && !recent->actions()[1]->isEnabled());
+        recent->actions()[2]->trigger();
+        QCOMPARE(opened.last(), decks[10]);
+        recent->actions().last()->trigger(); // "Clear Menu"
+        QVERIFY(shell.app->recentFiles().isEmpty());
+        QCOMPARE(recent->actions().size(), 1);
+        QVERIFY(!recent->actions()[0]->isEnabled());
+
         // Nothing stored: auto, following a desktop without a preference.
         QCOMPARE(checkedItems(*shell.app), QStringList{u"Auto (Follow System)"_s});
         QVERIFY(!m_appearance.isDark());
 
         // The shortcut turns the window dark at once; choosing it again keeps it; the choice survives a
         // restart.
-        shell.window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(shell.window.get()));
         QTest::keyClick(shell.window.get(), Qt::Key_2, Qt::ShiftModifier | Qt::ControlModifier);
         QVERIFY(m_appearance.isDark());
         shell.app->darkAction()->trigger();
@@ -110,8 +168,13 @@ private Q_SLOTS:
         shell.app->setAppearanceMode(u"dark"_s);
         shell.app->checkForUpdatesAction()->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(shell.app->updateMessage(), 5000);
-        QCOMPARE(shell.app->updateMessage()->text(), u"Updates come from your package manager."_s);
-        // The dialog is dark in the dark appearance.
+        QCOMPARE(shell.app->updateMessage()->title(), u"Updates come from your package manager."_s);
+        // The dialog is dark in the dark appearance, its one button the window's own filled one.
+        QCOMPARE(shell.app->updateMessage()->buttons().size(), 1);
+        QVERIFY(qobject_cast<FilledButton *>(shell.app->updateMessage()->buttons()[0]));
+        shell.app->aboutAction()->trigger();
+        QVERIFY(shell.app->aboutDialog());
+        QCOMPARE(shell.app->aboutDialog()->title(), u"Kernwick "_s + QCoreApplication::applicationVersion());
         const QImage dialog = shell.app->updateMessage()->grab().toImage();
         QVERIFY(dialog.pixelColor(4, dialog.height() / 2).lightness() < 90);
     }
@@ -155,13 +218,13 @@ private:
         std::unique_ptr<QMainWindow> window;
     };
 
-    Shell makeShell(UpdateChecker *updater = nullptr)
+    Shell makeShell(UpdateChecker *updater = nullptr, FileActions fileActions = {})
     {
         Shell shell;
         shell.app = std::make_unique<KernwickApp>(*m_settings, m_appearance, *m_colorScheme, updater);
         shell.window = std::make_unique<QMainWindow>();
         shell.window->setCentralWidget(new QWidget);
-        shell.app->installMenus(*shell.window->menuBar(), shell.window.get());
+        shell.app->installMenus(*shell.window->menuBar(), shell.window.get(), std::move(fileActions));
         return shell;
     }
 
@@ -170,7 +233,7 @@ private:
         QStringList checked;
         for (const QAction *action : {app.lightAction(), app.darkAction(), app.autoAction()}) {
             if (action->isChecked())
-                checked.append(action->text());
+                checked.append(action->text().remove(u'&'));
         }
         return checked;
     }

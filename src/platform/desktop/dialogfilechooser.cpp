@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QStandardPaths>
 #include <QTreeView>
 
 using namespace Qt::StringLiterals;
@@ -58,11 +59,19 @@ DialogFileChooser::DialogFileChooser(QWidget *parent)
 
 std::optional<QString> DialogFileChooser::chooseFile(const QString &prompt, const QString &message)
 {
-    PackageAwareFileDialog dialog(m_parent, message);
+    // A title, not the sentence (which the desktop's chooser shows as its message); the presentations
+    // first, in the folder of the last one chosen, or in the documents folder.
+    Q_UNUSED(message);
+    PackageAwareFileDialog dialog(m_parent, u"Open Presentation"_s);
     dialog.setObjectName(u"chooseFileDialog"_s);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    prepare(dialog, prompt, QDir::homePath());
+    dialog.setNameFilters({u"Presentations (*.key *.pptx *.ppt)"_s, u"All files (*)"_s});
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    prepare(dialog, prompt,
+            QFileInfo(m_lastFolder).isDir() ? m_lastFolder
+            : QFileInfo(documents).isDir()  ? documents
+                                            : QDir::homePath());
     QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, [&dialog](const QString &folder) {
         if (isKeynotePackage(folder)) {
             dialog.package = folder;
@@ -71,12 +80,12 @@ std::optional<QString> DialogFileChooser::chooseFile(const QString &prompt, cons
     });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    if (!dialog.package.isEmpty())
-        return dialog.package;
     const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
+    const QString chosen = !dialog.package.isEmpty() ? dialog.package : files.value(0);
+    if (chosen.isEmpty())
         return std::nullopt;
-    return files.first();
+    m_lastFolder = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 std::optional<QString> DialogFileChooser::chooseFolder(const QString &prompt, const QString &message,

@@ -2,6 +2,8 @@
 
 #include <platform/desktopservices.h>
 
+#include <QString>
+
 class QWidget;
 
 namespace kernwick {
@@ -19,6 +21,7 @@ public:
 
 private:
     QWidget *m_parent;
+    QString m_lastFolder; // of the last presentation chosen
 };
 
 } // namespace kernwick

@@ -1,5 +1,6 @@
 #include <views/checkbox.h>
 #include <views/contentview.h>
+#include <views/controlstyle.h>
 #include <views/foldertreerow.h>
 #include <views/fontlistheader.h>
 #include <views/fontrowdelegate.h>
@@ -14,8 +15,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -408,8 +412,68 @@ private Q_SLOTS:
             });
             QTest::keyClick(rows, key, modifiers);
             QCOMPARE(entries, QStringList{u"Copy Font Name"_s});
+            // Back from the menu (the desktop gives the window back its keyboard), the rows show the ring.
+            m_window->activateWindow();
+            QTRY_VERIFY(rows->hasFocus());
+            QVERIFY(showsFocusRing(*rows));
         }
         m_world.appearance.setColorScheme(Appearance::ColorScheme::light);
+    }
+
+    void longListScrollsUnderItsHeaderAndFilters()
+    {
+        QStringList names;
+        for (int index = 0; index < 40; ++index)
+            names.append(u"Corporate Face "_s + QString::number(index));
+        names += test::names::installed;
+        QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, m_world.deck(u"Long.pptx"_s, names)));
+        QCoreApplication::processEvents();
+        // The rows scroll inside the table, under a header that stays where it is; the page stays short.
+        QTableView *rows = table()->table();
+        QCOMPARE(model()->rowCount(), 45);
+        QVERIFY(table()->visibleRowCount() < 45 && table()->visibleRowCount() >= 6);
+        QVERIFY(table()->height() < 900);
+        QVERIFY(rows->verticalScrollBar()->maximum() > 0);
+        const QPoint headerAt = table()->header()->mapTo(m_window.get(), QPoint(0, 0));
+        rows->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(rows, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(rows->currentIndex().row(), 44);
+        QVERIFY(rows->verticalScrollBar()->value() == rows->verticalScrollBar()->maximum());
+        QCOMPARE(table()->header()->mapTo(m_window.get(), QPoint(0, 0)), headerAt);
+
+        // The filter narrows the rows by name, ignoring case; a name it does not find is said so.
+        struct Case
+        {
+            QString text;
+            int rows;
+        };
+        for (const auto &[text, count] :
+             {Case{u"face 3"_s, 11}, {u"  LIBERATIONSERIF "_s, 2}, {u"Helvetica"_s, 0}, {QString(), 45}}) {
+            table()->filterField()->setText(text);
+            QCOMPARE(model()->rowCount(), count);
+            QCOMPARE(model()->unfilteredRowCount(), 45);
+            QCOMPARE(table()->findChild<QLabel *>(u"noMatch"_s)->isVisibleTo(table()), count == 0);
+        }
+        QCOMPARE(table()->findChild<QLabel *>(u"noMatch"_s)->text(), u"No font name contains “Helvetica”."_s);
+        // Ctrl+F brings the keyboard to the field, unfolding the list first; Down goes on to the rows, Escape
+        // empties the field.
+        m_workflow->toggleFontList();
+        QVERIFY(!table());
+        QTest::keyClick(m_window.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(table() && table()->filterField()->hasFocus());
+        QTest::keyClicks(table()->filterField(), u"serif"_s);
+        QCOMPARE(model()->rowCount(), 2);
+        QTest::keyClick(table()->filterField(), Qt::Key_Down);
+        QVERIFY(table()->table()->hasFocus());
+        QCOMPARE(model()->item(table()->table()->currentIndex().row()).fontName, test::names::installed[3]);
+        table()->filterField()->setFocus();
+        QTest::keyClick(table()->filterField(), Qt::Key_Escape);
+        QCOMPARE(model()->rowCount(), 45);
+        // The tick column has no title to see, but a name to hear.
+        QCOMPARE(model()
+                     ->headerData(FontTableModel::includeColumn, Qt::Horizontal, Qt::AccessibleTextRole)
+                     .toString(),
+                 u"Include in package"_s);
     }
 
 private:

@@ -2,15 +2,19 @@
 // scans of presentations built on the spot against a private set of fonts.
 #include "viewworld.h"
 #include <views/contentview.h>
+#include <views/fonttableview.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QLineEdit>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTextStream>
 
 #include <memory>
@@ -26,6 +30,8 @@ struct Shot
     int width = 1100;
     // Brings a fresh window into the phase; false when it could not.
     std::function<bool(test::ViewWorld &, WorkflowState &)> prepare;
+    // Then acts on the window itself, where the phase needs it.
+    std::function<bool(ContentView &)> act = {};
 };
 
 bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme scheme, const QDir &output,
@@ -36,7 +42,7 @@ bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme sc
     ContentView window(world.appearance, *workflow, world.desktop);
     window.resize(shot.width, 900);
     window.show();
-    if (!shot.prepare(world, *workflow)) {
+    if (!shot.prepare(world, *workflow) || (shot.act && !shot.act(window))) {
         out << u"failed: "_s << shot.name << u'\n';
         return false;
     }
@@ -56,6 +62,70 @@ bool render(test::ViewWorld &world, const Shot &shot, Appearance::ColorScheme sc
     const QString file = output.filePath(
         shot.name + (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s) + u".png"_s);
     if (!window.grab().save(file)) {
+        out << u"cannot write "_s << file << u'\n';
+        return false;
+    }
+    out << file << u'\n';
+    return true;
+}
+
+// Walks the keyboard through every control of a scanned window with Tab and paints, one under the other,
+// each control with its surroundings as the keyboard reaches it: the focus ring must show on every one.
+bool renderKeyboardWalk(test::ViewWorld &world, const QString &deck, Appearance::ColorScheme scheme,
+                        const QDir &output, QTextStream &out)
+{
+    world.appearance.setColorScheme(scheme);
+    auto workflow = world.makeWorkflow();
+    ContentView window(world.appearance, *workflow, world.desktop);
+    window.resize(1100, 900);
+    window.show();
+    if (!test::ViewWorld::dropAndScan(*workflow, deck))
+        return false;
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+    }
+    QList<QImage> crops;
+    QStringList names;
+    QWidget *first = nullptr;
+    for (int step = 0; step < 40; ++step) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus || focus == first)
+            break;
+        if (!first)
+            first = focus;
+        const QRect area =
+            QRect(focus->mapTo(&window, QPoint(0, 0)), focus->size()).adjusted(-24, -14, 24, 14);
+        crops.append(window.grab().toImage().copy(area.intersected(window.rect())));
+        names.append(focus->objectName().isEmpty() ? QString::fromLatin1(focus->metaObject()->className())
+                                                   : focus->objectName());
+    }
+    const int labelWidth = 200;
+    int width = 0;
+    int height = 0;
+    for (const QImage &crop : crops) {
+        width = std::max(width, int(crop.width() / crop.devicePixelRatio()));
+        height += int(crop.height() / crop.devicePixelRatio()) + 8;
+    }
+    QImage sheet(labelWidth + width + 16, height + 8, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(scheme == Appearance::ColorScheme::dark ? QColor(40, 40, 46) : QColor(250, 250, 252));
+    QPainter painter(&sheet);
+    painter.setPen(scheme == Appearance::ColorScheme::dark ? Qt::white : Qt::black);
+    int y = 8;
+    for (qsizetype index = 0; index < crops.size(); ++index) {
+        const int cropHeight = int(crops[index].height() / crops[index].devicePixelRatio());
+        painter.drawText(QRect(8, y, labelWidth - 16, cropHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                         QString::number(index + 1) + u". "_s + names[index]);
+        painter.drawImage(QPoint(labelWidth, y), crops[index]);
+        y += cropHeight + 8;
+    }
+    painter.end();
+    const QString file =
+        output.filePath(u"keyboard-walk"_s +
+                        (scheme == Appearance::ColorScheme::dark ? u"-dark"_s : u"-light"_s) + u".png"_s);
+    if (!sheet.save(file)) {
         out << u"cannot write "_s << file << u'\n';
         return false;
     }
@@ -114,6 +184,17 @@ int main(int argc, char *argv[])
     const QString longDeck = world.deck(
         u"Annual Partner Summit 2026 — Keynote Rehearsal Draft for the Regional AV Team (final v7).pptx"_s,
         mixed, declaredOnly, {embedded});
+
+    // A long list: three hundred names, most of them missing here, some installed, system and restricted.
+    QStringList many;
+    for (int index = 0; index < 300; ++index) {
+        many.append(index % 10 == 0
+                        ? QString(test::names::installed[index / 10 % test::names::installed.size()] +
+                                  u" "_s + QString::number(index))
+                        : QString(u"Corporate Face "_s + QString::number(index)));
+    }
+    many += test::names::installed + QStringList{test::names::system, test::names::restricted};
+    const QString manyDeck = world.deck(u"Brand Guidelines 2026.pptx"_s, many);
 
     std::shared_ptr<void> held;
     const QList<Shot> shots = {
@@ -181,6 +262,22 @@ int main(int argc, char *argv[])
          [&](test::ViewWorld &, WorkflowState &workflow) {
              return test::ViewWorld::dropAndScan(workflow, heldDeck) && !workflow.verdict().isReady;
          }},
+        // A deck of three hundred fonts: the table scrolls under its header; the filter finds names.
+        {u"13-many"_s, 1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, manyDeck) && workflow.fontItems().size() > 300;
+         }},
+        {u"14-many-filtered"_s, 1100,
+         [&](test::ViewWorld &, WorkflowState &workflow) {
+             return test::ViewWorld::dropAndScan(workflow, manyDeck);
+         },
+         [](ContentView &window) {
+             QCoreApplication::processEvents();
+             if (!window.fontTable())
+                 return false;
+             window.fontTable()->filterField()->setText(u"Liberation"_s);
+             return true;
+         }},
         // A long name at the narrowest width.
         {u"9-long-name"_s, 860,
          [&](test::ViewWorld &, WorkflowState &workflow) {
@@ -194,5 +291,7 @@ int main(int argc, char *argv[])
             held.reset();
         }
     }
+    for (const auto scheme : {Appearance::ColorScheme::light, Appearance::ColorScheme::dark})
+        allRendered = renderKeyboardWalk(world, mixedDeck, scheme, output, out) && allRendered;
     return allRendered ? 0 : 1;
 }

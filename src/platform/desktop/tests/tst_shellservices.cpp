@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -202,7 +204,14 @@ void ShellServicesTest::fileDialog()
             QCOMPARE(dialog->labelText(QFileDialog::Accept), prompt);
             if (selected.isEmpty())
                 return dialog->reject();
-            QCOMPARE(dialog->directory().absolutePath(), folder ? files.path() : QDir::homePath());
+            // A presentation is looked for in the documents folder, under a title, with a filter of its own.
+            const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+            QCOMPARE(dialog->directory().absolutePath(),
+                     folder ? files.path() : (QFileInfo(documents).isDir() ? documents : QDir::homePath()));
+            if (!folder) {
+                QCOMPARE(dialog->windowTitle(), u"Open Presentation"_s);
+                QCOMPARE(dialog->nameFilters().value(0), u"Presentations (*.key *.pptx *.ppt)"_s);
+            }
             dialog->setDirectory(files.path());
             if (selected != u".")
                 dialog->selectFile(selected);
