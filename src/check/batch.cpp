@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include <model/printabletext.h>
 #include <scan/presentationwalk.h>
 #include <scan/scantext.h>
 
@@ -141,7 +142,7 @@ QString formatBatchSummary(const QList<PresentationCheck> &checks, const QList<F
                 QString::number(font.presentations.size()) +
                 (font.presentations.size() == 1 ? u" presentation\n"_s : u" presentations\n"_s);
         for (const QString &path : font.presentations)
-            text += u"      "_s + path + u'\n';
+            text += u"      "_s + printableText(path) + u'\n';
     }
     return text;
 }

@@ -2,6 +2,7 @@
 #include "batch.h"
 #include "checkreport.h"
 #include "handoffcommands.h"
+#include <model/printabletext.h>
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
@@ -10,11 +11,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
 #include <QThread>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -101,7 +105,7 @@ int main(int argc, char *argv[])
         err << parser.errorText() << u"\nTry 'kernwick-check --help'.\n"_s;
         return usageError;
     }
-    if (parser.isSet(u"help"_s)) {
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s)) {
         QTextStream(stdout) << parser.helpText();
         return allReady;
     }
@@ -131,7 +135,8 @@ int main(int argc, char *argv[])
     const bool packaging = parser.isSet(packageOption);
     const QString destination = parser.value(packageOption);
     if (packaging && !QFileInfo(destination).isDir()) {
-        err << u"kernwick-check: "_s << destination << u": the destination must be an existing folder\n"_s;
+        err << u"kernwick-check: "_s << printableText(destination)
+            << u": the destination must be an existing folder\n"_s;
         return usageError;
     }
     if (packaging && parser.isSet(jsonOption)) {
@@ -146,7 +151,7 @@ int main(int argc, char *argv[])
     // list of the installed fonts, before anything is printed or packaged.
     const BatchInput input = expandArguments(arguments);
     for (const QString &note : input.notes)
-        err << u"kernwick-check: "_s << note << u'\n';
+        err << u"kernwick-check: "_s << printableText(note) << u'\n';
     err.flush();
     QStringList paths;
     QStringList checkable;
@@ -178,6 +183,7 @@ int main(int argc, char *argv[])
     }
     QList<PresentationCheck> checkedInOrder;
     QSet<QString> packageNames;
+    QSet<QPair<quint64, quint64>> builtFiles; // device and inode of each deck packaged
 
     const bool json = parser.isSet(jsonOption);
     QTextStream out(stdout);
@@ -186,7 +192,7 @@ int main(int argc, char *argv[])
     for (const BatchInput::Entry &entry : input.entries) {
         const QString &path = entry.path;
         if (const QString &problem = entry.problem; !problem.isEmpty()) {
-            err << u"kernwick-check: "_s << path << u": "_s << problem << u'\n';
+            err << u"kernwick-check: "_s << printableText(path) << u": "_s << problem << u'\n';
             err.flush();
             if (json)
                 results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, problem}});
@@ -196,14 +202,23 @@ int main(int argc, char *argv[])
         PresentationCheck check = checks.value(path);
         checkedInOrder.append(check);
         for (const QString &note : check.notes)
-            err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
+            err << u"kernwick-check: "_s << printableText(path) << u": "_s << note << u'\n';
         err.flush();
         if (packaging) {
+            // The same deck named twice (by two paths or a folder and itself) is built once.
+            struct stat identity = {};
+            if (::stat(QFile::encodeName(path).constData(), &identity) == 0) {
+                const QPair<quint64, quint64> file{quint64(identity.st_dev), quint64(identity.st_ino)};
+                if (builtFiles.contains(file))
+                    continue;
+                builtFiles.insert(file);
+            }
             // Two decks of one name would make one package folder, the second replacing the first.
             const QString packageName = packageFolderName(path);
             if (packageNames.contains(packageName)) {
-                err << u"kernwick-check: "_s << path << u": another presentation's package is named "_s
-                    << packageName << u"; this one is not built\n"_s;
+                err << u"kernwick-check: "_s << printableText(path)
+                    << u": another presentation's package is named "_s << printableText(packageName)
+                    << u"; this one is not built\n"_s;
                 err.flush();
                 status = status == allReady ? notReady : status;
                 continue;
@@ -216,7 +231,7 @@ int main(int argc, char *argv[])
                 item.isSelected =
                     isSelectedByDefault(item) || (includeRestricted && item.status == FontStatus::installed);
             }
-            out << path << u'\n' << Qt::flush;
+            out << printableText(path) << u'\n' << Qt::flush;
             for (const FontStatusItem &item : std::as_const(check.items)) {
                 if (item.status == FontStatus::installed && item.isRestricted() && !item.isSelected) {
                     out << u"Left out, its license restricts passing it on: "_s << item.fontName
@@ -232,9 +247,9 @@ int main(int argc, char *argv[])
                                   !parser.isSet(noReportOption), fontPlaces(check.usage)},
                                  writeDiagnosticLine);
                 message = outcome.statusMessage;
-                built = outcome.isBuilt;
+                built = outcome.isClean();
             }
-            out << message << u'\n' << Qt::flush;
+            out << printableText(message) << u'\n' << Qt::flush;
             if (!built && status == allReady)
                 status = notReady;
             continue;

@@ -1,5 +1,7 @@
 #include "fontreport.h"
 
+#include <model/printabletext.h>
+
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -12,7 +14,7 @@ QString makeFontReport(const std::optional<QString> &sourcePath, const FontStatu
     QStringList lines = {u"Presentation Font Handoff Report"_s, u"================================"_s,
                          QString()};
     if (sourcePath) {
-        lines.append(u"Source File: "_s + QFileInfo(*sourcePath).fileName());
+        lines.append(u"Source File: "_s + printableText(QFileInfo(*sourcePath).fileName()));
         lines.append(QString());
     }
     lines.append(u"All Fonts Used ("_s + QString::number(items.size()) + u"):"_s);

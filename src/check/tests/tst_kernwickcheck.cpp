@@ -244,6 +244,20 @@ void KernwickCheckTest::packagesForTheShow()
     QVERIFY(QFileInfo(destination + u"/Typeface_package/handoff-manifest.json"_s).isFile());
     QVERIFY(run.err.contains(other + u": another presentation's package is named Ready Talk_package"_s));
     QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Ready Talk.pptx"_s).isFile());
+
+    // The same deck named twice, by its folder and by itself, is built once. Its name reaches the terminal
+    // and the report without its control characters or a reversal of the text.
+    const QString odd = path(u"odd/Odd\u001b[2J\u202Eyek.pptx"_s);
+    QVERIFY(QDir().mkpath(path(u"odd"_s)) && QFile::copy(m_readyDeck, odd));
+    run = check({u"--package"_s, destination, path(u"odd"_s), odd});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.count(u"Package created: "_s), 1);
+    QVERIFY2(!run.out.contains(QChar(0x1b)) && !run.out.contains(QChar(0x202E)), qPrintable(run.out));
+    QVERIFY(run.out.startsWith(path(u"odd/Odd [2J yek.pptx\n"_s)));
+    QVERIFY(test::readFile(destination + u"/Odd\u001b[2J\u202Eyek_package/font-report.txt"_s)
+                .contains("Source File: Odd [2J yek.pptx\n"));
+    // Every option --help lists works.
+    QCOMPARE(check({u"--help-all"_s}).exitCode, 0);
 }
 
 void KernwickCheckTest::declaredOnlyFonts()
@@ -339,6 +353,16 @@ void KernwickCheckTest::severalDecksAndFolders()
 
     // Every deck ready: exit status 0.
     QCOMPARE(check({m_readyDeck, path(u"decks/ready"_s)}).exitCode, 0);
+    // A link out of the folder given is noted, not followed: neither the whole machine nor decks elsewhere.
+    QVERIFY(QFile::link(u"/"_s, path(u"decks/ready/everything"_s)) &&
+            QFile::link(m_showDeck, path(u"decks/ready/Show.pptx"_s)));
+    const test::ProgramRun linked = check({path(u"decks/ready"_s)});
+    QFile::remove(path(u"decks/ready/everything"_s));
+    QFile::remove(path(u"decks/ready/Show.pptx"_s));
+    QCOMPARE(linked.exitCode, 0);
+    QVERIFY2(linked.err.contains(path(u"decks/ready/Show.pptx: a link out of the folder, not followed"_s)),
+             qPrintable(linked.err));
+    QVERIFY(!linked.out.contains(u"Show"_s));
 
     // A folder that cannot be read is told: not everything could be checked.
     if (::geteuid() == 0)
