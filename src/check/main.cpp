@@ -149,7 +149,17 @@ int main(int argc, char *argv[])
 
     // Folders become the presentations in them; every presentation is scanned, side by side, against one
     // list of the installed fonts, before anything is printed or packaged.
-    const BatchInput input = expandArguments(arguments);
+    BatchInput input = expandArguments(arguments);
+    // A name in an older encoding than UTF-8 arrives with its bytes replaced: it cannot be opened again.
+    QSet<QString> undecodable;
+    for (int n = 1; n < argc; ++n) {
+        if (QFile::encodeName(QFile::decodeName(argv[n])) != QByteArray(argv[n]))
+            undecodable.insert(QFile::decodeName(argv[n]));
+    }
+    for (BatchInput::Entry &entry : input.entries) {
+        if (undecodable.contains(entry.path))
+            entry.problem = u"its name is not UTF-8 (an older encoding); rename it to check it"_s;
+    }
     for (const QString &note : input.notes)
         err << u"kernwick-check: "_s << printableText(note) << u'\n';
     err.flush();

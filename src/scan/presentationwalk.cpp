@@ -120,6 +120,14 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
             // Through links: what counts is what an entry is.
             if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) != 0)
                 continue; // a link to nothing, or gone since it was listed
+            // A name in an older encoding than UTF-8 cannot be named again once read as text.
+            if (QFile::encodeName(name) != QByteArray(entry->d_name) &&
+                (S_ISDIR(status.st_mode) || isPresentationFileName(name))) {
+                walk.notes.append(path +
+                                  u": its name is not UTF-8 (an older encoding); rename it to check it"_s);
+                walk.isComplete = false;
+                continue;
+            }
             const FileIdentity identity{status.st_dev, status.st_ino};
             const bool presentationName = isPresentationFileName(name);
             if (S_ISDIR(status.st_mode) && !name.endsWith(u".key", Qt::CaseInsensitive)) {

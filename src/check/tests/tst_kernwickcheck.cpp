@@ -256,6 +256,22 @@ void KernwickCheckTest::packagesForTheShow()
     QVERIFY(run.out.startsWith(path(u"odd/Odd [2J yek.pptx\n"_s)));
     QVERIFY(test::readFile(destination + u"/Odd\u001b[2J\u202Eyek_package/font-report.txt"_s)
                 .contains("Source File: Odd [2J yek.pptx\n"));
+    // A name in an older encoding is told so, given or found in a folder, rather than "no such file".
+    QVERIFY(QDir().mkpath(path(u"latin1"_s)));
+    const QByteArray latin1 = QFile::encodeName(path(u"latin1/"_s)) + "Caf\xe9.pptx";
+    QVERIFY(test::writeFile(path(u"latin1/ok.pptx"_s), test::readFile(m_readyDeck)));
+    QVERIFY(QFile::copy(m_readyDeck, path(u"latin1/copy"_s)) &&
+            ::rename(QFile::encodeName(path(u"latin1/copy"_s)).constData(), latin1.constData()) == 0);
+    for (const QString &given : {QString::fromLatin1(latin1), path(u"latin1"_s)}) {
+        const test::ProgramRun named =
+            test::runProgram(u"/bin/sh"_s,
+                             {u"-c"_s, u"exec \"$0\" \"$(printf '%s' \"$1\" | iconv -f UTF-8 -t LATIN1)\""_s,
+                              QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), given},
+                             m_fonts->environment());
+        QVERIFY2(named.err.contains(u"its name is not UTF-8 (an older encoding); rename it to check it"_s),
+                 qPrintable(named.err));
+        QVERIFY(named.exitCode >= 1);
+    }
     // Every option --help lists works.
     QCOMPARE(check({u"--help-all"_s}).exitCode, 0);
 }
