@@ -46,13 +46,15 @@ TestFonts::TestFonts()
     qputenv("FONTCONFIG_FILE", QFile::encodeName(config));
     qputenv("HOME", QFile::encodeName(homeFolder()));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    // The user's data folder (fonts, Trash) is this world's, whatever the test runs under.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(homeFolder() + u"/.local/share"_s));
     m_valid = true;
 }
 
 QProcessEnvironment TestFonts::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"FONTCONFIG_FILE", "HOME", "XDG_CACHE_HOME"})
+    for (const char *name : {"FONTCONFIG_FILE", "HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
         environment.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
     return environment;
 }

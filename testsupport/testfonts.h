@@ -9,7 +9,8 @@ namespace kernwick::test {
 // A private fontconfig world for one test program: a home folder with a user font folder (installed
 // fonts), Debian's DejaVu folder under /usr/share/fonts (system fonts) and an Adobe-synced folder, with a
 // cache of its own, and Debian's rules for metric-compatible families. Constructing it points
-// FONTCONFIG_FILE, HOME and XDG_CACHE_HOME of this process at it; do that before fontconfig is first asked.
+// FONTCONFIG_FILE, HOME, XDG_CACHE_HOME and XDG_DATA_HOME (whose fonts folder is the user font folder) of
+// this process at it; do that before fontconfig is first asked.
 class TestFonts final
 {
 public:

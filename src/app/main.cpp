@@ -23,6 +23,8 @@
 #include <QSettings>
 #include <QThreadPool>
 
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
@@ -35,10 +37,38 @@ void takeIn(WorkflowState &workflow, const QStringList &files)
         workflow.handleDrop({QUrl::fromLocalFile(files.first())});
 }
 
+void describeOptions(QCommandLineParser &parser)
+{
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(u"FILE"_s, u"A presentation to open."_s, u"[FILE]"_s);
+}
+
+// --help and --version need no window: they are answered before anything asks for a display.
+bool answerWithoutDisplay(int argc, char *argv[])
+{
+    bool asked = false;
+    for (int n = 1; n < argc && std::strcmp(argv[n], "--") != 0; ++n) {
+        for (const char *option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            asked = asked || std::strcmp(argv[n], option) == 0;
+    }
+    if (!asked)
+        return false;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"Kernwick"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.process(app); // prints what was asked for and ends the program
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (answerWithoutDisplay(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setOrganizationName(u"Kernwick"_s);
     QApplication::setApplicationName(u"Kernwick"_s);
@@ -49,9 +79,7 @@ int main(int argc, char *argv[])
     QApplication::setStyle(u"Fusion"_s);
 
     QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(u"FILE"_s, u"A presentation to open."_s, u"[FILE]"_s);
+    describeOptions(parser);
     parser.process(app);
     QStringList files;
     for (const QString &file : parser.positionalArguments())

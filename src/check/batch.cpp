@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include <model/printabletext.h>
 #include <model/statuspresentation.h>
 #include <scan/presentationwalk.h>
 #include <scan/scantext.h>
@@ -146,7 +147,7 @@ QString formatBatchSummary(const QList<PresentationCheck> &checks, const QList<F
                 u"  "_s + QString::number(font.presentations.size()) +
                 (font.presentations.size() == 1 ? u" presentation\n"_s : u" presentations\n"_s);
         for (const QString &path : font.presentations)
-            text += u"      "_s + path + u'\n';
+            text += u"      "_s + printableText(path) + u'\n';
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #include "checkreport.h"
 
+#include <model/printabletext.h>
 #include <model/statuspresentation.h>
 #include <scan/fontusage.h>
 
@@ -71,7 +72,7 @@ FontStatusItems PresentationCheck::judgedItems() const
 
 QString formatCheckText(const PresentationCheck &check)
 {
-    QString text = check.path + u'\n';
+    QString text = printableText(check.path) + u'\n';
     if (check.items.isEmpty())
         text += u"  No fonts found.\n"_s;
     qsizetype nameWidth = 0;

@@ -1,7 +1,9 @@
 #include "handoffcommands.h"
 
+#include <model/printabletext.h>
 #include <package/fontinstaller.h>
 #include <package/packagecontents.h>
+#include <platform/fileoperations.h>
 #include <platform/fontfilefaces.h>
 #include <resolve/fontresolver.h>
 
@@ -87,11 +89,25 @@ Verification verifyPackage(const QString &packagePath, const FontScanner &scanne
     FontconfigFontSource source;
     FontResolver resolver(source);
     const InstalledFonts installed = resolver.installedFonts();
+    // A font installed from a package of this name counts only when it is this package's file.
+    const QString ownFontFolder = QDir(userFontFolder(QDir::homePath())).filePath(contents.packageName);
+    QHash<QString, QString> installedHashes; // each installed file hashed once
 
-    const auto installedHere = [&](VerifiedFont &font) {
+    const auto installedHere = [&](VerifiedFont &font, const QStringList &packageHashes = {}) {
         const FontStatusItem item = installed.resolveFont(font.name);
         if (!item.hasFile() || item.status == FontStatus::unresolved)
             return false;
+        if (!packageHashes.isEmpty() && isSameOrInside(item.filePath(), ownFontFolder)) {
+            auto hash = installedHashes.constFind(item.filePath());
+            if (hash == installedHashes.constEnd())
+                hash = installedHashes.insert(item.filePath(), sha256OfItem(item.filePath()));
+            if (!packageHashes.contains(*hash)) {
+                result.notes.append(
+                    item.filePath() +
+                    u" is installed from another package of this name, not this one's file"_s);
+                return false;
+            }
+        }
         font.place = FontPlace::installedHere;
         font.installedFile = item.filePath();
         return true;
@@ -116,7 +132,12 @@ Verification verifyPackage(const QString &packagePath, const FontScanner &scanne
             const bool brought = !packaged.files.isEmpty() &&
                                  std::all_of(packaged.files.begin(), packaged.files.end(),
                                              [](const PackagedFile &file) { return file.isUsable(); });
-            if (!installedHere(font) && brought)
+            QStringList hashes;
+            for (const PackagedFile &file : packaged.files) {
+                if (file.isUsable())
+                    hashes.append(file.sha256);
+            }
+            if (!installedHere(font, hashes) && brought)
                 font.place = FontPlace::inPackage;
             for (const PackagedFile &file : packaged.files)
                 font.packageFiles.append(file.name);
@@ -184,13 +205,18 @@ QString verdictText(const Verification &result)
 QString verificationText(const Verification &result)
 {
     const PackageContents &contents = result.contents;
-    QString text = contents.packagePath + u'\n';
+    QString text = printableText(contents.packagePath) + u'\n';
     text += u"  Presentation: "_s +
-            (contents.presentationName.isEmpty() ? u"—"_s : contents.presentationName) + u" ("_s +
-            presentationWord(contents.presentationState) + u")\n"_s;
+            (contents.presentationName.isEmpty() ? u"—"_s : printableText(contents.presentationName)) +
+            u" ("_s + presentationWord(contents.presentationState) + u")\n"_s;
+    // Names are cut at 60 characters, as the check's text does; --json gives them whole.
+    constexpr qsizetype longestName = 60;
+    const auto shown = [](const QString &name) {
+        return printableText(name.size() > longestName ? name.left(longestName - 1) + u'…' : name);
+    };
     qsizetype nameWidth = 0;
     for (const VerifiedFont &font : result.fonts)
-        nameWidth = std::max(nameWidth, font.name.size());
+        nameWidth = std::max(nameWidth, std::min(font.name.size(), longestName));
     for (const VerifiedFont &font : result.fonts) {
         QString where = u"—"_s;
         if (font.place == FontPlace::installedHere)
@@ -199,13 +225,13 @@ QString verificationText(const Verification &result)
             where = u"Fonts/"_s + font.packageFiles.join(u", Fonts/"_s);
         if (font.place == FontPlace::missing && !font.leftOut.isEmpty())
             where = u"left out of the package: "_s + font.leftOut;
-        text += u"  "_s + font.name.leftJustified(nameWidth) + u"  "_s +
-                placeWord(font.place).leftJustified(14) + u"  "_s + where + u'\n';
+        text += u"  "_s + shown(font.name).leftJustified(nameWidth) + u"  "_s +
+                placeWord(font.place).leftJustified(14) + u"  "_s + printableText(where) + u'\n';
     }
     for (const QString &problem : result.problems)
-        text += u"  Problem: "_s + problem + u'\n';
+        text += u"  Problem: "_s + printableText(problem) + u'\n';
     for (const QString &note : result.notes)
-        text += u"  Note: "_s + note + u'\n';
+        text += u"  Note: "_s + printableText(note) + u'\n';
     text += u"  "_s + verdictText(result) + u'\n';
     return text;
 }
@@ -239,10 +265,10 @@ QJsonObject verificationJson(const Verification &result)
 
 QString outcomeText(const FontInstallOutcome &outcome, bool installing)
 {
-    QString text = outcome.folder + u'\n';
+    QString text = printableText(outcome.folder) + u'\n';
     const auto list = [&](const QString &title, const QStringList &names) {
         for (const QString &name : names)
-            text += u"  "_s + title + u": "_s + name + u'\n';
+            text += u"  "_s + title + u": "_s + printableText(name) + u'\n';
     };
     list(installing ? u"Installed"_s : u"Removed"_s, outcome.installed);
     list(installing ? u"Already present"_s : u"Already gone"_s, outcome.alreadyPresent);
@@ -283,7 +309,12 @@ std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
                                                                : uninstall;
     const QString package = parser.value(option);
     if (&option != &uninstall && !QFileInfo(package).isDir()) {
-        err << u"kernwick-check: "_s << package << u": not a package folder\n"_s;
+        err << u"kernwick-check: "_s << printableText(package) << u": not a package folder\n"_s;
+        return 2;
+    }
+    if (&option == &install && !isHandoffPackage(package)) {
+        err << u"kernwick-check: "_s << printableText(package)
+            << u": not a handoff package (no manifest and no Fonts folder); nothing is installed\n"_s;
         return 2;
     }
     if (&option == &verify) {
@@ -294,14 +325,15 @@ std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
             out << verificationText(result);
         return result.isReady ? 0 : 1;
     }
+    // Uninstalling a package that is still there removes only what that very package installed.
     const FontInstallOutcome outcome =
         &option == &install
             ? installPackageFonts(readPackage(package), QDir::homePath())
             : uninstallPackageFonts(
                   QFileInfo(QDir::cleanPath(QFileInfo(package).absoluteFilePath())).fileName(),
-                  QDir::homePath());
+                  isHandoffPackage(package) ? readPackage(package).identity : QString(), QDir::homePath());
     if (!outcome.error.isEmpty()) {
-        err << u"kernwick-check: "_s << outcome.error << u'\n';
+        err << u"kernwick-check: "_s << printableText(outcome.error) << u'\n';
         return 1;
     }
     out << outcomeText(outcome, &option == &install);

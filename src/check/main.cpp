@@ -2,6 +2,7 @@
 #include "batch.h"
 #include "checkreport.h"
 #include "handoffcommands.h"
+#include <model/printabletext.h>
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
@@ -10,11 +11,14 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
 #include <QThread>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -104,7 +108,7 @@ int main(int argc, char *argv[])
         err << parser.errorText() << u"\nTry 'kernwick-check --help'.\n"_s;
         return usageError;
     }
-    if (parser.isSet(u"help"_s)) {
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s)) {
         QTextStream(stdout) << parser.helpText();
         return allReady;
     }
@@ -134,7 +138,8 @@ int main(int argc, char *argv[])
     const bool packaging = parser.isSet(packageOption);
     const QString destination = parser.value(packageOption);
     if (packaging && !QFileInfo(destination).isDir()) {
-        err << u"kernwick-check: "_s << destination << u": the destination must be an existing folder\n"_s;
+        err << u"kernwick-check: "_s << printableText(destination)
+            << u": the destination must be an existing folder\n"_s;
         return usageError;
     }
     if (packaging && parser.isSet(jsonOption)) {
@@ -148,9 +153,19 @@ int main(int argc, char *argv[])
 
     // Folders become the presentations in them; every presentation is scanned, side by side, against one
     // list of the installed fonts, before anything is printed or packaged.
-    const BatchInput input = expandArguments(arguments);
+    BatchInput input = expandArguments(arguments);
+    // A name in an older encoding than UTF-8 arrives with its bytes replaced: it cannot be opened again.
+    QSet<QString> undecodable;
+    for (int n = 1; n < argc; ++n) {
+        if (QFile::encodeName(QFile::decodeName(argv[n])) != QByteArray(argv[n]))
+            undecodable.insert(QFile::decodeName(argv[n]));
+    }
+    for (BatchInput::Entry &entry : input.entries) {
+        if (undecodable.contains(entry.path))
+            entry.problem = u"its name is not UTF-8 (an older encoding); rename it to check it"_s;
+    }
     for (const QString &note : input.notes)
-        err << u"kernwick-check: "_s << note << u'\n';
+        err << u"kernwick-check: "_s << printableText(note) << u'\n';
     err.flush();
     QStringList paths;
     QStringList checkable;
@@ -188,6 +203,7 @@ int main(int argc, char *argv[])
     }
     QList<PresentationCheck> checkedInOrder;
     QSet<QString> packageNames;
+    QSet<QPair<quint64, quint64>> builtFiles; // device and inode of each deck packaged
 
     const bool json = parser.isSet(jsonOption);
     QTextStream out(stdout);
@@ -196,7 +212,7 @@ int main(int argc, char *argv[])
     for (const BatchInput::Entry &entry : input.entries) {
         const QString &path = entry.path;
         if (const QString &problem = entry.problem; !problem.isEmpty()) {
-            err << u"kernwick-check: "_s << path << u": "_s << problem << u'\n';
+            err << u"kernwick-check: "_s << printableText(path) << u": "_s << problem << u'\n';
             err.flush();
             if (json)
                 results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, problem}});
@@ -206,7 +222,8 @@ int main(int argc, char *argv[])
         PresentationCheck check = checks.value(path);
         // A deck that could not be read at all is no deck without fonts: say why, and exit 2.
         if (!check.failure.isEmpty()) {
-            err << u"kernwick-check: "_s << path << u": cannot be read: "_s << check.failure << u'\n';
+            err << u"kernwick-check: "_s << printableText(path) << u": cannot be read: "_s << check.failure
+                << u'\n';
             err.flush();
             if (json)
                 results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, check.failure}});
@@ -215,14 +232,23 @@ int main(int argc, char *argv[])
         }
         checkedInOrder.append(check);
         for (const QString &note : check.notes)
-            err << u"kernwick-check: "_s << path << u": "_s << note << u'\n';
+            err << u"kernwick-check: "_s << printableText(path) << u": "_s << note << u'\n';
         err.flush();
         if (packaging) {
+            // The same deck named twice (by two paths or a folder and itself) is built once.
+            struct stat identity = {};
+            if (::stat(QFile::encodeName(path).constData(), &identity) == 0) {
+                const QPair<quint64, quint64> file{quint64(identity.st_dev), quint64(identity.st_ino)};
+                if (builtFiles.contains(file))
+                    continue;
+                builtFiles.insert(file);
+            }
             // Two decks of one name would make one package folder, the second replacing the first.
             const QString packageName = packageFolderName(path);
             if (packageNames.contains(packageName)) {
-                err << u"kernwick-check: "_s << path << u": another presentation's package is named "_s
-                    << packageName << u"; this one is not built\n"_s;
+                err << u"kernwick-check: "_s << printableText(path)
+                    << u": another presentation's package is named "_s << printableText(packageName)
+                    << u"; this one is not built\n"_s;
                 err.flush();
                 status = status == allReady ? notReady : status;
                 continue;
@@ -233,7 +259,7 @@ int main(int argc, char *argv[])
                 parser.isSet(verboseOption)
                     ? DiagnosticSink([](const QString &line) { QTextStream(stderr) << line << u'\n'; })
                     : DiagnosticSink([](const QString &) {});
-            out << path << u'\n' << Qt::flush;
+            out << printableText(path) << u'\n' << Qt::flush;
             log(u"[Presenter] Begin handoff package export..."_s);
             QString message = u"No font data available."_s;
             bool built = false;
@@ -243,16 +269,16 @@ int main(int argc, char *argv[])
                                   !parser.isSet(noReportOption), fontPlaces(check.usage)},
                                  log);
                 message = outcome.statusMessage;
-                built = outcome.isBuilt;
-                if (built)
-                    out << u"  "_s << outcome.packagePath << u'\n';
+                built = outcome.isClean();
+                if (outcome.isBuilt)
+                    out << u"  "_s << printableText(outcome.packagePath) << u'\n';
                 for (const LeftOutFont &font : outcome.leftOut) {
                     if (font.travel == Travel::heldByLicence)
                         out << u"  Left out: "_s << font.fontName << u": "_s << font.reason
                             << u" (--include-restricted puts it in)\n"_s;
                 }
             }
-            out << u"  "_s << message << u'\n' << Qt::flush;
+            out << u"  "_s << printableText(message) << u'\n' << Qt::flush;
             if (!built && status == allReady)
                 status = notReady;
             continue;

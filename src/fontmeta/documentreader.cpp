@@ -43,7 +43,7 @@ ReadResult readDocumentFonts(const QString &path)
     if (const auto archive = ZipArchive::openFile(path, &problem)) {
         if (archive->indexOf(u"[Content_Types].xml"_s) >= 0)
             return readOoxmlFonts(*archive);
-        return readKeynoteArchiveFonts(*archive);
+        return readKeynoteArchiveFonts(*archive, {}, info.size());
     }
     if (!problem.isEmpty())
         return withNote(problem);

@@ -1,6 +1,7 @@
 #include "fontlist.h"
 
 #include <model/places.h>
+#include <model/printabletext.h>
 
 #include <QHash>
 #include <QJsonArray>
@@ -11,17 +12,7 @@ namespace kernwick::fontmeta {
 
 QString printableText(QStringView text)
 {
-    QString clean = text.toString();
-    for (qsizetype i = 0; i < clean.size(); ++i) {
-        const char16_t c = clean[i].unicode();
-        if (c < 0x20 || (c >= 0x7f && c < 0xa0))
-            clean[i] = u' ';
-        else if (QChar::isHighSurrogate(c) && i + 1 < clean.size() && clean[i + 1].isLowSurrogate())
-            ++i;
-        else if (QChar::isSurrogate(c))
-            clean[i] = QChar::ReplacementCharacter;
-    }
-    return clean;
+    return kernwick::printableText(text);
 }
 
 QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)

@@ -28,8 +28,8 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes = nullp
 inline constexpr qsizetype MaxListedNameLength = 256;
 inline constexpr int MaxListedFonts = 10000;
 
-// The text with control characters made spaces and lone surrogates U+FFFD (which strict JSON parsers
-// and terminals cannot take).
+// The text with control characters, line separators and bidirectional overrides made spaces and lone
+// surrogates U+FFFD (which strict JSON parsers and terminals cannot take): kernwick::printableText.
 QString printableText(QStringView text);
 
 // Places for people: "slide 1", "slide 2", "slide 3", "theme minor font" read

@@ -1,6 +1,7 @@
 #include "fontreport.h"
 
 #include <model/places.h>
+#include <model/printabletext.h>
 #include <model/statuspresentation.h>
 
 #include <QFileInfo>
@@ -47,7 +48,7 @@ QString makeFontReport(const FontReportInput &input)
     QStringList lines = {u"Presentation Font Handoff Report"_s, u"================================"_s,
                          QString()};
     if (input.sourcePath) {
-        lines.append(u"Source File: "_s + QFileInfo(*input.sourcePath).fileName());
+        lines.append(u"Source File: "_s + printableText(QFileInfo(*input.sourcePath).fileName()));
         lines.append(QString());
     }
     lines.append(u"Verdict: "_s + readinessPresentation(input.verdict.isReady).title + u" ("_s +

@@ -7,9 +7,15 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
 #include <QUuid>
+
+#include <sys/stat.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -58,10 +64,23 @@ void removeLeftovers(const QDir &destination, const QString &prefix)
                                                                          QDir::System | QDir::CaseSensitive);
     for (const QString &name : names) {
         const QString path = destination.filePath(name);
-        // A folder that another build still works in is locked, and stays.
-        if (QFileInfo(path).isSymLink() || FolderLock(path).isHeld())
+        // A folder that another build still works in is locked, and stays; one that cannot even be opened
+        // is no build's.
+        if (QFileInfo(path).isSymLink() || !isFolderLockedElsewhere(path))
             removeItem(path, nullptr);
     }
+}
+
+// Moves `path` to the desktop's Trash. Where the user has no Trash folder at all, Qt would move it into the
+// working folder instead: the home Trash is made sure of first, and without it nothing is moved.
+bool moveToTrash(const QString &path)
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty() || !QFileInfo(dataHome).isDir())
+        return false;
+    const QString trash = QDir(dataHome).filePath(u"Trash"_s);
+    ::mkdir(QFile::encodeName(trash).constData(), 0700);
+    return QFileInfo(trash).isDir() && QFile::moveToTrash(path);
 }
 
 // Moves the presentation (given by its real path) from the old package that is about to be replaced into
@@ -91,6 +110,76 @@ bool keepPresentationFromOldPackage(const QString &presentation, const QString &
     return true;
 }
 
+// What stands at the package's name may be replaced only when it is an older package: a folder that holds
+// a manifest or a font report, or a link (replaced as a link). Anything else is the user's, and the reason
+// it is refused is given.
+QString whyNotAnOlderPackage(const QString &path, const QString &packageName)
+{
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISLNK(status.st_mode))
+        return {};
+    if (!S_ISDIR(status.st_mode))
+        return packageName + u" is a file that is not a package; it is left as it is."_s;
+    const QDir folder(path);
+    for (const QString &name : {QString::fromLatin1(manifestFileName), u"font-report.txt"_s}) {
+        if (::lstat(QFile::encodeName(folder.filePath(name)).constData(), &status) == 0 &&
+            S_ISREG(status.st_mode))
+            return {};
+    }
+    return packageName + u" is a folder without a manifest or font report, not a package; it is left as "
+                         u"it is."_s;
+}
+
+// The entries of the old package that it did not make itself: neither its manifest, report, presentation
+// nor a font file its manifest lists (without a manifest, any file in Fonts), nor the presentation now being
+// packaged (`keep`, relative to the package). Paths relative to the package, each entry once, a folder of
+// such entries as one.
+QStringList entriesNotOfThePackage(const QString &oldPackage, const QString &keep)
+{
+    const QDir package(oldPackage);
+    QSet<QString> listed{QString::fromLatin1(manifestFileName), u"font-report.txt"_s};
+    bool hasManifest = false;
+    QFile file(package.filePath(QString::fromLatin1(manifestFileName)));
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(file.fileName()).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size <= 16 * 1024 * 1024 && file.open(QIODevice::ReadOnly)) {
+        QString error;
+        QStringList unsafe;
+        if (const std::optional<Manifest> manifest = parseManifest(file.readAll(), &error, &unsafe)) {
+            hasManifest = true;
+            if (!manifest->presentationName.isEmpty())
+                listed.insert(manifest->presentationName);
+            for (const ManifestFont &font : manifest->fonts) {
+                for (const ManifestFile &packaged : font.files) {
+                    if (!packaged.name.isEmpty())
+                        listed.insert(u"Fonts/"_s + packaged.name);
+                }
+            }
+        }
+    }
+    QStringList found;
+    QStringList pending{QString()};
+    while (!pending.isEmpty()) {
+        const QString relative = pending.takeFirst();
+        const QDir folder(relative.isEmpty() ? oldPackage : package.filePath(relative));
+        const QStringList names = folder.entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString &name : names) {
+            const QString entry = relative.isEmpty() ? name : relative + u'/' + name;
+            const QFileInfo info(package.filePath(entry));
+            const bool isFolder = info.isDir() && !info.isSymLink();
+            if (listed.contains(entry) || entry == keep ||
+                (!hasManifest && relative == u"Fonts" && info.isFile() && !info.isSymLink()))
+                continue;
+            if (isFolder && (entry == u"Fonts" || keep.startsWith(entry + u'/')))
+                pending.append(entry);
+            else
+                found.append(entry);
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 QString packageFolderName(const QString &presentationPath)
@@ -101,7 +190,12 @@ QString packageFolderName(const QString &presentationPath)
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot > 0)
         name.truncate(dot);
-    return name + u"_package"_s;
+    // A file name may be 255 bytes: a long name is cut to make room for the suffix, never inside a
+    // character.
+    const QString suffix = u"_package"_s;
+    while (!name.isEmpty() && (name + suffix).toUtf8().size() > 255)
+        name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
+    return name + suffix;
 }
 
 QString packageStatusMessage(const QString &packageName, qsizetype exported, qsizetype failed,
@@ -155,6 +249,15 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
     };
     if (QFileInfo(presentation).isDir() && isSameOrInside(destination.path(), presentation))
         return failure(QString(), u"The destination lies inside the presentation."_s);
+    if (const QString refusal = whyNotAnOlderPackage(outcome.packagePath, packageName); !refusal.isEmpty())
+        return failure(QString(), refusal);
+    // A presentation that lies in the old package moves into the new one itself, whole, with what a copy
+    // would leave out; it is never copied.
+    const QString presentationPlace = presentation.isEmpty() ? QString() : realPath(presentation);
+    const QFileInfo oldInfo(outcome.packagePath);
+    const bool presentationInOldPackage = !presentationPlace.isEmpty() && oldInfo.isDir() &&
+                                          !oldInfo.isSymLink() &&
+                                          isSameOrInside(presentationPlace, outcome.packagePath);
 
     // The folder is locked before it gets a name that a later build would take for a leftover.
     const QString prefix = stagingPrefix(packageName);
@@ -175,16 +278,20 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
     if (!makeFolder(fonts.path(), &error))
         return failure(u"Fonts"_s, error);
 
-    if (request.includePresentation) {
+    if (request.includePresentation && !presentationInOldPackage) {
         const QString fileName = QFileInfo(presentation).fileName();
         QString entry;
         const auto leftOut = [&](const QString &inner, const QString &reason) {
             log(u"[Package][Warn] Left out of the presentation copy: "_s + inner + u" ("_s + reason + u')');
         };
+        const auto linked = [&](const QString &inner, const QString &first) {
+            log(u"[Package] Linked in the presentation copy to the same file as "_s + first + u": "_s +
+                inner);
+        };
         const bool copied =
             QFileInfo(presentation).isDir()
-                ? copyFolder(presentation, package.filePath(fileName), leftOut, &error, &entry, write) ==
-                      CopyFailure::none
+                ? copyFolder(presentation, package.filePath(fileName), leftOut, &error, &entry, write,
+                             linked) == CopyFailure::none
                 : copyFile(presentation, package.filePath(fileName), &error, write) == CopyFailure::none;
         if (!copied) {
             log(u"[Package][Error] Failed to copy presentation: "_s + error);
@@ -273,10 +380,10 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
 
     // The manifest is what the show machine reads, so it is written whatever the report option says.
     const QString presentationCopy = package.filePath(QFileInfo(presentation).fileName());
+    const bool hashCopy = request.includePresentation && !presentationInOldPackage;
     const Manifest manifest = makeManifest(
         presentation, request.includePresentation,
-        presentation.isEmpty() ? QString()
-                               : sha256OfItem(request.includePresentation ? presentationCopy : presentation),
+        presentation.isEmpty() ? QString() : sha256OfItem(hashCopy ? presentationCopy : presentation),
         request.fontItems, packagedFiles, fonts.path(), request.fontPlaces, outcome.failed);
     if (request.includeReport) {
         const HandoffVerdict verdict = handoffVerdict(request.fontItems, travel, [&](const QString &name) {
@@ -294,7 +401,20 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
         return failure(manifestName, error);
 
     const QString old = outcome.packagePath;
-    const QString presentationPlace = presentation.isEmpty() ? QString() : realPath(presentation);
+    // What the user put into the old package goes to the Trash, never with the old package; where there is
+    // no Trash, the old package stays as it is.
+    if (oldInfo.isDir() && !oldInfo.isSymLink()) {
+        const QString keep =
+            presentationInOldPackage ? QDir(realPath(old)).relativeFilePath(presentationPlace) : QString();
+        for (const QString &entry : entriesNotOfThePackage(old, keep)) {
+            if (!moveToTrash(QDir(old).filePath(entry))) {
+                return failure(entry, u"Cannot be moved to the Trash, and the old package holding it is not "
+                                      u"replaced."_s);
+            }
+            outcome.trashed.append(entry);
+            log(u"[Package] Moved to the Trash from the old package: "_s + entry);
+        }
+    }
     QString moved;
     if (!keepPresentationFromOldPackage(presentationPlace, old, staging, &moved, &error))
         return failure(QString(), error);
@@ -304,9 +424,12 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
             keepStaging = !moved.isEmpty() && !renameItem(moved, presentationPlace, nullptr);
             return failure(QString(), error);
         }
-        // Now the old package, or the link that stood in its place.
-        if (!removeItem(staging, &error))
+        // Now the old package, or the link that stood in its place. What cannot be removed is told, and the
+        // next build of this package removes it.
+        if (!removeItem(staging, &error)) {
             log(u"[Package][Warn] Could not remove the old package: "_s + error);
+            outcome.leftOver = staging;
+        }
     } else if (!renameItem(staging, old, &error)) {
         keepStaging = !moved.isEmpty() && !renameItem(moved, presentationPlace, nullptr);
         return failure(QString(), error);
@@ -317,6 +440,17 @@ PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink 
     std::sort(outcome.files.begin(), outcome.files.end());
     outcome.statusMessage = packageStatusMessage(packageName, outcome.exported.size(), outcome.failed.size(),
                                                  outcome.duplicateCount, outcome.leftOut);
+    if (!outcome.trashed.isEmpty()) {
+        const QStringList shown = outcome.trashed.first(std::min<qsizetype>(outcome.trashed.size(), 5));
+        outcome.statusMessage +=
+            u" Moved to the Trash from the old package: "_s + shown.join(u", "_s) +
+            (outcome.trashed.size() > shown.size()
+                 ? u" and "_s + QString::number(outcome.trashed.size() - shown.size()) + u" more."_s
+                 : u"."_s);
+    }
+    if (!outcome.leftOver.isEmpty())
+        outcome.statusMessage += u" The old package could not be removed ("_s + error +
+                                 u"); it is left in "_s + QFileInfo(outcome.leftOver).fileName() + u"."_s;
     log(u"[Package] Done. Exported: "_s + QString::number(outcome.exported.size()) + u", Failed: "_s +
         QString::number(outcome.failed.size()) + u", Duplicates skipped: "_s +
         QString::number(outcome.duplicateCount));

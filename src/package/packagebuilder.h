@@ -40,10 +40,15 @@ struct PackageOutcome
     QList<LeftOutFont> leftOut; // by choice or by licence, in the list's order
     QStringList files;          // the files in Fonts/, by name
     QString statusMessage;
+    QStringList trashed; // what the user had put into the old package, moved to the Trash: relative paths
+    QString leftOver;    // the old package, when it could not be removed after the new one took its place
+
+    // Built, and nothing of the old package left behind.
+    bool isClean() const { return isBuilt && leftOver.isEmpty(); }
 };
 
 // "Talk_package" for Talk.key: the presentation's file name without its last extension, and
-// "My Presentation_package" when there is no presentation.
+// "My Presentation_package" when there is no presentation; a name cut to fit 255 bytes.
 QString packageFolderName(const QString &presentationPath);
 
 // Builds the package folder inside the destination: a copy of the presentation, the Fonts folder with the
@@ -53,8 +58,11 @@ QString packageFolderName(const QString &presentationPath);
 // folder of the same name and takes its place only when complete: a presentation that cannot be copied or
 // anything that cannot be written (a full disk, a file-size limit) fails the whole build and leaves the old
 // package as it was; a font that cannot be read is one failed font, a face of its family that cannot be
-// read only a warning. A presentation kept inside the old package survives; an old package
-// that is a link is replaced as a link; nothing outside the destination is touched. Writes its diagnostic
+// read only a warning. Only an older package is replaced: a folder with a manifest or a font report, or a
+// link (replaced as a link); anything else of that name is refused. A presentation kept inside the old
+// package moves into the new one itself, never copied; what else the old package holds that it did not
+// make goes to the desktop's Trash (no Trash: the build is refused); nothing outside the destination is
+// touched. Writes its diagnostic
 // lines to `log`; the package's files are written through `write`. Blocking and free of any window: runs on
 // any thread.
 PackageOutcome buildPackage(const PackageRequest &request, const DiagnosticSink &log,

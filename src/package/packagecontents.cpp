@@ -3,9 +3,11 @@
 #include <platform/fontfilefaces.h>
 #include <resolve/fontidentity.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 
 #include <fcntl.h>
@@ -21,6 +23,9 @@ namespace kernwick {
 namespace {
 
 constexpr qint64 maxManifestSize = 16 * 1024 * 1024;
+constexpr qint64 maxFontFileSize = 512 * 1024 * 1024; // no font file is larger; nothing larger is read
+constexpr qsizetype maxEntries = 10'000;              // fonts of a manifest, files of Fonts/, as a scan keeps
+constexpr qsizetype maxNameLength = 256;
 
 bool isRegularFileNotLink(const QString &path)
 {
@@ -66,7 +71,7 @@ PackagedFile examine(const QDir &fonts, const QString &name, const QString &expe
         file.state = PackagedFileState::absent;
         return file;
     }
-    if (!isRegularFileNotLink(file.path)) {
+    if (!isRegularFileNotLink(file.path) || info.size() > maxFontFileSize) {
         file.state = PackagedFileState::notRegularFile;
         return file;
     }
@@ -158,9 +163,20 @@ PackageContents readPackage(const QString &packagePath)
     }
 
     QSet<QString> listed;
+    QHash<QString, PackagedFile> examined; // each file in Fonts/ read once, however often it is listed
     if (manifest) {
         contents.presentationName = manifest->presentationName;
-        for (const ManifestFont &font : std::as_const(manifest->fonts)) {
+        QStringList identity{manifest->presentationSha256};
+        qsizetype longNames = 0;
+        if (manifest->fonts.size() > maxEntries)
+            contents.problems.append(u"the manifest lists "_s + QString::number(manifest->fonts.size()) +
+                                     u" fonts; only the first "_s + QString::number(maxEntries) +
+                                     u" are read"_s);
+        for (const ManifestFont &font : manifest->fonts.first(std::min(maxEntries, manifest->fonts.size()))) {
+            if (font.name.size() > maxNameLength) {
+                ++longNames;
+                continue;
+            }
             PackagedFont packaged{font.name, font.status, {}, font.leftOut};
             for (const ManifestFile &file : font.files) {
                 if (file.name.isEmpty()) {
@@ -169,22 +185,63 @@ PackageContents readPackage(const QString &packagePath)
                     continue;
                 }
                 listed.insert(file.name);
+                identity.append(file.name + u'\t' + file.sha256);
+                if (!fontsFolderUsable) {
+                    packaged.files.append({file.name, {}, {}, {}, PackagedFileState::absent});
+                    continue;
+                }
+                auto found = examined.find(file.name);
+                if (found == examined.end())
+                    found = examined.insert(file.name, examine(fonts, file.name, u"-"_s));
                 // A listed file without a hash can never be found intact.
-                const QString expected = file.sha256.isEmpty() ? u"-"_s : file.sha256;
-                packaged.files.append(fontsFolderUsable
-                                          ? examine(fonts, file.name, expected)
-                                          : PackagedFile{file.name, {}, {}, {}, PackagedFileState::absent});
+                PackagedFile packagedFile = *found;
+                if (packagedFile.state == PackagedFileState::changed && !file.sha256.isEmpty() &&
+                    packagedFile.sha256 == file.sha256) {
+                    if (found->faces.isEmpty())
+                        found->faces = faceNames(found->path);
+                    packagedFile.state = PackagedFileState::intact;
+                    packagedFile.faces = found->faces;
+                }
+                packaged.files.append(packagedFile);
             }
             contents.fonts.append(packaged);
         }
+        if (longNames > 0)
+            contents.problems.append(
+                QString::number(longNames) +
+                u" font name(s) in the manifest longer than 256 characters are not read"_s);
+        std::sort(identity.begin() + 1, identity.end());
+        contents.identity = QString::fromLatin1(
+            QCryptographicHash::hash(identity.join(u'\n').toUtf8(), QCryptographicHash::Sha256).toHex());
     }
     if (fontsFolderUsable) {
         const QStringList names = fonts.entryList(
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+        qsizetype unlisted = 0;
         for (const QString &name : names) {
-            if (!listed.contains(name))
-                contents.unlistedFiles.append(examine(fonts, name, {}));
+            if (listed.contains(name))
+                continue;
+            if (++unlisted > maxEntries)
+                break;
+            // With a manifest, what it does not list is only named: it is never installed, so never read.
+            contents.unlistedFiles.append(
+                manifest ? PackagedFile{name, fonts.filePath(name), {}, {}, PackagedFileState::notRegularFile}
+                         : examine(fonts, name, {}));
         }
+        if (unlisted > maxEntries)
+            contents.problems.append(u"Fonts holds more than "_s + QString::number(maxEntries) +
+                                     u" files; only the first are looked at"_s);
+        if (manifest && manifest->fonts.isEmpty() && !contents.unlistedFiles.isEmpty())
+            contents.problems.append(u"the manifest lists no fonts, yet Fonts holds files"_s);
+    }
+    if (!manifest) {
+        QStringList identity;
+        for (const PackagedFile &file : std::as_const(contents.unlistedFiles)) {
+            if (file.isUsable())
+                identity.append(file.name + u'\t' + file.sha256);
+        }
+        contents.identity = QString::fromLatin1(
+            QCryptographicHash::hash(identity.join(u'\n').toUtf8(), QCryptographicHash::Sha256).toHex());
     }
 
     // The presentation: the manifest's, else the one presentation the package folder holds.
@@ -219,6 +276,14 @@ PackageContents readPackage(const QString &packagePath)
         contents.problems.append(u"the presentation has changed since the package was made: "_s +
                                  contents.presentationName);
     return contents;
+}
+
+bool isHandoffPackage(const QString &path)
+{
+    const QDir folder(path);
+    const QFileInfo manifest(folder.filePath(QString::fromLatin1(manifestFileName)));
+    return QFileInfo(path).isDir() &&
+           (manifest.exists() || manifest.isSymLink() || QFileInfo(folder.filePath(u"Fonts"_s)).isDir());
 }
 
 QString enclosingHandoffPackage(const QString &presentationPath)

@@ -55,6 +55,7 @@ struct PackageContents
 {
     QString packagePath;
     QString packageName; // the folder's own name: "Talk_package"
+    QString identity;    // a hash of the presentation's and the font files' hashes: which package this is
     bool hasManifest = false;
     QStringList problems; // what is wrong with the package itself, in words
     QString presentationName;
@@ -72,6 +73,9 @@ struct PackageContents
 bool looksLikeFontFile(const QByteArray &bytes);
 
 PackageContents readPackage(const QString &packagePath);
+
+// Whether the folder at `path` is a handoff package: it holds a manifest or a Fonts folder.
+bool isHandoffPackage(const QString &path);
 
 // The handoff package that holds the presentation at `presentationPath`: the folder it lies in, when a
 // manifest or a Fonts folder lies beside it; empty otherwise.

@@ -10,7 +10,7 @@ namespace kernwick {
 // the lines instead.
 using DiagnosticSink = std::function<void(const QString &line)>;
 
-// Writes one line to standard output at once; safe from any thread.
+// Writes one line to standard output at once, made printable (printableText); safe from any thread.
 void writeDiagnosticLine(const QString &line);
 
 } // namespace kernwick

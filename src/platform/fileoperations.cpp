@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -173,10 +175,11 @@ CopyFailure copyRegularFile(const QByteArray &source, bool followLink, const QBy
 class FolderCopy final
 {
 public:
-    FolderCopy(QByteArray root, const LeftOutSink &leftOut, QString *error, QString *failedEntry,
-               const WriteFunction &write)
+    FolderCopy(QByteArray root, const LeftOutSink &leftOut, const LeftOutSink &linked, QString *error,
+               QString *failedEntry, const WriteFunction &write)
         : m_root(std::move(root))
         , m_leftOut(leftOut)
+        , m_linked(linked)
         , m_error(error)
         , m_failedEntry(failedEntry)
         , m_write(write)
@@ -224,11 +227,26 @@ public:
     }
 
 private:
+    // A file reached again (by a link, or a hard link) is not copied again: the copy gets a hard link to
+    // its first copy, so that many links to one large file cost its size once.
     CopyFailure copyFile(const QByteArray &source, const QByteArray &target, const QByteArray &entry)
     {
+        struct stat info = {};
+        const bool known = ::stat(source.constData(), &info) == 0 && S_ISREG(info.st_mode);
+        const std::pair<dev_t, ino_t> identity{info.st_dev, info.st_ino};
+        if (known) {
+            const auto found = m_copies.find(identity);
+            if (found != m_copies.end() && ::link(found->second.first.constData(), target.constData()) == 0) {
+                if (m_linked)
+                    m_linked(QFile::decodeName(entry), QFile::decodeName(found->second.second));
+                return CopyFailure::none;
+            }
+        }
         const CopyFailure failure = copyRegularFile(source, false, target, m_error, m_write);
         if (failure != CopyFailure::none && m_failedEntry)
             *m_failedEntry = QFile::decodeName(entry);
+        if (failure == CopyFailure::none && known)
+            m_copies.emplace(identity, std::pair{target, entry});
         return failure;
     }
 
@@ -274,6 +292,8 @@ private:
 
     QByteArray m_root;
     const LeftOutSink &m_leftOut;
+    const LeftOutSink &m_linked;
+    std::map<std::pair<dev_t, ino_t>, std::pair<QByteArray, QByteArray>> m_copies; // copy and entry
     QString *m_error;
     QString *m_failedEntry;
     const WriteFunction &m_write;
@@ -326,7 +346,8 @@ CopyFailure copyFile(const QString &source, const QString &target, QString *erro
 }
 
 CopyFailure copyFolder(const QString &source, const QString &target, const LeftOutSink &leftOut,
-                       QString *error, QString *failedEntry, const WriteFunction &write)
+                       QString *error, QString *failedEntry, const WriteFunction &write,
+                       const LeftOutSink &linked)
 {
     if (failedEntry)
         failedEntry->clear();
@@ -339,7 +360,7 @@ CopyFailure copyFolder(const QString &source, const QString &target, const LeftO
     if (::stat(root.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
         return failCopy(CopyFailure::reading, error, ENOTDIR);
     letFileSizeLimitFailWrites();
-    FolderCopy copy(root, leftOut, error, failedEntry, write);
+    FolderCopy copy(root, leftOut, linked, error, failedEntry, write);
     return copy.copyFolder(root, encoded(target), QByteArray(), true);
 }
 
@@ -470,6 +491,13 @@ bool isSameOrInside(const QString &inner, const QString &outer)
     const QString innerPath = realPath(inner);
     const QString outerPath = realPath(outer);
     return innerPath == outerPath || innerPath.startsWith(outerPath == u"/" ? outerPath : outerPath + u'/');
+}
+
+bool isFolderLockedElsewhere(const QString &folder)
+{
+    const Descriptor descriptor(
+        ::open(encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return descriptor.get() >= 0 && ::flock(descriptor.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 FolderLock::FolderLock(const QString &folder)

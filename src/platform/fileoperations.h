@@ -37,8 +37,11 @@ using LeftOutSink = std::function<void(const QString &entry, const QString &reas
 // folder without the folder links inside it, so that no loop is followed); a link out of the folder or to
 // nothing, and anything that is neither a regular file nor a folder, are left out and told to `leftOut`.
 // On failure `failedEntry` gets the path inside the folder where it happened (empty: the folder itself).
+// A file reached a second time (a second link to it) becomes a hard link to its first copy, told to
+// `linked` with the entry first copied as the reason: many links to one file cost its size once.
 CopyFailure copyFolder(const QString &source, const QString &target, const LeftOutSink &leftOut,
-                       QString *error, QString *failedEntry = nullptr, const WriteFunction &write = {});
+                       QString *error, QString *failedEntry = nullptr, const WriteFunction &write = {},
+                       const LeftOutSink &linked = {});
 
 // Writes `bytes` into the new file `path`.
 bool writeNewFile(const QString &path, const QByteArray &bytes, QString *error,
@@ -64,6 +67,10 @@ QString realPath(const QString &path);
 
 // `inner` is `outer` or lies somewhere inside it, compared as real paths.
 bool isSameOrInside(const QString &inner, const QString &outer);
+
+// Whether a running process holds the lock of a FolderLock on `folder`; false for a folder that cannot be
+// opened, which no process works in.
+bool isFolderLockedElsewhere(const QString &folder);
 
 // An advisory lock on a folder, taken without waiting and held for as long as the object lives: it tells a
 // folder that a running process works in from one left behind by a process that ended.

@@ -20,7 +20,9 @@ ScanCollector::ScanCollector(const ScanLimits &limits)
 
 void ScanCollector::add(QStringView captured)
 {
-    const QStringView trimmed = trimmedScanText(captured);
+    // The values are XML text: "Probe &amp; Sans" names the font "Probe & Sans".
+    const QString decoded = captured.contains(u'&') ? decodeXmlReferences(captured) : QString();
+    const QStringView trimmed = trimmedScanText(decoded.isNull() ? captured : QStringView(decoded));
     if (trimmed.isEmpty() || trimmed.startsWith(u'+'))
         return;
     if (trimmed.size() > maxFontNameLength) {

@@ -4,6 +4,7 @@
 #include <scan/powerpointextraction.h>
 #include <scan/scantext.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -18,9 +19,37 @@ FontScanner::FontScanner(MetadataQuery metadata, ScanLimits limits)
     , m_limits(limits)
 {}
 
+namespace {
+
+// Why the file at `path` cannot be a presentation at all, by its size and first bytes; empty when it may
+// be one (or is a folder, or cannot be read: the helper says that).
+QString whyNoPresentation(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    // The smallest zip archive (an empty one) is 22 bytes; every presentation is larger.
+    constexpr qint64 smallestArchive = 22;
+    if (file.size() < smallestArchive)
+        return u"the file is too small to be a presentation"_s;
+    const QByteArray start = file.read(4);
+    if (QFileInfo(path).suffix().compare(u"pptx", Qt::CaseInsensitive) == 0 && start != "PK\x03\x04" &&
+        start != "PK\x05\x06")
+        return u"not a zip archive, so not a .pptx presentation"_s;
+    return {};
+}
+
+} // namespace
+
 ScanResult FontScanner::scan(const QString &presentationPath) const
 {
     const QString path = withoutTrailingSlashes(presentationPath);
+    // Told without starting the helper: a folder of empty files would start it once each.
+    if (const QString problem = whyNoPresentation(path); !problem.isEmpty()) {
+        ScanResult refused{{}, {problem}};
+        refused.failure = problem; // not read at all, which is not a deck without fonts
+        return refused;
+    }
     const MetadataAnswer metadata = m_metadata.query(path);
     ScanResult result{metadata.names(), metadata.notes, metadata.embedded};
     const QString extension = QFileInfo(path).suffix().toLower();

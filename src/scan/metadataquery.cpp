@@ -52,11 +52,19 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
     const QJsonObject object = document.object();
     int tooLong = 0;
     int beyondCount = 0;
+    int pathLike = 0;
     for (const QJsonValue font : object[u"fonts"_s].toArray()) {
         const QString raw = font[u"name"_s].toString();
         const QString name = metadataFontName(raw);
         if (name.isEmpty()) {
             tooLong += raw.size() > maxFontNameLength ? 1 : 0;
+            // A path or a document's file name is no font name: it is left out, and said.
+            const QString clean = trimScanWhitespace(withoutControlCharacters(raw));
+            if (raw.size() <= maxFontNameLength && !clean.isEmpty() && clean.toLower() != u"null") {
+                if (++pathLike <= maxNotes)
+                    result.notes.append(u"left out “%1”: a path or a presentation's file name, not a font "
+                                        u"name"_s.arg(clean));
+            }
             continue;
         }
         if (result.fonts.size() >= maxFontNames) {
@@ -72,6 +80,9 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
             listed.usedIn.append(withoutControlCharacters(place.toString()));
         result.fonts.append(listed);
     }
+    if (pathLike > maxNotes)
+        result.notes.append(
+            u"left out %1 more names that are paths or file names"_s.arg(pathLike - maxNotes));
     for (const QJsonValue note : object[u"notes"_s].toArray()) {
         if (result.notes.size() < maxNotes)
             result.notes.append(withoutControlCharacters(note.toString()));

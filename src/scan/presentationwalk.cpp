@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -63,6 +64,17 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
     }
     walkedFolders.insert({status.st_dev, status.st_ino});
     pending.push_back({folder, 0});
+    // Links are followed only where they stay inside the folder given.
+    char *resolvedRoot = ::realpath(QFile::encodeName(folder).constData(), nullptr);
+    const QByteArray root = resolvedRoot ? QByteArray(resolvedRoot) : QFile::encodeName(folder);
+    std::free(resolvedRoot);
+    const auto staysInside = [&root](const QByteArray &link) {
+        char *resolved = ::realpath(link.constData(), nullptr);
+        const QByteArray target = resolved ? QByteArray(resolved) : QByteArray();
+        std::free(resolved);
+        return !target.isEmpty() &&
+               (target == root || target.startsWith(root.endsWith('/') ? root : root + '/'));
+    };
 
     qsizetype entries = 0;
     while (!pending.empty()) {
@@ -75,6 +87,7 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
             continue;
         }
         const QString prefix = current.path.endsWith(u'/') ? current.path : current.path + u'/';
+        bool unsearchable = false;
         while (const dirent *entry = ::readdir(directory)) {
             const QString name = QFile::decodeName(entry->d_name);
             if (name.startsWith(u'.') || name.startsWith(u"~$"))
@@ -88,10 +101,33 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
                 directory = nullptr;
                 break;
             }
+            const QString path = prefix + name;
+            if (::fstatat(::dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                // A folder that may be listed but not searched (no x): its entries cannot be looked at.
+                if (errno != ENOENT && !unsearchable) {
+                    walk.notes.append(current.path + u": its entries cannot be looked at ("_s +
+                                      errorText(errno) + u')');
+                    walk.isComplete = false;
+                    unsearchable = true;
+                }
+                continue;
+            }
+            if (S_ISLNK(status.st_mode) && !staysInside(QFile::encodeName(path))) {
+                if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) == 0)
+                    walk.notes.append(path + u": a link out of the folder, not followed"_s);
+                continue;
+            }
             // Through links: what counts is what an entry is.
             if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) != 0)
                 continue; // a link to nothing, or gone since it was listed
-            const QString path = prefix + name;
+            // A name in an older encoding than UTF-8 cannot be named again once read as text.
+            if (QFile::encodeName(name) != QByteArray(entry->d_name) &&
+                (S_ISDIR(status.st_mode) || isPresentationFileName(name))) {
+                walk.notes.append(path +
+                                  u": its name is not UTF-8 (an older encoding); rename it to check it"_s);
+                walk.isComplete = false;
+                continue;
+            }
             const FileIdentity identity{status.st_dev, status.st_ino};
             const bool presentationName = isPresentationFileName(name);
             if (S_ISDIR(status.st_mode) && !name.endsWith(u".key", Qt::CaseInsensitive)) {

@@ -25,8 +25,9 @@ struct PresentationWalk
     bool isComplete = true; // false: a folder could not be read or a limit stopped the walk
 };
 
-// Walks `folder` and every folder below it once: links are followed, but a folder already walked (a link
-// in a loop, two links to one folder) is not walked again, and the same file reached twice counts once.
+// Walks `folder` and every folder below it once: links are followed where they stay inside `folder` (the
+// others are noted), but a folder already walked (a link in a loop, two links to one folder) is not walked
+// again, and the same file reached twice counts once. A folder whose entries cannot be looked at is noted.
 // Hidden entries and Office's lock files ("~$Talk.pptx") are passed over. Memory and time are bounded by
 // `limits`.
 PresentationWalk findPresentations(const QString &folder, const WalkLimits &limits = {});

@@ -1,5 +1,7 @@
 #include "scantext.h"
 
+#include <model/printabletext.h>
+
 #include <QStringDecoder>
 
 namespace kernwick {
@@ -37,18 +39,49 @@ QStringView trimmedScanText(QStringView text)
 
 QString withoutControlCharacters(QStringView text)
 {
-    QString clean = text.toString();
-    for (qsizetype i = 0; i < clean.size(); ++i) {
-        const char16_t c = clean[i].unicode();
-        if (c < 0x20 || (c >= 0x7f && c < 0xa0)) {
-            clean[i] = u' ';
-        } else if (QChar::isHighSurrogate(c) && i + 1 < clean.size() && clean[i + 1].isLowSurrogate()) {
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            clean[i] = QChar::ReplacementCharacter;
+    return printableText(text);
+}
+
+QString decodeXmlReferences(QStringView text)
+{
+    if (!text.contains(u'&'))
+        return text.toString();
+    static constexpr std::pair<QStringView, char16_t> entities[] = {
+        {u"amp;", u'&'}, {u"lt;", u'<'}, {u"gt;", u'>'}, {u"quot;", u'"'}, {u"apos;", u'\''}};
+    QString decoded;
+    decoded.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'&') {
+            decoded.append(text[i]);
+            continue;
         }
+        const QStringView rest = text.sliced(i + 1);
+        bool replaced = false;
+        for (const auto &[entity, character] : entities) {
+            if (rest.startsWith(entity)) {
+                decoded.append(QChar(character));
+                i += entity.size();
+                replaced = true;
+                break;
+            }
+        }
+        const qsizetype semicolon = rest.indexOf(u';');
+        if (!replaced && rest.startsWith(u'#') && semicolon > 1 && semicolon <= 10) {
+            const bool hex = rest[1] == u'x' || rest[1] == u'X';
+            bool valid = false;
+            const uint code =
+                rest.sliced(hex ? 2 : 1, semicolon - (hex ? 2 : 1)).toUInt(&valid, hex ? 16 : 10);
+            if (valid && code > 0 && code <= 0x10FFFF) {
+                const char32_t point = code;
+                decoded.append(QString::fromUcs4(&point, 1));
+                i += semicolon + 1;
+                replaced = true;
+            }
+        }
+        if (!replaced)
+            decoded.append(u'&');
     }
-    return clean;
+    return decoded;
 }
 
 QString withoutTrailingSlashes(const QString &path)

@@ -52,9 +52,14 @@ struct ScanResult
 QString trimScanWhitespace(QStringView text);
 QStringView trimmedScanText(QStringView text);
 
-// The text with every control character (C0, DEL, C1) made a space and every lone surrogate made
-// U+FFFD: what a name may hold when it is shown, written to a report or handed on.
+// The text with every control character (C0, DEL, C1), line or paragraph separator and bidirectional
+// override made a space and every lone surrogate made U+FFFD: what a name may hold when it is shown,
+// written to a report or handed on (printableText).
 QString withoutControlCharacters(QStringView text);
+
+// The text with XML's five named entities and its character references (&#38;, &#x26;) decoded, as an XML
+// parser gives an attribute's value; anything else after "&" stays as it stands.
+QString decodeXmlReferences(QStringView text);
 
 // The path without the slashes that may end it ("Talk.key/", as a shell completes a package folder), so
 // that its last component is the file's name.

@@ -358,16 +358,32 @@ void WorkflowState::setFontItems(FontStatusItems items)
 void WorkflowState::updateHandoffPackage()
 {
     const QString package = enclosingHandoffPackage(m_selectedFile);
-    QStringList toInstall;
+    QStringList notHere;
     if (!package.isEmpty()) {
-        QStringList notHere;
         for (const FontStatusItem &item : std::as_const(m_fontItems)) {
             if (item.status == FontStatus::missing || item.status == FontStatus::unresolved)
                 notHere.append(item.fontName);
         }
-        if (!notHere.isEmpty())
-            toInstall = namesBroughtByPackage(readPackage(package), notHere);
     }
+    const quint64 check = ++m_lastHandoffCheck;
+    if (notHere.isEmpty()) {
+        applyHandoffPackage(package, {});
+        return;
+    }
+    // Reading the package hashes its files: on a worker, never on the interface thread.
+    auto *watcher = new QFutureWatcher<QStringList>(this);
+    connect(watcher, &QFutureWatcher<QStringList>::finished, this, [this, watcher, check, package] {
+        if (check == m_lastHandoffCheck)
+            applyHandoffPackage(package, watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(&m_services.workers, [package, notHere] {
+        return namesBroughtByPackage(readPackage(package), notHere);
+    }));
+}
+
+void WorkflowState::applyHandoffPackage(const QString &package, const QStringList &toInstall)
+{
     if (package == m_handoffPackage && toInstall == m_fontsToInstall)
         return;
     m_handoffPackage = package;
@@ -379,19 +395,28 @@ void WorkflowState::installFontsFromPackage()
 {
     if (m_handoffPackage.isEmpty())
         return;
-    const FontInstallOutcome outcome = installPackageFonts(readPackage(m_handoffPackage), QDir::homePath());
-    for (const QString &name : outcome.installed)
-        m_services.log(u"[Package] Installed font: "_s + name);
-    for (const QString &refusal : outcome.refused)
-        m_services.log(u"[Package][Warn] Not installed: "_s + refusal);
-    if (!outcome.error.isEmpty()) {
-        m_services.log(u"[Package][Error] "_s + outcome.error);
-        setStatusMessage(u"Could not install fonts: "_s + outcome.error);
-        return;
-    }
-    refreshFontStatus();
-    setStatusMessage(u"Installed "_s + QString::number(outcome.installed.size()) +
-                     (outcome.installed.size() == 1 ? u" font"_s : u" fonts"_s) + u" from the package."_s);
+    // Reading the package and copying its fonts run on a worker; the names are resolved afresh here.
+    auto *watcher = new QFutureWatcher<FontInstallOutcome>(this);
+    connect(watcher, &QFutureWatcher<FontInstallOutcome>::finished, this, [this, watcher] {
+        const FontInstallOutcome outcome = watcher->result();
+        watcher->deleteLater();
+        for (const QString &name : outcome.installed)
+            m_services.log(u"[Package] Installed font: "_s + name);
+        for (const QString &refusal : outcome.refused)
+            m_services.log(u"[Package][Warn] Not installed: "_s + refusal);
+        if (!outcome.error.isEmpty()) {
+            m_services.log(u"[Package][Error] "_s + outcome.error);
+            setStatusMessage(u"Could not install fonts: "_s + outcome.error);
+            return;
+        }
+        refreshFontStatus();
+        setStatusMessage(u"Installed "_s + QString::number(outcome.installed.size()) +
+                         (outcome.installed.size() == 1 ? u" font"_s : u" fonts"_s) +
+                         u" from the package."_s);
+    });
+    watcher->setFuture(QtConcurrent::run(&m_services.workers, [package = m_handoffPackage] {
+        return installPackageFonts(readPackage(package), QDir::homePath());
+    }));
 }
 
 void WorkflowState::setStatusMessage(const QString &message)

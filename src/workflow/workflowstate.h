@@ -79,7 +79,7 @@ public:
     // A package is being built; another one cannot start meanwhile.
     bool isPackaging() const { return m_isPackaging; }
     // The handoff package the presentation lies in, or empty; and the fonts it brings that are not
-    // installed here.
+    // installed here, once a worker has read the package.
     const QString &handoffPackage() const { return m_handoffPackage; }
     const QStringList &fontsToInstallFromPackage() const { return m_fontsToInstall; }
 
@@ -107,7 +107,7 @@ public:
     // The presentation as its bookmark finds it now, else selectedFile().
     QString resolvedPresentationURL();
     // Installs the fonts of the package the presentation lies in for this user, as kernwick-check
-    // --install-fonts does, and resolves the fonts afresh.
+    // --install-fonts does, on a worker, and then resolves the fonts afresh.
     void installFontsFromPackage();
 
 Q_SIGNALS:
@@ -146,6 +146,7 @@ private:
     void updateHandoffPackage();
     void updateTravel();
     void setLastPackage(std::optional<PackageOutcome> outcome);
+    void applyHandoffPackage(const QString &package, const QStringList &toInstall);
 
     WorkflowServices m_services;
     QString m_selectedFile;
@@ -170,6 +171,7 @@ private:
     bool m_openPackageWhenDone = true;
     bool m_isPackaging = false;
     quint64 m_lastScan = 0;
+    quint64 m_lastHandoffCheck = 0;
     QString m_handoffPackage;
     QStringList m_fontsToInstall;
 };

@@ -209,6 +209,17 @@ private Q_SLOTS:
 
         first.terminate();
         QVERIFY(first.waitForFinished(20'000));
+
+        // Help and version need no display.
+        environment.remove(u"DISPLAY"_s);
+        environment.remove(u"WAYLAND_DISPLAY"_s);
+        environment.remove(u"QT_QPA_PLATFORM"_s);
+        for (const auto &[option, answer] :
+             {std::pair{u"--help"_s, u"Usage: "_s}, {u"--version"_s, u"Kernwick "_s}}) {
+            const test::ProgramRun run = test::runProgram(program, {option}, environment);
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY2(run.out.startsWith(answer), qPrintable(run.out + run.err));
+        }
     }
 
 private:

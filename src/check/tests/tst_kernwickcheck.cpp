@@ -180,7 +180,7 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
     QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s, m_readyDeck} << u"frobnicate"_s;
     QTest::newRow("not a presentation") << QStringList{fixture(u"README.md"_s)} << u"not a presentation"_s;
     QTest::newRow("not a presentation, JSON")
-        << QStringList{u"--json"_s, m_noise} << u"not a presentation this tool can read"_s;
+        << QStringList{u"--json"_s, m_noise} << u"not a zip archive, so not a .pptx presentation"_s;
     QTest::newRow("a folder without presentations")
         << QStringList{fixture(u"licenses"_s)} << u"no presentations in this folder"_s;
     QTest::newRow("one bad among good ones") << QStringList{m_readyDeck, u"/nonexistent/Talk.key"_s}
@@ -191,7 +191,8 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments_data()
                                 << u"-j takes a number of workers from 1 to 256"_s;
     // Decks that cannot be read at all are no decks without fonts: their own reason, exit status 2.
     QTest::newRow("random bytes named .pptx")
-        << QStringList{m_noise} << m_noise + u": cannot be read: not a presentation this tool can read"_s;
+        << QStringList{m_noise}
+        << m_noise + u": cannot be read: not a zip archive, so not a .pptx presentation"_s;
     QTest::newRow("encrypted, no summary")
         << QStringList{fixture(u"pptx/encrypted.pptx"_s)} << u"encrypted.pptx: cannot be read: "_s;
     QTest::newRow("encrypted, among ready ones")
@@ -269,6 +270,36 @@ void KernwickCheckTest::packagesForTheShow()
     QVERIFY(QFileInfo(destination + u"/Typeface_package/handoff-manifest.json"_s).isFile());
     QVERIFY(run.err.contains(other + u": another presentation's package is named Ready Talk_package"_s));
     QVERIFY(QFileInfo(destination + u"/Ready Talk_package/Ready Talk.pptx"_s).isFile());
+
+    // The same deck named twice, by its folder and by itself, is built once. Its name reaches the terminal
+    // and the report without its control characters or a reversal of the text.
+    const QString odd = path(u"odd/Odd\u001b[2J\u202Eyek.pptx"_s);
+    QVERIFY(QDir().mkpath(path(u"odd"_s)) && QFile::copy(m_readyDeck, odd));
+    run = check({u"--package"_s, destination, path(u"odd"_s), odd});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.count(u"Package created: "_s), 1);
+    QVERIFY2(!run.out.contains(QChar(0x1b)) && !run.out.contains(QChar(0x202E)), qPrintable(run.out));
+    QVERIFY(run.out.startsWith(path(u"odd/Odd [2J yek.pptx\n"_s)));
+    QVERIFY(test::readFile(destination + u"/Odd\u001b[2J\u202Eyek_package/font-report.txt"_s)
+                .contains("Source File: Odd [2J yek.pptx\n"));
+    // A name in an older encoding is told so, given or found in a folder, rather than "no such file".
+    QVERIFY(QDir().mkpath(path(u"latin1"_s)));
+    const QByteArray latin1 = QFile::encodeName(path(u"latin1/"_s)) + "Caf\xe9.pptx";
+    QVERIFY(test::writeFile(path(u"latin1/ok.pptx"_s), test::readFile(m_readyDeck)));
+    QVERIFY(QFile::copy(m_readyDeck, path(u"latin1/copy"_s)) &&
+            ::rename(QFile::encodeName(path(u"latin1/copy"_s)).constData(), latin1.constData()) == 0);
+    for (const QString &given : {QString::fromLatin1(latin1), path(u"latin1"_s)}) {
+        const test::ProgramRun named =
+            test::runProgram(u"/bin/sh"_s,
+                             {u"-c"_s, u"exec \"$0\" \"$(printf '%s' \"$1\" | iconv -f UTF-8 -t LATIN1)\""_s,
+                              QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), given},
+                             m_fonts->environment());
+        QVERIFY2(named.err.contains(u"its name is not UTF-8 (an older encoding); rename it to check it"_s),
+                 qPrintable(named.err));
+        QVERIFY(named.exitCode >= 1);
+    }
+    // Every option --help lists works.
+    QCOMPARE(check({u"--help-all"_s}).exitCode, 0);
 }
 
 void KernwickCheckTest::declaredOnlyFonts()
@@ -365,6 +396,16 @@ void KernwickCheckTest::severalDecksAndFolders()
 
     // Every deck ready: exit status 0.
     QCOMPARE(check({m_readyDeck, path(u"decks/ready"_s)}).exitCode, 0);
+    // A link out of the folder given is noted, not followed: neither the whole machine nor decks elsewhere.
+    QVERIFY(QFile::link(u"/"_s, path(u"decks/ready/everything"_s)) &&
+            QFile::link(m_showDeck, path(u"decks/ready/Show.pptx"_s)));
+    const test::ProgramRun linked = check({path(u"decks/ready"_s)});
+    QFile::remove(path(u"decks/ready/everything"_s));
+    QFile::remove(path(u"decks/ready/Show.pptx"_s));
+    QCOMPARE(linked.exitCode, 0);
+    QVERIFY2(linked.err.contains(path(u"decks/ready/Show.pptx: a link out of the folder, not followed"_s)),
+             qPrintable(linked.err));
+    QVERIFY(!linked.out.contains(u"Show"_s));
 
     // A folder that cannot be read is told: not everything could be checked.
     if (::geteuid() == 0)

@@ -1,4 +1,5 @@
 // A package made in one font world, verified and installed in another: the show machine.
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -24,6 +25,7 @@ private Q_SLOTS:
     void verifiesAndInstallsOnTheShowMachine();
     void hostilePackages_data();
     void hostilePackages();
+    void packagesOfOneNameAndTheUsersDataFolder();
 
 private:
     static test::ProgramRun check(const QProcessEnvironment &world, const QStringList &arguments)
@@ -162,6 +164,21 @@ void ShowMachineTest::hostilePackages_data()
         << u"no-manifest"_s << 0
         << QStringList{u"Note: no manifest"_s, u"LiberationSans-Bold  In the package  Fonts/"_s + font}
         << QStringList{font};
+    QTest::newRow("empty font list beside font files")
+        << u"empty-list"_s << 1
+        << QStringList{u"Problem: the manifest lists no fonts, yet Fonts holds files"_s} << nothing;
+    QTest::newRow("one font listed 12,000 times")
+        << u"many-entries"_s << 1
+        << QStringList{u"Problem: the manifest lists 12000 fonts; only the first 10000 are read"_s}
+        << QStringList{font};
+    QTest::newRow("names too long to be fonts, names cut")
+        << u"long-names"_s << 1
+        << QStringList{u"Problem: 1 font name(s) in the manifest longer than 256 characters are not read"_s,
+                       u"  "_s + QString(59, u'B') + u"…  Missing"_s}
+        << QStringList{font};
+    QTest::newRow("a sparse 16 GB file beside the fonts")
+        << u"sparse"_s << 0 << QStringList{u"Note: Fonts/Huge.ttf is not in the manifest"_s}
+        << QStringList{font};
 }
 
 void ShowMachineTest::hostilePackages()
@@ -200,6 +217,24 @@ void ShowMachineTest::hostilePackages()
         fonts[1] = font;
         root[u"fonts"_s] = fonts;
         manifest = QJsonDocument(root).toJson();
+    } else if (spoil == u"empty-list" || spoil == u"many-entries" || spoil == u"long-names") {
+        QJsonObject root = QJsonDocument::fromJson(manifest).object();
+        QJsonArray fonts = root[u"fonts"_s].toArray();
+        if (spoil == u"empty-list")
+            fonts = {};
+        for (int n = 2; spoil == u"many-entries" && n < 12'000; ++n)
+            fonts.append(fonts[1]);
+        if (spoil == u"long-names") {
+            for (const QChar letter : {u'A', u'B'})
+                fonts.append(QJsonObject{{u"name"_s, QString(letter == u'A' ? 300 : 100, letter)},
+                                         {u"status"_s, u"Missing"_s},
+                                         {u"files"_s, QJsonArray()}});
+        }
+        root[u"fonts"_s] = fonts;
+        manifest = QJsonDocument(root).toJson();
+    } else if (spoil == u"sparse") {
+        QFile huge(package + u"/Fonts/Huge.ttf"_s);
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(16) << 30));
     } else if (spoil == u"presentation") {
         QFile deck(package + u"/Talk.pptx"_s);
         QVERIFY(deck.open(QIODevice::Append) && deck.write("tail") == 4);
@@ -223,6 +258,67 @@ void ShowMachineTest::hostilePackages()
              installed.isEmpty() ? QStringList() : QStringList{spoil + u"_package"_s});
     QCOMPARE(check(m_showWorld, {u"--uninstall-fonts"_s, package}).exitCode, 0);
     QVERIFY(!folder.exists());
+}
+
+void ShowMachineTest::packagesOfOneNameAndTheUsersDataFolder()
+{
+    // Another package of the same name brings another file under the font's file name.
+    const QString other = QDir(m_folder.path()).filePath(u"other/Talk_package"_s);
+    QVERIFY(QDir().mkpath(QFileInfo(other).path()));
+    QCOMPARE(QProcess::execute(u"cp"_s, {u"-a"_s, m_package, other}), 0);
+    const QString font = u"LiberationSans-Bold.ttf"_s;
+    const QByteArray oldHash = QJsonDocument::fromJson(test::readFile(
+        m_package + u"/handoff-manifest.json"_s))[u"fonts"_s][1][u"files"_s][0][u"sha256"_s]
+                                   .toString()
+                                   .toLatin1();
+    QVERIFY(QFile::remove(other + u"/Fonts/"_s + font));
+    QVERIFY(test::TestFonts::copyLiberationFont(u"LiberationSerif-Regular.ttf"_s, other + u"/Fonts"_s));
+    QVERIFY(QFile::rename(other + u"/Fonts/LiberationSerif-Regular.ttf"_s, other + u"/Fonts/"_s + font));
+    const QByteArray newHash =
+        QCryptographicHash::hash(test::readFile(other + u"/Fonts/"_s + font), QCryptographicHash::Sha256)
+            .toHex();
+    QVERIFY(test::writeFile(other + u"/handoff-manifest.json"_s,
+                            test::readFile(other + u"/handoff-manifest.json"_s).replace(oldHash, newHash)));
+
+    // The install record belongs to the package that installed: the other one neither installs over it,
+    // counts its file as its own, nor removes it.
+    const QString installed = m_show->userFontFolder() + u"/Talk_package/"_s + font;
+    QCOMPARE(check(m_showWorld, {u"--install-fonts"_s, m_package}).exitCode, 0);
+    const QByteArray bytes = test::readFile(installed);
+    test::ProgramRun run = check(m_showWorld, {u"--install-fonts"_s, other});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(u"holds the fonts of another package of the same name"_s), qPrintable(run.err));
+    run = check(m_showWorld, {u"--verify"_s, other});
+    QVERIFY2(run.out.contains(u"  LiberationSans-Bold  In the package  Fonts/"_s + font),
+             qPrintable(run.out));
+    QVERIFY(run.out.contains(installed + u" is installed from another package of this name"_s));
+    QCOMPARE(check(m_showWorld, {u"--uninstall-fonts"_s, other}).exitCode, 1);
+    QCOMPARE(test::readFile(installed), bytes);
+    QCOMPARE(check(m_showWorld, {u"--uninstall-fonts"_s, m_package}).exitCode, 0);
+    QVERIFY(!QFileInfo::exists(installed));
+
+    // With XDG_DATA_HOME set, the fonts go where fontconfig looks for them: its fonts folder, which this
+    // world's configuration names as fontconfig's own rule does.
+    QProcessEnvironment world = m_showWorld;
+    const QString data = QDir(m_folder.path()).filePath(u"data"_s);
+    const QString config = QDir(m_folder.path()).filePath(u"data.conf"_s);
+    QVERIFY(QDir().mkpath(data));
+    QVERIFY(test::writeFile(config, "<?xml version=\"1.0\"?>\n<fontconfig>\n  <include>" +
+                                        world.value(u"FONTCONFIG_FILE"_s).toUtf8() + "</include>\n  <dir>" +
+                                        data.toUtf8() + "/fonts</dir>\n</fontconfig>\n"));
+    world.insert(u"XDG_DATA_HOME"_s, data);
+    world.insert(u"FONTCONFIG_FILE"_s, config);
+    run = check(world, {u"--install-fonts"_s, m_package});
+    QCOMPARE(run.out, data + u"/fonts/Talk_package\n  Installed: "_s + font + u'\n');
+    run = check(world, {u"--json"_s, u"--verify"_s, m_package});
+    QCOMPARE(run.json()[u"fonts"_s][1][u"installedFile"_s].toString(),
+             data + u"/fonts/Talk_package/"_s + font);
+    QCOMPARE(check(world, {u"--uninstall-fonts"_s, m_package}).exitCode, 0);
+
+    // A folder that is no package has no fonts to install.
+    run = check(m_showWorld, {u"--install-fonts"_s, data});
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY(run.err.contains(u"not a handoff package"_s));
 }
 
 QTEST_GUILESS_MAIN(ShowMachineTest)

@@ -29,11 +29,15 @@ QString megabytes(qint64 bytes)
 
 struct Context
 {
-    explicit Context(const KeynoteLimits &documentLimits)
+    explicit Context(const KeynoteLimits &documentLimits, qint64 documentSize = -1)
         : limits(documentLimits)
         , collector(documentLimits.maxFontUses)
-        , budget(documentLimits.maxTotalSize)
+        , budget(totalInflationBudget(documentLimits, documentSize))
+        , totalBudget(budget)
     {}
+
+    // The document turned out to be `size` bytes: its budget follows, before anything is read.
+    void setDocumentSize(qint64 size) { budget = totalBudget = totalInflationBudget(limits, size); }
 
     bool budgetLeft()
     {
@@ -41,7 +45,7 @@ struct Context
             return true;
         if (!budgetNoted)
             collector.addNote(
-                u"stopped reading: the document inflates past %1 MB"_s.arg(megabytes(limits.maxTotalSize)));
+                u"stopped reading: the document inflates past %1 MB"_s.arg(megabytes(totalBudget)));
         budgetNoted = true;
         return false;
     }
@@ -50,6 +54,7 @@ struct Context
     FontCollector collector;
     IwaStyleGraph styles;
     qint64 budget;
+    qint64 totalBudget;
     bool budgetNoted = false;
 };
 
@@ -330,6 +335,7 @@ ReadResult readKeynotePackageFonts(const QString &folderPath, const KeynoteLimit
         return context.collector.take();
     }
     if (const auto index = top.constFind(u"index.zip"_s); index != top.cend() && isRegularFile(*index)) {
+        context.setDocumentSize(index->size());
         const auto archive = ZipArchive::openFile(index->filePath());
         if (!archive)
             context.collector.addNote(u"%1 is not a readable zip archive"_s.arg(index->fileName()));
@@ -339,6 +345,7 @@ ReadResult readKeynotePackageFonts(const QString &folderPath, const KeynoteLimit
         return context.collector.take();
     }
     if (const auto gz = top.constFind(u"index.apxl.gz"_s); gz != top.cend() && isRegularFile(*gz)) {
+        context.setDocumentSize(gz->size());
         readApxlFile(gz->filePath(), true, context);
         return context.collector.take();
     }
@@ -350,9 +357,20 @@ ReadResult readKeynotePackageFonts(const QString &folderPath, const KeynoteLimit
     return context.collector.take();
 }
 
-ReadResult readKeynoteArchiveFonts(const ZipArchive &archive, const KeynoteLimits &limits)
+qint64 totalInflationBudget(const KeynoteLimits &limits, qint64 documentSize)
 {
-    Context context(limits);
+    if (documentSize < 0 ||
+        documentSize > limits.maxTotalSize / std::max<qint64>(limits.maxInflationRatio, 1))
+        return limits.maxTotalSize;
+    return std::min(
+        limits.maxTotalSize,
+        std::max(limits.minTotalSize, documentSize * std::max<qint64>(limits.maxInflationRatio, 1)));
+}
+
+ReadResult readKeynoteArchiveFonts(const ZipArchive &archive, const KeynoteLimits &limits,
+                                   qint64 documentSize)
+{
+    Context context(limits, documentSize);
     if (readArchiveAt(archive, QString(), context) == Outcome::NotThisKind) {
         const QString folder = singleFolder(archive.memberNames());
         if (folder.isEmpty() || readArchiveAt(archive, folder, context) == Outcome::NotThisKind)

@@ -24,14 +24,23 @@ struct KeynoteLimits
     int maxXmlDepth = 1024;
     int maxFontUses = 100000;
     int maxPackageEntries = 10000; // entries of a package folder's top level listed
+    // What a document may inflate in all is bounded by its own size too: this many times its bytes, but
+    // never less than minTotalSize (nor more than maxTotalSize).
+    qint64 maxInflationRatio = 100;
+    qint64 minTotalSize = qint64(64) << 20;
 };
+
+// What one document of `documentSize` bytes (negative: unknown) may inflate or decode in all.
+qint64 totalInflationBudget(const KeynoteLimits &limits, qint64 documentSize);
 
 // Reads the font names of a Keynote document stored as a folder: a modern package (Index.zip) or a
 // legacy one (index.apxl.gz, else index.apxl). A password-protected package yields no names and a note.
 ReadResult readKeynotePackageFonts(const QString &folderPath, const KeynoteLimits &limits = {});
 
 // Reads the font names of a Keynote document stored as one zip file: a modern single file, a legacy
-// '09 file, or a zip holding a whole package folder. Anything else yields no names and a note.
-ReadResult readKeynoteArchiveFonts(const kernwick::ZipArchive &archive, const KeynoteLimits &limits = {});
+// '09 file, or a zip holding a whole package folder, of `documentSize` bytes (negative: unknown). Anything
+// else yields no names and a note.
+ReadResult readKeynoteArchiveFonts(const kernwick::ZipArchive &archive, const KeynoteLimits &limits = {},
+                                   qint64 documentSize = -1);
 
 } // namespace kernwick::fontmeta

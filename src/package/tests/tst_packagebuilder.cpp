@@ -1,9 +1,11 @@
 // Handoff packages: what travels and how, the report and manifest, and builds that fail or meet hostile
 // folders.
 #include <package/completionnotice.h>
+#include <package/fontinstaller.h>
 #include <package/fontreport.h>
 #include <package/manifest.h>
 #include <package/packagebuilder.h>
+#include <package/packagecontents.h>
 #include <resolve/fontresolver.h>
 
 #include <QDir>
@@ -13,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -66,6 +71,22 @@ int buildInChild(const PackageRequest &request, rlim_t sizeLimit, const WriteFun
     return status;
 }
 
+// Makes the file at `path` one that cannot be removed, or lets it be removed again: immutable where the
+// test runs as root, else in a folder made read-only.
+bool setUnremovable(const QString &path, bool unremovable)
+{
+    if (::geteuid() != 0)
+        return ::chmod(QFile::encodeName(QFileInfo(path).path()).constData(), unremovable ? 0555 : 0755) == 0;
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    bool done = descriptor >= 0 && ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = unremovable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    if (descriptor >= 0)
+        ::close(descriptor);
+    return done;
+}
+
 } // namespace
 
 class PackageBuilderTest : public QObject
@@ -79,7 +100,10 @@ private Q_SLOTS:
     void failedWritesLeaveTheOldPackage_data();
     void failedWritesLeaveTheOldPackage();
     void replacingAnOlderPackage();
+    void onlyAnOlderPackageIsReplacedNothingOfTheUsersLost();
+    void anOldPackageThatCannotBeRemoved();
     void destinations();
+    void installingUnderAttack();
     void everyFaceOnceNamesCounted();
     void reportForAnyShowComputer();
 
@@ -108,6 +132,10 @@ void PackageBuilderTest::init()
 {
     m_root = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir().mkpath(path(u"out"_s)));
+    // The Trash, and the fonts folder, are the test's own.
+    QVERIFY(QDir().mkpath(path(u"home/.local/share"_s)));
+    qputenv("HOME", QFile::encodeName(path(u"home"_s)));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"home/.local/share"_s)));
 }
 
 void PackageBuilderTest::wholePackage()
@@ -243,6 +271,11 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
                                        u"Talk.key/preview.jpg"_s, u"handoff-manifest.json"_s}));
     QCOMPARE(copy[u"Fonts/Linked.otf"_s], QByteArray("face"));
     QCOMPARE(copy[u"Talk.key/preview.jpg"_s], QByteArray("photo"));
+    // The photo reached three ways is copied once: the others are hard links to that copy.
+    struct stat photo = {};
+    QVERIFY(::stat(QFile::encodeName(outcome.packagePath + u"/Talk.key/Data/photo.jpg"_s).constData(),
+                   &photo) == 0);
+    QCOMPARE(photo.st_nlink, nlink_t(3));
     const QString leftOut = u"[Package][Warn] Left out of the presentation copy: "_s;
     for (const QString &line : QStringList{
              leftOut + u"Data/again/again (a folder link inside a linked folder)"_s,
@@ -320,6 +353,7 @@ void PackageBuilderTest::replacingAnOlderPackage()
     const FontStatusItems items = oneFace();
     const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
     const QString manifest = u"handoff-manifest.json"_s;
+    QVERIFY(build({file(u"Talk.pptx"_s, "the only copy"), path(u"out"_s), items, false, false}).isBuilt);
     for (const auto &[presentation, includePresentation, package] :
          {std::tuple{u"Talk.pptx"_s, false, fontsOnly + QStringList{manifest}},
           {u"out/Talk_package/Talk.pptx"_s, true, fontsOnly + QStringList{u"Talk.pptx"_s, manifest}},
@@ -333,6 +367,144 @@ void PackageBuilderTest::replacingAnOlderPackage()
         QCOMPARE(snapshot(outcome.packagePath).keys(), package);
         QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
     }
+}
+
+void PackageBuilderTest::onlyAnOlderPackageIsReplacedNothingOfTheUsersLost()
+{
+    const FontStatusItems items = oneFace();
+    const QString deck = file(u"Talk.pptx"_s, "deck");
+    const QString package = path(u"out/Talk_package"_s);
+    // A file, or a folder without a manifest or font report, of the package's name is the user's.
+    for (const bool isFolder : {false, true}) {
+        QVERIFY(removeItem(package, nullptr));
+        if (isFolder)
+            QVERIFY(!file(u"out/Talk_package/photo.jpg"_s, "photo").isEmpty() &&
+                    !file(u"out/Talk_package/Fonts/Mine.ttf"_s, "mine").isEmpty());
+        else
+            QVERIFY(!file(u"out/Talk_package"_s, "my notes").isEmpty());
+        const QMap<QString, QByteArray> before = snapshot(path(u"out"_s));
+        const PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
+        QVERIFY(!outcome.isBuilt);
+        QCOMPARE(outcome.statusMessage,
+                 u"Could not create package folder: Talk_package: Talk_package is a "_s +
+                     (isFolder ? u"folder without a manifest or font report, not a package"_s
+                               : u"file that is not a package"_s) +
+                     u"; it is left as it is."_s);
+        QCOMPARE(snapshot(path(u"out"_s)), before);
+    }
+
+    // What the technician added to an older package goes to the Trash, byte for byte, and is told.
+    QVERIFY(removeItem(package, nullptr));
+    QVERIFY(build({deck, path(u"out"_s), items, true, true}).isBuilt);
+    const QMap<QString, QByteArray> added = {
+        {u"notes.txt"_s, "notes"}, {u"video/clip.mov"_s, "clip"}, {u"Fonts/Extra.ttf"_s, "extra"}};
+    for (auto it = added.begin(); it != added.end(); ++it)
+        file(u"out/Talk_package/"_s + it.key(), it.value());
+    PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
+    QVERIFY2(outcome.isClean(), qPrintable(outcome.statusMessage));
+    QCOMPARE(outcome.trashed, (QStringList{u"notes.txt"_s, u"video"_s, u"Fonts/Extra.ttf"_s}));
+    QVERIFY(outcome.statusMessage.endsWith(
+        u" Moved to the Trash from the old package: notes.txt, video, Fonts/Extra.ttf."_s));
+    const QString trash = path(u"home/.local/share/Trash/files/"_s);
+    for (const auto &[inTrash, bytes] : {std::pair{u"notes.txt"_s, QByteArray("notes")},
+                                         {u"video/clip.mov"_s, QByteArray("clip")},
+                                         {u"Extra.ttf"_s, QByteArray("extra")}})
+        QCOMPARE(test::readFile(trash + inTrash), bytes);
+    QCOMPARE(snapshot(package).keys(), (QStringList{u"Fonts"_s, u"Fonts/Face.otf"_s, u"Talk.pptx"_s,
+                                                    u"font-report.txt"_s, u"handoff-manifest.json"_s}));
+
+    // Where there is no Trash, the build is refused and the old package stays as it is.
+    file(u"out/Talk_package/notes.txt"_s, "notes");
+    const QMap<QString, QByteArray> before = snapshot(path(u"out"_s));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"no such folder/share"_s)));
+    outcome = build({deck, path(u"out"_s), items, true, true});
+    QVERIFY(!outcome.isBuilt);
+    QCOMPARE(
+        outcome.statusMessage,
+        u"Could not create package folder: Talk_package/notes.txt: Cannot be moved to the Trash, and the "
+        u"old package holding it is not replaced."_s);
+    QCOMPARE(snapshot(path(u"out"_s)), before);
+    QVERIFY(!QFileInfo::exists(u"files"_s) && !QFileInfo::exists(u"info"_s)); // nor into the working folder
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"home/.local/share"_s)));
+
+    // A Keynote deck kept in the old package moves into the new one whole, its link to a movie elsewhere
+    // too; it is never replaced by a copy that leaves the link out.
+    QVERIFY(removeItem(package + u"/notes.txt"_s, nullptr));
+    const QString keynote = file(u"out/Talk_package/Talk.key/Index.zip"_s, "index").chopped(10);
+    QVERIFY(QDir().mkpath(keynote + u"/Data"_s));
+    QVERIFY(QFile::link(file(u"movies/clip.mov"_s, "movie"), keynote + u"/Data/clip.mov"_s));
+    const QMap<QString, QByteArray> original = snapshot(keynote);
+    outcome = build({keynote, path(u"out"_s), items, true, true});
+    QVERIFY2(outcome.isClean(), qPrintable(outcome.statusMessage));
+    QCOMPARE(snapshot(package + u"/Talk.key"_s), original);
+    QVERIFY(!QFileInfo::exists(package + u"/Talk.pptx"_s));
+}
+
+void PackageBuilderTest::anOldPackageThatCannotBeRemoved()
+{
+    // The new package takes its place; the old one is told of, and the next build removes it.
+    const FontStatusItems items = oneFace();
+    const QString deck = file(u"Talk.pptx"_s, "deck");
+    QVERIFY(build({deck, path(u"out"_s), items, true, true}).isBuilt);
+    if (!setUnremovable(path(u"out/Talk_package/Fonts/Face.otf"_s), true))
+        QSKIP("this file system cannot keep a file from being removed");
+    PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
+    const QString leftOver = outcome.leftOver;
+    QVERIFY(setUnremovable(leftOver + u"/Fonts/Face.otf"_s, false));
+    QVERIFY(outcome.isBuilt && !outcome.isClean());
+    QVERIFY2(
+        outcome.statusMessage.contains(u" The old package could not be removed ("_s) &&
+            outcome.statusMessage.endsWith(u"); it is left in "_s + QFileInfo(leftOver).fileName() + u'.'),
+        qPrintable(outcome.statusMessage));
+    QVERIFY(QFileInfo::exists(leftOver));
+    QVERIFY(build({deck, path(u"out"_s), items, true, true}).isClean());
+    QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"Talk_package"_s});
+}
+
+void PackageBuilderTest::installingUnderAttack()
+{
+    test::TestFonts world;
+    QVERIFY(world.isValid());
+    const QString home = world.homeFolder();
+    const QString folder = world.userFontFolder() + u"/Talk_package"_s;
+    QCOMPARE(userFontFolder(home), world.userFontFolder());
+    // A real font, and a script that begins as a font does: its hash is right, but it is no font.
+    QVERIFY(QDir().mkpath(path(u"fonts"_s)) &&
+            test::TestFonts::copyLiberationFont(u"LiberationSans-Bold.ttf"_s, path(u"fonts"_s)));
+    const FontStatusItems items = {
+        makeFontStatusItem(u"LiberationSans-Bold"_s, FontStatus::installed,
+                           path(u"fonts/LiberationSans-Bold.ttf"_s)),
+        makeFontStatusItem(u"Evil"_s, FontStatus::installed, file(u"fonts/Evil.ttf"_s, "true; rm -rf ~\n"))};
+    const PackageOutcome built = build({file(u"Talk.pptx"_s, "deck"), path(u"out"_s), items, false, false});
+    QVERIFY(built.isBuilt);
+    QVERIFY(test::writeFile(home + u"/notes.txt"_s, "the user's notes"));
+    const QMap<QString, QByteArray> before = snapshot(home);
+
+    // A full disk when the install record is written: the install fails and nothing stays installed.
+    const WriteFunction fullAtRecord = [](int descriptor, const void *data, size_t size) -> ssize_t {
+        if (size > 0 && *static_cast<const char *>(data) == '{')
+            return errno = ENOSPC, -1;
+        return ::write(descriptor, data, size);
+    };
+    FontInstallOutcome outcome = installPackageFonts(readPackage(built.packagePath), home, fullAtRecord);
+    QVERIFY2(outcome.error.contains(u"No space left on device"_s), qPrintable(outcome.error));
+    QVERIFY(outcome.installed.isEmpty());
+    QCOMPARE(snapshot(home), before);
+
+    // A link planted at the install record is replaced, never written through.
+    QVERIFY(QDir().mkpath(folder) &&
+            QFile::link(home + u"/notes.txt"_s, folder + u"/.kernwick-installed.json"_s));
+    outcome = installPackageFonts(readPackage(built.packagePath), home);
+    QCOMPARE(outcome.installed, QStringList{u"LiberationSans-Bold.ttf"_s});
+    QCOMPARE(outcome.refused, QStringList{u"Evil.ttf: not a font file"_s});
+    QCOMPARE(test::readFile(home + u"/notes.txt"_s), QByteArray("the user's notes"));
+    QVERIFY(!QFileInfo(folder + u"/.kernwick-installed.json"_s).isSymLink());
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{u".kernwick-installed.json"_s, u"LiberationSans-Bold.ttf"_s}));
+    outcome = uninstallPackageFonts(u"Talk_package"_s, readPackage(built.packagePath).identity, home);
+    QCOMPARE(outcome.installed, QStringList{u"LiberationSans-Bold.ttf"_s});
+    QCOMPARE(snapshot(home), before);
 }
 
 void PackageBuilderTest::destinations()
@@ -372,6 +544,11 @@ void PackageBuilderTest::destinations()
     outcome = build({file(name, "deck"), path(u"out"_s), items, true, true});
     QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
     QCOMPARE(test::readFile(outcome.packagePath + u'/' + name), QByteArray("deck"));
+    // One of 254 bytes: the package folder's name is cut to fit, at a character.
+    const QString longest = QString(83, QChar(0x65E5));
+    outcome = build({file(longest + u".pptx"_s, "deck"), path(u"out"_s), items, true, true});
+    QVERIFY2(outcome.isBuilt, qPrintable(outcome.statusMessage));
+    QCOMPARE(QFileInfo(outcome.packagePath).fileName(), longest.chopped(1) + u"_package"_s);
     // Two fonts of one name of 254 bytes: the second's own name is cut to fit.
     const QString face = QString(83, QChar(0x65E5)) + u"x.otf"_s;
     const FontStatusItems sameName = {

@@ -6,6 +6,7 @@
 #include <scan/keynoteextraction.h>
 #include <scan/metadataquery.h>
 #include <scan/powerpointextraction.h>
+#include <scan/presentationwalk.h>
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <testsupport/testzip.h>
 #include <unistd.h>
 
@@ -82,6 +84,7 @@ private Q_SLOTS:
     void extractionBudgets();
     void latinPassAgreesWithThePattern();
     void latinPassAgreesOnRandomText();
+    void walkingAFolder();
 
 private:
     // A shell script that runs `body`.
@@ -136,7 +139,8 @@ void FontScannerTest::recordedAnswers()
          R"( {"name": "/Users/x/Deck.key"}, {"name": "old.PPT"}, {"name": ""}, {"name": 7},)"
          R"( {"name": "Bell\u0007\u001b[2JRing"}, {"name": "Lone\ud800"}]})",
          {u"Padded"_s, u"Null Sans"_s, u"Bell  [2JRing"_s, u"Lone\uFFFD"_s},
-         {}},
+         {u"left out “/Users/x/Deck.key”: a path or a presentation's file name, not a font name"_s,
+          u"left out “old.PPT”: a path or a presentation's file name, not a font name"_s}},
         // Notes passed on, made printable.
         {R"({"fonts": [], "notes": ["encrypted", "slide\u001b[31m1: damaged"]})",
          {},
@@ -286,13 +290,16 @@ QByteArray slide(const QByteArray &body)
 void FontScannerTest::namesInSlides()
 {
     const QList<std::pair<QByteArray, QStringList>> cases = {
-        // Names as written, however the element is laid out; references stay verbatim.
+        // Names as written, however the element is laid out; entities and references decoded, as an XML
+        // parser gives the value, and anything else after "&" as it stands.
         {"<a:latin pitchFamily=\"34\" typeface=\"Avenir Next\" charset=\"0\"/>"
          "<a:latin\n  panose=\"020B0604\"\n  typeface=\"Gill Sans\"/>"
          "<a:latin typeface=\"Arial\"/><a:latin typeface=\"ＭＳ Ｐゴシック\"/>"
-         "<a:latin typeface=\"Times&#160;New&#160;Roman\"/>",
-         {u"Avenir Next"_s, u"Gill Sans"_s, u"Arial"_s, u"ＭＳ Ｐゴシック"_s,
-          u"Times&#160;New&#160;Roman"_s}},
+         "<a:latin typeface=\"Times&#160;New&#xA0;Roman\"/><a:latin typeface=\"Probe &amp; Sans\"/>"
+         "<a:latin typeface=\"&lt;Q&gt; &quot;&apos;&#x1F600;&#0;&bogus;&#x110000;\"/>"
+         "<a:latin typeface=\"&#43;mn-lt\"/><a:latin typeface=\"Probe & Sans\"/>",
+         {u"Avenir Next"_s, u"Gill Sans"_s, u"Arial"_s, u"ＭＳ Ｐゴシック"_s, u"Times New Roman"_s,
+          u"Probe & Sans"_s, u"<Q> \"'\U0001F600&#0;&bogus;&#x110000;"_s}},
         // Theme references and tokens, null in any case, other scripts and blanks are left out.
         {R"(<a:latin typeface="+mn-lt"/><a:latin typeface="+mj-lt"/><a:latin typeface="dk1"/>)"
          R"(<a:latin typeface="font2"/><a:latin typeface="Font2"/><a:latin typeface="abcdef1"/>)"
@@ -346,6 +353,21 @@ void FontScannerTest::documentsThatAreNotArchives()
          {fixture(u"ppt/plain.ppt"_s), fixture(u"key/package-keynote6.key"_s), deckPath(u"absent.pptx"_s),
           deckPath(u"text.pptx"_s), deckPath(u"truncated.pptx"_s), deckPath(u"empty.pptx"_s)})
         QCOMPARE(powerPointPackageFonts(path).fonts, QStringList());
+
+    // A file too small to be a deck, or a .pptx that is no zip archive, is told so without the helper.
+    const QString runs = deckPath(u"runs"_s);
+    const FontScanner scanner(MetadataQuery(
+        script(u"counting"_s, "echo run >> '" + runs.toUtf8() + "'\necho '{\"fonts\": []}'\n")));
+    const QString tiny = deckPath(u"tiny.ppt"_s);
+    test::writeFile(tiny, "PK");
+    for (const auto &[path, note] :
+         {std::pair{deckPath(u"empty.pptx"_s), u"the file is too small to be a presentation"_s},
+          {tiny, u"the file is too small to be a presentation"_s},
+          {deckPath(u"text.pptx"_s), u"not a zip archive, so not a .pptx presentation"_s}})
+        QCOMPARE(scanner.scan(path).notes, QStringList{note});
+    QVERIFY(!QFileInfo::exists(runs));
+    scanner.scan(deckPath(u"truncated.pptx"_s));
+    QCOMPARE(test::readFile(runs), QByteArray("run\n"));
 }
 
 void FontScannerTest::documentsThatWereNotRead()
@@ -439,6 +461,9 @@ void FontScannerTest::namesInTopLevelText()
          "Caslon\"/>",
          {u"Big Caslon"_s, u"Gill Sans"_s, u"Optima"_s}},
         {u"doc.json"_s, R"({"fontName" : "Futura Medium", "size": 3})", {u"Futura Medium"_s}},
+        {u"index.apxl"_s,
+         R"(<sf:p fontName="Probe &amp; Sans"/><x fontName="Probe & Sans"/>)",
+         {u"Probe & Sans"_s}},
         {u"theme.XML"_s, R"(<a:latin typeface="dk1"/><a:ea typeface="+mn-ea"/>)", {u"dk1"_s}},
         // A list is one name; a quoted one gives nothing there.
         {u"style.xml"_s,
@@ -609,6 +634,69 @@ void FontScannerTest::latinPassAgreesOnRandomText()
         if (byPass(text) != expected)
             QFAIL(qPrintable(u"differs on: "_s + text));
     }
+}
+
+namespace {
+// The notes of a walk of `folder` as an ordinary user makes it, with "incomplete" after them when it was:
+// in a child process without the superuser's rights, who may enter every folder.
+QStringList notesOfAnOrdinaryUsersWalk(const QString &folder)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return {u"no pipe"_s};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(1);
+        const PresentationWalk walk = findPresentations(folder);
+        const QByteArray answer =
+            (walk.notes + (walk.isComplete ? QStringList() : QStringList{u"incomplete"_s}))
+                .join(u'\n')
+                .toUtf8();
+        ::_exit(::write(channel[1], answer.constData(), size_t(answer.size())) == answer.size() ? 0 : 1);
+    }
+    ::close(channel[1]);
+    QByteArray answer;
+    char buffer[4096];
+    for (ssize_t count; (count = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        answer.append(buffer, count);
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(answer).split(u'\n', Qt::SkipEmptyParts);
+}
+} // namespace
+
+void FontScannerTest::walkingAFolder()
+{
+    // Links are followed only while they stay inside the folder given; the others are noted.
+    const QString root = deckPath(u"walk"_s);
+    QVERIFY(QDir().mkpath(root + u"/inside"_s) && QDir().mkpath(deckPath(u"outside"_s)));
+    QVERIFY(test::writeFile(root + u"/inside/A.pptx"_s, "a") &&
+            test::writeFile(deckPath(u"outside/B.pptx"_s), "b"));
+    for (const auto &[target, link] :
+         {std::pair<QString, QString>{root + u"/inside/A.pptx"_s, u"Again.pptx"_s},
+          {deckPath(u"outside"_s), u"elsewhere"_s},
+          {deckPath(u"outside/B.pptx"_s), u"B.pptx"_s},
+          {u"/"_s, u"everything"_s}})
+        QVERIFY(QFile::link(target, root + u'/' + link));
+    const PresentationWalk walk = findPresentations(root);
+    QCOMPARE(walk.presentations, QStringList{root + u"/Again.pptx"_s});
+    QCOMPARE(sorted(walk.notes),
+             (QStringList{root + u"/B.pptx: a link out of the folder, not followed"_s,
+                          root + u"/elsewhere: a link out of the folder, not followed"_s,
+                          root + u"/everything: a link out of the folder, not followed"_s}));
+    QVERIFY(walk.isComplete);
+
+    // A folder that may be listed but not searched hides its decks: it is told, and the walk incomplete.
+    const QString unsearchable = deckPath(u"unsearchable/sub"_s);
+    QVERIFY(QDir().mkpath(unsearchable) && test::writeFile(unsearchable + u"/C.pptx"_s, "c"));
+    QVERIFY(::chmod(QFile::encodeName(m_decks.path()).constData(), 0755) == 0 &&
+            ::chmod(QFile::encodeName(unsearchable).constData(), 0644) == 0);
+    const QStringList notes = notesOfAnOrdinaryUsersWalk(deckPath(u"unsearchable"_s));
+    QVERIFY(::chmod(QFile::encodeName(unsearchable).constData(), 0755) == 0);
+    QCOMPARE(notes, (QStringList{unsearchable + u": its entries cannot be looked at (Permission denied)"_s,
+                                 u"incomplete"_s}));
 }
 
 QTEST_GUILESS_MAIN(FontScannerTest)

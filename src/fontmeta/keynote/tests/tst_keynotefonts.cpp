@@ -295,6 +295,14 @@ void TestKeynoteReaders::documents()
     }
     inZip("components adding up past the total", stored(members), {u"Part"_s},
           u"stopped reading: the document inflates past 4 MB"_s);
+    // A small document inflates only so many times its own size, whatever the total allows.
+    const QByteArray deflated = TestZip::build(members);
+    KeynoteLimits byRatio;
+    byRatio.maxInflationRatio = 10;
+    byRatio.minTotalSize = 1 << 20;
+    check("components inflating past ten times the document",
+          readKeynoteArchiveFonts(*ZipArchive::openData(deflated), byRatio, deflated.size()), {u"Part"_s},
+          u"stopped reading: the document inflates past 1 MB"_s);
     IwaWriter many;
     for (int i = 0; i < 50; ++i)
         many.addObject(quint64(i), {{2021, IwaWriter::textStyle("Futura")}});
