@@ -200,12 +200,14 @@ private Q_SLOTS:
     void whatTravelsAndWhy()
     {
         // A family's faces travel with its name; a font whose license keeps it home starts unticked and
-        // marked, and ticking it is the user's call; embedded fonts and metric twins are named in the row,
-        // none of it changing a status.
+        // marked, and ticking it is the user's call; embedded fonts, metric twins and a face the installed
+        // family lacks are named in the row, none of it changing a status.
         const QString embedded = u"Source Sans Pro"_s;
-        const QString deck = m_world.deck(
-            u"Faces.pptx"_s, {u"Liberation Sans"_s, test::names::licensed, test::names::twinned, embedded},
-            {}, {embedded});
+        const QString light = u"Liberation Sans Light"_s;
+        const QString deck =
+            m_world.deck(u"Faces.pptx"_s,
+                         {u"Liberation Sans"_s, test::names::licensed, test::names::twinned, embedded, light},
+                         {}, {embedded});
         QVERIFY(test::ViewWorld::dropAndScan(*m_workflow, deck));
         QCOMPARE(cell(u"Liberation Sans"_s, FontTableModel::inPackageColumn).data(Qt::ToolTipRole).toString(),
                  u"3 faces travel: Regular, Bold, Bold Italic (3 files)"_s);
@@ -239,9 +241,11 @@ private Q_SLOTS:
 
         const QString embeddedNote = u"Embedded in the presentation (Regular, Bold)"_s;
         const QString twinNote = u"Liberation Sans is installed and has the same metrics"_s;
+        const QString lightNote = u"Liberation Sans is installed, but not its Light face"_s;
         for (const auto &[name, note, toolTip] :
              {std::tuple{embedded, embeddedNote, embeddedNote},
-              {test::names::twinned, u"Same metrics: Liberation Sans"_s, twinNote}}) {
+              {test::names::twinned, u"Same metrics: Liberation Sans"_s, twinNote},
+              {light, lightNote, lightNote}}) {
             QCOMPARE(cell(name, FontTableModel::statusColumn).data().toString(), u"Missing"_s);
             QCOMPARE(cell(name, FontTableModel::nameColumn).data(FontTableModel::noteRole).toString(), note);
             QCOMPARE(cell(name, FontTableModel::statusColumn).data(Qt::ToolTipRole).toString(), toolTip);
