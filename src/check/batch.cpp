@@ -2,6 +2,7 @@
 
 #include <model/printabletext.h>
 #include <model/statuspresentation.h>
+#include <scan/fontscanner.h>
 #include <scan/presentationwalk.h>
 #include <scan/scantext.h>
 
@@ -108,7 +109,7 @@ QList<FontNotReady> fontsNotReady(const QList<PresentationCheck> &checks)
             const bool isHeld = item.status == FontStatus::installed && held.contains(item.fontName);
             if ((item.status == FontStatus::installed && !isHeld) || item.status == FontStatus::system)
                 continue;
-            const QPair key{item.fontName, item.status};
+            const QPair key{fontNameIdentity(item.fontName), item.status};
             auto found = indexOf.find(key);
             if (found == indexOf.end()) {
                 found = indexOf.insert(key, fonts.size());
