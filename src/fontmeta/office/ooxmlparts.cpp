@@ -25,6 +25,7 @@ enum class Ns : quint8
     PresentationMl,
     Relationships, // the officeDocument relationships namespace of r:id attributes
     PackageRelationships,
+    Chart,
 };
 
 Ns namespaceOf(std::string_view uri)
@@ -40,6 +41,9 @@ Ns namespaceOf(std::string_view uri)
         return Ns::Relationships;
     if (uri == "http://schemas.openxmlformats.org/package/2006/relationships")
         return Ns::PackageRelationships;
+    if (uri == "http://schemas.openxmlformats.org/drawingml/2006/chart" ||
+        uri == "http://purl.oclc.org/ooxml/drawingml/chart")
+        return Ns::Chart;
     return Ns::Other;
 }
 
@@ -117,9 +121,11 @@ public:
         : m_attributes(attributes)
         , m_namespaces(namespaces)
     {}
-    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces)
+    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces,
+            pugi::xml_node node)
         : m_attributes(attributes)
         , m_namespaces(namespaces)
+        , m_node(node)
     {
         const size_t colon = qualified.find(':');
         m_name = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
@@ -142,6 +148,8 @@ public:
     {
         return attribute(name).value_or(std::string_view());
     }
+    // The element's first run of character data ("" when it has none).
+    std::string_view text() const { return m_node.child_value(); }
     // The r:id attribute, whatever its prefix.
     std::string_view relationshipId() const
     {
@@ -158,6 +166,7 @@ public:
 private:
     const Attributes &m_attributes;
     const Namespaces &m_namespaces;
+    pugi::xml_node m_node;
     std::string_view m_name;
     Ns m_ns = Ns::Other;
 };
@@ -193,7 +202,7 @@ QString walk(const QByteArray &bytes, Visit visit)
                  attribute = attribute.next_attribute())
                 attributes.emplace_back(attribute.name(), attribute.value());
             namespaces.enter(attributes, depth);
-            visit(Element(node.name(), attributes, namespaces), depth, true);
+            visit(Element(node.name(), attributes, namespaces, node), depth, true);
             if (const pugi::xml_node child = node.first_child()) {
                 node = child;
                 continue;
@@ -260,6 +269,24 @@ int listLevel(std::string_view name)
     return -1;
 }
 
+bool isTrue(std::string_view value)
+{
+    return value == "1" || value == "true";
+}
+
+int tableRegion(std::string_view name)
+{
+    return name == "wholeTbl"   ? WholeTableRegion
+           : name == "firstRow" ? FirstRowRegion
+           : name == "lastRow"  ? LastRowRegion
+           : name == "firstCol" ? FirstColumnRegion
+           : name == "lastCol"  ? LastColumnRegion
+                                : -1;
+}
+
+// Text kept from one run; a run of megabytes is no real text and draws no more distinct characters.
+constexpr qsizetype MaxRunText = qsizetype(1) << 20;
+
 int masterStyle(std::string_view name)
 {
     return name == "titleStyle"         ? TitleStyle
@@ -308,16 +335,52 @@ public:
         }
         if (ns != Ns::DrawingMl)
             return;
+        if (m_tableStyle) {
+            startTableStyle(element, depth);
+            return;
+        }
+        if (name == "tblStyle") {
+            if (!count())
+                return;
+            m_scan.tableStyles.append({toQString(element.value("styleId")), {}});
+            m_tableStyle = &m_scan.tableStyles.last();
+            m_tableStyleDepth = depth;
+            return;
+        }
+        if (m_tableDepth && !m_inTableBody) {
+            if (name == "tblPr") {
+                for (const auto &[attribute, region] :
+                     {std::pair{"firstRow", FirstRowRegion}, std::pair{"lastRow", LastRowRegion},
+                      std::pair{"firstCol", FirstColumnRegion}, std::pair{"lastCol", LastColumnRegion}}) {
+                    if (isTrue(element.value(attribute)))
+                        m_tableFlags |= quint8(1u << region);
+                }
+            } else if (name == "tableStyleId") {
+                m_tableStyleId = toQString(element.text()).trimmed();
+            } else if (name == "tr") {
+                ++m_row;
+                m_column = -1;
+            } else if (name == "tc") {
+                ++m_column;
+            }
+        }
         if (name == "fontRef" && m_styleDepth) {
             const std::string_view index = element.value("idx");
             m_scan.bodies[m_body].styleFont = index == "major"   ? ThemeGroup::Major
                                               : index == "minor" ? ThemeGroup::Minor
                                                                  : ThemeGroup::None;
         } else if (name == "txBody" && m_tableDepth) {
-            openBody(depth, true);
+            if (openBody(depth, true))
+                m_cells.append({int(m_scan.bodies.size() - 1), m_row, m_column});
         } else if (name == "tbl") {
-            if (!m_tableDepth)
+            if (!m_tableDepth) {
                 m_tableDepth = depth;
+                m_tableFlags = 0;
+                m_tableStyleId.clear();
+                m_row = -1;
+                m_column = -1;
+                m_cells.clear();
+            }
         } else if (name == "lstStyle" && m_body >= 0) {
             m_listStyle = &m_scan.bodies[m_body].listStyle;
             m_listDepth = depth;
@@ -340,8 +403,14 @@ public:
             m_run = {};
             m_runDepth = depth;
         } else if (name == "rPr" && m_runDepth) {
-            m_faces = &m_run;
+            m_faces = &m_run.faces;
             m_facesDepth = depth;
+            m_run.language = toQString(element.value("lang"));
+            if (m_run.language.isEmpty())
+                m_run.language = toQString(element.value("altLang"));
+        } else if (name == "t" && m_runDepth) {
+            if (m_run.text.size() < MaxRunText)
+                m_run.text += toQString(element.text());
         } else if (name == "defRPr" && m_level) {
             m_faces = &m_level->faces;
             m_facesDepth = depth;
@@ -356,6 +425,8 @@ public:
                 m_level->bullet = BulletKind::None;
             } else if (name == "buChar" || name == "buAutoNum" || name == "buBlip") {
                 m_level->bullet = BulletKind::Shown;
+                if (name == "buChar")
+                    m_level->bulletCharacter = toQString(element.value("char"));
             }
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
@@ -371,10 +442,19 @@ public:
             m_faces = nullptr;
             m_facesDepth = 0;
         } else if (depth == m_runDepth) {
-            // Kept only for what runs inherit: every face a run names is among the part's references too.
-            QList<Faces> &runs = m_scan.bodies[m_body].paragraphs.last().runs;
-            if (runs.size() < MaxDistinctRuns && !runs.contains(m_run) && count())
-                runs.append(m_run);
+            // A run without text draws nothing; runs of the same properties draw their text alike.
+            QList<Run> &runs = m_scan.bodies[m_body].paragraphs.last().runs;
+            if (!isBlankText(m_run.text)) {
+                const auto same = std::find_if(runs.begin(), runs.end(),
+                                               [this](const Run &run) { return run.sameProperties(m_run); });
+                if (same != runs.end()) {
+                    if (same->text.size() < MaxRunText)
+                        same->text += m_run.text;
+                } else if (runs.size() < MaxDistinctRuns && count()) {
+                    runs.append(std::move(m_run));
+                }
+            }
+            m_run = {};
             m_runDepth = 0;
         } else if (depth == m_levelDepth) {
             m_level = nullptr;
@@ -393,11 +473,77 @@ public:
             m_outerBody = -1;
             m_outerBodyDepth = 0;
         } else if (depth == m_tableDepth) {
-            m_tableDepth = 0;
+            endTable();
+        } else if (depth == m_regionDepth) {
+            m_region = -1;
+            m_regionDepth = 0;
+        } else if (depth == m_tableStyleDepth) {
+            m_tableStyle = nullptr;
+            m_tableStyleDepth = 0;
         }
     }
 
 private:
+    static bool isBlankText(const QString &text)
+    {
+        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+    }
+
+    // Inside a table style: the regions and the faces of their cell text.
+    void startTableStyle(const Element &element, int depth)
+    {
+        const std::string_view name = element.name();
+        if (const int region = tableRegion(name); region >= 0 && m_region < 0) {
+            m_region = region;
+            m_regionDepth = depth;
+        } else if (name == "tcTxStyle" && m_region >= 0 && !m_facesDepth) {
+            m_faces = &m_tableStyle->regions[size_t(m_region)];
+            m_facesDepth = depth;
+        } else if (name == "fontRef" && m_faces) {
+            const std::string_view index = element.value("idx");
+            if (index == "major" || index == "minor") {
+                const QString prefix = index == "major" ? u"+mj-"_s : u"+mn-"_s;
+                (*m_faces)[LatinSlot] = prefix + u"lt"_s;
+                (*m_faces)[EastAsianSlot] = prefix + u"ea"_s;
+                (*m_faces)[ComplexScriptSlot] = prefix + u"cs"_s;
+            }
+        } else if (m_faces) {
+            if (const int slot = faceSlot(name); slot >= 0) {
+                const std::string_view typeface = element.value("typeface");
+                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
+            }
+        }
+    }
+
+    // Each cell learns the regions of its table that it lies in, now that the last row is known.
+    void endTable()
+    {
+        int lastRow = -1;
+        QHash<int, int> lastColumn; // by row
+        for (const Cell &cell : std::as_const(m_cells)) {
+            lastRow = std::max(lastRow, cell.row);
+            lastColumn[cell.row] = std::max(lastColumn.value(cell.row, -1), cell.column);
+        }
+        for (const Cell &cell : std::as_const(m_cells)) {
+            TextBody &body = m_scan.bodies[cell.body];
+            body.tableStyleId = m_tableStyleId;
+            quint8 regions = quint8(1u << WholeTableRegion);
+            const std::pair<TableRegion, bool> lies[] = {
+                {FirstRowRegion, cell.row == 0},
+                {LastRowRegion, cell.row == lastRow},
+                {FirstColumnRegion, cell.column == 0},
+                {LastColumnRegion, cell.column == lastColumn.value(cell.row)},
+            };
+            for (const auto &[region, inside] : lies) {
+                if (inside && (m_tableFlags & (1u << region)))
+                    regions |= quint8(1u << region);
+            }
+            body.tableRegions = regions;
+        }
+        m_cells.clear();
+        m_tableDepth = 0;
+    }
+
     bool count()
     {
         if (++m_items > MaxTextItemsPerPart)
@@ -405,26 +551,34 @@ private:
         return !m_full;
     }
 
-    void openBody(int depth, bool inTable)
+    bool openBody(int depth, bool inTable)
     {
         if (!count())
-            return;
+            return false;
         if (inTable) {
             // A table cell inside a graphic frame; a shape's body cannot hold one, but a frame may sit
             // inside a shape's group, so whatever was open comes back afterwards.
             if (m_inTableBody)
-                return;
+                return false;
             m_outerBody = m_body;
             m_outerBodyDepth = m_bodyDepth;
             m_inTableBody = true;
         } else if (m_body >= 0 && m_bodyDepth) {
-            return; // shapes do not nest inside shapes
+            return false; // shapes do not nest inside shapes
         }
         m_scan.bodies.append(TextBody());
         m_scan.bodies.last().inTable = inTable;
         m_body = int(m_scan.bodies.size() - 1);
         m_bodyDepth = depth;
+        return true;
     }
+
+    struct Cell
+    {
+        int body;
+        int row;
+        int column;
+    };
 
     PartScan &m_scan;
     Names &m_names;
@@ -443,9 +597,18 @@ private:
     int m_levelDepth = 0;
     int m_paragraphDepth = 0;
     int m_runDepth = 0;
-    Faces m_run;
+    Run m_run;
     Faces *m_faces = nullptr;
     int m_facesDepth = 0;
+    quint8 m_tableFlags = 0;
+    QString m_tableStyleId;
+    int m_row = -1;
+    int m_column = -1;
+    QList<Cell> m_cells;
+    TableStyle *m_tableStyle = nullptr;
+    int m_tableStyleDepth = 0;
+    int m_region = -1;
+    int m_regionDepth = 0;
 };
 
 } // namespace
@@ -458,15 +621,16 @@ PartScan scanPart(const QByteArray &xml)
     Names names;
     QSet<std::pair<QString, int>> seen;
     bool full = false;
-    const auto addRef = [&](std::string_view typeface, ThemeGroup group) {
-        std::pair<QString, int> key{names.get(typeface), int(group) * 4 + int(section)};
+    bool keepsLooseText = false;
+    const auto addRef = [&](std::string_view typeface, ThemeGroup group, int slot = -1) {
+        std::pair<QString, int> key{names.get(typeface), (int(group) * 4 + int(section)) * 8 + slot + 1};
         if (seen.contains(key))
             return;
         if (seen.size() >= MaxRefsPerPart) {
             full = true;
             return;
         }
-        scan.refs.append({key.first, group, section});
+        scan.refs.append({key.first, group, section, slot});
         seen.insert(std::move(key));
     };
     TextScanner text(scan, names);
@@ -480,14 +644,25 @@ PartScan scanPart(const QByteArray &xml)
             return;
         }
         const std::string_view name = element.name();
-        if (depth == 1)
+        if (depth == 1) {
             scan.rootElement = toQString(name);
+            const std::string_view show = element.value("showMasterSp");
+            scan.showsMasterShapes = show != "0" && show != "false";
+            // Parts with slides' kind of text keep it by shape; charts and SmartArt keep it whole.
+            keepsLooseText = element.ns() != Ns::PresentationMl;
+        }
+        if (keepsLooseText && scan.looseText.size() < MaxLooseText &&
+            ((element.ns() == Ns::DrawingMl && name == "t") || (element.ns() == Ns::Chart && name == "v"))) {
+            const std::string_view loose = element.text();
+            if (!isBlank(loose))
+                scan.looseText += toQString(loose.substr(0, size_t(MaxLooseText)));
+        }
         text.start(element, depth);
         if (element.ns() == Ns::DrawingMl) {
             if (isTypefaceElement(name)) {
                 const std::string_view typeface = element.value("typeface");
                 if (!isBlank(typeface)) {
-                    addRef(typeface, ThemeGroup::None);
+                    addRef(typeface, ThemeGroup::None, faceSlot(name));
                     scan.namesLatinFace = scan.namesLatinFace || name == "latin";
                 }
             } else if (name == "fontRef") {
@@ -546,11 +721,16 @@ ThemeScan scanTheme(const QByteArray &xml)
             group = name == "majorFont" ? &scan.fonts.major : &scan.fonts.minor;
             groupDepth = depth;
         } else if (group && depth == groupDepth + 1) {
-            // Only the three direct slots: the supplemental per-script "font" entries are never
-            // reported, since no text uses them unless it is written in that script.
+            // The three direct slots, and the per-script faces that text of that script falls back to.
             const int script = faceSlot(name);
-            if (script >= 0 && script < SymbolSlot)
+            if (script >= 0 && script < SymbolSlot) {
                 (*group)[size_t(script)] = toQString(element.value("typeface"));
+            } else if (name == "font") {
+                auto &scripts = group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
+                const std::string_view typeface = element.value("typeface");
+                if (!isBlank(typeface) && scripts.size() < MaxRefsPerPart)
+                    scripts.append({toQString(element.value("script")), toQString(typeface)});
+            }
         }
     });
     return scan;
