@@ -5,6 +5,7 @@
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
+#include <resolve/glyphcoverage.h>
 #include <scan/embeddedfonts.h>
 #include <scan/fontscanner.h>
 
@@ -168,6 +169,9 @@ int main(int argc, char *argv[])
                 for (const QString &name : scanned.fonts)
                     items.append(installed.resolveFont(name, naming));
                 markEmbeddedFonts(items, scanned.embedded);
+                for (FontStatusItem &item : items)
+                    item.missingCharacters =
+                        findMissingCharacters(item, scanned.usage.value(item.fontName).characters);
                 return PresentationCheck{path, items, scanned.notes, scanned.usage,
                                          parser.isSet(usedOnlyOption)};
             },

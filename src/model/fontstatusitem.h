@@ -2,6 +2,7 @@
 
 #include <model/fontface.h>
 #include <model/fontstatus.h>
+#include <model/missingcharacters.h>
 
 #include <QList>
 #include <QString>
@@ -25,6 +26,7 @@ struct FontStatusItem
     QString permissionNote;  // why a file's permission could not be read; empty when every one was
     QStringList metricTwins; // missing: installed families that fontconfig binds to it with the same metrics
     QStringList embeddedFaces; // the faces the presentation carries itself ("Regular", "Bold", …)
+    MissingCharacters missingCharacters = {}; // drawn in it by the text, but not in its file
 
     bool isEmbedded() const { return !embeddedFaces.isEmpty(); }
     bool isRestricted() const { return permission == EmbeddingPermission::restricted; }

@@ -33,7 +33,8 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
     for (const MetadataFont &font : metadata.fonts) {
         const auto found = result.usage.find(font.name);
         if (found == result.usage.end()) {
-            result.usage.insert(font.name, {font.places, font.used, font.usedIn, font.usedInKnown});
+            result.usage.insert(font.name,
+                                {font.places, font.used, font.usedIn, font.usedInKnown, font.characters});
             continue;
         }
         // A name given twice: used when either says so, with the places of both.
@@ -46,6 +47,7 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
             if (!found->usedIn.contains(place))
                 found->usedIn.append(place);
         }
+        found->characters += font.characters;
     }
     for (const QString &name : std::as_const(result.fonts)) {
         if (!result.usage.contains(name))
