@@ -44,7 +44,6 @@ private:
     QSet<char32_t> m_other;
 };
 
-
 inline bool CharacterSet::drawsGlyph(char32_t c)
 {
     if (c >= 0xfe00 && c <= 0xfe0f)

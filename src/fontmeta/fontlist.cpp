@@ -135,10 +135,11 @@ QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, co
     };
     QJsonArray list;
     for (const ListedFont &font : fonts) {
-        QJsonObject object{{u"name"_s, printableText(font.name)},
-                           {u"places"_s, printable(font.places)},
-                           {u"used"_s, font.used},
-                           {u"usedIn"_s, font.usedInKnown ? QJsonValue(printable(font.usedIn)) : QJsonValue()}};
+        QJsonObject object{
+            {u"name"_s, printableText(font.name)},
+            {u"places"_s, printable(font.places)},
+            {u"used"_s, font.used},
+            {u"usedIn"_s, font.usedInKnown ? QJsonValue(printable(font.usedIn)) : QJsonValue()}};
         if (!font.characters.isEmpty()) {
             QJsonObject characters;
             for (const auto &[place, drawn] : font.characters)

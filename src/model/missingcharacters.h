@@ -15,7 +15,7 @@ using DrawnCharacters = QList<std::pair<QString, QString>>;
 // them from another font. Tells nothing about the font's status.
 struct MissingCharacters
 {
-    QString characters; // the first maxListedMissingCharacters of them, in code-point order
+    QString characters;  // the first maxListedMissingCharacters of them, in code-point order
     qsizetype count = 0; // all of them
     QStringList places;  // where they are drawn, in the order the document tells them
 

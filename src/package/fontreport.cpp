@@ -16,8 +16,11 @@ QString makeFontReport(const std::optional<QString> &sourcePath, const FontStatu
         lines.append(QString());
     }
     lines.append(u"All Fonts Used ("_s + QString::number(items.size()) + u"):"_s);
-    for (const FontStatusItem &item : items)
+    for (const FontStatusItem &item : items) {
         lines.append(u"- "_s + item.fontName + u" ["_s + rawValue(item.status) + u"]"_s);
+        if (!item.missingCharacters.isEmpty())
+            lines.append(u"  "_s + missingCharactersText(item.fontName, item.missingCharacters));
+    }
     lines.append(QString());
 
     lines.append(u"Exported Fonts ("_s + QString::number(exported.size()) + u"):"_s);

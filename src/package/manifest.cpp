@@ -109,6 +109,8 @@ QByteArray manifestToJson(const Manifest &manifest)
         if (!font.permission.isEmpty())
             entry.insert(u"permission"_s, font.permission);
         entry.insert(u"embedded"_s, QJsonArray::fromStringList(font.embeddedFaces));
+        if (!font.missingCharacters.isEmpty())
+            entry.insert(u"missingCharacters"_s, font.missingCharacters);
         fonts.append(entry);
     }
     const QJsonObject presentation{{u"name"_s, manifest.presentationName},
@@ -162,6 +164,7 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
         entry.permission = font[u"permission"_s].toString();
         for (const QJsonValue &face : font[u"embedded"_s].toArray())
             entry.embeddedFaces.append(face.toString());
+        entry.missingCharacters = font[u"missingCharacters"_s].toString();
         if (entry.name.isEmpty())
             continue;
         for (const QJsonValue &fileValue : font[u"files"_s].toArray()) {
@@ -196,6 +199,7 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
             font.places = *found;
         font.permission = item.status == FontStatus::installed ? permissionLabel(item.permission) : QString();
         font.embeddedFaces = item.embeddedFaces;
+        font.missingCharacters = missingCharactersText(item.fontName, item.missingCharacters);
         // The font's own file first, then the other faces of its family that travel with it.
         for (const QString &path : travellingFiles(item)) {
             const QString source = QDir::cleanPath(QFileInfo(path).absoluteFilePath());

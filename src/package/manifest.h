@@ -40,6 +40,7 @@ struct ManifestFont
     std::optional<FontPlaces> places; // nothing when the scan did not tell
     QString permission = {};          // of an installed font: its licence's embedding permission
     QStringList embeddedFaces = {};   // the faces the presentation carries itself; empty: none
+    QString missingCharacters = {};   // "3 characters not in …": drawn by the text, not in its file
 };
 
 struct Manifest

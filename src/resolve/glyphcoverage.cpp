@@ -3,8 +3,9 @@
 #include <QFile>
 #include <QSet>
 
-#include <algorithm>
 #include <ft2build.h>
+
+#include <algorithm>
 #include FT_FREETYPE_H
 
 namespace kernwick {
@@ -93,7 +94,8 @@ MissingCharacters findMissingCharacters(const FontStatusItem &item, const DrawnC
     const QSet<char32_t> lacking(missing->cbegin(), missing->cend());
     for (const auto &[place, characters] : drawn) {
         const QList<uint> here = characters.toUcs4();
-        if (std::any_of(here.cbegin(), here.cend(), [&lacking](uint c) { return lacking.contains(char32_t(c)); }) &&
+        if (std::any_of(here.cbegin(), here.cend(),
+                        [&lacking](uint c) { return lacking.contains(char32_t(c)); }) &&
             !result.places.contains(place))
             result.places.append(place);
     }

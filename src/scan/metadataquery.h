@@ -15,9 +15,9 @@ struct MetadataFont
 {
     QString name;
     QStringList places;
-    bool used = true;         // false when no text uses it: the document only declares it
-    QStringList usedIn = {};  // where text draws it
-    bool usedInKnown = false; // false when the helper cannot tell where
+    bool used = true;                // false when no text uses it: the document only declares it
+    QStringList usedIn = {};         // where text draws it
+    bool usedInKnown = false;        // false when the helper cannot tell where
     DrawnCharacters characters = {}; // where text draws it, the characters drawn there
 };
 

@@ -310,7 +310,8 @@ void KernwickCheckTest::missingCharacters()
         return "<p:sld " + Ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p>" + runs.toUtf8() +
                "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
     };
-    const QString liberation = u"<a:r><a:rPr><a:latin typeface=\"Liberation Sans\"/></a:rPr><a:t>%1</a:t></a:r>"_s;
+    const QString liberation =
+        u"<a:r><a:rPr><a:latin typeface=\"Liberation Sans\"/></a:rPr><a:t>%1</a:t></a:r>"_s;
     const QString deck = path(u"Armenian.pptx"_s);
     test::TestZip zip(deck);
     zip.add(u"[Content_Types].xml"_s, "<Types/>");
@@ -320,9 +321,9 @@ void KernwickCheckTest::missingCharacters()
                                            "</p:sldIdLst></p:presentation>");
     zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels("slide slides/slide1.xml; slide slides/slide2.xml"));
     zip.add(u"ppt/slides/slide1.xml"_s, slide(liberation.arg(u"Hello"_s)));
-    zip.add(u"ppt/slides/slide2.xml"_s,
-            slide(liberation.arg(u"Բարեւ"_s) + u"<a:r><a:rPr><a:ea typeface=\"DejaVu Sans\"/></a:rPr><a:t>"_s +
-                  chinese + u"</a:t></a:r>"_s));
+    zip.add(u"ppt/slides/slide2.xml"_s, slide(liberation.arg(u"Բարեւ"_s) +
+                                              u"<a:r><a:rPr><a:ea typeface=\"DejaVu Sans\"/></a:rPr><a:t>"_s +
+                                              chinese + u"</a:t></a:r>"_s));
     QVERIFY(zip.close());
 
     test::ProgramRun run = check({deck});

@@ -50,16 +50,30 @@ bool within(char32_t c, std::initializer_list<std::pair<char32_t, char32_t>> ran
 
 bool isEastAsian(char32_t c)
 {
-    return within(c, {{0x1100, 0x11ff}, {0x2e80, 0x2fff}, {0x3000, 0x9fff}, {0xa000, 0xa4cf}, {0xa960, 0xa97f},
-                      {0xac00, 0xd7ff}, {0xf900, 0xfaff}, {0xfe30, 0xfe4f}, {0xff00, 0xffef},
-                      {0x1b000, 0x1b16f}, {0x20000, 0x3ffff}});
+    return within(c, {{0x1100, 0x11ff},
+                      {0x2e80, 0x2fff},
+                      {0x3000, 0x9fff},
+                      {0xa000, 0xa4cf},
+                      {0xa960, 0xa97f},
+                      {0xac00, 0xd7ff},
+                      {0xf900, 0xfaff},
+                      {0xfe30, 0xfe4f},
+                      {0xff00, 0xffef},
+                      {0x1b000, 0x1b16f},
+                      {0x20000, 0x3ffff}});
 }
 
 // Hebrew, Arabic, Syriac, Thaana, the Indic scripts, Thai, Lao, Tibetan, Myanmar, Khmer.
 bool isComplexScript(char32_t c)
 {
-    return within(c, {{0x0590, 0x07bf}, {0x0860, 0x08ff}, {0x0900, 0x109f}, {0x1780, 0x17ff}, {0x19e0, 0x19ff},
-                      {0xa8e0, 0xa8ff}, {0xfb1d, 0xfdff}, {0xfe70, 0xfeff}});
+    return within(c, {{0x0590, 0x07bf},
+                      {0x0860, 0x08ff},
+                      {0x0900, 0x109f},
+                      {0x1780, 0x17ff},
+                      {0x19e0, 0x19ff},
+                      {0xa8e0, 0xa8ff},
+                      {0xfb1d, 0xfdff},
+                      {0xfe70, 0xfeff}});
 }
 
 } // namespace
@@ -83,14 +97,15 @@ int scriptSlot(char32_t c, bool symbolFont)
 QString scriptTag(QStringView language, char32_t sample)
 {
     static const std::pair<QStringView, QStringView> byLanguage[] = {
-        {u"zh-cn", u"Hans"}, {u"zh-sg", u"Hans"}, {u"zh-tw", u"Hant"}, {u"zh-hk", u"Hant"}, {u"zh-mo", u"Hant"},
-        {u"zh", u"Hans"},    {u"ja", u"Jpan"},    {u"ko", u"Hang"},    {u"ar", u"Arab"},    {u"fa", u"Arab"},
-        {u"ur", u"Arab"},    {u"ps", u"Arab"},    {u"ug", u"Uigh"},    {u"he", u"Hebr"},    {u"yi", u"Hebr"},
-        {u"syr", u"Syrc"},   {u"dv", u"Thaa"},    {u"hi", u"Deva"},    {u"mr", u"Deva"},    {u"ne", u"Deva"},
-        {u"sa", u"Deva"},    {u"bn", u"Beng"},    {u"as", u"Beng"},    {u"gu", u"Gujr"},    {u"pa", u"Guru"},
-        {u"ta", u"Taml"},    {u"te", u"Telu"},    {u"kn", u"Knda"},    {u"ml", u"Mlym"},    {u"or", u"Orya"},
-        {u"si", u"Sinh"},    {u"th", u"Thai"},    {u"lo", u"Laoo"},    {u"bo", u"Tibt"},    {u"my", u"Mymr"},
-        {u"km", u"Khmr"},
+        {u"zh-cn", u"Hans"}, {u"zh-sg", u"Hans"}, {u"zh-tw", u"Hant"}, {u"zh-hk", u"Hant"},
+        {u"zh-mo", u"Hant"}, {u"zh", u"Hans"},    {u"ja", u"Jpan"},    {u"ko", u"Hang"},
+        {u"ar", u"Arab"},    {u"fa", u"Arab"},    {u"ur", u"Arab"},    {u"ps", u"Arab"},
+        {u"ug", u"Uigh"},    {u"he", u"Hebr"},    {u"yi", u"Hebr"},    {u"syr", u"Syrc"},
+        {u"dv", u"Thaa"},    {u"hi", u"Deva"},    {u"mr", u"Deva"},    {u"ne", u"Deva"},
+        {u"sa", u"Deva"},    {u"bn", u"Beng"},    {u"as", u"Beng"},    {u"gu", u"Gujr"},
+        {u"pa", u"Guru"},    {u"ta", u"Taml"},    {u"te", u"Telu"},    {u"kn", u"Knda"},
+        {u"ml", u"Mlym"},    {u"or", u"Orya"},    {u"si", u"Sinh"},    {u"th", u"Thai"},
+        {u"lo", u"Laoo"},    {u"bo", u"Tibt"},    {u"my", u"Mymr"},    {u"km", u"Khmr"},
     };
     const QString lower = language.toString().toLower();
     for (const auto &[prefix, tag] : byLanguage) {
@@ -293,7 +308,8 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
         DrawnText text;
         drawText(partScan->bodies, layout, master, notes, theme, text);
         if (partScan->showsMasterShapes) {
-            for (const InheritedStyles *behind : {layout, (!layout || layout->showsMasterShapes) ? master : nullptr}) {
+            for (const InheritedStyles *behind :
+                 {layout, (!layout || layout->showsMasterShapes) ? master : nullptr}) {
                 if (!behind)
                     continue;
                 for (auto font = behind->background.cbegin(); font != behind->background.cend(); ++font)
@@ -330,7 +346,8 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
             }
         }
         const InheritedStyles *master = kind == Kind::SlideLayout ? inheritedFrom(base) : &styles;
-        drawText(boxes, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme, styles.background);
+        drawText(boxes, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme,
+                 styles.background);
         m_inherited.insert(name, std::move(styles));
         break;
     }
@@ -500,7 +517,8 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
                 for (int slot = LatinSlot; slot <= SymbolSlot; ++slot) {
                     if (!samples[size_t(slot)])
                         continue;
-                    const QString name = resolveFace(face(slot), slot, theme, run.language, samples[size_t(slot)]);
+                    const QString name =
+                        resolveFace(face(slot), slot, theme, run.language, samples[size_t(slot)]);
                     if (!name.isEmpty())
                         drawn[name].unite(bySlot[size_t(slot)]);
                     bySlot[size_t(slot)].clear();
@@ -579,8 +597,8 @@ QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QS
     QString face = (group == ThemeGroup::Major ? fonts.major : fonts.minor)[size_t(script)];
     if (face.trimmed().isEmpty() && script != LatinSlot) {
         const QString tag = scriptTag(language, sample);
-        for (const auto &[scriptName, scriptFace] : group == ThemeGroup::Major ? fonts.majorScripts
-                                                                                : fonts.minorScripts) {
+        for (const auto &[scriptName, scriptFace] :
+             group == ThemeGroup::Major ? fonts.majorScripts : fonts.minorScripts) {
             if (scriptName == tag) {
                 face = scriptFace;
                 addUse(face, group == ThemeGroup::Major ? u"theme major font"_s : u"theme minor font"_s);

@@ -85,7 +85,7 @@ private:
     QHash<QString, InheritedStyles> m_inherited; // layouts, masters and notes masters by stored name
     ListStyle m_defaultStyle;                    // the presentation's default text style
     QHash<QString, ThemeFonts> m_themes;
-    QHash<QString, TableStyle> m_tableStyles;    // by id
+    QHash<QString, TableStyle> m_tableStyles; // by id
     std::optional<PartScan> m_tableStylesScan;
     QHash<int, int> m_counts;
     QSet<std::pair<QString, QString>> m_seen;

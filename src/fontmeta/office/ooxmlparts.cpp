@@ -726,7 +726,8 @@ ThemeScan scanTheme(const QByteArray &xml)
             if (script >= 0 && script < SymbolSlot) {
                 (*group)[size_t(script)] = toQString(element.value("typeface"));
             } else if (name == "font") {
-                auto &scripts = group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
+                auto &scripts =
+                    group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
                 const std::string_view typeface = element.value("typeface");
                 if (!isBlank(typeface) && scripts.size() < MaxRefsPerPart)
                     scripts.append({toQString(element.value("script")), toQString(typeface)});

@@ -126,8 +126,8 @@ struct TextBody
     QString placeholderType; // "title", "body", ...; empty when the placeholder names none
     QString placeholderIndex;
     bool inTable = false;
-    QString tableStyleId;  // of the table a cell belongs to
-    quint8 tableRegions = 0; // the regions a cell lies in, a bit for each TableRegion
+    QString tableStyleId;                    // of the table a cell belongs to
+    quint8 tableRegions = 0;                 // the regions a cell lies in, a bit for each TableRegion
     ThemeGroup styleFont = ThemeGroup::None; // the shape style's font reference
     ListStyle listStyle;
     QList<Paragraph> paragraphs;
@@ -151,11 +151,11 @@ struct PartScan
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
     QList<TextBody> bodies;                       // shapes and table cells, in document order
     std::array<ListStyle, MasterStyleCount> styles;
-    QList<TableStyle> tableStyles;                // of a table styles part
-    bool namesLatinFace = false; // some a:latin names a face or theme slot
+    QList<TableStyle> tableStyles; // of a table styles part
+    bool namesLatinFace = false;   // some a:latin names a face or theme slot
     bool showsMasterShapes = true; // a slide's or layout's showMasterSp
     QString looseText; // all text of a part without shapes (charts, SmartArt), up to MaxLooseText characters
-    QString error;               // why reading stopped early, empty when the part was whole
+    QString error;     // why reading stopped early, empty when the part was whole
 };
 
 struct RelationshipsScan

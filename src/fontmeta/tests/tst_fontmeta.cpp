@@ -151,26 +151,29 @@ Members slotDeck(const QList<QByteArray> &slides, const Members &extra = {})
          "<a:theme xmlns:a=\"" + Dml +
              "\"><a:themeElements><a:fontScheme><a:majorFont><a:latin typeface=\"Major Face\"/></a:majorFont>"
              "<a:minorFont><a:latin typeface=\"Minor Face\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/>"
-             "<a:font script=\"Jpan\" typeface=\"Gothic Face\"/><a:font script=\"Hans\" typeface=\"Song Face\"/>"
+             "<a:font script=\"Jpan\" typeface=\"Gothic Face\"/><a:font script=\"Hans\" typeface=\"Song "
+             "Face\"/>"
              "<a:font script=\"Arab\" typeface=\"Arabic Face\"/></a:minorFont></a:fontScheme>"
              "</a:themeElements></a:theme>"},
         {u"ppt/slideMasters/slideMaster1.xml"_s,
-         part("sldMaster",
-              shapes(shape("type=\"title\"", {}) + shape("type=\"body\" idx=\"1\"", {}) +
-                     shape({}, "<a:p>" + textRun("©", face("latin", "Master Box")) + "</a:p>")) +
-                  "<p:txStyles><p:titleStyle>" + level(1, latin("+mj-lt")) + "</p:titleStyle><p:bodyStyle>" +
-                  level(1, "<a:buFont typeface=\"Bullet Face\"/><a:buChar char=\"•\"/>") +
-                  "</p:bodyStyle></p:txStyles>")},
+         part("sldMaster", shapes(shape("type=\"title\"", {}) + shape("type=\"body\" idx=\"1\"", {}) +
+                                  shape({}, "<a:p>" + textRun("©", face("latin", "Master Box")) + "</a:p>")) +
+                               "<p:txStyles><p:titleStyle>" + level(1, latin("+mj-lt")) +
+                               "</p:titleStyle><p:bodyStyle>" +
+                               level(1, "<a:buFont typeface=\"Bullet Face\"/><a:buChar char=\"•\"/>") +
+                               "</p:bodyStyle></p:txStyles>")},
         {u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
          rels("rId1 theme ../theme/theme1.xml; rId2 slideLayout ../slideLayouts/slideLayout1.xml")},
         {u"ppt/slideLayouts/slideLayout1.xml"_s,
-         part("sldLayout", shapes(shape("type=\"title\"", {}) + shape("idx=\"1\"", {}) +
-                                  shape({}, "<a:p>" + textRun("L", face("latin", "Layout Box")) + "</a:p>")))},
+         part("sldLayout",
+              shapes(shape("type=\"title\"", {}) + shape("idx=\"1\"", {}) +
+                     shape({}, "<a:p>" + textRun("L", face("latin", "Layout Box")) + "</a:p>")))},
         {u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s,
          rels("rId1 slideMaster ../slideMasters/slideMaster1.xml")},
         {u"ppt/tableStyles.xml"_s,
          "<a:tblStyleLst xmlns:a=\"" + Dml +
-             "\"><a:tblStyle styleId=\"{S1}\"><a:wholeTbl><a:tcTxStyle><a:font>" + face("latin", "Table Face") +
+             "\"><a:tblStyle styleId=\"{S1}\"><a:wholeTbl><a:tcTxStyle><a:font>" +
+             face("latin", "Table Face") +
              "</a:font></a:tcTxStyle></a:wholeTbl><a:firstRow><a:tcTxStyle><a:fontRef idx=\"major\"/>"
              "</a:tcTxStyle></a:firstRow></a:tblStyle></a:tblStyleLst>"},
     };
@@ -182,15 +185,18 @@ Members slotDeck(const QList<QByteArray> &slides, const Members &extra = {})
         if (slides[index].startsWith("<!--hidden-->"))
             slide.replace("<p:sld ", "<p:sld showMasterSp=\"0\" ");
         members.append({u"ppt/slides/slide"_s + QString::number(index + 1) + u".xml"_s, slide});
-        members.append({u"ppt/slides/_rels/slide"_s + QString::number(index + 1) + u".xml.rels"_s,
-                        rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml; rId2 chart ../charts/chart1.xml")});
+        members.append(
+            {u"ppt/slides/_rels/slide"_s + QString::number(index + 1) + u".xml.rels"_s,
+             rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml; rId2 chart ../charts/chart1.xml")});
     }
-    members.append({u"ppt/presentation.xml"_s,
-                    part("presentation", "<p:sldMasterIdLst><p:sldMasterId r:id=\"rId1\"/></p:sldMasterIdLst>"
-                                         "<p:sldIdLst>" + slideList + "</p:sldIdLst><p:defaultTextStyle>" +
-                                         level(1, "<a:defRPr>" + face("latin", "+mn-lt") + face("ea", "+mn-ea") +
-                                                      face("cs", "+mn-cs") + "</a:defRPr>") +
-                                         "</p:defaultTextStyle>")});
+    members.append(
+        {u"ppt/presentation.xml"_s,
+         part("presentation", "<p:sldMasterIdLst><p:sldMasterId r:id=\"rId1\"/></p:sldMasterIdLst>"
+                              "<p:sldIdLst>" +
+                                  slideList + "</p:sldIdLst><p:defaultTextStyle>" +
+                                  level(1, "<a:defRPr>" + face("latin", "+mn-lt") + face("ea", "+mn-ea") +
+                                               face("cs", "+mn-cs") + "</a:defRPr>") +
+                                  "</p:defaultTextStyle>")});
     members.append({u"ppt/_rels/presentation.xml.rels"_s,
                     rels("rId1 slideMaster slideMasters/slideMaster1.xml; rId2 tableStyles tableStyles.xml" +
                          slideRels)});
@@ -306,14 +312,14 @@ void FontMetaTest::madeDeck()
         listed.append(font.name + u": "_s + font.usedIn.join(u", "_s));
     }
     QCOMPARE(listed, (QStringList{
-                         u"Minor Face: slide 1"_s,          // inherited by body text (the chart holds none)
-                         u"Major Face: slide 1"_s,          // only inherited by a title
-                         u"Bullet One: slide 1"_s,          // the bullet of the level the slide uses
-                         u"Ghost Bullet: "_s,               // the bullet of a level no slide uses
-                         u"Other Face: "_s,                 // a style no slide text reaches
-                         u"Slide Face: slide 2"_s,          // a run's own face
-                         u"Notes Minor: notes page 2"_s,    // a notes page inherits its master's theme
-                         u"Notes Only: "_s,                 // a face only an empty run of a notes page names
+                         u"Minor Face: slide 1"_s,       // inherited by body text (the chart holds none)
+                         u"Major Face: slide 1"_s,       // only inherited by a title
+                         u"Bullet One: slide 1"_s,       // the bullet of the level the slide uses
+                         u"Ghost Bullet: "_s,            // the bullet of a level no slide uses
+                         u"Other Face: "_s,              // a style no slide text reaches
+                         u"Slide Face: slide 2"_s,       // a run's own face
+                         u"Notes Minor: notes page 2"_s, // a notes page inherits its master's theme
+                         u"Notes Only: "_s,              // a face only an empty run of a notes page names
                      }));
 }
 
@@ -331,11 +337,13 @@ void FontMetaTest::drawnText_data()
         fonts.sort();
         QTest::newRow(name) << slides << extra << fonts;
     };
-    const auto box = [](const QByteArray &paragraphs) { return shapes(shape({}, paragraphs)); };
+    const auto box = [](const QByteArray &paragraphs) {
+        return shapes(shape({}, paragraphs));
+    };
     add("each character in the slot of its script",
         {box("<a:p>" +
              textRun("Ab漢かעب\uf041", face("latin", "L Face") + face("ea", "E Face") + face("cs", "C Face") +
-                                          face("sym", "S Face")) +
+                                           face("sym", "S Face")) +
              textRun("only Latin", face("latin", "L Face") + face("ea", "Unused EA")) + "</a:p>")},
         behind + u"C Face: slide 1 [slide 1: \u05e2\u0628]|E Face: slide 1 [slide 1: か漢]|"
                  u"L Face: slide 1 [slide 1: ALabilnoty]|S Face: slide 1 [slide 1: \uf041]"_s);
@@ -351,8 +359,7 @@ void FontMetaTest::drawnText_data()
         {box(PlainRun), "<!--hidden-->" + box(PlainRun), box(PlainRun)},
         u"Layout Box: slide 1, slide 3 [slide 1: L] [slide 3: L]|Master Box: slide 1, slide 3 [slide 1: ©] "
         u"[slide 3: ©]|Minor Face: slide 1, slide 2, slide 3 [slide 1: x] [slide 2: x] [slide 3: x]"_s);
-    add("a layout that hides the master's shapes",
-        {box(PlainRun)},
+    add("a layout that hides the master's shapes", {box(PlainRun)},
         u"Layout Box: slide 1 [slide 1: L]|Minor Face: slide 1 [slide 1: x]"_s,
         {{u"ppt/slideLayouts/slideLayout1.xml"_s,
           part("sldLayout", shapes(shape({}, "<a:p>" + textRun("L", face("latin", "Layout Box")) + "</a:p>")))
@@ -373,25 +380,28 @@ void FontMetaTest::drawnText_data()
                  u"Minor Face: slide 1 [slide 1: b]"_s);
     add("what draws no glyph",
         {"<!--hidden-->" +
-             shapes(shape({}, "<a:lstStyle>" + level(2, latin("Unreached Level")) + "</a:lstStyle><a:p>" +
-                                  textRun("x") + "<a:br><a:rPr>" + face("latin", "Break Face") + "</a:rPr></a:br>" +
-                                  textRun({}, face("latin", "Empty Run")) + "<a:endParaRPr>" +
-                                  face("latin", "End Mark") + "</a:endParaRPr></a:p><a:p><a:pPr>"
-                                  "<a:buFont typeface=\"Off Bullet\"/><a:buNone/></a:pPr>" + textRun("y") +
-                                  "</a:p><a:p><a:pPr><a:buFont typeface=\"Empty Bullet\"/><a:buChar char=\"-\"/>"
-                                  "</a:pPr></a:p>"))},
+         shapes(shape({}, "<a:lstStyle>" + level(2, latin("Unreached Level")) + "</a:lstStyle><a:p>" +
+                              textRun("x") + "<a:br><a:rPr>" + face("latin", "Break Face") +
+                              "</a:rPr></a:br>" + textRun({}, face("latin", "Empty Run")) + "<a:endParaRPr>" +
+                              face("latin", "End Mark") +
+                              "</a:endParaRPr></a:p><a:p><a:pPr>"
+                              "<a:buFont typeface=\"Off Bullet\"/><a:buNone/></a:pPr>" +
+                              textRun("y") +
+                              "</a:p><a:p><a:pPr><a:buFont typeface=\"Empty Bullet\"/><a:buChar char=\"-\"/>"
+                              "</a:pPr></a:p>"))},
         u"Minor Face: slide 1 [slide 1: xy]"_s,
         {{u"ppt/charts/chart1.xml"_s,
-          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" + Dml +
-              "\"><c:txPr><a:p><a:pPr><a:defRPr>" + face("latin", "Chart Face") +
+          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" +
+              Dml + "\"><c:txPr><a:p><a:pPr><a:defRPr>" + face("latin", "Chart Face") +
               "</a:defRPr></a:pPr></a:p></c:txPr></c:chartSpace>"}});
-    add("a chart with text draws it in the faces it names",
-        {"<!--hidden-->" + box({})}, u"Chart Face: slide 1 [slide 1: 12Q]"_s,
+    add("a chart with text draws it in the faces it names", {"<!--hidden-->" + box({})},
+        u"Chart Face: slide 1 [slide 1: 12Q]"_s,
         {{u"ppt/charts/chart1.xml"_s,
-          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" + Dml +
+          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" +
+              Dml +
               "\"><c:chart><c:tx><c:rich><a:p><a:r><a:t>Q1</a:t></a:r></a:p></c:rich></c:tx><c:v>2</c:v>"
-              "</c:chart><c:txPr><a:p><a:pPr><a:defRPr>" + face("latin", "Chart Face") +
-              "</a:defRPr></a:pPr></a:p></c:txPr></c:chartSpace>"}});
+              "</c:chart><c:txPr><a:p><a:pPr><a:defRPr>" +
+              face("latin", "Chart Face") + "</a:defRPr></a:pPr></a:p></c:txPr></c:chartSpace>"}});
 }
 
 void FontMetaTest::drawnText()
@@ -416,8 +426,7 @@ void FontMetaTest::realDocuments_data()
     };
     // Arial is the Latin face of a run of Chinese text only: its characters are drawn in the East Asian face.
     add(u"pptx/txt-font-typeface.pptx"_s, u"Arial Black|Calibri|Hiragino Sans GB W3|Lucida Grande|Verdana"_s,
-        u"Arial"_s,
-        u"Arial|Arial Black|Lucida Grande|Verdana"_s);
+        u"Arial"_s, u"Arial|Arial Black|Lucida Grande|Verdana"_s);
     add(u"pptx/shp-shapes.pptx"_s, u"Arial|Calibri"_s);
     add(u"pptx/sld-notes.pptx"_s, u"Calibri"_s, u"Arial"_s);
     // PowerPoint's own list (docProps/app.xml) names the declared ones too: it lists the faces its masters'
