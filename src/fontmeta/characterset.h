@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 
 namespace kernwick::fontmeta {
@@ -27,6 +28,14 @@ public:
         }
     }
     void insert(QStringView text);
+    // ASCII characters as bits: bit n of word n / 64 for character n.
+    void insertAscii(const std::array<quint64, 2> &bits)
+    {
+        // Controls, space and DEL draw nothing.
+        const std::bitset<128> drawn = (std::bitset<128>(bits[1]) << 64 | std::bitset<128>(bits[0])) &
+                                       ~(std::bitset<128>(0x1ffffffffULL) | std::bitset<128>(1) << 0x7f);
+        m_ascii |= drawn;
+    }
     void unite(const CharacterSet &other);
     void clear()
     {

@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta::ooxml {
@@ -74,6 +76,33 @@ bool isComplexScript(char32_t c)
                       {0xa8e0, 0xa8ff},
                       {0xfb1d, 0xfdff},
                       {0xfe70, 0xfeff}});
+}
+
+// Decodes UTF-8 text (as the parser hands it on: valid), ASCII into the bits of `ascii`, every other
+// character to `other`.
+template <typename Other>
+void forEachCharacter(const QByteArray &text, std::array<quint64, 2> &ascii, Other other)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            ascii[lead >> 6] |= quint64(1) << (lead & 63);
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+        char32_t c = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0f : lead & 0x1f;
+        if (length == 1 || i + length > size) {
+            ++i; // not UTF-8: nothing is drawn for it
+            continue;
+        }
+        for (int k = 1; k < length; ++k)
+            c = (c << 6) | (bytes[i + k] & 0x3f);
+        other(c);
+        i += length;
+    }
 }
 
 } // namespace
@@ -506,13 +535,24 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
                     const QString &own = run.faces[size_t(slot)];
                     return own.isNull() ? inherited(slot) : own;
                 };
-                const bool symbolFont = !face(SymbolSlot).trimmed().isEmpty();
+                // Whether a symbol face is set matters only for the characters it could draw.
+                std::optional<bool> symbolFont;
                 std::array<char32_t, SymbolSlot + 1> samples{};
-                for (const char32_t c : QStringView(run.text).toUcs4()) {
-                    const int slot = scriptSlot(c, symbolFont);
+                const auto draw = [&](char32_t c) {
+                    if (c >= 0xf000 && c <= 0xf0ff && !symbolFont)
+                        symbolFont = !face(SymbolSlot).trimmed().isEmpty();
+                    const int slot = scriptSlot(c, symbolFont.value_or(false));
                     bySlot[size_t(slot)].insert(c);
                     if (!samples[size_t(slot)])
                         samples[size_t(slot)] = c;
+                };
+                // Most text is ASCII: its characters are gathered as bits and drawn once.
+                std::array<quint64, 2> ascii{};
+                forEachCharacter(run.text, ascii, draw);
+                if (ascii[0] || ascii[1]) {
+                    bySlot[LatinSlot].insertAscii(ascii);
+                    if (!samples[LatinSlot])
+                        samples[LatinSlot] = u'a';
                 }
                 for (int slot = LatinSlot; slot <= SymbolSlot; ++slot) {
                     if (!samples[size_t(slot)])

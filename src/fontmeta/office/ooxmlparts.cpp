@@ -405,12 +405,11 @@ public:
         } else if (name == "rPr" && m_runDepth) {
             m_faces = &m_run.faces;
             m_facesDepth = depth;
-            m_run.language = toQString(element.value("lang"));
-            if (m_run.language.isEmpty())
-                m_run.language = toQString(element.value("altLang"));
+            const std::string_view language = element.value("lang");
+            m_run.language = m_names.get(language.empty() ? element.value("altLang") : language);
         } else if (name == "t" && m_runDepth) {
-            if (m_run.text.size() < MaxRunText)
-                m_run.text += toQString(element.text());
+            if (const std::string_view text = element.text(); m_run.text.size() < MaxRunText)
+                m_run.text.append(text.data(), qsizetype(text.size()));
         } else if (name == "defRPr" && m_level) {
             m_faces = &m_level->faces;
             m_facesDepth = depth;
@@ -443,15 +442,17 @@ public:
             m_facesDepth = 0;
         } else if (depth == m_runDepth) {
             // A run without text draws nothing; runs of the same properties draw their text alike.
-            QList<Run> &runs = m_scan.bodies[m_body].paragraphs.last().runs;
-            if (!isBlankText(m_run.text)) {
-                const auto same = std::find_if(runs.begin(), runs.end(),
+            Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
+            if (!isBlank(std::string_view(m_run.text.constData(), size_t(m_run.text.size())))) {
+                const QList<Run> &runs = std::as_const(paragraph.runs);
+                const auto same = std::find_if(runs.cbegin(), runs.cend(),
                                                [this](const Run &run) { return run.sameProperties(m_run); });
-                if (same != runs.end()) {
-                    if (same->text.size() < MaxRunText)
-                        same->text += m_run.text;
+                if (same != runs.cend()) {
+                    QByteArray &text = paragraph.runs[same - runs.cbegin()].text;
+                    if (text.size() < MaxRunText)
+                        text += m_run.text;
                 } else if (runs.size() < MaxDistinctRuns && count()) {
-                    runs.append(std::move(m_run));
+                    paragraph.runs.append(std::move(m_run));
                 }
             }
             m_run = {};
@@ -484,11 +485,6 @@ public:
     }
 
 private:
-    static bool isBlankText(const QString &text)
-    {
-        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
-    }
-
     // Inside a table style: the regions and the faces of their cell text.
     void startTableStyle(const Element &element, int depth)
     {

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTypeInfo>
 
 #include <array>
 
@@ -89,10 +90,14 @@ struct Run
 {
     Faces faces;
     QString language; // of its properties ("zh-CN"), else its alternative language; empty when neither
-    QString text;
+    QByteArray text;  // UTF-8
 
     bool sameProperties(const Run &other) const { return faces == other.faces && language == other.language; }
 };
+
+} // namespace kernwick::fontmeta::ooxml
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Run, Q_RELOCATABLE_TYPE);
+namespace kernwick::fontmeta::ooxml {
 
 struct Paragraph
 {
