@@ -6,6 +6,10 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
+namespace {
+constexpr qsizetype maxPlacesLength = 60;
+} // namespace
+
 QString missingCharactersText(const QString &fontName, const MissingCharacters &missing)
 {
     if (missing.isEmpty())
@@ -23,8 +27,13 @@ QString missingCharactersText(const QString &fontName, const MissingCharacters &
     text += shown.join(u' ');
     if (missing.count > shown.size())
         text += u" … and %1 more"_s.arg(missing.count - shown.size());
-    if (!missing.places.isEmpty())
-        text += u" ("_s + gatherPlaces(missing.places).join(u", "_s) + u')';
+    if (!missing.places.isEmpty()) {
+        // The places stay one short line; the whole list is in the machine forms.
+        QString places = gatherPlaces(missing.places).join(u", "_s);
+        if (places.size() > maxPlacesLength)
+            places = places.first(places.lastIndexOf(u", "_s, maxPlacesLength) + 1) + u" …"_s;
+        text += u" ("_s + places + u')';
+    }
     return text;
 }
 

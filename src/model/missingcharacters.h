@@ -24,8 +24,8 @@ struct MissingCharacters
 
 inline constexpr qsizetype maxListedMissingCharacters = 20;
 
-// "7 characters not in Georgia: ř ů ľ ť ď ň ě (slides 4, 9)"; past the first 20, "… and 5 more". Empty
-// when nothing is missing.
+// "7 characters not in Georgia: ř ů ľ ť ď ň ě (slides 4, 9)"; past the first 20, "… and 5 more", and
+// a list of places longer than a short line ends in "…". Empty when nothing is missing.
 QString missingCharactersText(const QString &fontName, const MissingCharacters &missing);
 
 } // namespace kernwick

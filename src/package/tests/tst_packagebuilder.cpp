@@ -130,7 +130,8 @@ void PackageBuilderTest::wholePackage()
         makeFontStatusItem(u"ＭＳ Ｐゴシック"_s, FontStatus::installed, file(u"b/Serif.ttf"_s, "other")),
     };
     items[6].isSelected = false;
-    items[4].isSelected = true; // never honoured for a restricted font
+    items[4].isSelected = true;                               // never honoured for a restricted font
+    items[1].missingCharacters = {u"ř"_s, 1, {u"slide 4"_s}}; // told, whatever the font's status
 
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
     QVERIFY(outcome.isBuilt);
@@ -150,6 +151,8 @@ void PackageBuilderTest::wholePackage()
     QCOMPARE(manifest->presentationSha256, sha256OfItem(outcome.packagePath + u"/Quarterly Review.pptx"_s));
     QStringList travelling;
     for (const ManifestFont &font : manifest->fonts) {
+        QCOMPARE(font.missingCharacters,
+                 font.name == u"Sans"_s ? u"1 character not in Sans: ř (slide 4)"_s : QString());
         for (const ManifestFile &packaged : font.files)
             travelling.append(font.name + u" → "_s + packaged.name + u' ' + packaged.sha256.left(8));
     }
@@ -169,7 +172,8 @@ void PackageBuilderTest::wholePackage()
     QCOMPARE(test::readFile(outcome.packagePath + u"/font-report.txt"_s),
              u"Presentation Font Handoff Report\n================================\n\n"
              u"Source File: Quarterly Review.pptx\n\nAll Fonts Used (12):\n- Serif [Installed]\n"
-             u"- Sans [System]\n- Family [Installed]\n- Family Bold [Installed]\n- Licensed [Adobe]\n"
+             u"- Sans [System]\n  1 character not in Sans: ř (slide 4)\n- Family [Installed]\n- Family Bold "
+             u"[Installed]\n- Licensed [Adobe]\n"
              u"- Absent [Missing]\n- Unticked [Installed]\n- Vanished [Installed]\n- No File [Unresolved]\n"
              u"- No File [Installed]\n- Vanished Bold [Installed]\n- ＭＳ Ｐゴシック [Installed]\n\n"
              u"Exported Fonts (3):\n- Serif\n- Family\n- ＭＳ Ｐゴシック\n\nExport Failed (2):\n"
