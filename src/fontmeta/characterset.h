@@ -59,6 +59,8 @@ inline bool CharacterSet::drawsGlyph(char32_t c)
         return false; // variation selectors pick a glyph; they draw none of their own
     if (c >= 0xe0100 && c <= 0xe01ef)
         return false;
+    if (c == 0xfffc)
+        return false; // stands for an object anchored in the text
     switch (QChar::category(c)) {
     case QChar::Other_Control:
     case QChar::Other_Format:

@@ -66,8 +66,8 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
         font.used = true;
         if (font.usedInKnown && !use.place.isEmpty() && !font.usedIn.contains(use.place))
             font.usedIn.append(use.place);
-        if (use.characters.isEmpty() || !font.usedInKnown)
-            continue;
+        if (use.characters.isEmpty())
+            continue; // where the document does not tell places, under an empty one
         qsizetype total = 0;
         for (const auto &[place, characters] : std::as_const(font.characters))
             total += characters.size();

@@ -96,7 +96,7 @@ MissingCharacters findMissingCharacters(const FontStatusItem &item, const DrawnC
         const QList<uint> here = characters.toUcs4();
         if (std::any_of(here.cbegin(), here.cend(),
                         [&lacking](uint c) { return lacking.contains(char32_t(c)); }) &&
-            !result.places.contains(place))
+            !place.isEmpty() && !result.places.contains(place))
             result.places.append(place);
     }
     return result;
