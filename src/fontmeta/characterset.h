@@ -43,6 +43,8 @@ public:
         m_other.clear();
     }
     bool isEmpty() const { return m_ascii.none() && m_other.isEmpty(); }
+    // How many characters beyond ASCII it holds: what it costs to keep.
+    qsizetype otherCount() const { return m_other.size(); }
     // In code-point order.
     QString toString() const;
 

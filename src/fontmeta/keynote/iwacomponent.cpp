@@ -227,8 +227,9 @@ void recordSlideText(QByteArrayView payload, IwaStyleGraph &graph)
     for (qsizetype run = 0; run < starts.size() && graph.slideText.size() < MaxGraphEntries; ++run) {
         const quint64 from = starts[run];
         const quint64 to = run + 1 < starts.size() ? starts[run + 1] : quint64(text.size());
-        if (from >= to)
+        if (from >= to || graph.characterBudget < qint64(to - from))
             continue;
+        graph.characterBudget -= qsizetype(to - from);
         graph.slideText[{attributeAt(paragraphs, from, true), attributeAt(characters, from, false)}].insert(
             QStringView(text).sliced(qsizetype(from), qsizetype(to - from)));
     }

@@ -65,6 +65,7 @@ struct IwaStyleGraph
     // The characters of slide text by the (paragraph style, character style) they are drawn in; 0 for no
     // character style.
     QHash<std::pair<quint64, quint64>, CharacterSet> slideText;
+    qsizetype characterBudget = qsizetype(1) << 22; // UTF-16 units of slide text still to be gathered
     bool sawSlide = false;
 
     // The fonts slide text draws: for each run of characters its character style's font, else its

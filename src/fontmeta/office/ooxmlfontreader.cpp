@@ -661,6 +661,17 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
     if (fontName.trimmed().isEmpty())
         return;
     std::pair<QString, QString> key{fontName, place};
+    if (characters && characters->otherCount() > 0) {
+        if (m_characterBudget < characters->otherCount()) {
+            if (!m_charactersNoted)
+                m_package.addNote(
+                    u"more than %1 drawn characters; the rest are not told"_s.arg(MaxKeptCharacters));
+            m_charactersNoted = true;
+            characters = nullptr;
+        } else {
+            m_characterBudget -= characters->otherCount();
+        }
+    }
     if (draws) {
         if (const auto found = m_drawnIndex.constFind(key); found != m_drawnIndex.cend()) {
             if (characters)

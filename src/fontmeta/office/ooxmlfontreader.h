@@ -10,6 +10,10 @@
 
 namespace kernwick::fontmeta::ooxml {
 
+// Characters beyond ASCII kept over all fonts and places of one document, so that a hostile document
+// cannot make the sets of drawn characters grow past a few hundred megabytes.
+constexpr qsizetype MaxKeptCharacters = qsizetype(1) << 22;
+
 // Walks a presentation package from its relationships: the presentation part, then its masters with
 // their layouts, slides with their notes, the notes and handout masters and the table styles, and from
 // each of those the charts and SmartArt parts they hold. Each part's theme references are resolved
@@ -94,6 +98,8 @@ private:
     ReadResult m_result;
     bool m_partsNoted = false;
     bool m_usesNoted = false;
+    qsizetype m_characterBudget = MaxKeptCharacters; // characters beyond ASCII still to be kept
+    bool m_charactersNoted = false;
 };
 
 // The face slot that draws a character: East Asian for CJK, kana, hangul and fullwidth forms; complex
