@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
@@ -234,24 +235,31 @@ QString walk(const QByteArray &bytes, Visit visit)
     return {};
 }
 
+// Element names are compared thousands of times a part: against a literal, as a few integer compares.
+template <size_t N>
+bool is(std::string_view text, const char (&literal)[N])
+{
+    return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
+}
+
 bool isTypefaceElement(std::string_view name)
 {
-    return name == "latin" || name == "ea" || name == "cs" || name == "sym" || name == "buFont";
+    return is(name, "latin") || is(name, "ea") || is(name, "cs") || is(name, "sym") || is(name, "buFont");
 }
 
 int faceSlot(std::string_view name)
 {
-    return name == "latin" ? LatinSlot
-           : name == "ea"  ? EastAsianSlot
-           : name == "cs"  ? ComplexScriptSlot
-           : name == "sym" ? SymbolSlot
-                           : -1;
+    return is(name, "latin") ? LatinSlot
+           : is(name, "ea")  ? EastAsianSlot
+           : is(name, "cs")  ? ComplexScriptSlot
+           : is(name, "sym") ? SymbolSlot
+                             : -1;
 }
 
 bool isPartListElement(std::string_view name)
 {
-    return name == "sldMasterId" || name == "sldId" || name == "notesMasterId" || name == "handoutMasterId" ||
-           name == "sldLayoutId";
+    return is(name, "sldMasterId") || is(name, "sldId") || is(name, "notesMasterId") ||
+           is(name, "handoutMasterId") || is(name, "sldLayoutId");
 }
 
 bool isBlank(std::string_view text)
@@ -276,12 +284,12 @@ bool isTrue(std::string_view value)
 
 int tableRegion(std::string_view name)
 {
-    return name == "wholeTbl"   ? WholeTableRegion
-           : name == "firstRow" ? FirstRowRegion
-           : name == "lastRow"  ? LastRowRegion
-           : name == "firstCol" ? FirstColumnRegion
-           : name == "lastCol"  ? LastColumnRegion
-                                : -1;
+    return is(name, "wholeTbl")   ? WholeTableRegion
+           : is(name, "firstRow") ? FirstRowRegion
+           : is(name, "lastRow")  ? LastRowRegion
+           : is(name, "firstCol") ? FirstColumnRegion
+           : is(name, "lastCol")  ? LastColumnRegion
+                                  : -1;
 }
 
 // Text kept from one run; a run of megabytes is no real text and draws no more distinct characters.
@@ -289,12 +297,12 @@ constexpr qsizetype MaxRunText = qsizetype(1) << 20;
 
 int masterStyle(std::string_view name)
 {
-    return name == "titleStyle"         ? TitleStyle
-           : name == "bodyStyle"        ? BodyStyle
-           : name == "otherStyle"       ? OtherStyle
-           : name == "notesStyle"       ? NotesStyle
-           : name == "defaultTextStyle" ? DefaultTextStyle
-                                        : -1;
+    return is(name, "titleStyle")         ? TitleStyle
+           : is(name, "bodyStyle")        ? BodyStyle
+           : is(name, "otherStyle")       ? OtherStyle
+           : is(name, "notesStyle")       ? NotesStyle
+           : is(name, "defaultTextStyle") ? DefaultTextStyle
+                                          : -1;
 }
 
 // Follows the text of a part: shapes and table cells, their paragraphs and runs, and the list styles
@@ -318,14 +326,14 @@ public:
         const Ns ns = element.ns();
         const std::string_view name = element.name();
         if (ns == Ns::PresentationMl) {
-            if (name == "sp") {
+            if (is(name, "sp")) {
                 openBody(depth, false);
-            } else if (name == "ph" && m_body >= 0 && !m_inTableBody) {
+            } else if (is(name, "ph") && m_body >= 0 && !m_inTableBody) {
                 TextBody &body = m_scan.bodies[m_body];
                 body.isPlaceholder = true;
                 body.placeholderType = toQString(element.value("type"));
                 body.placeholderIndex = toQString(element.value("idx"));
-            } else if (name == "style" && m_body >= 0 && !m_inTableBody) {
+            } else if (is(name, "style") && m_body >= 0 && !m_inTableBody) {
                 m_styleDepth = depth;
             } else if (const int style = masterStyle(name); style >= 0) {
                 m_listStyle = &m_scan.styles[size_t(style)];
@@ -339,7 +347,7 @@ public:
             startTableStyle(element, depth);
             return;
         }
-        if (name == "tblStyle") {
+        if (is(name, "tblStyle")) {
             if (!count())
                 return;
             m_scan.tableStyles.append({toQString(element.value("styleId")), {}});
@@ -348,31 +356,31 @@ public:
             return;
         }
         if (m_tableDepth && !m_inTableBody) {
-            if (name == "tblPr") {
+            if (is(name, "tblPr")) {
                 for (const auto &[attribute, region] :
                      {std::pair{"firstRow", FirstRowRegion}, std::pair{"lastRow", LastRowRegion},
                       std::pair{"firstCol", FirstColumnRegion}, std::pair{"lastCol", LastColumnRegion}}) {
                     if (isTrue(element.value(attribute)))
                         m_tableFlags |= quint8(1u << region);
                 }
-            } else if (name == "tableStyleId") {
+            } else if (is(name, "tableStyleId")) {
                 m_tableStyleId = toQString(element.text()).trimmed();
-            } else if (name == "tr") {
+            } else if (is(name, "tr")) {
                 ++m_row;
                 m_column = -1;
-            } else if (name == "tc") {
+            } else if (is(name, "tc")) {
                 ++m_column;
             }
         }
-        if (name == "fontRef" && m_styleDepth) {
+        if (is(name, "fontRef") && m_styleDepth) {
             const std::string_view index = element.value("idx");
             m_scan.bodies[m_body].styleFont = index == "major"   ? ThemeGroup::Major
                                               : index == "minor" ? ThemeGroup::Minor
                                                                  : ThemeGroup::None;
-        } else if (name == "txBody" && m_tableDepth) {
+        } else if (is(name, "txBody") && m_tableDepth) {
             if (openBody(depth, true))
                 m_cells.append({int(m_scan.bodies.size() - 1), m_row, m_column});
-        } else if (name == "tbl") {
+        } else if (is(name, "tbl")) {
             if (!m_tableDepth) {
                 m_tableDepth = depth;
                 m_tableFlags = 0;
@@ -381,50 +389,50 @@ public:
                 m_column = -1;
                 m_cells.clear();
             }
-        } else if (name == "lstStyle" && m_body >= 0) {
+        } else if (is(name, "lstStyle") && m_body >= 0) {
             m_listStyle = &m_scan.bodies[m_body].listStyle;
             m_listDepth = depth;
         } else if (const int level = listLevel(name); level >= 0 && m_listStyle && !m_level) {
             m_level = &(*m_listStyle)[size_t(level)];
             m_levelDepth = depth;
-        } else if (name == "p" && m_body >= 0 && !m_paragraphDepth) {
+        } else if (is(name, "p") && m_body >= 0 && !m_paragraphDepth) {
             if (!count())
                 return;
             m_scan.bodies[m_body].paragraphs.append(Paragraph());
             m_paragraphDepth = depth;
-        } else if (name == "pPr" && m_paragraphDepth && !m_level) {
+        } else if (is(name, "pPr") && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
             const std::string_view number = element.value("lvl");
             paragraph.level =
                 number.size() == 1 && number[0] >= '0' && number[0] < '0' + ListLevels ? number[0] - '0' : 0;
             m_level = &paragraph.own;
             m_levelDepth = depth;
-        } else if ((name == "r" || name == "fld") && m_paragraphDepth && !m_runDepth) {
+        } else if ((is(name, "r") || is(name, "fld")) && m_paragraphDepth && !m_runDepth) {
             m_run = {};
             m_runDepth = depth;
-        } else if (name == "rPr" && m_runDepth) {
+        } else if (is(name, "rPr") && m_runDepth) {
             m_faces = &m_run.faces;
             m_facesDepth = depth;
             const std::string_view language = element.value("lang");
             m_run.language = m_names.get(language.empty() ? element.value("altLang") : language);
-        } else if (name == "t" && m_runDepth) {
+        } else if (is(name, "t") && m_runDepth) {
             if (const std::string_view text = element.text(); m_run.text.size() < MaxRunText)
                 m_run.text.append(text.data(), qsizetype(text.size()));
-        } else if (name == "defRPr" && m_level) {
+        } else if (is(name, "defRPr") && m_level) {
             m_faces = &m_level->faces;
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
-            if (name == "buFont") {
+            if (is(name, "buFont")) {
                 m_level->bulletFont = m_names.get(element.value("typeface"));
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
-            } else if (name == "buFontTx") {
+            } else if (is(name, "buFontTx")) {
                 m_level->bulletFont = u""_s;
-            } else if (name == "buNone") {
+            } else if (is(name, "buNone")) {
                 m_level->bullet = BulletKind::None;
-            } else if (name == "buChar" || name == "buAutoNum" || name == "buBlip") {
+            } else if (is(name, "buChar") || is(name, "buAutoNum") || is(name, "buBlip")) {
                 m_level->bullet = BulletKind::Shown;
-                if (name == "buChar")
+                if (is(name, "buChar"))
                     m_level->bulletCharacter = toQString(element.value("char"));
             }
         } else if (m_faces) {
@@ -492,10 +500,10 @@ private:
         if (const int region = tableRegion(name); region >= 0 && m_region < 0) {
             m_region = region;
             m_regionDepth = depth;
-        } else if (name == "tcTxStyle" && m_region >= 0 && !m_facesDepth) {
+        } else if (is(name, "tcTxStyle") && m_region >= 0 && !m_facesDepth) {
             m_faces = &m_tableStyle->regions[size_t(m_region)];
             m_facesDepth = depth;
-        } else if (name == "fontRef" && m_faces) {
+        } else if (is(name, "fontRef") && m_faces) {
             const std::string_view index = element.value("idx");
             if (index == "major" || index == "minor") {
                 const QString prefix = index == "major" ? u"+mj-"_s : u"+mn-"_s;
@@ -648,7 +656,8 @@ PartScan scanPart(const QByteArray &xml)
             keepsLooseText = element.ns() != Ns::PresentationMl;
         }
         if (keepsLooseText && scan.looseText.size() < MaxLooseText &&
-            ((element.ns() == Ns::DrawingMl && name == "t") || (element.ns() == Ns::Chart && name == "v"))) {
+            ((element.ns() == Ns::DrawingMl && is(name, "t")) ||
+             (element.ns() == Ns::Chart && is(name, "v")))) {
             const std::string_view loose = element.text();
             if (!isBlank(loose))
                 scan.looseText += toQString(loose.substr(0, size_t(MaxLooseText)));
@@ -659,19 +668,20 @@ PartScan scanPart(const QByteArray &xml)
                 const std::string_view typeface = element.value("typeface");
                 if (!isBlank(typeface)) {
                     addRef(typeface, ThemeGroup::None, faceSlot(name));
-                    scan.namesLatinFace = scan.namesLatinFace || name == "latin";
+                    scan.namesLatinFace = scan.namesLatinFace || is(name, "latin");
                 }
-            } else if (name == "fontRef") {
+            } else if (is(name, "fontRef")) {
                 const std::string_view index = element.value("idx");
                 if (index == "major" || index == "minor")
                     addRef({}, index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
             }
         } else if (element.ns() == Ns::PresentationMl) {
-            if (section == PartSection::Body && (name == "defaultTextStyle" || name == "embeddedFontLst")) {
-                section = name == "defaultTextStyle" ? PartSection::DefaultTextStyle
-                                                     : PartSection::EmbeddedFontList;
+            if (section == PartSection::Body &&
+                (is(name, "defaultTextStyle") || is(name, "embeddedFontLst"))) {
+                section = is(name, "defaultTextStyle") ? PartSection::DefaultTextStyle
+                                                       : PartSection::EmbeddedFontList;
                 sectionDepth = depth;
-            } else if (name == "font" && section == PartSection::EmbeddedFontList) {
+            } else if (is(name, "font") && section == PartSection::EmbeddedFontList) {
                 const std::string_view typeface = element.value("typeface");
                 if (!isBlank(typeface))
                     addRef(typeface, ThemeGroup::None);
@@ -710,18 +720,19 @@ ThemeScan scanTheme(const QByteArray &xml)
         if (element.ns() != Ns::DrawingMl)
             return;
         // The first font scheme is the theme's; later ones could only come from extensions.
-        if (name == "fontScheme" && !scan.fonts.hasFontScheme) {
+        if (is(name, "fontScheme") && !scan.fonts.hasFontScheme) {
             scan.fonts.hasFontScheme = true;
             schemeDepth = depth;
-        } else if (schemeDepth && depth == schemeDepth + 1 && (name == "majorFont" || name == "minorFont")) {
-            group = name == "majorFont" ? &scan.fonts.major : &scan.fonts.minor;
+        } else if (schemeDepth && depth == schemeDepth + 1 &&
+                   (is(name, "majorFont") || is(name, "minorFont"))) {
+            group = is(name, "majorFont") ? &scan.fonts.major : &scan.fonts.minor;
             groupDepth = depth;
         } else if (group && depth == groupDepth + 1) {
             // The three direct slots, and the per-script faces that text of that script falls back to.
             const int script = faceSlot(name);
             if (script >= 0 && script < SymbolSlot) {
                 (*group)[size_t(script)] = toQString(element.value("typeface"));
-            } else if (name == "font") {
+            } else if (is(name, "font")) {
                 auto &scripts =
                     group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
                 const std::string_view typeface = element.value("typeface");
