@@ -561,8 +561,9 @@ private:
             return false;
         if (inTable) {
             // A table cell inside a graphic frame; a shape's body cannot hold one, but a frame may sit
-            // inside a shape's group, so whatever was open comes back afterwards.
-            if (m_inTableBody)
+            // inside a shape's group, so whatever was open comes back afterwards. A table inside a
+            // paragraph is no real text: its cells stay part of the paragraph.
+            if (m_inTableBody || m_paragraphDepth)
                 return false;
             m_outerBody = m_body;
             m_outerBodyDepth = m_bodyDepth;

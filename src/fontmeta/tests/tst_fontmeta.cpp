@@ -394,6 +394,10 @@ void FontMetaTest::drawnText_data()
           "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" +
               Dml + "\"><c:txPr><a:p><a:pPr><a:defRPr>" + face("latin", "Chart Face") +
               "</a:defRPr></a:pPr></a:p></c:txPr></c:chartSpace>"}});
+    add("a table inside a paragraph is read as the paragraph's text",
+        {"<!--hidden-->" + box("<a:p><a:tbl><a:tr><a:tc><a:txBody>" + textRun("x", face("latin", "X Face")) +
+                               "</a:txBody></a:tc></a:tr></a:tbl></a:p>")},
+        u"X Face: slide 1 [slide 1: x]"_s);
     add("a chart with text draws it in the faces it names", {"<!--hidden-->" + box({})},
         u"Chart Face: slide 1 [slide 1: 12Q]"_s,
         {{u"ppt/charts/chart1.xml"_s,
