@@ -24,6 +24,15 @@ QString shownName(const QString &name)
 }
 } // namespace
 
+QJsonObject missingCharactersToJson(const FontStatusItem &item)
+{
+    const MissingCharacters &missing = item.missingCharacters;
+    return QJsonObject{{u"characters"_s, missing.characters},
+                       {u"count"_s, missing.count},
+                       {u"places"_s, QJsonArray::fromStringList(missing.places)},
+                       {u"text"_s, missingCharactersText(item.fontName, missing)}};
+}
+
 QString fontDetailsText(const FontStatusItem &item)
 {
     QString text;
@@ -85,6 +94,9 @@ QString formatCheckText(const PresentationCheck &check)
                 (item.hasFile() ? item.filePath() : u"—"_s) + u'\n';
         if (const QString usage = describeUsage(check.usage.value(item.fontName)); !usage.isEmpty())
             text += u"    "_s + usage + u'\n';
+        if (const QString missing = missingCharactersText(shownName(item.fontName), item.missingCharacters);
+            !missing.isEmpty())
+            text += u"    "_s + missing + u'\n';
         text += fontDetailsText(item);
     }
     const FontStatusItems judged = check.judgedItems();
@@ -133,6 +145,8 @@ QJsonObject checkToJson(const PresentationCheck &check)
         }
         if (travel.find(item.id))
             font.insert(u"inPackage"_s, travelCellText(travel.find(item.id)->travel));
+        if (!item.missingCharacters.isEmpty())
+            font.insert(u"missingCharacters"_s, missingCharactersToJson(item));
         fonts.append(font);
     }
     const FontStatusItems judged = check.judgedItems();

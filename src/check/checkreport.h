@@ -38,6 +38,8 @@ QString fontDetailsText(const FontStatusItem &item);
 // One line per font (name, status in the window's words, file or "—") with its details, under it one short
 // line on where it is used when that is known, then the verdict with the counts.
 QString formatCheckText(const PresentationCheck &check);
+// {"characters": the first ones, "count", "places", "text": for people} of characters its file lacks.
+QJsonObject missingCharactersToJson(const FontStatusItem &item);
 QJsonObject checkToJson(const PresentationCheck &check);
 
 } // namespace kernwick

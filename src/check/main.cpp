@@ -6,6 +6,7 @@
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
 #include <resolve/fontresolver.h>
+#include <resolve/glyphcoverage.h>
 #include <scan/embeddedfonts.h>
 #include <scan/fontscanner.h>
 
@@ -187,6 +188,9 @@ int main(int argc, char *argv[])
                 for (const QString &name : scanned.fonts)
                     items.append(installed.resolveFont(name, naming));
                 markEmbeddedFonts(items, scanned.embedded);
+                for (FontStatusItem &item : items)
+                    item.missingCharacters =
+                        findMissingCharacters(item, scanned.usage.value(item.fontName).characters);
                 // As the window does it: the installed fonts are selected, every other one is not, and a
                 // font whose licence does not allow passing it on only when asked for.
                 for (FontStatusItem &item : items) {

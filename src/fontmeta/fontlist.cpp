@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QJsonArray>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta {
@@ -21,6 +23,7 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
     QHash<QString, qsizetype> indexByName;
     int tooLong = 0;
     bool cut = false;
+    bool charactersCut = false;
     for (const FontUse &use : result.uses) {
         const QString name = printableText(use.fontName).trimmed();
         if (name.isEmpty())
@@ -54,7 +57,28 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
         font.used = true;
         if (font.usedInKnown && !use.place.isEmpty() && !font.usedIn.contains(use.place))
             font.usedIn.append(use.place);
+        if (use.characters.isEmpty())
+            continue; // where the document does not tell places, under an empty one
+        qsizetype total = 0;
+        for (const auto &[place, characters] : std::as_const(font.characters))
+            total += characters.size();
+        if (total + use.characters.size() > MaxListedCharacters) {
+            charactersCut = true;
+            continue;
+        }
+        const auto same = std::find_if(font.characters.begin(), font.characters.end(),
+                                       [&use](const auto &entry) { return entry.first == use.place; });
+        if (same == font.characters.end()) {
+            font.characters.append({use.place, use.characters});
+        } else {
+            for (const char32_t c : use.characters.toUcs4()) {
+                if (!same->second.contains(QString::fromUcs4(&c, 1)))
+                    same->second += QString::fromUcs4(&c, 1);
+            }
+        }
     }
+    if (notes && charactersCut)
+        notes->append(u"stopped listing the characters text draws at %1 per font"_s.arg(MaxListedCharacters));
     if (notes && tooLong > 0)
         notes->append(
             u"left out %1 font name(s) longer than %2 characters"_s.arg(tooLong).arg(MaxListedNameLength));
@@ -101,12 +125,20 @@ QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, co
         return array;
     };
     QJsonArray list;
-    for (const ListedFont &font : fonts)
-        list.append(
-            QJsonObject{{u"name"_s, printableText(font.name)},
-                        {u"places"_s, printable(font.places)},
-                        {u"used"_s, font.used},
-                        {u"usedIn"_s, font.usedInKnown ? QJsonValue(printable(font.usedIn)) : QJsonValue()}});
+    for (const ListedFont &font : fonts) {
+        QJsonObject object{
+            {u"name"_s, printableText(font.name)},
+            {u"places"_s, printable(font.places)},
+            {u"used"_s, font.used},
+            {u"usedIn"_s, font.usedInKnown ? QJsonValue(printable(font.usedIn)) : QJsonValue()}};
+        if (!font.characters.isEmpty()) {
+            QJsonObject characters;
+            for (const auto &[place, drawn] : font.characters)
+                characters.insert(printableText(place), printableText(drawn));
+            object.insert(u"characters"_s, characters);
+        }
+        list.append(object);
+    }
     return QJsonObject{{u"path"_s, printableText(path)}, {u"fonts"_s, list}, {u"notes"_s, printable(notes)}};
 }
 

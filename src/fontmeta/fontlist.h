@@ -17,6 +17,8 @@ struct ListedFont
     bool used = true;        // text draws it; false: the document only declares it
     QStringList usedIn;      // where text draws it, distinct, in document order
     bool usedInKnown = true; // false when the document does not tell where (usedIn is then empty)
+    // Where text draws it, the distinct characters drawn there; at most MaxListedCharacters in all.
+    QList<std::pair<QString, QString>> characters = {};
 };
 
 // The distinct names (exact spelling, first occurrence first) of what a reader found, each made safe to
@@ -27,6 +29,7 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes = nullp
 
 inline constexpr qsizetype MaxListedNameLength = 256;
 inline constexpr int MaxListedFonts = 10000;
+inline constexpr qsizetype MaxListedCharacters = 262144;
 
 // The text with control characters, line separators and bidirectional overrides made spaces and lone
 // surrogates U+FFFD (which strict JSON parsers and terminals cannot take): kernwick::printableText.
@@ -45,7 +48,8 @@ QString formatMetadataAnswer(const QList<ListedFont> &fonts);
 // " (declared only: no text uses it)" for a font that no text draws.
 QString formatForPeople(const QString &path, const QList<ListedFont> &fonts);
 
-// The machine form, one object per document: {"path", "fonts": [{"name", "places"}], "notes"}. Every
+// The machine form, one object per document: {"path", "fonts": [{"name", "places", "used", "usedIn",
+// "characters": {place: characters}}], "notes"}, "characters" only where the reader tells them. Every
 // string is printable text: strict parsers take it whole.
 QJsonObject formatAsJson(const QString &path, const QList<ListedFont> &fonts, const QStringList &notes);
 

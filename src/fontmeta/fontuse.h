@@ -11,6 +11,7 @@ struct FontUse
 {
     QString fontName; // as the document spells it, never empty
     QString place;    // for people: "slide 3", "theme minor font", "slide master 1", "embedded font list"
+    QString characters = {}; // of a drawn use: the distinct characters drawn there, in code-point order
 };
 
 // A font that the document carries inside itself, and which of its faces.

@@ -2,6 +2,7 @@
 
 #include <model/fontface.h>
 #include <model/fontstatus.h>
+#include <model/missingcharacters.h>
 
 #include <QList>
 #include <QString>
@@ -29,6 +30,7 @@ struct FontStatusItem
     QString familyWithoutFace;
     QString missingFaceStyle;
     QStringList embeddedFaces; // the faces the presentation carries itself ("Regular", "Bold", …)
+    MissingCharacters missingCharacters = {}; // drawn in it by the text, but not in its file
 
     bool isEmbedded() const { return !embeddedFaces.isEmpty(); }
     bool isRestricted() const { return permission == EmbeddingPermission::restricted; }

@@ -68,6 +68,8 @@ QString makeFontReport(const FontReportInput &input)
         lines.append(u"- "_s + item.fontName + u" ["_s + rawValue(item.status) + u"]"_s);
         if (!item.familyWithoutFace.isEmpty())
             lines.append(u"    "_s + familyWithoutFaceText(item.familyWithoutFace, item.missingFaceStyle));
+        if (!item.missingCharacters.isEmpty())
+            lines.append(u"    "_s + missingCharactersText(item.fontName, item.missingCharacters));
         const ManifestFont *font = byName.value(item.fontName);
         if (const QString usage = font ? usageLine(font->places) : QString(); !usage.isEmpty())
             lines.append(u"    "_s + usage);

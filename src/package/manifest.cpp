@@ -129,6 +129,8 @@ QByteArray manifestToJson(const Manifest &manifest)
         }
         if (!font.leftOut.isEmpty())
             entry.insert(u"leftOut"_s, font.leftOut);
+        if (!font.missingCharacters.isEmpty())
+            entry.insert(u"missingCharacters"_s, font.missingCharacters);
         fonts.append(entry);
     }
     const QJsonObject presentation{{u"name"_s, manifest.presentationName},
@@ -185,6 +187,7 @@ std::optional<Manifest> parseManifest(const QByteArray &json, QString *error, QS
         entry.leftOut = font[u"leftOut"_s].toString();
         for (const QJsonValue &face : font[u"embedded"_s].toArray())
             entry.embeddedFaces.append(face.toString());
+        entry.missingCharacters = font[u"missingCharacters"_s].toString();
         if (entry.name.isEmpty())
             continue;
         for (const QJsonValue &fileValue : font[u"files"_s].toArray()) {
@@ -230,6 +233,7 @@ Manifest makeManifest(const QString &presentationPath, bool presentationInPackag
             font.leftOut = leftOutReason(travelling->travel);
         else if (travelling && failed.contains(item.fontName))
             font.leftOut = u"could not be copied"_s;
+        font.missingCharacters = missingCharactersText(item.fontName, item.missingCharacters);
         // The font's own file first, then the other faces of its family that travel with it.
         for (const QString &path : travelling ? travelling->files : QStringList()) {
             const QString source = QDir::cleanPath(QFileInfo(path).absoluteFilePath());

@@ -46,6 +46,7 @@ struct ManifestFont
     // Missing, though its family was installed without the face it asks for: that family and style.
     QString installedFamily = {};
     QString missingFace = {};
+    QString missingCharacters = {}; // "3 characters not in …": drawn by the text, not in its file
 };
 
 struct Manifest

@@ -86,7 +86,8 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
         const QString name = keptName(font.name);
         const auto found = result.usage.find(name);
         if (found == result.usage.end()) {
-            result.usage.insert(name, {font.places, font.used, font.usedIn, font.usedInKnown});
+            result.usage.insert(name,
+                                {font.places, font.used, font.usedIn, font.usedInKnown, font.characters});
             continue;
         }
         // A name given twice: used when either says so, with the places of both.
@@ -100,6 +101,7 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
             if (!found->usedIn.contains(place))
                 found->usedIn.append(place);
         }
+        found->characters += font.characters;
     }
     for (const QString &name : std::as_const(result.fonts)) {
         if (!result.usage.contains(name))

@@ -78,6 +78,14 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
         listed.usedInKnown = font[u"usedIn"_s].isArray();
         for (const QJsonValue place : font[u"usedIn"_s].toArray())
             listed.usedIn.append(withoutControlCharacters(place.toString()));
+        const QJsonObject characters = font[u"characters"_s].toObject();
+        qsizetype total = 0;
+        for (auto drawn = characters.begin(); drawn != characters.end(); ++drawn) {
+            const QString text = withoutControlCharacters(drawn.value().toString());
+            if ((total += text.size()) > maxDrawnCharacters)
+                break;
+            listed.characters.append({withoutControlCharacters(drawn.key()), text});
+        }
         result.fonts.append(listed);
     }
     if (pathLike > maxNotes)

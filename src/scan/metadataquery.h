@@ -15,9 +15,10 @@ struct MetadataFont
 {
     QString name;
     QStringList places;
-    bool used = true;         // false when no text uses it: the document only declares it
-    QStringList usedIn = {};  // where text draws it
-    bool usedInKnown = false; // false when the helper cannot tell where
+    bool used = true;                // false when no text uses it: the document only declares it
+    QStringList usedIn = {};         // where text draws it
+    bool usedInKnown = false;        // false when the helper cannot tell where
+    DrawnCharacters characters = {}; // where text draws it, the characters drawn there
 };
 
 // The helper's answer about one document: its fonts, in the order given (a name may come twice), and
@@ -33,7 +34,8 @@ struct MetadataAnswer
 
 // The fonts in the helper's machine answer, a JSON object
 //     {"path": "…", "fonts": [{"name": "…", "places": ["slide 1", …], "used": true,
-//                             "usedIn": ["slide 1", …] or null}, …], "notes": ["…", …]}
+//                             "usedIn": ["slide 1", …] or null, "characters": {"slide 1": "…"}}, …],
+//      "notes": ["…", …]}
 // A font without "used" counts as used.
 // Every name is taken on its own: control characters become spaces, it is trimmed, and it is dropped
 // when empty, "null", holding a "/", ending in a presentation extension or longer than any font name.

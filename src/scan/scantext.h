@@ -1,5 +1,7 @@
 #pragma once
 
+#include <model/missingcharacters.h>
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -29,11 +31,16 @@ struct EmbeddedFontFaces
 // changes nothing of how the font is resolved, counted or packaged.
 struct FontUsage
 {
-    QStringList places;       // where the document names it, for people: "slide master 1", "slide 3"
-    bool used = true;         // text draws it; false when the document only declares it
-    QStringList usedIn;       // where text draws it: "slide 3", "notes page 2"
-    bool usedInKnown = false; // false when nobody can tell where (usedIn is then empty)
+    QStringList places;              // where the document names it, for people: "slide master 1", "slide 3"
+    bool used = true;                // text draws it; false when the document only declares it
+    QStringList usedIn;              // where text draws it: "slide 3", "notes page 2"
+    bool usedInKnown = false;        // false when nobody can tell where (usedIn is then empty)
+    DrawnCharacters characters = {}; // where text draws it, the characters it draws there, when told
 };
+
+// Characters the scan takes from the helper for one font, all places together; a font of more distinct
+// characters than any real deck draws is cut there.
+inline constexpr qsizetype maxDrawnCharacters = 262144;
 
 struct ScanResult
 {

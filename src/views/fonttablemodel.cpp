@@ -205,6 +205,23 @@ QStringList FontTableModel::notes(const FontStatusItem &font, bool declaredOnly,
     if (font.status == FontStatus::missing && !font.metricTwins.isEmpty())
         notes.append(brief ? u"Same metrics: "_s + font.metricTwins.join(u", "_s)
                            : metricTwinText(font.metricTwins));
+    if (const MissingCharacters &missing = font.missingCharacters; !missing.isEmpty()) {
+        if (brief) {
+            // The row's line stays short: the first few characters; the tooltip has them all and where.
+            const QList<uint> first =
+                missing.characters.toUcs4().first(std::min<qsizetype>(missing.count, 5));
+            QStringList shown;
+            for (const uint c : first) {
+                const char32_t character = c;
+                shown.append(QString::fromUcs4(&character, 1));
+            }
+            notes.append((missing.count == 1 ? u"1 character not in the font: "_s
+                                             : u"%1 characters not in the font: "_s.arg(missing.count)) +
+                         shown.join(u' ') + (missing.count > shown.size() ? u" …"_s : QString()));
+        } else {
+            notes.append(missingCharactersText(font.fontName, missing));
+        }
+    }
     return notes;
 }
 

@@ -5,6 +5,7 @@
 #include <package/packagecontents.h>
 #include <platform/bookmark.h>
 #include <resolve/fontresolver.h>
+#include <resolve/glyphcoverage.h>
 #include <scan/embeddedfonts.h>
 #include <scan/fontscanner.h>
 
@@ -204,8 +205,10 @@ void WorkflowState::rebuildFontItems()
     // A font whose license restricts passing it on waits for the user to tick it.
     FontStatusItems items = m_services.resolver.resolveFonts(m_fonts, fontNamingFor(m_selectedFile));
     markEmbeddedFonts(items, m_embedded);
-    for (FontStatusItem &item : items)
+    for (FontStatusItem &item : items) {
         item.isSelected = isSelectedByDefault(item);
+        item.missingCharacters = findMissingCharacters(item, m_fontUsage.value(item.fontName).characters);
+    }
     setFontItems(std::move(items));
     setStatusMessage(verdictMessage(m_fontItems, m_verdict));
 }

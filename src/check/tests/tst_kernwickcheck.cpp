@@ -67,6 +67,7 @@ private Q_SLOTS:
     void usageErrorsAndUnreadableArguments();
     void packagesForTheShow();
     void declaredOnlyFonts();
+    void missingCharacters();
     void severalDecksAndFolders();
     void facesLicensesEmbeddedAndTwins();
     void onlyTheFacesTheDeckNames();
@@ -350,6 +351,59 @@ void KernwickCheckTest::declaredOnlyFonts()
         QCOMPARE(font[u"usedIn"_s].toArray(), ghost ? QJsonArray() : QJsonArray{u"slide 1"_s});
         QCOMPARE(font[u"places"_s].toArray(), QJsonArray{ghost ? u"slide master 1"_s : u"slide 1"_s});
     }
+}
+
+void KernwickCheckTest::missingCharacters()
+{
+    // Liberation Sans has no Armenian; DejaVu Sans, drawing East Asian text here, no Chinese at all.
+    QString chinese;
+    QStringList listed;
+    for (char32_t c = 0x4e00; c < 0x4e00 + 25; ++c) {
+        chinese += QString::fromUcs4(&c, 1);
+        if (listed.size() < 20)
+            listed.append(QString::fromUcs4(&c, 1));
+    }
+    const auto slide = [](const QString &runs) -> QByteArray {
+        return "<p:sld " + Ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p>" + runs.toUtf8() +
+               "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
+    };
+    const QString liberation =
+        u"<a:r><a:rPr><a:latin typeface=\"Liberation Sans\"/></a:rPr><a:t>%1</a:t></a:r>"_s;
+    const QString deck = path(u"Armenian.pptx"_s);
+    test::TestZip zip(deck);
+    zip.add(u"[Content_Types].xml"_s, "<Types/>");
+    zip.add(u"_rels/.rels"_s, rels("officeDocument ppt/presentation.xml"));
+    zip.add(u"ppt/presentation.xml"_s, "<p:presentation " + Ns +
+                                           "><p:sldIdLst><p:sldId r:id=\"rId1\"/><p:sldId r:id=\"rId2\"/>"
+                                           "</p:sldIdLst></p:presentation>");
+    zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels("slide slides/slide1.xml; slide slides/slide2.xml"));
+    zip.add(u"ppt/slides/slide1.xml"_s, slide(liberation.arg(u"Hello"_s)));
+    zip.add(u"ppt/slides/slide2.xml"_s, slide(liberation.arg(u"Բարեւ"_s) +
+                                              u"<a:r><a:rPr><a:ea typeface=\"DejaVu Sans\"/></a:rPr><a:t>"_s +
+                                              chinese + u"</a:t></a:r>"_s));
+    QVERIFY(zip.close());
+
+    test::ProgramRun run = check({deck});
+    QCOMPARE(run.exitCode, 0); // the same files travel: the verdict does not change
+    QVERIFY2(run.out.contains(u"\n    used on slides 1–2\n    5 characters not in Liberation Sans: Բ ա ե ր ւ "
+                              u"(slide 2)\n"_s),
+             qPrintable(run.out));
+    QVERIFY2(run.out.contains(u"\n    25 characters not in DejaVu Sans: "_s + listed.join(u' ') +
+                              u" … and 5 more (slide 2)\n"_s),
+             qPrintable(run.out));
+
+    run = check({u"--json"_s, deck});
+    const QJsonArray fonts = run.json()[u"files"_s][0][u"fonts"_s].toArray();
+    QJsonObject missing;
+    for (const QJsonValue font : fonts) {
+        if (font[u"name"_s] == u"Liberation Sans"_s)
+            missing = font[u"missingCharacters"_s].toObject();
+        else
+            QCOMPARE(font[u"missingCharacters"_s][u"count"_s].toInt(), 25);
+    }
+    QCOMPARE(missing[u"characters"_s].toString(), u"Բարեւ"_s.first(1) + u"աերւ"_s);
+    QCOMPARE(missing[u"count"_s].toInt(), 5);
+    QCOMPARE(missing[u"places"_s].toArray(), QJsonArray{u"slide 2"_s});
 }
 
 void KernwickCheckTest::severalDecksAndFolders()

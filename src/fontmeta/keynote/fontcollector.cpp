@@ -61,13 +61,13 @@ void FontCollector::add(const QString &name, const QString &place)
     m_result.uses.append({name, place});
 }
 
-void FontCollector::addDrawnUtf8(QByteArrayView name)
+void FontCollector::addDrawnUtf8(QByteArrayView name, const QString &characters)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = decoder(name);
     if (decoder.hasError() || !isPlausibleName(decoded) || m_result.drawnUses.size() >= m_maxUses)
         return;
-    m_result.drawnUses.append({decoded, {}});
+    m_result.drawnUses.append({decoded, {}, characters});
 }
 
 void FontCollector::addNote(const QString &note)

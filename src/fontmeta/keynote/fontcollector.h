@@ -17,7 +17,7 @@ public:
     void addUtf8(QByteArrayView name, const QString &place);
     void add(const QString &name, const QString &place);
     // A font that text draws, place unknown; tells the result that such fonts are known.
-    void addDrawnUtf8(QByteArrayView name);
+    void addDrawnUtf8(QByteArrayView name, const QString &characters = {});
     void setDrawnFonts(DrawnFonts drawn) { m_result.drawnFonts = drawn; }
     void addNote(const QString &note);
     bool isFull() const { return m_result.uses.size() >= m_maxUses; }

@@ -5,6 +5,8 @@
 
 #include <snappy.h>
 
+#include <algorithm>
+
 namespace kernwick::fontmeta {
 
 using namespace Qt::StringLiterals;
@@ -32,7 +34,13 @@ constexpr quint32 TableMasterFontField = 41;
 // {1: character index, 2: reference {1: object identifier}}.
 constexpr quint32 StorageType = 2001;
 constexpr quint32 StorageArchiveType = 2005;
-constexpr std::initializer_list<quint32> StorageStyleTableFields = {5, 7, 8};
+constexpr quint32 StorageTextField = 3;
+constexpr quint32 StorageParagraphStyleField = 5;
+constexpr quint32 StorageListStyleField = 7;
+constexpr quint32 StorageCharacterStyleField = 8;
+constexpr quint32 AttributeEntryField = 1;
+constexpr quint32 AttributeIndexField = 1;
+constexpr quint32 AttributeObjectField = 2;
 constexpr quint32 StyleBaseField = 1; // a style's base: its parent reference is field 3 in it
 constexpr quint32 StyleParentField = 3;
 constexpr quint32 ReferenceIdentifierField = 1;
@@ -139,6 +147,94 @@ QList<QByteArray> styleFontNames(quint32 type, QByteArrayView payload)
     return fonts;
 }
 
+// An attribute table of a text storage: (character index, object identifier) in the order stored.
+QList<std::pair<quint64, quint64>> attributeTable(QByteArrayView table)
+{
+    QList<std::pair<quint64, quint64>> entries;
+    ProtoReader reader(table);
+    while (reader.next() && entries.size() < MaxGraphEntries) {
+        if (!isString(reader, AttributeEntryField))
+            continue;
+        ProtoReader entry(reader.bytes());
+        std::pair<quint64, quint64> indexed{0, 0};
+        while (entry.next()) {
+            if (entry.fieldNumber() == AttributeIndexField &&
+                entry.wireType() == ProtoReader::WireType::Varint)
+                indexed.first = entry.number();
+            else if (isString(entry, AttributeObjectField))
+                indexed.second = referenceIdentifier(entry.bytes());
+        }
+        entries.append(indexed);
+    }
+    return entries;
+}
+
+// The object that an attribute table gives the character at `index` (tables are ordered by index). An
+// entry without an object ends a character style; a paragraph keeps the style before it.
+quint64 attributeAt(const QList<std::pair<quint64, quint64>> &table, quint64 index, bool keepsStyle)
+{
+    quint64 object = 0;
+    for (const auto &[from, identifier] : table) {
+        if (from > index)
+            break;
+        if (identifier || !keepsStyle)
+            object = identifier;
+    }
+    return object;
+}
+
+// A slide's text storage: its characters, gathered by the paragraph and character style they are drawn
+// in (indexes count UTF-16 units, as the text is stored for), and its list styles.
+void recordSlideText(QByteArrayView payload, IwaStyleGraph &graph)
+{
+    QString text;
+    QList<std::pair<quint64, quint64>> paragraphs;
+    QList<std::pair<quint64, quint64>> characters;
+    ProtoReader storage(payload);
+    while (storage.next()) {
+        if (storage.wireType() != ProtoReader::WireType::LengthDelimited)
+            continue;
+        switch (storage.fieldNumber()) {
+        case StorageTextField:
+            text += QString::fromUtf8(storage.bytes());
+            break;
+        case StorageParagraphStyleField:
+            paragraphs = attributeTable(storage.bytes());
+            break;
+        case StorageCharacterStyleField:
+            characters = attributeTable(storage.bytes());
+            break;
+        case StorageListStyleField:
+            for (const auto &[index, list] : attributeTable(storage.bytes())) {
+                if (list && index < quint64(text.size() + 1))
+                    graph.slideTextStyles.insert(list);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    // Runs between the places where either table changes style.
+    QList<quint64> starts{0};
+    for (const auto *table : {&paragraphs, &characters}) {
+        for (const auto &[index, object] : *table) {
+            if (index > 0 && index < quint64(text.size()))
+                starts.append(index);
+        }
+    }
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    for (qsizetype run = 0; run < starts.size() && graph.slideText.size() < MaxGraphEntries; ++run) {
+        const quint64 from = starts[run];
+        const quint64 to = run + 1 < starts.size() ? starts[run + 1] : quint64(text.size());
+        if (from >= to || graph.characterBudget < qint64(to - from))
+            continue;
+        graph.characterBudget -= qsizetype(to - from);
+        graph.slideText[{attributeAt(paragraphs, from, true), attributeAt(characters, from, false)}].insert(
+            QStringView(text).sliced(qsizetype(from), qsizetype(to - from)));
+    }
+}
+
 void recordInGraph(quint64 identifier, quint32 type, QByteArrayView payload, bool slideComponent,
                    IwaStyleGraph &graph)
 {
@@ -166,30 +262,10 @@ void recordInGraph(quint64 identifier, quint32 type, QByteArrayView payload, boo
         break;
     }
     case StorageType:
-    case StorageArchiveType: {
-        if (!slideComponent)
-            break;
-        ProtoReader storage(payload);
-        while (storage.next()) {
-            if (storage.wireType() != ProtoReader::WireType::LengthDelimited ||
-                std::find(StorageStyleTableFields.begin(), StorageStyleTableFields.end(),
-                          storage.fieldNumber()) == StorageStyleTableFields.end())
-                continue;
-            ProtoReader table(storage.bytes());
-            while (table.next()) {
-                if (!isString(table, 1))
-                    continue;
-                ProtoReader entry(table.bytes());
-                while (entry.next()) {
-                    if (isString(entry, 2)) {
-                        if (const quint64 id = referenceIdentifier(entry.bytes()))
-                            graph.slideTextStyles.insert(id);
-                    }
-                }
-            }
-        }
+    case StorageArchiveType:
+        if (slideComponent)
+            recordSlideText(payload, graph);
         break;
-    }
     default:
         break;
     }
@@ -295,23 +371,41 @@ std::optional<IwaObjectHeader> firstIwaObject(QByteArrayView stream)
     return header;
 }
 
-QList<QByteArray> IwaStyleGraph::drawnFonts() const
+QList<std::pair<QByteArray, CharacterSet>> IwaStyleGraph::drawnFonts() const
 {
-    QList<QByteArray> fonts;
-    for (quint64 identifier : slideTextStyles) {
+    // The fonts of a style, through its parents until one names a font.
+    const auto fontsOf = [this](quint64 identifier) -> QList<QByteArray> {
         for (int depth = 0; identifier != 0 && depth < MaxStyleDepth; ++depth) {
             const auto style = styles.constFind(identifier);
             if (style == styles.cend())
                 break;
-            if (!style->fonts.isEmpty()) {
-                for (const QByteArray &font : style->fonts) {
-                    if (!fonts.contains(font))
-                        fonts.append(font);
-                }
-                break;
-            }
+            if (!style->fonts.isEmpty())
+                return style->fonts;
             identifier = style->parent;
         }
+        return {};
+    };
+    QList<std::pair<QByteArray, CharacterSet>> fonts;
+    const auto add = [&fonts](const QByteArray &font, const CharacterSet &characters) {
+        const auto same = std::find_if(fonts.begin(), fonts.end(),
+                                       [&font](const auto &entry) { return entry.first == font; });
+        if (same == fonts.end())
+            fonts.append({font, characters});
+        else
+            same->second.unite(characters);
+    };
+    for (auto run = slideText.cbegin(); run != slideText.cend(); ++run) {
+        if (run.value().isEmpty())
+            continue;
+        QList<QByteArray> drawn = fontsOf(run.key().second);
+        if (drawn.isEmpty())
+            drawn = fontsOf(run.key().first);
+        for (const QByteArray &font : std::as_const(drawn))
+            add(font, run.value());
+    }
+    for (const quint64 list : slideTextStyles) {
+        for (const QByteArray &font : fontsOf(list))
+            add(font, {});
     }
     return fonts;
 }

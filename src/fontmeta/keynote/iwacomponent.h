@@ -1,5 +1,7 @@
 #pragma once
 
+#include <fontmeta/characterset.h>
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -59,11 +61,17 @@ struct IwaStyleGraph
         quint64 parent = 0;      // the style it inherits from, 0 for none
     };
     QHash<quint64, Style> styles;
-    QSet<quint64> slideTextStyles; // referred to by text storages in slide components
+    QSet<quint64> slideTextStyles; // list styles referred to by text storages in slide components
+    // The characters of slide text by the (paragraph style, character style) they are drawn in; 0 for no
+    // character style.
+    QHash<std::pair<quint64, quint64>, CharacterSet> slideText;
+    qsizetype characterBudget = qsizetype(1) << 22; // UTF-16 units of slide text still to be gathered
     bool sawSlide = false;
 
-    // The fonts of the styles slide text refers to, each through its parents until one names a font.
-    QList<QByteArray> drawnFonts() const;
+    // The fonts slide text draws: for each run of characters its character style's font, else its
+    // paragraph style's, each through its parents until one names a font; and the label fonts of the
+    // list styles that slide text refers to. With the characters drawn in each (none for a label).
+    QList<std::pair<QByteArray, CharacterSet>> drawnFonts() const;
 };
 
 // Reads the object stream (varint length, ArchiveInfo, payloads, repeated) and hands the font names of

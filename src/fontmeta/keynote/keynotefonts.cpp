@@ -164,8 +164,8 @@ Outcome readComponents(const ZipArchive &archive, const QString &prefix, Context
             collector.addNote(u"%1 holds a damaged object: read up to it"_s.arg(name));
     }
     if (context.styles.sawSlide && otherCodec == 0) {
-        for (const QByteArray &font : context.styles.drawnFonts())
-            collector.addDrawnUtf8(font);
+        for (const auto &[font, characters] : context.styles.drawnFonts())
+            collector.addDrawnUtf8(font, characters.toString());
         collector.setDrawnFonts(DrawnFonts::NamesOnly);
     }
     if (decoded == 0 && otherCodec > 0)

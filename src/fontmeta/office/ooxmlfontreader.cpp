@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick::fontmeta::ooxml {
@@ -41,6 +43,125 @@ const TextBody *matchingPlaceholder(const QList<TextBody> &candidates, const Tex
     }
     return nullptr;
 }
+
+bool within(char32_t c, std::initializer_list<std::pair<char32_t, char32_t>> ranges)
+{
+    return std::any_of(ranges.begin(), ranges.end(),
+                       [c](const auto &range) { return c >= range.first && c <= range.second; });
+}
+
+bool isEastAsian(char32_t c)
+{
+    return within(c, {{0x1100, 0x11ff},
+                      {0x2e80, 0x2fff},
+                      {0x3000, 0x9fff},
+                      {0xa000, 0xa4cf},
+                      {0xa960, 0xa97f},
+                      {0xac00, 0xd7ff},
+                      {0xf900, 0xfaff},
+                      {0xfe30, 0xfe4f},
+                      {0xff00, 0xffef},
+                      {0x1b000, 0x1b16f},
+                      {0x20000, 0x3ffff}});
+}
+
+// Hebrew, Arabic, Syriac, Thaana, the Indic scripts, Thai, Lao, Tibetan, Myanmar, Khmer.
+bool isComplexScript(char32_t c)
+{
+    return within(c, {{0x0590, 0x07bf},
+                      {0x0860, 0x08ff},
+                      {0x0900, 0x109f},
+                      {0x1780, 0x17ff},
+                      {0x19e0, 0x19ff},
+                      {0xa8e0, 0xa8ff},
+                      {0xfb1d, 0xfdff},
+                      {0xfe70, 0xfeff}});
+}
+
+// Decodes UTF-8 text (as the parser hands it on: valid), ASCII into the bits of `ascii`, every other
+// character to `other`.
+template <typename Other>
+void forEachCharacter(const QByteArray &text, std::array<quint64, 2> &ascii, Other other)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            ascii[lead >> 6] |= quint64(1) << (lead & 63);
+            ++i;
+            continue;
+        }
+        const int length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+        char32_t c = length == 4 ? lead & 0x07 : length == 3 ? lead & 0x0f : lead & 0x1f;
+        if (length == 1 || i + length > size) {
+            ++i; // not UTF-8: nothing is drawn for it
+            continue;
+        }
+        for (int k = 1; k < length; ++k)
+            c = (c << 6) | (bytes[i + k] & 0x3f);
+        other(c);
+        i += length;
+    }
+}
+
+} // namespace
+
+// The slot whose face draws a character.
+int scriptSlot(char32_t c, bool symbolFont)
+{
+    if (c < 0x0590)
+        return LatinSlot;
+    if (symbolFont && c >= 0xf000 && c <= 0xf0ff)
+        return SymbolSlot;
+    if (isEastAsian(c))
+        return EastAsianSlot;
+    if (isComplexScript(c))
+        return ComplexScriptSlot;
+    return LatinSlot;
+}
+
+// The script of a theme's per-script faces ("Hans", "Arab") for text of `language` ("zh-CN"), or
+// without a telling language for text whose characters are like `sample`.
+QString scriptTag(QStringView language, char32_t sample)
+{
+    static const std::pair<QStringView, QStringView> byLanguage[] = {
+        {u"zh-cn", u"Hans"}, {u"zh-sg", u"Hans"}, {u"zh-tw", u"Hant"}, {u"zh-hk", u"Hant"},
+        {u"zh-mo", u"Hant"}, {u"zh", u"Hans"},    {u"ja", u"Jpan"},    {u"ko", u"Hang"},
+        {u"ar", u"Arab"},    {u"fa", u"Arab"},    {u"ur", u"Arab"},    {u"ps", u"Arab"},
+        {u"ug", u"Uigh"},    {u"he", u"Hebr"},    {u"yi", u"Hebr"},    {u"syr", u"Syrc"},
+        {u"dv", u"Thaa"},    {u"hi", u"Deva"},    {u"mr", u"Deva"},    {u"ne", u"Deva"},
+        {u"sa", u"Deva"},    {u"bn", u"Beng"},    {u"as", u"Beng"},    {u"gu", u"Gujr"},
+        {u"pa", u"Guru"},    {u"ta", u"Taml"},    {u"te", u"Telu"},    {u"kn", u"Knda"},
+        {u"ml", u"Mlym"},    {u"or", u"Orya"},    {u"si", u"Sinh"},    {u"th", u"Thai"},
+        {u"lo", u"Laoo"},    {u"bo", u"Tibt"},    {u"my", u"Mymr"},    {u"km", u"Khmr"},
+    };
+    const QString lower = language.toString().toLower();
+    for (const auto &[prefix, tag] : byLanguage) {
+        if (lower == prefix || (lower.startsWith(prefix) && lower.size() > prefix.size() &&
+                                lower[prefix.size()] == u'-' && !prefix.contains(u'-')))
+            return tag.toString();
+    }
+    static const std::pair<std::pair<char32_t, char32_t>, QStringView> byCharacter[] = {
+        {{0x3040, 0x30ff}, u"Jpan"}, {{0x1100, 0x11ff}, u"Hang"}, {{0x3130, 0x318f}, u"Hang"},
+        {{0xac00, 0xd7af}, u"Hang"}, {{0x0590, 0x05ff}, u"Hebr"}, {{0xfb1d, 0xfb4f}, u"Hebr"},
+        {{0x0600, 0x06ff}, u"Arab"}, {{0x0750, 0x077f}, u"Arab"}, {{0x08a0, 0x08ff}, u"Arab"},
+        {{0xfb50, 0xfdff}, u"Arab"}, {{0xfe70, 0xfeff}, u"Arab"}, {{0x0700, 0x074f}, u"Syrc"},
+        {{0x0780, 0x07bf}, u"Thaa"}, {{0x0900, 0x097f}, u"Deva"}, {{0x0980, 0x09ff}, u"Beng"},
+        {{0x0a00, 0x0a7f}, u"Guru"}, {{0x0a80, 0x0aff}, u"Gujr"}, {{0x0b00, 0x0b7f}, u"Orya"},
+        {{0x0b80, 0x0bff}, u"Taml"}, {{0x0c00, 0x0c7f}, u"Telu"}, {{0x0c80, 0x0cff}, u"Knda"},
+        {{0x0d00, 0x0d7f}, u"Mlym"}, {{0x0d80, 0x0dff}, u"Sinh"}, {{0x0e00, 0x0e7f}, u"Thai"},
+        {{0x0e80, 0x0eff}, u"Laoo"}, {{0x0f00, 0x0fff}, u"Tibt"}, {{0x1000, 0x109f}, u"Mymr"},
+        {{0x1780, 0x17ff}, u"Khmr"}, {{0x19e0, 0x19ff}, u"Khmr"},
+    };
+    for (const auto &[range, tag] : byCharacter) {
+        if (sample >= range.first && sample <= range.second)
+            return tag.toString();
+    }
+    return isEastAsian(sample) ? u"Hans"_s : QString();
+}
+
+namespace {
 
 QString themeToken(ThemeGroup group, int slot)
 {
@@ -80,6 +201,13 @@ ReadResult OoxmlFontReader::read()
     }
     m_result.drawnFonts = DrawnFonts::WithPlaces;
     m_defaultStyle = presentationScan->styles[DefaultTextStyle];
+    // Table cells on any slide take their faces from the table styles: those are read first.
+    const QString tableStyles = m_package.target(presentation, u"tableStyles"_s);
+    m_tableStylesScan = scan(tableStyles);
+    if (m_tableStylesScan) {
+        for (const TableStyle &style : std::as_const(m_tableStylesScan->tableStyles))
+            m_tableStyles.insert(style.id, style);
+    }
 
     // presentation.xml's default text style follows the theme of the presentation, which is the
     // first master's theme when the part does not name one.
@@ -99,8 +227,10 @@ ReadResult OoxmlFontReader::read()
     visitListed(presentation, *presentationScan, u"sldId", u"slide", Kind::Slide);
     visitListed(presentation, *presentationScan, u"notesMasterId", u"notesMaster", Kind::NotesMaster);
     visitListed(presentation, *presentationScan, u"handoutMasterId", u"handoutMaster", Kind::HandoutMaster);
-    visit(m_package.target(presentation, u"tableStyles"), Kind::TableStyles, theme);
+    visit(tableStyles, Kind::TableStyles, theme);
 
+    for (qsizetype index = 0; index < m_result.drawnUses.size(); ++index)
+        m_result.drawnUses[index].characters = m_drawnCharacters[index].toString();
     m_result.notes = m_package.takeNotes();
     return m_result;
 }
@@ -176,37 +306,78 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
     m_parts[name].base = base;
     const QString place = placeFor(kind);
 
-    std::optional<PartScan> partScan = scan(name);
+    std::optional<PartScan> partScan;
+    if (kind == Kind::TableStyles && m_tableStylesScan)
+        partScan = std::exchange(m_tableStylesScan, std::nullopt);
+    else
+        partScan = scan(name);
     if (!partScan)
         return theme;
 
-    // Text on a slide or notes page draws what it names, what a shape style gives it and what it
-    // inherits; a chart or SmartArt on one draws all it names. A diagram's layout, style and colours
-    // parts only describe what its data and drawing show.
+    // Text on a slide or notes page draws where its characters are: its own, and that of the text boxes
+    // of its layout and master; a chart or SmartArt on one draws the text it holds. A diagram's layout,
+    // style and colours parts only describe what its data and drawing show.
     QString drawn = drawnPlace;
     if (kind == Kind::Slide)
         drawn = place;
-    else if (kind == Kind::DiagramLayout || kind == Kind::DiagramStyle || kind == Kind::DiagramColors)
-        drawn.clear();
-    const bool slideText = kind == Kind::Slide || kind == Kind::NotesSlide;
-    addUses(*partScan, place, theme, drawn, !slideText);
-    if (slideText && !drawn.isEmpty())
-        addDrawnText(*partScan, base, kind == Kind::NotesSlide, theme, drawn);
-    if (kind == Kind::Chart && !drawn.isEmpty() && !partScan->namesLatinFace)
-        addFace(u"+mn-lt"_s, LatinSlot, theme, drawn); // chart text without a face of its own
-
+    addUses(*partScan, place, theme);
+    static const InheritedStyles none;
+    const auto inheritedFrom = [this](const QString &part) {
+        const auto found = m_inherited.constFind(part);
+        return found == m_inherited.cend() ? nullptr : &*found;
+    };
     switch (kind) {
+    case Kind::Slide:
+    case Kind::NotesSlide: {
+        if (drawn.isEmpty())
+            break;
+        const bool notes = kind == Kind::NotesSlide;
+        const InheritedStyles *layout = notes ? nullptr : inheritedFrom(base);
+        const InheritedStyles *master = inheritedFrom(notes ? base : m_parts.value(base).base);
+        DrawnText text;
+        drawText(partScan->bodies, layout, master, notes, theme, text);
+        if (partScan->showsMasterShapes) {
+            for (const InheritedStyles *behind :
+                 {layout, (!layout || layout->showsMasterShapes) ? master : nullptr}) {
+                if (!behind)
+                    continue;
+                for (auto font = behind->background.cbegin(); font != behind->background.cend(); ++font)
+                    text[font.key()].unite(font.value());
+            }
+        }
+        addDrawn(text, drawn);
+        break;
+    }
+    case Kind::Chart:
+    case Kind::ChartDrawing:
+    case Kind::DiagramData:
+    case Kind::DiagramDrawing:
+        if (!drawn.isEmpty()) {
+            DrawnText text;
+            drawLooseText(*partScan, theme, text);
+            addDrawn(text, drawn);
+        }
+        break;
     case Kind::SlideMaster:
     case Kind::SlideLayout:
     case Kind::NotesMaster: {
-        InheritedStyles &styles = m_inherited[name];
+        // Placeholders give their styles to the slides' text; other text boxes draw behind the slides.
+        InheritedStyles styles;
         styles.styles = partScan->styles;
+        styles.showsMasterShapes = partScan->showsMasterShapes;
+        QList<TextBody> boxes;
         for (TextBody &body : partScan->bodies) {
             if (body.isPlaceholder) {
                 body.paragraphs.clear();
                 styles.placeholders.append(std::move(body));
+            } else if (!body.paragraphs.isEmpty()) {
+                boxes.append(std::move(body));
             }
         }
+        const InheritedStyles *master = kind == Kind::SlideLayout ? inheritedFrom(base) : &styles;
+        drawText(boxes, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme,
+                 styles.background);
+        m_inherited.insert(name, std::move(styles));
         break;
     }
     default:
@@ -274,20 +445,15 @@ std::optional<PartScan> OoxmlFontReader::scan(const QString &partName)
     return partScan;
 }
 
-void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, const QString &theme,
-                              const QString &drawnPlace, bool styleFontsDraw)
+void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, const QString &theme)
 {
     for (const TypefaceRef &ref : partScan.refs) {
-        // A shape style's font reference on a slide draws only through the text of that shape.
-        const bool draws = !drawnPlace.isEmpty() && (styleFontsDraw || ref.fontRefGroup == ThemeGroup::None);
         ThemeGroup group = ref.fontRefGroup;
         int script = -1; // a font reference stands for all three faces of its group
         if (group == ThemeGroup::None) {
             group = themeTokenGroup(ref.typeface);
             if (group == ThemeGroup::None) {
                 addUse(ref.typeface, place);
-                if (draws)
-                    addUse(ref.typeface, drawnPlace, true);
                 continue;
             }
             script = themeTokenScript(ref.typeface);
@@ -299,43 +465,32 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
         const QString themePlace =
             place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
         for (int slot = 0; slot < 3; ++slot) {
-            if (script < 0 || script == slot) {
+            if (script < 0 || script == slot)
                 addUse(faces[size_t(slot)], themePlace);
-                if (draws)
-                    addUse(faces[size_t(slot)], drawnPlace, true);
-            }
         }
     }
 }
 
-// The faces that the runs and bullets of a slide's or notes page's text take from their shape, the
-// layout's and master's placeholders, the master's text styles and the presentation's defaults.
-void OoxmlFontReader::addDrawnText(const PartScan &partScan, const QString &basePart, bool notes,
-                                   const QString &theme, const QString &drawnPlace)
+// What the runs and bullets of text draw: each character in the face of its script's slot, each slot
+// taken from the run, else the paragraph, the shape's list style, the table style, the layout's and
+// master's placeholders, the master's text styles and the presentation's defaults.
+void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedStyles *layout,
+                               const InheritedStyles *master, bool notes, const QString &theme,
+                               DrawnText &drawn)
 {
     static const InheritedStyles none;
-    const auto foundLayout = notes ? m_inherited.cend() : m_inherited.constFind(basePart);
-    const InheritedStyles &layout = foundLayout == m_inherited.cend() ? none : *foundLayout;
-    const auto foundMaster = m_inherited.constFind(notes ? basePart : m_parts.value(basePart).base);
-    const InheritedStyles &master = foundMaster == m_inherited.cend() ? none : *foundMaster;
-
-    // Paragraphs repeat the same few faces: each is resolved and recorded once per part.
-    QList<std::pair<QString, int>> faces;
-    const auto addDistinct = [&faces](const QString &typeface, int slot) {
-        if (!typeface.isEmpty() && !faces.contains(std::pair{typeface, slot}) &&
-            faces.size() < MaxRefsPerPart)
-            faces.append({typeface, slot});
-    };
-    for (const TextBody &body : partScan.bodies) {
+    const InheritedStyles &masterStyles = master ? *master : none;
+    std::array<CharacterSet, SymbolSlot + 1> bySlot;
+    for (const TextBody &body : bodies) {
         if (body.paragraphs.isEmpty())
             continue;
         const TextBody *layoutPlaceholder = nullptr;
         const TextBody *masterPlaceholder = nullptr;
         MasterStyle style = OtherStyle;
         if (body.isPlaceholder) {
-            layoutPlaceholder = matchingPlaceholder(layout.placeholders, body);
+            layoutPlaceholder = layout ? matchingPlaceholder(layout->placeholders, body) : nullptr;
             masterPlaceholder =
-                matchingPlaceholder(master.placeholders, layoutPlaceholder ? *layoutPlaceholder : body);
+                matchingPlaceholder(masterStyles.placeholders, layoutPlaceholder ? *layoutPlaceholder : body);
             const QStringView kind = placeholderKind(layoutPlaceholder ? layoutPlaceholder->placeholderType
                                                                        : body.placeholderType);
             style = notes              ? NotesStyle
@@ -343,72 +498,189 @@ void OoxmlFontReader::addDrawnText(const PartScan &partScan, const QString &base
                     : kind == u"body"  ? BodyStyle
                                        : OtherStyle;
         }
+        const auto tableStyle =
+            body.inTable ? m_tableStyles.constFind(body.tableStyleId) : m_tableStyles.constEnd();
         for (const Paragraph &paragraph : body.paragraphs) {
             if (paragraph.runs.isEmpty())
                 continue;
             const size_t level = size_t(paragraph.level);
-            // From the paragraph outwards; a shape style's font comes right after the shape's own list style.
+            // From the paragraph outwards; a shape style's or table style's font comes right after the
+            // shape's own list style.
             const std::array<const LevelStyle *, 6> chain{
                 &paragraph.own,
                 &body.listStyle[level],
                 layoutPlaceholder ? &layoutPlaceholder->listStyle[level] : nullptr,
                 masterPlaceholder ? &masterPlaceholder->listStyle[level] : nullptr,
-                &master.styles[size_t(style)][level],
+                &masterStyles.styles[size_t(style)][level],
                 &m_defaultStyle[level],
             };
             const auto inherited = [&](int slot) -> QString {
                 for (size_t index = 0; index < chain.size(); ++index) {
-                    if (index == 2 && body.styleFont != ThemeGroup::None)
+                    if (index == 2 && body.styleFont != ThemeGroup::None && slot != SymbolSlot)
                         return themeToken(body.styleFont, slot);
+                    if (index == 2 && tableStyle != m_tableStyles.constEnd()) {
+                        for (int region = 0; region < TableRegionCount; ++region) {
+                            const QString &face = tableStyle->regions[size_t(region)][size_t(slot)];
+                            if ((body.tableRegions & (1u << region)) && !face.isNull())
+                                return face;
+                        }
+                    }
                     if (chain[index] && !chain[index]->faces[size_t(slot)].isNull())
                         return chain[index]->faces[size_t(slot)];
                 }
                 return {};
             };
-            for (const Faces &run : paragraph.runs) {
+            for (const Run &run : paragraph.runs) {
+                const auto face = [&](int slot) {
+                    const QString &own = run.faces[size_t(slot)];
+                    return own.isNull() ? inherited(slot) : own;
+                };
+                // Whether a symbol face is set matters only for the characters it could draw.
+                std::optional<bool> symbolFont;
+                std::array<char32_t, SymbolSlot + 1> samples{};
+                const auto draw = [&](char32_t c) {
+                    if (c >= 0xf000 && c <= 0xf0ff && !symbolFont)
+                        symbolFont = !face(SymbolSlot).trimmed().isEmpty();
+                    const int slot = scriptSlot(c, symbolFont.value_or(false));
+                    bySlot[size_t(slot)].insert(c);
+                    if (!samples[size_t(slot)])
+                        samples[size_t(slot)] = c;
+                };
+                // Most text is ASCII: its characters are gathered as bits and drawn once.
+                std::array<quint64, 2> ascii{};
+                forEachCharacter(run.text, ascii, draw);
+                if (ascii[0] || ascii[1]) {
+                    bySlot[LatinSlot].insertAscii(ascii);
+                    if (!samples[LatinSlot])
+                        samples[LatinSlot] = u'a';
+                }
                 for (int slot = LatinSlot; slot <= SymbolSlot; ++slot) {
-                    const QString &own = run[size_t(slot)];
-                    addDistinct(!own.isNull() || slot == SymbolSlot ? own : inherited(slot), slot);
+                    if (!samples[size_t(slot)])
+                        continue;
+                    const QString name =
+                        resolveFace(face(slot), slot, theme, run.language, samples[size_t(slot)]);
+                    if (!name.isEmpty())
+                        drawn[name].unite(bySlot[size_t(slot)]);
+                    bySlot[size_t(slot)].clear();
                 }
             }
             BulletKind bullet = BulletKind::Unset;
             QString bulletFont;
+            QString bulletCharacter;
             for (const LevelStyle *step : chain) {
-                if (step && bullet == BulletKind::Unset)
+                if (step && bullet == BulletKind::Unset) {
                     bullet = step->bullet;
+                    bulletCharacter = step->bulletCharacter;
+                }
                 if (step && bulletFont.isNull())
                     bulletFont = step->bulletFont;
             }
-            if (bullet == BulletKind::Shown)
-                addDistinct(bulletFont, LatinSlot);
+            if (bullet == BulletKind::Shown && !bulletFont.isEmpty()) {
+                const QString name = resolveFace(bulletFont, LatinSlot, theme, {}, 0);
+                if (!name.isEmpty())
+                    drawn[name].insert(bulletCharacter);
+            }
         }
     }
-    for (const auto &[typeface, slot] : std::as_const(faces))
-        addFace(typeface, slot, theme, drawnPlace);
 }
 
-// A face that text draws: a literal name or a theme token resolved against `theme`.
-void OoxmlFontReader::addFace(const QString &typeface, int slot, const QString &theme,
-                              const QString &drawnPlace)
+// Chart and SmartArt text: each face the part names draws the part's characters of its script.
+void OoxmlFontReader::drawLooseText(const PartScan &partScan, const QString &theme, DrawnText &drawn)
+{
+    std::array<CharacterSet, ComplexScriptSlot + 1> bySlot;
+    std::array<char32_t, ComplexScriptSlot + 1> samples{};
+    for (const char32_t c : QStringView(partScan.looseText).toUcs4()) {
+        const int slot = scriptSlot(c, false);
+        bySlot[size_t(slot)].insert(c);
+        if (!samples[size_t(slot)])
+            samples[size_t(slot)] = c;
+    }
+    std::array<bool, ComplexScriptSlot + 1> named{};
+    const auto draw = [&](const QString &typeface, int slot) {
+        named[size_t(slot)] = true;
+        if (!samples[size_t(slot)])
+            return;
+        const QString name = resolveFace(typeface, slot, theme, {}, samples[size_t(slot)]);
+        if (!name.isEmpty())
+            drawn[name].unite(bySlot[size_t(slot)]);
+    };
+    for (const TypefaceRef &ref : partScan.refs) {
+        if (ref.fontRefGroup != ThemeGroup::None) {
+            for (int slot = LatinSlot; slot <= ComplexScriptSlot; ++slot)
+                draw(themeToken(ref.fontRefGroup, slot), slot);
+        } else if (ref.slot != SymbolSlot) {
+            const int tokenScript = themeTokenScript(ref.typeface);
+            draw(ref.typeface, isThemeToken(ref.typeface) ? tokenScript : std::max<int>(ref.slot, LatinSlot));
+        }
+    }
+    for (int slot = LatinSlot; slot <= ComplexScriptSlot; ++slot) {
+        if (!named[size_t(slot)])
+            draw(themeToken(ThemeGroup::Minor, slot), slot); // text without a face of its own
+    }
+}
+
+// A face as text draws it: a literal name, or a theme token resolved against `theme`, an empty East
+// Asian or complex-script slot falling back to the theme's face for the script of the text's language
+// (or, without one, of its characters).
+QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QString &theme,
+                                     const QString &language, char32_t sample)
 {
     if (typeface.trimmed().isEmpty())
-        return;
+        return {};
     const ThemeGroup group = themeTokenGroup(typeface);
-    if (group == ThemeGroup::None) {
-        addUse(typeface, drawnPlace, true);
-        return;
-    }
+    if (group == ThemeGroup::None)
+        return typeface;
     const int script = themeTokenScript(typeface);
     if (script < 0 || slot > ComplexScriptSlot)
-        return;
+        return {};
     const ThemeFonts &fonts = themeFonts(theme);
-    addUse((group == ThemeGroup::Major ? fonts.major : fonts.minor)[size_t(script)], drawnPlace, true);
+    QString face = (group == ThemeGroup::Major ? fonts.major : fonts.minor)[size_t(script)];
+    if (face.trimmed().isEmpty() && script != LatinSlot) {
+        const QString tag = scriptTag(language, sample);
+        for (const auto &[scriptName, scriptFace] :
+             group == ThemeGroup::Major ? fonts.majorScripts : fonts.minorScripts) {
+            if (scriptName == tag) {
+                face = scriptFace;
+                addUse(face, group == ThemeGroup::Major ? u"theme major font"_s : u"theme minor font"_s);
+                break;
+            }
+        }
+    }
+    return face.trimmed().isEmpty() ? QString() : face;
 }
 
-void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool draws)
+void OoxmlFontReader::addDrawn(const DrawnText &drawn, const QString &place)
+{
+    for (auto font = drawn.cbegin(); font != drawn.cend(); ++font)
+        addUse(font.key(), place, true, &font.value());
+}
+
+void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool draws,
+                             const CharacterSet *characters)
 {
     if (fontName.trimmed().isEmpty())
         return;
+    std::pair<QString, QString> key{fontName, place};
+    if (characters && characters->otherCount() > 0) {
+        if (m_characterBudget < characters->otherCount()) {
+            if (!m_charactersNoted)
+                m_package.addNote(
+                    u"more than %1 drawn characters; the rest are not told"_s.arg(MaxKeptCharacters));
+            m_charactersNoted = true;
+            characters = nullptr;
+        } else {
+            m_characterBudget -= characters->otherCount();
+        }
+    }
+    if (draws) {
+        if (const auto found = m_drawnIndex.constFind(key); found != m_drawnIndex.cend()) {
+            if (characters)
+                m_drawnCharacters[*found].unite(*characters);
+            return;
+        }
+    } else if (m_seen.contains(key)) {
+        return;
+    }
     if ((draws ? m_result.drawnUses : m_result.uses).size() >= m_package.limits().maxUses) {
         if (!m_usesNoted)
             m_package.addNote(
@@ -416,12 +688,14 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
         m_usesNoted = true;
         return;
     }
-    QSet<std::pair<QString, QString>> &seen = draws ? m_seenDrawn : m_seen;
-    std::pair<QString, QString> key{fontName, place};
-    if (seen.contains(key))
-        return;
-    seen.insert(std::move(key));
-    (draws ? m_result.drawnUses : m_result.uses).append({fontName, place});
+    if (draws) {
+        m_drawnIndex.insert(key, m_result.drawnUses.size());
+        m_drawnCharacters.append(characters ? *characters : CharacterSet());
+        m_result.drawnUses.append({fontName, place});
+    } else {
+        m_seen.insert(key);
+        m_result.uses.append({fontName, place});
+    }
 }
 
 const ThemeFonts &OoxmlFontReader::themeFonts(const QString &themePart)

@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
@@ -25,6 +26,7 @@ enum class Ns : quint8
     PresentationMl,
     Relationships, // the officeDocument relationships namespace of r:id attributes
     PackageRelationships,
+    Chart,
 };
 
 Ns namespaceOf(std::string_view uri)
@@ -40,6 +42,9 @@ Ns namespaceOf(std::string_view uri)
         return Ns::Relationships;
     if (uri == "http://schemas.openxmlformats.org/package/2006/relationships")
         return Ns::PackageRelationships;
+    if (uri == "http://schemas.openxmlformats.org/drawingml/2006/chart" ||
+        uri == "http://purl.oclc.org/ooxml/drawingml/chart")
+        return Ns::Chart;
     return Ns::Other;
 }
 
@@ -117,9 +122,11 @@ public:
         : m_attributes(attributes)
         , m_namespaces(namespaces)
     {}
-    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces)
+    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces,
+            pugi::xml_node node)
         : m_attributes(attributes)
         , m_namespaces(namespaces)
+        , m_node(node)
     {
         const size_t colon = qualified.find(':');
         m_name = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
@@ -142,6 +149,8 @@ public:
     {
         return attribute(name).value_or(std::string_view());
     }
+    // The element's first run of character data ("" when it has none).
+    std::string_view text() const { return m_node.child_value(); }
     // The r:id attribute, whatever its prefix.
     std::string_view relationshipId() const
     {
@@ -158,6 +167,7 @@ public:
 private:
     const Attributes &m_attributes;
     const Namespaces &m_namespaces;
+    pugi::xml_node m_node;
     std::string_view m_name;
     Ns m_ns = Ns::Other;
 };
@@ -193,7 +203,7 @@ QString walk(const QByteArray &bytes, Visit visit)
                  attribute = attribute.next_attribute())
                 attributes.emplace_back(attribute.name(), attribute.value());
             namespaces.enter(attributes, depth);
-            visit(Element(node.name(), attributes, namespaces), depth, true);
+            visit(Element(node.name(), attributes, namespaces, node), depth, true);
             if (const pugi::xml_node child = node.first_child()) {
                 node = child;
                 continue;
@@ -225,24 +235,31 @@ QString walk(const QByteArray &bytes, Visit visit)
     return {};
 }
 
+// Element names are compared thousands of times a part: against a literal, as a few integer compares.
+template <size_t N>
+bool is(std::string_view text, const char (&literal)[N])
+{
+    return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
+}
+
 bool isTypefaceElement(std::string_view name)
 {
-    return name == "latin" || name == "ea" || name == "cs" || name == "sym" || name == "buFont";
+    return is(name, "latin") || is(name, "ea") || is(name, "cs") || is(name, "sym") || is(name, "buFont");
 }
 
 int faceSlot(std::string_view name)
 {
-    return name == "latin" ? LatinSlot
-           : name == "ea"  ? EastAsianSlot
-           : name == "cs"  ? ComplexScriptSlot
-           : name == "sym" ? SymbolSlot
-                           : -1;
+    return is(name, "latin") ? LatinSlot
+           : is(name, "ea")  ? EastAsianSlot
+           : is(name, "cs")  ? ComplexScriptSlot
+           : is(name, "sym") ? SymbolSlot
+                             : -1;
 }
 
 bool isPartListElement(std::string_view name)
 {
-    return name == "sldMasterId" || name == "sldId" || name == "notesMasterId" || name == "handoutMasterId" ||
-           name == "sldLayoutId";
+    return is(name, "sldMasterId") || is(name, "sldId") || is(name, "notesMasterId") ||
+           is(name, "handoutMasterId") || is(name, "sldLayoutId");
 }
 
 bool isBlank(std::string_view text)
@@ -260,14 +277,32 @@ int listLevel(std::string_view name)
     return -1;
 }
 
+bool isTrue(std::string_view value)
+{
+    return value == "1" || value == "true";
+}
+
+int tableRegion(std::string_view name)
+{
+    return is(name, "wholeTbl")   ? WholeTableRegion
+           : is(name, "firstRow") ? FirstRowRegion
+           : is(name, "lastRow")  ? LastRowRegion
+           : is(name, "firstCol") ? FirstColumnRegion
+           : is(name, "lastCol")  ? LastColumnRegion
+                                  : -1;
+}
+
+// Text kept from one run; a run of megabytes is no real text and draws no more distinct characters.
+constexpr qsizetype MaxRunText = qsizetype(1) << 20;
+
 int masterStyle(std::string_view name)
 {
-    return name == "titleStyle"         ? TitleStyle
-           : name == "bodyStyle"        ? BodyStyle
-           : name == "otherStyle"       ? OtherStyle
-           : name == "notesStyle"       ? NotesStyle
-           : name == "defaultTextStyle" ? DefaultTextStyle
-                                        : -1;
+    return is(name, "titleStyle")         ? TitleStyle
+           : is(name, "bodyStyle")        ? BodyStyle
+           : is(name, "otherStyle")       ? OtherStyle
+           : is(name, "notesStyle")       ? NotesStyle
+           : is(name, "defaultTextStyle") ? DefaultTextStyle
+                                          : -1;
 }
 
 // Follows the text of a part: shapes and table cells, their paragraphs and runs, and the list styles
@@ -291,14 +326,14 @@ public:
         const Ns ns = element.ns();
         const std::string_view name = element.name();
         if (ns == Ns::PresentationMl) {
-            if (name == "sp") {
+            if (is(name, "sp")) {
                 openBody(depth, false);
-            } else if (name == "ph" && m_body >= 0 && !m_inTableBody) {
+            } else if (is(name, "ph") && m_body >= 0 && !m_inTableBody) {
                 TextBody &body = m_scan.bodies[m_body];
                 body.isPlaceholder = true;
                 body.placeholderType = toQString(element.value("type"));
                 body.placeholderIndex = toQString(element.value("idx"));
-            } else if (name == "style" && m_body >= 0 && !m_inTableBody) {
+            } else if (is(name, "style") && m_body >= 0 && !m_inTableBody) {
                 m_styleDepth = depth;
             } else if (const int style = masterStyle(name); style >= 0) {
                 m_listStyle = &m_scan.styles[size_t(style)];
@@ -308,54 +343,97 @@ public:
         }
         if (ns != Ns::DrawingMl)
             return;
-        if (name == "fontRef" && m_styleDepth) {
+        if (m_tableStyle) {
+            startTableStyle(element, depth);
+            return;
+        }
+        if (is(name, "tblStyle")) {
+            if (!count())
+                return;
+            m_scan.tableStyles.append({toQString(element.value("styleId")), {}});
+            m_tableStyle = &m_scan.tableStyles.last();
+            m_tableStyleDepth = depth;
+            return;
+        }
+        if (m_tableDepth && !m_inTableBody) {
+            if (is(name, "tblPr")) {
+                for (const auto &[attribute, region] :
+                     {std::pair{"firstRow", FirstRowRegion}, std::pair{"lastRow", LastRowRegion},
+                      std::pair{"firstCol", FirstColumnRegion}, std::pair{"lastCol", LastColumnRegion}}) {
+                    if (isTrue(element.value(attribute)))
+                        m_tableFlags |= quint8(1u << region);
+                }
+            } else if (is(name, "tableStyleId")) {
+                m_tableStyleId = toQString(element.text()).trimmed();
+            } else if (is(name, "tr")) {
+                ++m_row;
+                m_column = -1;
+            } else if (is(name, "tc")) {
+                ++m_column;
+            }
+        }
+        if (is(name, "fontRef") && m_styleDepth) {
             const std::string_view index = element.value("idx");
             m_scan.bodies[m_body].styleFont = index == "major"   ? ThemeGroup::Major
                                               : index == "minor" ? ThemeGroup::Minor
                                                                  : ThemeGroup::None;
-        } else if (name == "txBody" && m_tableDepth) {
-            openBody(depth, true);
-        } else if (name == "tbl") {
-            if (!m_tableDepth)
+        } else if (is(name, "txBody") && m_tableDepth) {
+            if (openBody(depth, true))
+                m_cells.append({int(m_scan.bodies.size() - 1), m_row, m_column});
+        } else if (is(name, "tbl")) {
+            if (!m_tableDepth) {
                 m_tableDepth = depth;
-        } else if (name == "lstStyle" && m_body >= 0) {
+                m_tableFlags = 0;
+                m_tableStyleId.clear();
+                m_row = -1;
+                m_column = -1;
+                m_cells.clear();
+            }
+        } else if (is(name, "lstStyle") && m_body >= 0) {
             m_listStyle = &m_scan.bodies[m_body].listStyle;
             m_listDepth = depth;
         } else if (const int level = listLevel(name); level >= 0 && m_listStyle && !m_level) {
             m_level = &(*m_listStyle)[size_t(level)];
             m_levelDepth = depth;
-        } else if (name == "p" && m_body >= 0 && !m_paragraphDepth) {
+        } else if (is(name, "p") && m_body >= 0 && !m_paragraphDepth) {
             if (!count())
                 return;
             m_scan.bodies[m_body].paragraphs.append(Paragraph());
             m_paragraphDepth = depth;
-        } else if (name == "pPr" && m_paragraphDepth && !m_level) {
+        } else if (is(name, "pPr") && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
             const std::string_view number = element.value("lvl");
             paragraph.level =
                 number.size() == 1 && number[0] >= '0' && number[0] < '0' + ListLevels ? number[0] - '0' : 0;
             m_level = &paragraph.own;
             m_levelDepth = depth;
-        } else if ((name == "r" || name == "fld") && m_paragraphDepth && !m_runDepth) {
+        } else if ((is(name, "r") || is(name, "fld")) && m_paragraphDepth && !m_runDepth) {
             m_run = {};
             m_runDepth = depth;
-        } else if (name == "rPr" && m_runDepth) {
-            m_faces = &m_run;
+        } else if (is(name, "rPr") && m_runDepth) {
+            m_faces = &m_run.faces;
             m_facesDepth = depth;
-        } else if (name == "defRPr" && m_level) {
+            const std::string_view language = element.value("lang");
+            m_run.language = m_names.get(language.empty() ? element.value("altLang") : language);
+        } else if (is(name, "t") && m_runDepth) {
+            if (const std::string_view text = element.text(); m_run.text.size() < MaxRunText)
+                m_run.text.append(text.data(), qsizetype(text.size()));
+        } else if (is(name, "defRPr") && m_level) {
             m_faces = &m_level->faces;
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
-            if (name == "buFont") {
+            if (is(name, "buFont")) {
                 m_level->bulletFont = m_names.get(element.value("typeface"));
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
-            } else if (name == "buFontTx") {
+            } else if (is(name, "buFontTx")) {
                 m_level->bulletFont = u""_s;
-            } else if (name == "buNone") {
+            } else if (is(name, "buNone")) {
                 m_level->bullet = BulletKind::None;
-            } else if (name == "buChar" || name == "buAutoNum" || name == "buBlip") {
+            } else if (is(name, "buChar") || is(name, "buAutoNum") || is(name, "buBlip")) {
                 m_level->bullet = BulletKind::Shown;
+                if (is(name, "buChar"))
+                    m_level->bulletCharacter = toQString(element.value("char"));
             }
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
@@ -371,10 +449,21 @@ public:
             m_faces = nullptr;
             m_facesDepth = 0;
         } else if (depth == m_runDepth) {
-            // Kept only for what runs inherit: every face a run names is among the part's references too.
-            QList<Faces> &runs = m_scan.bodies[m_body].paragraphs.last().runs;
-            if (runs.size() < MaxDistinctRuns && !runs.contains(m_run) && count())
-                runs.append(m_run);
+            // A run without text draws nothing; runs of the same properties draw their text alike.
+            Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
+            if (!isBlank(std::string_view(m_run.text.constData(), size_t(m_run.text.size())))) {
+                const QList<Run> &runs = std::as_const(paragraph.runs);
+                const auto same = std::find_if(runs.cbegin(), runs.cend(),
+                                               [this](const Run &run) { return run.sameProperties(m_run); });
+                if (same != runs.cend()) {
+                    QByteArray &text = paragraph.runs[same - runs.cbegin()].text;
+                    if (text.size() < MaxRunText)
+                        text += m_run.text;
+                } else if (runs.size() < MaxDistinctRuns && count()) {
+                    paragraph.runs.append(std::move(m_run));
+                }
+            }
+            m_run = {};
             m_runDepth = 0;
         } else if (depth == m_levelDepth) {
             m_level = nullptr;
@@ -393,11 +482,72 @@ public:
             m_outerBody = -1;
             m_outerBodyDepth = 0;
         } else if (depth == m_tableDepth) {
-            m_tableDepth = 0;
+            endTable();
+        } else if (depth == m_regionDepth) {
+            m_region = -1;
+            m_regionDepth = 0;
+        } else if (depth == m_tableStyleDepth) {
+            m_tableStyle = nullptr;
+            m_tableStyleDepth = 0;
         }
     }
 
 private:
+    // Inside a table style: the regions and the faces of their cell text.
+    void startTableStyle(const Element &element, int depth)
+    {
+        const std::string_view name = element.name();
+        if (const int region = tableRegion(name); region >= 0 && m_region < 0) {
+            m_region = region;
+            m_regionDepth = depth;
+        } else if (is(name, "tcTxStyle") && m_region >= 0 && !m_facesDepth) {
+            m_faces = &m_tableStyle->regions[size_t(m_region)];
+            m_facesDepth = depth;
+        } else if (is(name, "fontRef") && m_faces) {
+            const std::string_view index = element.value("idx");
+            if (index == "major" || index == "minor") {
+                const QString prefix = index == "major" ? u"+mj-"_s : u"+mn-"_s;
+                (*m_faces)[LatinSlot] = prefix + u"lt"_s;
+                (*m_faces)[EastAsianSlot] = prefix + u"ea"_s;
+                (*m_faces)[ComplexScriptSlot] = prefix + u"cs"_s;
+            }
+        } else if (m_faces) {
+            if (const int slot = faceSlot(name); slot >= 0) {
+                const std::string_view typeface = element.value("typeface");
+                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
+            }
+        }
+    }
+
+    // Each cell learns the regions of its table that it lies in, now that the last row is known.
+    void endTable()
+    {
+        int lastRow = -1;
+        QHash<int, int> lastColumn; // by row
+        for (const Cell &cell : std::as_const(m_cells)) {
+            lastRow = std::max(lastRow, cell.row);
+            lastColumn[cell.row] = std::max(lastColumn.value(cell.row, -1), cell.column);
+        }
+        for (const Cell &cell : std::as_const(m_cells)) {
+            TextBody &body = m_scan.bodies[cell.body];
+            body.tableStyleId = m_tableStyleId;
+            quint8 regions = quint8(1u << WholeTableRegion);
+            const std::pair<TableRegion, bool> lies[] = {
+                {FirstRowRegion, cell.row == 0},
+                {LastRowRegion, cell.row == lastRow},
+                {FirstColumnRegion, cell.column == 0},
+                {LastColumnRegion, cell.column == lastColumn.value(cell.row)},
+            };
+            for (const auto &[region, inside] : lies) {
+                if (inside && (m_tableFlags & (1u << region)))
+                    regions |= quint8(1u << region);
+            }
+            body.tableRegions = regions;
+        }
+        m_cells.clear();
+        m_tableDepth = 0;
+    }
+
     bool count()
     {
         if (++m_items > MaxTextItemsPerPart)
@@ -405,26 +555,35 @@ private:
         return !m_full;
     }
 
-    void openBody(int depth, bool inTable)
+    bool openBody(int depth, bool inTable)
     {
         if (!count())
-            return;
+            return false;
         if (inTable) {
             // A table cell inside a graphic frame; a shape's body cannot hold one, but a frame may sit
-            // inside a shape's group, so whatever was open comes back afterwards.
-            if (m_inTableBody)
-                return;
+            // inside a shape's group, so whatever was open comes back afterwards. A table inside a
+            // paragraph is no real text: its cells stay part of the paragraph.
+            if (m_inTableBody || m_paragraphDepth)
+                return false;
             m_outerBody = m_body;
             m_outerBodyDepth = m_bodyDepth;
             m_inTableBody = true;
         } else if (m_body >= 0 && m_bodyDepth) {
-            return; // shapes do not nest inside shapes
+            return false; // shapes do not nest inside shapes
         }
         m_scan.bodies.append(TextBody());
         m_scan.bodies.last().inTable = inTable;
         m_body = int(m_scan.bodies.size() - 1);
         m_bodyDepth = depth;
+        return true;
     }
+
+    struct Cell
+    {
+        int body;
+        int row;
+        int column;
+    };
 
     PartScan &m_scan;
     Names &m_names;
@@ -443,9 +602,18 @@ private:
     int m_levelDepth = 0;
     int m_paragraphDepth = 0;
     int m_runDepth = 0;
-    Faces m_run;
+    Run m_run;
     Faces *m_faces = nullptr;
     int m_facesDepth = 0;
+    quint8 m_tableFlags = 0;
+    QString m_tableStyleId;
+    int m_row = -1;
+    int m_column = -1;
+    QList<Cell> m_cells;
+    TableStyle *m_tableStyle = nullptr;
+    int m_tableStyleDepth = 0;
+    int m_region = -1;
+    int m_regionDepth = 0;
 };
 
 } // namespace
@@ -458,15 +626,16 @@ PartScan scanPart(const QByteArray &xml)
     Names names;
     QSet<std::pair<QString, int>> seen;
     bool full = false;
-    const auto addRef = [&](std::string_view typeface, ThemeGroup group) {
-        std::pair<QString, int> key{names.get(typeface), int(group) * 4 + int(section)};
+    bool keepsLooseText = false;
+    const auto addRef = [&](std::string_view typeface, ThemeGroup group, int slot = -1) {
+        std::pair<QString, int> key{names.get(typeface), (int(group) * 4 + int(section)) * 8 + slot + 1};
         if (seen.contains(key))
             return;
         if (seen.size() >= MaxRefsPerPart) {
             full = true;
             return;
         }
-        scan.refs.append({key.first, group, section});
+        scan.refs.append({key.first, group, section, slot});
         seen.insert(std::move(key));
     };
     TextScanner text(scan, names);
@@ -480,27 +649,40 @@ PartScan scanPart(const QByteArray &xml)
             return;
         }
         const std::string_view name = element.name();
-        if (depth == 1)
+        if (depth == 1) {
             scan.rootElement = toQString(name);
+            const std::string_view show = element.value("showMasterSp");
+            scan.showsMasterShapes = show != "0" && show != "false";
+            // Parts with slides' kind of text keep it by shape; charts and SmartArt keep it whole.
+            keepsLooseText = element.ns() != Ns::PresentationMl;
+        }
+        if (keepsLooseText && scan.looseText.size() < MaxLooseText &&
+            ((element.ns() == Ns::DrawingMl && is(name, "t")) ||
+             (element.ns() == Ns::Chart && is(name, "v")))) {
+            const std::string_view loose = element.text();
+            if (!isBlank(loose))
+                scan.looseText += toQString(loose.substr(0, size_t(MaxLooseText)));
+        }
         text.start(element, depth);
         if (element.ns() == Ns::DrawingMl) {
             if (isTypefaceElement(name)) {
                 const std::string_view typeface = element.value("typeface");
                 if (!isBlank(typeface)) {
-                    addRef(typeface, ThemeGroup::None);
-                    scan.namesLatinFace = scan.namesLatinFace || name == "latin";
+                    addRef(typeface, ThemeGroup::None, faceSlot(name));
+                    scan.namesLatinFace = scan.namesLatinFace || is(name, "latin");
                 }
-            } else if (name == "fontRef") {
+            } else if (is(name, "fontRef")) {
                 const std::string_view index = element.value("idx");
                 if (index == "major" || index == "minor")
                     addRef({}, index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
             }
         } else if (element.ns() == Ns::PresentationMl) {
-            if (section == PartSection::Body && (name == "defaultTextStyle" || name == "embeddedFontLst")) {
-                section = name == "defaultTextStyle" ? PartSection::DefaultTextStyle
-                                                     : PartSection::EmbeddedFontList;
+            if (section == PartSection::Body &&
+                (is(name, "defaultTextStyle") || is(name, "embeddedFontLst"))) {
+                section = is(name, "defaultTextStyle") ? PartSection::DefaultTextStyle
+                                                       : PartSection::EmbeddedFontList;
                 sectionDepth = depth;
-            } else if (name == "font" && section == PartSection::EmbeddedFontList) {
+            } else if (is(name, "font") && section == PartSection::EmbeddedFontList) {
                 const std::string_view typeface = element.value("typeface");
                 if (!isBlank(typeface))
                     addRef(typeface, ThemeGroup::None);
@@ -539,18 +721,25 @@ ThemeScan scanTheme(const QByteArray &xml)
         if (element.ns() != Ns::DrawingMl)
             return;
         // The first font scheme is the theme's; later ones could only come from extensions.
-        if (name == "fontScheme" && !scan.fonts.hasFontScheme) {
+        if (is(name, "fontScheme") && !scan.fonts.hasFontScheme) {
             scan.fonts.hasFontScheme = true;
             schemeDepth = depth;
-        } else if (schemeDepth && depth == schemeDepth + 1 && (name == "majorFont" || name == "minorFont")) {
-            group = name == "majorFont" ? &scan.fonts.major : &scan.fonts.minor;
+        } else if (schemeDepth && depth == schemeDepth + 1 &&
+                   (is(name, "majorFont") || is(name, "minorFont"))) {
+            group = is(name, "majorFont") ? &scan.fonts.major : &scan.fonts.minor;
             groupDepth = depth;
         } else if (group && depth == groupDepth + 1) {
-            // Only the three direct slots: the supplemental per-script "font" entries are never
-            // reported, since no text uses them unless it is written in that script.
+            // The three direct slots, and the per-script faces that text of that script falls back to.
             const int script = faceSlot(name);
-            if (script >= 0 && script < SymbolSlot)
+            if (script >= 0 && script < SymbolSlot) {
                 (*group)[size_t(script)] = toQString(element.value("typeface"));
+            } else if (is(name, "font")) {
+                auto &scripts =
+                    group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
+                const std::string_view typeface = element.value("typeface");
+                if (!isBlank(typeface) && scripts.size() < MaxRefsPerPart)
+                    scripts.append({toQString(element.value("script")), toQString(typeface)});
+            }
         }
     });
     return scan;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QTypeInfo>
 
 #include <array>
 
@@ -19,11 +20,15 @@ struct Relationship
     QString target; // the resolved part name without a leading "/", empty when external or invalid
 };
 
-// The Latin, East Asian and complex-script faces of a theme's major and minor fonts, possibly empty.
+// The Latin, East Asian and complex-script faces of a theme's major and minor fonts, possibly empty, and
+// the faces per script ("Hans", "Arab") that East Asian and complex-script text falls back to when the
+// slot is empty.
 struct ThemeFonts
 {
     std::array<QString, 3> major;
     std::array<QString, 3> minor;
+    QList<std::pair<QString, QString>> majorScripts = {}; // (script, typeface)
+    QList<std::pair<QString, QString>> minorScripts = {};
     bool hasFontScheme = false;
 };
 
@@ -48,6 +53,7 @@ struct TypefaceRef
     QString typeface; // literal face or theme token; empty for a font reference
     ThemeGroup fontRefGroup = ThemeGroup::None;
     PartSection section = PartSection::Body;
+    int slot = -1; // the FaceSlot of a literal face; -1 for a bullet font, a font reference or a list entry
 };
 
 // Latin, East Asian, complex-script and symbol faces (literal or theme token); a null string is "not set
@@ -74,15 +80,48 @@ struct LevelStyle
     Faces faces;        // of its default run properties
     QString bulletFont; // null: not set; empty: the bullet follows the text ("buFontTx")
     BulletKind bullet = BulletKind::Unset;
+    QString bulletCharacter = {}; // of a character bullet
 };
 constexpr int ListLevels = 9;
 using ListStyle = std::array<LevelStyle, ListLevels>;
+
+// Runs of a paragraph with the same properties and language, their text joined.
+struct Run
+{
+    Faces faces;
+    QString language; // of its properties ("zh-CN"), else its alternative language; empty when neither
+    QByteArray text;  // UTF-8
+
+    bool sameProperties(const Run &other) const { return faces == other.faces && language == other.language; }
+};
+
+} // namespace kernwick::fontmeta::ooxml
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Run, Q_RELOCATABLE_TYPE);
+namespace kernwick::fontmeta::ooxml {
 
 struct Paragraph
 {
     int level = 0; // 0 to 8
     LevelStyle own;
-    QList<Faces> runs; // the distinct run properties of its runs and fields, empty when it holds no text
+    QList<Run> runs; // runs and fields that hold text, by distinct properties; empty when it holds none
+};
+
+// The parts of a table that a table style styles apart, in the order they take precedence for a cell.
+enum TableRegion
+{
+    FirstRowRegion,
+    LastRowRegion,
+    FirstColumnRegion,
+    LastColumnRegion,
+    WholeTableRegion,
+    TableRegionCount,
+};
+
+// The faces a table style gives the text of each region (a:tcTxStyle), theme references as tokens.
+struct TableStyle
+{
+    QString id;
+    std::array<Faces, TableRegionCount> regions;
 };
 
 // A shape's text (or a table cell's): where it inherits from and what it holds.
@@ -92,6 +131,8 @@ struct TextBody
     QString placeholderType; // "title", "body", ...; empty when the placeholder names none
     QString placeholderIndex;
     bool inTable = false;
+    QString tableStyleId;                    // of the table a cell belongs to
+    quint8 tableRegions = 0;                 // the regions a cell lies in, a bit for each TableRegion
     ThemeGroup styleFont = ThemeGroup::None; // the shape style's font reference
     ListStyle listStyle;
     QList<Paragraph> paragraphs;
@@ -115,8 +156,11 @@ struct PartScan
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
     QList<TextBody> bodies;                       // shapes and table cells, in document order
     std::array<ListStyle, MasterStyleCount> styles;
-    bool namesLatinFace = false; // some a:latin names a face or theme slot
-    QString error;               // why reading stopped early, empty when the part was whole
+    QList<TableStyle> tableStyles; // of a table styles part
+    bool namesLatinFace = false;   // some a:latin names a face or theme slot
+    bool showsMasterShapes = true; // a slide's or layout's showMasterSp
+    QString looseText; // all text of a part without shapes (charts, SmartArt), up to MaxLooseText characters
+    QString error;     // why reading stopped early, empty when the part was whole
 };
 
 struct RelationshipsScan
@@ -139,6 +183,7 @@ constexpr int MaxRefsPerPart = 10000;
 constexpr int MaxListedIdsPerPart = 65536;
 // Text bodies, paragraphs and distinct run properties kept from one part, for the same reason.
 constexpr int MaxTextItemsPerPart = 200000;
+constexpr qsizetype MaxLooseText = 65536;
 
 PartScan scanPart(const QByteArray &xml);
 ThemeScan scanTheme(const QByteArray &xml);

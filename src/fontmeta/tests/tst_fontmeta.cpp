@@ -124,6 +124,112 @@ Members deckMembers()
     };
 }
 
+// A run of `text` with these properties ("<a:latin typeface=\"X\"/>") and attributes ("lang=\"ja-JP\"").
+QByteArray textRun(const QByteArray &text, const QByteArray &faces = {}, const QByteArray &attributes = {})
+{
+    return "<a:r><a:rPr " + attributes + '>' + faces + "</a:rPr><a:t>" + text + "</a:t></a:r>";
+}
+
+QByteArray face(const char *slot, const char *typeface)
+{
+    return "<a:" + QByteArray(slot) + " typeface=\"" + typeface + "\"/>";
+}
+
+// One master (title and body placeholders, a text box drawn behind the slides that show it), one layout
+// (a text box of its own), the slides given (their shape trees), a table style, and a theme whose minor
+// font leaves the East Asian and complex-script slots to its per-script faces. Members in `extra` are
+// added or take the place of those of the same name.
+Members slotDeck(const QList<QByteArray> &slides, const Members &extra = {})
+{
+    QByteArray slideList;
+    QByteArray slideRels;
+    Members members{
+        {u"[Content_Types].xml"_s,
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+        {u"_rels/.rels"_s, rels("rId1 officeDocument ppt/presentation.xml")},
+        {u"ppt/theme/theme1.xml"_s,
+         "<a:theme xmlns:a=\"" + Dml +
+             "\"><a:themeElements><a:fontScheme><a:majorFont><a:latin typeface=\"Major Face\"/></a:majorFont>"
+             "<a:minorFont><a:latin typeface=\"Minor Face\"/><a:ea typeface=\"\"/><a:cs typeface=\"\"/>"
+             "<a:font script=\"Jpan\" typeface=\"Gothic Face\"/><a:font script=\"Hans\" typeface=\"Song "
+             "Face\"/>"
+             "<a:font script=\"Arab\" typeface=\"Arabic Face\"/></a:minorFont></a:fontScheme>"
+             "</a:themeElements></a:theme>"},
+        {u"ppt/slideMasters/slideMaster1.xml"_s,
+         part("sldMaster", shapes(shape("type=\"title\"", {}) + shape("type=\"body\" idx=\"1\"", {}) +
+                                  shape({}, "<a:p>" + textRun("©", face("latin", "Master Box")) + "</a:p>")) +
+                               "<p:txStyles><p:titleStyle>" + level(1, latin("+mj-lt")) +
+                               "</p:titleStyle><p:bodyStyle>" +
+                               level(1, "<a:buFont typeface=\"Bullet Face\"/><a:buChar char=\"•\"/>") +
+                               "</p:bodyStyle></p:txStyles>")},
+        {u"ppt/slideMasters/_rels/slideMaster1.xml.rels"_s,
+         rels("rId1 theme ../theme/theme1.xml; rId2 slideLayout ../slideLayouts/slideLayout1.xml")},
+        {u"ppt/slideLayouts/slideLayout1.xml"_s,
+         part("sldLayout",
+              shapes(shape("type=\"title\"", {}) + shape("idx=\"1\"", {}) +
+                     shape({}, "<a:p>" + textRun("L", face("latin", "Layout Box")) + "</a:p>")))},
+        {u"ppt/slideLayouts/_rels/slideLayout1.xml.rels"_s,
+         rels("rId1 slideMaster ../slideMasters/slideMaster1.xml")},
+        {u"ppt/tableStyles.xml"_s,
+         "<a:tblStyleLst xmlns:a=\"" + Dml +
+             "\"><a:tblStyle styleId=\"{S1}\"><a:wholeTbl><a:tcTxStyle><a:font>" +
+             face("latin", "Table Face") +
+             "</a:font></a:tcTxStyle></a:wholeTbl><a:firstRow><a:tcTxStyle><a:fontRef idx=\"major\"/>"
+             "</a:tcTxStyle></a:firstRow></a:tblStyle></a:tblStyleLst>"},
+    };
+    for (qsizetype index = 0; index < slides.size(); ++index) {
+        const QByteArray number = QByteArray::number(index + 1);
+        slideList += "<p:sldId r:id=\"rId" + QByteArray::number(index + 10) + "\"/>";
+        slideRels += "; rId" + QByteArray::number(index + 10) + " slide slides/slide" + number + ".xml";
+        QByteArray slide = part("sld", slides[index]);
+        if (slides[index].startsWith("<!--hidden-->"))
+            slide.replace("<p:sld ", "<p:sld showMasterSp=\"0\" ");
+        members.append({u"ppt/slides/slide"_s + QString::number(index + 1) + u".xml"_s, slide});
+        members.append(
+            {u"ppt/slides/_rels/slide"_s + QString::number(index + 1) + u".xml.rels"_s,
+             rels("rId1 slideLayout ../slideLayouts/slideLayout1.xml; rId2 chart ../charts/chart1.xml")});
+    }
+    members.append(
+        {u"ppt/presentation.xml"_s,
+         part("presentation", "<p:sldMasterIdLst><p:sldMasterId r:id=\"rId1\"/></p:sldMasterIdLst>"
+                              "<p:sldIdLst>" +
+                                  slideList + "</p:sldIdLst><p:defaultTextStyle>" +
+                                  level(1, "<a:defRPr>" + face("latin", "+mn-lt") + face("ea", "+mn-ea") +
+                                               face("cs", "+mn-cs") + "</a:defRPr>") +
+                                  "</p:defaultTextStyle>")});
+    members.append({u"ppt/_rels/presentation.xml.rels"_s,
+                    rels("rId1 slideMaster slideMasters/slideMaster1.xml; rId2 tableStyles tableStyles.xml" +
+                         slideRels)});
+    for (const auto &[name, data] : extra) {
+        const auto same = std::find_if(members.begin(), members.end(),
+                                       [&name](const auto &member) { return member.first == name; });
+        if (same != members.end())
+            same->second = data;
+        else
+            members.append({name, data});
+    }
+    return members;
+}
+
+// Each font that text draws: "Name: places [characters]", sorted.
+QStringList drawnFonts(const Members &members)
+{
+    const auto archive = ZipArchive::openData(buildZip(members));
+    if (!archive)
+        return {u"(no archive)"_s};
+    QStringList drawn;
+    for (const ListedFont &font : listFonts(readOoxmlFonts(*archive))) {
+        if (!font.used)
+            continue;
+        QString characters;
+        for (const auto &[place, text] : font.characters)
+            characters += u" ["_s + place + u": "_s + text + u']';
+        drawn.append(font.name + u": "_s + font.usedIn.join(u", "_s) + characters);
+    }
+    drawn.sort();
+    return drawn;
+}
+
 QStringList split(const QString &names)
 {
     return names.split(u'|', Qt::SkipEmptyParts);
@@ -139,6 +245,8 @@ private Q_SLOTS:
     void placesForPeople();
     void hostileNamesRoundTrip();
     void madeDeck();
+    void drawnText_data();
+    void drawnText();
     void realDocuments_data();
     void realDocuments();
     void kindDecidedByContent();
@@ -207,15 +315,108 @@ void FontMetaTest::madeDeck()
         listed.append(font.name + u": "_s + font.usedIn.join(u", "_s));
     }
     QCOMPARE(listed, (QStringList{
-                         u"Minor Face: slide 1, slide 2"_s, // inherited by body text; a chart
-                         u"Major Face: slide 1"_s,          // only inherited by a title
-                         u"Bullet One: slide 1"_s,          // the bullet of the level the slide uses
-                         u"Ghost Bullet: "_s,               // the bullet of a level no slide uses
-                         u"Other Face: "_s,                 // a style no slide text reaches
-                         u"Slide Face: slide 2"_s,          // a run's own face
-                         u"Notes Minor: notes page 2"_s,    // a notes page inherits its master's theme
-                         u"Notes Only: notes page 2"_s,     // a face only a notes page uses
+                         u"Minor Face: slide 1"_s,       // inherited by body text (the chart holds none)
+                         u"Major Face: slide 1"_s,       // only inherited by a title
+                         u"Bullet One: slide 1"_s,       // the bullet of the level the slide uses
+                         u"Ghost Bullet: "_s,            // the bullet of a level no slide uses
+                         u"Other Face: "_s,              // a style no slide text reaches
+                         u"Slide Face: slide 2"_s,       // a run's own face
+                         u"Notes Minor: notes page 2"_s, // a notes page inherits its master's theme
+                         u"Notes Only: "_s,              // a face only an empty run of a notes page names
                      }));
+}
+
+void FontMetaTest::drawnText_data()
+{
+    // Slides of a deck whose master and layout each draw a text box behind them, and the fonts drawn, each
+    // with the characters drawn in it; fonts the deck only names are not listed.
+    QTest::addColumn<QList<QByteArray>>("slides");
+    QTest::addColumn<Members>("extra");
+    QTest::addColumn<QStringList>("drawn");
+    const QString behind = u"Layout Box: slide 1 [slide 1: L]|Master Box: slide 1 [slide 1: ©]|"_s;
+    const auto add = [](const char *name, const QList<QByteArray> &slides, const QString &drawn,
+                        const Members &extra = {}) {
+        QStringList fonts = drawn.split(u'|', Qt::SkipEmptyParts);
+        fonts.sort();
+        QTest::newRow(name) << slides << extra << fonts;
+    };
+    const auto box = [](const QByteArray &paragraphs) {
+        return shapes(shape({}, paragraphs));
+    };
+    add("each character in the slot of its script",
+        {box("<a:p>" +
+             textRun("Ab漢かעب\uf041", face("latin", "L Face") + face("ea", "E Face") + face("cs", "C Face") +
+                                           face("sym", "S Face")) +
+             textRun("only Latin", face("latin", "L Face") + face("ea", "Unused EA")) + "</a:p>")},
+        behind + u"C Face: slide 1 [slide 1: \u05e2\u0628]|E Face: slide 1 [slide 1: か漢]|"
+                 u"L Face: slide 1 [slide 1: ALabilnoty]|S Face: slide 1 [slide 1: \uf041]"_s);
+    add("a private-use character without a symbol face is Latin",
+        {box("<a:p>" + textRun("\uf041", face("latin", "L Face")) + "</a:p>")},
+        behind + u"L Face: slide 1 [slide 1: \uf041]"_s);
+    add("empty theme slots fall back to the face for the language's script",
+        {box("<a:p>" + textRun("漢字", {}, "lang=\"zh-CN\"") + textRun("漢字", {}, "lang=\"ja-JP\"") +
+             textRun("مرحبا", {}, "lang=\"ar-SA\"") + textRun("かな") + "</a:p>")},
+        behind + u"Arabic Face: slide 1 [slide 1: ابحرم]|Gothic Face: slide 1 [slide 1: かな字漢]|"
+                 u"Song Face: slide 1 [slide 1: 字漢]"_s);
+    add("layout and master boxes are drawn on the slides that show them",
+        {box(PlainRun), "<!--hidden-->" + box(PlainRun), box(PlainRun)},
+        u"Layout Box: slide 1, slide 3 [slide 1: L] [slide 3: L]|Master Box: slide 1, slide 3 [slide 1: ©] "
+        u"[slide 3: ©]|Minor Face: slide 1, slide 2, slide 3 [slide 1: x] [slide 2: x] [slide 3: x]"_s);
+    add("a layout that hides the master's shapes", {box(PlainRun)},
+        u"Layout Box: slide 1 [slide 1: L]|Minor Face: slide 1 [slide 1: x]"_s,
+        {{u"ppt/slideLayouts/slideLayout1.xml"_s,
+          part("sldLayout", shapes(shape({}, "<a:p>" + textRun("L", face("latin", "Layout Box")) + "</a:p>")))
+              .replace("<p:sldLayout ", "<p:sldLayout showMasterSp=\"0\" ")}});
+    add("table cells take the table style's faces, the first row its own",
+        {"<p:cSld><p:spTree><p:graphicFrame><a:graphic><a:graphicData><a:tbl><a:tblPr firstRow=\"1\">"
+         "<a:tableStyleId>{S1}</a:tableStyleId></a:tblPr><a:tr><a:tc><a:txBody><a:p>" +
+         textRun("H") + "</a:p></a:txBody></a:tc></a:tr><a:tr><a:tc><a:txBody><a:p>" + textRun("v") +
+         "</a:p></a:txBody></a:tc><a:tc><a:txBody><a:p>" + textRun("w", face("latin", "Own Face")) +
+         "</a:p></a:txBody></a:tc></a:tr></a:tbl></a:graphicData></a:graphic></p:graphicFrame>"
+         "</p:spTree></p:cSld>"},
+        behind + u"Major Face: slide 1 [slide 1: H]|Own Face: slide 1 [slide 1: w]|Table Face: slide 1 "
+                 u"[slide 1: v]"_s);
+    add("placeholders inherit their master's styles and bullets",
+        {shapes(shape("type=\"title\"", "<a:p>" + textRun("T") + "</a:p>") +
+                shape("idx=\"1\"", "<a:p>" + textRun("b") + "</a:p>"))},
+        behind + u"Bullet Face: slide 1 [slide 1: •]|Major Face: slide 1 [slide 1: T]|"
+                 u"Minor Face: slide 1 [slide 1: b]"_s);
+    add("what draws no glyph",
+        {"<!--hidden-->" +
+         shapes(shape({}, "<a:lstStyle>" + level(2, latin("Unreached Level")) + "</a:lstStyle><a:p>" +
+                              textRun("x") + "<a:br><a:rPr>" + face("latin", "Break Face") +
+                              "</a:rPr></a:br>" + textRun({}, face("latin", "Empty Run")) + "<a:endParaRPr>" +
+                              face("latin", "End Mark") +
+                              "</a:endParaRPr></a:p><a:p><a:pPr>"
+                              "<a:buFont typeface=\"Off Bullet\"/><a:buNone/></a:pPr>" +
+                              textRun("y") +
+                              "</a:p><a:p><a:pPr><a:buFont typeface=\"Empty Bullet\"/><a:buChar char=\"-\"/>"
+                              "</a:pPr></a:p>"))},
+        u"Minor Face: slide 1 [slide 1: xy]"_s,
+        {{u"ppt/charts/chart1.xml"_s,
+          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" +
+              Dml + "\"><c:txPr><a:p><a:pPr><a:defRPr>" + face("latin", "Chart Face") +
+              "</a:defRPr></a:pPr></a:p></c:txPr></c:chartSpace>"}});
+    add("a table inside a paragraph is read as the paragraph's text",
+        {"<!--hidden-->" + box("<a:p><a:tbl><a:tr><a:tc><a:txBody>" + textRun("x", face("latin", "X Face")) +
+                               "</a:txBody></a:tc></a:tr></a:tbl></a:p>")},
+        u"X Face: slide 1 [slide 1: x]"_s);
+    add("a chart with text draws it in the faces it names", {"<!--hidden-->" + box({})},
+        u"Chart Face: slide 1 [slide 1: 12Q]"_s,
+        {{u"ppt/charts/chart1.xml"_s,
+          "<c:chartSpace xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\" xmlns:a=\"" +
+              Dml +
+              "\"><c:chart><c:tx><c:rich><a:p><a:r><a:t>Q1</a:t></a:r></a:p></c:rich></c:tx><c:v>2</c:v>"
+              "</c:chart><c:txPr><a:p><a:pPr><a:defRPr>" +
+              face("latin", "Chart Face") + "</a:defRPr></a:pPr></a:p></c:txPr></c:chartSpace>"}});
+}
+
+void FontMetaTest::drawnText()
+{
+    QFETCH(QList<QByteArray>, slides);
+    QFETCH(Members, extra);
+    QFETCH(QStringList, drawn);
+    QCOMPARE(drawnFonts(slotDeck(slides, extra)), drawn);
 }
 
 void FontMetaTest::realDocuments_data()
@@ -230,9 +431,9 @@ void FontMetaTest::realDocuments_data()
                         const QString &extracted = {}) {
         QTest::addRow("%s", qPrintable(file)) << file << used << declaredOnly << extracted;
     };
-    add(u"pptx/txt-font-typeface.pptx"_s,
-        u"Arial|Arial Black|Calibri|Hiragino Sans GB W3|Lucida Grande|Verdana"_s, {},
-        u"Arial|Arial Black|Lucida Grande|Verdana"_s);
+    // Arial is the Latin face of a run of Chinese text only: its characters are drawn in the East Asian face.
+    add(u"pptx/txt-font-typeface.pptx"_s, u"Arial Black|Calibri|Hiragino Sans GB W3|Lucida Grande|Verdana"_s,
+        u"Arial"_s, u"Arial|Arial Black|Lucida Grande|Verdana"_s);
     add(u"pptx/shp-shapes.pptx"_s, u"Arial|Calibri"_s);
     add(u"pptx/sld-notes.pptx"_s, u"Calibri"_s, u"Arial"_s);
     // PowerPoint's own list (docProps/app.xml) names the declared ones too: it lists the faces its masters'
@@ -249,13 +450,15 @@ void FontMetaTest::realDocuments_data()
     add(u"ppt/encrypted.ppt"_s, {});
     add(u"ppt/filetype-libreoffice.ppt"_s,
         u"Arial|DejaVu Sans|Droid Sans Fallback|Times New Roman|WenQuanYi Zen Hei"_s);
-    // Keynote: the styles the slides' text storages reach; the legacy format is not followed that far.
-    add(u"key/simple-oneslide.key"_s, u"HelveticaNeue|HelveticaNeue-Medium|HelveticaNeue-Thin"_s,
-        u"GillSans|Helvetica|Helvetica-Light|HelveticaNeue-Bold|HelveticaNeue-Italic|HelveticaNeue-Light"_s);
+    // Keynote: the styles in which the slides' text storages draw characters; a storage holding only an
+    // anchored object or nothing draws no glyph. The legacy format is not followed that far.
+    add(u"key/simple-oneslide.key"_s, u"HelveticaNeue|HelveticaNeue-Medium"_s,
+        u"GillSans|Helvetica|Helvetica-Light|HelveticaNeue-Bold|HelveticaNeue-Italic|HelveticaNeue-Light|"
+        u"HelveticaNeue-Thin"_s);
     const QString keynoteSixDeclared =
-        u"Helvetica|Helvetica-Bold|Helvetica-Light|HelveticaNeue|MarkerFelt-Thin"_s;
-    add(u"key/package-keynote6.key"_s, u"GillSans|LucidaGrande"_s, keynoteSixDeclared);
-    add(u"key/zipped-package.key"_s, u"GillSans|LucidaGrande"_s, keynoteSixDeclared);
+        u"Helvetica|Helvetica-Bold|Helvetica-Light|HelveticaNeue|LucidaGrande|MarkerFelt-Thin"_s;
+    add(u"key/package-keynote6.key"_s, u"GillSans"_s, keynoteSixDeclared);
+    add(u"key/zipped-package.key"_s, u"GillSans"_s, keynoteSixDeclared);
     add(u"key/osaka09-01.key"_s, u"GillSans|LucidaGrande|MarkerFelt-Thin"_s);
     add(u"key/legacy-package.key"_s, u"GillSans|LucidaGrande|MarkerFelt-Thin"_s);
 }

@@ -15,6 +15,7 @@ class FontStatusTest : public QObject
 private Q_SLOTS:
     void statusesCountsAndReadiness();
     void travelListAndVerdict();
+    void missingCharactersForPeople();
 };
 
 void FontStatusTest::statusesCountsAndReadiness()
@@ -87,6 +88,27 @@ void FontStatusTest::travelListAndVerdict()
                                           : u"Brand cannot travel: its licence does not allow passing it on. "
                                             u"The show computer needs its own licensed copy."_s);
     }
+}
+
+void FontStatusTest::missingCharactersForPeople()
+{
+    QStringList slides;
+    for (int slide = 1; slide <= 40; slide += 2)
+        slides.append(u"slide %1"_s.arg(slide));
+    const QList<std::pair<MissingCharacters, QString>> cases = {
+        {{}, {}},
+        {{u"ř"_s, 1, {u"slide 4"_s}}, u"1 character not in Georgia: ř (slide 4)"_s},
+        {{u"řůľ"_s, 3, {u"slide 9"_s, u"slide 4"_s, u"notes page 2"_s}},
+         u"3 characters not in Georgia: ř ů ľ (slides 4, 9, notes page 2)"_s},
+        // A combining mark on a dotted circle; only the first twenty are listed.
+        {{u"\u0301abcdefghijklmnopqrs"_s, 25, {u"slide 1"_s}},
+         u"25 characters not in Georgia: \u25cc\u0301 a b c d e f g h i j k l m n o p q r s … and 5 more "
+         u"(slide 1)"_s},
+        {{u"ř"_s, 1, slides},
+         u"1 character not in Georgia: ř (slides 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27, 29, …)"_s},
+    };
+    for (const auto &[missing, text] : cases)
+        QCOMPARE(missingCharactersText(u"Georgia"_s, missing), text);
 }
 
 QTEST_GUILESS_MAIN(FontStatusTest)

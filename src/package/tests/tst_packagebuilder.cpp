@@ -164,7 +164,8 @@ void PackageBuilderTest::wholePackage()
     items[6].isSelected = false;
     items[7].permission = EmbeddingPermission::restricted;
     items[7].isSelected = false;
-    items[4].isSelected = true; // never honoured for a restricted font
+    items[4].isSelected = true;                               // never honoured for a restricted font
+    items[1].missingCharacters = {u"ř"_s, 1, {u"slide 4"_s}}; // told, whatever the font's status
 
     const PackageOutcome outcome = build({deck, path(u"out"_s), items, true, true});
     QVERIFY(outcome.isBuilt);
@@ -187,6 +188,8 @@ void PackageBuilderTest::wholePackage()
     QCOMPARE(manifest->presentationSha256, sha256OfItem(outcome.packagePath + u"/Quarterly Review.pptx"_s));
     QStringList travelling;
     for (const ManifestFont &font : manifest->fonts) {
+        QCOMPARE(font.missingCharacters,
+                 font.name == u"Sans"_s ? u"1 character not in Sans: ř (slide 4)"_s : QString());
         for (const ManifestFile &packaged : font.files)
             travelling.append(font.name + u" → "_s + packaged.name + u' ' + packaged.sha256.left(8));
     }
@@ -217,6 +220,8 @@ void PackageBuilderTest::wholePackage()
     QVERIFY2(report.contains(u"\nExported Fonts (4):\n- Serif: Fonts/Serif.ttf\n- Family: Fonts/Family.ttc\n"
                              u"- Family Bold: Fonts/Family.ttc\n- ＭＳ Ｐゴシック: Fonts/Serif 2.ttf\n"_s) &&
                  report.contains(u"kernwick-check --install-fonts 'Quarterly Review_package'"_s),
+             qPrintable(report));
+    QVERIFY2(report.contains(u"\n- Sans [System]\n    1 character not in Sans: ř (slide 4)\n"_s),
              qPrintable(report));
 
     // The status message's singular forms, the plural ones being this package's; the notice and the folder.

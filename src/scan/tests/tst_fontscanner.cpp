@@ -216,13 +216,18 @@ void FontScannerTest::findingTheHelper()
 void FontScannerTest::answerCarriesUsage()
 {
     const MetadataAnswer answer = parseMetadataAnswer(
-        R"({"fonts": [{"name": "Used", "places": ["slide 1"], "used": true, "usedIn": ["slide 1", "notes page 2"]},
+        R"({"fonts": [{"name": "Used", "places": ["slide 1"], "used": true, "usedIn": ["slide 1", "notes page 2"],
+                       "characters": {"slide 1": "ab\u0007ř", "notes page 2": "c"}},
                       {"name": "Ghost", "places": ["slide master 1"], "used": false, "usedIn": []},
                       {"name": "Somewhere", "places": ["font collection"], "used": true, "usedIn": null},
                       {"name": "Older\u0007Helper", "places": []}]})");
     QCOMPARE(answer.fonts.size(), 4);
     QCOMPARE(answer.fonts[0].usedIn, (QStringList{u"slide 1"_s, u"notes page 2"_s}));
     QVERIFY(answer.fonts[0].used && answer.fonts[0].usedInKnown);
+    // The characters drawn at each place, controls made spaces (which draw nothing).
+    QCOMPARE(answer.fonts[0].characters,
+             (DrawnCharacters{{u"notes page 2"_s, u"c"_s}, {u"slide 1"_s, u"ab ř"_s}}));
+    QVERIFY(answer.fonts[1].characters.isEmpty());
     QVERIFY(!answer.fonts[1].used && answer.fonts[1].usedInKnown);
     QVERIFY(answer.fonts[2].used && !answer.fonts[2].usedInKnown);
     // An answer without the usage fields counts every font as used, places unknown.

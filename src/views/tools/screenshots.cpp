@@ -167,7 +167,9 @@ int main(int argc, char *argv[])
                                test::names::licensed,     test::names::twinned,      embedded};
     // One installed font only a master's bullet level names: no text uses it.
     const QStringList declaredOnly = {test::names::installed[1]};
-    const QString mixedDeck = world.deck(u"Quarterly Review.pptx"_s, mixed, declaredOnly, {embedded});
+    // An installed font lacks the Armenian letters its text draws.
+    const QString mixedDeck = world.deck(u"Quarterly Review.pptx"_s, mixed, declaredOnly, {embedded},
+                                         {{test::names::installed[0], u"xԲարեւ"_s}});
     const QString readyDeck =
         world.deck(u"Launch Keynote.pptx"_s, test::names::installed + QStringList{test::names::system});
     const QString emptyDeck = world.deck(u"Blank.pptx"_s, {});

@@ -57,7 +57,7 @@ std::unique_ptr<WorkflowState> ViewWorld::makeWorkflow()
 }
 
 QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly,
-                        const QStringList &embedded) const
+                        const QStringList &embedded, const QHash<QString, QString> &texts) const
 {
     const QByteArray namespaces =
         " xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\""
@@ -80,8 +80,8 @@ QString ViewWorld::deck(const QString &name, const QStringList &fonts, const QSt
 
     QByteArray text;
     for (const QString &font : fonts)
-        text +=
-            "<a:p><a:r><a:rPr><a:latin typeface=\"" + typeface(font) + "\"/></a:rPr><a:t>x</a:t></a:r></a:p>";
+        text += "<a:p><a:r><a:rPr><a:latin typeface=\"" + typeface(font) + "\"/></a:rPr><a:t>" +
+                texts.value(font, u"x"_s).toHtmlEscaped().toUtf8() + "</a:t></a:r></a:p>";
     QByteArray levels;
     for (int level = 0; level < declaredOnly.size(); ++level) {
         const QByteArray tag = "a:lvl" + QByteArray::number(level + 2) + "pPr";

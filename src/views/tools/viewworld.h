@@ -51,8 +51,9 @@ public:
     // A PowerPoint deck whose one slide's text is set in `fonts`, in this world's folder; its master
     // names `declaredOnly` for a bullet level that no text reaches; it embeds the regular and bold faces
     // of `embedded`.
+    // Each font's text is "x" unless `texts` gives it other characters.
     QString deck(const QString &name, const QStringList &fonts, const QStringList &declaredOnly = {},
-                 const QStringList &embedded = {}) const;
+                 const QStringList &embedded = {}, const QHash<QString, QString> &texts = {}) const;
     // Takes `file` in as a drop does and waits until its scan has been applied.
     static bool dropAndScan(WorkflowState &workflow, const QString &file);
     static bool waitForScan(WorkflowState &workflow);

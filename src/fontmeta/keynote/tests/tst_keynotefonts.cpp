@@ -153,6 +153,7 @@ private Q_SLOTS:
     void chunks();
     void objects();
     void hostilePackageFiles();
+    void slideText();
 };
 
 void TestKeynoteReaders::documents()
@@ -465,6 +466,48 @@ void TestKeynoteReaders::hostilePackageFiles()
     QVERIFY(result.uses.isEmpty());
     QCOMPARE(result.notes,
              QStringList{u"not a Keynote document: the folder holds no Index.zip or index.apxl"_s});
+}
+
+void TestKeynoteReaders::slideText()
+{
+    // A slide's text storages: characters drawn by paragraph style, a character style over part of them, a
+    // paragraph whose entry names no style keeping the one before; a storage holding only an anchored object
+    // and an empty one draw nothing. Indexes count UTF-16 units.
+    const auto reference = [](quint64 identifier) -> QByteArray {
+        return IwaWriter::bytesField(2, IwaWriter::varintField(1, identifier));
+    };
+    const auto table = [&](const QList<std::pair<quint64, quint64>> &entries) -> QByteArray {
+        QByteArray bytes;
+        for (const auto &[index, style] : entries)
+            bytes += IwaWriter::bytesField(1, IwaWriter::varintField(1, index) +
+                                                  (style ? reference(style) : QByteArray()));
+        return bytes;
+    };
+    const auto storage = [&](const QString &text, const QList<std::pair<quint64, quint64>> &paragraphs,
+                             const QList<std::pair<quint64, quint64>> &characters = {}) -> QByteArray {
+        return IwaWriter::bytesField(3, text.toUtf8()) + IwaWriter::bytesField(5, table(paragraphs)) +
+               IwaWriter::bytesField(8, table(characters));
+    };
+    IwaWriter styles;
+    styles.addObject(10, {{2022, IwaWriter::textStyle("Para-Face")}});
+    styles.addObject(11, {{2021, IwaWriter::textStyle("Char-Face")}});
+    styles.addObject(12, {{2022, IwaWriter::textStyle("Object-Face")}});
+    styles.addObject(13, {{2022, IwaWriter::textStyle("Empty-Face")}});
+    IwaWriter slide;
+    slide.addObject(30, {{2001, storage(u"𝒜b ř\ncd"_s, {{0, 10}, {6, 0}}, {{4, 11}, {5, 0}})}});
+    slide.addObject(31, {{2001, storage(u"\ufffc"_s, {{0, 12}})}});
+    slide.addObject(32, {{2001, storage({}, {{0, 13}})}});
+    const auto archive = ZipArchive::openData(TestZip::build({{u"Index/Document.iwa"_s, documentComponent()},
+                                                              {u"Index/Styles.iwa"_s, styles.component()},
+                                                              {u"Index/Slide-1.iwa"_s, slide.component()}}));
+    QVERIFY(archive);
+    const ReadResult result = readKeynoteArchiveFonts(*archive);
+    QCOMPARE(result.drawnFonts, DrawnFonts::NamesOnly);
+    QStringList drawn;
+    for (const FontUse &use : result.drawnUses)
+        drawn.append(use.fontName + u": "_s + use.characters);
+    drawn.sort();
+    QCOMPARE(drawn, (QStringList{u"Char-Face: ř"_s, u"Para-Face: bcd𝒜"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestKeynoteReaders)
