@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -19,6 +20,12 @@ using namespace Qt::StringLiterals;
 using namespace kernwick;
 
 namespace {
+
+QString loadAverage()
+{
+    QFile file(u"/proc/loadavg"_s);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readLine()).section(u' ', 0, 2) : u"?"_s;
+}
 
 double childCpuSeconds()
 {
@@ -97,6 +104,7 @@ int main(int argc, char *argv[])
     QTemporaryDir root;
     const QStringList decks = makeDecks(root.path(), deckCount);
     std::printf("%lld decks in %s\n", static_cast<long long>(decks.size()), qPrintable(root.path()));
+    std::printf("%d cores, load %s before\n", QThread::idealThreadCount(), qPrintable(loadAverage()));
 
     // Warm the file cache and fontconfig's cache once, so that every measurement starts alike.
     seconds(check, {u"-j"_s, u"2"_s, root.path()});
@@ -127,8 +135,10 @@ int main(int argc, char *argv[])
     std::printf("one process per deck (%d decks): %8.1f decks/s, %5.1f ms processor time a deck\n",
                 sampleCount, perDeckRate, perDeckCpu);
 
-    std::printf("2 workers / 1 worker:              %5.2fx (target >= 1.7x)\n", rates[1] / rates[0]);
-    std::printf("batch 1 worker / process per deck: %5.2fx (target >= 2x); processor time %5.2fx\n",
+    std::printf("2 workers / 1 worker:              %5.2fx (target >= 1.7x on an idle machine, load %s)\n",
+                rates[1] / rates[0], qPrintable(loadAverage()));
+    std::printf("batch 1 worker / process per deck: %5.2fx (target >= 3x); processor time %5.2fx\n",
                 rates[0] / perDeckRate, perDeckCpu / cpuPerDeck[0]);
+    std::printf("%d cores, load %s after\n", QThread::idealThreadCount(), qPrintable(loadAverage()));
     return 0;
 }
