@@ -2,6 +2,10 @@
 #include "batch.h"
 #include "checkreport.h"
 #include "handoffcommands.h"
+
+#ifdef KERNWICK_READS_IN_PROCESS
+#include <fontmeta/documentquery.h>
+#endif
 #include <model/printabletext.h>
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
@@ -58,6 +62,9 @@ QHash<QString, FontPlaces> fontPlaces(const QHash<QString, FontUsage> &usage)
 
 int main(int argc, char *argv[])
 {
+    // The local time zone read once: libzip asks for it for every member it lists.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"kernwick-check"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
@@ -117,9 +124,15 @@ int main(int argc, char *argv[])
         QTextStream(stdout) << app.applicationName() << u' ' << app.applicationVersion() << u'\n';
         return allReady;
     }
+#ifdef KERNWICK_READS_IN_PROCESS
+    // The documents are read in this process, by the helper's own readers: one start-up in all, and every
+    // part of a .pptx inflated once.
+    const FontScanner scanner{MetadataQuery(DocumentReader(&fontmeta::queryDocumentAnswer))};
+#else
     const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
         QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
         QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+#endif
     if (const std::optional<int> handoff = runHandoffCommand(
             parser, {verifyOption, installOption, uninstallOption}, parser.isSet(jsonOption), scanner)) {
         return *handoff;

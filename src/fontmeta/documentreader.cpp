@@ -23,7 +23,7 @@ ReadResult withNote(const QString &note)
 }
 } // namespace
 
-ReadResult readDocumentFonts(const QString &path)
+ReadResult readDocumentFonts(const QString &path, const ZipMemberTap *tap)
 {
     const QFileInfo info(path);
     if (info.isDir())
@@ -41,8 +41,10 @@ ReadResult readDocumentFonts(const QString &path)
 
     QString problem;
     if (const auto archive = ZipArchive::openFile(path, &problem)) {
-        if (archive->indexOf(u"[Content_Types].xml"_s) >= 0)
+        if (archive->indexOf(u"[Content_Types].xml"_s) >= 0) {
+            archive->setTap(tap);
             return readOoxmlFonts(*archive);
+        }
         return readKeynoteArchiveFonts(*archive, {}, info.size());
     }
     if (!problem.isEmpty())

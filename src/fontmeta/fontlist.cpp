@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QJsonArray>
+#include <QSet>
 
 #include <algorithm>
 
@@ -21,6 +22,9 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
 {
     QList<ListedFont> fonts;
     QHash<QString, qsizetype> indexByName;
+    // The places each font already has, to keep them distinct in time linear in the uses.
+    QList<QSet<QString>> placesOf;
+    QList<QSet<QString>> usedInOf;
     int tooLong = 0;
     bool cut = false;
     bool charactersCut = false;
@@ -44,10 +48,13 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
             font.used = result.drawnFonts == DrawnFonts::Unknown;
             font.usedInKnown = result.drawnFonts == DrawnFonts::WithPlaces;
             fonts.append(font);
+            placesOf.append(QSet<QString>());
+            usedInOf.append(QSet<QString>());
         }
-        QStringList &places = fonts[*found].places;
-        if (!use.place.isEmpty() && !places.contains(use.place))
-            places.append(use.place);
+        if (!use.place.isEmpty() && !placesOf[*found].contains(use.place)) {
+            placesOf[*found].insert(use.place);
+            fonts[*found].places.append(use.place);
+        }
     }
     for (const FontUse &use : result.drawnUses) {
         const auto found = indexByName.constFind(printableText(use.fontName).trimmed());
@@ -55,8 +62,10 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
             continue; // text draws only what some place names
         ListedFont &font = fonts[*found];
         font.used = true;
-        if (font.usedInKnown && !use.place.isEmpty() && !font.usedIn.contains(use.place))
+        if (font.usedInKnown && !use.place.isEmpty() && !usedInOf[*found].contains(use.place)) {
+            usedInOf[*found].insert(use.place);
             font.usedIn.append(use.place);
+        }
         if (use.characters.isEmpty())
             continue; // where the document does not tell places, under an empty one
         qsizetype total = 0;

@@ -3,13 +3,12 @@
 //   kernwick-fontmeta --query PATH              the answer the scan's metadata query reads (JSON)
 //   kernwick-fontmeta -name kMDItemFonts PATH   the same in the metadata tool's text form, kept for scripts
 //   kernwick-fontmeta [--json] PATH…            for people, or for scripts
+#include <fontmeta/documentquery.h>
 #include <fontmeta/documentreader.h>
 #include <fontmeta/embeddedfonts.h>
 #include <fontmeta/fontlist.h>
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
@@ -59,22 +58,6 @@ const QString usage = u"usage: kernwick-fontmeta [--json] PATH…\n"
                       u"       kernwick-fontmeta --query PATH\n"
                       u"       kernwick-fontmeta -name kMDItemFonts PATH\n"_s;
 
-// Why `path` cannot be read, or an empty string when it can.
-QString readProblem(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return u"no such file or folder"_s;
-    if (info.isDir())
-        return info.isReadable() && info.isExecutable() ? QString() : u"cannot be read"_s;
-    if (!info.isFile())
-        return u"not a file or a package folder"_s;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return u"cannot be read: "_s + file.errorString();
-    return {};
-}
-
 // The caller reads standard output and standard error as one answer: whatever a library might say on
 // standard error goes nowhere.
 void silenceStandardError()
@@ -90,6 +73,9 @@ void silenceStandardError()
 int main(int argc, char *argv[])
 {
     limitResources();
+    // The local time zone read once: libzip asks for it for every member it lists.
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     QTextStream out(stdout);
@@ -98,26 +84,16 @@ int main(int argc, char *argv[])
     // The machine form: one JSON object, names exactly as the document holds them, and the notes.
     if (arguments.size() == 2 && arguments[0] == u"--query") {
         silenceStandardError();
-        const QString &path = arguments[1];
-        const QString problem = readProblem(path);
-        QList<ListedFont> fonts;
-        QStringList notes{problem};
-        ReadResult result;
-        if (problem.isEmpty()) {
-            result = readDocumentFonts(path);
-            notes = result.notes;
-            fonts = listFonts(result, &notes);
-        }
-        QJsonObject answer = formatAsJson(path, fonts, notes);
-        answer.insert(u"embedded"_s, embeddedFontsToJson(result.embedded));
+        bool readable = false;
+        const QJsonObject answer = queryDocument(arguments[1], nullptr, &readable);
         out << QJsonDocument(answer).toJson(QJsonDocument::Compact) << '\n';
-        return problem.isEmpty() ? success : usageError;
+        return readable ? success : usageError;
     }
 
     // The metadata tool's text form, for scripts written against it.
     if (arguments.size() == 3 && arguments[0] == u"-name" && arguments[1] == u"kMDItemFonts") {
         silenceStandardError();
-        if (!readProblem(arguments[2]).isEmpty()) {
+        if (!documentReadProblem(arguments[2]).isEmpty()) {
             out << formatMetadataAnswer({});
             return unreadable;
         }
@@ -145,7 +121,7 @@ int main(int argc, char *argv[])
     int status = success;
     QJsonArray files;
     for (const QString &path : std::as_const(arguments)) {
-        if (const QString problem = readProblem(path); !problem.isEmpty()) {
+        if (const QString problem = documentReadProblem(path); !problem.isEmpty()) {
             err << u"kernwick-fontmeta: "_s << printableText(path) << u": "_s << problem << u'\n';
             err.flush();
             if (json)

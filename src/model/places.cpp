@@ -1,5 +1,6 @@
 #include "places.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -17,22 +18,26 @@ QStringList gatherPlaces(const QStringList &places)
         QList<int> numbers;
     };
     QList<Entry> entries;
+    // Where each label stands in `entries`, apart (a numbered label and a plain one of the same text are
+    // two entries): a deck's places run into the tens of thousands.
+    QHash<QString, qsizetype> plainAt;
+    QHash<QString, qsizetype> numberedAt;
     for (const QString &place : places) {
         const QRegularExpressionMatch match = numbered.match(place);
         if (!match.hasMatch()) {
-            if (std::none_of(entries.cbegin(), entries.cend(),
-                             [&](const Entry &e) { return e.label == place; }))
+            if (!plainAt.contains(place)) {
+                plainAt.insert(place, entries.size());
                 entries.append({place, {}});
+            }
             continue;
         }
         const QString label = match.captured(1);
-        auto entry = std::find_if(entries.begin(), entries.end(),
-                                  [&](const Entry &e) { return e.label == label && !e.numbers.isEmpty(); });
-        if (entry == entries.end()) {
+        auto at = numberedAt.constFind(label);
+        if (at == numberedAt.cend()) {
+            at = numberedAt.insert(label, entries.size());
             entries.append({label, {}});
-            entry = entries.end() - 1;
         }
-        entry->numbers.append(match.captured(2).toInt());
+        entries[*at].numbers.append(match.captured(2).toInt());
     }
 
     QStringList parts;

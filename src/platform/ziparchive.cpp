@@ -154,15 +154,22 @@ bool ZipArchive::readInto(int index, qint64 maxSize, const std::function<bool(co
     if (!file)
         return false;
     std::array<char, ReadChunkSize> buffer;
+    const bool tapped = m_tap && m_tap->wanted(index, m_names[index]);
+    QByteArray whole;
     for (;;) {
         const zip_int64_t count = zip_fread(file.get(), buffer.data(), buffer.size());
         if (count < 0)
             return false;
-        if (count == 0)
+        if (count == 0) {
+            if (tapped)
+                m_tap->take(index, m_names[index], whole);
             return true;
+        }
         total += count;
         if (total > maxSize || !sink(buffer.data(), count))
             return false;
+        if (tapped)
+            whole.append(buffer.data(), count);
     }
 }
 

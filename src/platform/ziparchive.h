@@ -12,6 +12,14 @@ struct zip;
 
 namespace kernwick {
 
+// A second reader of an archive's members, fed with what the first one inflates: each member that
+// `wanted` selects, once read whole, is handed to `take`, so that it need not be inflated again.
+struct ZipMemberTap
+{
+    std::function<bool(int index, QStringView name)> wanted;
+    std::function<void(int index, QStringView name, const QByteArray &bytes)> take;
+};
+
 // How much of a zip archive may be inflated. Archives are untrusted input: a member's stated size is never
 // believed, what it really inflates to is counted while it is read.
 struct ZipLimits
@@ -56,12 +64,17 @@ public:
     bool readInto(int index, qint64 maxSize, const std::function<bool(const char *data, qint64 size)> &sink,
                   qint64 *inflated = nullptr) const;
 
+    // Every member read whole from now on, by any of the calls above, that the tap wants goes to it too;
+    // nullptr stops that. The tap must outlive the reads.
+    void setTap(const ZipMemberTap *tap) { m_tap = tap; }
+
 private:
     ZipArchive(zip *archive, QByteArray data);
 
     zip *m_archive;
     QByteArray m_data; // keeps the bytes of an in-memory archive alive
     QStringList m_names;
+    const ZipMemberTap *m_tap = nullptr;
 };
 
 // True when a member name stays inside the folder it would be unpacked into: relative, no ".."

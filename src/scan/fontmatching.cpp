@@ -141,15 +141,21 @@ void collectLatinTypefaces(QStringView text, ScanCollector &collected)
     }
 }
 
+bool isReadableMember(QStringView name, const std::function<bool(QStringView)> &wanted)
+{
+    return !name.endsWith(u'/') && isSafeMemberName(name) && wanted(name);
+}
+
 void readArchiveMembers(const ZipArchive &archive, const std::function<bool(QStringView)> &wanted,
                         ScanCollector &collected,
-                        const std::function<void(const QString &, const QByteArray &)> &use)
+                        const std::function<void(const QString &, const QByteArray &)> &use,
+                        const QSet<int> &alreadyRead)
 {
     const QStringList names = archive.memberNames();
-    int attempted = 0;
+    int attempted = int(alreadyRead.size());
     for (int index = 0; index < names.size() && collected.bytesLeft() > 0; ++index) {
         const QString &name = names[index];
-        if (name.endsWith(u'/') || !isSafeMemberName(name) || !wanted(name) || archive.isLink(index))
+        if (alreadyRead.contains(index) || !isReadableMember(name, wanted) || archive.isLink(index))
             continue;
         if (++attempted > collected.limits().maxMembers) {
             collected.addNote(

@@ -80,10 +80,14 @@ void collectLatinTypefaces(QStringView text, ScanCollector &collected);
 // Reads, in archive order, the members that `wanted` selects and hands each whole to `use`, as an
 // unpacking tool would give them: folders, links and names that would leave the unpacking folder are
 // passed over. Each member counts against the scan's bytes; one larger than the member limit is left
-// out with a note.
+// out with a note. Members whose index is in `alreadyRead` were handed over before and count as read.
 void readArchiveMembers(const ZipArchive &archive, const std::function<bool(QStringView name)> &wanted,
                         ScanCollector &collected,
-                        const std::function<void(const QString &name, const QByteArray &bytes)> &use);
+                        const std::function<void(const QString &name, const QByteArray &bytes)> &use,
+                        const QSet<int> &alreadyRead = {});
+
+// Whether readArchiveMembers() would read the member `name` that `wanted` selects (links aside).
+bool isReadableMember(QStringView name, const std::function<bool(QStringView name)> &wanted);
 
 // The collected names with no-break spaces made ordinary spaces, trimmed.
 QStringList cleanFontNames(const QStringList &collected);

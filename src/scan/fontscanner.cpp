@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -50,14 +51,22 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
         refused.failure = problem; // not read at all, which is not a deck without fonts
         return refused;
     }
-    const MetadataAnswer metadata = m_metadata.query(path);
-    ScanResult result{metadata.names(), metadata.notes, metadata.embedded};
     const QString extension = QFileInfo(path).suffix().toLower();
     ScanResult extracted;
-    if (extension == u"pptx")
-        extracted = powerPointPackageFonts(path, m_limits);
-    else if (extension == u"key")
-        extracted = keynotePackageFonts(path, m_limits);
+    MetadataAnswer metadata;
+    if (extension == u"pptx" && m_metadata.readsInProcess()) {
+        // The reader and the extraction share every part the reader inflates.
+        PowerPointExtraction extraction(m_limits);
+        metadata = m_metadata.query(path, &extraction.tap());
+        extracted = extraction.finish(path);
+    } else {
+        metadata = m_metadata.query(path);
+        if (extension == u"pptx")
+            extracted = powerPointPackageFonts(path, m_limits);
+        else if (extension == u"key")
+            extracted = keynotePackageFonts(path, m_limits);
+    }
+    ScanResult result{metadata.names(), metadata.notes, metadata.embedded};
     result.fonts = sortedDistinctNames(result.fonts + extracted.fonts);
     // Spellings that differ only by case are one font, under the spelling kept.
     QHash<QString, QString> kept;
@@ -67,21 +76,40 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
         return kept.value(fontNameIdentity(name), name);
     };
     QList<EmbeddedFontFaces> embedded;
+    QHash<QString, qsizetype> embeddedAt;
     for (const EmbeddedFontFaces &font : std::as_const(result.embedded)) {
         const QString name = keptName(font.fontName);
-        const auto same =
-            std::find_if(embedded.begin(), embedded.end(),
-                         [&name](const EmbeddedFontFaces &entry) { return entry.fontName == name; });
-        if (same == embedded.end()) {
+        const auto at = embeddedAt.constFind(name);
+        if (at == embeddedAt.cend()) {
+            embeddedAt.insert(name, embedded.size());
             embedded.append({name, font.faces});
             continue;
         }
+        QStringList &faces = embedded[*at].faces;
         for (const QString &face : font.faces) {
-            if (!same->faces.contains(face))
-                same->faces.append(face);
+            if (!faces.contains(face)) // four faces at most
+                faces.append(face);
         }
     }
     result.embedded = embedded;
+    // A name given twice: used when either says so, with the places of both, each once. The places seen
+    // are kept in sets beside the lists, so that a name used on thousands of slides merges in linear time.
+    struct SeenPlaces
+    {
+        QSet<QString> places;
+        QSet<QString> usedIn;
+    };
+    QHash<QString, SeenPlaces> seen;
+    const auto appendNew = [](QStringList &list, QSet<QString> &inList, const QStringList &more) {
+        if (inList.isEmpty())
+            inList = QSet<QString>(list.cbegin(), list.cend());
+        for (const QString &place : more) {
+            if (!inList.contains(place)) {
+                inList.insert(place);
+                list.append(place);
+            }
+        }
+    };
     for (const MetadataFont &font : metadata.fonts) {
         const QString name = keptName(font.name);
         const auto found = result.usage.find(name);
@@ -90,17 +118,11 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
                                 {font.places, font.used, font.usedIn, font.usedInKnown, font.characters});
             continue;
         }
-        // A name given twice: used when either says so, with the places of both.
         found->used = found->used || font.used;
         found->usedInKnown = found->usedInKnown || font.usedInKnown;
-        for (const QString &place : font.places) {
-            if (!found->places.contains(place))
-                found->places.append(place);
-        }
-        for (const QString &place : font.usedIn) {
-            if (!found->usedIn.contains(place))
-                found->usedIn.append(place);
-        }
+        SeenPlaces &places = seen[name];
+        appendNew(found->places, places.places, font.places);
+        appendNew(found->usedIn, places.usedIn, font.usedIn);
         found->characters += font.characters;
     }
     for (const QString &name : std::as_const(result.fonts)) {

@@ -110,8 +110,14 @@ MetadataQuery::MetadataQuery(QString program, ChildProcessLimits limits)
     , m_limits(limits)
 {}
 
-MetadataAnswer MetadataQuery::query(const QString &presentationPath) const
+MetadataQuery::MetadataQuery(DocumentReader reader)
+    : m_reader(std::move(reader))
+{}
+
+MetadataAnswer MetadataQuery::query(const QString &presentationPath, const ZipMemberTap *tap) const
 {
+    if (m_reader)
+        return parseMetadataAnswer(m_reader(presentationPath, tap));
     if (m_program.isEmpty())
         return {};
     const auto answer = runProgramForOutput(m_program, {u"--query"_s, presentationPath}, m_limits);

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <platform/childprocess.h>
+#include <platform/ziparchive.h>
 #include <scan/scantext.h>
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace kernwick {
 
@@ -45,14 +48,22 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer);
 // One name of the answer as the scan keeps it, or an empty string when it is dropped.
 QString metadataFontName(QStringView name);
 
-// Asks the helper, `kernwick-fontmeta --query PATH`, for the fonts a document names.
+// Reads a document in the calling process and gives the answer the helper would print for it; the tap,
+// when given, is handed the members of an Office Open XML package as the reader inflates them.
+using DocumentReader = std::function<QByteArray(const QString &path, const ZipMemberTap *tap)>;
+
+// Asks the helper, `kernwick-fontmeta --query PATH`, for the fonts a document names, or the helper's own
+// readers in this process (no crash boundary, one start-up less per document).
 class MetadataQuery final
 {
 public:
     // An empty program or one that cannot be started makes the query contribute nothing.
     explicit MetadataQuery(QString program = {}, ChildProcessLimits limits = {});
+    explicit MetadataQuery(DocumentReader reader);
 
-    MetadataAnswer query(const QString &presentationPath) const;
+    // The tap is used only by a reader in this process.
+    MetadataAnswer query(const QString &presentationPath, const ZipMemberTap *tap = nullptr) const;
+    bool readsInProcess() const { return bool(m_reader); }
     QStringList metadataFonts(const QString &presentationPath) const
     {
         return query(presentationPath).names();
@@ -68,6 +79,7 @@ public:
 private:
     QString m_program;
     ChildProcessLimits m_limits;
+    DocumentReader m_reader;
 };
 
 } // namespace kernwick

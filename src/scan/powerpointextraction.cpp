@@ -29,9 +29,32 @@ bool isReadPart(QStringView name)
     return false;
 }
 
+void collectPart(const QByteArray &bytes, ScanCollector &collected)
+{
+    if (const auto text = decodeUtf8(bytes))
+        collectLatinTypefaces(*text, collected);
+}
+
 } // namespace
 
-ScanResult powerPointPackageFonts(const QString &presentationPath, const ScanLimits &limits)
+PowerPointExtraction::PowerPointExtraction(const ScanLimits &limits)
+    : m_collected(limits)
+{
+    m_tap.wanted = [](int, QStringView name) {
+        return isReadableMember(name, isReadPart);
+    };
+    m_tap.take = [this](int index, QStringView, const QByteArray &bytes) {
+        // Taken only as the extraction's own read would have taken it; anything else it reads itself.
+        if (m_taken.contains(index) || bytes.size() > m_collected.limits().maxMemberSize ||
+            bytes.size() > m_collected.bytesLeft() || m_taken.size() >= m_collected.limits().maxMembers)
+            return;
+        m_taken.insert(index);
+        m_collected.spend(bytes.size());
+        collectPart(bytes, m_collected);
+    };
+}
+
+ScanResult PowerPointExtraction::finish(const QString &presentationPath)
 {
     QString problem;
     const auto archive = ZipArchive::openFile(presentationPath, &problem);
@@ -40,16 +63,13 @@ ScanResult powerPointPackageFonts(const QString &presentationPath, const ScanLim
 
     // The parts are read straight out of the archive: unpacking them into a folder first would cost more
     // than all the rest of the scan, and would give a hostile archive a place to write.
-    ScanCollector collected(limits);
-    readArchiveMembers(*archive, isReadPart, collected,
-                       [&collected](const QString &, const QByteArray &bytes) {
-                           if (const auto text = decodeUtf8(bytes))
-                               collectLatinTypefaces(*text, collected);
-                       });
+    readArchiveMembers(
+        *archive, isReadPart, m_collected,
+        [this](const QString &, const QByteArray &bytes) { collectPart(bytes, m_collected); }, m_taken);
 
     const QRegularExpression themeToken = fontPattern(uR"re(^[a-z]{1,5}\d+$)re"_s);
-    ScanResult result{{}, collected.notes()};
-    for (const QString &name : cleanFontNames(collected.names())) {
+    ScanResult result{{}, m_collected.notes()};
+    for (const QString &name : cleanFontNames(m_collected.names())) {
         if (name.isEmpty() || name.toLower() == u"null" || name.startsWith(u'+'))
             continue;
         if (themeToken.match(name).hasMatch())
@@ -57,6 +77,11 @@ ScanResult powerPointPackageFonts(const QString &presentationPath, const ScanLim
         result.fonts.append(name);
     }
     return result;
+}
+
+ScanResult powerPointPackageFonts(const QString &presentationPath, const ScanLimits &limits)
+{
+    return PowerPointExtraction(limits).finish(presentationPath);
 }
 
 } // namespace kernwick
