@@ -55,9 +55,32 @@ QString buildDeck(const QString &folder)
     test::TestZip zip(path);
     const QByteArray run =
         R"(<a:r><a:rPr lang="en-US"><a:latin typeface="Helvetica Neue"/></a:rPr><a:t>Words</a:t></a:r>)";
-    zip.add(u"ppt/presentation.xml"_s, R"(<p:presentation><a:latin typeface="Calibri"/></p:presentation>)");
+    // A package the document reader reads whole: its content types, and the slide list with its links.
+    const QByteArray pml = "http://schemas.openxmlformats.org/presentationml/2006/main";
+    const QByteArray dml = "http://schemas.openxmlformats.org/drawingml/2006/main";
+    const QByteArray rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    const QByteArray namespaces = " xmlns:p=\"" + pml + "\" xmlns:a=\"" + dml + "\" xmlns:r=\"" + rel + "\"";
+    zip.add(u"[Content_Types].xml"_s,
+            R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)");
+    zip.add(u"_rels/.rels"_s, "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                              "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+                                  rel +
+                                  "/officeDocument\" Target=\"ppt/presentation.xml\"/></Relationships>");
+    QByteArray slideList;
+    QByteArray slideLinks;
     for (int i = 1; i <= 300; ++i) {
-        const QByteArray slide = "<p:sld><p:cSld><p:spTree>" + run.repeated(200) +
+        const QByteArray id = "rId" + QByteArray::number(i);
+        slideList += "<p:sldId id=\"" + QByteArray::number(255 + i) + "\" r:id=\"" + id + "\"/>";
+        slideLinks += "<Relationship Id=\"" + id + "\" Type=\"" + rel + "/slide\" Target=\"slides/slide" +
+                      QByteArray::number(i) + ".xml\"/>";
+    }
+    zip.add(u"ppt/presentation.xml"_s, "<p:presentation" + namespaces + "><p:sldIdLst>" + slideList +
+                                           "</p:sldIdLst><a:latin typeface=\"Calibri\"/></p:presentation>");
+    zip.add(u"ppt/_rels/presentation.xml.rels"_s,
+            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">" +
+                slideLinks + "</Relationships>");
+    for (int i = 1; i <= 300; ++i) {
+        const QByteArray slide = "<p:sld" + namespaces + "><p:cSld><p:spTree>" + run.repeated(200) +
                                  "<a:latin typeface=\"Slide Font " + QByteArray::number(i % 17) +
                                  "\"/></p:spTree></p:cSld></p:sld>";
         zip.add(u"ppt/slides/slide%1.xml"_s.arg(i), slide);
@@ -65,7 +88,7 @@ QString buildDeck(const QString &folder)
     }
     for (int i = 1; i <= 5; ++i)
         zip.add(u"ppt/slideMasters/slideMaster%1.xml"_s.arg(i),
-                "<p:sldMaster>" + run.repeated(50) + "</p:sldMaster>");
+                "<p:sldMaster" + namespaces + ">" + run.repeated(50) + "</p:sldMaster>");
     // 200 MB of photographs, stored as presentation programs store them, and 50 MB of deflated media.
     const auto noise = [](char *chunk, qint64 length) {
         QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(chunk), size_t(length / 4));

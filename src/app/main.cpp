@@ -126,6 +126,8 @@ int main(int argc, char *argv[])
     // Every presentation taken in goes on the recent list.
     QObject::connect(&workflow, &WorkflowState::selectedFileChanged, &shell,
                      [&] { shell.noteOpened(workflow.selectedFile()); });
+    // The scan starts at once, on a worker, while the window is laid out and shown.
+    takeIn(workflow, files);
     window.resize(1100, 860);
     window.show();
 
@@ -136,7 +138,6 @@ int main(int argc, char *argv[])
             window.activateWindow();
             takeIn(workflow, handedOver);
         });
-    takeIn(workflow, files);
 
     const int status = app.exec();
     workers.waitForDone();

@@ -159,9 +159,19 @@ void WorkflowState::takeFile(const QString &path, const QString &bookmarkLogPref
 void WorkflowState::scanSelectedFile(const QString &path)
 {
     const quint64 scan = ++m_lastScan;
-    auto *watcher = new QFutureWatcher<ScanResult>(this);
-    connect(watcher, &QFutureWatcher<ScanResult>::finished, this, [this, watcher, scan, path] {
-        const ScanResult result = watcher->result();
+    // The installed fonts are looked at here, where the font source lives; the names are resolved against
+    // them on the worker, beside the scan, so that a deck of many names never holds up the window.
+    const InstalledFonts installed = m_services.resolver.installedFonts();
+    const FontNaming naming = fontNamingFor(path);
+    struct ScannedDeck
+    {
+        ScanResult result;
+        FontStatusItems items;
+    };
+    auto *watcher = new QFutureWatcher<ScannedDeck>(this);
+    connect(watcher, &QFutureWatcher<ScannedDeck>::finished, this, [this, watcher, scan, path] {
+        const ScannedDeck scanned = watcher->result();
+        const ScanResult &result = scanned.result;
         // What the scan could not read or left out goes to the log, for the latest scan only.
         if (scan == m_lastScan) {
             for (const QString &note : result.notes)
@@ -169,15 +179,21 @@ void WorkflowState::scanSelectedFile(const QString &path)
         }
         if (scan == m_lastScan && path == m_selectedFile)
             m_embedded = result.embedded;
-        applyScanResult(scan, path, result);
+        applyScanResult(scan, path, result, scanned.items);
         watcher->deleteLater();
     });
     const FontScanner &scanner = m_services.scanner;
-    watcher->setFuture(
-        QtConcurrent::run(&m_services.workers, [&scanner, path] { return scanner.scan(path); }));
+    watcher->setFuture(QtConcurrent::run(&m_services.workers, [&scanner, path, installed, naming] {
+        ScannedDeck scanned{scanner.scan(path), {}};
+        scanned.items.reserve(scanned.result.fonts.size());
+        for (const QString &name : std::as_const(scanned.result.fonts))
+            scanned.items.append(installed.resolveFont(name, naming));
+        return scanned;
+    }));
 }
 
-void WorkflowState::applyScanResult(quint64 scan, const QString &path, const ScanResult &result)
+void WorkflowState::applyScanResult(quint64 scan, const QString &path, const ScanResult &result,
+                                    const FontStatusItems &resolved)
 {
     // Only the latest scan counts, and only for the file it was made of: a slow scan of an earlier file
     // must never fill the list of a later one.
@@ -190,12 +206,12 @@ void WorkflowState::applyScanResult(quint64 scan, const QString &path, const Sca
         m_scanNotes = result.failure.isEmpty() ? result.notes : QStringList();
         Q_EMIT scanReportChanged();
         Q_EMIT fontsChanged();
-        rebuildFontItems();
+        rebuildFontItems(&resolved);
     }
     setScanning(false);
 }
 
-void WorkflowState::rebuildFontItems()
+void WorkflowState::rebuildFontItems(const FontStatusItems *resolved)
 {
     if (m_fonts.isEmpty()) {
         setFontItems({});
@@ -203,7 +219,9 @@ void WorkflowState::rebuildFontItems()
         return;
     }
     // A font whose license restricts passing it on waits for the user to tick it.
-    FontStatusItems items = m_services.resolver.resolveFonts(m_fonts, fontNamingFor(m_selectedFile));
+    FontStatusItems items = resolved && resolved->size() == m_fonts.size()
+                                ? *resolved
+                                : m_services.resolver.resolveFonts(m_fonts, fontNamingFor(m_selectedFile));
     markEmbeddedFonts(items, m_embedded);
     for (FontStatusItem &item : items) {
         item.isSelected = isSelectedByDefault(item);

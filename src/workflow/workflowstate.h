@@ -133,8 +133,10 @@ Q_SIGNALS:
 private:
     void takeFile(const QString &path, const QString &bookmarkLogPrefix);
     void scanSelectedFile(const QString &path);
-    void applyScanResult(quint64 scan, const QString &path, const ScanResult &result);
-    void rebuildFontItems();
+    void applyScanResult(quint64 scan, const QString &path, const ScanResult &result,
+                         const FontStatusItems &resolved);
+    // Resolves the fonts against the installed ones now, unless the items resolved for them are given.
+    void rebuildFontItems(const FontStatusItems *resolved = nullptr);
     void buildPackage(const QString &presentation);
     void finishPackage(const PackageOutcome &outcome, const QString &destination);
 
