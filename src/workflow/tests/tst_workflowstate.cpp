@@ -375,6 +375,19 @@ private Q_SLOTS:
         state->setIncludePresentation(true);
         QVERIFY(choose(*state, document));
         const FontStatusItems items = state->fontItems();
+        // Resolved on the worker beside the scan, the verdicts are those of the resolver on the scan's
+        // names, as kernwick-check gives them.
+        const FontStatusItems direct =
+            m_resolver.resolveFonts(m_scanner.scan(document).fonts, fontNamingFor(document));
+        QCOMPARE(items.size(), direct.size());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            QCOMPARE(items[i].fontName, direct[i].fontName);
+            QCOMPARE(items[i].status, direct[i].status);
+            QCOMPARE(items[i].fileURL, direct[i].fileURL);
+            QCOMPARE(items[i].faces.size(), direct[i].faces.size());
+            QCOMPARE(items[i].permission, direct[i].permission);
+            QCOMPARE(items[i].metricTwins, direct[i].metricTwins);
+        }
         if (items.isEmpty()) {
             QCOMPARE(state->statusMessage(), u"No fonts found."_s);
             state->createPackage();
