@@ -23,16 +23,30 @@ constexpr int includeWidth = 28;
 constexpr int previewSize = 14;
 const QString emDash = u"—"_s;
 
-void drawText(QPainter *painter, const QRect &cell, const QString &text, const QFont &font,
-              const QColor &color, Qt::TextElideMode elide = Qt::ElideRight)
+void drawText(ElidedTextCache &cache, QPainter *painter, const QRect &cell, const QString &text,
+              const QFont &font, const QColor &color, Qt::TextElideMode elide = Qt::ElideRight)
 {
     painter->setFont(font);
     painter->setPen(color);
-    const QFontMetrics metrics(font);
-    painter->drawText(cell, Qt::AlignVCenter | Qt::AlignLeft, metrics.elidedText(text, elide, cell.width()));
+    painter->drawText(cell, Qt::AlignVCenter | Qt::AlignLeft,
+                      cache.elided(text, font, cell.width(), elide).shown);
 }
 
 } // namespace
+
+ElidedTextCache::Elided ElidedTextCache::elided(const QString &text, const QFont &font, int width,
+                                                Qt::TextElideMode mode)
+{
+    const QString key =
+        font.key() + u'\x1f' + QString::number(width) + u'\x1f' + QString::number(int(mode)) + u'\x1f' + text;
+    if (const auto found = m_entries.constFind(key); found != m_entries.cend())
+        return *found;
+    if (m_entries.size() >= maxEntries)
+        m_entries.clear();
+    const QFontMetrics metrics(font);
+    const QString shown = metrics.elidedText(text, mode, width);
+    return *m_entries.insert(key, {shown, metrics.horizontalAdvance(shown)});
+}
 
 FontRowDelegate::FontRowDelegate(Appearance &appearance, QObject *parent)
     : QStyledItemDelegate(parent)
@@ -65,7 +79,7 @@ void FontRowDelegate::paintPreview(QPainter *painter, const QRect &cell, const Q
     const QRawFont face = previewFont(file);
     if (!face.isValid()) {
         // A file this machine cannot read as a font: the default face stands in.
-        drawText(painter, cell, text, systemFont(previewSize), color);
+        drawText(m_elided, painter, cell, text, systemFont(previewSize), color);
         return;
     }
     QList<quint32> glyphs = face.glyphIndexesForString(text);
@@ -162,10 +176,9 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         const QColor color = missing ? m_appearance.color(colors::red) : primary;
         const QRect nameLine = note.isEmpty() ? cell : QRect(cell.left(), cell.top() + 3, cell.width(), 18);
         const int markSpace = missing || licenseMark ? 4 + 12 : 0;
-        const QFontMetrics metrics(font);
-        const QString shown = metrics.elidedText(text, Qt::ElideRight, nameLine.width() - markSpace);
-        drawText(painter, nameLine.adjusted(0, 0, -markSpace, 0), shown, font, color);
-        const qreal markLeft = nameLine.left() + metrics.horizontalAdvance(shown) + 4;
+        const ElidedTextCache::Elided name = m_elided.elided(text, font, nameLine.width() - markSpace);
+        const qreal markLeft = nameLine.left() + name.advance + 4;
+        drawText(m_elided, painter, nameLine.adjusted(0, 0, -markSpace, 0), name.shown, font, color);
         if (missing)
             paintSymbol(*painter, u"magnifyingglass"_s, QRectF(markLeft, nameLine.center().y() - 4.5, 10, 10),
                         m_appearance.color(colors::red));
@@ -173,35 +186,36 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             paintSymbol(*painter, u"c.circle.fill"_s, QRectF(markLeft, nameLine.center().y() - 5.5, 12, 12),
                         m_appearance.color(restrictedPurple));
         if (!note.isEmpty())
-            drawText(painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13), note, systemFont(11),
-                     secondary);
+            drawText(m_elided, painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13), note,
+                     systemFont(11), secondary);
         break;
     }
     case FontTableModel::statusColumn:
-        drawText(painter, cell, text, systemFont(13, QFont::Medium),
+        drawText(m_elided, painter, cell, text, systemFont(13, QFont::Medium),
                  m_appearance.color(statusPresentation(item.status).badgeColor));
         break;
     case FontTableModel::typeColumn:
-        drawText(painter, cell, text, systemFont(13), secondary);
+        drawText(m_elided, painter, cell, text, systemFont(13), secondary);
         break;
     case FontTableModel::locationColumn:
-        drawText(painter, cell.adjusted(0, 0, -6, 0), text, systemFont(12), secondary, Qt::ElideMiddle);
+        drawText(m_elided, painter, cell.adjusted(0, 0, -6, 0), text, systemFont(12), secondary,
+                 Qt::ElideMiddle);
         break;
     case FontTableModel::inPackageColumn:
         if (index.data(FontTableModel::travelRole) == QVariant(int(Travel::inPackage))) {
             paintSymbol(*painter, u"checkmark.circle.fill"_s,
                         QRectF(cell.left(), cell.center().y() - 6.5, 13, 13),
                         m_appearance.color(colors::green));
-            drawText(painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13), primary);
+            drawText(m_elided, painter, cell.adjusted(13 + 4, 0, 0, 0), text, systemFont(13), primary);
         } else if (const qsizetype colon = text.indexOf(u": "_s);
                    colon > 0 && QFontMetrics(systemFont(13)).horizontalAdvance(text) > cell.width()) {
             // "Left out: licence" where it does not fit: the reason under the words, as the name's notes.
-            drawText(painter, QRect(cell.left(), cell.top() + 3, cell.width(), 18), text.first(colon + 1),
-                     systemFont(13), secondary);
-            drawText(painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13), text.mid(colon + 2),
-                     systemFont(11), secondary);
+            drawText(m_elided, painter, QRect(cell.left(), cell.top() + 3, cell.width(), 18),
+                     text.first(colon + 1), systemFont(13), secondary);
+            drawText(m_elided, painter, QRect(cell.left(), cell.top() + 20, cell.width(), 13),
+                     text.mid(colon + 2), systemFont(11), secondary);
         } else {
-            drawText(painter, cell, text, systemFont(13), secondary);
+            drawText(m_elided, painter, cell, text, systemFont(13), secondary);
         }
         break;
     case FontTableModel::previewColumn:
@@ -209,7 +223,7 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             paintPreview(painter, QRect(cell.left(), cell.top(), std::min(cell.width(), 180), cell.height()),
                          item.filePath(), text, primary);
         else
-            drawText(painter, cell, text, systemFont(13), secondary);
+            drawText(m_elided, painter, cell, text, systemFont(13), secondary);
         break;
     default:
         break;

@@ -2,11 +2,29 @@
 
 #include <views/appearance.h>
 
+#include <QFont>
 #include <QHash>
 #include <QRawFont>
 #include <QStyledItemDelegate>
 
 namespace kernwick {
+
+// Text cut to a width, each text, font, width and mode laid out once: laying out a name in a script that
+// no installed font covers searches every fallback font, far too slow to do on every paint.
+class ElidedTextCache final
+{
+public:
+    struct Elided
+    {
+        QString shown;
+        int advance = 0;
+    };
+    Elided elided(const QString &text, const QFont &font, int width, Qt::TextElideMode mode = Qt::ElideRight);
+
+private:
+    static constexpr qsizetype maxEntries = 20000; // a few pages of rows at a few widths
+    QHash<QString, Elided> m_entries;
+};
 
 // Draws the cells of the font table: the include mark, the name (a search link for missing fonts), the
 // status in its colour, type, location, the in-package mark and the preview set in the font itself.
@@ -32,6 +50,7 @@ private:
 
     Appearance &m_appearance;
     mutable QHash<QString, QRawFont> m_previewFonts;
+    mutable ElidedTextCache m_elided;
 };
 
 } // namespace kernwick
