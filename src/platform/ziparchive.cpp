@@ -154,7 +154,7 @@ bool ZipArchive::readInto(int index, qint64 maxSize, const std::function<bool(co
     if (!file)
         return false;
     std::array<char, ReadChunkSize> buffer;
-    const bool tapped = m_tap && m_tap->wanted(index, m_names[index]);
+    bool tapped = m_tap && m_tap->wanted(index, m_names[index]);
     QByteArray whole;
     for (;;) {
         const zip_int64_t count = zip_fread(file.get(), buffer.data(), buffer.size());
@@ -168,6 +168,10 @@ bool ZipArchive::readInto(int index, qint64 maxSize, const std::function<bool(co
         total += count;
         if (total > maxSize || !sink(buffer.data(), count))
             return false;
+        if (tapped && whole.size() + count > m_tap->maxSize) {
+            tapped = false;
+            whole = QByteArray();
+        }
         if (tapped)
             whole.append(buffer.data(), count);
     }

@@ -18,6 +18,7 @@ struct ZipMemberTap
 {
     std::function<bool(int index, QStringView name)> wanted;
     std::function<void(int index, QStringView name, const QByteArray &bytes)> take;
+    qint64 maxSize = qint64(64) << 20; // a larger member is not kept for the tap
 };
 
 // How much of a zip archive may be inflated. Archives are untrusted input: a member's stated size is never

@@ -43,6 +43,7 @@ PowerPointExtraction::PowerPointExtraction(const ScanLimits &limits)
     m_tap.wanted = [](int, QStringView name) {
         return isReadableMember(name, isReadPart);
     };
+    m_tap.maxSize = limits.maxMemberSize;
     m_tap.take = [this](int index, QStringView, const QByteArray &bytes) {
         // Taken only as the extraction's own read would have taken it; anything else it reads itself.
         if (m_taken.contains(index) || bytes.size() > m_collected.limits().maxMemberSize ||
