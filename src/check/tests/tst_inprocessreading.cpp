@@ -28,6 +28,8 @@ QString describe(const ScanResult &result)
         lines.append(u"usage %1: %2 / %3 / %4 / %5"_s.arg(
             name, usage.places.join(u","_s), usage.used ? u"used"_s : u"declared"_s,
             usage.usedIn.join(u","_s), usage.usedInKnown ? u"known"_s : u"unknown"_s));
+        for (const auto &[place, drawn] : usage.characters)
+            lines.append(u"  drawn at %1: %2"_s.arg(place, drawn));
     }
     return lines.join(u'\n');
 }
