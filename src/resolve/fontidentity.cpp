@@ -159,15 +159,30 @@ auto regularity(const FontCatalog::Face &face)
                            std::abs(face.width - FC_WIDTH_NORMAL));
 }
 
-// The style that a family's own name ends in ("Light" of "Calibri Light"), empty when none.
+// The style that a family's own name ends in ("Light" of "Calibri Light"), empty when none: style words
+// taken off its end, longest first, each part of the style once, never the whole name.
 Style trailingStyle(const QString &familyKey)
 {
-    for (qsizetype at = std::max<qsizetype>(1, familyKey.size() - longestStyleKey); at < familyKey.size();
-         ++at) {
-        if (const auto style = styleFromKey(QStringView(familyKey).sliced(at)))
-            return *style;
+    Style style;
+    QStringView rest(familyKey);
+    for (bool found = true; found;) {
+        found = false;
+        for (const StyleWord &word : styleWords) {
+            if (rest.size() <= word.key.size() || !rest.endsWith(word.key) ||
+                (word.weight >= 0 && style.weight >= 0) || (word.width >= 0 && style.width >= 0) ||
+                (word.isItalic && style.isItalic))
+                continue;
+            if (word.weight >= 0)
+                style.weight = word.weight;
+            if (word.width >= 0)
+                style.width = word.width;
+            style.isItalic = style.isItalic || word.isItalic;
+            rest.chop(word.key.size());
+            found = true;
+            break;
+        }
     }
-    return {};
+    return style;
 }
 
 // Whether the family's name alone reaches the face, as style linking does: its regular, bold, italic and
@@ -198,6 +213,18 @@ std::optional<QString> withoutVendorSuffix(const QString &key)
 
 QString fontMatchKey(QStringView name)
 {
+    // Nearly every font name is ASCII: folded here in one pass.
+    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString key(name.size(), Qt::Uninitialized);
+        qsizetype length = 0;
+        for (const QChar c : name) {
+            const char16_t unit = c.unicode();
+            if (unit != u'-' && unit != u' ')
+                key[length++] = QChar(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
+        }
+        key.truncate(length);
+        return key;
+    }
     QString key = name.toString().toCaseFolded();
     key.remove(u'-');
     key.remove(u' ');
