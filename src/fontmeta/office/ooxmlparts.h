@@ -96,6 +96,10 @@ struct Run
 };
 
 } // namespace kernwick::fontmeta::ooxml
+// Made of implicitly shared Qt types only: lists of them grow by moving memory, not element by element.
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Relationship, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::TypefaceRef, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::LevelStyle, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Run, Q_RELOCATABLE_TYPE);
 namespace kernwick::fontmeta::ooxml {
 
@@ -124,6 +128,11 @@ struct TableStyle
     std::array<Faces, TableRegionCount> regions;
 };
 
+} // namespace kernwick::fontmeta::ooxml
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Paragraph, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::TableStyle, Q_RELOCATABLE_TYPE);
+namespace kernwick::fontmeta::ooxml {
+
 // A shape's text (or a table cell's): where it inherits from and what it holds.
 struct TextBody
 {
@@ -137,6 +146,10 @@ struct TextBody
     ListStyle listStyle;
     QList<Paragraph> paragraphs;
 };
+
+} // namespace kernwick::fontmeta::ooxml
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::TextBody, Q_RELOCATABLE_TYPE);
+namespace kernwick::fontmeta::ooxml {
 
 // The text styles of a master (title, body, other, notes) or of the presentation (defaults).
 enum MasterStyle
