@@ -547,8 +547,8 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
                         samples[size_t(slot)] = c;
                 };
                 // Most text is ASCII: its characters are gathered as bits and drawn once.
-                std::array<quint64, 2> ascii{};
-                forEachCharacter(run.text, ascii, draw);
+                std::array<quint64, 2> ascii = run.ascii;
+                forEachCharacter(run.otherText, ascii, draw);
                 if (ascii[0] || ascii[1]) {
                     bySlot[LatinSlot].insertAscii(ascii);
                     if (!samples[LatinSlot])

@@ -854,8 +854,8 @@ public:
             const std::string_view language = element.value("lang");
             m_run.language = m_names.get(language.empty() ? element.value("altLang") : language);
         } else if (name == Tag::T && m_runDepth) {
-            if (const std::string_view text = element.text(); m_run.text.size() < MaxRunText)
-                m_run.text.append(text.data(), qsizetype(text.size()));
+            if (m_run.textSize < MaxRunText)
+                m_run.appendText(element.text());
         } else if (name == Tag::DefRPr && m_level) {
             m_faces = &m_level->faces;
             m_facesDepth = depth;
@@ -889,14 +889,14 @@ public:
         } else if (depth == m_runDepth) {
             // A run without text draws nothing; runs of the same properties draw their text alike.
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
-            if (!isBlank(std::string_view(m_run.text.constData(), size_t(m_run.text.size())))) {
+            if (!m_run.isBlank()) {
                 const QList<Run> &runs = std::as_const(paragraph.runs);
                 const auto same = std::find_if(runs.cbegin(), runs.cend(),
                                                [this](const Run &run) { return run.sameProperties(m_run); });
                 if (same != runs.cend()) {
-                    QByteArray &text = paragraph.runs[same - runs.cbegin()].text;
-                    if (text.size() < MaxRunText)
-                        text += m_run.text;
+                    Run &run = paragraph.runs[same - runs.cbegin()];
+                    if (run.textSize < MaxRunText)
+                        run.appendText(m_run);
                 } else if (runs.size() < MaxDistinctRuns && count()) {
                     paragraph.runs.append(std::move(m_run));
                 }
@@ -1054,6 +1054,39 @@ private:
 };
 
 } // namespace
+
+void Run::appendText(std::string_view text)
+{
+    textSize += qsizetype(text.size());
+    const char *const end = text.data() + text.size();
+    for (const char *c = text.data(); c != end;) {
+        const auto byte = static_cast<unsigned char>(*c);
+        if (byte < 0x80) {
+            ascii[byte >> 6] |= quint64(1) << (byte & 63);
+            ++c;
+            continue;
+        }
+        const char *other = c;
+        while (c != end && static_cast<unsigned char>(*c) >= 0x80)
+            ++c;
+        otherText.append(other, c - other);
+    }
+}
+
+void Run::appendText(const Run &other)
+{
+    textSize += other.textSize;
+    ascii[0] |= other.ascii[0];
+    ascii[1] |= other.ascii[1];
+    otherText += other.otherText;
+}
+
+bool Run::isBlank() const
+{
+    constexpr quint64 whiteSpace =
+        quint64(1) << ' ' | quint64(1) << '\t' | quint64(1) << '\r' | quint64(1) << '\n';
+    return otherText.isEmpty() && (ascii[0] & ~whiteSpace) == 0 && ascii[1] == 0;
+}
 
 PartScan scanPart(const QByteArray &xml)
 {

@@ -10,6 +10,7 @@
 #include <QTypeInfo>
 
 #include <array>
+#include <string_view>
 
 namespace kernwick::fontmeta::ooxml {
 
@@ -90,7 +91,15 @@ struct Run
 {
     Faces faces;
     QString language; // of its properties ("zh-CN"), else its alternative language; empty when neither
-    QByteArray text;  // UTF-8
+    // Its text: the ASCII characters as bits (bit n of word n / 64 for character n), the others as UTF-8
+    // in the order they came; most text needs no buffer of its own.
+    std::array<quint64, 2> ascii = {};
+    QByteArray otherText;
+    qsizetype textSize = 0; // bytes of text taken in, of either kind
+
+    void appendText(std::string_view text);
+    void appendText(const Run &other);
+    bool isBlank() const; // nothing but spaces, tabs and line breaks
 
     bool sameProperties(const Run &other) const { return faces == other.faces && language == other.language; }
 };
