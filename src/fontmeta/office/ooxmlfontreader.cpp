@@ -447,6 +447,7 @@ std::optional<PartScan> OoxmlFontReader::scan(const QString &partName)
 
 void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, const QString &theme)
 {
+    std::array<QString, 2> themePlaces; // "slide 3 (theme major font)", "... minor font)", made once
     for (const TypefaceRef &ref : partScan.refs) {
         ThemeGroup group = ref.fontRefGroup;
         int script = -1; // a font reference stands for all three faces of its group
@@ -462,8 +463,10 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
         }
         const ThemeFonts &fonts = themeFonts(theme);
         const std::array<QString, 3> &faces = group == ThemeGroup::Major ? fonts.major : fonts.minor;
-        const QString themePlace =
-            place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
+        QString &themePlace = themePlaces[group == ThemeGroup::Major ? 0 : 1];
+        if (themePlace.isNull())
+            themePlace =
+                place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
         for (int slot = 0; slot < 3; ++slot) {
             if (script < 0 || script == slot)
                 addUse(faces[size_t(slot)], themePlace);
