@@ -306,11 +306,9 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
     m_parts[name].base = base;
     const QString place = placeFor(kind);
 
-    std::optional<PartScan> partScan;
-    if (kind == Kind::TableStyles && m_tableStylesScan)
-        partScan = std::exchange(m_tableStylesScan, std::nullopt);
-    else
-        partScan = scan(name);
+    std::optional<PartScan> partScan = kind == Kind::TableStyles && m_tableStylesScan
+                                           ? std::exchange(m_tableStylesScan, std::nullopt)
+                                           : scan(name);
     if (!partScan)
         return theme;
 

@@ -594,6 +594,13 @@ public:
     {
         return attribute(name).value_or(std::string_view());
     }
+    // Its typeface attribute, which both the reference and the text scanners ask for: looked up once.
+    std::string_view typeface() const
+    {
+        if (!m_typeface)
+            m_typeface = value("typeface");
+        return *m_typeface;
+    }
     // The element's first run of character data ("" when it has none).
     std::string_view text() const { return m_node.child_value(); }
     // The r:id attribute, whatever its prefix.
@@ -617,6 +624,7 @@ private:
     std::string_view m_name;
     Ns m_ns = Ns::Other;
     Tag m_tag = Tag::Other;
+    mutable std::optional<std::string_view> m_typeface;
 };
 
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
@@ -861,7 +869,7 @@ public:
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
             if (name == Tag::BuFont) {
-                m_level->bulletFont = m_names.get(element.value("typeface"));
+                m_level->bulletFont = m_names.get(element.typeface());
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
             } else if (name == Tag::BuFontTx) {
@@ -875,7 +883,7 @@ public:
             }
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
             }
         }
@@ -951,7 +959,7 @@ private:
             }
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
             }
         }
@@ -1137,7 +1145,7 @@ PartScan scanPart(const QByteArray &xml)
         text.start(element, depth);
         if (element.ns() == Ns::DrawingMl) {
             if (isTypefaceElement(name)) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface)) {
                     addRef(typeface, ThemeGroup::None, faceSlot(name));
                     scan.namesLatinFace = scan.namesLatinFace || name == Tag::Latin;
@@ -1154,7 +1162,7 @@ PartScan scanPart(const QByteArray &xml)
                                                         : PartSection::EmbeddedFontList;
                 sectionDepth = depth;
             } else if (name == Tag::Font && section == PartSection::EmbeddedFontList) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface))
                     addRef(typeface, ThemeGroup::None);
             } else if (isPartListElement(name) && scan.listedIds.size() < MaxListedIdsPerPart) {
@@ -1203,11 +1211,11 @@ ThemeScan scanTheme(const QByteArray &xml)
             // The three direct slots, and the per-script faces that text of that script falls back to.
             const int script = faceSlot(name);
             if (script >= 0 && script < SymbolSlot) {
-                (*group)[size_t(script)] = toQString(element.value("typeface"));
+                (*group)[size_t(script)] = toQString(element.typeface());
             } else if (name == Tag::Font) {
                 auto &scripts =
                     group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface) && scripts.size() < MaxRefsPerPart)
                     scripts.append({toQString(element.value("script")), toQString(typeface)});
             }
