@@ -655,10 +655,15 @@ QString walk(const QByteArray &bytes, Visit visit)
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
             attributes.clear();
+            bool declares = false; // some attribute may declare a namespace prefix
             for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
-                 attribute = attribute.next_attribute())
-                attributes.push_back({attribute.name(), attribute.value()});
-            namespaces.enter(attributes, depth);
+                 attribute = attribute.next_attribute()) {
+                const char *const name = attribute.name();
+                declares = declares || name[0] == 'x';
+                attributes.push_back({name, attribute.value()});
+            }
+            if (declares)
+                namespaces.enter(attributes, depth);
             visit(Element(node.name(), attributes, namespaces, node), depth, true);
             if (const pugi::xml_node child = node.first_child()) {
                 node = child;
