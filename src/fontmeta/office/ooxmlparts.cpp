@@ -1,6 +1,6 @@
 #include "ooxmlparts.h"
 
-#include <QSet>
+#include <QHash>
 #include <QStringList>
 #include <QUrl>
 #include <QVarLengthArray>
@@ -198,306 +198,92 @@ enum class Tag : quint8
     Lvl9pPr,
 };
 
-// An element's local name as a Tag: one switch on its length and first letter, then a compare or two.
+// An element's local name as a Tag: a switch on its length, then a few compares of that many bytes.
 Tag tagOf(std::string_view name)
 {
     switch (name.size()) {
     case 1:
-        switch (name[0]) {
-        case 'p':
-            if (is(name, "p"))
-                return Tag::P;
-            break;
-        case 'r':
-            if (is(name, "r"))
-                return Tag::R;
-            break;
-        case 't':
-            if (is(name, "t"))
-                return Tag::T;
-            break;
-        case 'v':
-            if (is(name, "v"))
-                return Tag::V;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "p")   ? Tag::P
+               : is(name, "r") ? Tag::R
+               : is(name, "t") ? Tag::T
+               : is(name, "v") ? Tag::V
+                               : Tag::Other;
     case 2:
-        switch (name[0]) {
-        case 'c':
-            if (is(name, "cs"))
-                return Tag::Cs;
-            break;
-        case 'e':
-            if (is(name, "ea"))
-                return Tag::Ea;
-            break;
-        case 'p':
-            if (is(name, "ph"))
-                return Tag::Ph;
-            break;
-        case 's':
-            if (is(name, "sp"))
-                return Tag::Sp;
-            break;
-        case 't':
-            if (is(name, "tc"))
-                return Tag::Tc;
-            if (is(name, "tr"))
-                return Tag::Tr;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "cs")   ? Tag::Cs
+               : is(name, "ea") ? Tag::Ea
+               : is(name, "ph") ? Tag::Ph
+               : is(name, "sp") ? Tag::Sp
+               : is(name, "tc") ? Tag::Tc
+               : is(name, "tr") ? Tag::Tr
+                                : Tag::Other;
     case 3:
-        switch (name[0]) {
-        case 'f':
-            if (is(name, "fld"))
-                return Tag::Fld;
-            break;
-        case 'p':
-            if (is(name, "pPr"))
-                return Tag::PPr;
-            break;
-        case 'r':
-            if (is(name, "rPr"))
-                return Tag::RPr;
-            break;
-        case 's':
-            if (is(name, "sym"))
-                return Tag::Sym;
-            break;
-        case 't':
-            if (is(name, "tbl"))
-                return Tag::Tbl;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "fld")   ? Tag::Fld
+               : is(name, "pPr") ? Tag::PPr
+               : is(name, "rPr") ? Tag::RPr
+               : is(name, "sym") ? Tag::Sym
+               : is(name, "tbl") ? Tag::Tbl
+                                 : Tag::Other;
     case 4:
-        switch (name[0]) {
-        case 'f':
-            if (is(name, "font"))
-                return Tag::Font;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "font") ? Tag::Font : Tag::Other;
     case 5:
-        switch (name[0]) {
-        case 'l':
-            if (is(name, "latin"))
-                return Tag::Latin;
-            break;
-        case 's':
-            if (is(name, "sldId"))
-                return Tag::SldId;
-            if (is(name, "style"))
-                return Tag::Style;
-            break;
-        case 't':
-            if (is(name, "tblPr"))
-                return Tag::TblPr;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "latin")   ? Tag::Latin
+               : is(name, "sldId") ? Tag::SldId
+               : is(name, "style") ? Tag::Style
+               : is(name, "tblPr") ? Tag::TblPr
+                                   : Tag::Other;
     case 6:
-        switch (name[0]) {
-        case 'b':
-            if (is(name, "buBlip"))
-                return Tag::BuBlip;
-            if (is(name, "buChar"))
-                return Tag::BuChar;
-            if (is(name, "buFont"))
-                return Tag::BuFont;
-            if (is(name, "buNone"))
-                return Tag::BuNone;
-            break;
-        case 'd':
-            if (is(name, "defRPr"))
-                return Tag::DefRPr;
-            break;
-        case 't':
-            if (is(name, "txBody"))
-                return Tag::TxBody;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "buBlip")   ? Tag::BuBlip
+               : is(name, "buChar") ? Tag::BuChar
+               : is(name, "buFont") ? Tag::BuFont
+               : is(name, "buNone") ? Tag::BuNone
+               : is(name, "defRPr") ? Tag::DefRPr
+               : is(name, "txBody") ? Tag::TxBody
+                                    : Tag::Other;
     case 7:
-        switch (name[0]) {
-        case 'f':
-            if (is(name, "fontRef"))
-                return Tag::FontRef;
-            break;
-        case 'l':
-            if (is(name, "lastCol"))
-                return Tag::LastCol;
-            if (is(name, "lastRow"))
-                return Tag::LastRow;
-            if (is(name, "lvl1pPr"))
-                return Tag::Lvl1pPr;
-            if (is(name, "lvl2pPr"))
-                return Tag::Lvl2pPr;
-            if (is(name, "lvl3pPr"))
-                return Tag::Lvl3pPr;
-            if (is(name, "lvl4pPr"))
-                return Tag::Lvl4pPr;
-            if (is(name, "lvl5pPr"))
-                return Tag::Lvl5pPr;
-            if (is(name, "lvl6pPr"))
-                return Tag::Lvl6pPr;
-            if (is(name, "lvl7pPr"))
-                return Tag::Lvl7pPr;
-            if (is(name, "lvl8pPr"))
-                return Tag::Lvl8pPr;
-            if (is(name, "lvl9pPr"))
-                return Tag::Lvl9pPr;
-            break;
-        default:
-            break;
-        }
-        break;
+        if (is(name.substr(0, 3), "lvl") && is(name.substr(4), "pPr") && name[3] >= '1' && name[3] <= '9')
+            return Tag(int(Tag::Lvl1pPr) + name[3] - '1');
+        return is(name, "fontRef")   ? Tag::FontRef
+               : is(name, "lastCol") ? Tag::LastCol
+               : is(name, "lastRow") ? Tag::LastRow
+                                     : Tag::Other;
     case 8:
-        switch (name[0]) {
-        case 'b':
-            if (is(name, "buFontTx"))
-                return Tag::BuFontTx;
-            break;
-        case 'f':
-            if (is(name, "firstCol"))
-                return Tag::FirstCol;
-            if (is(name, "firstRow"))
-                return Tag::FirstRow;
-            break;
-        case 'l':
-            if (is(name, "lstStyle"))
-                return Tag::LstStyle;
-            break;
-        case 't':
-            if (is(name, "tblStyle"))
-                return Tag::TblStyle;
-            break;
-        case 'w':
-            if (is(name, "wholeTbl"))
-                return Tag::WholeTbl;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "buFontTx")   ? Tag::BuFontTx
+               : is(name, "firstCol") ? Tag::FirstCol
+               : is(name, "firstRow") ? Tag::FirstRow
+               : is(name, "lstStyle") ? Tag::LstStyle
+               : is(name, "tblStyle") ? Tag::TblStyle
+               : is(name, "wholeTbl") ? Tag::WholeTbl
+                                      : Tag::Other;
     case 9:
-        switch (name[0]) {
-        case 'b':
-            if (is(name, "bodyStyle"))
-                return Tag::BodyStyle;
-            if (is(name, "buAutoNum"))
-                return Tag::BuAutoNum;
-            break;
-        case 'm':
-            if (is(name, "majorFont"))
-                return Tag::MajorFont;
-            if (is(name, "minorFont"))
-                return Tag::MinorFont;
-            break;
-        case 't':
-            if (is(name, "tcTxStyle"))
-                return Tag::TcTxStyle;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "bodyStyle")   ? Tag::BodyStyle
+               : is(name, "buAutoNum") ? Tag::BuAutoNum
+               : is(name, "majorFont") ? Tag::MajorFont
+               : is(name, "minorFont") ? Tag::MinorFont
+               : is(name, "tcTxStyle") ? Tag::TcTxStyle
+                                       : Tag::Other;
     case 10:
-        switch (name[0]) {
-        case 'f':
-            if (is(name, "fontScheme"))
-                return Tag::FontScheme;
-            break;
-        case 'n':
-            if (is(name, "notesStyle"))
-                return Tag::NotesStyle;
-            break;
-        case 'o':
-            if (is(name, "otherStyle"))
-                return Tag::OtherStyle;
-            break;
-        case 't':
-            if (is(name, "titleStyle"))
-                return Tag::TitleStyle;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "fontScheme")   ? Tag::FontScheme
+               : is(name, "notesStyle") ? Tag::NotesStyle
+               : is(name, "otherStyle") ? Tag::OtherStyle
+               : is(name, "titleStyle") ? Tag::TitleStyle
+                                        : Tag::Other;
     case 11:
-        switch (name[0]) {
-        case 's':
-            if (is(name, "sldLayoutId"))
-                return Tag::SldLayoutId;
-            if (is(name, "sldMasterId"))
-                return Tag::SldMasterId;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "sldLayoutId")   ? Tag::SldLayoutId
+               : is(name, "sldMasterId") ? Tag::SldMasterId
+                                         : Tag::Other;
     case 12:
-        switch (name[0]) {
-        case 't':
-            if (is(name, "tableStyleId"))
-                return Tag::TableStyleId;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "tableStyleId") ? Tag::TableStyleId : Tag::Other;
     case 13:
-        switch (name[0]) {
-        case 'n':
-            if (is(name, "notesMasterId"))
-                return Tag::NotesMasterId;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "notesMasterId") ? Tag::NotesMasterId : Tag::Other;
     case 15:
-        switch (name[0]) {
-        case 'e':
-            if (is(name, "embeddedFontLst"))
-                return Tag::EmbeddedFontLst;
-            break;
-        case 'h':
-            if (is(name, "handoutMasterId"))
-                return Tag::HandoutMasterId;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "embeddedFontLst")   ? Tag::EmbeddedFontLst
+               : is(name, "handoutMasterId") ? Tag::HandoutMasterId
+                                             : Tag::Other;
     case 16:
-        switch (name[0]) {
-        case 'd':
-            if (is(name, "defaultTextStyle"))
-                return Tag::DefaultTextStyle;
-            break;
-        default:
-            break;
-        }
-        break;
+        return is(name, "defaultTextStyle") ? Tag::DefaultTextStyle : Tag::Other;
     default:
-        break;
+        return Tag::Other;
     }
-    return Tag::Other;
 }
 
 // An element's attributes as written: (qualified name, value), NUL-terminated, read once from the tree.
