@@ -189,7 +189,9 @@ ReadResult OoxmlFontReader::read()
         return m_result;
     }
     m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}, {}});
-    if (const std::optional<QByteArray> bytes = m_package.readPart(presentation)) {
+    const std::optional<QByteArray> bytes = m_package.readPart(presentation);
+    // A part read whole without an embedded font list has none to read again.
+    if (bytes && (presentationScan->hasEmbeddedFontList || !presentationScan->error.isEmpty())) {
         // A face is carried only when its relationship leads to a part the package holds.
         QSet<QString> heldParts; // relationship ids
         for (const Relationship &relationship : m_package.relationships(presentation)) {

@@ -947,6 +947,7 @@ PartScan scanPart(const QByteArray &xml)
                     addRef({}, index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
             }
         } else if (element.ns() == Ns::PresentationMl) {
+            scan.hasEmbeddedFontList = scan.hasEmbeddedFontList || name == Tag::EmbeddedFontLst;
             if (section == PartSection::Body &&
                 (name == Tag::DefaultTextStyle || name == Tag::EmbeddedFontLst)) {
                 section = name == Tag::DefaultTextStyle ? PartSection::DefaultTextStyle

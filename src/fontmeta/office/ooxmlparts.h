@@ -178,9 +178,10 @@ struct PartScan
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
     QList<TextBody> bodies;                       // shapes and table cells, in document order
     std::array<ListStyle, MasterStyleCount> styles;
-    QList<TableStyle> tableStyles; // of a table styles part
-    bool namesLatinFace = false;   // some a:latin names a face or theme slot
-    bool showsMasterShapes = true; // a slide's or layout's showMasterSp
+    QList<TableStyle> tableStyles;    // of a table styles part
+    bool namesLatinFace = false;      // some a:latin names a face or theme slot
+    bool showsMasterShapes = true;    // a slide's or layout's showMasterSp
+    bool hasEmbeddedFontList = false; // a p:embeddedFontLst, wherever it stands
     QString looseText; // all text of a part without shapes (charts, SmartArt), up to MaxLooseText characters
     QString error;     // why reading stopped early, empty when the part was whole
 };
