@@ -103,7 +103,8 @@ private:
         if (text.size() > sizeof(ShortKey::words))
             return std::nullopt;
         ShortKey key{{0, 0}, text.size()};
-        std::memcpy(key.words, text.data(), text.size());
+        if (!text.empty()) // an empty view may have no data at all
+            std::memcpy(key.words, text.data(), text.size());
         return key;
     }
 
