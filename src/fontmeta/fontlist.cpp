@@ -22,9 +22,16 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
 {
     QList<ListedFont> fonts;
     QHash<QString, qsizetype> indexByName;
-    // The places each font already has, to keep them distinct in time linear in the uses.
-    QList<QSet<QString>> placesOf;
-    QList<QSet<QString>> usedInOf;
+    // Beside each listed font, what it already holds, so that a deck of thousands of slides costs the
+    // same per use as a short one.
+    struct Seen
+    {
+        QSet<QString> places;
+        QSet<QString> usedIn;
+        QHash<QString, qsizetype> characterIndex; // by place, into ListedFont::characters
+        qsizetype characterTotal = 0;
+    };
+    QList<Seen> seen;
     int tooLong = 0;
     bool cut = false;
     bool charactersCut = false;
@@ -48,11 +55,10 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
             font.used = result.drawnFonts == DrawnFonts::Unknown;
             font.usedInKnown = result.drawnFonts == DrawnFonts::WithPlaces;
             fonts.append(font);
-            placesOf.append(QSet<QString>());
-            usedInOf.append(QSet<QString>());
+            seen.append(Seen());
         }
-        if (!use.place.isEmpty() && !placesOf[*found].contains(use.place)) {
-            placesOf[*found].insert(use.place);
+        if (!use.place.isEmpty() && !seen[*found].places.contains(use.place)) {
+            seen[*found].places.insert(use.place);
             fonts[*found].places.append(use.place);
         }
     }
@@ -61,28 +67,31 @@ QList<ListedFont> listFonts(const ReadResult &result, QStringList *notes)
         if (found == indexByName.cend())
             continue; // text draws only what some place names
         ListedFont &font = fonts[*found];
+        Seen &held = seen[*found];
         font.used = true;
-        if (font.usedInKnown && !use.place.isEmpty() && !usedInOf[*found].contains(use.place)) {
-            usedInOf[*found].insert(use.place);
+        if (font.usedInKnown && !use.place.isEmpty() && !held.usedIn.contains(use.place)) {
+            held.usedIn.insert(use.place);
             font.usedIn.append(use.place);
         }
         if (use.characters.isEmpty())
             continue; // where the document does not tell places, under an empty one
-        qsizetype total = 0;
-        for (const auto &[place, characters] : std::as_const(font.characters))
-            total += characters.size();
-        if (total + use.characters.size() > MaxListedCharacters) {
+        if (held.characterTotal + use.characters.size() > MaxListedCharacters) {
             charactersCut = true;
             continue;
         }
-        const auto same = std::find_if(font.characters.begin(), font.characters.end(),
-                                       [&use](const auto &entry) { return entry.first == use.place; });
-        if (same == font.characters.end()) {
+        const auto same = held.characterIndex.constFind(use.place);
+        if (same == held.characterIndex.cend()) {
+            held.characterIndex.insert(use.place, font.characters.size());
             font.characters.append({use.place, use.characters});
+            held.characterTotal += use.characters.size();
         } else {
+            QString &drawn = font.characters[*same].second;
             for (const char32_t c : use.characters.toUcs4()) {
-                if (!same->second.contains(QString::fromUcs4(&c, 1)))
-                    same->second += QString::fromUcs4(&c, 1);
+                const QString character = QString::fromUcs4(&c, 1);
+                if (!drawn.contains(character)) {
+                    drawn += character;
+                    held.characterTotal += character.size();
+                }
             }
         }
     }

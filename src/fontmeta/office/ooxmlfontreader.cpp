@@ -189,7 +189,9 @@ ReadResult OoxmlFontReader::read()
         return m_result;
     }
     m_parts.insert(m_package.storedName(presentation), {Kind::Presentation, {}, {}});
-    if (const std::optional<QByteArray> bytes = m_package.readPart(presentation)) {
+    const std::optional<QByteArray> bytes = m_package.readPart(presentation);
+    // A part read whole without an embedded font list has none to read again.
+    if (bytes && (presentationScan->hasEmbeddedFontList || !presentationScan->error.isEmpty())) {
         // A face is carried only when its relationship leads to a part the package holds.
         QSet<QString> heldParts; // relationship ids
         for (const Relationship &relationship : m_package.relationships(presentation)) {
@@ -306,11 +308,9 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
     m_parts[name].base = base;
     const QString place = placeFor(kind);
 
-    std::optional<PartScan> partScan;
-    if (kind == Kind::TableStyles && m_tableStylesScan)
-        partScan = std::exchange(m_tableStylesScan, std::nullopt);
-    else
-        partScan = scan(name);
+    std::optional<PartScan> partScan = kind == Kind::TableStyles && m_tableStylesScan
+                                           ? std::exchange(m_tableStylesScan, std::nullopt)
+                                           : scan(name);
     if (!partScan)
         return theme;
 
@@ -447,6 +447,7 @@ std::optional<PartScan> OoxmlFontReader::scan(const QString &partName)
 
 void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, const QString &theme)
 {
+    std::array<QString, 2> themePlaces; // "slide 3 (theme major font)", "... minor font)", made once
     for (const TypefaceRef &ref : partScan.refs) {
         ThemeGroup group = ref.fontRefGroup;
         int script = -1; // a font reference stands for all three faces of its group
@@ -462,8 +463,10 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
         }
         const ThemeFonts &fonts = themeFonts(theme);
         const std::array<QString, 3> &faces = group == ThemeGroup::Major ? fonts.major : fonts.minor;
-        const QString themePlace =
-            place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
+        QString &themePlace = themePlaces[group == ThemeGroup::Major ? 0 : 1];
+        if (themePlace.isNull())
+            themePlace =
+                place + (group == ThemeGroup::Major ? u" (theme major font)"_s : u" (theme minor font)"_s);
         for (int slot = 0; slot < 3; ++slot) {
             if (script < 0 || script == slot)
                 addUse(faces[size_t(slot)], themePlace);
@@ -547,8 +550,8 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
                         samples[size_t(slot)] = c;
                 };
                 // Most text is ASCII: its characters are gathered as bits and drawn once.
-                std::array<quint64, 2> ascii{};
-                forEachCharacter(run.text, ascii, draw);
+                std::array<quint64, 2> ascii = run.ascii;
+                forEachCharacter(run.otherText, ascii, draw);
                 if (ascii[0] || ascii[1]) {
                     bySlot[LatinSlot].insertAscii(ascii);
                     if (!samples[LatinSlot])

@@ -14,15 +14,25 @@ OoxmlPackage::OoxmlPackage(const QStringList &memberNames, MemberReader reader, 
         m_indexByFoldedName.insert(memberNames[index].toCaseFolded(), index); // last one wins, as in unzip
 }
 
+int OoxmlPackage::indexOf(const QString &partName) const
+{
+    // Parts are asked for again and again by the same names: each is folded once.
+    if (const auto found = m_indexByName.constFind(partName); found != m_indexByName.cend())
+        return *found;
+    const int index = m_indexByFoldedName.value(partName.toCaseFolded(), -1);
+    m_indexByName.insert(partName, index);
+    return index;
+}
+
 QString OoxmlPackage::storedName(const QString &partName) const
 {
-    const int index = m_indexByFoldedName.value(partName.toCaseFolded(), -1);
+    const int index = indexOf(partName);
     return index < 0 ? QString() : m_memberNames[index];
 }
 
 std::optional<QByteArray> OoxmlPackage::readPart(const QString &partName)
 {
-    const int index = m_indexByFoldedName.value(partName.toCaseFolded(), -1);
+    const int index = indexOf(partName);
     if (index < 0)
         return std::nullopt;
     if (m_budget <= 0) {

@@ -51,7 +51,10 @@ public:
     QStringList takeNotes();
 
 private:
+    int indexOf(const QString &partName) const;
+
     QHash<QString, int> m_indexByFoldedName;
+    mutable QHash<QString, int> m_indexByName; // the names asked for, as asked
     QStringList m_memberNames;
     MemberReader m_reader;
     OoxmlLimits m_limits;

@@ -1,6 +1,6 @@
 #include "ooxmlparts.h"
 
-#include <QSet>
+#include <QHash>
 #include <QStringList>
 #include <QUrl>
 #include <QVarLengthArray>
@@ -11,6 +11,7 @@
 #include <pugixml.hpp>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -53,24 +54,246 @@ QString toQString(std::string_view text)
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
-// The same few typefaces recur thousands of times in a part: each is decoded once and then shared.
+// The same few typefaces recur thousands of times in a part: each is decoded once and then shared, with
+// a number that is the same for names that decode alike.
 class Names
 {
 public:
-    const QString &get(std::string_view text)
+    struct Name
     {
+        QString text;
+        int id;
+    };
+
+    const QString &get(std::string_view text) { return name(text).text; }
+    const Name &name(std::string_view text)
+    {
+        // A part names a handful of faces and languages, most of them short: those are found by
+        // comparing their bytes as two words, without hashing.
+        const std::optional<ShortKey> key = shortKey(text);
+        if (key) {
+            for (const auto &[known, name] : m_short) {
+                if (known == *key)
+                    return *name;
+            }
+        }
         auto found = m_names.find(text);
-        if (found == m_names.end())
-            found = m_names.emplace(text, toQString(text)).first;
+        if (found == m_names.end()) {
+            QString decoded = toQString(text);
+            auto id = m_ids.constFind(decoded);
+            if (id == m_ids.cend())
+                id = m_ids.insert(decoded, int(m_ids.size()));
+            const int known = *id;
+            found = m_names.emplace(text, Name{std::move(decoded), known}).first;
+        }
+        if (key && m_short.size() < MaxShort)
+            m_short.push_back({*key, &found->second});
         return found->second;
     }
 
 private:
-    std::unordered_map<std::string_view, QString> m_names; // views into the parsed document
+    struct ShortKey
+    {
+        quint64 words[2];
+        size_t size;
+        bool operator==(const ShortKey &) const = default;
+    };
+    static std::optional<ShortKey> shortKey(std::string_view text)
+    {
+        if (text.size() > sizeof(ShortKey::words))
+            return std::nullopt;
+        ShortKey key{{0, 0}, text.size()};
+        if (!text.empty()) // an empty view may have no data at all
+            std::memcpy(key.words, text.data(), text.size());
+        return key;
+    }
+
+    static constexpr size_t MaxShort = 16;
+    std::unordered_map<std::string_view, Name> m_names; // views into the parsed document
+    QHash<QString, int> m_ids;
+    std::vector<std::pair<ShortKey, const Name *>> m_short;
 };
 
-// An element's attributes as written: (qualified name, value), read once from the tree.
-using Attributes = std::vector<std::pair<std::string_view, std::string_view>>;
+// Element names are compared thousands of times a part: against a literal, as a few integer compares.
+template <size_t N>
+inline bool is(std::string_view text, const char (&literal)[N])
+{
+    return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
+}
+
+// Whether a NUL-terminated name as pugixml keeps it is `name`; stops at the first difference.
+inline bool sameName(const char *text, std::string_view name)
+{
+    if (name.empty() || *text != name[0])
+        return name.empty() && *text == 0;
+    for (const char c : name) {
+        if (*text++ != c)
+            return false;
+    }
+    return *text == 0;
+}
+
+// The local names the parsers look at; every other element is Tag::Other.
+enum class Tag : quint8
+{
+    Other,
+    BodyStyle,
+    BuAutoNum,
+    BuBlip,
+    BuChar,
+    BuFont,
+    BuFontTx,
+    BuNone,
+    Cs,
+    DefRPr,
+    DefaultTextStyle,
+    Ea,
+    EmbeddedFontLst,
+    FirstCol,
+    FirstRow,
+    Fld,
+    Font,
+    FontRef,
+    FontScheme,
+    HandoutMasterId,
+    LastCol,
+    LastRow,
+    Latin,
+    LstStyle,
+    MajorFont,
+    MinorFont,
+    NotesMasterId,
+    NotesStyle,
+    OtherStyle,
+    P,
+    PPr,
+    Ph,
+    R,
+    RPr,
+    SldId,
+    SldLayoutId,
+    SldMasterId,
+    Sp,
+    Style,
+    Sym,
+    T,
+    TableStyleId,
+    Tbl,
+    TblPr,
+    TblStyle,
+    Tc,
+    TcTxStyle,
+    TitleStyle,
+    Tr,
+    TxBody,
+    V,
+    WholeTbl,
+    Lvl1pPr,
+    Lvl2pPr,
+    Lvl3pPr,
+    Lvl4pPr,
+    Lvl5pPr,
+    Lvl6pPr,
+    Lvl7pPr,
+    Lvl8pPr,
+    Lvl9pPr,
+};
+
+// An element's local name as a Tag: a switch on its length, then a few compares of that many bytes.
+Tag tagOf(std::string_view name)
+{
+    switch (name.size()) {
+    case 1:
+        return is(name, "p")   ? Tag::P
+               : is(name, "r") ? Tag::R
+               : is(name, "t") ? Tag::T
+               : is(name, "v") ? Tag::V
+                               : Tag::Other;
+    case 2:
+        return is(name, "cs")   ? Tag::Cs
+               : is(name, "ea") ? Tag::Ea
+               : is(name, "ph") ? Tag::Ph
+               : is(name, "sp") ? Tag::Sp
+               : is(name, "tc") ? Tag::Tc
+               : is(name, "tr") ? Tag::Tr
+                                : Tag::Other;
+    case 3:
+        return is(name, "fld")   ? Tag::Fld
+               : is(name, "pPr") ? Tag::PPr
+               : is(name, "rPr") ? Tag::RPr
+               : is(name, "sym") ? Tag::Sym
+               : is(name, "tbl") ? Tag::Tbl
+                                 : Tag::Other;
+    case 4:
+        return is(name, "font") ? Tag::Font : Tag::Other;
+    case 5:
+        return is(name, "latin")   ? Tag::Latin
+               : is(name, "sldId") ? Tag::SldId
+               : is(name, "style") ? Tag::Style
+               : is(name, "tblPr") ? Tag::TblPr
+                                   : Tag::Other;
+    case 6:
+        return is(name, "buBlip")   ? Tag::BuBlip
+               : is(name, "buChar") ? Tag::BuChar
+               : is(name, "buFont") ? Tag::BuFont
+               : is(name, "buNone") ? Tag::BuNone
+               : is(name, "defRPr") ? Tag::DefRPr
+               : is(name, "txBody") ? Tag::TxBody
+                                    : Tag::Other;
+    case 7:
+        if (is(name.substr(0, 3), "lvl") && is(name.substr(4), "pPr") && name[3] >= '1' && name[3] <= '9')
+            return Tag(int(Tag::Lvl1pPr) + name[3] - '1');
+        return is(name, "fontRef")   ? Tag::FontRef
+               : is(name, "lastCol") ? Tag::LastCol
+               : is(name, "lastRow") ? Tag::LastRow
+                                     : Tag::Other;
+    case 8:
+        return is(name, "buFontTx")   ? Tag::BuFontTx
+               : is(name, "firstCol") ? Tag::FirstCol
+               : is(name, "firstRow") ? Tag::FirstRow
+               : is(name, "lstStyle") ? Tag::LstStyle
+               : is(name, "tblStyle") ? Tag::TblStyle
+               : is(name, "wholeTbl") ? Tag::WholeTbl
+                                      : Tag::Other;
+    case 9:
+        return is(name, "bodyStyle")   ? Tag::BodyStyle
+               : is(name, "buAutoNum") ? Tag::BuAutoNum
+               : is(name, "majorFont") ? Tag::MajorFont
+               : is(name, "minorFont") ? Tag::MinorFont
+               : is(name, "tcTxStyle") ? Tag::TcTxStyle
+                                       : Tag::Other;
+    case 10:
+        return is(name, "fontScheme")   ? Tag::FontScheme
+               : is(name, "notesStyle") ? Tag::NotesStyle
+               : is(name, "otherStyle") ? Tag::OtherStyle
+               : is(name, "titleStyle") ? Tag::TitleStyle
+                                        : Tag::Other;
+    case 11:
+        return is(name, "sldLayoutId")   ? Tag::SldLayoutId
+               : is(name, "sldMasterId") ? Tag::SldMasterId
+                                         : Tag::Other;
+    case 12:
+        return is(name, "tableStyleId") ? Tag::TableStyleId : Tag::Other;
+    case 13:
+        return is(name, "notesMasterId") ? Tag::NotesMasterId : Tag::Other;
+    case 15:
+        return is(name, "embeddedFontLst")   ? Tag::EmbeddedFontLst
+               : is(name, "handoutMasterId") ? Tag::HandoutMasterId
+                                             : Tag::Other;
+    case 16:
+        return is(name, "defaultTextStyle") ? Tag::DefaultTextStyle : Tag::Other;
+    default:
+        return Tag::Other;
+    }
+}
+
+// An element's attributes as written: (qualified name, value), NUL-terminated, read once from the tree.
+struct Attribute
+{
+    const char *name;
+    const char *value;
+};
+using Attributes = std::vector<Attribute>;
 
 // Namespace prefixes in scope while walking a tree: pugixml keeps names as written.
 class Namespaces
@@ -79,12 +302,12 @@ public:
     void enter(const Attributes &attributes, int depth)
     {
         for (const auto &[name, value] : attributes) {
-            if (name.substr(0, 5) != "xmlns")
+            if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0)
                 continue;
-            if (name.size() == 5)
+            if (name[5] == 0)
                 m_bindings.push_back({{}, namespaceOf(value), depth});
             else if (name[5] == ':')
-                m_bindings.push_back({name.substr(6), namespaceOf(value), depth});
+                m_bindings.push_back({std::string_view(name + 6), namespaceOf(value), depth});
         }
     }
     void leave(int depth)
@@ -95,7 +318,8 @@ public:
     Ns lookup(std::string_view prefix) const
     {
         for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-            if (binding->prefix == prefix)
+            if (binding->prefix.size() == prefix.size() &&
+                std::equal(prefix.begin(), prefix.end(), binding->prefix.begin()))
                 return binding->ns;
         }
         return Ns::Other;
@@ -122,26 +346,34 @@ public:
         : m_attributes(attributes)
         , m_namespaces(namespaces)
     {}
-    Element(std::string_view qualified, const Attributes &attributes, const Namespaces &namespaces,
+    Element(const char *qualified, const Attributes &attributes, const Namespaces &namespaces,
             pugi::xml_node node)
         : m_attributes(attributes)
         , m_namespaces(namespaces)
         , m_node(node)
     {
-        const size_t colon = qualified.find(':');
-        m_name = colon == std::string_view::npos ? qualified : qualified.substr(colon + 1);
-        m_ns = namespaces.lookup(colon == std::string_view::npos ? std::string_view()
-                                                                 : qualified.substr(0, colon));
+        const char *colon = nullptr;
+        const char *end = qualified;
+        for (; *end; ++end) {
+            if (*end == ':' && !colon)
+                colon = end;
+        }
+        const char *local = colon ? colon + 1 : qualified;
+        m_name = std::string_view(local, size_t(end - local));
+        m_ns = namespaces.lookup(colon ? std::string_view(qualified, size_t(colon - qualified))
+                                       : std::string_view());
+        m_tag = tagOf(m_name);
     }
 
     Ns ns() const { return m_ns; }
     std::string_view name() const { return m_name; }
+    Tag tag() const { return m_tag; }
     // An attribute without a prefix; null when absent.
     std::optional<std::string_view> attribute(std::string_view name) const
     {
         for (const auto &[attributeName, value] : m_attributes) {
-            if (attributeName == name)
-                return value;
+            if (sameName(attributeName, name))
+                return std::string_view(value);
         }
         return std::nullopt;
     }
@@ -149,12 +381,20 @@ public:
     {
         return attribute(name).value_or(std::string_view());
     }
+    // Its typeface attribute, which both the reference and the text scanners ask for: looked up once.
+    std::string_view typeface() const
+    {
+        if (!m_typeface)
+            m_typeface = value("typeface");
+        return *m_typeface;
+    }
     // The element's first run of character data ("" when it has none).
     std::string_view text() const { return m_node.child_value(); }
     // The r:id attribute, whatever its prefix.
     std::string_view relationshipId() const
     {
-        for (const auto &[name, value] : m_attributes) {
+        for (const auto &[qualified, value] : m_attributes) {
+            const std::string_view name(qualified);
             const size_t colon = name.find(':');
             if (colon != std::string_view::npos && name.substr(colon + 1) == "id" &&
                 name.substr(0, colon) != "xmlns" &&
@@ -170,6 +410,8 @@ private:
     pugi::xml_node m_node;
     std::string_view m_name;
     Ns m_ns = Ns::Other;
+    Tag m_tag = Tag::Other;
+    mutable std::optional<std::string_view> m_typeface;
 };
 
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
@@ -193,16 +435,22 @@ QString walk(const QByteArray &bytes, Visit visit)
     int depth = 0;
     pugi::xml_node node = document.first_child();
     while (node) {
-        if (node.type() == pugi::node_doctype)
+        const pugi::xml_node_type type = node.type();
+        if (type == pugi::node_doctype)
             return u"document type declarations are not allowed"_s;
-        if (node.type() == pugi::node_element) {
+        if (type == pugi::node_element) {
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
             attributes.clear();
+            bool declares = false; // some attribute may declare a namespace prefix
             for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
-                 attribute = attribute.next_attribute())
-                attributes.emplace_back(attribute.name(), attribute.value());
-            namespaces.enter(attributes, depth);
+                 attribute = attribute.next_attribute()) {
+                const char *const name = attribute.name();
+                declares = declares || name[0] == 'x';
+                attributes.push_back({name, attribute.value()});
+            }
+            if (declares)
+                namespaces.enter(attributes, depth);
             visit(Element(node.name(), attributes, namespaces, node), depth, true);
             if (const pugi::xml_node child = node.first_child()) {
                 node = child;
@@ -235,31 +483,24 @@ QString walk(const QByteArray &bytes, Visit visit)
     return {};
 }
 
-// Element names are compared thousands of times a part: against a literal, as a few integer compares.
-template <size_t N>
-bool is(std::string_view text, const char (&literal)[N])
+bool isTypefaceElement(Tag tag)
 {
-    return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
+    return tag == Tag::Latin || tag == Tag::Ea || tag == Tag::Cs || tag == Tag::Sym || tag == Tag::BuFont;
 }
 
-bool isTypefaceElement(std::string_view name)
+int faceSlot(Tag tag)
 {
-    return is(name, "latin") || is(name, "ea") || is(name, "cs") || is(name, "sym") || is(name, "buFont");
-}
-
-int faceSlot(std::string_view name)
-{
-    return is(name, "latin") ? LatinSlot
-           : is(name, "ea")  ? EastAsianSlot
-           : is(name, "cs")  ? ComplexScriptSlot
-           : is(name, "sym") ? SymbolSlot
+    return tag == Tag::Latin ? LatinSlot
+           : tag == Tag::Ea  ? EastAsianSlot
+           : tag == Tag::Cs  ? ComplexScriptSlot
+           : tag == Tag::Sym ? SymbolSlot
                              : -1;
 }
 
-bool isPartListElement(std::string_view name)
+bool isPartListElement(Tag tag)
 {
-    return is(name, "sldMasterId") || is(name, "sldId") || is(name, "notesMasterId") ||
-           is(name, "handoutMasterId") || is(name, "sldLayoutId");
+    return tag == Tag::SldMasterId || tag == Tag::SldId || tag == Tag::NotesMasterId ||
+           tag == Tag::HandoutMasterId || tag == Tag::SldLayoutId;
 }
 
 bool isBlank(std::string_view text)
@@ -269,12 +510,9 @@ bool isBlank(std::string_view text)
 }
 
 // "lvl1pPr" .. "lvl9pPr" -> 0 .. 8, else -1.
-int listLevel(std::string_view name)
+int listLevel(Tag tag)
 {
-    if (name.size() == 7 && name.substr(0, 3) == "lvl" && name.substr(4) == "pPr" && name[3] >= '1' &&
-        name[3] <= '9')
-        return name[3] - '1';
-    return -1;
+    return tag >= Tag::Lvl1pPr && tag <= Tag::Lvl9pPr ? int(tag) - int(Tag::Lvl1pPr) : -1;
 }
 
 bool isTrue(std::string_view value)
@@ -282,26 +520,26 @@ bool isTrue(std::string_view value)
     return value == "1" || value == "true";
 }
 
-int tableRegion(std::string_view name)
+int tableRegion(Tag tag)
 {
-    return is(name, "wholeTbl")   ? WholeTableRegion
-           : is(name, "firstRow") ? FirstRowRegion
-           : is(name, "lastRow")  ? LastRowRegion
-           : is(name, "firstCol") ? FirstColumnRegion
-           : is(name, "lastCol")  ? LastColumnRegion
+    return tag == Tag::WholeTbl   ? WholeTableRegion
+           : tag == Tag::FirstRow ? FirstRowRegion
+           : tag == Tag::LastRow  ? LastRowRegion
+           : tag == Tag::FirstCol ? FirstColumnRegion
+           : tag == Tag::LastCol  ? LastColumnRegion
                                   : -1;
 }
 
 // Text kept from one run; a run of megabytes is no real text and draws no more distinct characters.
 constexpr qsizetype MaxRunText = qsizetype(1) << 20;
 
-int masterStyle(std::string_view name)
+int masterStyle(Tag tag)
 {
-    return is(name, "titleStyle")         ? TitleStyle
-           : is(name, "bodyStyle")        ? BodyStyle
-           : is(name, "otherStyle")       ? OtherStyle
-           : is(name, "notesStyle")       ? NotesStyle
-           : is(name, "defaultTextStyle") ? DefaultTextStyle
+    return tag == Tag::TitleStyle         ? TitleStyle
+           : tag == Tag::BodyStyle        ? BodyStyle
+           : tag == Tag::OtherStyle       ? OtherStyle
+           : tag == Tag::NotesStyle       ? NotesStyle
+           : tag == Tag::DefaultTextStyle ? DefaultTextStyle
                                           : -1;
 }
 
@@ -324,16 +562,16 @@ public:
     void start(const Element &element, int depth)
     {
         const Ns ns = element.ns();
-        const std::string_view name = element.name();
+        const Tag name = element.tag();
         if (ns == Ns::PresentationMl) {
-            if (is(name, "sp")) {
+            if (name == Tag::Sp) {
                 openBody(depth, false);
-            } else if (is(name, "ph") && m_body >= 0 && !m_inTableBody) {
+            } else if (name == Tag::Ph && m_body >= 0 && !m_inTableBody) {
                 TextBody &body = m_scan.bodies[m_body];
                 body.isPlaceholder = true;
                 body.placeholderType = toQString(element.value("type"));
                 body.placeholderIndex = toQString(element.value("idx"));
-            } else if (is(name, "style") && m_body >= 0 && !m_inTableBody) {
+            } else if (name == Tag::Style && m_body >= 0 && !m_inTableBody) {
                 m_styleDepth = depth;
             } else if (const int style = masterStyle(name); style >= 0) {
                 m_listStyle = &m_scan.styles[size_t(style)];
@@ -347,7 +585,7 @@ public:
             startTableStyle(element, depth);
             return;
         }
-        if (is(name, "tblStyle")) {
+        if (name == Tag::TblStyle) {
             if (!count())
                 return;
             m_scan.tableStyles.append({toQString(element.value("styleId")), {}});
@@ -356,31 +594,31 @@ public:
             return;
         }
         if (m_tableDepth && !m_inTableBody) {
-            if (is(name, "tblPr")) {
+            if (name == Tag::TblPr) {
                 for (const auto &[attribute, region] :
                      {std::pair{"firstRow", FirstRowRegion}, std::pair{"lastRow", LastRowRegion},
                       std::pair{"firstCol", FirstColumnRegion}, std::pair{"lastCol", LastColumnRegion}}) {
                     if (isTrue(element.value(attribute)))
                         m_tableFlags |= quint8(1u << region);
                 }
-            } else if (is(name, "tableStyleId")) {
+            } else if (name == Tag::TableStyleId) {
                 m_tableStyleId = toQString(element.text()).trimmed();
-            } else if (is(name, "tr")) {
+            } else if (name == Tag::Tr) {
                 ++m_row;
                 m_column = -1;
-            } else if (is(name, "tc")) {
+            } else if (name == Tag::Tc) {
                 ++m_column;
             }
         }
-        if (is(name, "fontRef") && m_styleDepth) {
+        if (name == Tag::FontRef && m_styleDepth) {
             const std::string_view index = element.value("idx");
             m_scan.bodies[m_body].styleFont = index == "major"   ? ThemeGroup::Major
                                               : index == "minor" ? ThemeGroup::Minor
                                                                  : ThemeGroup::None;
-        } else if (is(name, "txBody") && m_tableDepth) {
+        } else if (name == Tag::TxBody && m_tableDepth) {
             if (openBody(depth, true))
                 m_cells.append({int(m_scan.bodies.size() - 1), m_row, m_column});
-        } else if (is(name, "tbl")) {
+        } else if (name == Tag::Tbl) {
             if (!m_tableDepth) {
                 m_tableDepth = depth;
                 m_tableFlags = 0;
@@ -389,55 +627,55 @@ public:
                 m_column = -1;
                 m_cells.clear();
             }
-        } else if (is(name, "lstStyle") && m_body >= 0) {
+        } else if (name == Tag::LstStyle && m_body >= 0) {
             m_listStyle = &m_scan.bodies[m_body].listStyle;
             m_listDepth = depth;
         } else if (const int level = listLevel(name); level >= 0 && m_listStyle && !m_level) {
             m_level = &(*m_listStyle)[size_t(level)];
             m_levelDepth = depth;
-        } else if (is(name, "p") && m_body >= 0 && !m_paragraphDepth) {
+        } else if (name == Tag::P && m_body >= 0 && !m_paragraphDepth) {
             if (!count())
                 return;
-            m_scan.bodies[m_body].paragraphs.append(Paragraph());
+            m_scan.bodies[m_body].paragraphs.emplaceBack();
             m_paragraphDepth = depth;
-        } else if (is(name, "pPr") && m_paragraphDepth && !m_level) {
+        } else if (name == Tag::PPr && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
             const std::string_view number = element.value("lvl");
             paragraph.level =
                 number.size() == 1 && number[0] >= '0' && number[0] < '0' + ListLevels ? number[0] - '0' : 0;
             m_level = &paragraph.own;
             m_levelDepth = depth;
-        } else if ((is(name, "r") || is(name, "fld")) && m_paragraphDepth && !m_runDepth) {
+        } else if ((name == Tag::R || name == Tag::Fld) && m_paragraphDepth && !m_runDepth) {
             m_run = {};
             m_runDepth = depth;
-        } else if (is(name, "rPr") && m_runDepth) {
+        } else if (name == Tag::RPr && m_runDepth) {
             m_faces = &m_run.faces;
             m_facesDepth = depth;
             const std::string_view language = element.value("lang");
             m_run.language = m_names.get(language.empty() ? element.value("altLang") : language);
-        } else if (is(name, "t") && m_runDepth) {
-            if (const std::string_view text = element.text(); m_run.text.size() < MaxRunText)
-                m_run.text.append(text.data(), qsizetype(text.size()));
-        } else if (is(name, "defRPr") && m_level) {
+        } else if (name == Tag::T && m_runDepth) {
+            if (m_run.textSize < MaxRunText)
+                m_run.appendText(element.text());
+        } else if (name == Tag::DefRPr && m_level) {
             m_faces = &m_level->faces;
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
-            if (is(name, "buFont")) {
-                m_level->bulletFont = m_names.get(element.value("typeface"));
+            if (name == Tag::BuFont) {
+                m_level->bulletFont = m_names.get(element.typeface());
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
-            } else if (is(name, "buFontTx")) {
+            } else if (name == Tag::BuFontTx) {
                 m_level->bulletFont = u""_s;
-            } else if (is(name, "buNone")) {
+            } else if (name == Tag::BuNone) {
                 m_level->bullet = BulletKind::None;
-            } else if (is(name, "buChar") || is(name, "buAutoNum") || is(name, "buBlip")) {
+            } else if (name == Tag::BuChar || name == Tag::BuAutoNum || name == Tag::BuBlip) {
                 m_level->bullet = BulletKind::Shown;
-                if (is(name, "buChar"))
+                if (name == Tag::BuChar)
                     m_level->bulletCharacter = toQString(element.value("char"));
             }
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
             }
         }
@@ -451,14 +689,14 @@ public:
         } else if (depth == m_runDepth) {
             // A run without text draws nothing; runs of the same properties draw their text alike.
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
-            if (!isBlank(std::string_view(m_run.text.constData(), size_t(m_run.text.size())))) {
+            if (!m_run.isBlank()) {
                 const QList<Run> &runs = std::as_const(paragraph.runs);
                 const auto same = std::find_if(runs.cbegin(), runs.cend(),
                                                [this](const Run &run) { return run.sameProperties(m_run); });
                 if (same != runs.cend()) {
-                    QByteArray &text = paragraph.runs[same - runs.cbegin()].text;
-                    if (text.size() < MaxRunText)
-                        text += m_run.text;
+                    Run &run = paragraph.runs[same - runs.cbegin()];
+                    if (run.textSize < MaxRunText)
+                        run.appendText(m_run);
                 } else if (runs.size() < MaxDistinctRuns && count()) {
                     paragraph.runs.append(std::move(m_run));
                 }
@@ -496,14 +734,14 @@ private:
     // Inside a table style: the regions and the faces of their cell text.
     void startTableStyle(const Element &element, int depth)
     {
-        const std::string_view name = element.name();
+        const Tag name = element.tag();
         if (const int region = tableRegion(name); region >= 0 && m_region < 0) {
             m_region = region;
             m_regionDepth = depth;
-        } else if (is(name, "tcTxStyle") && m_region >= 0 && !m_facesDepth) {
+        } else if (name == Tag::TcTxStyle && m_region >= 0 && !m_facesDepth) {
             m_faces = &m_tableStyle->regions[size_t(m_region)];
             m_facesDepth = depth;
-        } else if (is(name, "fontRef") && m_faces) {
+        } else if (name == Tag::FontRef && m_faces) {
             const std::string_view index = element.value("idx");
             if (index == "major" || index == "minor") {
                 const QString prefix = index == "major" ? u"+mj-"_s : u"+mn-"_s;
@@ -513,7 +751,7 @@ private:
             }
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
             }
         }
@@ -571,8 +809,7 @@ private:
         } else if (m_body >= 0 && m_bodyDepth) {
             return false; // shapes do not nest inside shapes
         }
-        m_scan.bodies.append(TextBody());
-        m_scan.bodies.last().inTable = inTable;
+        m_scan.bodies.emplaceBack().inTable = inTable;
         m_body = int(m_scan.bodies.size() - 1);
         m_bodyDepth = depth;
         return true;
@@ -618,25 +855,59 @@ private:
 
 } // namespace
 
+void Run::appendText(std::string_view text)
+{
+    textSize += qsizetype(text.size());
+    const char *const end = text.data() + text.size();
+    for (const char *c = text.data(); c != end;) {
+        const auto byte = static_cast<unsigned char>(*c);
+        if (byte < 0x80) {
+            ascii[byte >> 6] |= quint64(1) << (byte & 63);
+            ++c;
+            continue;
+        }
+        const char *other = c;
+        while (c != end && static_cast<unsigned char>(*c) >= 0x80)
+            ++c;
+        otherText.append(other, c - other);
+    }
+}
+
+void Run::appendText(const Run &other)
+{
+    textSize += other.textSize;
+    ascii[0] |= other.ascii[0];
+    ascii[1] |= other.ascii[1];
+    otherText += other.otherText;
+}
+
+bool Run::isBlank() const
+{
+    constexpr quint64 whiteSpace =
+        quint64(1) << ' ' | quint64(1) << '\t' | quint64(1) << '\r' | quint64(1) << '\n';
+    return otherText.isEmpty() && (ascii[0] & ~whiteSpace) == 0 && ascii[1] == 0;
+}
+
 PartScan scanPart(const QByteArray &xml)
 {
     PartScan scan;
     int sectionDepth = 0;
     PartSection section = PartSection::Body;
     Names names;
-    QSet<std::pair<QString, int>> seen;
+    std::unordered_set<qint64> seen; // name number and kind of reference
     bool full = false;
     bool keepsLooseText = false;
     const auto addRef = [&](std::string_view typeface, ThemeGroup group, int slot = -1) {
-        std::pair<QString, int> key{names.get(typeface), (int(group) * 4 + int(section)) * 8 + slot + 1};
+        const Names::Name &name = names.name(typeface);
+        const qint64 key = qint64(name.id) << 8 | ((int(group) * 4 + int(section)) * 8 + slot + 1);
         if (seen.contains(key))
             return;
-        if (seen.size() >= MaxRefsPerPart) {
+        if (qsizetype(seen.size()) >= MaxRefsPerPart) {
             full = true;
             return;
         }
-        scan.refs.append({key.first, group, section, slot});
-        seen.insert(std::move(key));
+        scan.refs.append({name.text, group, section, slot});
+        seen.insert(key);
     };
     TextScanner text(scan, names);
     scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
@@ -648,17 +919,17 @@ PartScan scanPart(const QByteArray &xml)
             text.end(depth);
             return;
         }
-        const std::string_view name = element.name();
+        const Tag name = element.tag();
         if (depth == 1) {
-            scan.rootElement = toQString(name);
+            scan.rootElement = toQString(element.name());
             const std::string_view show = element.value("showMasterSp");
             scan.showsMasterShapes = show != "0" && show != "false";
             // Parts with slides' kind of text keep it by shape; charts and SmartArt keep it whole.
             keepsLooseText = element.ns() != Ns::PresentationMl;
         }
         if (keepsLooseText && scan.looseText.size() < MaxLooseText &&
-            ((element.ns() == Ns::DrawingMl && is(name, "t")) ||
-             (element.ns() == Ns::Chart && is(name, "v")))) {
+            ((element.ns() == Ns::DrawingMl && name == Tag::T) ||
+             (element.ns() == Ns::Chart && name == Tag::V))) {
             const std::string_view loose = element.text();
             if (!isBlank(loose))
                 scan.looseText += toQString(loose.substr(0, size_t(MaxLooseText)));
@@ -666,30 +937,31 @@ PartScan scanPart(const QByteArray &xml)
         text.start(element, depth);
         if (element.ns() == Ns::DrawingMl) {
             if (isTypefaceElement(name)) {
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface)) {
                     addRef(typeface, ThemeGroup::None, faceSlot(name));
-                    scan.namesLatinFace = scan.namesLatinFace || is(name, "latin");
+                    scan.namesLatinFace = scan.namesLatinFace || name == Tag::Latin;
                 }
-            } else if (is(name, "fontRef")) {
+            } else if (name == Tag::FontRef) {
                 const std::string_view index = element.value("idx");
                 if (index == "major" || index == "minor")
                     addRef({}, index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
             }
         } else if (element.ns() == Ns::PresentationMl) {
+            scan.hasEmbeddedFontList = scan.hasEmbeddedFontList || name == Tag::EmbeddedFontLst;
             if (section == PartSection::Body &&
-                (is(name, "defaultTextStyle") || is(name, "embeddedFontLst"))) {
-                section = is(name, "defaultTextStyle") ? PartSection::DefaultTextStyle
-                                                       : PartSection::EmbeddedFontList;
+                (name == Tag::DefaultTextStyle || name == Tag::EmbeddedFontLst)) {
+                section = name == Tag::DefaultTextStyle ? PartSection::DefaultTextStyle
+                                                        : PartSection::EmbeddedFontList;
                 sectionDepth = depth;
-            } else if (is(name, "font") && section == PartSection::EmbeddedFontList) {
-                const std::string_view typeface = element.value("typeface");
+            } else if (name == Tag::Font && section == PartSection::EmbeddedFontList) {
+                const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface))
                     addRef(typeface, ThemeGroup::None);
             } else if (isPartListElement(name) && scan.listedIds.size() < MaxListedIdsPerPart) {
                 const std::string_view id = element.relationshipId();
                 if (!id.empty())
-                    scan.listedIds.append({toQString(name), toQString(id)});
+                    scan.listedIds.append({toQString(element.name()), toQString(id)});
             }
         }
     });
@@ -708,7 +980,7 @@ ThemeScan scanTheme(const QByteArray &xml)
     int groupDepth = 0;
     std::array<QString, 3> *group = nullptr;
     scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
-        const std::string_view name = element.name();
+        const Tag name = element.tag();
         if (!start) {
             if (depth == groupDepth) {
                 group = nullptr;
@@ -721,22 +993,22 @@ ThemeScan scanTheme(const QByteArray &xml)
         if (element.ns() != Ns::DrawingMl)
             return;
         // The first font scheme is the theme's; later ones could only come from extensions.
-        if (is(name, "fontScheme") && !scan.fonts.hasFontScheme) {
+        if (name == Tag::FontScheme && !scan.fonts.hasFontScheme) {
             scan.fonts.hasFontScheme = true;
             schemeDepth = depth;
         } else if (schemeDepth && depth == schemeDepth + 1 &&
-                   (is(name, "majorFont") || is(name, "minorFont"))) {
-            group = is(name, "majorFont") ? &scan.fonts.major : &scan.fonts.minor;
+                   (name == Tag::MajorFont || name == Tag::MinorFont)) {
+            group = name == Tag::MajorFont ? &scan.fonts.major : &scan.fonts.minor;
             groupDepth = depth;
         } else if (group && depth == groupDepth + 1) {
             // The three direct slots, and the per-script faces that text of that script falls back to.
             const int script = faceSlot(name);
             if (script >= 0 && script < SymbolSlot) {
-                (*group)[size_t(script)] = toQString(element.value("typeface"));
-            } else if (is(name, "font")) {
+                (*group)[size_t(script)] = toQString(element.typeface());
+            } else if (name == Tag::Font) {
                 auto &scripts =
                     group == &scan.fonts.major ? scan.fonts.majorScripts : scan.fonts.minorScripts;
-                const std::string_view typeface = element.value("typeface");
+                const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface) && scripts.size() < MaxRefsPerPart)
                     scripts.append({toQString(element.value("script")), toQString(typeface)});
             }

@@ -10,6 +10,7 @@
 #include <QTypeInfo>
 
 #include <array>
+#include <string_view>
 
 namespace kernwick::fontmeta::ooxml {
 
@@ -90,12 +91,24 @@ struct Run
 {
     Faces faces;
     QString language; // of its properties ("zh-CN"), else its alternative language; empty when neither
-    QByteArray text;  // UTF-8
+    // Its text: the ASCII characters as bits (bit n of word n / 64 for character n), the others as UTF-8
+    // in the order they came; most text needs no buffer of its own.
+    std::array<quint64, 2> ascii = {};
+    QByteArray otherText;
+    qsizetype textSize = 0; // bytes of text taken in, of either kind
+
+    void appendText(std::string_view text);
+    void appendText(const Run &other);
+    bool isBlank() const; // nothing but spaces, tabs and line breaks
 
     bool sameProperties(const Run &other) const { return faces == other.faces && language == other.language; }
 };
 
 } // namespace kernwick::fontmeta::ooxml
+// Made of implicitly shared Qt types only: lists of them grow by moving memory, not element by element.
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Relationship, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::TypefaceRef, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::LevelStyle, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Run, Q_RELOCATABLE_TYPE);
 namespace kernwick::fontmeta::ooxml {
 
@@ -124,6 +137,11 @@ struct TableStyle
     std::array<Faces, TableRegionCount> regions;
 };
 
+} // namespace kernwick::fontmeta::ooxml
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::Paragraph, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::TableStyle, Q_RELOCATABLE_TYPE);
+namespace kernwick::fontmeta::ooxml {
+
 // A shape's text (or a table cell's): where it inherits from and what it holds.
 struct TextBody
 {
@@ -137,6 +155,10 @@ struct TextBody
     ListStyle listStyle;
     QList<Paragraph> paragraphs;
 };
+
+} // namespace kernwick::fontmeta::ooxml
+Q_DECLARE_TYPEINFO(kernwick::fontmeta::ooxml::TextBody, Q_RELOCATABLE_TYPE);
+namespace kernwick::fontmeta::ooxml {
 
 // The text styles of a master (title, body, other, notes) or of the presentation (defaults).
 enum MasterStyle
@@ -156,9 +178,10 @@ struct PartScan
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
     QList<TextBody> bodies;                       // shapes and table cells, in document order
     std::array<ListStyle, MasterStyleCount> styles;
-    QList<TableStyle> tableStyles; // of a table styles part
-    bool namesLatinFace = false;   // some a:latin names a face or theme slot
-    bool showsMasterShapes = true; // a slide's or layout's showMasterSp
+    QList<TableStyle> tableStyles;    // of a table styles part
+    bool namesLatinFace = false;      // some a:latin names a face or theme slot
+    bool showsMasterShapes = true;    // a slide's or layout's showMasterSp
+    bool hasEmbeddedFontList = false; // a p:embeddedFontLst, wherever it stands
     QString looseText; // all text of a part without shapes (charts, SmartArt), up to MaxLooseText characters
     QString error;     // why reading stopped early, empty when the part was whole
 };
