@@ -74,12 +74,18 @@ bool isAdobeFontLocation(QStringView path)
 
 InstalledFonts::InstalledFonts(std::shared_ptr<const FontCatalog> catalog)
     : m_catalog(std::move(catalog))
-    , m_identity(m_catalog->faces())
+    , m_identity(std::make_shared<const FontIdentity>(m_catalog->faces()))
+{}
+
+InstalledFonts::InstalledFonts(std::shared_ptr<const FontCatalog> catalog,
+                               std::shared_ptr<const FontIdentity> identity)
+    : m_catalog(std::move(catalog))
+    , m_identity(std::move(identity))
 {}
 
 std::optional<QString> InstalledFonts::findFontFile(const QString &name) const
 {
-    const FontMatch match = m_identity.match(name);
+    const FontMatch match = m_identity->match(name);
     if (!match.isFound())
         return std::nullopt;
     return m_catalog->faces()[match.face].file;
@@ -87,12 +93,12 @@ std::optional<QString> InstalledFonts::findFontFile(const QString &name) const
 
 bool InstalledFonts::isFontAvailable(const QString &name) const
 {
-    return m_identity.match(name).isFound();
+    return m_identity->match(name).isFound();
 }
 
 FontStatusItem InstalledFonts::resolveFont(const QString &name) const
 {
-    return verdict(name, m_identity.match(name));
+    return verdict(name, m_identity->match(name));
 }
 
 FontStatusItem InstalledFonts::verdict(const QString &name, const FontMatch &match) const
@@ -117,7 +123,7 @@ FontStatusItem InstalledFonts::verdict(const QString &name, const FontMatch &mat
 
 FontStatusItem InstalledFonts::resolveFont(const QString &name, FontNaming naming) const
 {
-    const FontMatch match = m_identity.match(name);
+    const FontMatch match = m_identity->match(name);
     FontStatusItem item = verdict(name, match);
     if (!item.hasFile()) {
         if (item.status == FontStatus::missing)
@@ -203,7 +209,12 @@ FontResolver::FontResolver(FontconfigFontSource &fonts)
 
 InstalledFonts FontResolver::installedFonts()
 {
-    return InstalledFonts(m_fonts.snapshot());
+    std::shared_ptr<const FontCatalog> catalog = m_fonts.snapshot();
+    if (catalog != m_indexedCatalog) {
+        m_identity = std::make_shared<const FontIdentity>(catalog->faces());
+        m_indexedCatalog = catalog;
+    }
+    return InstalledFonts(std::move(catalog), m_identity);
 }
 
 FontStatusItem FontResolver::resolveFont(const QString &name)

@@ -37,6 +37,8 @@ class InstalledFonts final
 {
 public:
     explicit InstalledFonts(std::shared_ptr<const FontCatalog> catalog);
+    // With the index already made of `catalog`'s faces.
+    InstalledFonts(std::shared_ptr<const FontCatalog> catalog, std::shared_ptr<const FontIdentity> identity);
 
     // The file of the installed face that `name` stands for.
     std::optional<QString> findFontFile(const QString &name) const;
@@ -64,11 +66,12 @@ private:
                            const QString &style) const;
 
     std::shared_ptr<const FontCatalog> m_catalog;
-    FontIdentity m_identity;
+    std::shared_ptr<const FontIdentity> m_identity;
 };
 
 // Turns font names into font items against the fonts installed now. One snapshot of the installed fonts
-// serves a whole pass; a font installed since the last pass is found by the next.
+// serves a whole pass; a font installed since the last pass is found by the next. The index of a snapshot
+// is made once and kept while the installed fonts stay the same.
 class FontResolver final
 {
 public:
@@ -81,6 +84,8 @@ public:
 
 private:
     FontconfigFontSource &m_fonts;
+    std::shared_ptr<const FontCatalog> m_indexedCatalog;
+    std::shared_ptr<const FontIdentity> m_identity; // of m_indexedCatalog's faces
 };
 
 // The Type column: "TrueType", "OpenType", the upper-cased extension, or "—" without a file.
