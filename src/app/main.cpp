@@ -6,6 +6,7 @@
 #include <platform/desktop/portalfilechooser.h>
 #include <platform/desktop/singleinstance.h>
 #include <platform/desktop/updatechecker.h>
+#include <platform/filenamealiases.h>
 #include <platform/volume.h>
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
@@ -31,10 +32,14 @@ using namespace kernwick;
 namespace {
 
 // A file handed over by the desktop ("Open With", a double click) is taken in as a dropped one would be.
+// Files come as URLs, which keep every byte of a name, or (from an older copy) as paths.
 void takeIn(WorkflowState &workflow, const QStringList &files)
 {
-    if (!files.isEmpty())
-        workflow.handleDrop({QUrl::fromLocalFile(files.first())});
+    if (files.isEmpty())
+        return;
+    const QString &file = files.first();
+    workflow.handleDrop(
+        {file.startsWith(u"file:"_s) ? QUrl::fromEncoded(file.toLatin1()) : QUrl::fromLocalFile(file)});
 }
 
 void describeOptions(QCommandLineParser &parser)
@@ -70,6 +75,19 @@ int main(int argc, char *argv[])
     if (answerWithoutDisplay(argc, argv))
         return 0;
     QApplication app(argc, argv);
+    // A name in an older encoding than UTF-8 reaches Qt with its bytes replaced: such files are reached
+    // through links, and handed on as URLs, which keep each byte.
+    FileNameAliases aliases;
+    QStringList files;
+    // (Qt has taken out its own options; any other option ends the program below.)
+    for (int n = 1; n < argc; ++n) {
+        if (argv[n][0] == '-')
+            continue;
+        QString path = aliases.pathFor(argv[n]);
+        if (path.isEmpty()) // no such file: said so once the window is up
+            path = QFileInfo(QFile::decodeName(argv[n])).absoluteFilePath();
+        files.append(aliases.urlFor(path).toString(QUrl::FullyEncoded));
+    }
     QApplication::setOrganizationName(u"Kernwick"_s);
     QApplication::setApplicationName(u"Kernwick"_s);
     QApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
@@ -81,9 +99,6 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     describeOptions(parser);
     parser.process(app);
-    QStringList files;
-    for (const QString &file : parser.positionalArguments())
-        files.append(QFileInfo(file).absoluteFilePath());
 
     // One copy per user: a later launch hands its file to the running copy and ends.
     SingleInstance instance(u"kernwick"_s);
@@ -113,8 +128,9 @@ int main(int argc, char *argv[])
     window.setWindowTitle(u"Kernwick"_s);
     // The desktop's own file chooser where its portal offers one; Qt's dialog otherwise.
     DialogFileChooser dialogChooser(&window);
-    PortalFileChooser chooser(QDBusConnection::sessionBus(), dialogChooser, &window);
-    WorkflowState workflow({scanner, resolver, chooser, notifier, revealer, settings, workers});
+    PortalFileChooser chooser(QDBusConnection::sessionBus(), dialogChooser, &window, &aliases);
+    WorkflowState workflow(
+        {scanner, resolver, chooser, notifier, revealer, settings, workers, writeDiagnosticLine, &aliases});
     window.setCentralWidget(new ContentView(appearance, workflow, revealer));
     shell.installMenus(
         *window.menuBar(), &window,
@@ -124,8 +140,11 @@ int main(int argc, char *argv[])
              workflow.clearFile();
          }});
     // Every presentation taken in goes on the recent list.
-    QObject::connect(&workflow, &WorkflowState::selectedFileChanged, &shell,
-                     [&] { shell.noteOpened(workflow.selectedFile()); });
+    QObject::connect(&workflow, &WorkflowState::selectedFileChanged, &shell, [&] {
+        // A link made to reach a name is gone when the program ends: not worth keeping.
+        if (!aliases.isAlias(workflow.selectedFile()))
+            shell.noteOpened(workflow.selectedFile());
+    });
     // The scan starts at once, on a worker, while the window is laid out and shown.
     takeIn(workflow, files);
     window.resize(1100, 860);

@@ -53,7 +53,7 @@ QString presentationProblem(const QString &path)
     return {};
 }
 
-BatchInput expandArguments(const QStringList &arguments)
+BatchInput expandArguments(const QStringList &arguments, FileNameAliases *aliases)
 {
     BatchInput input;
     for (const QString &argument : arguments) {
@@ -62,7 +62,7 @@ BatchInput expandArguments(const QStringList &arguments)
             input.entries.append({argument, presentationProblem(argument)});
             continue;
         }
-        const PresentationWalk walk = findPresentations(argument);
+        const PresentationWalk walk = findPresentations(argument, {}, aliases);
         input.notes += walk.notes;
         input.isComplete = input.isComplete && walk.isComplete;
         if (walk.presentations.isEmpty() && walk.isComplete)

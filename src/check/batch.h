@@ -12,6 +12,8 @@
 
 namespace kernwick {
 
+class FileNameAliases;
+
 // What the command line names: presentations, and folders that are walked for the presentations in them.
 struct BatchInput
 {
@@ -28,7 +30,8 @@ struct BatchInput
 // Why `path`, named on the command line, cannot be checked as a presentation; empty when it can.
 QString presentationProblem(const QString &path);
 
-BatchInput expandArguments(const QStringList &arguments);
+// Folders among `arguments` are walked, names in an older encoding than UTF-8 reached through `aliases`.
+BatchInput expandArguments(const QStringList &arguments, FileNameAliases *aliases = nullptr);
 
 using CheckFunction = std::function<PresentationCheck(const QString &path)>;
 // Told of each presentation done: how many are done of how many, and which one.

@@ -9,6 +9,7 @@
 #include <model/printabletext.h>
 #include <package/packagebuilder.h>
 #include <platform/diagnostics.h>
+#include <platform/filenamealiases.h>
 #include <resolve/fontresolver.h>
 #include <resolve/glyphcoverage.h>
 #include <scan/embeddedfonts.h>
@@ -65,7 +66,21 @@ int main(int argc, char *argv[])
     // The local time zone read once: libzip asks for it for every member it lists.
     if (qEnvironmentVariableIsEmpty("TZ"))
         qputenv("TZ", ":/etc/localtime");
-    QCoreApplication app(argc, argv);
+    // A path in an older encoding than UTF-8 would reach Qt with its bytes replaced: it is handed on as a
+    // link Qt can open, and shown as its owner knows it.
+    FileNameAliases aliases;
+    std::vector<QByteArray> linkedArguments;
+    linkedArguments.reserve(argc);
+    std::vector<char *> reachableArgv(argv, argv + argc + 1);
+    for (int n = 1; n < argc; ++n) {
+        if (FileNameAliases::isUtf8(argv[n]))
+            continue;
+        if (const QString link = aliases.pathFor(argv[n]); !link.isEmpty()) {
+            linkedArguments.push_back(QFile::encodeName(link));
+            reachableArgv[n] = linkedArguments.back().data();
+        }
+    }
+    QCoreApplication app(argc, reachableArgv.data());
     QCoreApplication::setApplicationName(u"kernwick-check"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(KERNWICK_VERSION));
 
@@ -112,6 +127,9 @@ int main(int argc, char *argv[])
                                  u"PATH…"_s);
 
     QTextStream err(stderr);
+    const auto shown = [&aliases](const QString &path) {
+        return printableText(aliases.shownPath(path));
+    };
     if (!parser.parse(app.arguments())) {
         err << parser.errorText() << u"\nTry 'kernwick-check --help'.\n"_s;
         return usageError;
@@ -152,7 +170,7 @@ int main(int argc, char *argv[])
     const bool packaging = parser.isSet(packageOption);
     const QString destination = parser.value(packageOption);
     if (packaging && !QFileInfo(destination).isDir()) {
-        err << u"kernwick-check: "_s << printableText(destination)
+        err << u"kernwick-check: "_s << shown(destination)
             << u": the destination must be an existing folder\n"_s;
         return usageError;
     }
@@ -167,17 +185,7 @@ int main(int argc, char *argv[])
 
     // Folders become the presentations in them; every presentation is scanned, side by side, against one
     // list of the installed fonts, before anything is printed or packaged.
-    BatchInput input = expandArguments(arguments);
-    // A name in an older encoding than UTF-8 arrives with its bytes replaced: it cannot be opened again.
-    QSet<QString> undecodable;
-    for (int n = 1; n < argc; ++n) {
-        if (QFile::encodeName(QFile::decodeName(argv[n])) != QByteArray(argv[n]))
-            undecodable.insert(QFile::decodeName(argv[n]));
-    }
-    for (BatchInput::Entry &entry : input.entries) {
-        if (undecodable.contains(entry.path))
-            entry.problem = u"its name is not UTF-8 (an older encoding); rename it to check it"_s;
-    }
+    BatchInput input = expandArguments(arguments, &aliases);
     for (const QString &note : input.notes)
         err << u"kernwick-check: "_s << printableText(note) << u'\n';
     err.flush();
@@ -214,7 +222,9 @@ int main(int argc, char *argv[])
                     path, items, scanned.notes, scanned.usage, parser.isSet(usedOnlyOption), scanned.failure};
             },
             workers,
-            [&](qsizetype done, qsizetype total, const QString &path) { progress.show(done, total, path); });
+            [&](qsizetype done, qsizetype total, const QString &path) {
+                progress.show(done, total, aliases.shownPath(path));
+            });
         for (const PresentationCheck &check : checked)
             checks.insert(check.path, check);
     }
@@ -229,27 +239,28 @@ int main(int argc, char *argv[])
     for (const BatchInput::Entry &entry : input.entries) {
         const QString &path = entry.path;
         if (const QString &problem = entry.problem; !problem.isEmpty()) {
-            err << u"kernwick-check: "_s << printableText(path) << u": "_s << problem << u'\n';
+            err << u"kernwick-check: "_s << shown(path) << u": "_s << problem << u'\n';
             err.flush();
             if (json)
-                results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, problem}});
+                results.append(QJsonObject{{u"path"_s, aliases.shownPath(path)}, {u"error"_s, problem}});
             status = usageError;
             continue;
         }
         PresentationCheck check = checks.value(path);
+        check.path = aliases.shownPath(path);
         // A deck that could not be read at all is no deck without fonts: say why, and exit 2.
         if (!check.failure.isEmpty()) {
-            err << u"kernwick-check: "_s << printableText(path) << u": cannot be read: "_s << check.failure
-                << u'\n';
+            err << u"kernwick-check: "_s << shown(path) << u": cannot be read: "_s << check.failure << u'\n';
             err.flush();
             if (json)
-                results.append(QJsonObject{{u"path"_s, path}, {u"error"_s, check.failure}});
+                results.append(
+                    QJsonObject{{u"path"_s, aliases.shownPath(path)}, {u"error"_s, check.failure}});
             status = usageError;
             continue;
         }
         checkedInOrder.append(check);
         for (const QString &note : check.notes)
-            err << u"kernwick-check: "_s << printableText(path) << u": "_s << note << u'\n';
+            err << u"kernwick-check: "_s << shown(path) << u": "_s << note << u'\n';
         err.flush();
         if (packaging) {
             // The same deck named twice (by two paths or a folder and itself) is built once.
@@ -263,9 +274,8 @@ int main(int argc, char *argv[])
             // Two decks of one name would make one package folder, the second replacing the first.
             const QString packageName = packageFolderName(path);
             if (packageNames.contains(packageName)) {
-                err << u"kernwick-check: "_s << printableText(path)
-                    << u": another presentation's package is named "_s << printableText(packageName)
-                    << u"; this one is not built\n"_s;
+                err << u"kernwick-check: "_s << shown(path) << u": another presentation's package is named "_s
+                    << printableText(packageName) << u"; this one is not built\n"_s;
                 err.flush();
                 status = status == allReady ? notReady : status;
                 continue;
@@ -276,7 +286,7 @@ int main(int argc, char *argv[])
                 parser.isSet(verboseOption)
                     ? DiagnosticSink([](const QString &line) { QTextStream(stderr) << line << u'\n'; })
                     : DiagnosticSink([](const QString &) {});
-            out << printableText(path) << u'\n' << Qt::flush;
+            out << shown(path) << u'\n' << Qt::flush;
             log(u"[Presenter] Begin handoff package export..."_s);
             QString message = u"No font data available."_s;
             bool built = false;
@@ -288,7 +298,7 @@ int main(int argc, char *argv[])
                 message = outcome.statusMessage;
                 built = outcome.isClean();
                 if (outcome.isBuilt)
-                    out << u"  "_s << printableText(outcome.packagePath) << u'\n';
+                    out << u"  "_s << shown(outcome.packagePath) << u'\n';
                 for (const LeftOutFont &font : outcome.leftOut) {
                     if (font.travel == Travel::heldByLicence)
                         out << u"  Left out: "_s << font.fontName << u": "_s << font.reason

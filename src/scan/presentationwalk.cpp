@@ -1,5 +1,7 @@
 #include "presentationwalk.h"
 
+#include <platform/filenamealiases.h>
+
 #include <QFile>
 #include <QHash>
 #include <QSet>
@@ -42,9 +44,12 @@ bool isPresentationFileName(const QString &fileName)
            extension.compare(u"ppt", Qt::CaseInsensitive) == 0;
 }
 
-PresentationWalk findPresentations(const QString &folder, const WalkLimits &limits)
+PresentationWalk findPresentations(const QString &folder, const WalkLimits &limits, FileNameAliases *aliases)
 {
     PresentationWalk walk;
+    const auto shown = [aliases](const QString &path) {
+        return aliases ? aliases->shownPath(path) : path;
+    };
     QSet<FileIdentity> walkedFolders;
     QHash<FileIdentity, QString>
         foundFiles; // a deck reached by several paths counts under the first in order
@@ -58,7 +63,7 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
     struct stat status
     {};
     if (::stat(QFile::encodeName(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-        walk.notes.append(folder + u": not a folder"_s);
+        walk.notes.append(shown(folder) + u": not a folder"_s);
         walk.isComplete = false;
         return walk;
     }
@@ -82,7 +87,7 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
         pending.pop_back();
         DIR *directory = ::opendir(QFile::encodeName(current.path).constData());
         if (!directory) {
-            walk.notes.append(current.path + u": cannot be read ("_s + errorText(errno) + u')');
+            walk.notes.append(shown(current.path) + u": cannot be read ("_s + errorText(errno) + u')');
             walk.isComplete = false;
             continue;
         }
@@ -93,7 +98,7 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
             if (name.startsWith(u'.') || name.startsWith(u"~$"))
                 continue;
             if (++entries > limits.maxEntries) {
-                walk.notes.append(folder + u": stopped after "_s + QString::number(limits.maxEntries) +
+                walk.notes.append(shown(folder) + u": stopped after "_s + QString::number(limits.maxEntries) +
                                   u" entries; the rest is not checked"_s);
                 walk.isComplete = false;
                 ::closedir(directory);
@@ -101,11 +106,11 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
                 directory = nullptr;
                 break;
             }
-            const QString path = prefix + name;
+            QString path = prefix + name;
             if (::fstatat(::dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
                 // A folder that may be listed but not searched (no x): its entries cannot be looked at.
                 if (errno != ENOENT && !unsearchable) {
-                    walk.notes.append(current.path + u": its entries cannot be looked at ("_s +
+                    walk.notes.append(shown(current.path) + u": its entries cannot be looked at ("_s +
                                       errorText(errno) + u')');
                     walk.isComplete = false;
                     unsearchable = true;
@@ -114,30 +119,36 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
             }
             if (S_ISLNK(status.st_mode) && !staysInside(QFile::encodeName(path))) {
                 if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) == 0)
-                    walk.notes.append(path + u": a link out of the folder, not followed"_s);
+                    walk.notes.append(shown(path) + u": a link out of the folder, not followed"_s);
                 continue;
             }
             // Through links: what counts is what an entry is.
             if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) != 0)
                 continue; // a link to nothing, or gone since it was listed
             // A name in an older encoding than UTF-8 cannot be named again once read as text.
-            if (QFile::encodeName(name) != QByteArray(entry->d_name) &&
+            if (!FileNameAliases::isUtf8(entry->d_name) &&
                 (S_ISDIR(status.st_mode) || isPresentationFileName(name))) {
-                walk.notes.append(path +
-                                  u": its name is not UTF-8 (an older encoding); rename it to check it"_s);
-                walk.isComplete = false;
-                continue;
+                const QString alias =
+                    aliases ? aliases->pathFor(aliases->nativePath(prefix) + entry->d_name) : QString();
+                if (alias.isEmpty()) {
+                    walk.notes.append(
+                        shown(path) +
+                        u": its name is not UTF-8 (an older encoding); rename it to check it"_s);
+                    walk.isComplete = false;
+                    continue;
+                }
+                path = alias;
             }
             const FileIdentity identity{status.st_dev, status.st_ino};
             const bool presentationName = isPresentationFileName(name);
             if (S_ISDIR(status.st_mode) && !name.endsWith(u".key", Qt::CaseInsensitive)) {
                 if (walkedFolders.contains(identity)) {
-                    walk.notes.append(path +
+                    walk.notes.append(shown(path) +
                                       u": a folder walked already (a link in a loop?), not walked again"_s);
                     continue;
                 }
                 if (current.depth + 1 > limits.maxDepth) {
-                    walk.notes.append(path + u": more than "_s + QString::number(limits.maxDepth) +
+                    walk.notes.append(shown(path) + u": more than "_s + QString::number(limits.maxDepth) +
                                       u" folders deep, not walked"_s);
                     walk.isComplete = false;
                     continue;

@@ -5,6 +5,8 @@
 
 namespace kernwick {
 
+class FileNameAliases;
+
 // A presentation by its name: a .key, .pptx or .ppt file, or a .key folder (a Keynote package).
 bool isPresentationFileName(const QString &fileName);
 
@@ -29,7 +31,9 @@ struct PresentationWalk
 // others are noted), but a folder already walked (a link in a loop, two links to one folder) is not walked
 // again, and the same file reached twice counts once. A folder whose entries cannot be looked at is noted.
 // Hidden entries and Office's lock files ("~$Talk.pptx") are passed over. Memory and time are bounded by
-// `limits`.
-PresentationWalk findPresentations(const QString &folder, const WalkLimits &limits = {});
+// `limits`. A name in an older encoding than UTF-8 is reached through `aliases` (without them it is noted
+// and passed over); notes name paths as their owner knows them.
+PresentationWalk findPresentations(const QString &folder, const WalkLimits &limits = {},
+                                   FileNameAliases *aliases = nullptr);
 
 } // namespace kernwick

@@ -4,6 +4,7 @@
 #include <package/fontinstaller.h>
 #include <package/packagecontents.h>
 #include <platform/bookmark.h>
+#include <platform/filenamealiases.h>
 #include <resolve/fontresolver.h>
 #include <resolve/glyphcoverage.h>
 #include <scan/embeddedfonts.h>
@@ -129,11 +130,15 @@ bool WorkflowState::handleDrop(const QList<QUrl> &urls)
     if (urls.isEmpty())
         return false;
     const QUrl &url = urls.first();
-    if (!url.isLocalFile() || url.toLocalFile().isEmpty() || !isAcceptedPresentation(url.toLocalFile())) {
+    // A URL keeps each byte of a name; one in an older encoding than UTF-8 is reached through a link.
+    const QString aliased =
+        m_services.aliases && url.isLocalFile() ? m_services.aliases->pathForUrl(url) : QString();
+    const QString path = aliased.isEmpty() ? url.toLocalFile() : aliased;
+    if (!url.isLocalFile() || path.isEmpty() || !isAcceptedPresentation(path)) {
         setStatusMessage(u"Unsupported file type. Please drop a .key, .pptx, or .ppt file."_s);
         return true;
     }
-    takeFile(url.toLocalFile(), u"[Drop] Bookmark failed: "_s);
+    takeFile(path, u"[Drop] Bookmark failed: "_s);
     return true;
 }
 
@@ -296,10 +301,15 @@ void WorkflowState::buildPackage(const QString &presentation)
 {
     if (m_isPackaging)
         return;
-    // The chooser opens beside the presentation, where a package is most often wanted.
+    // The chooser opens beside the presentation, where a package is most often wanted: the folder the
+    // presentation lies in, not that of a link made to reach its name.
+    QString beside = QFileInfo(presentation).absolutePath();
+    if (m_services.aliases && m_services.aliases->isAlias(presentation)) {
+        const QByteArray native = m_services.aliases->nativePath(presentation);
+        beside = m_services.aliases->pathFor(native.left(native.lastIndexOf('/')));
+    }
     const auto destination = m_services.chooser.chooseFolder(
-        u"Choose Destination Folder"_s, u"Choose where to save the Presentation Font Package."_s,
-        QFileInfo(presentation).absolutePath());
+        u"Choose Destination Folder"_s, u"Choose where to save the Presentation Font Package."_s, beside);
     if (!destination) {
         setStatusMessage(u"Export canceled."_s);
         return;

@@ -24,6 +24,7 @@ class QThreadPool;
 namespace kernwick {
 
 class FontResolver;
+class FileNameAliases;
 class FontScanner;
 
 // What the window's state works with; all of it outlives the state.
@@ -37,6 +38,7 @@ struct WorkflowServices
     QSettings &settings;  // the two persisted settings
     QThreadPool &workers; // scans and package builds run here
     DiagnosticSink log = writeDiagnosticLine;
+    FileNameAliases *aliases = nullptr; // reaches files named in an older encoding than UTF-8
 };
 
 // The state of one window, from a chosen presentation to a finished package, and every action on it.

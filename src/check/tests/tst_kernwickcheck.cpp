@@ -16,6 +16,8 @@
 #include <testsupport/testzip.h>
 #include <unistd.h>
 
+#include <fstream>
+
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
@@ -283,22 +285,45 @@ void KernwickCheckTest::packagesForTheShow()
     QVERIFY(run.out.startsWith(path(u"odd/Odd [2J yek.pptx\n"_s)));
     QVERIFY(test::readFile(destination + u"/Odd\u001b[2J\u202Eyek_package/font-report.txt"_s)
                 .contains("Source File: Odd [2J yek.pptx\n"));
-    // A name in an older encoding is told so, given or found in a folder, rather than "no such file".
-    QVERIFY(QDir().mkpath(path(u"latin1"_s)));
+    // A name in an older encoding than UTF-8 (a Latin-1 "Caf\xe9") is checked and packaged, given or found in
+    // a folder: shown with U+FFFD where its bytes do not decode, its copy in the package the deck's very
+    // bytes, and nothing of the links that reached it left in the temporary folder.
+    QVERIFY(QDir().mkpath(path(u"latin1"_s)) && QDir().mkpath(path(u"names"_s)));
     const QByteArray latin1 = QFile::encodeName(path(u"latin1/"_s)) + "Caf\xe9.pptx";
     QVERIFY(test::writeFile(path(u"latin1/ok.pptx"_s), test::readFile(m_readyDeck)));
     QVERIFY(QFile::copy(m_readyDeck, path(u"latin1/copy"_s)) &&
             ::rename(QFile::encodeName(path(u"latin1/copy"_s)).constData(), latin1.constData()) == 0);
+    QProcessEnvironment environment = m_fonts->environment();
+    environment.insert(u"TMPDIR"_s, path(u"names"_s));
+    const QString shown = path(u"latin1/Caf\uFFFD.pptx"_s);
     for (const QString &given : {QString::fromLatin1(latin1), path(u"latin1"_s)}) {
-        const test::ProgramRun named =
-            test::runProgram(u"/bin/sh"_s,
-                             {u"-c"_s, u"exec \"$0\" \"$(printf '%s' \"$1\" | iconv -f UTF-8 -t LATIN1)\""_s,
-                              QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), given},
-                             m_fonts->environment());
-        QVERIFY2(named.err.contains(u"its name is not UTF-8 (an older encoding); rename it to check it"_s),
-                 qPrintable(named.err));
-        QVERIFY(named.exitCode >= 1);
+        const QString packages = path(u"latin1-packages-"_s + QString::number(given.size()));
+        QVERIFY(QDir().mkpath(packages));
+        const auto latin1Check = [&](const QStringList &options) {
+            return test::runProgram(
+                u"/bin/sh"_s,
+                QStringList{u"-c"_s,
+                            u"p=\"$(printf '%s' \"$1\" | iconv -f UTF-8 -t LATIN1)\"; shift 2; "
+                            u"exec \"$0\" \"$@\" \"$p\""_s,
+                            QStringLiteral(KERNWICK_BIN_DIR "/kernwick-check"), given, u"-"_s} +
+                    options,
+                environment);
+        };
+        const test::ProgramRun checked = latin1Check({u"--json"_s});
+        QCOMPARE(checked.exitCode, 0);
+        QVERIFY2(checked.out.contains(u"\"path\": \""_s + shown + u'"'),
+                 qPrintable(checked.out + checked.err));
+        const test::ProgramRun packaged = latin1Check({u"--package"_s, packages});
+        QCOMPARE(packaged.exitCode, 0);
+        QVERIFY2(packaged.out.contains(shown + u'\n'), qPrintable(packaged.out));
+        QCOMPARE(test::readFile(packages + u"/Caf\uFFFD_package/Caf\uFFFD.pptx"_s),
+                 test::readFile(m_readyDeck));
+        QVERIFY(QDir(path(u"names"_s)).isEmpty());
     }
+    // The deck itself is as it was.
+    std::ifstream original(latin1.constData(), std::ios::binary);
+    const std::string originalBytes{std::istreambuf_iterator<char>(original), {}};
+    QCOMPARE(QByteArray::fromStdString(originalBytes), test::readFile(m_readyDeck));
     // Every option --help lists works.
     QCOMPARE(check({u"--help-all"_s}).exitCode, 0);
 }

@@ -1,5 +1,7 @@
 #include "portalfilechooser.h"
 
+#include <platform/filenamealiases.h>
+
 #include <QApplication>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -136,10 +138,12 @@ public Q_SLOTS:
     }
 };
 
-PortalFileChooser::PortalFileChooser(QDBusConnection connection, FileChooser &fallback, QWidget *window)
+PortalFileChooser::PortalFileChooser(QDBusConnection connection, FileChooser &fallback, QWidget *window,
+                                     FileNameAliases *aliases)
     : m_connection(std::move(connection))
     , m_fallback(fallback)
     , m_window(window)
+    , m_aliases(aliases)
 {
     qDBusRegisterMetaType<portal::Pattern>();
     qDBusRegisterMetaType<QList<portal::Pattern>>();
@@ -222,8 +226,10 @@ PortalFileChooser::Answer PortalFileChooser::ask(const QString &title, QVariantM
         uris.value<QDBusArgument>() >> texts;
     for (const QString &uri : texts) {
         const QUrl url(uri);
-        if (url.isLocalFile())
-            answer.files.append(url.toLocalFile());
+        if (url.isLocalFile()) {
+            const QString path = m_aliases ? m_aliases->pathForUrl(url) : QString();
+            answer.files.append(path.isEmpty() ? url.toLocalFile() : path);
+        }
     }
     return answer;
 }

@@ -10,6 +10,8 @@ class QWidget;
 
 namespace kernwick {
 
+class FileNameAliases;
+
 // The desktop's own file chooser, through the desktop portal (org.freedesktop.portal.FileChooser): the
 // dialog that people know from the rest of their desktop. A Keynote package is a folder, which the portal
 // cannot offer as a file: opening the package and choosing anything inside it chooses the package. Where
@@ -17,7 +19,9 @@ namespace kernwick {
 class PortalFileChooser final : public FileChooser
 {
 public:
-    PortalFileChooser(QDBusConnection connection, FileChooser &fallback, QWidget *window = nullptr);
+    // Files named in an older encoding than UTF-8 are handed back through `aliases`, when given.
+    PortalFileChooser(QDBusConnection connection, FileChooser &fallback, QWidget *window = nullptr,
+                      FileNameAliases *aliases = nullptr);
 
     std::optional<QString> chooseFile(const QString &prompt, const QString &message) override;
     std::optional<QString> chooseFolder(const QString &prompt, const QString &message,
@@ -39,6 +43,7 @@ private:
     QDBusConnection m_connection;
     FileChooser &m_fallback;
     QWidget *m_window;
+    FileNameAliases *m_aliases;
     int m_requests = 0;
 };
 

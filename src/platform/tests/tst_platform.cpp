@@ -1,4 +1,5 @@
 #include <platform/appcast.h>
+#include <platform/filenamealiases.h>
 #include <platform/volume.h>
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <testsupport/testzip.h>
@@ -20,6 +22,7 @@ class PlatformTest : public QObject
 private Q_SLOTS:
     void updateFeedItems();
     void removableVolumes();
+    void namesInAnOlderEncoding();
 };
 
 void PlatformTest::updateFeedItems()
@@ -88,6 +91,80 @@ void PlatformTest::removableVolumes()
         // Where nothing can be read, the volume counts as fixed.
         QVERIFY(!isOnRemovableVolume(file, sysfs.filePath(u"nowhere"_s)));
     }
+}
+
+namespace {
+
+bool writeNative(const QByteArray &path, const QByteArray &bytes)
+{
+    const int file = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const bool written = file >= 0 && ::write(file, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(file) == 0 && written;
+}
+
+QByteArray readThrough(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot be read)");
+}
+
+} // namespace
+
+void PlatformTest::namesInAnOlderEncoding()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid() && QDir(folder.path()).mkdir(u"links"_s));
+    const QByteArray base = QFile::encodeName(folder.path());
+    // Two Latin-1 names that read alike once their bytes are replaced, in a folder named in Latin-1 too, and
+    // a package folder of a UTF-8 name inside it.
+    const QByteArray dossier = base + "/Dossi\xe9r";
+    const QByteArray cafe = dossier + "/Caf\xe9.pptx";
+    const QByteArray cafeGrave = dossier + "/Caf\xe8.pptx";
+    QVERIFY(::mkdir(dossier.constData(), 0755) == 0 &&
+            ::mkdir(QByteArray(dossier + "/Talk.key").constData(), 0755) == 0);
+    QVERIFY(writeNative(cafe, "acute") && writeNative(cafeGrave, "grave") &&
+            writeNative(dossier + "/Talk.key/Index.zip", "index"));
+
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(folder.filePath(u"links"_s)));
+    const auto restoreTemp = qScopeGuard([&] { qputenv("TMPDIR", oldTemp); });
+    {
+        FileNameAliases aliases;
+        const QString acute = aliases.pathFor(cafe);
+        const QString grave = aliases.pathFor(cafeGrave);
+        QVERIFY(acute != grave && aliases.isAlias(acute) && aliases.isAlias(grave));
+        QCOMPARE(QFileInfo(acute).fileName(), u"Caf\uFFFD.pptx"_s);
+        QCOMPARE(readThrough(acute), "acute");
+        QCOMPARE(readThrough(grave), "grave");
+        QCOMPARE(aliases.pathFor(cafe), acute);
+        QCOMPARE(aliases.shownPath(acute), folder.path() + u"/Dossi\uFFFDr/Caf\uFFFD.pptx"_s);
+        QCOMPARE(aliases.nativePath(grave), cafeGrave);
+        // A URL keeps the bytes: it comes back to the same link.
+        QVERIFY(aliases.urlFor(acute).toEncoded().endsWith("/Dossi%E9r/Caf%E9.pptx"));
+        QCOMPARE(aliases.pathForUrl(aliases.urlFor(acute)), acute);
+
+        // What lies inside a linked folder is reached and shown through it.
+        const QString talk = aliases.pathFor(dossier + "/Talk.key/");
+        QCOMPARE(QFileInfo(talk).fileName(), u"Talk.key"_s);
+        QCOMPARE(readThrough(talk + u"/Index.zip"_s), "index");
+        QCOMPARE(aliases.shownPath(talk + u"/Index.zip"_s),
+                 folder.path() + u"/Dossi\uFFFDr/Talk.key/Index.zip"_s);
+        QCOMPARE(aliases.nativePath(talk + u"/Index.zip"_s), dossier + "/Talk.key/Index.zip");
+
+        // UTF-8 names pass as they are; a name that is not there gets no link, and says why.
+        QCOMPARE(aliases.pathFor(base + "/links"), folder.filePath(u"links"_s));
+        QVERIFY(!aliases.isAlias(folder.filePath(u"links"_s)));
+        QCOMPARE(aliases.shownPath(folder.filePath(u"links"_s)), folder.filePath(u"links"_s));
+        QString error;
+        QVERIFY(aliases.pathFor(dossier + "/Gone\xe9.pptx", &error).isEmpty());
+        QCOMPARE(error, u"No such file or directory"_s);
+    }
+    // The links are gone with their owner; the files they stood for are as they were.
+    QVERIFY(
+        QDir(folder.filePath(u"links"_s)).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    struct stat status = {};
+    QVERIFY(::stat(cafe.constData(), &status) == 0 && status.st_size == 5);
+    QVERIFY(::stat(QByteArray(dossier + "/Talk.key/Index.zip").constData(), &status) == 0);
 }
 
 QTEST_GUILESS_MAIN(PlatformTest)

@@ -1,5 +1,6 @@
 #include <package/completionnotice.h>
 #include <platform/desktop/dbusservices.h>
+#include <platform/filenamealiases.h>
 #include <resolve/fontresolver.h>
 #include <scan/fontscanner.h>
 #include <workflow/workflowstate.h>
@@ -16,10 +17,12 @@
 #include <QTest>
 #include <QThreadPool>
 
+#include <sys/stat.h>
 #include <testsupport/desktop/testdesktop.h>
 #include <testsupport/testfontfiles.h>
 #include <testsupport/testfonts.h>
 #include <testsupport/testzip.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -31,16 +34,20 @@ class WorkflowStateTest : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<WorkflowState> makeState(const FontScanner *scanner = nullptr)
+    std::unique_ptr<WorkflowState> makeState(const FontScanner *scanner = nullptr,
+                                             FileNameAliases *aliases = nullptr)
     {
-        return std::make_unique<WorkflowState>(
-            WorkflowServices{scanner ? *scanner : m_scanner, m_resolver, m_chooser, m_notifier, m_revealer,
-                             *m_settings, m_workers, [this](const QString &line) {
-                                 // The scan's notes say of every deck built here that it is only slides.
-                                 QMutexLocker lock(&m_logMutex);
-                                 if (!line.startsWith(u"[Scan]"))
-                                     m_log.append(line);
-                             }});
+        return std::make_unique<WorkflowState>(WorkflowServices{scanner ? *scanner : m_scanner, m_resolver,
+                                                                m_chooser, m_notifier, m_revealer,
+                                                                *m_settings, m_workers,
+                                                                [this](const QString &line) {
+                                                                    // The scan's notes say of every deck
+                                                                    // built here that it is only slides.
+                                                                    QMutexLocker lock(&m_logMutex);
+                                                                    if (!line.startsWith(u"[Scan]"))
+                                                                        m_log.append(line);
+                                                                },
+                                                                aliases});
     }
     QString deck(const QString &name, const QStringList &fonts)
     {
@@ -216,6 +223,31 @@ private Q_SLOTS:
         QCOMPARE(state->statusMessage(),
                  u"Could not create package folder: Vanishing_package/Vanishing.pptx: "
                  u"No such file or directory"_s);
+    }
+
+    // A file manager hands over a deck named in Latin-1, in a folder named so too, as a URL that keeps the
+    // bytes: it is scanned, and its package is offered beside it and holds the deck's very bytes.
+    void droppedNameInAnOlderEncoding()
+    {
+        const QByteArray folder = QFile::encodeName(m_folder->path()) + "/Dossi\xe9r";
+        const QByteArray native = folder + "/Caf\xe9.pptx";
+        const QString talk = deck(u"Talk.pptx"_s, {u"LiberationSans-Bold"_s});
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0 &&
+                ::rename(QFile::encodeName(talk).constData(), native.constData()) == 0);
+        FileNameAliases aliases;
+        auto state = makeState(nullptr, &aliases);
+        QVERIFY(state->handleDrop({QUrl::fromEncoded("file://" + native.toPercentEncoding("/"))}));
+        QVERIFY(waitForScan(*state));
+        QCOMPARE(state->fonts(), QStringList{u"LiberationSans-Bold"_s});
+        QCOMPARE(aliases.shownPath(state->selectedFile()),
+                 m_folder->path() + u"/Dossi\uFFFDr/Caf\uFFFD.pptx"_s);
+
+        state->setIncludePresentation(true);
+        QVERIFY(build(*state, m_folder->path()));
+        QCOMPARE(aliases.nativePath(m_chooser.startFolders.constLast()), folder);
+        QCOMPARE(test::readFile(m_folder->filePath(u"Caf\uFFFD_package/Caf\uFFFD.pptx"_s)),
+                 test::readFile(state->selectedFile()));
+        QVERIFY(QFileInfo(m_folder->filePath(u"Caf\uFFFD_package/Fonts/LiberationSans-Bold.ttf"_s)).isFile());
     }
 
     void whatTravelsAndTheVerdict()
