@@ -3,6 +3,7 @@
 #include <model/printabletext.h>
 #include <package/fontinstaller.h>
 #include <package/packagecontents.h>
+#include <platform/filenamealiases.h>
 #include <platform/fileoperations.h>
 #include <platform/fontfilefaces.h>
 #include <resolve/fontresolver.h>
@@ -282,7 +283,7 @@ QString outcomeText(const FontInstallOutcome &outcome, bool installing)
 
 std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
                                      const QList<QCommandLineOption> &options, bool json,
-                                     const FontScanner &scanner)
+                                     const FontScanner &scanner, const FileNameAliases &aliases)
 {
     const QCommandLineOption &verify = options[0];
     const QCommandLineOption &install = options[1];
@@ -309,16 +310,18 @@ std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
                                                                : uninstall;
     const QString package = parser.value(option);
     if (&option != &uninstall && !QFileInfo(package).isDir()) {
-        err << u"kernwick-check: "_s << printableText(package) << u": not a package folder\n"_s;
+        err << u"kernwick-check: "_s << printableText(aliases.shownPath(package))
+            << u": not a package folder\n"_s;
         return 2;
     }
     if (&option == &install && !isHandoffPackage(package)) {
-        err << u"kernwick-check: "_s << printableText(package)
+        err << u"kernwick-check: "_s << printableText(aliases.shownPath(package))
             << u": not a handoff package (no manifest and no Fonts folder); nothing is installed\n"_s;
         return 2;
     }
     if (&option == &verify) {
-        const Verification result = verifyPackage(package, scanner);
+        Verification result = verifyPackage(package, scanner);
+        result.contents.packagePath = aliases.shownPath(result.contents.packagePath);
         if (json)
             out << QJsonDocument(verificationJson(result)).toJson(QJsonDocument::Indented);
         else
@@ -326,7 +329,7 @@ std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
         return result.isReady ? 0 : 1;
     }
     // Uninstalling a package that is still there removes only what that very package installed.
-    const FontInstallOutcome outcome =
+    FontInstallOutcome outcome =
         &option == &install
             ? installPackageFonts(readPackage(package), QDir::homePath())
             : uninstallPackageFonts(
@@ -336,6 +339,7 @@ std::optional<int> runHandoffCommand(const QCommandLineParser &parser,
         err << u"kernwick-check: "_s << printableText(outcome.error) << u'\n';
         return 1;
     }
+    outcome.folder = aliases.shownPath(outcome.folder);
     out << outcomeText(outcome, &option == &install);
     return outcome.isComplete() ? 0 : 1;
 }

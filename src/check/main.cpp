@@ -151,8 +151,9 @@ int main(int argc, char *argv[])
         QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
         QStringLiteral(KERNWICK_LIBEXEC_DIR))));
 #endif
-    if (const std::optional<int> handoff = runHandoffCommand(
-            parser, {verifyOption, installOption, uninstallOption}, parser.isSet(jsonOption), scanner)) {
+    if (const std::optional<int> handoff =
+            runHandoffCommand(parser, {verifyOption, installOption, uninstallOption},
+                              parser.isSet(jsonOption), scanner, aliases)) {
         return *handoff;
     }
     bool validJobs = true;
