@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +92,33 @@ QString FileNameAliases::pathFor(const QByteArray &nativePath, QString *error)
     m_links.insert(native, path);
     m_targets.insert(path, native);
     return path;
+}
+
+QString FileNameAliases::pathForShown(const QString &shownPath, QString *error)
+{
+    struct stat status = {};
+    if (!shownPath.startsWith(u'/') || !shownPath.contains(QChar::ReplacementCharacter) ||
+        ::stat(QFile::encodeName(shownPath).constData(), &status) == 0)
+        return shownPath;
+    QByteArray native;
+    for (const QString &part : shownPath.split(u'/', Qt::SkipEmptyParts)) {
+        QByteArray name = QFile::encodeName(part);
+        if (part.contains(QChar::ReplacementCharacter)) {
+            DIR *folder = ::opendir(native.isEmpty() ? "/" : native.constData());
+            if (!folder)
+                return shownPath;
+            int matches = 0;
+            while (const dirent *entry = ::readdir(folder)) {
+                if (QFile::decodeName(entry->d_name) == part && ++matches == 1)
+                    name = entry->d_name;
+            }
+            ::closedir(folder);
+            if (matches != 1)
+                return shownPath;
+        }
+        native += '/' + name;
+    }
+    return pathFor(native, error);
 }
 
 QString FileNameAliases::pathForUrl(const QUrl &url, QString *error)

@@ -26,6 +26,11 @@ public:
     // when there is no such file or no link can be made.
     QString pathFor(const QByteArray &nativePath, QString *error = nullptr);
 
+    // The same for a path as Qt shows it, its undecodable bytes replaced by U+FFFD (as a file dialog that
+    // lists a folder gives it back): each such part of the path is matched to the one name on disk that
+    // reads so. The path itself when it names a file as it is or no single file reads so.
+    QString pathForShown(const QString &shownPath, QString *error = nullptr);
+
     // The same for a local file URL, whose percent-encoded path holds the bytes of the name.
     QString pathForUrl(const QUrl &url, QString *error = nullptr);
 

@@ -114,10 +114,13 @@ void WorkflowState::sortFontItems(
 
 void WorkflowState::chooseFile()
 {
-    const auto path = m_services.chooser.chooseFile(
+    auto path = m_services.chooser.chooseFile(
         u"Choose File"_s, u"Choose a Keynote (.key) or PowerPoint (.pptx / .ppt) file."_s);
     if (!path)
         return;
+    // A chooser that lists folders itself gives a name in an older encoding back with its bytes replaced.
+    if (m_services.aliases)
+        path = m_services.aliases->pathForShown(*path);
     if (!isAcceptedPresentation(*path)) {
         setStatusMessage(u"Unsupported file type. Please choose a .key, .pptx, or .ppt file."_s);
         return;

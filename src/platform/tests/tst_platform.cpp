@@ -151,6 +151,12 @@ void PlatformTest::namesInAnOlderEncoding()
                  folder.path() + u"/Dossi\uFFFDr/Talk.key/Index.zip"_s);
         QCOMPARE(aliases.nativePath(talk + u"/Index.zip"_s), dossier + "/Talk.key/Index.zip");
 
+        // A path as a file dialog shows it is matched, part by part, to the one name on disk that reads so;
+        // two names that read alike are not guessed between.
+        const QString shownTalk = folder.path() + u"/Dossi\uFFFDr/Talk.key"_s;
+        QCOMPARE(aliases.pathForShown(shownTalk), talk);
+        QCOMPARE(aliases.pathForShown(aliases.shownPath(acute)), aliases.shownPath(acute));
+
         // UTF-8 names pass as they are; a name that is not there gets no link, and says why.
         QCOMPARE(aliases.pathFor(base + "/links"), folder.filePath(u"links"_s));
         QVERIFY(!aliases.isAlias(folder.filePath(u"links"_s)));
