@@ -48,6 +48,7 @@ QString FileNameAliases::pathFor(const QByteArray &nativePath, QString *error)
     QByteArray native = nativePath;
     while (native.size() > 1 && native.endsWith('/'))
         native.chop(1);
+    const QString shown = QFile::decodeName(native); // as given: a relative path stays relative
     if (!native.startsWith('/')) {
         char *current = ::getcwd(nullptr, 0);
         if (!current) {
@@ -91,6 +92,7 @@ QString FileNameAliases::pathFor(const QByteArray &nativePath, QString *error)
     const QString path = QFile::decodeName(link);
     m_links.insert(native, path);
     m_targets.insert(path, native);
+    m_shown.insert(path, shown);
     return path;
 }
 
@@ -152,7 +154,7 @@ QString FileNameAliases::shownPath(const QString &path) const
     const std::lock_guard lock(m_lock);
     QString rest;
     const QString link = aliasOf(path, &rest);
-    return link.isEmpty() ? path : QFile::decodeName(m_targets.value(link)) + rest;
+    return link.isEmpty() ? path : m_shown.value(link) + rest;
 }
 
 bool FileNameAliases::isAlias(const QString &path) const

@@ -34,7 +34,8 @@ public:
     // The same for a local file URL, whose percent-encoded path holds the bytes of the name.
     QString pathForUrl(const QUrl &url, QString *error = nullptr);
 
-    // A path as its owner knows it: the file a link stands for, bytes that are not UTF-8 shown as U+FFFD.
+    // A path as its owner knows it: the file a link stands for as it was first given, bytes that are not
+    // UTF-8 shown as U+FFFD.
     QString shownPath(const QString &path) const;
 
     // Whether `path` is, or lies inside, a link made here.
@@ -58,6 +59,7 @@ private:
     QString m_rootPath;
     QHash<QString, QByteArray> m_targets; // link → the native path it stands for
     QHash<QByteArray, QString> m_links;   // native path → its link
+    QHash<QString, QString> m_shown;      // link → the path as first given, shown
 };
 
 } // namespace kernwick
