@@ -27,8 +27,7 @@ void FontStatusTest::statusesCountsAndReadiness()
     for (const FontStatus status : allFontStatuses)
         QCOMPARE(fontStatusFromRawValue(rawValue(status)), status);
 
-    // Sorting by status: installed, missing, unresolved, system, Adobe. (The font table's own test sorts
-    // a window's list by it, both ways.)
+    // Sorting by status: installed, missing, unresolved, system, Adobe.
     QList<FontStatus> order(std::begin(allFontStatuses), std::end(allFontStatuses));
     std::ranges::stable_sort(order, {}, statusSortKey);
     QCOMPARE(order, (QList{FontStatus::installed, FontStatus::missing, FontStatus::unresolved,
@@ -57,8 +56,7 @@ void FontStatusTest::travelListAndVerdict()
         QString cell;
         bool ready;
     };
-    // Ticked fonts travel whatever their licence; an unticked one stays by choice, or for its licence,
-    // which keeps the deck from being ready only while text uses the font.
+    // Ticked fonts travel; an unticked one held by its licence spoils readiness only while text uses it.
     const Case cases[] = {{false, true, true, u"Yes"_s, true},
                           {false, false, true, u"Left out"_s, true},
                           {true, false, true, u"Left out: licence"_s, false},
