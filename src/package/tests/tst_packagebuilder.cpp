@@ -245,12 +245,10 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
     const QString deck = file(u"Talk.key/Index.zip"_s, "index").chopped(10);
     file(u"Talk.key/Data/photo.jpg"_s, "photo");
     file(u"secret.txt"_s, "private");
-    const QList<std::pair<QString, QString>> links = {
-        {u"preview.jpg"_s, u"Data/photo.jpg"_s},
-        {u"Data/again"_s, u"../Data"_s}, // a loop, followed once
-        {u"secret"_s, u"../secret.txt"_s},
-        {u"gone"_s, u"nowhere"_s}};
-    for (const auto &[name, target] : links)
+    for (const auto &[name, target] : {std::pair{u"preview.jpg"_s, u"Data/photo.jpg"_s},
+                                       {u"Data/again"_s, u"../Data"_s}, // a loop, followed once
+                                       {u"secret"_s, u"../secret.txt"_s},
+                                       {u"gone"_s, u"nowhere"_s}})
         QVERIFY(QFile::link(target, deck + u'/' + name));
     QCOMPARE(::mkfifo(QFile::encodeName(deck + u"/pipe"_s).constData(), 0600), 0);
     const bool device = ::mknod(QFile::encodeName(deck + u"/null"_s).constData(), S_IFCHR | 0600,
@@ -288,9 +286,8 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
              leftOut + u"pipe (not a regular file or folder)"_s,
              u"[Package][Error] Not readable: "_s + path(u"a/Pipe.otf"_s),
              u"[Package][Error] Not readable: /dev/zero"_s,
-             u"[Package][Error] Failed to copy 'Read Error': Input/output error"_s}) {
+             u"[Package][Error] Failed to copy 'Read Error': Input/output error"_s})
         QVERIFY2(m_log.contains(line), qPrintable(line));
-    }
     QCOMPARE(m_log.contains(leftOut + u"null (not a regular file or folder)"_s), device);
 
     // A presentation chosen through a link travels as the file it points to.
