@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -50,18 +51,14 @@ void FontStatusTest::statusesCountsAndReadiness()
 
 void FontStatusTest::travelListAndVerdict()
 {
-    struct Case
-    {
-        bool restricted, selected, used;
-        QString cell;
-        bool ready;
-    };
     // Ticked fonts travel; an unticked one held by its licence spoils readiness only while text uses it.
-    const Case cases[] = {{false, true, true, u"Yes"_s, true},
-                          {false, false, true, u"Left out"_s, true},
-                          {true, false, true, u"Left out: licence"_s, false},
-                          {true, false, false, u"Left out: licence"_s, true},
-                          {true, true, true, u"Yes"_s, true}};
+    // Restricted, ticked, used by text; the cell the table shows, whether the deck is ready.
+    const std::tuple<bool, bool, bool, QString, bool> cases[] = {
+        {false, true, true, u"Yes"_s, true},
+        {false, false, true, u"Left out"_s, true},
+        {true, false, true, u"Left out: licence"_s, false},
+        {true, false, false, u"Left out: licence"_s, true},
+        {true, true, true, u"Yes"_s, true}};
     for (const auto &[restricted, selected, used, cell, ready] : cases) {
         // A system font of the same licence never counts: the show computer's system has its own.
         FontStatusItem system = makeFontStatusItem(u"Sys"_s, FontStatus::system, u"/usr/share/fonts/S.ttf"_s);
