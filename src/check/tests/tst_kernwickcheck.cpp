@@ -223,6 +223,8 @@ void KernwickCheckTest::usageErrorsAndUnreadableArguments()
     const test::ProgramRun run = check(arguments);
     QCOMPARE(run.exitCode, 2);
     KERNWICK_VERIFY_CONTAINS(run.err, message);
+    if (arguments.contains(u"--json"_s)) // the reason in the JSON too, never an empty font list alone
+        QCOMPARE(run.json()[u"files"_s][0][u"error"_s].toString(), message);
     if (arguments.startsWith(m_readyDeck))
         QVERIFY(run.out.contains(u"Ready for Handoff"_s));
 }
