@@ -23,8 +23,7 @@
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
-// The application around the window: the appearance and its menu, the desktop's preference, the update
-// check, and two launches of the real program.
+// The application around the window: appearance, the desktop's preference, updates, two real launches.
 class KernwickAppTest : public QObject
 {
     Q_OBJECT
@@ -79,8 +78,7 @@ private Q_SLOTS:
                          u"&Quit Ctrl+Q"_s, u"&View:"_s, u"&Light Ctrl+Shift+1"_s, u"&Dark Ctrl+Shift+2"_s,
                          u"—"_s, u"&Auto (Follow System) Ctrl+Shift+3"_s, u"&Help:"_s, u"Kernwick &Help F1"_s,
                          u"—"_s, u"Check for &Updates… "_s, u"&About Kernwick "_s}));
-        // The build names no address for reports: no such item. Help leads to the installed README, or to
-        // the manual page where there is none.
+        // No report address: no such item. Help leads to the installed README, else the manual page.
         QVERIFY(!shell.app->reportProblemAction());
         QCOMPARE(KernwickApp::helpUrl(m_folder.filePath(u"nothing.md"_s)), QUrl(u"man:kernwick(1)"_s));
         QCOMPARE(KernwickApp::helpUrl(QStringLiteral(KERNWICK_FIXTURES_DIR "/README.md")),
@@ -120,8 +118,7 @@ private Q_SLOTS:
         QCOMPARE(checkedItems(*shell.app), QStringList{u"Auto (Follow System)"_s});
         QVERIFY(!m_appearance.isDark());
 
-        // The shortcut turns the window dark at once; choosing it again keeps it; the choice survives a
-        // restart.
+        // The shortcut turns the window dark at once; choosing it again keeps it; it survives a restart.
         QTest::keyClick(shell.window.get(), Qt::Key_2, Qt::ShiftModifier | Qt::ControlModifier);
         QVERIFY(m_appearance.isDark());
         shell.app->darkAction()->trigger();
@@ -146,8 +143,7 @@ private Q_SLOTS:
         QCOMPARE(checkedItems(*shell.app), QStringList{u"Auto (Follow System)"_s});
         QCOMPARE(m_settings->value(u"appearanceMode"_s).toString(), u"auto"_s);
 
-        // A choice of its own is not overruled by the desktop; auto follows the desktop's preference, also as
-        // it changes.
+        // A choice of its own beats the desktop's; auto follows the desktop's preference as it changes.
         QSignalSpy changed(m_colorScheme.get(), &ColorSchemePortal::prefersDarkChanged);
         shell.app->setAppearanceMode(u"light"_s);
         m_portal.setColorScheme(1);
@@ -159,8 +155,7 @@ private Q_SLOTS:
         QVERIFY(changed.wait(5000));
         QVERIFY(!m_appearance.isDark());
 
-        // Where updates are not offered the update item is there but disabled; without a feed it still
-        // answers.
+        // Where updates are not offered the item is disabled; without a feed it still answers.
         QVERIFY(!shell.app->checkForUpdatesAction()->isEnabled());
         UpdateChecker unconfigured(QUrl(), u"0.1.0"_s);
         shell = {};
@@ -197,8 +192,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!QDir(runtime).entryList({u"kernwick-*.socket"_s}, QDir::System).isEmpty(),
                                  20'000);
 
-        // The second launch ends at once and the first takes its file in: this file is gone, so the first
-        // copy says so as it tries to remember it.
+        // The second launch ends at once; the first takes its file in and, the file being gone, says so.
         const QString gone = m_folder.filePath(u"Gone Talk.key"_s);
         QCOMPARE(test::runProgram(program, {gone}, environment).exitCode, 0);
         QByteArray output;

@@ -76,8 +76,7 @@ private Q_SLOTS:
             "<p:sld xmlns:a=\"a\" xmlns:p=\"p\"><p:cSld><p:spTree><p:sp><p:txBody><a:p><a:r>"
             "<a:rPr><a:latin typeface=\"Probe Sans\"/></a:rPr><a:t>Hi</a:t></a:r></a:p>"
             "</p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
-        // The reader follows the slide list; the extraction reads every slide part, listed or not, and
-        // finds names in a part that is no well-formed XML.
+        // The reader follows the slide list; the extraction reads every slide part, even one not XML.
         QTest::newRow("unlisted slide") << makeDeck(
             u"unlisted.pptx"_s, {{u"ppt/slides/slide1.xml"_s, slide},
                                  {u"ppt/slides/.slide9.xml"_s, "<a:latin typeface=\"Hidden Face\"/>"}});
@@ -94,8 +93,7 @@ private Q_SLOTS:
     void sameAnswers()
     {
         QFETCH(QString, path);
-        // With the scan's own limits, and with limits that cut parts and the byte budget short: the parts
-        // the reader hands over count as the extraction's own reads would.
+        // With the scan's limits, and ones cutting parts and bytes short, the reader's parts count as reads.
         for (const ScanLimits limits :
              {ScanLimits{}, ScanLimits{600, 400, 3}, ScanLimits{1 << 20, 4096, 65536}}) {
             const FontScanner helper(MetadataQuery(QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta")),

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -27,8 +28,7 @@ void FontStatusTest::statusesCountsAndReadiness()
     for (const FontStatus status : allFontStatuses)
         QCOMPARE(fontStatusFromRawValue(rawValue(status)), status);
 
-    // Sorting by status: installed, missing, unresolved, system, Adobe. (The font table's own test sorts
-    // a window's list by it, both ways.)
+    // Sorting by status: installed, missing, unresolved, system, Adobe.
     QList<FontStatus> order(std::begin(allFontStatuses), std::end(allFontStatuses));
     std::ranges::stable_sort(order, {}, statusSortKey);
     QCOMPARE(order, (QList{FontStatus::installed, FontStatus::missing, FontStatus::unresolved,
@@ -51,19 +51,14 @@ void FontStatusTest::statusesCountsAndReadiness()
 
 void FontStatusTest::travelListAndVerdict()
 {
-    struct Case
-    {
-        bool restricted, selected, used;
-        QString cell;
-        bool ready;
-    };
-    // Ticked fonts travel whatever their licence; an unticked one stays by choice, or for its licence,
-    // which keeps the deck from being ready only while text uses the font.
-    const Case cases[] = {{false, true, true, u"Yes"_s, true},
-                          {false, false, true, u"Left out"_s, true},
-                          {true, false, true, u"Left out: licence"_s, false},
-                          {true, false, false, u"Left out: licence"_s, true},
-                          {true, true, true, u"Yes"_s, true}};
+    // Ticked fonts travel; an unticked one held by its licence spoils readiness only while text uses it.
+    // Restricted, ticked, used by text; the cell the table shows, whether the deck is ready.
+    const std::tuple<bool, bool, bool, QString, bool> cases[] = {
+        {false, true, true, u"Yes"_s, true},
+        {false, false, true, u"Left out"_s, true},
+        {true, false, true, u"Left out: licence"_s, false},
+        {true, false, false, u"Left out: licence"_s, true},
+        {true, true, true, u"Yes"_s, true}};
     for (const auto &[restricted, selected, used, cell, ready] : cases) {
         // A system font of the same licence never counts: the show computer's system has its own.
         FontStatusItem system = makeFontStatusItem(u"Sys"_s, FontStatus::system, u"/usr/share/fonts/S.ttf"_s);

@@ -1,5 +1,4 @@
-// Handoff packages: what travels and how, the report and manifest, and builds that fail or meet hostile
-// folders.
+// Handoff packages: what travels, the report and manifest, builds that fail or meet hostile folders.
 #include <package/completionnotice.h>
 #include <package/fontinstaller.h>
 #include <package/fontreport.h>
@@ -24,6 +23,7 @@
 #include <sys/wait.h>
 #include <testsupport/testfontfiles.h>
 #include <testsupport/testfonts.h>
+#include <testsupport/testverify.h>
 #include <testsupport/testzip.h>
 #include <unistd.h>
 
@@ -34,8 +34,7 @@ using namespace kernwick;
 
 namespace {
 
-// Every entry under `folder`, hidden ones too, with what it is: a file's bytes, "-> target" for a link,
-// "/" for a folder.
+// Every entry under `folder`, hidden too: a file's bytes, "-> target" for a link, "/" for a folder.
 QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> found;
@@ -51,8 +50,7 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     return found;
 }
 
-// Builds in a child process, under a file-size limit or to be killed half-way; gives the status that
-// waitpid gives, and writes the status message to `answer`.
+// Builds in a child process (size-limited or killed); gives waitpid's status, the message in `answer`.
 int buildInChild(const PackageRequest &request, rlim_t sizeLimit, const WriteFunction &write,
                  const QString &answer)
 {
@@ -71,8 +69,7 @@ int buildInChild(const PackageRequest &request, rlim_t sizeLimit, const WriteFun
     return status;
 }
 
-// Makes the file at `path` one that cannot be removed, or lets it be removed again: immutable where the
-// test runs as root, else in a folder made read-only.
+// Makes `path` unremovable or removable again: immutable as root, else in a read-only folder.
 bool setUnremovable(const QString &path, bool unremovable)
 {
     if (::geteuid() != 0)
@@ -117,6 +114,11 @@ private:
     FontStatusItems oneFace()
     {
         return {makeFontStatusItem(u"Face"_s, FontStatus::installed, file(u"a/Face.otf"_s, "face"))};
+    }
+    // What the destination folder holds, hidden entries too.
+    QStringList inOut() const
+    {
+        return QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
     PackageOutcome build(const PackageRequest &request)
     {
@@ -206,8 +208,7 @@ void PackageBuilderTest::wholePackage()
                                  u"[Package][Warn] No fileURL for: No File"_s,
                                  u"[Package] Copied font: ＭＳ Ｐゴシック"_s,
                                  u"[Package] Done. Exported: 3, Failed: 2, Duplicates skipped: 2"_s}));
-    // Each font that does not travel says why; the report follows the same list (its text is checked
-    // whole below).
+    // Each font that does not travel says why; the report follows the same list (checked below).
     QStringList reasons;
     for (const ManifestFont &font : manifest->fonts) {
         if (!font.leftOut.isEmpty())
@@ -217,12 +218,11 @@ void PackageBuilderTest::wholePackage()
                                    u"Held: its licence does not allow passing it on (No Redistribution)"_s,
                                    u"Vanished: could not be copied"_s, u"No File: could not be copied"_s}));
     const QString report = QString::fromUtf8(test::readFile(outcome.packagePath + u"/font-report.txt"_s));
-    QVERIFY2(report.contains(u"\nExported Fonts (4):\n- Serif: Fonts/Serif.ttf\n- Family: Fonts/Family.ttc\n"
-                             u"- Family Bold: Fonts/Family.ttc\n- ＭＳ Ｐゴシック: Fonts/Serif 2.ttf\n"_s) &&
-                 report.contains(u"kernwick-check --install-fonts 'Quarterly Review_package'"_s),
-             qPrintable(report));
-    QVERIFY2(report.contains(u"\n- Sans [System]\n    1 character not in Sans: ř (slide 4)\n"_s),
-             qPrintable(report));
+    KERNWICK_VERIFY_CONTAINS(report,
+                             u"\nExported Fonts (4):\n- Serif: Fonts/Serif.ttf\n- Family: Fonts/Family.ttc\n"
+                             u"- Family Bold: Fonts/Family.ttc\n- ＭＳ Ｐゴシック: Fonts/Serif 2.ttf\n"_s);
+    KERNWICK_VERIFY_CONTAINS(report, u"kernwick-check --install-fonts 'Quarterly Review_package'"_s);
+    KERNWICK_VERIFY_CONTAINS(report, u"\n- Sans [System]\n    1 character not in Sans: ř (slide 4)\n"_s);
 
     // The status message's singular forms, the plural ones being this package's; the notice and the folder.
     QCOMPARE(packageStatusMessage(u"T_package"_s, 1, 0, 1),
@@ -245,12 +245,10 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
     const QString deck = file(u"Talk.key/Index.zip"_s, "index").chopped(10);
     file(u"Talk.key/Data/photo.jpg"_s, "photo");
     file(u"secret.txt"_s, "private");
-    const QList<std::pair<QString, QString>> links = {
-        {u"preview.jpg"_s, u"Data/photo.jpg"_s},
-        {u"Data/again"_s, u"../Data"_s}, // a loop, followed once
-        {u"secret"_s, u"../secret.txt"_s},
-        {u"gone"_s, u"nowhere"_s}};
-    for (const auto &[name, target] : links)
+    for (const auto &[name, target] : {std::pair{u"preview.jpg"_s, u"Data/photo.jpg"_s},
+                                       {u"Data/again"_s, u"../Data"_s}, // a loop, followed once
+                                       {u"secret"_s, u"../secret.txt"_s},
+                                       {u"gone"_s, u"nowhere"_s}})
         QVERIFY(QFile::link(target, deck + u'/' + name));
     QCOMPARE(::mkfifo(QFile::encodeName(deck + u"/pipe"_s).constData(), 0600), 0);
     const bool device = ::mknod(QFile::encodeName(deck + u"/null"_s).constData(), S_IFCHR | 0600,
@@ -288,9 +286,8 @@ void PackageBuilderTest::linksAndWhatIsNoFile()
              leftOut + u"pipe (not a regular file or folder)"_s,
              u"[Package][Error] Not readable: "_s + path(u"a/Pipe.otf"_s),
              u"[Package][Error] Not readable: /dev/zero"_s,
-             u"[Package][Error] Failed to copy 'Read Error': Input/output error"_s}) {
+             u"[Package][Error] Failed to copy 'Read Error': Input/output error"_s})
         QVERIFY2(m_log.contains(line), qPrintable(line));
-    }
     QCOMPARE(m_log.contains(leftOut + u"null (not a regular file or folder)"_s), device);
 
     // A presentation chosen through a link travels as the file it points to.
@@ -339,22 +336,17 @@ void PackageBuilderTest::failedWritesLeaveTheOldPackage()
     if (!killed)
         QCOMPARE(QString::fromUtf8(test::readFile(path(u"answer"_s))),
                  u"Could not create package folder: Talk_package/"_s + message);
-    QCOMPARE(snapshot(path(u"out/Talk_package"_s)), old); // byte for byte
-    const QStringList packageOnly = {u"Talk_package"_s};
-    const auto destination = [&] {
-        return QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-    };
-    QCOMPARE(destination() == packageOnly, !killed); // nothing of a failed build beside it
+    QCOMPARE(snapshot(path(u"out/Talk_package"_s)), old);         // byte for byte
+    QCOMPARE(inOut() == QStringList{u"Talk_package"_s}, !killed); // nothing of a failed build beside it
 
     // The next build cleans up what a killed one left behind.
     QVERIFY(build({deck, path(u"out"_s), items, true, true}).isBuilt);
-    QCOMPARE(destination(), packageOnly);
+    QCOMPARE(inOut(), QStringList{u"Talk_package"_s});
 }
 
 void PackageBuilderTest::replacingAnOlderPackage()
 {
-    // Replaced whole, not merged, nothing of the build left beside it, and the presentation kept, wherever
-    // it lies and whether the package takes a copy of it. The manifest is written without the report too.
+    // Replaced whole, nothing left beside it, the deck kept wherever it lies; manifest without report.
     const FontStatusItems items = oneFace();
     const QStringList fontsOnly = {u"Fonts"_s, u"Fonts/Face.otf"_s};
     const QString manifest = u"handoff-manifest.json"_s;
@@ -367,8 +359,7 @@ void PackageBuilderTest::replacingAnOlderPackage()
         file(u"out/Talk_package/Fonts/Stale.ttf"_s, "stale");
         const PackageOutcome outcome = build({deck, path(u"out"_s), items, includePresentation, false});
         QVERIFY(outcome.isBuilt);
-        QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{u"Talk_package"_s});
+        QCOMPARE(inOut(), QStringList{u"Talk_package"_s});
         QCOMPARE(snapshot(outcome.packagePath).keys(), package);
         QCOMPARE(test::readFile(deck), QByteArray("the only copy"));
     }
@@ -432,8 +423,7 @@ void PackageBuilderTest::onlyAnOlderPackageIsReplacedNothingOfTheUsersLost()
     QVERIFY(!QFileInfo::exists(u"files"_s) && !QFileInfo::exists(u"info"_s)); // nor into the working folder
     qputenv("XDG_DATA_HOME", QFile::encodeName(path(u"home/.local/share"_s)));
 
-    // A Keynote deck kept in the old package moves into the new one whole, its link to a movie elsewhere
-    // too; it is never replaced by a copy that leaves the link out.
+    // A Keynote deck kept in the old package moves into the new one whole, its outward link too.
     QVERIFY(removeItem(package + u"/notes.txt"_s, nullptr));
     const QString keynote = file(u"out/Talk_package/Talk.key/Index.zip"_s, "index").chopped(10);
     QVERIFY(QDir().mkpath(keynote + u"/Data"_s));
@@ -463,8 +453,7 @@ void PackageBuilderTest::anOldPackageThatCannotBeRemoved()
         qPrintable(outcome.statusMessage));
     QVERIFY(QFileInfo::exists(leftOver));
     QVERIFY(build({deck, path(u"out"_s), items, true, true}).isClean());
-    QCOMPARE(QDir(path(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"Talk_package"_s});
+    QCOMPARE(inOut(), QStringList{u"Talk_package"_s});
 }
 
 void PackageBuilderTest::installingUnderAttack()
@@ -493,7 +482,7 @@ void PackageBuilderTest::installingUnderAttack()
         return ::write(descriptor, data, size);
     };
     FontInstallOutcome outcome = installPackageFonts(readPackage(built.packagePath), home, fullAtRecord);
-    QVERIFY2(outcome.error.contains(u"No space left on device"_s), qPrintable(outcome.error));
+    KERNWICK_VERIFY_CONTAINS(outcome.error, u"No space left on device"_s);
     QVERIFY(outcome.installed.isEmpty());
     QCOMPARE(snapshot(home), before);
 
@@ -534,8 +523,7 @@ void PackageBuilderTest::destinations()
     }
     QCOMPARE(snapshot(deck), original);
 
-    // An old package that is a link to a folder elsewhere, one holding the presentation, is replaced as a
-    // link: nothing there is moved, changed or deleted.
+    // An old package that links to a folder holding the deck is replaced as a link; nothing there changes.
     const QString elsewhere = file(u"elsewhere/Talk.pptx"_s, "the only copy").chopped(10);
     file(u"elsewhere/notes.txt"_s, "notes");
     QVERIFY(QFile::link(elsewhere, path(u"out/Talk_package"_s)));
@@ -607,8 +595,7 @@ void PackageBuilderTest::everyFaceOnceNamesCounted()
                           u"LiberationSans-BoldItalic.ttf"_s, u"LiberationSans-Italic 2.ttf"_s,
                           u"LiberationSans-Italic.ttf"_s, u"LiberationSans-Regular.ttf"_s,
                           u"LiberationSerif-Italic.ttf"_s}));
-    // The report names every file in Fonts/ once, with what it serves; a font that shares its file with
-    // another is exported all the same.
+    // The report names each file in Fonts/ once with what it serves; fonts sharing a file are exported.
     const QString text = QString::fromUtf8(test::readFile(outcome.packagePath + u"/font-report.txt"_s));
     for (const QString &line :
          {u"\n- LiberationSans-Bold: Fonts/LiberationSans-Bold.ttf, Fonts/LiberationSans-Regular.ttf, "_s,

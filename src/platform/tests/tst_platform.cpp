@@ -27,8 +27,7 @@ private Q_SLOTS:
 
 void PlatformTest::updateFeedItems()
 {
-    // Numbers, not text; a further component; pre-release before release; betas in order; leading zeros;
-    // build numbers.
+    // Numbers, not text; further components; pre-releases first, in order; leading zeros; builds.
     for (const auto &[older, newer] : {std::pair{u"1.9"_s, u"1.10"_s},
                                        {u"1.0"_s, u"1.0.1"_s},
                                        {u"2.0b1"_s, u"2.0"_s},
@@ -65,8 +64,7 @@ void PlatformTest::updateFeedItems()
 
 void PlatformTest::removableVolumes()
 {
-    // Where the block device sits in the device tree, whether the file is on a partition of it, and its
-    // removable flag (none: no word about it).
+    // The device's place in the tree, whether the file is on a partition, its removable flag (if any).
     for (const auto &[name, device, partition, removable, expected] :
          {std::tuple{"internal disk", u"devices/pci0000:00/0000:00:1f.2/ata1/host0/block/sda"_s, true,
                      QByteArray("0\n"), false},
@@ -115,8 +113,7 @@ void PlatformTest::namesInAnOlderEncoding()
     QTemporaryDir folder;
     QVERIFY(folder.isValid() && QDir(folder.path()).mkdir(u"links"_s));
     const QByteArray base = QFile::encodeName(folder.path());
-    // Two Latin-1 names that read alike once their bytes are replaced, in a folder named in Latin-1 too, and
-    // a package folder of a UTF-8 name inside it.
+    // Two Latin-1 names alike once decoded, in a Latin-1 folder, with a UTF-8 package folder inside.
     const QByteArray dossier = base + "/Dossi\xe9r";
     const QByteArray cafe = dossier + "/Caf\xe9.pptx";
     const QByteArray cafeGrave = dossier + "/Caf\xe8.pptx";

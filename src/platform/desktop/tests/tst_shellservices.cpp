@@ -22,9 +22,7 @@
 using namespace Qt::StringLiterals;
 using namespace kernwick;
 
-// The services the application shell stands on, against real counterparts: portals and a second launch on
-// a private session bus and socket, an update feed served over loopback, and Qt's own file dialog, answered
-// as a person would answer it.
+// The shell's services against real counterparts: bus portals, a second launch, a loopback feed, Qt's dialog.
 class ShellServicesTest : public QObject
 {
     Q_OBJECT
@@ -92,8 +90,7 @@ void ShellServicesTest::oneRunningCopy()
 
 void ShellServicesTest::updateFeed()
 {
-    // A feed of items, each with its version and its download; how an item may state them is the parser's
-    // own test's.
+    // A feed of items, each with its version and download (item forms are the parser test's).
     const auto feed = [](const QList<QByteArray> &versions) -> QByteArray {
         QByteArray items;
         for (const QByteArray &version : versions)
@@ -104,8 +101,7 @@ void ShellServicesTest::updateFeed()
                R"(xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>)" +
                items + "</channel></rss>";
     };
-    // The server's status line and its answer; an empty status: nothing listens any more; "-": no feed
-    // configured.
+    // The server's status and answer; empty: nothing listens; "-": no feed configured.
     using Outcome = UpdateChecker::Outcome;
     for (const auto &[status, body, outcome, version] :
          {std::tuple{QByteArray("200 OK"), feed({"0.0.9"}), Outcome::upToDate, QString()},
@@ -186,8 +182,7 @@ void ShellServicesTest::fileChooserPortal()
 
 void ShellServicesTest::fileDialog()
 {
-    // Accepting a selected folder opens it, as "Choose File" or a double click does; a Keynote package is
-    // taken as one file instead. Nothing selected: cancel.
+    // Accepting a selected folder opens it; a Keynote package is taken as one file; nothing: cancel.
     for (const auto &[folder, selected, expected] : {std::tuple{false, u"Talk.key"_s, u"Talk.key"_s},
                                                      {false, u"Deck.pptx"_s, u"Deck.pptx"_s},
                                                      {false, QString(), QString()},
