@@ -27,8 +27,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <future>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick;
@@ -182,16 +180,8 @@ int main(int argc, char *argv[])
         return usageError;
     }
 
-    // Fontconfig is loaded and the installed fonts looked at on a thread of their own while the decks are
-    // read: each scan waits for them only once it has its names.
-    std::unique_ptr<FontconfigFontSource> fonts;
-    std::unique_ptr<FontResolver> resolver;
-    const std::shared_future<InstalledFonts> installedFonts =
-        std::async(std::launch::async, [&fonts, &resolver] {
-            fonts = std::make_unique<FontconfigFontSource>();
-            resolver = std::make_unique<FontResolver>(*fonts);
-            return resolver->installedFonts();
-        }).share();
+    FontconfigFontSource fonts;
+    FontResolver resolver(fonts);
     const bool includeRestricted = parser.isSet(includeRestrictedOption);
 
     // Folders become the presentations in them; every presentation is scanned, side by side, against one
@@ -207,6 +197,7 @@ int main(int argc, char *argv[])
         if (entry.problem.isEmpty())
             checkable.append(entry.path);
     }
+    const InstalledFonts installed = resolver.installedFonts();
     QHash<QString, PresentationCheck> checks;
     {
         ProgressLine progress;
@@ -214,7 +205,6 @@ int main(int argc, char *argv[])
             checkable,
             [&](const QString &path) {
                 const ScanResult scanned = scanner.scan(path);
-                const InstalledFonts &installed = installedFonts.get();
                 FontStatusItems items;
                 const FontNaming naming = fontNamingFor(path);
                 for (const QString &name : scanned.fonts)
