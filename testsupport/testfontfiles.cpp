@@ -4,6 +4,8 @@
 
 #include <QtEndian>
 
+using namespace Qt::StringLiterals;
+
 namespace kernwick::test {
 
 namespace {
@@ -170,6 +172,34 @@ bool writeCollection(const QStringList &fonts, const QString &path)
         }
     }
     return writeFile(path, out);
+}
+
+QByteArray embeddedOpenType(const QByteArray &font, quint32 flags)
+{
+    // Version 2.1: the fixed fields, four names (UTF-16, little-endian) and an empty root string.
+    QByteArray out(82, '\0');
+    qToLittleEndian<quint32>(0x00020001, out.data() + 8);
+    qToLittleEndian<quint32>(flags, out.data() + 12);
+    out[26] = 1;                                    // charset
+    qToLittleEndian<quint32>(400, out.data() + 28); // weight
+    qToLittleEndian<quint16>(0x504c, out.data() + 34);
+    for (const QString &name : {u"Family"_s, u"Regular"_s, u"Version 1.0"_s, u"Family Regular"_s}) {
+        QByteArray field(2, '\0');
+        qToLittleEndian<quint16>(quint16(name.size() * 2), field.data());
+        for (const QChar c : name)
+            field += QByteArray(1, char(c.unicode() & 0xff)) + char(c.unicode() >> 8);
+        out += field + QByteArray(2, '\0'); // and the padding before the next size
+    }
+    out += QByteArray(2, '\0'); // the root string's size
+    QByteArray data = font;
+    if (flags & 0x10000000) {
+        for (char &byte : data)
+            byte = char(byte ^ 0x50);
+    }
+    out += data;
+    qToLittleEndian<quint32>(quint32(out.size()), out.data());
+    qToLittleEndian<quint32>(quint32(data.size()), out.data() + 4);
+    return out;
 }
 
 } // namespace kernwick::test

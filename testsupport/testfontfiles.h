@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,10 @@ struct FontNames
 // Writes a copy of the TrueType or OpenType font `source` to `target` that names itself as `names` says,
 // as a font tool renaming it would.
 bool writeRenamedFont(const QString &source, const QString &target, const FontNames &names);
+
+// An Embedded OpenType file of the font file's bytes, with these flags (0x10000000: the data XOR-ed with
+// 0x50, 0x4: compressed, which this does not do, so the data then only says it is).
+QByteArray embeddedOpenType(const QByteArray &font, quint32 flags = 0);
 
 // Writes a TrueType collection holding the faces of the single-face `fonts`, in order.
 bool writeCollection(const QStringList &fonts, const QString &path);
