@@ -649,7 +649,12 @@ public:
         } else if (name == Tag::P && m_body >= 0 && !m_paragraphDepth) {
             if (!count())
                 return;
-            m_scan.bodies[m_body].paragraphs.emplaceBack();
+            // A body of more than one paragraph has a few: room for them at once rather than grown step by
+            // step, and what is left over given back when the body ends.
+            QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
+            if (paragraphs.size() == 1)
+                paragraphs.reserve(8);
+            paragraphs.emplaceBack();
             m_paragraphDepth = depth;
         } else if (name == Tag::PPr && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
@@ -727,6 +732,9 @@ public:
         } else if (depth == m_styleDepth) {
             m_styleDepth = 0;
         } else if (depth == m_bodyDepth) {
+            if (QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
+                paragraphs.capacity() > paragraphs.size() + 2)
+                paragraphs.squeeze();
             m_body = m_outerBody;
             m_bodyDepth = m_outerBodyDepth;
             m_inTableBody = false;
@@ -822,6 +830,8 @@ private:
         } else if (m_body >= 0 && m_bodyDepth) {
             return false; // shapes do not nest inside shapes
         }
+        if (m_scan.bodies.isEmpty())
+            m_scan.bodies.reserve(8); // a slide holds a few shapes: room for them at once
         m_scan.bodies.emplaceBack().inTable = inTable;
         m_body = int(m_scan.bodies.size() - 1);
         m_bodyDepth = depth;
