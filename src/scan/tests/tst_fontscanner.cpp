@@ -1,6 +1,5 @@
 // The scan library: the helper's answers as the scan reads them and the helper asked, the scan driver, the
 // package extractions and the pass that stands in for their pattern, and where-used as people read it.
-#include <scan/embeddedfonts.h>
 #include <scan/fontmatching.h>
 #include <scan/fontscanner.h>
 #include <scan/fontusage.h>
@@ -234,27 +233,6 @@ void FontScannerTest::answerCarriesUsage()
     // An answer without the usage fields counts every font as used, places unknown.
     QCOMPARE(answer.fonts[3].name, u"Older Helper"_s);
     QVERIFY(answer.fonts[3].used && !answer.fonts[3].usedInKnown);
-
-    // What the faces a deck carries lack of the characters drawn in them: told for a font without a file
-    // here, where the characters are drawn; nothing where the faces could not be read or an older helper
-    // does not say, and an installed file's own answer stands.
-    const QList<EmbeddedFontFaces> embedded =
-        parseEmbeddedFonts(QJsonDocument::fromJson(
-                               R"({"embedded": [{"name": "Used", "faces": ["Regular"], "lacking": "řb"},
-                         {"name": "Ghost", "faces": ["Bold"]},
-                         {"name": "Somewhere", "faces": ["Regular"], "lacking": "x"}]})")
-                               .object());
-    QCOMPARE(embedded.size(), 3);
-    QHash<QString, FontUsage> usage;
-    usage[u"Used"_s].characters = answer.fonts[0].characters;
-    FontStatusItems items{makeFontStatusItem(u"Used"_s, FontStatus::missing),
-                          makeFontStatusItem(u"Ghost"_s, FontStatus::missing),
-                          makeFontStatusItem(u"Somewhere"_s, FontStatus::system, u"/fonts/Somewhere.ttf"_s)};
-    markEmbeddedFonts(items, embedded, usage);
-    QCOMPARE(items[0].missingCharacters.characters, u"bř"_s);
-    QCOMPARE(items[0].missingCharacters.places, QStringList{u"slide 1"_s});
-    QVERIFY(items[1].missingCharacters.isEmpty() && items[1].isEmbedded());
-    QVERIFY(items[2].missingCharacters.isEmpty() && items[2].isEmbedded());
 }
 
 void FontScannerTest::usageForPeople()
