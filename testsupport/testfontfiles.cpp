@@ -176,29 +176,20 @@ bool writeCollection(const QStringList &fonts, const QString &path)
 
 QByteArray embeddedOpenType(const QByteArray &font, quint32 flags)
 {
-    // Version 2.1: the fixed fields, four names (UTF-16, little-endian) and an empty root string.
-    QByteArray out(82, '\0');
+    // Version 2.1: fixed fields, four names and an empty root string (each after padding and size), data.
+    QByteArray out(80, '\0');
     qToLittleEndian<quint32>(0x00020001, out.data() + 8);
     qToLittleEndian<quint32>(flags, out.data() + 12);
-    out[26] = 1;                                    // charset
-    qToLittleEndian<quint32>(400, out.data() + 28); // weight
     qToLittleEndian<quint16>(0x504c, out.data() + 34);
-    for (const QString &name : {u"Family"_s, u"Regular"_s, u"Version 1.0"_s, u"Family Regular"_s}) {
-        QByteArray field(2, '\0');
-        qToLittleEndian<quint16>(quint16(name.size() * 2), field.data());
-        for (const QChar c : name)
-            field += QByteArray(1, char(c.unicode() & 0xff)) + char(c.unicode() >> 8);
-        out += field + QByteArray(2, '\0'); // and the padding before the next size
+    for (const QByteArray name : {"Family", "Regular", "Version 1.0", "Family Regular", ""}) {
+        out += QByteArray(2, '\0') + char(name.size() * 2) + '\0';
+        for (const char c : name)
+            out += QByteArray(1, c) + '\0';
     }
-    out += QByteArray(2, '\0'); // the root string's size
-    QByteArray data = font;
-    if (flags & 0x10000000) {
-        for (char &byte : data)
-            byte = char(byte ^ 0x50);
-    }
-    out += data;
+    for (const char byte : font)
+        out += (flags & 0x10000000) ? char(byte ^ 0x50) : byte;
     qToLittleEndian<quint32>(quint32(out.size()), out.data());
-    qToLittleEndian<quint32>(quint32(data.size()), out.data() + 4);
+    qToLittleEndian<quint32>(quint32(font.size()), out.data() + 4);
     return out;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -32,8 +31,7 @@ struct FontNames
 // as a font tool renaming it would.
 bool writeRenamedFont(const QString &source, const QString &target, const FontNames &names);
 
-// An Embedded OpenType file of the font file's bytes, with these flags (0x10000000: the data XOR-ed with
-// 0x50, 0x4: compressed, which this does not do, so the data then only says it is).
+// An Embedded OpenType file of the font's bytes, XOR-ed with 0x50 under flag 0x10000000 (never compressed).
 QByteArray embeddedOpenType(const QByteArray &font, quint32 flags = 0);
 
 // Writes a TrueType collection holding the faces of the single-face `fonts`, in order.

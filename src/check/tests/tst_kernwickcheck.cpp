@@ -410,45 +410,31 @@ void KernwickCheckTest::missingCharacters()
 void KernwickCheckTest::embeddedFaceCoverage()
 {
     // Fonts installed nowhere here, carried by the deck as a plain font file or as Embedded OpenType;
-    // Liberation has neither Armenian nor Chinese, DejaVu no Chinese. The damaged faces tell nothing.
-    const QString truetype = u"/usr/share/fonts/truetype/"_s;
-    const QByteArray sans = test::readFile(truetype + u"liberation2/LiberationSans-Regular.ttf"_s);
-    const QByteArray serif = test::readFile(truetype + u"liberation2/LiberationSerif-Regular.ttf"_s);
-    const QByteArray dejaVu = test::readFile(truetype + u"dejavu/DejaVuSans.ttf"_s);
-    QVERIFY(!sans.isEmpty() && !serif.isEmpty() && !dejaVu.isEmpty());
-    QByteArray oversized = test::embeddedOpenType(sans);
-    oversized[0] = char(oversized[0] + 1); // one byte more than the file holds
-    QByteArray overlong = test::embeddedOpenType(sans);
-    overlong.replace(4, 4, overlong.first(4)); // font data as long as the whole file
+    // Liberation has neither Armenian nor Chinese, DejaVu no Chinese; damaged faces tell nothing.
+    const QByteArray sans =
+        test::readFile(u"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"_s);
+    const QByteArray dejaVu = test::readFile(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
     const QList<std::tuple<QByteArray, QList<QByteArray>, QString>> fonts = {
-        {"Carried Sans", {sans}, u"Hi Բարեւ"_s},
-        {"Carried Serif", {test::embeddedOpenType(serif, 0x10000000)}, u"漢字"_s},
+        {"Carried Sans", {test::embeddedOpenType(sans, 0x10000000)}, u"Hi Բարեւ 漢"_s},
         {"Two Faces", {sans, test::embeddedOpenType(dejaVu)}, u"Բ漢"_s},
         {"Compressed", {test::embeddedOpenType(sans, 0x4)}, u"Բ"_s},
         {"Truncated", {test::embeddedOpenType(sans).first(60)}, u"Բ"_s},
-        {"Oversized", {oversized}, u"Բ"_s},
-        {"Overlong", {overlong}, u"Բ"_s},
-        {"Noise", {QByteArray(4096, 'N')}, u"Բ"_s},
+        {"Sizes beyond the data", {test::embeddedOpenType(sans).chopped(1)}, u"Բ"_s},
     };
-    const QString deck = path(u"Carried.pptx"_s);
-    test::TestZip zip(deck);
-    QByteArray list;
-    QByteArray targets;
-    QString runs;
+    test::TestZip zip(path(u"Carried.pptx"_s));
+    QByteArray list, targets, runs;
     int part = 0;
     for (const auto &[name, faces, text] : fonts) {
         list += "<p:embeddedFont><p:font typeface=\"" + name + "\"/>";
-        for (qsizetype face = 0; face < faces.size(); ++face) {
-            const QByteArray file = "fonts/font" + QByteArray::number(++part) + ".fntdata";
-            list +=
-                (face ? "<p:bold r:id=\"rId" : "<p:regular r:id=\"rId") + QByteArray::number(part) + "\"/>";
-            targets += "font " + file + "; ";
-            zip.add(u"ppt/"_s + QString::fromLatin1(file), faces[face]);
+        for (const QByteArray &face : faces) {
+            const QByteArray number = QByteArray::number(++part);
+            list += (face == faces[0] ? "<p:regular r:id=\"rId" : "<p:bold r:id=\"rId") + number + "\"/>";
+            targets += "font fonts/font" + number + ".fntdata; ";
+            zip.add(u"ppt/fonts/font"_s + QString::fromLatin1(number) + u".fntdata"_s, face);
         }
         list += "</p:embeddedFont>";
-        runs +=
-            u"<a:r><a:rPr><a:latin typeface=\"%1\"/><a:ea typeface=\"%1\"/></a:rPr><a:t>%2</a:t></a:r>"_s.arg(
-                QString::fromLatin1(name), text);
+        runs += "<a:r><a:rPr><a:latin typeface=\"" + name + "\"/><a:ea typeface=\"" + name +
+                "\"/></a:rPr><a:t>" + text.toUtf8() + "</a:t></a:r>";
     }
     zip.add(u"[Content_Types].xml"_s, "<Types/>");
     zip.add(u"_rels/.rels"_s, rels("officeDocument ppt/presentation.xml"));
@@ -456,23 +442,13 @@ void KernwickCheckTest::embeddedFaceCoverage()
             "<p:presentation " + Ns + "><p:sldIdLst><p:sldId r:id=\"rId" + QByteArray::number(part + 1) +
                 "\"/></p:sldIdLst><p:embeddedFontLst>" + list + "</p:embeddedFontLst></p:presentation>");
     zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels(targets + "slide slides/slide1.xml"));
-    zip.add(u"ppt/slides/slide1.xml"_s, "<p:sld " + Ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p>" +
-                                            runs.toUtf8() +
+    zip.add(u"ppt/slides/slide1.xml"_s, "<p:sld " + Ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p>" + runs +
                                             "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
     QVERIFY(zip.close());
 
-    const test::ProgramRun run = check({deck});
-    QCOMPARE(run.exitCode, 1); // missing here, whatever the deck carries
-    const QStringList notes = run.out.split(u'\n').filter(u"characters not in"_s) +
-                              run.out.split(u'\n').filter(u"character not in"_s);
-    QCOMPARE(notes, (QStringList{u"    5 characters not in Carried Sans: Բ ա ե ր ւ (slide 1)"_s,
-                                 u"    2 characters not in Carried Serif: 字 漢 (slide 1)"_s,
-                                 u"    1 character not in Two Faces: 漢 (slide 1)"_s}));
-    const QJsonArray files = check({u"--json"_s, deck}).json()[u"files"_s].toArray();
-    for (const QJsonValue font : files[0][u"fonts"_s].toArray()) {
-        if (font[u"name"_s] == u"Two Faces"_s)
-            QCOMPARE(font[u"missingCharacters"_s][u"characters"_s].toString(), u"漢"_s);
-    }
+    QCOMPARE(check({path(u"Carried.pptx"_s)}).out.split(u'\n').filter(u" not in "_s),
+             (QStringList{u"    6 characters not in Carried Sans: Բ ա ե ր ւ 漢 (slide 1)"_s,
+                          u"    1 character not in Two Faces: 漢 (slide 1)"_s}));
 }
 
 void KernwickCheckTest::severalDecksAndFolders()
