@@ -4,6 +4,8 @@
 
 #include <QtEndian>
 
+using namespace Qt::StringLiterals;
+
 namespace kernwick::test {
 
 namespace {
@@ -170,6 +172,25 @@ bool writeCollection(const QStringList &fonts, const QString &path)
         }
     }
     return writeFile(path, out);
+}
+
+QByteArray embeddedOpenType(const QByteArray &font, quint32 flags)
+{
+    // Version 2.1: fixed fields, four names and an empty root string (each after padding and size), data.
+    QByteArray out(80, '\0');
+    qToLittleEndian<quint32>(0x00020001, out.data() + 8);
+    qToLittleEndian<quint32>(flags, out.data() + 12);
+    qToLittleEndian<quint16>(0x504c, out.data() + 34);
+    for (const QByteArray name : {"Family", "Regular", "Version 1.0", "Family Regular", ""}) {
+        out += QByteArray(2, '\0') + char(name.size() * 2) + '\0';
+        for (const char c : name)
+            out += QByteArray(1, c) + '\0';
+    }
+    for (const char byte : font)
+        out += (flags & 0x10000000) ? char(byte ^ 0x50) : byte;
+    qToLittleEndian<quint32>(quint32(out.size()), out.data());
+    qToLittleEndian<quint32>(quint32(font.size()), out.data() + 4);
+    return out;
 }
 
 } // namespace kernwick::test

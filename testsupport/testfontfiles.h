@@ -31,6 +31,9 @@ struct FontNames
 // as a font tool renaming it would.
 bool writeRenamedFont(const QString &source, const QString &target, const FontNames &names);
 
+// An Embedded OpenType file of the font's bytes, XOR-ed with 0x50 under flag 0x10000000 (never compressed).
+QByteArray embeddedOpenType(const QByteArray &font, quint32 flags = 0);
+
 // Writes a TrueType collection holding the faces of the single-face `fonts`, in order.
 bool writeCollection(const QStringList &fonts, const QString &path);
 

@@ -209,10 +209,10 @@ int main(int argc, char *argv[])
                 const FontNaming naming = fontNamingFor(path);
                 for (const QString &name : scanned.fonts)
                     items.append(installed.resolveFont(name, naming));
-                markEmbeddedFonts(items, scanned.embedded);
                 for (FontStatusItem &item : items)
                     item.missingCharacters =
                         findMissingCharacters(item, scanned.usage.value(item.fontName).characters);
+                markEmbeddedFonts(items, scanned.embedded, scanned.usage);
                 // As the window does it: the installed fonts are selected, every other one is not, and a
                 // font whose licence does not allow passing it on only when asked for.
                 for (FontStatusItem &item : items) {

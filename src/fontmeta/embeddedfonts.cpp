@@ -11,9 +11,13 @@ namespace kernwick::fontmeta {
 QJsonArray embeddedFontsToJson(const QList<EmbeddedFont> &fonts)
 {
     QJsonArray list;
-    for (const EmbeddedFont &font : fonts)
-        list.append(QJsonObject{{u"name"_s, printableText(font.fontName)},
-                                {u"faces"_s, QJsonArray::fromStringList(font.faces)}});
+    for (const EmbeddedFont &font : fonts) {
+        QJsonObject entry{{u"name"_s, printableText(font.fontName)},
+                          {u"faces"_s, QJsonArray::fromStringList(font.faces)}};
+        if (font.lacking)
+            entry.insert(u"lacking"_s, *font.lacking);
+        list.append(entry);
+    }
     return list;
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace kernwick::fontmeta {
 
 // One place where a document names a font its text can use.
@@ -19,6 +21,9 @@ struct EmbeddedFont
 {
     QString fontName;
     QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic", in that order
+    // The characters that text draws in the font and none of the faces it carries has a glyph for, in
+    // code-point order; none when the faces could not be read and nothing can be told.
+    std::optional<QString> lacking = {};
 };
 
 // How far a reader can tell which fonts the text draws.

@@ -2,6 +2,10 @@
 
 #include <model/places.h>
 
+#include <QSet>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick {
@@ -9,6 +13,23 @@ namespace kernwick {
 namespace {
 constexpr qsizetype maxPlacesLength = 60;
 } // namespace
+
+MissingCharacters missingCharactersAt(const QList<char32_t> &missing, const DrawnCharacters &drawn)
+{
+    MissingCharacters result;
+    result.count = missing.size();
+    const QList<char32_t> listed = missing.first(std::min(result.count, maxListedMissingCharacters));
+    result.characters = QString::fromUcs4(listed.constData(), listed.size());
+    const QSet<char32_t> lacking(missing.cbegin(), missing.cend());
+    for (const auto &[place, characters] : drawn) {
+        const QList<uint> here = characters.toUcs4();
+        if (std::any_of(here.cbegin(), here.cend(),
+                        [&lacking](uint c) { return lacking.contains(char32_t(c)); }) &&
+            !place.isEmpty() && !result.places.contains(place))
+            result.places.append(place);
+    }
+    return result;
+}
 
 QString missingCharactersText(const QString &fontName, const MissingCharacters &missing)
 {

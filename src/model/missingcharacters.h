@@ -24,6 +24,10 @@ struct MissingCharacters
 
 inline constexpr qsizetype maxListedMissingCharacters = 20;
 
+// The missing characters as a font's note tells them: `missing` (in code-point order), and the places of
+// `drawn` that draw any of them.
+MissingCharacters missingCharactersAt(const QList<char32_t> &missing, const DrawnCharacters &drawn);
+
 // "7 characters not in Georgia: ř ů ľ ť ď ň ě (slides 4, 9)"; past the first 20, "… and 5 more", and
 // a list of places longer than a short line ends in "…". Empty when nothing is missing.
 QString missingCharactersText(const QString &fontName, const MissingCharacters &missing);

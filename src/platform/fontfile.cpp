@@ -1,9 +1,11 @@
 #include "fontfile.h"
 
+#include <QByteArray>
 #include <QFile>
 
 #include <ft2build.h>
 
+#include <algorithm>
 #include <memory>
 #include FT_FREETYPE_H
 #include FT_SFNT_NAMES_H
@@ -79,7 +81,66 @@ std::optional<QString> sfntName(FT_Face face, FT_UShort nameId)
     return windows ? windows : macintosh;
 }
 
+using FacePointer = std::unique_ptr<FT_FaceRec_, FaceCloser>;
+
+// The characters a face's character map lacks, in the order given; nothing for a map of another kind.
+std::optional<QList<char32_t>> charactersNotMapped(FT_Face face, const QList<char32_t> &characters)
+{
+    const bool unicode = FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0;
+    const bool symbol = !unicode && FT_Select_Charmap(face, FT_ENCODING_MS_SYMBOL) == 0;
+    if (!unicode && !symbol)
+        return std::nullopt; // a character map of another kind tells nothing about these characters
+    QList<char32_t> missing;
+    for (const char32_t c : characters) {
+        bool found = FT_Get_Char_Index(face, c) != 0;
+        if (!found && symbol && c >= 0x20 && c <= 0xff)
+            found = FT_Get_Char_Index(face, 0xf000 + c) != 0;
+        if (!found)
+            missing.append(c);
+    }
+    return missing;
+}
+
+// A collection in a document holds a few faces; more are not looked at.
+constexpr FT_Long maxFacesInData = 16;
+
 } // namespace
+
+std::optional<QList<char32_t>> charactersNotInFace(const QString &path, int index,
+                                                   const QList<char32_t> &characters)
+{
+    FT_Library library = freeType();
+    FT_Face rawFace = nullptr;
+    if (!library || FT_New_Face(library, QFile::encodeName(path).constData(), index, &rawFace) != 0 ||
+        !rawFace)
+        return std::nullopt;
+    const FacePointer face(rawFace);
+    return charactersNotMapped(face.get(), characters);
+}
+
+std::optional<QList<char32_t>> charactersNotInFontData(const QByteArray &data,
+                                                       const QList<char32_t> &characters)
+{
+    FT_Library library = freeType();
+    if (!library)
+        return std::nullopt;
+    std::optional<QList<char32_t>> missing;
+    FT_Long faces = 1;
+    for (FT_Long index = 0; index < std::min(faces, maxFacesInData); ++index) {
+        FT_Face rawFace = nullptr;
+        if (FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte *>(data.constData()),
+                               FT_Long(data.size()), index, &rawFace) != 0 ||
+            !rawFace)
+            continue;
+        const FacePointer face(rawFace);
+        faces = face->num_faces;
+        // What one face maps, the font has.
+        if (const std::optional<QList<char32_t>> lacked =
+                charactersNotMapped(face.get(), missing ? *missing : characters))
+            missing = lacked;
+    }
+    return missing;
+}
 
 FontFileFace readFontFileFace(const QString &path, int index)
 {

@@ -4,6 +4,8 @@
 
 #include <QJsonArray>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace kernwick {
@@ -26,18 +28,34 @@ QList<EmbeddedFontFaces> parseEmbeddedFonts(const QJsonObject &document)
             if (knownFaces.contains(style) && !font.faces.contains(style))
                 font.faces.append(style);
         }
+        if (const QJsonValue lacking = entry[u"lacking"_s]; lacking.isString()) {
+            const QList<uint> characters =
+                lacking.toString()
+                    .first(std::min<qsizetype>(lacking.toString().size(), maxDrawnCharacters))
+                    .toUcs4();
+            font.lacking = QList<char32_t>(characters.cbegin(), characters.cend());
+        }
         if (!font.fontName.isEmpty() && !font.faces.isEmpty())
             fonts.append(font);
     }
     return fonts;
 }
 
-void markEmbeddedFonts(FontStatusItems &items, const QList<EmbeddedFontFaces> &embedded)
+void markEmbeddedFonts(FontStatusItems &items, const QList<EmbeddedFontFaces> &embedded,
+                       const QHash<QString, FontUsage> &usage)
 {
     for (FontStatusItem &item : items) {
         for (const EmbeddedFontFaces &font : embedded) {
             if (font.fontName == item.fontName) {
                 item.embeddedFaces = font.faces;
+                // Without a file of its own here, the font draws from the faces that travel in the deck.
+                if (!item.hasFile() && font.lacking) {
+                    const DrawnCharacters drawn = usage.value(item.fontName).characters;
+                    QList<char32_t> lacking = *font.lacking;
+                    std::sort(lacking.begin(), lacking.end());
+                    lacking.erase(std::unique(lacking.begin(), lacking.end()), lacking.end());
+                    item.missingCharacters = missingCharactersAt(lacking, drawn);
+                }
                 break;
             }
         }

@@ -14,8 +14,10 @@ namespace kernwick {
 // names of fonts, and entries left without a name or without a face are dropped.
 QList<EmbeddedFontFaces> parseEmbeddedFonts(const QJsonObject &document);
 
-// Gives each item whose name a font of `embedded` has the faces the presentation carries of it. Only
-// information: statuses stay as they are.
-void markEmbeddedFonts(FontStatusItems &items, const QList<EmbeddedFontFaces> &embedded);
+// Gives each item whose name a font of `embedded` has the faces the presentation carries of it, and to
+// one without a file here the characters that text draws in it (`usage` tells where) and those faces
+// lack. Only information: statuses stay as they are.
+void markEmbeddedFonts(FontStatusItems &items, const QList<EmbeddedFontFaces> &embedded,
+                       const QHash<QString, FontUsage> &usage = {});
 
 } // namespace kernwick

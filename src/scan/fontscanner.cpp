@@ -82,7 +82,7 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
         const auto at = embeddedAt.constFind(name);
         if (at == embeddedAt.cend()) {
             embeddedAt.insert(name, embedded.size());
-            embedded.append({name, font.faces});
+            embedded.append({name, font.faces, font.lacking});
             continue;
         }
         QStringList &faces = embedded[*at].faces;
@@ -90,6 +90,12 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
             if (!faces.contains(face)) // four faces at most
                 faces.append(face);
         }
+        // A character lacks when no face carried has it; unread faces may have any.
+        std::optional<QList<char32_t>> &lacking = embedded[*at].lacking;
+        if (lacking && font.lacking)
+            lacking->removeIf([&font](char32_t c) { return !font.lacking->contains(c); });
+        else
+            lacking.reset();
     }
     result.embedded = embedded;
     // A name given twice: used when either says so, with the places of both, each once. The places seen

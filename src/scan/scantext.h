@@ -25,6 +25,8 @@ struct EmbeddedFontFaces
 {
     QString fontName;
     QStringList faces; // "Regular", "Bold", "Italic", "Bold Italic"
+    // The characters drawn in it that the faces it carries have no glyph for; none when not told.
+    std::optional<QList<char32_t>> lacking = {};
 };
 
 // Where a document uses one of its fonts, as its helper tells it: information beside the name, which

@@ -230,11 +230,11 @@ void WorkflowState::rebuildFontItems(const FontStatusItems *resolved)
     FontStatusItems items = resolved && resolved->size() == m_fonts.size()
                                 ? *resolved
                                 : m_services.resolver.resolveFonts(m_fonts, fontNamingFor(m_selectedFile));
-    markEmbeddedFonts(items, m_embedded);
     for (FontStatusItem &item : items) {
         item.isSelected = isSelectedByDefault(item);
         item.missingCharacters = findMissingCharacters(item, m_fontUsage.value(item.fontName).characters);
     }
+    markEmbeddedFonts(items, m_embedded, m_fontUsage);
     setFontItems(std::move(items));
     setStatusMessage(verdictMessage(m_fontItems, m_verdict));
 }

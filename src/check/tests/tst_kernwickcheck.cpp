@@ -88,6 +88,7 @@ private Q_SLOTS:
     void packagesForTheShow();
     void declaredOnlyFonts();
     void missingCharacters();
+    void embeddedFaceCoverage();
     void severalDecksAndFolders();
     void facesLicensesEmbeddedAndTwins();
     void onlyTheFacesTheDeckNames();
@@ -421,6 +422,50 @@ void KernwickCheckTest::missingCharacters()
     QCOMPARE(missing[u"characters"_s].toString(), u"Բարեւ"_s.first(1) + u"աերւ"_s);
     QCOMPARE(missing[u"count"_s].toInt(), 5);
     QCOMPARE(missing[u"places"_s].toArray(), QJsonArray{u"slide 2"_s});
+}
+
+void KernwickCheckTest::embeddedFaceCoverage()
+{
+    // Fonts installed nowhere here, carried by the deck as a plain font file or as Embedded OpenType;
+    // Liberation has neither Armenian nor Chinese, DejaVu no Chinese; damaged faces tell nothing.
+    const QByteArray sans =
+        test::readFile(u"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"_s);
+    const QByteArray dejaVu = test::readFile(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
+    const QList<std::tuple<QByteArray, QList<QByteArray>, QString>> fonts = {
+        {"Carried Sans", {test::embeddedOpenType(sans, 0x10000000)}, u"Hi Բարեւ 漢"_s},
+        {"Two Faces", {sans, test::embeddedOpenType(dejaVu)}, u"Բ漢"_s},
+        {"Compressed", {test::embeddedOpenType(sans, 0x4)}, u"Բ"_s},
+        {"Truncated", {test::embeddedOpenType(sans).first(60)}, u"Բ"_s},
+        {"Sizes beyond the data", {test::embeddedOpenType(sans).chopped(1)}, u"Բ"_s},
+    };
+    test::TestZip zip(path(u"Carried.pptx"_s));
+    QByteArray list, targets, runs;
+    int part = 0;
+    for (const auto &[name, faces, text] : fonts) {
+        list += "<p:embeddedFont><p:font typeface=\"" + name + "\"/>";
+        for (const QByteArray &face : faces) {
+            const QByteArray number = QByteArray::number(++part);
+            list += (face == faces[0] ? "<p:regular r:id=\"rId" : "<p:bold r:id=\"rId") + number + "\"/>";
+            targets += "font fonts/font" + number + ".fntdata; ";
+            zip.add(u"ppt/fonts/font"_s + QString::fromLatin1(number) + u".fntdata"_s, face);
+        }
+        list += "</p:embeddedFont>";
+        runs += "<a:r><a:rPr><a:latin typeface=\"" + name + "\"/><a:ea typeface=\"" + name +
+                "\"/></a:rPr><a:t>" + text.toUtf8() + "</a:t></a:r>";
+    }
+    zip.add(u"[Content_Types].xml"_s, "<Types/>");
+    zip.add(u"_rels/.rels"_s, rels("officeDocument ppt/presentation.xml"));
+    zip.add(u"ppt/presentation.xml"_s,
+            "<p:presentation " + Ns + "><p:sldIdLst><p:sldId r:id=\"rId" + QByteArray::number(part + 1) +
+                "\"/></p:sldIdLst><p:embeddedFontLst>" + list + "</p:embeddedFontLst></p:presentation>");
+    zip.add(u"ppt/_rels/presentation.xml.rels"_s, rels(targets + "slide slides/slide1.xml"));
+    zip.add(u"ppt/slides/slide1.xml"_s, "<p:sld " + Ns + "><p:cSld><p:spTree><p:sp><p:txBody><a:p>" + runs +
+                                            "</a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>");
+    QVERIFY(zip.close());
+
+    QCOMPARE(check({path(u"Carried.pptx"_s)}).out.split(u'\n').filter(u" not in "_s),
+             (QStringList{u"    6 characters not in Carried Sans: Բ ա ե ր ւ 漢 (slide 1)"_s,
+                          u"    1 character not in Two Faces: 漢 (slide 1)"_s}));
 }
 
 void KernwickCheckTest::severalDecksAndFolders()

@@ -1,6 +1,7 @@
 #include "ooxmlfontreader.h"
 
 #include <fontmeta/office/embeddedfontlist.h>
+#include <platform/fontfile.h>
 
 #include <QSet>
 
@@ -193,13 +194,21 @@ ReadResult OoxmlFontReader::read()
     // A part read whole without an embedded font list has none to read again.
     if (bytes && (presentationScan->hasEmbeddedFontList || !presentationScan->error.isEmpty())) {
         // A face is carried only when its relationship leads to a part the package holds.
-        QSet<QString> heldParts; // relationship ids
+        QHash<QString, QString> heldParts; // by relationship id
         for (const Relationship &relationship : m_package.relationships(presentation)) {
-            if (!relationship.target.isEmpty() && !m_package.storedName(relationship.target).isEmpty())
-                heldParts.insert(relationship.id);
+            if (!relationship.target.isEmpty() && !m_package.storedName(relationship.target).isEmpty() &&
+                !heldParts.contains(relationship.id))
+                heldParts.insert(relationship.id, relationship.target);
         }
+        QList<QStringList> faceIds;
         m_result.embedded = readEmbeddedFontList(
-            *bytes, [&heldParts](QStringView id) { return heldParts.contains(id.toString()); });
+            *bytes, [&heldParts](QStringView id) { return heldParts.contains(id.toString()); }, &faceIds);
+        for (const QStringList &ids : std::as_const(faceIds)) {
+            QStringList parts;
+            for (const QString &id : ids)
+                parts.append(heldParts.value(id));
+            m_embeddedFaceParts.append(parts);
+        }
     }
     m_result.drawnFonts = DrawnFonts::WithPlaces;
     m_defaultStyle = presentationScan->styles[DefaultTextStyle];
@@ -233,8 +242,40 @@ ReadResult OoxmlFontReader::read()
 
     for (qsizetype index = 0; index < m_result.drawnUses.size(); ++index)
         m_result.drawnUses[index].characters = m_drawnCharacters[index].toString();
+    checkEmbeddedFaces();
     m_result.notes = m_package.takeNotes();
     return m_result;
+}
+
+// The characters drawn in each embedded font, looked up in the faces the package carries of it: what
+// none of them maps travels without a glyph.
+void OoxmlFontReader::checkEmbeddedFaces()
+{
+    for (qsizetype index = 0; index < m_embeddedFaceParts.size(); ++index) {
+        EmbeddedFont &font = m_result.embedded[index];
+        QSet<char32_t> distinct;
+        for (const FontUse &use : std::as_const(m_result.drawnUses)) {
+            if (use.fontName.trimmed().compare(font.fontName, Qt::CaseInsensitive) == 0) {
+                for (const char32_t c : use.characters.toUcs4())
+                    distinct.insert(c);
+            }
+        }
+        if (distinct.isEmpty())
+            continue;
+        QList<char32_t> drawn(distinct.cbegin(), distinct.cend());
+        std::sort(drawn.begin(), drawn.end());
+        std::optional<QList<char32_t>> lacking;
+        for (const QString &part : std::as_const(m_embeddedFaceParts[index])) {
+            const std::optional<QByteArray> bytes = m_package.readPart(part);
+            const std::optional<QByteArray> fontData = bytes ? fontInEmbeddedPart(*bytes) : std::nullopt;
+            if (!fontData)
+                continue;
+            if (const auto notInFace = charactersNotInFontData(*fontData, lacking ? *lacking : drawn))
+                lacking = notInFace;
+        }
+        if (lacking)
+            font.lacking = QString::fromUcs4(lacking->constData(), lacking->size());
+    }
 }
 
 void OoxmlFontReader::visitListed(const QString &source, const PartScan &scan, QStringView element,

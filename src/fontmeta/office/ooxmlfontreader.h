@@ -70,6 +70,7 @@ private:
                   const QString &drawnPlace = {});
     void visitListed(const QString &source, const PartScan &scan, QStringView element, QStringView type,
                      Kind kind);
+    void checkEmbeddedFaces();
     void visitEmbeddedParts(const QString &source, const QString &theme, const QString &drawnPlace);
     std::optional<PartScan> scan(const QString &partName);
     void addUses(const PartScan &scan, const QString &place, const QString &theme);
@@ -96,6 +97,7 @@ private:
     QHash<std::pair<QString, QString>, qsizetype> m_drawnIndex; // into drawnUses and m_drawnCharacters
     QList<CharacterSet> m_drawnCharacters;
     ReadResult m_result;
+    QList<QStringList> m_embeddedFaceParts; // of each font of m_result.embedded, its faces' parts
     bool m_partsNoted = false;
     bool m_usesNoted = false;
     qsizetype m_characterBudget = MaxKeptCharacters; // characters beyond ASCII still to be kept

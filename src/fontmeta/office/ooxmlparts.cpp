@@ -318,8 +318,13 @@ public:
     Ns lookup(std::string_view prefix) const
     {
         for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-            if (binding->prefix.size() == prefix.size() &&
-                std::equal(prefix.begin(), prefix.end(), binding->prefix.begin()))
+            // Prefixes are a letter or two: compared in place rather than through a library call.
+            if (binding->prefix.size() != prefix.size())
+                continue;
+            size_t at = 0;
+            while (at < prefix.size() && prefix[at] == binding->prefix[at])
+                ++at;
+            if (at == prefix.size())
                 return binding->ns;
         }
         return Ns::Other;
@@ -388,6 +393,13 @@ public:
             m_typeface = value("typeface");
         return *m_typeface;
     }
+    // The same as a decoded name of the part: looked up once for the scanners that both want it.
+    const Names::Name &typefaceName(Names &names) const
+    {
+        if (!m_typefaceName)
+            m_typefaceName = &names.name(typeface());
+        return *m_typefaceName;
+    }
     // The element's first run of character data ("" when it has none).
     std::string_view text() const { return m_node.child_value(); }
     // The r:id attribute, whatever its prefix.
@@ -412,6 +424,7 @@ private:
     Ns m_ns = Ns::Other;
     Tag m_tag = Tag::Other;
     mutable std::optional<std::string_view> m_typeface;
+    mutable const Names::Name *m_typefaceName = nullptr;
 };
 
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
@@ -636,7 +649,12 @@ public:
         } else if (name == Tag::P && m_body >= 0 && !m_paragraphDepth) {
             if (!count())
                 return;
-            m_scan.bodies[m_body].paragraphs.emplaceBack();
+            // A body of more than one paragraph has a few: room for them at once rather than grown step by
+            // step, and what is left over given back when the body ends.
+            QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
+            if (paragraphs.size() == 1)
+                paragraphs.reserve(8);
+            paragraphs.emplaceBack();
             m_paragraphDepth = depth;
         } else if (name == Tag::PPr && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
@@ -676,7 +694,7 @@ public:
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
                 const std::string_view typeface = element.typeface();
-                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
+                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : element.typefaceName(m_names).text;
             }
         }
     }
@@ -714,6 +732,9 @@ public:
         } else if (depth == m_styleDepth) {
             m_styleDepth = 0;
         } else if (depth == m_bodyDepth) {
+            if (QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
+                paragraphs.capacity() > paragraphs.size() + 2)
+                paragraphs.squeeze();
             m_body = m_outerBody;
             m_bodyDepth = m_outerBodyDepth;
             m_inTableBody = false;
@@ -752,7 +773,7 @@ private:
         } else if (m_faces) {
             if (const int slot = faceSlot(name); slot >= 0) {
                 const std::string_view typeface = element.typeface();
-                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : m_names.get(typeface);
+                (*m_faces)[size_t(slot)] = isBlank(typeface) ? u""_s : element.typefaceName(m_names).text;
             }
         }
     }
@@ -809,6 +830,8 @@ private:
         } else if (m_body >= 0 && m_bodyDepth) {
             return false; // shapes do not nest inside shapes
         }
+        if (m_scan.bodies.isEmpty())
+            m_scan.bodies.reserve(8); // a slide holds a few shapes: room for them at once
         m_scan.bodies.emplaceBack().inTable = inTable;
         m_body = int(m_scan.bodies.size() - 1);
         m_bodyDepth = depth;
@@ -897,8 +920,7 @@ PartScan scanPart(const QByteArray &xml)
     std::unordered_set<qint64> seen; // name number and kind of reference
     bool full = false;
     bool keepsLooseText = false;
-    const auto addRef = [&](std::string_view typeface, ThemeGroup group, int slot = -1) {
-        const Names::Name &name = names.name(typeface);
+    const auto addRef = [&](const Names::Name &name, ThemeGroup group, int slot = -1) {
         const qint64 key = qint64(name.id) << 8 | ((int(group) * 4 + int(section)) * 8 + slot + 1);
         if (seen.contains(key))
             return;
@@ -939,13 +961,13 @@ PartScan scanPart(const QByteArray &xml)
             if (isTypefaceElement(name)) {
                 const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface)) {
-                    addRef(typeface, ThemeGroup::None, faceSlot(name));
+                    addRef(element.typefaceName(names), ThemeGroup::None, faceSlot(name));
                     scan.namesLatinFace = scan.namesLatinFace || name == Tag::Latin;
                 }
             } else if (name == Tag::FontRef) {
                 const std::string_view index = element.value("idx");
                 if (index == "major" || index == "minor")
-                    addRef({}, index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
+                    addRef(names.name({}), index == "major" ? ThemeGroup::Major : ThemeGroup::Minor);
             }
         } else if (element.ns() == Ns::PresentationMl) {
             scan.hasEmbeddedFontList = scan.hasEmbeddedFontList || name == Tag::EmbeddedFontLst;
@@ -957,7 +979,7 @@ PartScan scanPart(const QByteArray &xml)
             } else if (name == Tag::Font && section == PartSection::EmbeddedFontList) {
                 const std::string_view typeface = element.typeface();
                 if (!isBlank(typeface))
-                    addRef(typeface, ThemeGroup::None);
+                    addRef(element.typefaceName(names), ThemeGroup::None);
             } else if (isPartListElement(name) && scan.listedIds.size() < MaxListedIdsPerPart) {
                 const std::string_view id = element.relationshipId();
                 if (!id.empty())
