@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <cstring>
 
@@ -90,9 +91,11 @@ int main(int argc, char *argv[])
     if (instance.forwardToRunningCopy(files))
         return 0;
 
+    // The helper starts up now, beside fontconfig's load, and waits for the first document.
     const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
         QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
         QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    scanner.startHelperAhead();
     FontconfigFontSource fonts;
     FontResolver resolver(fonts);
     QSettings settings(u"Kernwick"_s, u"Kernwick"_s);
@@ -123,6 +126,12 @@ int main(int argc, char *argv[])
          [&workflow] {
              workflow.clearFile();
          }});
+    // The next document's helper starts once the list is shown, so that its start-up never competes
+    // with the window's.
+    QObject::connect(&workflow, &WorkflowState::isScanningChanged, &window, [&] {
+        if (!workflow.isScanning())
+            QTimer::singleShot(500, &window, [&scanner] { scanner.startHelperAhead(); });
+    });
     // Every presentation taken in goes on the recent list.
     QObject::connect(&workflow, &WorkflowState::selectedFileChanged, &shell,
                      [&] { shell.noteOpened(workflow.selectedFile()); });
