@@ -96,7 +96,10 @@ int main(int argc, char *argv[])
         QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
         QStringLiteral(KERNWICK_LIBEXEC_DIR))));
     scanner.startHelperAhead();
+    // One fontconfig load for the window: Qt's font database, which loads when the window first
+    // lays out text, takes the configuration loaded here.
     FontconfigFontSource fonts;
+    fonts.shareAsCurrent();
     FontResolver resolver(fonts);
     QSettings settings(u"Kernwick"_s, u"Kernwick"_s);
     QThreadPool workers;

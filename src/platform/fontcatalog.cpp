@@ -243,6 +243,12 @@ FontconfigFontSource::FontconfigFontSource()
 
 FontconfigFontSource::~FontconfigFontSource() = default;
 
+void FontconfigFontSource::shareAsCurrent()
+{
+    if (m_config)
+        FcConfigSetCurrent(m_config.get()); // takes a reference of its own
+}
+
 std::shared_ptr<const FontCatalog> FontconfigFontSource::snapshot()
 {
     if (!m_config || fontFolderState(m_config.get()) != m_folderState)
