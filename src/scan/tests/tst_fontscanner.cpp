@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -223,6 +224,19 @@ void FontScannerTest::helperStartedAhead()
             }
         }
     }
+
+    // Waiting, the helper has loaded only what every format needs: libgsf comes with a Compound File.
+    QProcess waiting;
+    waiting.start(helper, {u"--wait-for-query"_s});
+    QVERIFY(waiting.waitForStarted());
+    const QString process = u"/proc/%1/"_s.arg(waiting.processId());
+    QTRY_VERIFY(test::readFile(process + u"syscall"_s).startsWith("0 0x0 ")); // reading its input
+    const QByteArray libraries = test::readFile(process + u"maps"_s);
+    QVERIFY(libraries.contains("libQt6Core") && !libraries.contains("libgsf"));
+    waiting.write(QFile::encodeName(fixture(u"ppt/plain.ppt"_s)));
+    waiting.closeWriteChannel();
+    QVERIFY(waiting.waitForFinished());
+    QVERIFY(waiting.readAllStandardOutput().contains("\"Calibri Light\""));
 
     // The path reaches a helper started ahead whole (a line break in it); its limits count from then: one
     // that hangs on its document, or never stops talking, is stopped, and the document gets the note.
