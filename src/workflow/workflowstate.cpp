@@ -179,14 +179,22 @@ void WorkflowState::scanSelectedFile(const QString &path)
         applyScanResult(scan, path, result, scanned.items);
         watcher->deleteLater();
     });
-    // The names are resolved on the worker, beside the scan, against the fonts installed when the scan
-    // ends, so that neither a deck of many names nor a change of the installed fonts holds up the window.
+    // The installed fonts are looked at on a second worker while the deck is scanned, and the names are
+    // resolved against them on the scan's worker, so that neither a deck of many names nor a change of
+    // the installed fonts holds up the window.
     const FontScanner &scanner = m_services.scanner;
     FontResolver &resolver = m_services.resolver;
+    QThreadPool &workers = m_services.workers;
     watcher->setFuture(
-        QtConcurrent::run(&m_services.workers, [&scanner, &resolver, path, naming = fontNamingFor(path)] {
+        QtConcurrent::run(&workers, [&scanner, &resolver, &workers, path, naming = fontNamingFor(path)] {
+            // Waiting for it runs it here when no worker has taken it up yet.
+            QFuture<InstalledFonts> installed =
+                QtConcurrent::run(&workers, [&resolver] { return resolver.installedFonts(); });
             ScannedDeck scanned{scanner.scan(path), {}};
-            scanned.items = resolveNames(resolver, scanned.result.fonts, naming);
+            const InstalledFonts fonts = installed.result();
+            scanned.items.reserve(scanned.result.fonts.size());
+            for (const QString &name : std::as_const(scanned.result.fonts))
+                scanned.items.append(fonts.resolveFont(name, naming));
             return scanned;
         }));
 }
