@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <cstring>
 
@@ -105,10 +106,15 @@ int main(int argc, char *argv[])
     if (instance.forwardToRunningCopy(files))
         return 0;
 
+    // The helper starts up now, beside fontconfig's load, and waits for the first document.
     const FontScanner scanner(MetadataQuery(MetadataQuery::locateHelper(
         QCoreApplication::applicationDirPath(), QStringLiteral(KERNWICK_LIBEXEC_FROM_BIN),
         QStringLiteral(KERNWICK_LIBEXEC_DIR))));
+    scanner.startHelperAhead();
+    // One fontconfig load for the window: Qt's font database, which loads when the window first
+    // lays out text, takes the configuration loaded here.
     FontconfigFontSource fonts;
+    fonts.shareAsCurrent();
     FontResolver resolver(fonts);
     QSettings settings(u"Kernwick"_s, u"Kernwick"_s);
     QThreadPool workers;
@@ -139,6 +145,12 @@ int main(int argc, char *argv[])
          [&workflow] {
              workflow.clearFile();
          }});
+    // The next document's helper starts once the list is shown, so that its start-up never competes
+    // with the window's.
+    QObject::connect(&workflow, &WorkflowState::isScanningChanged, &window, [&] {
+        if (!workflow.isScanning())
+            QTimer::singleShot(500, &window, [&scanner] { scanner.startHelperAhead(); });
+    });
     // Every presentation taken in goes on the recent list.
     QObject::connect(&workflow, &WorkflowState::selectedFileChanged, &shell, [&] {
         // A link made to reach a name is gone when the program ends: not worth keeping.

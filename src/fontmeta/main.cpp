@@ -1,6 +1,7 @@
 // kernwick-fontmeta: prints the fonts a presentation names, read from the document itself.
 //
 //   kernwick-fontmeta --query PATH              the answer the scan's metadata query reads (JSON)
+//   kernwick-fontmeta --wait-for-query          the same, for the path then read from standard input
 //   kernwick-fontmeta -name kMDItemFonts PATH   the same in the metadata tool's text form, kept for scripts
 //   kernwick-fontmeta [--json] PATH…            for people, or for scripts
 #include <fontmeta/documentquery.h>
@@ -9,6 +10,7 @@
 #include <fontmeta/fontlist.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
@@ -16,6 +18,10 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace kernwick::fontmeta;
@@ -54,6 +60,9 @@ void limitResources()
     alarm(90);
 }
 
+// Far more than any path the kernel takes.
+constexpr qsizetype maxPathBytes = 1 << 16;
+
 const QString usage = u"usage: kernwick-fontmeta [--json] PATH…\n"
                       u"       kernwick-fontmeta --query PATH\n"
                       u"       kernwick-fontmeta -name kMDItemFonts PATH\n"_s;
@@ -68,24 +77,57 @@ void silenceStandardError()
     }
 }
 
+// The path a caller that started us ahead of need writes to standard input, all of it up to its end;
+// nothing when it ends without one (the caller has gone) or sends more than any path.
+std::optional<QString> waitForPath()
+{
+    QByteArray path;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        path.append(buffer, got);
+        if (path.size() > maxPathBytes)
+            return std::nullopt;
+    }
+    if (path.isEmpty())
+        return std::nullopt;
+    return QFile::decodeName(path);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    limitResources();
+    // Started ahead of need, the program does its start-up while the caller has no document yet; the
+    // limits on reading one count from the moment its path arrives.
+    const bool waits = argc == 2 && std::strcmp(argv[1], "--wait-for-query") == 0;
+    if (!waits)
+        limitResources();
     // The local time zone read once: libzip asks for it for every member it lists.
     if (qEnvironmentVariableIsEmpty("TZ"))
         qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
+    std::optional<QString> waitedForPath;
+    if (waits) {
+        waitedForPath = waitForPath();
+        if (!waitedForPath)
+            return usageError;
+        limitResources();
+    }
     QStringList arguments = app.arguments().mid(1);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     // The machine form: one JSON object, names exactly as the document holds them, and the notes.
-    if (arguments.size() == 2 && arguments[0] == u"--query") {
+    if (waitedForPath || (arguments.size() == 2 && arguments[0] == u"--query")) {
         silenceStandardError();
         bool readable = false;
-        const QJsonObject answer = queryDocument(arguments[1], nullptr, &readable);
+        const QJsonObject answer =
+            queryDocument(waitedForPath ? *waitedForPath : arguments[1], nullptr, &readable);
         out << QJsonDocument(answer).toJson(QJsonDocument::Compact) << '\n';
         return readable ? success : usageError;
     }

@@ -9,6 +9,7 @@
 
 #include <fontconfig/fontconfig.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <algorithm>
 #include <tuple>
@@ -18,11 +19,14 @@ namespace kernwick {
 namespace {
 
 // Modification times of every folder fontconfig reads fonts from, and of those configured folders that
-// do not exist yet: adding or removing a font changes its folder's time.
-QByteArray fontFolderState(FcConfig *config)
+// do not exist yet: adding or removing a font changes its folder's time. With `loadStarted` (the file
+// system's clock when the configuration began to load), a folder changed since then marks the state as
+// one that no later look matches: the configuration may have read the folder before that change.
+QByteArray fontFolderState(FcConfig *config, const timespec *loadStarted = nullptr)
 {
     QByteArray state;
-    const auto add = [&state](FcStrList *list) {
+    bool changedWhileLoading = false;
+    const auto add = [&](FcStrList *list) {
         while (FcChar8 *folder = FcStrListNext(list)) {
             struct stat info = {};
             state += reinterpret_cast<const char *>(folder);
@@ -30,6 +34,10 @@ QByteArray fontFolderState(FcConfig *config)
                 state += ':' + QByteArray::number(qint64(info.st_mtim.tv_sec)) + '.' +
                          QByteArray::number(qint64(info.st_mtim.tv_nsec)) + ':' +
                          QByteArray::number(quint64(info.st_ino));
+                changedWhileLoading =
+                    changedWhileLoading ||
+                    (loadStarted && std::tie(info.st_mtim.tv_sec, info.st_mtim.tv_nsec) >=
+                                        std::tie(loadStarted->tv_sec, loadStarted->tv_nsec));
             }
             state += '\n';
         }
@@ -37,6 +45,8 @@ QByteArray fontFolderState(FcConfig *config)
     };
     add(FcConfigGetConfigDirs(config));
     add(FcConfigGetFontDirs(config));
+    if (changedWhileLoading)
+        state += "changed while loading\n";
     return state;
 }
 
@@ -243,6 +253,12 @@ FontconfigFontSource::FontconfigFontSource()
 
 FontconfigFontSource::~FontconfigFontSource() = default;
 
+void FontconfigFontSource::shareAsCurrent()
+{
+    if (m_config)
+        FcConfigSetCurrent(m_config.get()); // takes a reference of its own
+}
+
 std::shared_ptr<const FontCatalog> FontconfigFontSource::snapshot()
 {
     if (!m_config || fontFolderState(m_config.get()) != m_folderState)
@@ -252,12 +268,15 @@ std::shared_ptr<const FontCatalog> FontconfigFontSource::snapshot()
 
 void FontconfigFontSource::reload()
 {
-    // The alias rules live as long as the last catalog that asks them.
+    // The alias rules live as long as the last catalog that asks them. A font added while fontconfig
+    // reads the folders is found by the next look: the state then says that a folder changed meanwhile.
+    timespec loadStarted = {};
+    clock_gettime(CLOCK_REALTIME_COARSE, &loadStarted); // the clock the file system stamps times with
     m_config = sharedConfig(FcInitLoadConfigAndFonts());
     QList<FontCatalog::Face> faces;
     FontCatalog::MetricAliases metricAliases;
     if (m_config) {
-        m_folderState = fontFolderState(m_config.get());
+        m_folderState = fontFolderState(m_config.get(), &loadStarted);
         metricAliases = [config = m_config,
                          families = sameBoundAliasFamilies(m_config.get())](const QString &family) {
             if (families && !families->contains(ruleKey(family)))

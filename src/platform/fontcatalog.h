@@ -73,6 +73,11 @@ public:
 
     // The catalog as of now; the same object as last time while no font folder has changed.
     std::shared_ptr<const FontCatalog> snapshot();
+    // Makes the configuration loaded here fontconfig's current one, which the application's own font
+    // database (Qt's) then takes instead of loading the configuration a second time. Both only read it;
+    // each holds a reference of its own, so that neither frees it under the other, and a font change
+    // makes this source load a configuration of its own again, never rebuild the shared one.
+    void shareAsCurrent();
 
 private:
     void reload();

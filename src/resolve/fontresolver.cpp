@@ -209,6 +209,7 @@ FontResolver::FontResolver(FontconfigFontSource &fonts)
 
 InstalledFonts FontResolver::installedFonts()
 {
+    const QMutexLocker locker(&m_lock);
     std::shared_ptr<const FontCatalog> catalog = m_fonts.snapshot();
     if (catalog != m_indexedCatalog) {
         m_identity = std::make_shared<const FontIdentity>(catalog->faces());

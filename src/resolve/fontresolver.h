@@ -4,6 +4,7 @@
 #include <platform/fontcatalog.h>
 #include <resolve/fontidentity.h>
 
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -71,7 +72,8 @@ private:
 
 // Turns font names into font items against the fonts installed now. One snapshot of the installed fonts
 // serves a whole pass; a font installed since the last pass is found by the next. The index of a snapshot
-// is made once and kept while the installed fonts stay the same.
+// is made once and kept while the installed fonts stay the same. Any thread may ask: one at a time looks at
+// the installed fonts, and the snapshots it hands out are never changed.
 class FontResolver final
 {
 public:
@@ -84,6 +86,7 @@ public:
 
 private:
     FontconfigFontSource &m_fonts;
+    QMutex m_lock; // guards the font source and the index below
     std::shared_ptr<const FontCatalog> m_indexedCatalog;
     std::shared_ptr<const FontIdentity> m_identity; // of m_indexedCatalog's faces
 };

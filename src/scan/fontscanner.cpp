@@ -60,11 +60,13 @@ ScanResult FontScanner::scan(const QString &presentationPath) const
         metadata = m_metadata.query(path, &extraction.tap());
         extracted = extraction.finish(path);
     } else {
-        metadata = m_metadata.query(path);
-        if (extension == u"pptx")
-            extracted = powerPointPackageFonts(path, m_limits);
-        else if (extension == u"key")
-            extracted = keynotePackageFonts(path, m_limits);
+        // The package is read here while the helper reads the document in its own process.
+        metadata = m_metadata.query(path, [&] {
+            if (extension == u"pptx")
+                extracted = powerPointPackageFonts(path, m_limits);
+            else if (extension == u"key")
+                extracted = keynotePackageFonts(path, m_limits);
+        });
     }
     ScanResult result{metadata.names(), metadata.notes, metadata.embedded};
     result.fonts = sortedDistinctNames(result.fonts + extracted.fonts);

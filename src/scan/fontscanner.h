@@ -21,6 +21,8 @@ public:
     // name at all could not be read.
     ScanResult scan(const QString &presentationPath) const;
     QStringList scanFonts(const QString &presentationPath) const { return scan(presentationPath).fonts; }
+    // Has the helper started ahead of the next document (see MetadataQuery::startHelperAhead).
+    void startHelperAhead() const { m_metadata.startHelperAhead(); }
 
 private:
     MetadataQuery m_metadata;

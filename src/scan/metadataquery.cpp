@@ -4,10 +4,12 @@
 #include <scan/scantext.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutex>
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +17,7 @@ namespace kernwick {
 
 namespace {
 const QString helperName = u"kernwick-fontmeta"_s;
+const QString waitForQuery = u"--wait-for-query"_s;
 // The helper lists what it could not read; more than this many lines say nothing more.
 constexpr int maxNotes = 50;
 } // namespace
@@ -105,9 +108,16 @@ MetadataAnswer parseMetadataAnswer(const QByteArray &answer)
     return result;
 }
 
+struct MetadataQuery::ReadyHelper
+{
+    QMutex lock;
+    std::unique_ptr<WaitingProgram> waiting; // guarded by lock
+};
+
 MetadataQuery::MetadataQuery(QString program, ChildProcessLimits limits)
     : m_program(std::move(program))
     , m_limits(limits)
+    , m_ready(std::make_shared<ReadyHelper>())
 {}
 
 MetadataQuery::MetadataQuery(DocumentReader reader)
@@ -118,15 +128,53 @@ MetadataAnswer MetadataQuery::query(const QString &presentationPath, const ZipMe
 {
     if (m_reader)
         return parseMetadataAnswer(m_reader(presentationPath, tap));
-    if (m_program.isEmpty())
-        return {};
-    const auto answer = runProgramForOutput(m_program, {u"--query"_s, presentationPath}, m_limits);
+    return query(presentationPath, std::function<void()>());
+}
+
+MetadataAnswer MetadataQuery::query(const QString &presentationPath,
+                                    const std::function<void()> &meanwhile) const
+{
+    if (m_reader || m_program.isEmpty()) {
+        if (meanwhile)
+            meanwhile();
+        return m_reader ? parseMetadataAnswer(m_reader(presentationPath, nullptr)) : MetadataAnswer();
+    }
+    const auto answer = askHelper(presentationPath, meanwhile);
     if (!answer) {
         return {{},
                 {u"kernwick-fontmeta could not be run, or was stopped: the fonts the document lists itself "
                  u"are not included"_s}};
     }
     return parseMetadataAnswer(*answer);
+}
+
+void MetadataQuery::startHelperAhead() const
+{
+    if (m_program.isEmpty() || m_reader)
+        return;
+    const QMutexLocker locker(&m_ready->lock);
+    if (!m_ready->waiting || !m_ready->waiting->isWaiting())
+        m_ready->waiting = std::make_unique<WaitingProgram>(m_program, QStringList{waitForQuery});
+}
+
+std::optional<QByteArray> MetadataQuery::askHelper(const QString &presentationPath,
+                                                   const std::function<void()> &meanwhile) const
+{
+    std::unique_ptr<WaitingProgram> helper;
+    {
+        const QMutexLocker locker(&m_ready->lock);
+        helper = std::move(m_ready->waiting);
+    }
+    // Without a helper started ahead (or with one that is gone before its document reaches it), one is
+    // started for the document.
+    if (!helper || !helper->give(QFile::encodeName(presentationPath), m_limits)) {
+        if (meanwhile)
+            meanwhile();
+        return runProgramForOutput(m_program, {u"--query"_s, presentationPath}, m_limits);
+    }
+    if (meanwhile)
+        meanwhile();
+    return helper->collect();
 }
 
 QString MetadataQuery::locateHelper(const QString &applicationDir, const QString &libexecFromApplication,

@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 namespace kernwick {
 
@@ -61,8 +63,16 @@ public:
     explicit MetadataQuery(QString program = {}, ChildProcessLimits limits = {});
     explicit MetadataQuery(DocumentReader reader);
 
+    // Starts a helper now that waits for the next document (`--wait-for-query`), unless one waits already:
+    // the next query hands its document to it instead of starting one and waiting for its start-up. Each
+    // document still gets a process of its own, with the same limits. Copies of this query share it.
+    void startHelperAhead() const;
+
     // The tap is used only by a reader in this process.
     MetadataAnswer query(const QString &presentationPath, const ZipMemberTap *tap = nullptr) const;
+    // The same, with `meanwhile` run in this process while a helper that was kept ready reads the
+    // document (before it, otherwise).
+    MetadataAnswer query(const QString &presentationPath, const std::function<void()> &meanwhile) const;
     bool readsInProcess() const { return bool(m_reader); }
     QStringList metadataFonts(const QString &presentationPath) const
     {
@@ -77,9 +87,14 @@ public:
                                 const QString &installedLibexecDir);
 
 private:
+    struct ReadyHelper;
+    std::optional<QByteArray> askHelper(const QString &presentationPath,
+                                        const std::function<void()> &meanwhile) const;
+
     QString m_program;
     ChildProcessLimits m_limits;
     DocumentReader m_reader;
+    std::shared_ptr<ReadyHelper> m_ready;
 };
 
 } // namespace kernwick

@@ -129,11 +129,17 @@ void FontRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->setRenderHint(QPainter::Antialiasing);
     const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
     if (view) {
-        // The rows end where the table's rounded outline does.
-        const QRectF rows = QRectF(view->viewport()->rect());
-        QPainterPath rounded;
-        rounded.addRoundedRect(rows.adjusted(0, -20, 0, 0), 9, 9);
-        painter->setClipPath(rounded, Qt::IntersectClip);
+        // The rows end where the table's rounded outline does: only a cell in one of its lower corners is
+        // clipped (a path clip is costly, and every other cell lies wholly inside the outline).
+        constexpr int radius = 9;
+        const QRect rows = view->viewport()->rect();
+        const QRect lowerLeft(rows.left(), rows.bottom() - radius, radius + 1, radius + 1);
+        const QRect lowerRight(rows.right() - radius, rows.bottom() - radius, radius + 1, radius + 1);
+        if (cell.intersects(lowerLeft) || cell.intersects(lowerRight)) {
+            QPainterPath rounded;
+            rounded.addRoundedRect(QRectF(rows).adjusted(0, -20, 0, 0), radius, radius);
+            painter->setClipPath(rounded, Qt::IntersectClip);
+        }
     }
     if (installed && item.isSelected)
         painter->fillRect(cell, m_appearance.color(colors::green.withOpacity(0.08)));

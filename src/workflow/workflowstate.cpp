@@ -167,10 +167,7 @@ void WorkflowState::takeFile(const QString &path, const QString &bookmarkLogPref
 void WorkflowState::scanSelectedFile(const QString &path)
 {
     const quint64 scan = ++m_lastScan;
-    // The installed fonts are looked at here, where the font source lives; the names are resolved against
-    // them on the worker, beside the scan, so that a deck of many names never holds up the window.
-    const InstalledFonts installed = m_services.resolver.installedFonts();
-    const FontNaming naming = fontNamingFor(path);
+    m_resolveAfterScan.reset();
     struct ScannedDeck
     {
         ScanResult result;
@@ -190,14 +187,24 @@ void WorkflowState::scanSelectedFile(const QString &path)
         applyScanResult(scan, path, result, scanned.items);
         watcher->deleteLater();
     });
+    // The installed fonts are looked at on a second worker while the deck is scanned, and the names are
+    // resolved against them on the scan's worker, so that neither a deck of many names nor a change of
+    // the installed fonts holds up the window.
     const FontScanner &scanner = m_services.scanner;
-    watcher->setFuture(QtConcurrent::run(&m_services.workers, [&scanner, path, installed, naming] {
-        ScannedDeck scanned{scanner.scan(path), {}};
-        scanned.items.reserve(scanned.result.fonts.size());
-        for (const QString &name : std::as_const(scanned.result.fonts))
-            scanned.items.append(installed.resolveFont(name, naming));
-        return scanned;
-    }));
+    FontResolver &resolver = m_services.resolver;
+    QThreadPool &workers = m_services.workers;
+    watcher->setFuture(
+        QtConcurrent::run(&workers, [&scanner, &resolver, &workers, path, naming = fontNamingFor(path)] {
+            // Waiting for it runs it here when no worker has taken it up yet.
+            QFuture<InstalledFonts> installed =
+                QtConcurrent::run(&workers, [&resolver] { return resolver.installedFonts(); });
+            ScannedDeck scanned{scanner.scan(path), {}};
+            const InstalledFonts fonts = installed.result();
+            scanned.items.reserve(scanned.result.fonts.size());
+            for (const QString &name : std::as_const(scanned.result.fonts))
+                scanned.items.append(fonts.resolveFont(name, naming));
+            return scanned;
+        }));
 }
 
 void WorkflowState::applyScanResult(quint64 scan, const QString &path, const ScanResult &result,
@@ -214,12 +221,23 @@ void WorkflowState::applyScanResult(quint64 scan, const QString &path, const Sca
         m_scanNotes = result.failure.isEmpty() ? result.notes : QStringList();
         Q_EMIT scanReportChanged();
         Q_EMIT fontsChanged();
-        rebuildFontItems(&resolved);
+        rebuildFontItems(resolved);
     }
     setScanning(false);
+    // The fonts changed while the scan ran: its verdicts may be older than the change.
+    if (const std::optional<QString> message = std::exchange(m_resolveAfterScan, std::nullopt))
+        resolveFontsAgain(*message);
 }
 
-void WorkflowState::rebuildFontItems(const FontStatusItems *resolved)
+FontStatusItems WorkflowState::resolveNames(FontResolver &resolver, const QStringList &names,
+                                            FontNaming naming)
+{
+    if (names.isEmpty())
+        return {};
+    return resolver.resolveFonts(names, naming);
+}
+
+void WorkflowState::rebuildFontItems(const FontStatusItems &resolved)
 {
     if (m_fonts.isEmpty()) {
         setFontItems({});
@@ -227,9 +245,7 @@ void WorkflowState::rebuildFontItems(const FontStatusItems *resolved)
         return;
     }
     // A font whose license restricts passing it on waits for the user to tick it.
-    FontStatusItems items = resolved && resolved->size() == m_fonts.size()
-                                ? *resolved
-                                : m_services.resolver.resolveFonts(m_fonts, fontNamingFor(m_selectedFile));
+    FontStatusItems items = resolved;
     for (FontStatusItem &item : items) {
         item.isSelected = isSelectedByDefault(item);
         item.missingCharacters = findMissingCharacters(item, m_fontUsage.value(item.fontName).characters);
@@ -241,13 +257,43 @@ void WorkflowState::rebuildFontItems(const FontStatusItems *resolved)
 
 void WorkflowState::refreshFontStatus()
 {
-    rebuildFontItems();
+    resolveFontsAgain({});
+}
+
+void WorkflowState::resolveFontsAgain(const QString &doneMessage)
+{
+    // A scan under way resolves its names when it ends; they are resolved once more after it.
+    if (m_isScanning) {
+        m_resolveAfterScan = doneMessage;
+        return;
+    }
+    // Only the latest pass counts, and only while the same scan of the same file stands: a slow pass
+    // never overwrites a later one, nor the list of another deck.
+    const quint64 pass = ++m_lastResolve;
+    const quint64 scan = m_lastScan;
+    const QString path = m_selectedFile;
+    auto *watcher = new QFutureWatcher<FontStatusItems>(this);
+    connect(watcher, &QFutureWatcher<FontStatusItems>::finished, this,
+            [this, watcher, pass, scan, path, doneMessage] {
+                watcher->deleteLater();
+                if (pass != m_lastResolve || scan != m_lastScan || path != m_selectedFile)
+                    return;
+                rebuildFontItems(watcher->result());
+                if (!doneMessage.isEmpty())
+                    setStatusMessage(doneMessage);
+            });
+    watcher->setFuture(
+        QtConcurrent::run(&m_services.workers,
+                          [&resolver = m_services.resolver, names = m_fonts, naming = fontNamingFor(path)] {
+                              return resolveNames(resolver, names, naming);
+                          }));
 }
 
 void WorkflowState::clearFile()
 {
     setSelectedFile({});
     m_selectedFileBookmark.reset();
+    m_resolveAfterScan.reset();
     m_embedded.clear();
     m_fontUsage.clear();
     if (!m_scanFailure.isEmpty() || !m_scanNotes.isEmpty()) {
@@ -429,7 +475,7 @@ void WorkflowState::installFontsFromPackage()
 {
     if (m_handoffPackage.isEmpty())
         return;
-    // Reading the package and copying its fonts run on a worker; the names are resolved afresh here.
+    // Reading the package and copying its fonts run on a worker; the names are then resolved afresh.
     auto *watcher = new QFutureWatcher<FontInstallOutcome>(this);
     connect(watcher, &QFutureWatcher<FontInstallOutcome>::finished, this, [this, watcher] {
         const FontInstallOutcome outcome = watcher->result();
@@ -443,10 +489,9 @@ void WorkflowState::installFontsFromPackage()
             setStatusMessage(u"Could not install fonts: "_s + outcome.error);
             return;
         }
-        refreshFontStatus();
-        setStatusMessage(u"Installed "_s + QString::number(outcome.installed.size()) +
-                         (outcome.installed.size() == 1 ? u" font"_s : u" fonts"_s) +
-                         u" from the package."_s);
+        resolveFontsAgain(u"Installed "_s + QString::number(outcome.installed.size()) +
+                          (outcome.installed.size() == 1 ? u" font"_s : u" fonts"_s) +
+                          u" from the package."_s);
     });
     watcher->setFuture(QtConcurrent::run(&m_services.workers, [package = m_handoffPackage] {
         return installPackageFonts(readPackage(package), QDir::homePath());

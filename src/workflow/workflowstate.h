@@ -26,6 +26,7 @@ namespace kernwick {
 class FontResolver;
 class FileNameAliases;
 class FontScanner;
+enum class FontNaming;
 
 // What the window's state works with; all of it outlives the state.
 struct WorkflowServices
@@ -98,7 +99,8 @@ public:
     void chooseFile();
     // Takes in the first of the dropped URLs; false for an empty drop.
     bool handleDrop(const QList<QUrl> &urls);
-    // Resolves every name of the last scan afresh, against the fonts installed now.
+    // Resolves every name of the last scan afresh, against the fonts installed now, on a worker; the list
+    // changes when it is done.
     void refreshFontStatus();
     void clearFile();
     void toggleFontList();
@@ -137,8 +139,12 @@ private:
     void scanSelectedFile(const QString &path);
     void applyScanResult(quint64 scan, const QString &path, const ScanResult &result,
                          const FontStatusItems &resolved);
-    // Resolves the fonts against the installed ones now, unless the items resolved for them are given.
-    void rebuildFontItems(const FontStatusItems *resolved = nullptr);
+    // The list of the fonts from their verdicts, one per name of m_fonts.
+    void rebuildFontItems(const FontStatusItems &resolved);
+    // Resolves m_fonts on a worker against the fonts installed then; the line under the verdict says
+    // `doneMessage`, when given, once the list has changed.
+    void resolveFontsAgain(const QString &doneMessage);
+    static FontStatusItems resolveNames(FontResolver &resolver, const QStringList &names, FontNaming naming);
     void buildPackage(const QString &presentation);
     void finishPackage(const PackageOutcome &outcome, const QString &destination);
 
@@ -175,6 +181,8 @@ private:
     bool m_openPackageWhenDone = true;
     bool m_isPackaging = false;
     quint64 m_lastScan = 0;
+    quint64 m_lastResolve = 0;
+    std::optional<QString> m_resolveAfterScan; // asked for during a scan, with its message
     quint64 m_lastHandoffCheck = 0;
     QString m_handoffPackage;
     QStringList m_fontsToInstall;

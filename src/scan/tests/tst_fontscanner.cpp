@@ -13,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void recordedAnswers();
     void askingTheTool();
     void findingTheHelper();
+    void helperStartedAhead();
     void answerCarriesUsage();
     void usageForPeople();
     void sourcesByExtension();
@@ -183,6 +185,66 @@ echo '{"name": "Last"}]}'
     // The exit status plays no part.
     const QString failing = script(u"failing"_s, "echo '{\"fonts\": [{\"name\": \"Arial\"}]}'\nexit 3\n");
     QCOMPARE(MetadataQuery(failing).metadataFonts(deck), QStringList{u"Arial"_s});
+}
+
+void FontScannerTest::helperStartedAhead()
+{
+    // Started ahead, the helper gives every document the answer it gives when started for it, the
+    // package read beside it; each document gets a helper of its own, and one started only when none waits.
+    const QString helper = QStringLiteral(KERNWICK_BIN_DIR "/kernwick-fontmeta");
+    const FontScanner once{MetadataQuery(helper)};
+    const FontScanner ahead{MetadataQuery(helper)};
+    const QString hostile =
+        makeArchive(u"Hostile deck\nname.pptx"_s, {{u"ppt/slides/slide1.xml"_s, "<p:sld"}});
+    for (const QString &deck :
+         {fixture(u"pptx/fixture2-libreoffice.pptx"_s), fixture(u"ppt/plain.ppt"_s),
+          fixture(u"key/zipped-package.key"_s), fixture(u"pptx/encrypted.pptx"_s), hostile}) {
+        for (const bool started : {true, false}) {
+            if (started)
+                ahead.startHelperAhead();
+            const ScanResult expected = once.scan(deck);
+            const ScanResult result = ahead.scan(deck);
+            QCOMPARE(result.fonts, expected.fonts);
+            QCOMPARE(result.notes, expected.notes);
+            QCOMPARE(result.failure, expected.failure);
+            QVERIFY(!result.fonts.isEmpty() || !result.notes.isEmpty());
+            for (const QString &font : std::as_const(result.fonts)) {
+                QCOMPARE(result.usage.value(font).usedIn, expected.usage.value(font).usedIn);
+                QCOMPARE(result.usage.value(font).characters, expected.usage.value(font).characters);
+            }
+        }
+    }
+
+    // Waiting, the helper has loaded only what every format needs: libgsf comes with a Compound File.
+    QProcess waiting;
+    waiting.start(helper, {u"--wait-for-query"_s});
+    QVERIFY(waiting.waitForStarted());
+    const QString process = u"/proc/%1/"_s.arg(waiting.processId());
+    QTRY_VERIFY(test::readFile(process + u"syscall"_s).startsWith("0 0x0 ")); // reading its input
+    const QByteArray libraries = test::readFile(process + u"maps"_s);
+    QVERIFY(libraries.contains("libQt6Core") && !libraries.contains("libgsf"));
+    waiting.write(QFile::encodeName(fixture(u"ppt/plain.ppt"_s)));
+    waiting.closeWriteChannel();
+    QVERIFY(waiting.waitForFinished());
+    QVERIFY(waiting.readAllStandardOutput().contains("\"Calibri Light\""));
+
+    // The path reaches a helper started ahead whole (a line break in it); its limits count from then: one
+    // that hangs on its document, or never stops talking, is stopped, and the document gets the note.
+    const QString deck = deckPath(u"Two\nLines.pptx"_s);
+    QVERIFY(test::writeFile(deck, "PK"));
+    const MetadataQuery whole(script(u"whole"_s, "[ \"$1\" = --wait-for-query ] && [ \"$(cat)\" = '" +
+                                                     deck.toUtf8() +
+                                                     "' ] && echo '{\"fonts\": [{\"name\": \"Whole\"}]}'\n"));
+    whole.startHelperAhead();
+    QCOMPARE(whole.metadataFonts(deck), QStringList{u"Whole"_s});
+    const QString stopped = u"kernwick-fontmeta could not be run, or was stopped: the fonts the document "
+                            u"lists itself are not included"_s;
+    for (const QByteArray &body : {QByteArray("cat >/dev/null\nexec sleep 600\n"),
+                                   QByteArray("cat >/dev/null\nexec yes '{\"name\": \"Arial\"},'\n")}) {
+        const MetadataQuery runaway(script(u"runaway"_s, body), {300ms, 1 << 20});
+        runaway.startHelperAhead();
+        QCOMPARE(runaway.query(deck).notes, QStringList{stopped});
+    }
 }
 
 void FontScannerTest::findingTheHelper()

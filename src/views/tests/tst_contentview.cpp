@@ -205,7 +205,7 @@ private Q_SLOTS:
         QVERIFY(!m_workflow->openPackageWhenDone());
         const QUuid before = m_workflow->fontItems().first().id;
         m_window->fontListHeader()->refreshButton()->click();
-        QVERIFY(m_workflow->fontItems().first().id != before);
+        QTRY_VERIFY(m_workflow->fontItems().first().id != before);
 
         // "Create Package" asks for a destination; it is grey and disabled without a file or without fonts.
         FilledButton *create = m_window->packageView()->createButton();

@@ -33,6 +33,8 @@ ViewWorld::ViewWorld(const QString &helperDir, const TestFonts &fonts)
 {
     // One worker: a held worker holds every scan queued behind it.
     m_workers.setMaxThreadCount(1);
+    // As in the program: Qt's font database and the resolver read one fontconfig configuration.
+    m_fontSource.shareAsCurrent();
 }
 
 std::shared_ptr<void> ViewWorld::holdScans()

@@ -369,6 +369,45 @@ private Q_SLOTS:
         QCOMPARE(state->statusMessage(), u"Installed 1 font from the package."_s);
     }
 
+    void refreshResolvesOnAWorkerAndOnlyTheLatestPassCounts()
+    {
+        const QString noto = u"/usr/share/fonts/truetype/noto/"_s;
+        const QString folder = m_fonts.userFontFolder() + u"/Refreshed"_s;
+        const auto removeFonts = qScopeGuard([&] { QDir(folder).removeRecursively(); });
+        auto state = makeState();
+        QVERIFY(choose(*state, deck(u"Refresh.pptx"_s, {u"Noto Serif Georgian"_s, u"Noto Kufi Arabic"_s})));
+        const auto verdicts = [&] {
+            QStringList list;
+            for (const FontStatusItem &item : state->fontItems())
+                list.append(item.fontName + u'=' + rawValue(item.status));
+            return list.join(u'|');
+        };
+        QCOMPARE(verdicts(), u"Noto Kufi Arabic=Missing|Noto Serif Georgian=Missing"_s);
+
+        // Fonts change twice, each change followed by "Refresh" before the last pass has come back: the
+        // list changes only once the worker is done, and the latest pass stands.
+        const QUuid before = state->fontItems().first().id;
+        QVERIFY(QDir().mkpath(folder) &&
+                test::TestFonts::copyFontFile(noto + u"NotoSerifGeorgian-Regular.ttf"_s, folder));
+        state->refreshFontStatus();
+        QCOMPARE(state->fontItems().first().id, before);
+        QVERIFY(test::TestFonts::copyFontFile(noto + u"NotoKufiArabic-Regular.ttf"_s, folder));
+        state->refreshFontStatus();
+        const QString both = u"Noto Kufi Arabic=Installed|Noto Serif Georgian=Installed"_s;
+        QTRY_COMPARE(verdicts(), both);
+        m_workers.waitForDone();
+        QCoreApplication::processEvents();
+        QCOMPARE(verdicts(), both);
+
+        // Another deck opened while a pass runs: the pass never fills its list.
+        state->refreshFontStatus();
+        QVERIFY(state->handleDrop({QUrl::fromLocalFile(deck(u"Other.pptx"_s, {u"LiberationSans-Bold"_s}))}));
+        QVERIFY(waitForScan(*state));
+        m_workers.waitForDone();
+        QCoreApplication::processEvents();
+        QCOMPARE(verdicts(), u"LiberationSans-Bold=Installed"_s);
+    }
+
     void packageWithoutRevealOrNotificationService()
     {
         // Without a notification service there is no notice and no word about it; without a file manager,
