@@ -26,6 +26,17 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its platform integration as a plugin, which no program links against.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Nor libgsf, which the programs load only when a legacy .ppt is read: its package is named here.
+if(KERNWICK_GSF_PATH)
+    # The library the programs load, by its SONAME: the unversioned name belongs to the -dev package.
+    get_filename_component(gsfDirectory ${KERNWICK_GSF_PATH} DIRECTORY)
+    execute_process(COMMAND dpkg-query -S ${gsfDirectory}/${KERNWICK_GSF_SONAME} OUTPUT_VARIABLE gsfOwner
+                    ERROR_QUIET)
+    string(REGEX MATCH "^[^:,]+" gsfPackage "${gsfOwner}")
+    if(gsfPackage)
+        string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${gsfPackage}")
+    endif()
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-desktop-portal")
 
 # What every Debian package carries in its documentation folder.
