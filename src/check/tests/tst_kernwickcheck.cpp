@@ -478,6 +478,12 @@ void KernwickCheckTest::severalDecksAndFolders()
     KERNWICK_VERIFY_CONTAINS(run.err, path(u"decks/office/loop"_s) + u": a folder walked already"_s);
     // With one worker the answer is the same.
     QCOMPARE(check({u"-j"_s, u"1"_s, path(u"decks"_s)}).out, run.out);
+    // Legacy decks read side by side, the first two at once in each fresh process: never a crash.
+    QVERIFY(QDir().mkpath(path(u"legacy"_s)));
+    for (int n = 0; n < 8; ++n)
+        QVERIFY(QFile::copy(test::fixture(u"ppt/plain.ppt"_s), path(u"legacy/%1.ppt"_s.arg(n))));
+    for (int attempt = 0; attempt < 12; ++attempt)
+        QCOMPARE(check({u"-j"_s, u"2"_s, path(u"legacy"_s)}).exitCode, 1);
     // The summary under the decks names what is not ready, and where.
     const QString summary = run.out.mid(run.out.indexOf(u"\nSummary: "_s) + 1);
     QVERIFY2(summary.startsWith(u"Summary: 3 presentations, 1 ready for handoff, 2 need attention\n"_s),
