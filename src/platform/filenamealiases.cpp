@@ -81,7 +81,15 @@ QString FileNameAliases::pathFor(const QByteArray &nativePath, QString *error)
     }
     // A folder of its own for each link: two names that differ only in bytes that do not decode look alike.
     const QByteArray folder = m_root + '/' + QByteArray::number(m_links.size() + 1);
-    const QString shownName = QFile::decodeName(native.mid(native.lastIndexOf('/') + 1));
+    // Each byte shown as U+FFFD takes three: a long name is cut before its extension, which tells the
+    // format, to stay within the 255 bytes a file name may hold.
+    const QString leaf = QFile::decodeName(native.mid(native.lastIndexOf('/') + 1));
+    const qsizetype dot = leaf.lastIndexOf(u'.');
+    const QString extension = dot > 0 ? leaf.mid(dot) : QString();
+    QString base = leaf.left(leaf.size() - extension.size());
+    while (QFile::encodeName(base + extension).size() > 255 && base.size() > 1)
+        base.chop(base.size() >= 2 && base.back().isLowSurrogate() ? 2 : 1);
+    const QString shownName = base + extension;
     const QByteArray link = folder + '/' + QFile::encodeName(shownName);
     if (::mkdir(folder.constData(), 0700) != 0 || ::symlink(native.constData(), link.constData()) != 0) {
         if (error)

@@ -154,6 +154,13 @@ void PlatformTest::namesInAnOlderEncoding()
         QCOMPARE(aliases.pathForShown(shownTalk), talk);
         QCOMPARE(aliases.pathForShown(aliases.shownPath(acute)), aliases.shownPath(acute));
 
+        // A long name, each of its bytes shown in three, is cut before its extension to fit a file name.
+        const QByteArray longName = dossier + '/' + QByteArray(240, '\xe9') + ".pptx";
+        QVERIFY(writeNative(longName, "long"));
+        const QString cut = aliases.pathFor(longName);
+        QVERIFY(cut.endsWith(u"\uFFFD.pptx"_s) && QFile::encodeName(QFileInfo(cut).fileName()).size() <= 255);
+        QCOMPARE(readThrough(cut), "long");
+
         // UTF-8 names pass as they are; a name that is not there gets no link, and says why.
         QCOMPARE(aliases.pathFor(base + "/links"), folder.filePath(u"links"_s));
         QVERIFY(!aliases.isAlias(folder.filePath(u"links"_s)));
