@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -31,6 +32,20 @@ inline ProgramRun runProgram(const QString &program, const QStringList &argument
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+// This process's own peak resident memory in KiB, -1 when it cannot be told. Not getrusage's: its figure
+// for a started program keeps the peak of the process it was forked from.
+inline qint64 peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
+    }
+    return -1;
 }
 
 } // namespace kernwick::test

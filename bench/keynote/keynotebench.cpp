@@ -7,12 +7,12 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <testsupport/testprocess.h>
 #include <testsupport/testzip.h>
 
 #include <algorithm>
@@ -28,20 +28,6 @@ const QList<QByteArray> FontNames{
     "GillSans",      "HelveticaNeue", "HelveticaNeue-Bold", "HelveticaNeue-Light", "AvenirNext-DemiBold",
     "Futura-Medium", "Didot",         "HiraKakuPro-W3"};
 
-// This process's own peak resident memory. Not getrusage's: its figure for a started program keeps the peak
-// of the process it was forked from, which here is the one that built the documents.
-qint64 peakRssKiB()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
-    }
-    return -1;
-}
-
 // In a child process of its own, so that building the documents does not count: the peak resident memory
 // after opening `path`, and after reading its fonts too unless only the baseline is wanted.
 int measureMemory(const QString &path, bool readFonts)
@@ -50,7 +36,7 @@ int measureMemory(const QString &path, bool readFonts)
     if (!archive)
         return 1;
     const qsizetype uses = readFonts ? readKeynoteArchiveFonts(*archive).uses.size() : 0;
-    std::printf("%lld %lld\n", qlonglong(peakRssKiB()), qlonglong(uses));
+    std::printf("%lld %lld\n", qlonglong(test::peakResidentKiB()), qlonglong(uses));
     return 0;
 }
 

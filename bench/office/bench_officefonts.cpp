@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <testsupport/testprocess.h>
 #include <testsupport/testzip.h>
 
 #include <algorithm>
@@ -132,20 +133,6 @@ bool writeDeck(const QString &path, int slides, int mediaMembers)
     return archive.close();
 }
 
-// This process's own peak resident memory. Not getrusage's: its figure for a started program keeps the peak
-// of the process it was forked from, which here is the one that built the decks.
-long peakKilobytes()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').constFirst().toLong();
-    }
-    return -1;
-}
-
 // In a child process: open the deck, read its fonts unless only the baseline is wanted, print peak RSS.
 int measureMemory(const QString &path, bool readFonts)
 {
@@ -155,7 +142,7 @@ int measureMemory(const QString &path, bool readFonts)
     int uses = 0;
     if (readFonts)
         uses = int(fontmeta::readOoxmlFonts(*archive).uses.size());
-    std::printf("%ld %d\n", peakKilobytes(), uses);
+    std::printf("%lld %d\n", qlonglong(test::peakResidentKiB()), uses);
     return 0;
 }
 
