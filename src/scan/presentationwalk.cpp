@@ -126,7 +126,7 @@ PresentationWalk findPresentations(const QString &folder, const WalkLimits &limi
             if (::fstatat(::dirfd(directory), entry->d_name, &status, 0) != 0)
                 continue; // a link to nothing, or gone since it was listed
             // A name in an older encoding than UTF-8 cannot be named again once read as text.
-            if (!FileNameAliases::isUtf8(entry->d_name) &&
+            if (QFile::encodeName(name) != QByteArrayView(entry->d_name) &&
                 (S_ISDIR(status.st_mode) || isPresentationFileName(name))) {
                 const QString alias =
                     aliases ? aliases->pathFor(aliases->nativePath(prefix) + entry->d_name) : QString();
