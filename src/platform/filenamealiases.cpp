@@ -15,6 +15,18 @@ using namespace Qt::StringLiterals;
 
 namespace kernwick {
 
+namespace {
+
+// Tells `error`, when asked for, why the last call failed; the path for a name that cannot be had.
+QString failed(QString *error)
+{
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+} // namespace
+
 FileNameAliases::~FileNameAliases()
 {
     // Only what was made here: each link, the folder it was made in, then the private folder, none of them
@@ -51,31 +63,22 @@ QString FileNameAliases::pathFor(const QByteArray &nativePath, QString *error)
     const QString shown = QFile::decodeName(native); // as given: a relative path stays relative
     if (!native.startsWith('/')) {
         char *current = ::getcwd(nullptr, 0);
-        if (!current) {
-            if (error)
-                *error = QString::fromLocal8Bit(std::strerror(errno));
-            return {};
-        }
+        if (!current)
+            return failed(error);
         native = QByteArray(current) + '/' + native;
         std::free(current);
     }
     struct stat status = {};
-    if (::stat(native.constData(), &status) != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-        return {};
-    }
+    if (::stat(native.constData(), &status) != 0)
+        return failed(error);
 
     const std::lock_guard lock(m_lock);
     if (const auto known = m_links.constFind(native); known != m_links.cend())
         return *known;
     if (m_root.isEmpty()) {
         QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/kernwick-names-XXXXXX";
-        if (!::mkdtemp(pattern.data())) {
-            if (error)
-                *error = QString::fromLocal8Bit(std::strerror(errno));
-            return {};
-        }
+        if (!::mkdtemp(pattern.data()))
+            return failed(error);
         m_root = pattern;
         m_rootPath = QFile::decodeName(m_root);
     }
@@ -92,8 +95,7 @@ QString FileNameAliases::pathFor(const QByteArray &nativePath, QString *error)
     const QString shownName = base + extension;
     const QByteArray link = folder + '/' + QFile::encodeName(shownName);
     if (::mkdir(folder.constData(), 0700) != 0 || ::symlink(native.constData(), link.constData()) != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
+        failed(error);
         ::rmdir(folder.constData());
         return {};
     }
