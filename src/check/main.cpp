@@ -180,8 +180,10 @@ int main(int argc, char *argv[])
         return usageError;
     }
 
-    FontconfigFontSource fonts;
-    FontResolver resolver(fonts);
+    // The installed fonts are kept until the process ends: taking thousands of names apart one by one
+    // would only hold up the exit.
+    static FontconfigFontSource *const fonts = new FontconfigFontSource;
+    static FontResolver *const resolver = new FontResolver(*fonts);
     const bool includeRestricted = parser.isSet(includeRestrictedOption);
 
     // Folders become the presentations in them; every presentation is scanned, side by side, against one
@@ -197,7 +199,7 @@ int main(int argc, char *argv[])
         if (entry.problem.isEmpty())
             checkable.append(entry.path);
     }
-    const InstalledFonts installed = resolver.installedFonts();
+    const InstalledFonts installed = resolver->installedFonts();
     QHash<QString, PresentationCheck> checks;
     {
         ProgressLine progress;

@@ -168,9 +168,10 @@ Style trailingStyle(const QString &familyKey)
     for (bool found = true; found;) {
         found = false;
         for (const StyleWord &word : styleWords) {
-            if (rest.size() <= word.key.size() || !rest.endsWith(word.key) ||
-                (word.weight >= 0 && style.weight >= 0) || (word.width >= 0 && style.width >= 0) ||
-                (word.isItalic && style.isItalic))
+            // The last letters first: most family names end in none of the words.
+            if (rest.size() <= word.key.size() || rest.back() != word.key.back() ||
+                !rest.endsWith(word.key) || (word.weight >= 0 && style.weight >= 0) ||
+                (word.width >= 0 && style.width >= 0) || (word.isItalic && style.isItalic))
                 continue;
             if (word.weight >= 0)
                 style.weight = word.weight;
@@ -239,6 +240,10 @@ FontIdentity::FontIdentity(const QList<FontCatalog::Face> &faces)
         if (!index.contains(name))
             index.insert(name, at);
     };
+    for (QHash<QString, qsizetype> *index :
+         {&m_faceByPostScriptName, &m_faceByPostScriptKey, &m_faceByFullName, &m_faceByFullNameKey,
+          &m_familyByName, &m_familyByKey})
+        index->reserve(m_faces.size());
     for (qsizetype i = 0; i < m_faces.size(); ++i) {
         const FontCatalog::Face &face = m_faces[i];
         if (!face.postScriptName.isEmpty()) {
