@@ -89,7 +89,7 @@ int main(int argc, char *argv[])
     if (const qsizetype at = arguments.indexOf(u"--runs"_s); at > 0 && at + 1 < arguments.size())
         runs = std::max(1, arguments[at + 1].toInt());
     const QString check = QCoreApplication::applicationDirPath() + u"/kernwick-check"_s;
-    const Command startup{QCoreApplication::applicationDirPath() + u"/bench-startup-floor"_s, {}};
+    const Command startup{QCoreApplication::applicationDirPath() + u"/e2e-startup-floor"_s, {}};
 
     QStringList decks;
     for (const QString &kind : {u"pptx"_s, u"ppt"_s, u"key"_s}) {
