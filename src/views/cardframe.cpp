@@ -67,7 +67,9 @@ QImage shadowTile(qreal cornerRadius, int blurRadius)
     return image;
 }
 
-void paintShadow(QPainter &painter, const QRectF &shape, qreal cornerRadius, qreal opacity, int blurRadius)
+// `covered`: a rectangle that the caller paints over, where the shadow need not be drawn.
+void paintShadow(QPainter &painter, const QRectF &shape, qreal cornerRadius, qreal opacity, int blurRadius,
+                 const QRectF &covered)
 {
     const QImage tile = shadowTile(cornerRadius, blurRadius);
     const int corner = tile.width() / 2;
@@ -82,6 +84,9 @@ void paintShadow(QPainter &painter, const QRectF &shape, qreal cornerRadius, qre
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
             const QRectF target(xs[column], ys[row], xs[column + 1] - xs[column], ys[row + 1] - ys[row]);
+            // The middle usually lies wholly under the card, where no shadow shows.
+            if (row == 1 && column == 1 && covered.contains(target))
+                continue;
             const QRect source(sxs[column], sxs[row], sxs[column + 1] - sxs[column], sxs[row + 1] - sxs[row]);
             if (target.width() > 0 && target.height() > 0)
                 painter.drawImage(target, tile, source);
@@ -122,7 +127,9 @@ void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style
         QPainterPath card;
         card.addRoundedRect(cardRect, style.radius, style.radius);
         painter.setClipPath(outside.subtracted(card), Qt::IntersectClip);
-        paintShadow(painter, shadow, style.radius, style.shadowOpacity, blur);
+        // The card's rounded shape holds its rectangle narrowed by the corners' radius.
+        paintShadow(painter, shadow, style.radius, style.shadowOpacity, blur,
+                    cardRect.adjusted(style.radius, 0, -style.radius, 0));
         painter.setClipping(false);
     }
     if (style.fill) {
