@@ -248,7 +248,7 @@ FontFileFace FontCatalog::fileFace(const Face &face) const
 
 FontconfigFontSource::FontconfigFontSource()
 {
-    reload();
+    loadConfiguration();
 }
 
 FontconfigFontSource::~FontconfigFontSource() = default;
@@ -262,21 +262,29 @@ void FontconfigFontSource::shareAsCurrent()
 std::shared_ptr<const FontCatalog> FontconfigFontSource::snapshot()
 {
     if (!m_config || fontFolderState(m_config.get()) != m_folderState)
-        reload();
+        loadConfiguration();
+    if (!m_catalog)
+        m_catalog = makeCatalog();
     return m_catalog;
 }
 
-void FontconfigFontSource::reload()
+void FontconfigFontSource::loadConfiguration()
 {
-    // The alias rules live as long as the last catalog that asks them. A font added while fontconfig
-    // reads the folders is found by the next look: the state then says that a folder changed meanwhile.
+    // A font added while fontconfig reads the folders is found by the next look: the state then says
+    // that a folder changed meanwhile.
     timespec loadStarted = {};
     clock_gettime(CLOCK_REALTIME_COARSE, &loadStarted); // the clock the file system stamps times with
     m_config = sharedConfig(FcInitLoadConfigAndFonts());
+    m_folderState = m_config ? fontFolderState(m_config.get(), &loadStarted) : QByteArray();
+    m_catalog.reset();
+}
+
+std::shared_ptr<const FontCatalog> FontconfigFontSource::makeCatalog() const
+{
+    // The alias rules live as long as the last catalog that asks them.
     QList<FontCatalog::Face> faces;
     FontCatalog::MetricAliases metricAliases;
     if (m_config) {
-        m_folderState = fontFolderState(m_config.get(), &loadStarted);
         metricAliases = [config = m_config,
                          families = sameBoundAliasFamilies(m_config.get())](const QString &family) {
             if (families && !families->contains(ruleKey(family)))
@@ -294,7 +302,7 @@ void FontconfigFontSource::reload()
             }
         }
     }
-    m_catalog = std::make_shared<const FontCatalog>(std::move(faces), std::move(metricAliases));
+    return std::make_shared<const FontCatalog>(std::move(faces), std::move(metricAliases));
 }
 
 } // namespace kernwick

@@ -64,6 +64,8 @@ private:
 // The installed fonts as fontconfig sees them under its usual configuration (FONTCONFIG_FILE and the
 // rest honoured). Fontconfig loads its font list once; this source looks again whenever a font folder
 // has changed since, so that a font installed while Kernwick runs is found by the next look-up.
+// The configuration loads when the source is made; the catalog, on the first look, so that a window can
+// have its text laid out while a worker makes it.
 class FontconfigFontSource final
 {
 public:
@@ -80,11 +82,12 @@ public:
     void shareAsCurrent();
 
 private:
-    void reload();
+    void loadConfiguration();
+    std::shared_ptr<const FontCatalog> makeCatalog() const;
 
     std::shared_ptr<_FcConfig> m_config;
     QByteArray m_folderState;
-    std::shared_ptr<const FontCatalog> m_catalog;
+    std::shared_ptr<const FontCatalog> m_catalog; // made on the first look after a load
 };
 
 } // namespace kernwick
