@@ -121,18 +121,6 @@ inline bool is(std::string_view text, const char (&literal)[N])
     return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
 }
 
-// Whether a NUL-terminated name as pugixml keeps it is `name`; stops at the first difference.
-inline bool sameName(const char *text, std::string_view name)
-{
-    if (name.empty() || *text != name[0])
-        return name.empty() && *text == 0;
-    for (const char c : name) {
-        if (*text++ != c)
-            return false;
-    }
-    return *text == 0;
-}
-
 // The local names the parsers look at; every other element is Tag::Other.
 enum class Tag : quint8
 {
@@ -165,10 +153,12 @@ enum class Tag : quint8
     NotesMasterId,
     NotesStyle,
     OtherStyle,
+    Override,
     P,
     PPr,
     Ph,
     R,
+    Relationship,
     RPr,
     SldId,
     SldLayoutId,
@@ -249,6 +239,7 @@ Tag tagOf(std::string_view name)
                                      : Tag::Other;
     case 8:
         return is(name, "buFontTx")   ? Tag::BuFontTx
+               : is(name, "Override") ? Tag::Override
                : is(name, "firstCol") ? Tag::FirstCol
                : is(name, "firstRow") ? Tag::FirstRow
                : is(name, "lstStyle") ? Tag::LstStyle
@@ -273,7 +264,9 @@ Tag tagOf(std::string_view name)
                : is(name, "sldMasterId") ? Tag::SldMasterId
                                          : Tag::Other;
     case 12:
-        return is(name, "tableStyleId") ? Tag::TableStyleId : Tag::Other;
+        return is(name, "tableStyleId")   ? Tag::TableStyleId
+               : is(name, "Relationship") ? Tag::Relationship
+                                          : Tag::Other;
     case 13:
         return is(name, "notesMasterId") ? Tag::NotesMasterId : Tag::Other;
     case 15:
@@ -287,27 +280,21 @@ Tag tagOf(std::string_view name)
     }
 }
 
-// An element's attributes as written: (qualified name, value), NUL-terminated, read once from the tree.
-struct Attribute
-{
-    const char *name;
-    const char *value;
-};
-using Attributes = std::vector<Attribute>;
-
 // Namespace prefixes in scope while walking a tree: pugixml keeps names as written.
 class Namespaces
 {
 public:
-    void enter(const Attributes &attributes, int depth)
+    void enter(pugi::xml_node node, int depth)
     {
-        for (const auto &[name, value] : attributes) {
+        for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            const char *const name = attribute.name();
             if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0)
                 continue;
             if (name[5] == 0)
-                m_bindings.push_back({{}, namespaceOf(value), depth});
+                m_bindings.push_back({{}, namespaceOf(attribute.value()), depth});
             else if (name[5] == ':')
-                m_bindings.push_back({std::string_view(name + 6), namespaceOf(value), depth});
+                m_bindings.push_back({std::string_view(name + 6), namespaceOf(attribute.value()), depth});
         }
     }
     void leave(int depth)
@@ -340,52 +327,69 @@ private:
     std::vector<Binding> m_bindings;
 };
 
-// An element as the parsers see it: its namespace, its local name and its attributes.
+// Where a part may declare namespace prefixes: the places of "xmlns" in its text, in order, so that the
+// attributes of the many elements that cannot declare one are never looked at. The text is parsed in
+// place, so an element's names and values point into it.
+class Declarations
+{
+public:
+    Declarations(const char *text, qsizetype size)
+        : m_text(text)
+        , m_end(text + size)
+    {
+        const std::string_view view(text, size_t(size));
+        for (size_t at = view.find("xmlns"); at != std::string_view::npos; at = view.find("xmlns", at + 5))
+            m_places.push_back(text + at);
+    }
+
+    // Whether the element named at `name` may declare a prefix: some "xmlns" lies within its start tag,
+    // before the value of its last attribute. Names not in the text (a converted UTF-16 part) always may.
+    bool mayDeclare(pugi::xml_node node, const char *name)
+    {
+        if (!within(name))
+            return true;
+        while (m_next < m_places.size() && m_places[m_next] < name)
+            ++m_next;
+        if (m_next == m_places.size())
+            return false;
+        const char *const lastValue = node.last_attribute().value();
+        return within(lastValue) && m_places[m_next] < lastValue;
+    }
+
+private:
+    bool within(const char *at) const { return at >= m_text && at < m_end; }
+
+    const char *m_text;
+    const char *m_end;
+    std::vector<const char *> m_places;
+    size_t m_next = 0;
+};
+
+// An element as the parsers see it: its namespace, its local name and its attributes, read from the
+// tree when asked for.
 class Element
 {
 public:
     // An end of element: the parsers need only its depth, so the name is not looked at.
     struct Closing
     {};
-    Element(const Attributes &attributes, const Namespaces &namespaces, Closing)
-        : m_attributes(attributes)
-        , m_namespaces(namespaces)
+    Element(const Namespaces &namespaces, Closing)
+        : m_namespaces(namespaces)
     {}
-    Element(const char *qualified, const Attributes &attributes, const Namespaces &namespaces,
-            pugi::xml_node node)
-        : m_attributes(attributes)
-        , m_namespaces(namespaces)
+    Element(pugi::xml_node node, std::string_view prefix, std::string_view name, Tag tag,
+            const Namespaces &namespaces)
+        : m_namespaces(namespaces)
         , m_node(node)
-    {
-        const char *colon = nullptr;
-        const char *end = qualified;
-        for (; *end; ++end) {
-            if (*end == ':' && !colon)
-                colon = end;
-        }
-        const char *local = colon ? colon + 1 : qualified;
-        m_name = std::string_view(local, size_t(end - local));
-        m_ns = namespaces.lookup(colon ? std::string_view(qualified, size_t(colon - qualified))
-                                       : std::string_view());
-        m_tag = tagOf(m_name);
-    }
+        , m_name(name)
+        , m_ns(namespaces.lookup(prefix))
+        , m_tag(tag)
+    {}
 
     Ns ns() const { return m_ns; }
     std::string_view name() const { return m_name; }
     Tag tag() const { return m_tag; }
-    // An attribute without a prefix; null when absent.
-    std::optional<std::string_view> attribute(std::string_view name) const
-    {
-        for (const auto &[attributeName, value] : m_attributes) {
-            if (sameName(attributeName, name))
-                return std::string_view(value);
-        }
-        return std::nullopt;
-    }
-    std::string_view value(std::string_view name) const
-    {
-        return attribute(name).value_or(std::string_view());
-    }
+    // An attribute without a prefix, "" when absent.
+    std::string_view value(const char *name) const { return m_node.attribute(name).value(); }
     // Its typeface attribute, which both the reference and the text scanners ask for: looked up once.
     std::string_view typeface() const
     {
@@ -405,19 +409,19 @@ public:
     // The r:id attribute, whatever its prefix.
     std::string_view relationshipId() const
     {
-        for (const auto &[qualified, value] : m_attributes) {
-            const std::string_view name(qualified);
+        for (pugi::xml_attribute attribute = m_node.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            const std::string_view name(attribute.name());
             const size_t colon = name.find(':');
             if (colon != std::string_view::npos && name.substr(colon + 1) == "id" &&
                 name.substr(0, colon) != "xmlns" &&
                 m_namespaces.lookup(name.substr(0, colon)) == Ns::Relationships)
-                return value;
+                return attribute.value();
         }
         return {};
     }
 
 private:
-    const Attributes &m_attributes;
     const Namespaces &m_namespaces;
     pugi::xml_node m_node;
     std::string_view m_name;
@@ -429,22 +433,27 @@ private:
 
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
 // entity definitions are how small parts grow huge), text that is not UTF-8, and elements nested past
-// MaxElementDepth. `visit` sees start (true) and end (false) elements with the depth of the element.
-// What a damaged part held before the damage is still visited.
+// MaxElementDepth. `visit` sees start (true) and end (false) elements with the depth of the element;
+// the start of an element is seen only when it is the root or its local name is a Tag, as no parser
+// looks at any other. What a damaged part held before the damage is still visited.
 template <typename Visit>
 QString walk(const QByteArray &bytes, Visit visit)
 {
     const bool utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff");
     if (!utf16 && !QByteArrayView(bytes).isValidUtf8())
         return u"not well-formed XML: the text is not UTF-8"_s;
+    // Parsed in place in a copy of its own, so that names and values point into it; with its terminating
+    // NUL, as pugixml would copy it.
+    QByteArray text = bytes;
+    char *const data = text.data();
+    Declarations declarations(data, text.size());
     pugi::xml_document document;
     const pugi::xml_parse_result parsed =
-        document.load_buffer(bytes.constData(), size_t(bytes.size()),
-                             pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
-                             utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
+        document.load_buffer_inplace(data, size_t(text.size()) + 1,
+                                     pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
+                                     utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
     Namespaces namespaces;
-    Attributes attributes;
-    const Attributes noAttributes;
+    const Element closing(namespaces, Element::Closing());
     int depth = 0;
     pugi::xml_node node = document.first_child();
     while (node) {
@@ -454,22 +463,28 @@ QString walk(const QByteArray &bytes, Visit visit)
         if (type == pugi::node_element) {
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
-            attributes.clear();
-            bool declares = false; // some attribute may declare a namespace prefix
-            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
-                 attribute = attribute.next_attribute()) {
-                const char *const name = attribute.name();
-                declares = declares || name[0] == 'x';
-                attributes.push_back({name, attribute.value()});
+            const char *const qualified = node.name();
+            if (declarations.mayDeclare(node, qualified))
+                namespaces.enter(node, depth);
+            const char *colon = nullptr;
+            const char *end = qualified;
+            for (; *end; ++end) {
+                if (*end == ':' && !colon)
+                    colon = end;
             }
-            if (declares)
-                namespaces.enter(attributes, depth);
-            visit(Element(node.name(), attributes, namespaces, node), depth, true);
+            const char *const local = colon ? colon + 1 : qualified;
+            const std::string_view name(local, size_t(end - local));
+            const Tag tag = tagOf(name);
+            if (tag != Tag::Other || depth == 1) {
+                const std::string_view prefix =
+                    colon ? std::string_view(qualified, size_t(colon - qualified)) : std::string_view();
+                visit(Element(node, prefix, name, tag, namespaces), depth, true);
+            }
             if (const pugi::xml_node child = node.first_child()) {
                 node = child;
                 continue;
             }
-            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
+            visit(closing, depth, false);
             namespaces.leave(depth);
             --depth;
         }
@@ -483,7 +498,7 @@ QString walk(const QByteArray &bytes, Visit visit)
                 node = {};
                 break;
             }
-            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
+            visit(closing, depth, false);
             namespaces.leave(depth);
             --depth;
         }
@@ -1044,7 +1059,7 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
     RelationshipsScan scan;
     bool full = false;
     scan.error = walk(xml, [&](const Element &element, int, bool start) {
-        if (!start || element.name() != "Relationship" || element.ns() != Ns::PackageRelationships)
+        if (!start || element.tag() != Tag::Relationship || element.ns() != Ns::PackageRelationships)
             return;
         if (scan.relationships.size() >= maxCount) {
             full = true;
@@ -1067,7 +1082,7 @@ QString presentationPartFromContentTypes(const QByteArray &xml)
 {
     QString found;
     walk(xml, [&](const Element &element, int, bool start) {
-        if (!start || !found.isEmpty() || element.name() != "Override")
+        if (!start || !found.isEmpty() || element.tag() != Tag::Override)
             return;
         const QString contentType = toQString(element.value("ContentType"));
         // presentation, slideshow and template main parts, with or without macros
