@@ -6,12 +6,13 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <pugixml.hpp>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -431,6 +432,14 @@ private:
     mutable const Names::Name *m_typefaceName = nullptr;
 };
 
+// Whether a node handle holds a node. pugixml's handles are a pointer to the node and nothing else; its
+// own test is a call into the library, made for every node of every part.
+inline bool present(pugi::xml_node node)
+{
+    static_assert(sizeof(pugi::xml_node) == sizeof(void *) && std::is_trivially_copyable_v<pugi::xml_node>);
+    return std::bit_cast<void *>(node) != nullptr;
+}
+
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
 // entity definitions are how small parts grow huge), text that is not UTF-8, and elements nested past
 // MaxElementDepth. `visit` sees start (true) and end (false) elements with the depth of the element;
@@ -456,21 +465,27 @@ QString walk(const QByteArray &bytes, Visit visit)
     const Element closing(namespaces, Element::Closing());
     int depth = 0;
     pugi::xml_node node = document.first_child();
-    while (node) {
-        const pugi::xml_node_type type = node.type();
-        if (type == pugi::node_doctype)
-            return u"document type declarations are not allowed"_s;
-        if (type == pugi::node_element) {
+    while (present(node)) {
+        // With these parse options an element is the only kind of node with a name; nodes without one
+        // are text or a document type declaration.
+        const char *const qualified = node.name();
+        if (!*qualified) {
+            if (node.type() == pugi::node_doctype)
+                return u"document type declarations are not allowed"_s;
+        } else {
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
-            const char *const qualified = node.name();
             if (declarations.mayDeclare(node, qualified))
                 namespaces.enter(node, depth);
+            // The prefix up to the first colon, then the local name to its end.
             const char *colon = nullptr;
             const char *end = qualified;
-            for (; *end; ++end) {
-                if (*end == ':' && !colon)
-                    colon = end;
+            while (*end && *end != ':')
+                ++end;
+            if (*end) {
+                colon = end;
+                while (*++end) {
+                }
             }
             const char *const local = colon ? colon + 1 : qualified;
             const std::string_view name(local, size_t(end - local));
@@ -480,7 +495,7 @@ QString walk(const QByteArray &bytes, Visit visit)
                     colon ? std::string_view(qualified, size_t(colon - qualified)) : std::string_view();
                 visit(Element(node, prefix, name, tag, namespaces), depth, true);
             }
-            if (const pugi::xml_node child = node.first_child()) {
+            if (const pugi::xml_node child = node.first_child(); present(child)) {
                 node = child;
                 continue;
             }
@@ -489,15 +504,15 @@ QString walk(const QByteArray &bytes, Visit visit)
             --depth;
         }
         for (;;) {
-            if (const pugi::xml_node sibling = node.next_sibling()) {
+            if (const pugi::xml_node sibling = node.next_sibling(); present(sibling)) {
                 node = sibling;
                 break;
             }
-            node = node.parent();
-            if (!node || node.type() != pugi::node_element) {
+            if (depth == 0) { // back at the document
                 node = {};
                 break;
             }
+            node = node.parent();
             visit(closing, depth, false);
             namespaces.leave(depth);
             --depth;
@@ -694,7 +709,7 @@ public:
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
             if (name == Tag::BuFont) {
-                m_level->bulletFont = m_names.get(element.typeface());
+                m_level->bulletFont = element.typefaceName(m_names).text;
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
             } else if (name == Tag::BuFontTx) {
@@ -897,7 +912,16 @@ void Run::appendText(std::string_view text)
 {
     textSize += qsizetype(text.size());
     const char *const end = text.data() + text.size();
-    for (const char *c = text.data(); c != end;) {
+    const char *c = text.data();
+    // Most text is ASCII: eight characters at a time while it is.
+    for (quint64 word; end - c >= 8; c += 8) {
+        std::memcpy(&word, c, 8);
+        if (word & 0x8080808080808080u)
+            break;
+        for (int k = 0; k < 8; ++k, word >>= 8)
+            ascii[(word >> 6) & 1] |= quint64(1) << (word & 63);
+    }
+    while (c != end) {
         const auto byte = static_cast<unsigned char>(*c);
         if (byte < 0x80) {
             ascii[byte >> 6] |= quint64(1) << (byte & 63);
@@ -919,6 +943,17 @@ void Run::appendText(const Run &other)
     otherText += other.otherText;
 }
 
+bool Run::sameProperties(const Run &other) const
+{
+    // Faces and languages are mostly the very strings a part's names were decoded to: those are the same
+    // without comparing their characters.
+    const auto same = [](const QString &a, const QString &b) {
+        return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+    };
+    return same(faces[0], other.faces[0]) && same(faces[1], other.faces[1]) && same(faces[2], other.faces[2]) &&
+           same(faces[3], other.faces[3]) && same(language, other.language);
+}
+
 bool Run::isBlank() const
 {
     constexpr quint64 whiteSpace =
@@ -932,19 +967,26 @@ PartScan scanPart(const QByteArray &xml)
     int sectionDepth = 0;
     PartSection section = PartSection::Body;
     Names names;
-    std::unordered_set<qint64> seen; // name number and kind of reference
+    // By name number, a bit for each kind of reference (group, section and slot: below 128).
+    std::vector<std::array<quint64, 2>> seen;
+    qsizetype seenCount = 0;
     bool full = false;
     bool keepsLooseText = false;
     const auto addRef = [&](const Names::Name &name, ThemeGroup group, int slot = -1) {
-        const qint64 key = qint64(name.id) << 8 | ((int(group) * 4 + int(section)) * 8 + slot + 1);
-        if (seen.contains(key))
+        const int kind = (int(group) * 4 + int(section)) * 8 + slot + 1;
+        if (size_t(name.id) >= seen.size())
+            seen.resize(size_t(name.id) + 1);
+        quint64 &word = seen[size_t(name.id)][size_t(kind >> 6)];
+        const quint64 bit = quint64(1) << (kind & 63);
+        if (word & bit)
             return;
-        if (qsizetype(seen.size()) >= MaxRefsPerPart) {
+        if (seenCount >= MaxRefsPerPart) {
             full = true;
             return;
         }
         scan.refs.append({name.text, group, section, slot});
-        seen.insert(key);
+        word |= bit;
+        ++seenCount;
     };
     TextScanner text(scan, names);
     scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
@@ -1058,6 +1100,15 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
 {
     RelationshipsScan scan;
     bool full = false;
+    Names types; // a part relates to parts of a few types, many times over
+    const auto external = [](std::string_view mode) {
+        const bool ascii = std::all_of(mode.begin(), mode.end(), [](char c) { return uchar(c) < 0x80; });
+        if (!ascii) // as Unicode case folding has it
+            return toQString(mode).compare(u"External", Qt::CaseInsensitive) == 0;
+        return mode.size() == 8 && std::equal(mode.begin(), mode.end(), "external", [](char c, char lower) {
+                   return (c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) == lower;
+               });
+    };
     scan.error = walk(xml, [&](const Element &element, int, bool start) {
         if (!start || element.tag() != Tag::Relationship || element.ns() != Ns::PackageRelationships)
             return;
@@ -1068,8 +1119,8 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
         Relationship relationship;
         relationship.id = toQString(element.value("Id"));
         const std::string_view type = element.value("Type");
-        relationship.type = toQString(type.substr(type.rfind('/') + 1));
-        if (toQString(element.value("TargetMode")).compare(u"External", Qt::CaseInsensitive) != 0)
+        relationship.type = types.get(type.substr(type.rfind('/') + 1));
+        if (!external(element.value("TargetMode")))
             relationship.target = resolveTarget(sourcePart, toQString(element.value("Target")));
         scan.relationships.append(relationship);
     });

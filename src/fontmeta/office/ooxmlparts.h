@@ -101,7 +101,7 @@ struct Run
     void appendText(const Run &other);
     bool isBlank() const; // nothing but spaces, tabs and line breaks
 
-    bool sameProperties(const Run &other) const { return faces == other.faces && language == other.language; }
+    bool sameProperties(const Run &other) const;
 };
 
 } // namespace kernwick::fontmeta::ooxml
