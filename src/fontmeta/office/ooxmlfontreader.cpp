@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <optional>
+#include <span>
 
 using namespace Qt::StringLiterals;
 
@@ -376,7 +377,7 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
         const InheritedStyles *layout = notes ? nullptr : inheritedFrom(base);
         const InheritedStyles *master = inheritedFrom(notes ? base : m_parts.value(base).base);
         DrawnText text;
-        drawText(partScan->bodies, layout, master, notes, theme, text);
+        drawText(partScan->bodies, partScan->runs, layout, master, notes, theme, text);
         if (partScan->showsMasterShapes) {
             for (const InheritedStyles *behind :
                  {layout, (!layout || layout->showsMasterShapes) ? master : nullptr}) {
@@ -416,7 +417,7 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
             }
         }
         const InheritedStyles *master = kind == Kind::SlideLayout ? inheritedFrom(base) : &styles;
-        drawText(boxes, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme,
+        drawText(boxes, partScan->runs, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme,
                  styles.background);
         m_inherited.insert(name, std::move(styles));
         break;
@@ -518,9 +519,9 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
 // What the runs and bullets of text draw: each character in the face of its script's slot, each slot
 // taken from the run, else the paragraph, the shape's list style, the table style, the layout's and
 // master's placeholders, the master's text styles and the presentation's defaults.
-void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedStyles *layout,
-                               const InheritedStyles *master, bool notes, const QString &theme,
-                               DrawnText &drawn)
+void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const QList<Run> &runs,
+                               const InheritedStyles *layout, const InheritedStyles *master, bool notes,
+                               const QString &theme, DrawnText &drawn)
 {
     static const InheritedStyles none;
     const InheritedStyles &masterStyles = master ? *master : none;
@@ -545,7 +546,7 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
         const auto tableStyle =
             body.inTable ? m_tableStyles.constFind(body.tableStyleId) : m_tableStyles.constEnd();
         for (const Paragraph &paragraph : body.paragraphs) {
-            if (paragraph.runs.isEmpty())
+            if (paragraph.runCount == 0)
                 continue;
             const size_t level = size_t(paragraph.level);
             // From the paragraph outwards; a shape style's or table style's font comes right after the
@@ -574,7 +575,8 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
                 }
                 return {};
             };
-            for (const Run &run : paragraph.runs) {
+            for (const Run &run :
+                 std::span(runs.constData() + paragraph.firstRun, size_t(paragraph.runCount))) {
                 const auto face = [&](int slot) {
                     const QString &own = run.faces[size_t(slot)];
                     return own.isNull() ? inherited(slot) : own;

@@ -9,9 +9,9 @@
 #include <bit>
 #include <cstring>
 #include <optional>
-#include <type_traits>
 #include <pugixml.hpp>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -684,7 +684,7 @@ public:
             QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
             if (paragraphs.size() == 1)
                 paragraphs.reserve(8);
-            paragraphs.emplaceBack();
+            paragraphs.emplaceBack().firstRun = m_scan.runs.size();
             m_paragraphDepth = depth;
         } else if (name == Tag::PPr && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
@@ -738,15 +738,18 @@ public:
             // A run without text draws nothing; runs of the same properties draw their text alike.
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
             if (!m_run.isBlank()) {
-                const QList<Run> &runs = std::as_const(paragraph.runs);
-                const auto same = std::find_if(runs.cbegin(), runs.cend(),
+                // The paragraph's runs are the last of the part's: no other paragraph opens within it.
+                const auto first = m_scan.runs.begin() + paragraph.firstRun;
+                const auto same = std::find_if(first, m_scan.runs.end(),
                                                [this](const Run &run) { return run.sameProperties(m_run); });
-                if (same != runs.cend()) {
-                    Run &run = paragraph.runs[same - runs.cbegin()];
-                    if (run.textSize < MaxRunText)
-                        run.appendText(m_run);
-                } else if (runs.size() < MaxDistinctRuns && count()) {
-                    paragraph.runs.append(std::move(m_run));
+                if (same != m_scan.runs.end()) {
+                    if (same->textSize < MaxRunText)
+                        same->appendText(m_run);
+                } else if (paragraph.runCount < MaxDistinctRuns && count()) {
+                    if (m_scan.runs.isEmpty())
+                        m_scan.runs.reserve(32); // a part with text has a few dozen runs
+                    m_scan.runs.append(std::move(m_run));
+                    ++paragraph.runCount;
                 }
             }
             m_run = {};
@@ -950,8 +953,8 @@ bool Run::sameProperties(const Run &other) const
     const auto same = [](const QString &a, const QString &b) {
         return a.size() == b.size() && (a.constData() == b.constData() || a == b);
     };
-    return same(faces[0], other.faces[0]) && same(faces[1], other.faces[1]) && same(faces[2], other.faces[2]) &&
-           same(faces[3], other.faces[3]) && same(language, other.language);
+    return same(faces[0], other.faces[0]) && same(faces[1], other.faces[1]) &&
+           same(faces[2], other.faces[2]) && same(faces[3], other.faces[3]) && same(language, other.language);
 }
 
 bool Run::isBlank() const
