@@ -253,6 +253,7 @@ private Q_SLOTS:
     void themeResolution();
     void relationshipCycles();
     void brokenParts();
+    void namespaceDeclarations();
     void builtDocuments();
     void documentSummaryStrings();
     void hostileCompoundFiles();
@@ -333,6 +334,54 @@ void TestOfficeFonts::brokenParts()
     // Inflates past the per-part cap from a small archive.
     check("oversized", part("sld", run("<a:latin typeface=\"Before\"/>") + QByteArray(40 << 20, ' ')),
           u"skipped"_s, false);
+}
+
+void TestOfficeFonts::namespaceDeclarations()
+{
+    // Prefixes bound anywhere in a part, after text and values that spell "xmlns": a face counts, and
+    // draws its run's text, only where its element is DrawingML.
+    const QByteArray dml = '"' + Dml + '"';
+    const auto text = [](const QByteArray &paragraphs) {
+        return QByteArray("<p:cSld><p:spTree><p:sp><p:txBody>%</p:txBody></p:sp></p:spTree></p:cSld>")
+            .replace('%', paragraphs);
+    };
+    const auto paragraph = [](const QByteArray &prefix, const QByteArray &declaration,
+                              const QByteArray &face) {
+        return QByteArray("<@p%><@r><@rPr><@latin typeface=\"$\"/></@rPr><@t>xmlns x</@t></@r></@p>")
+            .replace('%', declaration)
+            .replace('$', face)
+            .replace('@', prefix);
+    };
+    const struct
+    {
+        const char *name;
+        QByteArray slide;
+        QStringList drawn;
+    } cases[] = {
+        {"nested prefix", text(paragraph("d:", " xmlns:d=" + dml, "Nested")), {u"Nested"_s}},
+        {"nested default", text(paragraph("", " xmlns=" + dml, "Default")), {u"Default"_s}},
+        {"rebound prefix",
+         text(paragraph("a:", " xmlns:a=\"urn:other\"", "Foreign") + paragraph("a:", "", "Back")),
+         {u"Back"_s}},
+        {"after values",
+         text(paragraph("a:", " lang=\"xmlns\"", "xmlns") + paragraph("z:", " xmlns:z=" + dml, "Late")),
+         {u"xmlns"_s, u"Late"_s}},
+        {"declared last", text(paragraph("q:", " a=\"xmlns:q\" xmlns:q=" + dml, "Last")), {u"Last"_s}},
+    };
+    for (const auto &[name, slide, drawn] : cases) {
+        const ReadResult result =
+            readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, part("sld", slide)));
+        QStringList drawnHere;
+        for (const FontUse &use : result.drawnUses) {
+            if (use.place == u"slide 2" && !use.characters.isEmpty())
+                drawnHere.append(use.fontName);
+        }
+        for (const QString &face : {u"Nested"_s, u"Default"_s, u"Foreign"_s, u"Back"_s, u"Late"_s, u"Last"_s})
+            QVERIFY2(names(result).contains(face) == drawn.contains(face), name);
+        QVERIFY2(std::all_of(drawn.cbegin(), drawn.cend(),
+                             [&](const QString &face) { return drawnHere.contains(face); }),
+                 qPrintable(QLatin1StringView(name) + u": "_s + drawnHere.join(u", ")));
+    }
 }
 
 void TestOfficeFonts::builtDocuments()
