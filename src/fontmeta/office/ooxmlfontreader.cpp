@@ -16,6 +16,12 @@ namespace {
 
 const ThemeFonts NoThemeFonts;
 
+// Whether a name is empty or white space only, as trimming would leave it empty, without a trimmed copy.
+bool isBlank(const QString &name)
+{
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.isSpace(); });
+}
+
 // Placeholders of a slide, its layout and its master match by index, else by type, else by kind.
 QStringView placeholderKind(QStringView type)
 {
@@ -671,7 +677,7 @@ void OoxmlFontReader::drawLooseText(const PartScan &partScan, const QString &the
 QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QString &theme,
                                      const QString &language, char32_t sample)
 {
-    if (typeface.trimmed().isEmpty())
+    if (isBlank(typeface))
         return {};
     const ThemeGroup group = themeTokenGroup(typeface);
     if (group == ThemeGroup::None)
@@ -681,7 +687,7 @@ QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QS
         return {};
     const ThemeFonts &fonts = themeFonts(theme);
     QString face = (group == ThemeGroup::Major ? fonts.major : fonts.minor)[size_t(script)];
-    if (face.trimmed().isEmpty() && script != LatinSlot) {
+    if (isBlank(face) && script != LatinSlot) {
         const QString tag = scriptTag(language, sample);
         for (const auto &[scriptName, scriptFace] :
              group == ThemeGroup::Major ? fonts.majorScripts : fonts.minorScripts) {
@@ -692,7 +698,7 @@ QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QS
             }
         }
     }
-    return face.trimmed().isEmpty() ? QString() : face;
+    return isBlank(face) ? QString() : face;
 }
 
 void OoxmlFontReader::addDrawn(const DrawnText &drawn, const QString &place)
@@ -704,7 +710,7 @@ void OoxmlFontReader::addDrawn(const DrawnText &drawn, const QString &place)
 void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool draws,
                              const CharacterSet *characters)
 {
-    if (fontName.trimmed().isEmpty())
+    if (isBlank(fontName))
         return;
     std::pair<QString, QString> key{fontName, place};
     if (characters && characters->otherCount() > 0) {
@@ -724,14 +730,20 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
                 m_drawnCharacters[*found].unite(*characters);
             return;
         }
-    } else if (m_seen.contains(key)) {
-        return;
+    } else {
+        // Looked up once: entered at once, and taken out again below when there is no room for it.
+        const qsizetype known = m_seen.size();
+        m_seen.insert(key);
+        if (m_seen.size() == known)
+            return;
     }
     if ((draws ? m_result.drawnUses : m_result.uses).size() >= m_package.limits().maxUses) {
         if (!m_usesNoted)
             m_package.addNote(
                 u"more than %1 font uses; the rest are not listed"_s.arg(m_package.limits().maxUses));
         m_usesNoted = true;
+        if (!draws)
+            m_seen.remove(key);
         return;
     }
     if (draws) {
@@ -739,7 +751,6 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
         m_drawnCharacters.append(characters ? *characters : CharacterSet());
         m_result.drawnUses.append({fontName, place});
     } else {
-        m_seen.insert(key);
         m_result.uses.append({fontName, place});
     }
 }

@@ -73,9 +73,9 @@ public:
         // comparing their bytes as two words, without hashing.
         const std::optional<ShortKey> key = shortKey(text);
         if (key) {
-            for (const auto &[known, name] : m_short) {
-                if (known == *key)
-                    return *name;
+            for (size_t index = 0; index < m_shortCount; ++index) {
+                if (m_short[index].first == *key)
+                    return *m_short[index].second;
             }
         }
         auto found = m_names.find(text);
@@ -87,8 +87,8 @@ public:
             const int known = *id;
             found = m_names.emplace(text, Name{std::move(decoded), known}).first;
         }
-        if (key && m_short.size() < MaxShort)
-            m_short.push_back({*key, &found->second});
+        if (key && m_shortCount < MaxShort)
+            m_short[m_shortCount++] = {*key, &found->second};
         return found->second;
     }
 
@@ -112,7 +112,8 @@ private:
     static constexpr size_t MaxShort = 16;
     std::unordered_map<std::string_view, Name> m_names; // views into the parsed document
     QHash<QString, int> m_ids;
-    std::vector<std::pair<ShortKey, const Name *>> m_short;
+    std::array<std::pair<ShortKey, const Name *>, MaxShort> m_short;
+    size_t m_shortCount = 0;
 };
 
 // Element names are compared thousands of times a part: against a literal, as a few integer compares.
@@ -973,6 +974,7 @@ PartScan scanPart(const QByteArray &xml)
     Names names;
     // By name number, a bit for each kind of reference (group, section and slot: below 128).
     std::vector<std::array<quint64, 2>> seen;
+    seen.reserve(16); // a part names a handful
     qsizetype seenCount = 0;
     bool full = false;
     bool keepsLooseText = false;
