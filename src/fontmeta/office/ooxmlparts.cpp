@@ -99,14 +99,27 @@ private:
         size_t size;
         bool operator==(const ShortKey &) const = default;
     };
+    // The bytes as two words, read whole from the text rather than copied through memory byte by byte
+    // (which stalls the words' reading): the first and the last bytes of the name, overlapping when it is
+    // short, which together with the size tell every byte.
     static std::optional<ShortKey> shortKey(std::string_view text)
     {
-        if (text.size() > sizeof(ShortKey::words))
+        const size_t size = text.size();
+        const char *const bytes = text.data();
+        const auto load = [bytes]<typename Word>(size_t at, Word) {
+            Word word;
+            std::memcpy(&word, bytes + at, sizeof(Word));
+            return quint64(word);
+        };
+        if (size > 16)
             return std::nullopt;
-        ShortKey key{{0, 0}, text.size()};
-        if (!text.empty()) // an empty view may have no data at all
-            std::memcpy(key.words, text.data(), text.size());
-        return key;
+        if (size >= 8)
+            return ShortKey{{load(0, quint64()), load(size - 8, quint64())}, size};
+        if (size >= 4)
+            return ShortKey{{load(0, quint32()) | load(size - 4, quint32()) << 32, 0}, size};
+        if (size >= 2)
+            return ShortKey{{load(0, quint16()) | load(size - 2, quint16()) << 16, 0}, size};
+        return ShortKey{{size ? quint64(quint8(bytes[0])) : 0, 0}, size}; // an empty view may have no data
     }
 
     static constexpr size_t MaxShort = 16;
