@@ -931,18 +931,28 @@ void Run::appendText(std::string_view text)
     textSize += qsizetype(text.size());
     const char *const end = text.data() + text.size();
     const char *c = text.data();
+    // The bits gathered in two registers, each character to one word or the other without indexing:
+    // written through memory, each character would wait for the one before it.
+    quint64 low = ascii[0];
+    quint64 high = ascii[1];
+    const auto take = [&low, &high](quint64 byte) {
+        const quint64 bit = quint64(1) << (byte & 63);
+        const quint64 isHigh = 0 - ((byte >> 6) & 1);
+        low |= bit & ~isHigh;
+        high |= bit & isHigh;
+    };
     // Most text is ASCII: eight characters at a time while it is.
     for (quint64 word; end - c >= 8; c += 8) {
         std::memcpy(&word, c, 8);
         if (word & 0x8080808080808080u)
             break;
         for (int k = 0; k < 8; ++k, word >>= 8)
-            ascii[(word >> 6) & 1] |= quint64(1) << (word & 63);
+            take(word & 0x7f);
     }
     while (c != end) {
         const auto byte = static_cast<unsigned char>(*c);
         if (byte < 0x80) {
-            ascii[byte >> 6] |= quint64(1) << (byte & 63);
+            take(byte);
             ++c;
             continue;
         }
@@ -951,6 +961,7 @@ void Run::appendText(std::string_view text)
             ++c;
         otherText.append(other, c - other);
     }
+    ascii = {low, high};
 }
 
 void Run::appendText(const Run &other)
