@@ -301,6 +301,7 @@ class Namespaces
 public:
     void enter(pugi::xml_node node, int depth)
     {
+        const size_t bound = m_bindings.size();
         for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
              attribute = attribute.next_attribute()) {
             const char *const name = attribute.name();
@@ -311,16 +312,24 @@ public:
             else if (name[5] == ':')
                 m_bindings.push_back({std::string_view(name + 6), namespaceOf(attribute.value()), depth});
         }
+        if (m_bindings.size() != bound)
+            remember();
     }
     void leave(int depth)
     {
+        if (m_bindings.empty() || m_bindings.back().depth < depth)
+            return;
         while (!m_bindings.empty() && m_bindings.back().depth >= depth)
             m_bindings.pop_back();
+        remember();
     }
     Ns lookup(std::string_view prefix) const
     {
+        // Prefixes are mostly a single letter ("a", "p"): those are looked up in a table.
+        if (prefix.size() == 1 && static_cast<unsigned char>(prefix[0]) < m_singles.size())
+            return m_singles[static_cast<unsigned char>(prefix[0])];
         for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-            // Prefixes are a letter or two: compared in place rather than through a library call.
+            // Compared in place rather than through a library call.
             if (binding->prefix.size() != prefix.size())
                 continue;
             size_t at = 0;
@@ -333,6 +342,17 @@ public:
     }
 
 private:
+    // The namespaces of single-letter prefixes in scope, the innermost binding of each.
+    void remember()
+    {
+        m_singles.fill(Ns::Other);
+        for (const Binding &binding : m_bindings) {
+            if (binding.prefix.size() == 1 &&
+                static_cast<unsigned char>(binding.prefix[0]) < m_singles.size())
+                m_singles[static_cast<unsigned char>(binding.prefix[0])] = binding.ns;
+        }
+    }
+
     struct Binding
     {
         std::string_view prefix;
@@ -340,6 +360,7 @@ private:
         int depth;
     };
     std::vector<Binding> m_bindings;
+    std::array<Ns, 128> m_singles{};
 };
 
 // Where a part may declare namespace prefixes: the places of "xmlns" in its text, in order, so that the
@@ -695,7 +716,7 @@ public:
             if (!count())
                 return;
             // A body of more than one paragraph has a few: room for them at once rather than grown step by
-            // step, and what is left over given back when the body ends.
+            // step, and given back when the body ends if more than half of it is left over.
             QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
             if (paragraphs.size() == 1)
                 paragraphs.reserve(8);
@@ -781,7 +802,7 @@ public:
             m_styleDepth = 0;
         } else if (depth == m_bodyDepth) {
             if (QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
-                paragraphs.capacity() > paragraphs.size() + 2)
+                paragraphs.capacity() > 2 * paragraphs.size())
                 paragraphs.squeeze();
             m_body = m_outerBody;
             m_bodyDepth = m_outerBodyDepth;
