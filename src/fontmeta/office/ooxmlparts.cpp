@@ -788,8 +788,7 @@ public:
                     ++paragraph.runCount;
                 }
             }
-            m_run = {};
-            m_runDepth = 0;
+            m_runDepth = 0; // the run is set afresh when the next one starts
         } else if (depth == m_levelDepth) {
             m_level = nullptr;
             m_levelDepth = 0;
