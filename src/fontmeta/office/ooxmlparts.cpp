@@ -379,7 +379,8 @@ public:
     }
 
     // Whether the element named at `name` may declare a prefix: some "xmlns" lies within its start tag,
-    // before the value of its last attribute. Names not in the text (a converted UTF-16 part) always may.
+    // no further than where the name of its last attribute starts (a part cut short may have left that
+    // attribute without a value). Names not in the text (a converted UTF-16 part) always may.
     bool mayDeclare(pugi::xml_node node, const char *name)
     {
         if (!within(name))
@@ -388,8 +389,8 @@ public:
             ++m_next;
         if (m_next == m_places.size())
             return false;
-        const char *const lastValue = node.last_attribute().value();
-        return within(lastValue) && m_places[m_next] < lastValue;
+        const char *const lastName = node.last_attribute().name();
+        return within(lastName) && m_places[m_next] <= lastName;
     }
 
 private:

@@ -382,6 +382,11 @@ void TestOfficeFonts::namespaceDeclarations()
                              [&](const QString &face) { return drawnHere.contains(face); }),
                  qPrintable(QLatin1StringView(name) + u": "_s + drawnHere.join(u", ")));
     }
+    // Cut short within a start tag, after a declaration and before the next attribute's value.
+    QByteArray cut = part("sld", "<p:cSld><d:latin xmlns:d=" + dml + " typeface=\"Cut\" lang=\"en\"/>");
+    cut.truncate(cut.indexOf(" lang") + 5);
+    QVERIFY(
+        names(readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, cut))).contains(u"Cut"_s));
 }
 
 void TestOfficeFonts::builtDocuments()
