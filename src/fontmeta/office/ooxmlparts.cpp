@@ -487,15 +487,18 @@ QString walk(const QByteArray &bytes, Visit visit)
     const bool utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff");
     if (!utf16 && !QByteArrayView(bytes).isValidUtf8())
         return u"not well-formed XML: the text is not UTF-8"_s;
-    // Parsed in place in a copy of its own, so that names and values point into it; UTF-8 with its
+    // Parsed in place in a copy of its own, so that names and values point into it; UTF-8 with a
     // terminating NUL, as pugixml would copy it, UTF-16 as it stands, as pugixml converts it to a buffer
-    // of its own.
-    QByteArray text = bytes;
+    // of its own. The copy is made here, as an empty part has no buffer of its own to write to.
+    const qsizetype size = bytes.size();
+    QByteArray text(size + 1, Qt::Uninitialized);
     char *const data = text.data();
-    Declarations declarations(data, text.size());
+    std::memcpy(data, bytes.constData(), size_t(size));
+    data[size] = 0;
+    Declarations declarations(data, size);
     pugi::xml_document document;
     const pugi::xml_parse_result parsed =
-        document.load_buffer_inplace(data, size_t(text.size()) + (utf16 ? 0 : 1),
+        document.load_buffer_inplace(data, size_t(size) + (utf16 ? 0 : 1),
                                      pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
                                      utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
     Namespaces namespaces;

@@ -331,6 +331,7 @@ void TestOfficeFonts::brokenParts()
           laughs + part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"&c;\"/>")).mid(38),
           u"document type declarations are not allowed"_s, false);
     check("garbage", QByteArray("\x00\x01garbage<<<>>>&&&", 17), u"not well-formed"_s, false);
+    check("empty", QByteArray(), u"not well-formed"_s, false);
     // Inflates past the per-part cap from a small archive.
     check("oversized", part("sld", run("<a:latin typeface=\"Before\"/>") + QByteArray(40 << 20, ' ')),
           u"skipped"_s, false);
