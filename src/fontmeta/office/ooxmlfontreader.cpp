@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <optional>
+#include <span>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +15,12 @@ namespace kernwick::fontmeta::ooxml {
 namespace {
 
 const ThemeFonts NoThemeFonts;
+
+// Whether a name is empty or white space only, as trimming would leave it empty, without a trimmed copy.
+bool isBlank(const QString &name)
+{
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.isSpace(); });
+}
 
 // Placeholders of a slide, its layout and its master match by index, else by type, else by kind.
 QStringView placeholderKind(QStringView type)
@@ -376,7 +383,7 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
         const InheritedStyles *layout = notes ? nullptr : inheritedFrom(base);
         const InheritedStyles *master = inheritedFrom(notes ? base : m_parts.value(base).base);
         DrawnText text;
-        drawText(partScan->bodies, layout, master, notes, theme, text);
+        drawText(partScan->bodies, partScan->runs, layout, master, notes, theme, text);
         if (partScan->showsMasterShapes) {
             for (const InheritedStyles *behind :
                  {layout, (!layout || layout->showsMasterShapes) ? master : nullptr}) {
@@ -416,7 +423,7 @@ QString OoxmlFontReader::visit(const QString &partName, Kind kind, const QString
             }
         }
         const InheritedStyles *master = kind == Kind::SlideLayout ? inheritedFrom(base) : &styles;
-        drawText(boxes, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme,
+        drawText(boxes, partScan->runs, nullptr, master ? master : &none, kind == Kind::NotesMaster, theme,
                  styles.background);
         m_inherited.insert(name, std::move(styles));
         break;
@@ -518,9 +525,9 @@ void OoxmlFontReader::addUses(const PartScan &partScan, const QString &place, co
 // What the runs and bullets of text draw: each character in the face of its script's slot, each slot
 // taken from the run, else the paragraph, the shape's list style, the table style, the layout's and
 // master's placeholders, the master's text styles and the presentation's defaults.
-void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedStyles *layout,
-                               const InheritedStyles *master, bool notes, const QString &theme,
-                               DrawnText &drawn)
+void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const QList<Run> &runs,
+                               const InheritedStyles *layout, const InheritedStyles *master, bool notes,
+                               const QString &theme, DrawnText &drawn)
 {
     static const InheritedStyles none;
     const InheritedStyles &masterStyles = master ? *master : none;
@@ -545,7 +552,7 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
         const auto tableStyle =
             body.inTable ? m_tableStyles.constFind(body.tableStyleId) : m_tableStyles.constEnd();
         for (const Paragraph &paragraph : body.paragraphs) {
-            if (paragraph.runs.isEmpty())
+            if (paragraph.runCount == 0)
                 continue;
             const size_t level = size_t(paragraph.level);
             // From the paragraph outwards; a shape style's or table style's font comes right after the
@@ -574,7 +581,8 @@ void OoxmlFontReader::drawText(const QList<TextBody> &bodies, const InheritedSty
                 }
                 return {};
             };
-            for (const Run &run : paragraph.runs) {
+            for (const Run &run :
+                 std::span(runs.constData() + paragraph.firstRun, size_t(paragraph.runCount))) {
                 const auto face = [&](int slot) {
                     const QString &own = run.faces[size_t(slot)];
                     return own.isNull() ? inherited(slot) : own;
@@ -669,7 +677,7 @@ void OoxmlFontReader::drawLooseText(const PartScan &partScan, const QString &the
 QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QString &theme,
                                      const QString &language, char32_t sample)
 {
-    if (typeface.trimmed().isEmpty())
+    if (isBlank(typeface))
         return {};
     const ThemeGroup group = themeTokenGroup(typeface);
     if (group == ThemeGroup::None)
@@ -679,7 +687,7 @@ QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QS
         return {};
     const ThemeFonts &fonts = themeFonts(theme);
     QString face = (group == ThemeGroup::Major ? fonts.major : fonts.minor)[size_t(script)];
-    if (face.trimmed().isEmpty() && script != LatinSlot) {
+    if (isBlank(face) && script != LatinSlot) {
         const QString tag = scriptTag(language, sample);
         for (const auto &[scriptName, scriptFace] :
              group == ThemeGroup::Major ? fonts.majorScripts : fonts.minorScripts) {
@@ -690,7 +698,7 @@ QString OoxmlFontReader::resolveFace(const QString &typeface, int slot, const QS
             }
         }
     }
-    return face.trimmed().isEmpty() ? QString() : face;
+    return isBlank(face) ? QString() : face;
 }
 
 void OoxmlFontReader::addDrawn(const DrawnText &drawn, const QString &place)
@@ -702,7 +710,7 @@ void OoxmlFontReader::addDrawn(const DrawnText &drawn, const QString &place)
 void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool draws,
                              const CharacterSet *characters)
 {
-    if (fontName.trimmed().isEmpty())
+    if (isBlank(fontName))
         return;
     std::pair<QString, QString> key{fontName, place};
     if (characters && characters->otherCount() > 0) {
@@ -722,14 +730,20 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
                 m_drawnCharacters[*found].unite(*characters);
             return;
         }
-    } else if (m_seen.contains(key)) {
-        return;
+    } else {
+        // Looked up once: entered at once, and taken out again below when there is no room for it.
+        const qsizetype known = m_seen.size();
+        m_seen.insert(key);
+        if (m_seen.size() == known)
+            return;
     }
     if ((draws ? m_result.drawnUses : m_result.uses).size() >= m_package.limits().maxUses) {
         if (!m_usesNoted)
             m_package.addNote(
                 u"more than %1 font uses; the rest are not listed"_s.arg(m_package.limits().maxUses));
         m_usesNoted = true;
+        if (!draws)
+            m_seen.remove(key);
         return;
     }
     if (draws) {
@@ -737,7 +751,6 @@ void OoxmlFontReader::addUse(const QString &fontName, const QString &place, bool
         m_drawnCharacters.append(characters ? *characters : CharacterSet());
         m_result.drawnUses.append({fontName, place});
     } else {
-        m_seen.insert(key);
         m_result.uses.append({fontName, place});
     }
 }

@@ -74,8 +74,8 @@ private:
     void visitEmbeddedParts(const QString &source, const QString &theme, const QString &drawnPlace);
     std::optional<PartScan> scan(const QString &partName);
     void addUses(const PartScan &scan, const QString &place, const QString &theme);
-    void drawText(const QList<TextBody> &bodies, const InheritedStyles *layout, const InheritedStyles *master,
-                  bool notes, const QString &theme, DrawnText &drawn);
+    void drawText(const QList<TextBody> &bodies, const QList<Run> &runs, const InheritedStyles *layout,
+                  const InheritedStyles *master, bool notes, const QString &theme, DrawnText &drawn);
     void drawLooseText(const PartScan &scan, const QString &theme, DrawnText &drawn);
     QString resolveFace(const QString &typeface, int slot, const QString &theme, const QString &language,
                         char32_t sample);

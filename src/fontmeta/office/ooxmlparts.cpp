@@ -6,12 +6,13 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -72,9 +73,9 @@ public:
         // comparing their bytes as two words, without hashing.
         const std::optional<ShortKey> key = shortKey(text);
         if (key) {
-            for (const auto &[known, name] : m_short) {
-                if (known == *key)
-                    return *name;
+            for (size_t index = 0; index < m_shortCount; ++index) {
+                if (m_short[index].first == *key)
+                    return *m_short[index].second;
             }
         }
         auto found = m_names.find(text);
@@ -86,8 +87,8 @@ public:
             const int known = *id;
             found = m_names.emplace(text, Name{std::move(decoded), known}).first;
         }
-        if (key && m_short.size() < MaxShort)
-            m_short.push_back({*key, &found->second});
+        if (key && m_shortCount < MaxShort)
+            m_short[m_shortCount++] = {*key, &found->second};
         return found->second;
     }
 
@@ -98,20 +99,34 @@ private:
         size_t size;
         bool operator==(const ShortKey &) const = default;
     };
+    // The bytes as two words, read whole from the text rather than copied through memory byte by byte
+    // (which stalls the words' reading): the first and the last bytes of the name, overlapping when it is
+    // short, which together with the size tell every byte.
     static std::optional<ShortKey> shortKey(std::string_view text)
     {
-        if (text.size() > sizeof(ShortKey::words))
+        const size_t size = text.size();
+        const char *const bytes = text.data();
+        const auto load = [bytes]<typename Word>(size_t at, Word) {
+            Word word;
+            std::memcpy(&word, bytes + at, sizeof(Word));
+            return quint64(word);
+        };
+        if (size > 16)
             return std::nullopt;
-        ShortKey key{{0, 0}, text.size()};
-        if (!text.empty()) // an empty view may have no data at all
-            std::memcpy(key.words, text.data(), text.size());
-        return key;
+        if (size >= 8)
+            return ShortKey{{load(0, quint64()), load(size - 8, quint64())}, size};
+        if (size >= 4)
+            return ShortKey{{load(0, quint32()) | load(size - 4, quint32()) << 32, 0}, size};
+        if (size >= 2)
+            return ShortKey{{load(0, quint16()) | load(size - 2, quint16()) << 16, 0}, size};
+        return ShortKey{{size ? quint64(quint8(bytes[0])) : 0, 0}, size}; // an empty view may have no data
     }
 
     static constexpr size_t MaxShort = 16;
     std::unordered_map<std::string_view, Name> m_names; // views into the parsed document
     QHash<QString, int> m_ids;
-    std::vector<std::pair<ShortKey, const Name *>> m_short;
+    std::array<std::pair<ShortKey, const Name *>, MaxShort> m_short;
+    size_t m_shortCount = 0;
 };
 
 // Element names are compared thousands of times a part: against a literal, as a few integer compares.
@@ -119,18 +134,6 @@ template <size_t N>
 inline bool is(std::string_view text, const char (&literal)[N])
 {
     return text.size() == N - 1 && std::memcmp(text.data(), literal, N - 1) == 0;
-}
-
-// Whether a NUL-terminated name as pugixml keeps it is `name`; stops at the first difference.
-inline bool sameName(const char *text, std::string_view name)
-{
-    if (name.empty() || *text != name[0])
-        return name.empty() && *text == 0;
-    for (const char c : name) {
-        if (*text++ != c)
-            return false;
-    }
-    return *text == 0;
 }
 
 // The local names the parsers look at; every other element is Tag::Other.
@@ -165,10 +168,12 @@ enum class Tag : quint8
     NotesMasterId,
     NotesStyle,
     OtherStyle,
+    Override,
     P,
     PPr,
     Ph,
     R,
+    Relationship,
     RPr,
     SldId,
     SldLayoutId,
@@ -249,6 +254,7 @@ Tag tagOf(std::string_view name)
                                      : Tag::Other;
     case 8:
         return is(name, "buFontTx")   ? Tag::BuFontTx
+               : is(name, "Override") ? Tag::Override
                : is(name, "firstCol") ? Tag::FirstCol
                : is(name, "firstRow") ? Tag::FirstRow
                : is(name, "lstStyle") ? Tag::LstStyle
@@ -273,7 +279,9 @@ Tag tagOf(std::string_view name)
                : is(name, "sldMasterId") ? Tag::SldMasterId
                                          : Tag::Other;
     case 12:
-        return is(name, "tableStyleId") ? Tag::TableStyleId : Tag::Other;
+        return is(name, "tableStyleId")   ? Tag::TableStyleId
+               : is(name, "Relationship") ? Tag::Relationship
+                                          : Tag::Other;
     case 13:
         return is(name, "notesMasterId") ? Tag::NotesMasterId : Tag::Other;
     case 15:
@@ -287,38 +295,41 @@ Tag tagOf(std::string_view name)
     }
 }
 
-// An element's attributes as written: (qualified name, value), NUL-terminated, read once from the tree.
-struct Attribute
-{
-    const char *name;
-    const char *value;
-};
-using Attributes = std::vector<Attribute>;
-
 // Namespace prefixes in scope while walking a tree: pugixml keeps names as written.
 class Namespaces
 {
 public:
-    void enter(const Attributes &attributes, int depth)
+    void enter(pugi::xml_node node, int depth)
     {
-        for (const auto &[name, value] : attributes) {
+        const size_t bound = m_bindings.size();
+        for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            const char *const name = attribute.name();
             if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0)
                 continue;
             if (name[5] == 0)
-                m_bindings.push_back({{}, namespaceOf(value), depth});
+                m_bindings.push_back({{}, namespaceOf(attribute.value()), depth});
             else if (name[5] == ':')
-                m_bindings.push_back({std::string_view(name + 6), namespaceOf(value), depth});
+                m_bindings.push_back({std::string_view(name + 6), namespaceOf(attribute.value()), depth});
         }
+        if (m_bindings.size() != bound)
+            remember();
     }
     void leave(int depth)
     {
+        if (m_bindings.empty() || m_bindings.back().depth < depth)
+            return;
         while (!m_bindings.empty() && m_bindings.back().depth >= depth)
             m_bindings.pop_back();
+        remember();
     }
     Ns lookup(std::string_view prefix) const
     {
+        // Prefixes are mostly a single letter ("a", "p"): those are looked up in a table.
+        if (prefix.size() == 1 && static_cast<unsigned char>(prefix[0]) < m_singles.size())
+            return m_singles[static_cast<unsigned char>(prefix[0])];
         for (auto binding = m_bindings.rbegin(); binding != m_bindings.rend(); ++binding) {
-            // Prefixes are a letter or two: compared in place rather than through a library call.
+            // Compared in place rather than through a library call.
             if (binding->prefix.size() != prefix.size())
                 continue;
             size_t at = 0;
@@ -331,6 +342,17 @@ public:
     }
 
 private:
+    // The namespaces of single-letter prefixes in scope, the innermost binding of each.
+    void remember()
+    {
+        m_singles.fill(Ns::Other);
+        for (const Binding &binding : m_bindings) {
+            if (binding.prefix.size() == 1 &&
+                static_cast<unsigned char>(binding.prefix[0]) < m_singles.size())
+                m_singles[static_cast<unsigned char>(binding.prefix[0])] = binding.ns;
+        }
+    }
+
     struct Binding
     {
         std::string_view prefix;
@@ -338,54 +360,73 @@ private:
         int depth;
     };
     std::vector<Binding> m_bindings;
+    std::array<Ns, 128> m_singles{};
 };
 
-// An element as the parsers see it: its namespace, its local name and its attributes.
+// Where a part may declare namespace prefixes: the places of "xmlns" in its text, in order, so that the
+// attributes of the many elements that cannot declare one are never looked at. The text is parsed in
+// place, so an element's names and values point into it.
+class Declarations
+{
+public:
+    Declarations(const char *text, qsizetype size)
+        : m_text(text)
+        , m_end(text + size)
+    {
+        const std::string_view view(text, size_t(size));
+        for (size_t at = view.find("xmlns"); at != std::string_view::npos; at = view.find("xmlns", at + 5))
+            m_places.push_back(text + at);
+    }
+
+    // Whether the element named at `name` may declare a prefix: some "xmlns" lies within its start tag,
+    // no further than where the name of its last attribute starts (a part cut short may have left that
+    // attribute without a value). Names not in the text (a converted UTF-16 part) always may.
+    bool mayDeclare(pugi::xml_node node, const char *name)
+    {
+        if (!within(name))
+            return true;
+        while (m_next < m_places.size() && m_places[m_next] < name)
+            ++m_next;
+        if (m_next == m_places.size())
+            return false;
+        const char *const lastName = node.last_attribute().name();
+        return within(lastName) && m_places[m_next] <= lastName;
+    }
+
+private:
+    bool within(const char *at) const { return at >= m_text && at < m_end; }
+
+    const char *m_text;
+    const char *m_end;
+    std::vector<const char *> m_places;
+    size_t m_next = 0;
+};
+
+// An element as the parsers see it: its namespace, its local name and its attributes, read from the
+// tree when asked for.
 class Element
 {
 public:
     // An end of element: the parsers need only its depth, so the name is not looked at.
     struct Closing
     {};
-    Element(const Attributes &attributes, const Namespaces &namespaces, Closing)
-        : m_attributes(attributes)
-        , m_namespaces(namespaces)
+    Element(const Namespaces &namespaces, Closing)
+        : m_namespaces(namespaces)
     {}
-    Element(const char *qualified, const Attributes &attributes, const Namespaces &namespaces,
-            pugi::xml_node node)
-        : m_attributes(attributes)
-        , m_namespaces(namespaces)
+    Element(pugi::xml_node node, std::string_view prefix, std::string_view name, Tag tag,
+            const Namespaces &namespaces)
+        : m_namespaces(namespaces)
         , m_node(node)
-    {
-        const char *colon = nullptr;
-        const char *end = qualified;
-        for (; *end; ++end) {
-            if (*end == ':' && !colon)
-                colon = end;
-        }
-        const char *local = colon ? colon + 1 : qualified;
-        m_name = std::string_view(local, size_t(end - local));
-        m_ns = namespaces.lookup(colon ? std::string_view(qualified, size_t(colon - qualified))
-                                       : std::string_view());
-        m_tag = tagOf(m_name);
-    }
+        , m_name(name)
+        , m_ns(namespaces.lookup(prefix))
+        , m_tag(tag)
+    {}
 
     Ns ns() const { return m_ns; }
     std::string_view name() const { return m_name; }
     Tag tag() const { return m_tag; }
-    // An attribute without a prefix; null when absent.
-    std::optional<std::string_view> attribute(std::string_view name) const
-    {
-        for (const auto &[attributeName, value] : m_attributes) {
-            if (sameName(attributeName, name))
-                return std::string_view(value);
-        }
-        return std::nullopt;
-    }
-    std::string_view value(std::string_view name) const
-    {
-        return attribute(name).value_or(std::string_view());
-    }
+    // An attribute without a prefix, "" when absent.
+    std::string_view value(const char *name) const { return m_node.attribute(name).value(); }
     // Its typeface attribute, which both the reference and the text scanners ask for: looked up once.
     std::string_view typeface() const
     {
@@ -405,19 +446,19 @@ public:
     // The r:id attribute, whatever its prefix.
     std::string_view relationshipId() const
     {
-        for (const auto &[qualified, value] : m_attributes) {
-            const std::string_view name(qualified);
+        for (pugi::xml_attribute attribute = m_node.first_attribute(); attribute;
+             attribute = attribute.next_attribute()) {
+            const std::string_view name(attribute.name());
             const size_t colon = name.find(':');
             if (colon != std::string_view::npos && name.substr(colon + 1) == "id" &&
                 name.substr(0, colon) != "xmlns" &&
                 m_namespaces.lookup(name.substr(0, colon)) == Ns::Relationships)
-                return value;
+                return attribute.value();
         }
         return {};
     }
 
 private:
-    const Attributes &m_attributes;
     const Namespaces &m_namespaces;
     pugi::xml_node m_node;
     std::string_view m_name;
@@ -427,63 +468,92 @@ private:
     mutable const Names::Name *m_typefaceName = nullptr;
 };
 
+// Whether a node handle holds a node. pugixml's handles are a pointer to the node and nothing else; its
+// own test is a call into the library, made for every node of every part.
+inline bool present(pugi::xml_node node)
+{
+    static_assert(sizeof(pugi::xml_node) == sizeof(void *) && std::is_trivially_copyable_v<pugi::xml_node>);
+    return std::bit_cast<void *>(node) != nullptr;
+}
+
 // A shared loop for all parsers: refuses document type declarations (no OOXML part has one, and
 // entity definitions are how small parts grow huge), text that is not UTF-8, and elements nested past
-// MaxElementDepth. `visit` sees start (true) and end (false) elements with the depth of the element.
-// What a damaged part held before the damage is still visited.
+// MaxElementDepth. `visit` sees start (true) and end (false) elements with the depth of the element;
+// the start of an element is seen only when it is the root or its local name is a Tag, as no parser
+// looks at any other. What a damaged part held before the damage is still visited.
 template <typename Visit>
 QString walk(const QByteArray &bytes, Visit visit)
 {
     const bool utf16 = bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff");
     if (!utf16 && !QByteArrayView(bytes).isValidUtf8())
         return u"not well-formed XML: the text is not UTF-8"_s;
+    // Parsed in place in a copy of its own, so that names and values point into it; UTF-8 with a
+    // terminating NUL, as pugixml would copy it, UTF-16 as it stands, as pugixml converts it to a buffer
+    // of its own. The copy is made here, as an empty part has no buffer of its own to write to.
+    const qsizetype size = bytes.size();
+    QByteArray text(size + 1, Qt::Uninitialized);
+    char *const data = text.data();
+    std::memcpy(data, bytes.constData(), size_t(size));
+    data[size] = 0;
+    Declarations declarations(data, size);
     pugi::xml_document document;
     const pugi::xml_parse_result parsed =
-        document.load_buffer(bytes.constData(), size_t(bytes.size()),
-                             pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
-                             utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
+        document.load_buffer_inplace(data, size_t(size) + (utf16 ? 0 : 1),
+                                     pugi::parse_escapes | pugi::parse_doctype | pugi::parse_wconv_attribute,
+                                     utf16 ? pugi::encoding_auto : pugi::encoding_utf8);
     Namespaces namespaces;
-    Attributes attributes;
-    const Attributes noAttributes;
+    const Element closing(namespaces, Element::Closing());
     int depth = 0;
     pugi::xml_node node = document.first_child();
-    while (node) {
-        const pugi::xml_node_type type = node.type();
-        if (type == pugi::node_doctype)
-            return u"document type declarations are not allowed"_s;
-        if (type == pugi::node_element) {
+    while (present(node)) {
+        // With these parse options an element is the only kind of node with a name; nodes without one
+        // are text or a document type declaration.
+        const char *const qualified = node.name();
+        if (!*qualified) {
+            if (node.type() == pugi::node_doctype)
+                return u"document type declarations are not allowed"_s;
+        } else {
             if (++depth > MaxElementDepth)
                 return u"elements nested too deeply"_s;
-            attributes.clear();
-            bool declares = false; // some attribute may declare a namespace prefix
-            for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
-                 attribute = attribute.next_attribute()) {
-                const char *const name = attribute.name();
-                declares = declares || name[0] == 'x';
-                attributes.push_back({name, attribute.value()});
+            if (declarations.mayDeclare(node, qualified))
+                namespaces.enter(node, depth);
+            // The prefix up to the first colon, then the local name to its end.
+            const char *colon = nullptr;
+            const char *end = qualified;
+            while (*end && *end != ':')
+                ++end;
+            if (*end) {
+                colon = end;
+                while (*++end) {
+                }
             }
-            if (declares)
-                namespaces.enter(attributes, depth);
-            visit(Element(node.name(), attributes, namespaces, node), depth, true);
-            if (const pugi::xml_node child = node.first_child()) {
+            const char *const local = colon ? colon + 1 : qualified;
+            const std::string_view name(local, size_t(end - local));
+            const Tag tag = tagOf(name);
+            if (tag != Tag::Other || depth == 1) {
+                const std::string_view prefix =
+                    colon ? std::string_view(qualified, size_t(colon - qualified)) : std::string_view();
+                visit(Element(node, prefix, name, tag, namespaces), depth, true);
+            }
+            if (const pugi::xml_node child = node.first_child(); present(child)) {
                 node = child;
                 continue;
             }
-            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
+            visit(closing, depth, false);
             namespaces.leave(depth);
             --depth;
         }
         for (;;) {
-            if (const pugi::xml_node sibling = node.next_sibling()) {
+            if (const pugi::xml_node sibling = node.next_sibling(); present(sibling)) {
                 node = sibling;
                 break;
             }
-            node = node.parent();
-            if (!node || node.type() != pugi::node_element) {
+            if (depth == 0) { // back at the document
                 node = {};
                 break;
             }
-            visit(Element(noAttributes, namespaces, Element::Closing()), depth, false);
+            node = node.parent();
+            visit(closing, depth, false);
             namespaces.leave(depth);
             --depth;
         }
@@ -650,11 +720,11 @@ public:
             if (!count())
                 return;
             // A body of more than one paragraph has a few: room for them at once rather than grown step by
-            // step, and what is left over given back when the body ends.
+            // step, and given back when the body ends if more than half of it is left over.
             QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
             if (paragraphs.size() == 1)
                 paragraphs.reserve(8);
-            paragraphs.emplaceBack();
+            paragraphs.emplaceBack().firstRun = m_scan.runs.size();
             m_paragraphDepth = depth;
         } else if (name == Tag::PPr && m_paragraphDepth && !m_level) {
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
@@ -679,7 +749,7 @@ public:
             m_facesDepth = depth;
         } else if (m_level && !m_facesDepth) {
             if (name == Tag::BuFont) {
-                m_level->bulletFont = m_names.get(element.typeface());
+                m_level->bulletFont = element.typefaceName(m_names).text;
                 if (m_level->bulletFont.isNull())
                     m_level->bulletFont = u""_s;
             } else if (name == Tag::BuFontTx) {
@@ -708,19 +778,21 @@ public:
             // A run without text draws nothing; runs of the same properties draw their text alike.
             Paragraph &paragraph = m_scan.bodies[m_body].paragraphs.last();
             if (!m_run.isBlank()) {
-                const QList<Run> &runs = std::as_const(paragraph.runs);
-                const auto same = std::find_if(runs.cbegin(), runs.cend(),
+                // The paragraph's runs are the last of the part's: no other paragraph opens within it.
+                const auto first = m_scan.runs.begin() + paragraph.firstRun;
+                const auto same = std::find_if(first, m_scan.runs.end(),
                                                [this](const Run &run) { return run.sameProperties(m_run); });
-                if (same != runs.cend()) {
-                    Run &run = paragraph.runs[same - runs.cbegin()];
-                    if (run.textSize < MaxRunText)
-                        run.appendText(m_run);
-                } else if (runs.size() < MaxDistinctRuns && count()) {
-                    paragraph.runs.append(std::move(m_run));
+                if (same != m_scan.runs.end()) {
+                    if (same->textSize < MaxRunText)
+                        same->appendText(m_run);
+                } else if (paragraph.runCount < MaxDistinctRuns && count()) {
+                    if (m_scan.runs.isEmpty())
+                        m_scan.runs.reserve(32); // a part with text has a few dozen runs
+                    m_scan.runs.append(std::move(m_run));
+                    ++paragraph.runCount;
                 }
             }
-            m_run = {};
-            m_runDepth = 0;
+            m_runDepth = 0; // the run is set afresh when the next one starts
         } else if (depth == m_levelDepth) {
             m_level = nullptr;
             m_levelDepth = 0;
@@ -733,7 +805,7 @@ public:
             m_styleDepth = 0;
         } else if (depth == m_bodyDepth) {
             if (QList<Paragraph> &paragraphs = m_scan.bodies[m_body].paragraphs;
-                paragraphs.capacity() > paragraphs.size() + 2)
+                paragraphs.capacity() > 2 * paragraphs.size())
                 paragraphs.squeeze();
             m_body = m_outerBody;
             m_bodyDepth = m_outerBodyDepth;
@@ -882,10 +954,29 @@ void Run::appendText(std::string_view text)
 {
     textSize += qsizetype(text.size());
     const char *const end = text.data() + text.size();
-    for (const char *c = text.data(); c != end;) {
+    const char *c = text.data();
+    // The bits gathered in two registers, each character to one word or the other without indexing:
+    // written through memory, each character would wait for the one before it.
+    quint64 low = ascii[0];
+    quint64 high = ascii[1];
+    const auto take = [&low, &high](quint64 byte) {
+        const quint64 bit = quint64(1) << (byte & 63);
+        const quint64 isHigh = 0 - ((byte >> 6) & 1);
+        low |= bit & ~isHigh;
+        high |= bit & isHigh;
+    };
+    // Most text is ASCII: eight characters at a time while it is.
+    for (quint64 word; end - c >= 8; c += 8) {
+        std::memcpy(&word, c, 8);
+        if (word & 0x8080808080808080u)
+            break;
+        for (int k = 0; k < 8; ++k, word >>= 8)
+            take(word & 0x7f);
+    }
+    while (c != end) {
         const auto byte = static_cast<unsigned char>(*c);
         if (byte < 0x80) {
-            ascii[byte >> 6] |= quint64(1) << (byte & 63);
+            take(byte);
             ++c;
             continue;
         }
@@ -894,6 +985,7 @@ void Run::appendText(std::string_view text)
             ++c;
         otherText.append(other, c - other);
     }
+    ascii = {low, high};
 }
 
 void Run::appendText(const Run &other)
@@ -902,6 +994,17 @@ void Run::appendText(const Run &other)
     ascii[0] |= other.ascii[0];
     ascii[1] |= other.ascii[1];
     otherText += other.otherText;
+}
+
+bool Run::sameProperties(const Run &other) const
+{
+    // Faces and languages are mostly the very strings a part's names were decoded to: those are the same
+    // without comparing their characters.
+    const auto same = [](const QString &a, const QString &b) {
+        return a.size() == b.size() && (a.constData() == b.constData() || a == b);
+    };
+    return same(faces[0], other.faces[0]) && same(faces[1], other.faces[1]) &&
+           same(faces[2], other.faces[2]) && same(faces[3], other.faces[3]) && same(language, other.language);
 }
 
 bool Run::isBlank() const
@@ -917,19 +1020,27 @@ PartScan scanPart(const QByteArray &xml)
     int sectionDepth = 0;
     PartSection section = PartSection::Body;
     Names names;
-    std::unordered_set<qint64> seen; // name number and kind of reference
+    // By name number, a bit for each kind of reference (group, section and slot: below 128).
+    std::vector<std::array<quint64, 2>> seen;
+    seen.reserve(16); // a part names a handful
+    qsizetype seenCount = 0;
     bool full = false;
     bool keepsLooseText = false;
     const auto addRef = [&](const Names::Name &name, ThemeGroup group, int slot = -1) {
-        const qint64 key = qint64(name.id) << 8 | ((int(group) * 4 + int(section)) * 8 + slot + 1);
-        if (seen.contains(key))
+        const int kind = (int(group) * 4 + int(section)) * 8 + slot + 1;
+        if (size_t(name.id) >= seen.size())
+            seen.resize(size_t(name.id) + 1);
+        quint64 &word = seen[size_t(name.id)][size_t(kind >> 6)];
+        const quint64 bit = quint64(1) << (kind & 63);
+        if (word & bit)
             return;
-        if (qsizetype(seen.size()) >= MaxRefsPerPart) {
+        if (seenCount >= MaxRefsPerPart) {
             full = true;
             return;
         }
         scan.refs.append({name.text, group, section, slot});
-        seen.insert(key);
+        word |= bit;
+        ++seenCount;
     };
     TextScanner text(scan, names);
     scan.error = walk(xml, [&](const Element &element, int depth, bool start) {
@@ -1043,8 +1154,17 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
 {
     RelationshipsScan scan;
     bool full = false;
+    Names types; // a part relates to parts of a few types, many times over
+    const auto external = [](std::string_view mode) {
+        const bool ascii = std::all_of(mode.begin(), mode.end(), [](char c) { return uchar(c) < 0x80; });
+        if (!ascii) // as Unicode case folding has it
+            return toQString(mode).compare(u"External", Qt::CaseInsensitive) == 0;
+        return mode.size() == 8 && std::equal(mode.begin(), mode.end(), "external", [](char c, char lower) {
+                   return (c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) == lower;
+               });
+    };
     scan.error = walk(xml, [&](const Element &element, int, bool start) {
-        if (!start || element.name() != "Relationship" || element.ns() != Ns::PackageRelationships)
+        if (!start || element.tag() != Tag::Relationship || element.ns() != Ns::PackageRelationships)
             return;
         if (scan.relationships.size() >= maxCount) {
             full = true;
@@ -1053,8 +1173,8 @@ RelationshipsScan scanRelationships(const QByteArray &xml, const QString &source
         Relationship relationship;
         relationship.id = toQString(element.value("Id"));
         const std::string_view type = element.value("Type");
-        relationship.type = toQString(type.substr(type.rfind('/') + 1));
-        if (toQString(element.value("TargetMode")).compare(u"External", Qt::CaseInsensitive) != 0)
+        relationship.type = types.get(type.substr(type.rfind('/') + 1));
+        if (!external(element.value("TargetMode")))
             relationship.target = resolveTarget(sourcePart, toQString(element.value("Target")));
         scan.relationships.append(relationship);
     });
@@ -1067,7 +1187,7 @@ QString presentationPartFromContentTypes(const QByteArray &xml)
 {
     QString found;
     walk(xml, [&](const Element &element, int, bool start) {
-        if (!start || !found.isEmpty() || element.name() != "Override")
+        if (!start || !found.isEmpty() || element.tag() != Tag::Override)
             return;
         const QString contentType = toQString(element.value("ContentType"));
         // presentation, slideshow and template main parts, with or without macros

@@ -101,7 +101,7 @@ struct Run
     void appendText(const Run &other);
     bool isBlank() const; // nothing but spaces, tabs and line breaks
 
-    bool sameProperties(const Run &other) const { return faces == other.faces && language == other.language; }
+    bool sameProperties(const Run &other) const;
 };
 
 } // namespace kernwick::fontmeta::ooxml
@@ -116,7 +116,10 @@ struct Paragraph
 {
     int level = 0; // 0 to 8
     LevelStyle own;
-    QList<Run> runs; // runs and fields that hold text, by distinct properties; empty when it holds none
+    // Its runs and fields that hold text, by distinct properties: these of the part's runs (PartScan::runs),
+    // none when it holds no text.
+    qsizetype firstRun = 0;
+    qsizetype runCount = 0;
 };
 
 // The parts of a table that a table style styles apart, in the order they take precedence for a cell.
@@ -177,6 +180,7 @@ struct PartScan
     QList<TypefaceRef> refs;                      // in document order
     QList<std::pair<QString, QString>> listedIds; // (element, relationship id) of the ordered part lists
     QList<TextBody> bodies;                       // shapes and table cells, in document order
+    QList<Run> runs;                              // of all paragraphs, each paragraph's together
     std::array<ListStyle, MasterStyleCount> styles;
     QList<TableStyle> tableStyles;    // of a table styles part
     bool namesLatinFace = false;      // some a:latin names a face or theme slot

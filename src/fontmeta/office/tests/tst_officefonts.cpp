@@ -253,6 +253,7 @@ private Q_SLOTS:
     void themeResolution();
     void relationshipCycles();
     void brokenParts();
+    void namespaceDeclarations();
     void builtDocuments();
     void documentSummaryStrings();
     void hostileCompoundFiles();
@@ -330,9 +331,54 @@ void TestOfficeFonts::brokenParts()
           laughs + part("sld", run("<a:latin typeface=\"Before\"/><a:latin typeface=\"&c;\"/>")).mid(38),
           u"document type declarations are not allowed"_s, false);
     check("garbage", QByteArray("\x00\x01garbage<<<>>>&&&", 17), u"not well-formed"_s, false);
+    check("empty", QByteArray(), u"not well-formed"_s, false);
     // Inflates past the per-part cap from a small archive.
     check("oversized", part("sld", run("<a:latin typeface=\"Before\"/>") + QByteArray(40 << 20, ' ')),
           u"skipped"_s, false);
+}
+
+void TestOfficeFonts::namespaceDeclarations()
+{
+    // Prefixes bound anywhere in a part, after text and values that spell "xmlns", or in a start tag cut
+    // short: a face counts, and draws its run's text, only where its element is DrawingML.
+    const QByteArray dml = '"' + Dml + '"';
+    const auto paragraph = [](const QByteArray &prefix, const QByteArray &declaration,
+                              const QByteArray &face) {
+        return QByteArray("<@p%><@r><@rPr><@latin typeface=\"$\"/></@rPr><@t>xmlns x</@t></@r></@p>")
+            .replace('%', declaration)
+            .replace('$', face)
+            .replace('@', prefix);
+    };
+    const auto faces =
+        [ours = QStringList{u"N"_s, u"D"_s, u"F"_s, u"B"_s, u"L"_s, u"xmlns"_s}](QStringList found) {
+            found.removeIf([&](const QString &face) { return !ours.contains(face); });
+            found.sort();
+            return found;
+        };
+    const std::pair<QByteArray, QStringList> cases[] = {
+        {paragraph("d:", " xmlns:d=" + dml, "N"), {u"N"_s}},
+        {paragraph("", " xmlns=" + dml, "D"), {u"D"_s}},
+        {paragraph("a:", " xmlns:a=\"urn:other\"", "F") + paragraph("a:", "", "B"), {u"B"_s}},
+        {paragraph("a:", " lang=\"xmlns\"", "xmlns") + paragraph("z:", " xmlns:z=" + dml, "L"),
+         {u"L"_s, u"xmlns"_s}},
+        {paragraph("q:", " a=\"xmlns:q\" xmlns:q=" + dml, "L"), {u"L"_s}},
+    };
+    for (const auto &[paragraphs, drawn] : cases) {
+        const ReadResult result =
+            readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s,
+                                 part("sld", "<p:cSld><p:spTree><p:sp><p:txBody>" + paragraphs +
+                                                 "</p:txBody></p:sp></p:spTree></p:cSld>")));
+        QStringList drawnHere;
+        for (const FontUse &use : result.drawnUses) {
+            if (use.place == u"slide 2" && !use.characters.isEmpty())
+                drawnHere.append(use.fontName);
+        }
+        QCOMPARE(faces(names(result)), drawn);
+        QCOMPARE(faces(drawnHere), drawn);
+    }
+    const QByteArray cut = part("sld", "<p:cSld><d:latin xmlns:d=" + dml + " typeface=\"N\" lang");
+    QCOMPARE(faces(names(readPackage(replaced(themedPackage(), u"ppt/slides/slide1.xml"_s, cut)))),
+             QStringList{u"N"_s});
 }
 
 void TestOfficeFonts::builtDocuments()
