@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kernwick {
 
 QFont systemFont(int size, QFont::Weight weight)
@@ -69,6 +71,25 @@ QSize TextLabel::minimumSizeHint() const
     if (m_elideMode == Qt::ElideNone)
         return QLabel::minimumSizeHint();
     return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 3, QLabel::minimumSizeHint().height()};
+}
+
+int TextLabel::heightForWidth(int width) const
+{
+    if (!wordWrap())
+        return QLabel::heightForWidth(width);
+    const int layout[3] = {int(alignment()), margin(), indent()};
+    if (m_heights.text != text() || m_heights.font != font() || m_heights.margins != contentsMargins() ||
+        !std::equal(layout, layout + 3, m_heights.layout))
+        m_heights = {text(), font(), contentsMargins(), {layout[0], layout[1], layout[2]}};
+    for (int slot = 0; slot < 4; ++slot) {
+        if (m_heights.widths[slot] == width)
+            return m_heights.heights[slot];
+    }
+    const int height = QLabel::heightForWidth(width);
+    m_heights.widths[m_heights.next] = width;
+    m_heights.heights[m_heights.next] = height;
+    m_heights.next = (m_heights.next + 1) % 4;
+    return height;
 }
 
 QFont TextLabel::fittedFont() const

@@ -32,6 +32,7 @@ public:
     QString shownText() const;
 
     QSize minimumSizeHint() const override;
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -45,6 +46,20 @@ private:
 
     Qt::TextElideMode m_elideMode = Qt::ElideNone;
     int m_shrinkToSize = 0;
+
+    // Layouts ask a wrapped label's height for the same few widths again and again, and each answer lays
+    // the text out anew: the last answers are kept while what they were worked out from stays the same.
+    struct Heights
+    {
+        QString text;
+        QFont font;
+        QMargins margins;
+        int layout[3] = {}; // alignment, margin and indent
+        int widths[4] = {-1, -1, -1, -1};
+        int heights[4] = {};
+        int next = 0;
+    };
+    mutable Heights m_heights;
 };
 
 } // namespace kernwick
