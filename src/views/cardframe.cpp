@@ -97,22 +97,8 @@ void paintShadow(QPainter &painter, const QRectF &shape, qreal cornerRadius, qre
 
 } // namespace
 
-CardStyle CardStyle::innerCard(QMargins padding)
-{
-    CardStyle style;
-    style.radius = 10;
-    style.fill = [](const Appearance &appearance) {
-        return colors::cardFill(appearance.isDark());
-    };
-    style.shadowOpacity = 0.05;
-    style.shadowRadius = 4;
-    style.shadowOffsetY = 1;
-    style.padding = padding;
-    return style;
-}
-
-void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
-               const Appearance &appearance)
+void paintCardDirectly(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
+                       const Appearance &appearance)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -141,6 +127,139 @@ void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style
         painter.setPen(QPen(style.border(appearance), 1));
         painter.drawRoundedRect(cardRect.adjusted(0.5, 0.5, -0.5, -0.5), style.radius, style.radius);
     }
+    painter.restore();
+}
+
+namespace {
+
+// A card of one style and width drawn once, as short as it can be: its top and bottom as they are, and
+// between them one row that the card repeats down its straight sides.
+struct CardBands
+{
+    QImage image;
+    int top = 0;    // the rows above the repeated one
+    int bottom = 0; // the rows below it
+};
+
+struct CardBandsKey
+{
+    int width;
+    QRgb fill;
+    QRgb border;
+    bool hasFill;
+    bool hasBorder;
+    qreal radius;
+    qreal shadowOpacity;
+    qreal shadowRadius;
+    qreal shadowOffsetY;
+    bool operator==(const CardBandsKey &) const = default;
+};
+
+size_t qHash(const CardBandsKey &key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.width, key.fill, key.border, key.radius, key.shadowRadius);
+}
+
+// How far the card's drawing reaches past its rectangle above and below, and how many rows at its top
+// and bottom differ from the rows of its straight sides.
+struct CardReach
+{
+    int above = 0;
+    int below = 0;
+    int edge = 0;
+};
+
+CardReach cardReach(const CardStyle &style)
+{
+    CardReach reach;
+    const int corner = int(std::ceil(style.radius));
+    int shadow = 0;
+    if (style.shadowOpacity > 0 && style.shadowRadius > 0) {
+        const int margin = 2 * int(std::ceil(style.shadowRadius));
+        const int offset = int(std::ceil(std::abs(style.shadowOffsetY)));
+        reach.above = margin + offset;
+        reach.below = margin + offset;
+        shadow = margin + offset;
+    }
+    reach.edge = corner + shadow + 2;
+    return reach;
+}
+
+const CardBands &cardBands(const CardBandsKey &key, const CardStyle &style, const Appearance &appearance)
+{
+    static QHash<CardBandsKey, CardBands> cache;
+    if (const auto found = cache.constFind(key); found != cache.cend())
+        return *found;
+    if (cache.size() >= 64) // windows resized over and over: start afresh rather than grow
+        cache.clear();
+    const CardReach reach = cardReach(style);
+    const int margin = reach.above; // room on the sides as much as above, for the shadow
+    const int height = 2 * reach.edge + 1;
+    CardBands bands;
+    bands.top = reach.above + reach.edge;
+    bands.bottom = reach.edge + reach.below;
+    bands.image =
+        QImage(key.width + 2 * margin, bands.top + 1 + bands.bottom, QImage::Format_ARGB32_Premultiplied);
+    bands.image.fill(Qt::transparent);
+    QPainter painter(&bands.image);
+    paintCardDirectly(painter, QRectF(margin, reach.above, key.width, height), style, appearance);
+    painter.end();
+    return *cache.insert(key, bands);
+}
+
+} // namespace
+
+CardStyle CardStyle::innerCard(QMargins padding)
+{
+    CardStyle style;
+    style.radius = 10;
+    style.fill = [](const Appearance &appearance) {
+        return colors::cardFill(appearance.isDark());
+    };
+    style.shadowOpacity = 0.05;
+    style.shadowRadius = 4;
+    style.shadowOffsetY = 1;
+    style.padding = padding;
+    return style;
+}
+
+void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
+               const Appearance &appearance)
+{
+    // A tall card's straight sides are one row repeated: drawn from a card of the same width, drawn once.
+    // Each fill or line that spans many rows costs the painter far more than copying rows of pixels.
+    const CardReach reach = cardReach(style);
+    const QTransform &transform = painter.deviceTransform();
+    const QRect whole = cardRect.toRect();
+    const bool aligned = transform.type() <= QTransform::TxTranslate && QRectF(whole) == cardRect &&
+                         transform.dx() == std::round(transform.dx()) &&
+                         transform.dy() == std::round(transform.dy());
+    if (!aligned || whole.height() < 2 * reach.edge + 2 || whole.width() <= 0) {
+        paintCardDirectly(painter, cardRect, style, appearance);
+        return;
+    }
+    const CardBandsKey key{whole.width(),
+                           style.fill ? style.fill(appearance).rgba() : 0,
+                           style.border ? style.border(appearance).rgba() : 0,
+                           bool(style.fill),
+                           bool(style.border),
+                           style.radius,
+                           style.shadowOpacity,
+                           style.shadowRadius,
+                           style.shadowOffsetY};
+    const CardBands &bands = cardBands(key, style, appearance);
+    const int margin = reach.above;
+    const int left = whole.left() - margin;
+    const int width = bands.image.width();
+    const int top = whole.top() - reach.above;
+    const int repeated = whole.height() + reach.above + reach.below - bands.top - bands.bottom;
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QPoint(left, top), bands.image, QRect(0, 0, width, bands.top));
+    painter.drawImage(QRect(left, top + bands.top, width, repeated), bands.image,
+                      QRect(0, bands.top, width, 1));
+    painter.drawImage(QPoint(left, top + bands.top + repeated), bands.image,
+                      QRect(0, bands.top + 1, width, bands.bottom));
     painter.restore();
 }
 

@@ -27,9 +27,13 @@ struct CardStyle
     static CardStyle innerCard(QMargins padding);
 };
 
-// Paints a card of `style` filling `cardRect`, shadow included.
+// Paints a card of `style` filling `cardRect`, shadow included. A card at whole pixels is copied from one
+// drawn once for its width and style; every other card is drawn whole.
 void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
                const Appearance &appearance);
+// The same card drawn whole, every time.
+void paintCardDirectly(QPainter &painter, const QRectF &cardRect, const CardStyle &style,
+                       const Appearance &appearance);
 
 // A widget drawn as a card; its layout sits inside the padding. The widget reserves room around the card
 // for the shadow, so that the shadow is never cut off.

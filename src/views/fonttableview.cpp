@@ -1,6 +1,7 @@
 #include "fonttableview.h"
 
 #include <platform/desktopservices.h>
+#include <views/cardframe.h>
 #include <views/controlstyle.h>
 #include <views/fontrowdelegate.h>
 #include <views/fonttableheader.h>
@@ -64,10 +65,12 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(m_appearance.color(colors::black.withOpacity(0.08)), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+        CardStyle outline;
+        outline.radius = 10;
+        outline.border = [](const Appearance &appearance) {
+            return appearance.color(colors::black.withOpacity(0.08));
+        };
+        paintCard(painter, QRectF(rect()), outline, m_appearance);
     }
 
 private:
