@@ -190,7 +190,7 @@ const CardBands &cardBands(const CardBandsKey &key, const CardStyle &style, cons
     static QHash<CardBandsKey, CardBands> cache;
     if (const auto found = cache.constFind(key); found != cache.cend())
         return *found;
-    if (cache.size() >= 64) // windows resized over and over: start afresh rather than grow
+    if (cache.size() >= 32) // a window resized over and over: start afresh rather than grow
         cache.clear();
     const CardReach reach = cardReach(style);
     const int margin = reach.above; // room on the sides as much as above, for the shadow
