@@ -127,6 +127,13 @@ void paintCardDirectly(QPainter &painter, const QRectF &cardRect, const CardStyl
         painter.setPen(QPen(style.border(appearance), 1));
         painter.drawRoundedRect(cardRect.adjusted(0.5, 0.5, -0.5, -0.5), style.radius, style.radius);
     }
+    if (style.accentBar && style.accentBarWidth > 0) {
+        QPainterPath card;
+        card.addRoundedRect(cardRect, style.radius, style.radius);
+        painter.setClipPath(card, Qt::IntersectClip);
+        painter.fillRect(QRectF(cardRect.left(), cardRect.top(), style.accentBarWidth, cardRect.height()),
+                         style.accentBar(appearance));
+    }
     painter.restore();
 }
 
@@ -146,8 +153,10 @@ struct CardBandsKey
     int width;
     QRgb fill;
     QRgb border;
+    QRgb accentBar;
     bool hasFill;
     bool hasBorder;
+    qreal accentBarWidth;
     qreal radius;
     qreal shadowOpacity;
     qreal shadowRadius;
@@ -241,8 +250,10 @@ void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style
     const CardBandsKey key{whole.width(),
                            style.fill ? style.fill(appearance).rgba() : 0,
                            style.border ? style.border(appearance).rgba() : 0,
+                           style.accentBar ? style.accentBar(appearance).rgba() : 0,
                            bool(style.fill),
                            bool(style.border),
+                           style.accentBar ? style.accentBarWidth : 0,
                            style.radius,
                            style.shadowOpacity,
                            style.shadowRadius,

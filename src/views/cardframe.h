@@ -10,7 +10,8 @@
 
 namespace kernwick {
 
-// How a card is drawn: a rounded fill with an optional soft shadow under it and a hairline border.
+// How a card is drawn: a rounded fill with an optional soft shadow under it, a hairline border and an
+// optional accent bar.
 struct CardStyle
 {
     qreal radius = 10;
@@ -21,6 +22,9 @@ struct CardStyle
     qreal shadowOpacity = 0;
     qreal shadowRadius = 0;
     qreal shadowOffsetY = 0;
+    // A bar of colour down the card's left edge, over the border, inside the rounded shape.
+    std::function<QColor(const Appearance &)> accentBar;
+    qreal accentBarWidth = 0;
     QMargins padding;
 
     // The inner cards' look: card fill, corner radius 10, faint shadow (radius 4, 1 down), hairline.

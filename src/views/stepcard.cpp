@@ -32,6 +32,10 @@ CardStyle stepCardStyle()
     style.shadowOpacity = 0.07;
     style.shadowRadius = 8;
     style.shadowOffsetY = 2;
+    style.accentBar = [](const Appearance &appearance) {
+        return appearance.color(colors::accentBlue);
+    };
+    style.accentBarWidth = accentBarWidth;
     return style;
 }
 
@@ -129,12 +133,6 @@ void StepCard::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QRectF card = QRectF(rect()).marginsRemoved(shadowRoom.toMarginsF());
     paintCard(painter, card, stepCardStyle(), m_appearance);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath clip;
-    clip.addRoundedRect(card, cornerRadius, cornerRadius);
-    painter.setClipPath(clip);
-    painter.fillRect(QRectF(card.left(), card.top(), accentBarWidth, card.height()),
-                     m_appearance.color(colors::accentBlue));
 }
 
 void StepCard::dragEnterEvent(QDragEnterEvent *event)
