@@ -243,7 +243,11 @@ void paintCard(QPainter &painter, const QRectF &cardRect, const CardStyle &style
     const bool aligned = transform.type() <= QTransform::TxTranslate && QRectF(whole) == cardRect &&
                          transform.dx() == std::round(transform.dx()) &&
                          transform.dy() == std::round(transform.dy());
-    if (!aligned || whole.height() < 2 * reach.edge + 2 || whole.width() <= 0) {
+    // The layers are blended into the kept drawing first: only the same as drawing them one by one on a
+    // painter that blends as usual.
+    const bool plainBlend =
+        painter.opacity() == 1.0 && painter.compositionMode() == QPainter::CompositionMode_SourceOver;
+    if (!aligned || !plainBlend || whole.height() < 2 * reach.edge + 2 || whole.width() <= 0) {
         paintCardDirectly(painter, cardRect, style, appearance);
         return;
     }
