@@ -33,6 +33,12 @@ using namespace kernwick;
 
 namespace {
 
+double median(QList<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
 double medianMilliseconds(int runs, const std::function<void()> &work)
 {
     QList<double> times;
@@ -42,8 +48,7 @@ double medianMilliseconds(int runs, const std::function<void()> &work)
         work();
         times.append(double(timer.nsecsElapsed()) / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
+    return median(times);
 }
 
 // Lays out and paints what a window of 1024 × 900 shows of `widget`, which scrolls in it as the font
@@ -283,10 +288,8 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "the table was not painted\n");
         realRows = state.fontItems().size();
     }
-    std::sort(launchTimes.begin(), launchTimes.end());
-    const double launch = launchTimes.at(launchTimes.size() / 2);
-    std::sort(checkTimes.begin(), checkTimes.end());
-    const double checkDeck = checkTimes.at(checkTimes.size() / 2);
+    const double launch = median(launchTimes);
+    const double checkDeck = median(checkTimes);
     // The slowest single cut of a name to a width: names in scripts that no installed font covers make
     // the layout search every fallback font, once; painting again takes the cut from the cache.
     ElidedTextCache elides;
